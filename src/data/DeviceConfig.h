@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/ConfigBlock.h"
+
+namespace lum {
+
+/// One configuration entry: the identity read from a controller and its block.
+struct TDEVICE_CONFIG {
+  bool FromDevice = false;
+  std::string Name;   // COMn for device entries, the full path for file entries, empty for "New File"
+  std::string Model;
+  uint32_t SerialNumber = 0;
+  uint16_t FirmwareVersion = 0;
+  uint16_t FirmwareBuild = 0;
+  uint32_t BatchCode = 0;
+  bool Modified = false;
+  TCONFIG_BLOCK Config;
+};
+
+/// The two entry lists and the current entry. Entries are held by stable address, so
+/// growing a list never moves an entry; emptying the device list never leaves
+/// CurrentEntry pointing at a discarded entry.
+class EntryStore {
+ public:
+  using List = std::vector<std::unique_ptr<TDEVICE_CONFIG>>;
+
+  const List& FileEntries() const { return file_entries_; }
+  const List& DeviceEntries() const { return device_entries_; }
+  TDEVICE_CONFIG* CurrentEntry() const { return current_; }
+
+  TDEVICE_CONFIG& AddFileEntry(std::unique_ptr<TDEVICE_CONFIG> entry);
+  TDEVICE_CONFIG& AddDeviceEntry(std::unique_ptr<TDEVICE_CONFIG> entry);
+  /// Empties DeviceEntries; a CurrentEntry among them falls back to the first file entry.
+  void ClearDeviceEntries();
+  /// The entry must belong to one of the lists (or be null).
+  void SetCurrentEntry(TDEVICE_CONFIG* entry);
+  bool Contains(const TDEVICE_CONFIG* entry) const;
+
+ private:
+  List file_entries_;
+  List device_entries_;
+  TDEVICE_CONFIG* current_ = nullptr;
+};
+
+}  // namespace lum

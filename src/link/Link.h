@@ -1,0 +1,88 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "base/Clock.h"
+#include "data/ConfigBlock.h"
+#include "data/DeviceConfig.h"
+#include "link/LinkObserver.h"
+#include "link/SerialPort.h"
+
+namespace lum {
+
+/// Sizes of the link's shared buffers.
+namespace link_layout {
+inline constexpr size_t kFrameSize = 8;
+inline constexpr size_t kRxBufferSize = 128;
+inline constexpr size_t kRxWindowSize = 32;   // positions 0..31
+inline constexpr uint16_t kRxRingStart = 32;  // ring positions 32..127
+inline constexpr uint16_t kRxRingEnd = 127;
+inline constexpr size_t kMaxRead = 32;        // more waiting than this is purged
+}  // namespace link_layout
+
+/// The device link: the 8-byte request / checked reply protocol with its single shared
+/// buffers, the receive ring and the reply dispatcher. One exchange at a time: a call that
+/// arrives while an exchange or an operation is in progress (from ProcessMessages, say)
+/// is refused, not queued.
+class Link {
+ public:
+  Link(Clock& clock, LinkObserver& observer);
+
+  /// Start-up state: RxPos 32, every byte of the receive buffer 0xFF, DeviceIdentified cleared.
+  void Reset();
+
+  /// The entry whose identity fields replies decode into (CurrentEntry). May be null.
+  void SetEntry(TDEVICE_CONFIG* entry) { entry_ = entry; }
+  TDEVICE_CONFIG* Entry() const { return entry_; }
+
+  /// One exchange: sends the request and collects replies, decoding them into `block`.
+  /// A null port does nothing. Returns false when refused because another exchange runs.
+  bool SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, uint8_t command, uint8_t index,
+                 uint8_t byteArg, uint16_t wordArg);
+
+  /// Reads what is waiting and decodes every complete valid frame in the ring.
+  /// Returns the number of bytes read (0..32).
+  int ReceiveFrames(SerialPort* port, TCONFIG_BLOCK& block);
+
+  /// A device operation (scan, write, poll) holds the link for its whole duration, so that
+  /// a timer tick arriving meanwhile is skipped. Acquire fails while one is held or an
+  /// exchange runs.
+  class Operation {
+   public:
+    explicit Operation(Link& link);
+    ~Operation();
+    Operation(const Operation&) = delete;
+    Operation& operator=(const Operation&) = delete;
+    bool Acquired() const { return acquired_; }
+    explicit operator bool() const { return acquired_; }
+
+   private:
+    Link& link_;
+    bool acquired_;
+  };
+  bool Busy() const { return operation_held_ || in_exchange_; }
+
+  bool DeviceIdentified() const { return device_identified_; }
+  void SetDeviceIdentified(bool value) { device_identified_ = value; }
+  uint16_t RxPos() const { return rx_pos_; }
+  void SetRxPos(uint16_t pos) { rx_pos_ = pos; }
+  const std::array<uint8_t, link_layout::kFrameSize>& TxFrame() const { return tx_frame_; }
+  const std::array<uint8_t, link_layout::kRxBufferSize>& RxBuffer() const { return rx_buffer_; }
+
+  Clock& clock() { return clock_; }
+  LinkObserver& observer() { return observer_; }
+
+ private:
+  Clock& clock_;
+  LinkObserver& observer_;
+  TDEVICE_CONFIG* entry_ = nullptr;
+  std::array<uint8_t, link_layout::kFrameSize> tx_frame_{};
+  std::array<uint8_t, link_layout::kRxBufferSize> rx_buffer_{};
+  uint16_t rx_pos_ = link_layout::kRxRingStart;
+  bool device_identified_ = false;
+  bool in_exchange_ = false;
+  bool operation_held_ = false;
+};
+
+}  // namespace lum

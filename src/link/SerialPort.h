@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace lum {
+
+/// What the status call reports: pending line errors (cleared by the call) and the
+/// bytes waiting in the receive and transmit queues.
+struct PortStatus {
+  uint32_t errors = 0;
+  uint32_t inQueue = 0;
+  uint32_t outQueue = 0;
+};
+
+/// An open serial port. The frame protocol is built on the queue counts, so reads only
+/// ever take bytes that are already waiting.
+class SerialPort {
+ public:
+  virtual ~SerialPort() = default;
+  /// Returns and clears the line errors and reports the queue counts; false when the
+  /// call itself fails (LastError tells why).
+  virtual bool Status(PortStatus& status) = 0;
+  /// Sends the bytes in one call; false on failure.
+  virtual bool Write(const uint8_t* data, size_t length) = 0;
+  /// Reads at most `length` bytes that are waiting; never waits. Returns the count read
+  /// (0 on failure; LastError tells why).
+  virtual size_t Read(uint8_t* buffer, size_t length) = 0;
+  /// Drops everything in the receive queue.
+  virtual void PurgeReceive() = 0;
+  /// The system's text for the last error of this port.
+  virtual std::string LastError() const = 0;
+  /// The device path the port was opened with.
+  virtual const std::string& Path() const = 0;
+};
+
+/// Where "Error: %s" goes when the line settings cannot be applied, and whether it is shown.
+class PortErrorSink {
+ public:
+  virtual ~PortErrorSink() = default;
+  virtual bool ShowErrorDetails() const = 0;
+  virtual void TraceLine(const std::string& line) = 0;
+};
+
+/// Opens a device path exclusively (a second open fails, even for root), raw, 8N1 at `baud`,
+/// DTR and RTS raised where the device has modem lines, no flow control, reads that never
+/// wait. Returns null on failure; when the line settings are refused, "Error: %s" is traced
+/// (if the sink shows error details) and the port is closed again.
+std::unique_ptr<SerialPort> OpenPort(const std::string& path, unsigned baud, PortErrorSink* errors = nullptr);
+
+}  // namespace lum

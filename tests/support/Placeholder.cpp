@@ -1,0 +1,1 @@
+// placeholder until test support lands
