@@ -1,1 +1,0 @@
-// placeholder until test support lands
