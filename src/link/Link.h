@@ -6,6 +6,7 @@
 #include "base/Clock.h"
 #include "data/ConfigBlock.h"
 #include "data/DeviceConfig.h"
+#include "link/Frame.h"
 #include "link/LinkObserver.h"
 #include "link/SerialPort.h"
 
@@ -13,12 +14,14 @@ namespace lum {
 
 /// Sizes of the link's shared buffers.
 namespace link_layout {
-inline constexpr size_t kFrameSize = 8;
+inline constexpr size_t kFrameSize = frame::kSize;
 inline constexpr size_t kRxBufferSize = 128;
 inline constexpr size_t kRxWindowSize = 32;   // positions 0..31
 inline constexpr uint16_t kRxRingStart = 32;  // ring positions 32..127
 inline constexpr uint16_t kRxRingEnd = 127;
+inline constexpr size_t kRxRingSize = kRxRingEnd - kRxRingStart + 1;
 inline constexpr size_t kMaxRead = 32;        // more waiting than this is purged
+static_assert(kRxWindowSize >= frame::kLongMaxSize && kRxRingStart == kRxWindowSize && kRxRingEnd + 1 == kRxBufferSize);
 }  // namespace link_layout
 
 /// The device link: the 8-byte request / checked reply protocol with its single shared
@@ -27,6 +30,7 @@ inline constexpr size_t kMaxRead = 32;        // more waiting than this is purge
 /// is refused, not queued.
 class Link {
  public:
+  /// Starts in the Reset state.
   Link(Clock& clock, LinkObserver& observer);
 
   /// Start-up state: RxPos 32, every byte of the receive buffer 0xFF, DeviceIdentified cleared.
@@ -37,7 +41,8 @@ class Link {
   TDEVICE_CONFIG* Entry() const { return entry_; }
 
   /// One exchange: sends the request and collects replies, decoding them into `block`.
-  /// A null port does nothing. Returns false when refused because another exchange runs.
+  /// A null port does nothing. Returns false only when refused because another exchange
+  /// runs (a call from inside ProcessMessages).
   bool SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, uint8_t command, uint8_t index,
                  uint8_t byteArg, uint16_t wordArg);
 
@@ -74,6 +79,12 @@ class Link {
   LinkObserver& observer() { return observer_; }
 
  private:
+  class ExchangeScope;
+  void Trace(const std::string& line);
+  /// Copies the candidate of `length` bytes at ring position `start` into the window.
+  void CopyToWindow(uint16_t start, size_t length);
+  void ScanRing(TCONFIG_BLOCK& block);
+
   Clock& clock_;
   LinkObserver& observer_;
   TDEVICE_CONFIG* entry_ = nullptr;

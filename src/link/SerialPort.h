@@ -7,10 +7,19 @@
 
 namespace lum {
 
+/// Bits of the line-error mask (the values the system has always used for them).
+namespace line_error {
+inline constexpr uint32_t kReceiveOverflow = 0x0001;  // input buffer overflow
+inline constexpr uint32_t kOverrun = 0x0002;          // character lost by the UART
+inline constexpr uint32_t kParity = 0x0004;
+inline constexpr uint32_t kFraming = 0x0008;
+inline constexpr uint32_t kBreak = 0x0010;
+}  // namespace line_error
+
 /// What the status call reports: pending line errors (cleared by the call) and the
 /// bytes waiting in the receive and transmit queues.
 struct PortStatus {
-  uint32_t errors = 0;
+  uint32_t errors = 0;  // line_error bits
   uint32_t inQueue = 0;
   uint32_t outQueue = 0;
 };
@@ -49,5 +58,12 @@ class PortErrorSink {
 /// wait. Returns null on failure; when the line settings are refused, "Error: %s" is traced
 /// (if the sink shows error details) and the port is closed again.
 std::unique_ptr<SerialPort> OpenPort(const std::string& path, unsigned baud, PortErrorSink* errors = nullptr);
+
+/// The system's message text for an error code (also used for a line-error mask's value).
+std::string SystemMessageText(uint32_t code);
+
+/// Whether `path` can be opened exclusively now (opened and closed at once, line settings
+/// untouched). A device held open by anyone, this program included, cannot.
+bool CanOpenExclusively(const std::string& path);
 
 }  // namespace lum

@@ -1,0 +1,157 @@
+#include "link/Link.h"
+
+#include <algorithm>
+
+#include <fmt/format.h>
+
+#include "base/Crc16.h"
+#include "base/TimeStamp.h"
+#include "link/ReplyDispatcher.h"
+
+namespace lum {
+
+namespace {
+
+constexpr int kMaxTries = 3;
+// Line-error passes do not count as tries; a line that keeps reporting errors would
+// otherwise hold the exchange for ever.
+constexpr int kMaxLineErrorPasses = 8;
+constexpr unsigned kAfterWriteMs = 32;
+constexpr unsigned kIdentifiedRetryExtraMs = 32;
+constexpr unsigned kBeforeReadMs = 16;
+constexpr unsigned kOutQueueDrainMs = 32;
+constexpr uint8_t kEmpty = 0xFF;
+
+constexpr const char* kSendStatusFailed = "[{}] Send Data:: ClearCommError: {}";
+constexpr const char* kSendLineError = "[{}] Send Data:: dwError: {:08X} ({}), cbIn: {}, cbOut: {}";
+constexpr const char* kSendRepaired = "[{}] Send Data:: 系统已尝试修复此错误!";
+constexpr const char* kSendLineErrorsPersist = "[{}] Send Data:: Line errors persist, request abandoned.";
+constexpr const char* kSendWriteFailed = "[{}] Send Data:: WriteFileError: {}";
+constexpr const char* kReceiveOverflow = "[{}] Receive Data:: ClearCommError: {}";
+
+uint16_t RingPosition(size_t position) {
+  using namespace link_layout;
+  return static_cast<uint16_t>(position > kRxRingEnd ? position - kRxRingSize : position);
+}
+
+}  // namespace
+
+// Marks the link busy for the duration of one exchange.
+class Link::ExchangeScope {
+ public:
+  explicit ExchangeScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~ExchangeScope() { flag_ = false; }
+  ExchangeScope(const ExchangeScope&) = delete;
+  ExchangeScope& operator=(const ExchangeScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+Link::Link(Clock& clock, LinkObserver& observer) : clock_(clock), observer_(observer) { Reset(); }
+
+void Link::Reset() {
+  rx_buffer_.fill(kEmpty);
+  rx_pos_ = link_layout::kRxRingStart;
+  device_identified_ = false;
+}
+
+void Link::Trace(const std::string& line) { observer_.TraceLine(line); }
+
+bool Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, uint8_t command, uint8_t index,
+                     uint8_t byteArg, uint16_t wordArg) {
+  if (in_exchange_) return false;
+  if (!port) return true;
+  ExchangeScope exchange(in_exchange_);
+  tx_frame_ = EncodeFrame(address, command, index, byteArg, wordArg);
+
+  int tries = 0;
+  size_t received = 0;
+  int errorPasses = 0;
+  while (tries < kMaxTries) {
+    PortStatus status;
+    if (!port->Status(status)) {
+      Trace(fmt::format(kSendStatusFailed, NowStamp(), port->LastError()));
+      return true;
+    }
+    if (status.errors != 0) {
+      if (observer_.ShowErrorDetails())
+        Trace(fmt::format(kSendLineError, NowStamp(), status.errors, SystemMessageText(status.errors),
+                          status.inQueue, status.outQueue));
+      if (status.inQueue > 0) ReceiveFrames(port, block);
+      if (status.outQueue > 0) clock_.SleepMs(kOutQueueDrainMs);
+      Trace(fmt::format(kSendRepaired, NowStamp()));
+      if (++errorPasses == kMaxLineErrorPasses) {
+        Trace(fmt::format(kSendLineErrorsPersist, NowStamp()));
+        return true;
+      }
+      continue;
+    }
+    errorPasses = 0;
+
+    if (received == 0) {
+      if (!port->Write(tx_frame_.data(), tx_frame_.size()))
+        Trace(fmt::format(kSendWriteFailed, NowStamp(), port->LastError()));
+      if (device_identified_ && tries > 0) clock_.SleepMs(kIdentifiedRetryExtraMs);
+      clock_.SleepMs(kAfterWriteMs);
+    }
+    clock_.SleepMs(kBeforeReadMs);
+    received += static_cast<size_t>(ReceiveFrames(port, block));
+    if (received >= frame::kSize) return true;
+    ++tries;
+  }
+  return true;
+}
+
+int Link::ReceiveFrames(SerialPort* port, TCONFIG_BLOCK& block) {
+  using namespace link_layout;
+  observer_.ProcessMessages();
+  if (!port) return 0;
+
+  PortStatus status;
+  port->Status(status);
+  if (status.inQueue > kMaxRead) {
+    port->PurgeReceive();
+    Trace(fmt::format(kReceiveOverflow, NowStamp(), port->LastError()));
+    return 0;
+  }
+
+  std::array<uint8_t, kMaxRead> incoming{};
+  const size_t count = std::min(port->Read(incoming.data(), status.inQueue), kMaxRead);
+  for (size_t i = 0; i < count; ++i) {
+    rx_buffer_[rx_pos_] = incoming[i];
+    rx_pos_ = RingPosition(rx_pos_ + 1u);
+  }
+  ScanRing(block);
+  return static_cast<int>(count);
+}
+
+void Link::CopyToWindow(uint16_t start, size_t length) {
+  for (size_t i = 0; i < length; ++i) rx_buffer_[i] = rx_buffer_[RingPosition(start + i)];
+}
+
+// Frames are found by their CRC alone, in ring-position order; a taken frame's ring bytes
+// are blanked so that it is never taken twice.
+void Link::ScanRing(TCONFIG_BLOCK& block) {
+  using namespace link_layout;
+  for (uint16_t s = kRxRingStart; s <= kRxRingEnd; ++s) {
+    const size_t length =
+        CandidateLength(rx_buffer_[RingPosition(s + frame::kCode)], rx_buffer_[RingPosition(s + frame::kLongLength)]);
+    CopyToWindow(s, length);
+    if (Crc16(rx_buffer_.data(), length) != 0) continue;
+    for (size_t i = 0; i < length; ++i) rx_buffer_[RingPosition(s + i)] = kEmpty;
+    const auto effect = DispatchReply(std::span<const uint8_t>(rx_buffer_.data(), length), block, entry_, observer_);
+    if (effect.identified) device_identified_ = true;
+    std::fill_n(rx_buffer_.begin(), kFrameSize, kEmpty);
+  }
+}
+
+Link::Operation::Operation(Link& link) : link_(link), acquired_(!link.Busy()) {
+  if (acquired_) link_.operation_held_ = true;
+}
+
+Link::Operation::~Operation() {
+  if (acquired_) link_.operation_held_ = false;
+}
+
+}  // namespace lum

@@ -1,0 +1,88 @@
+#include "link/PortNames.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <string_view>
+
+#include "link/SerialDevices.h"
+
+namespace lum {
+
+namespace {
+
+constexpr std::string_view kComPrefix = "COM";
+
+bool StartsWithComPrefix(const std::string& name) {
+  return name.size() >= kComPrefix.size() &&
+         std::equal(kComPrefix.begin(), kComPrefix.end(), name.begin(),
+                    [](char a, char b) { return a == std::toupper(static_cast<unsigned char>(b)); });
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+}  // namespace
+
+std::string ComName(int n) { return std::string(kComPrefix) + std::to_string(n); }
+
+std::optional<int> ComNumber(const std::string& name) {
+  if (!StartsWithComPrefix(name)) return std::nullopt;
+  const std::string_view digits = std::string_view(name).substr(kComPrefix.size());
+  if (!AllDigits(digits) || digits.front() == '0') return std::nullopt;
+  int n = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+  if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+  if (n < kFirstComPort || n > kLastComPort) return std::nullopt;
+  return n;
+}
+
+PortMap PortMap::FromSection(const Entries& entries) {
+  PortMap map;
+  for (const auto& [key, value] : entries) {
+    const auto n = ComNumber(key);
+    if (n && !value.empty()) map.paths_[static_cast<size_t>(*n)] = value;
+  }
+  return map;
+}
+
+PortMap PortMap::FromSystem() {
+  PortMap map;
+  int n = kFirstComPort;
+  for (const auto& path : ListSerialDevices()) {
+    if (n > kLastComPort) break;
+    map.paths_[static_cast<size_t>(n++)] = path;
+  }
+  return map;
+}
+
+std::optional<std::string> PortMap::PathOf(int n) const {
+  if (n < kFirstComPort || n > kLastComPort) return std::nullopt;
+  return paths_[static_cast<size_t>(n)];
+}
+
+std::optional<std::string> PortMap::Resolve(const std::string& nameOrPath) const {
+  if (nameOrPath.empty()) return std::nullopt;
+  // "COM" and digits is always a port name, never a relative path: COM17 does not exist.
+  if (StartsWithComPrefix(nameOrPath) && AllDigits(std::string_view(nameOrPath).substr(kComPrefix.size()))) {
+    const auto n = ComNumber(nameOrPath);
+    return n ? PathOf(*n) : std::nullopt;
+  }
+  return nameOrPath;
+}
+
+std::unique_ptr<SerialPort> PortMap::Open(int n, unsigned baud, PortErrorSink* errors) const {
+  const auto path = PathOf(n);
+  return path ? OpenPort(*path, baud, errors) : nullptr;
+}
+
+std::vector<std::pair<std::string, std::string>> PortMap::ListComPorts() const {
+  std::vector<std::pair<std::string, std::string>> ports;
+  for (int n = kFirstComPort; n <= kLastComPort; ++n)
+    if (const auto path = PathOf(n); path && CanOpenExclusively(*path)) ports.emplace_back(ComName(n), *path);
+  return ports;
+}
+
+}  // namespace lum

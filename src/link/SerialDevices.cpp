@@ -1,0 +1,84 @@
+#include "link/SerialDevices.h"
+
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+namespace lum {
+
+namespace {
+
+constexpr const char* kDeviceFolder = "/dev";
+constexpr std::string_view kUsbPrefixes[] = {"ttyUSB", "ttyACM"};
+constexpr std::string_view kBuiltInPrefix = "ttyS";
+
+// name = prefix followed by a decimal number; the number is compared as a number.
+bool HasNumberedPrefix(const std::string& name, std::string_view prefix) {
+  return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+         std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+bool NaturalLess(const std::string& a, const std::string& b) {
+  const auto split = [](const std::string& name) {
+    const size_t digits = name.find_first_of("0123456789");
+    const std::string_view prefix(name.data(), digits == std::string::npos ? name.size() : digits);
+    const std::string_view number = digits == std::string::npos ? std::string_view() : std::string_view(name).substr(digits);
+    return std::pair{prefix, number};
+  };
+  const auto [prefixA, numberA] = split(a);
+  const auto [prefixB, numberB] = split(b);
+  if (prefixA != prefixB) return prefixA < prefixB;
+  if (numberA.size() != numberB.size()) return numberA.size() < numberB.size();  // no leading zeros
+  return numberA < numberB;
+}
+
+bool IsBuiltInPortPresent(const std::string& name) {
+  const std::string path = std::string(kDeviceFolder) + "/" + name;
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  serial_struct info{};
+  const bool present = ::ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
+  ::close(fd);
+  return present;
+}
+
+}  // namespace
+
+std::vector<std::string> OrderSerialDevices(const std::vector<std::string>& names,
+                                            const std::function<bool(const std::string&)>& isRealPort) {
+  std::vector<std::string> usb;
+  std::vector<std::string> builtIn;
+  for (const auto& name : names) {
+    if (std::any_of(std::begin(kUsbPrefixes), std::end(kUsbPrefixes),
+                    [&](std::string_view prefix) { return HasNumberedPrefix(name, prefix); }))
+      usb.push_back(name);
+    else if (HasNumberedPrefix(name, kBuiltInPrefix))
+      builtIn.push_back(name);
+  }
+  std::sort(usb.begin(), usb.end(), NaturalLess);
+  std::sort(builtIn.begin(), builtIn.end(), NaturalLess);
+  for (const auto& name : builtIn)
+    if (isRealPort(name)) usb.push_back(name);
+  return usb;
+}
+
+std::vector<std::string> ListSerialDevices() {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(kDeviceFolder, error), end; !error && it != end; it.increment(error))
+    names.push_back(it->path().filename().string());
+  std::vector<std::string> paths;
+  for (const auto& name : OrderSerialDevices(names, IsBuiltInPortPresent))
+    paths.push_back(std::string(kDeviceFolder) + "/" + name);
+  return paths;
+}
+
+}  // namespace lum

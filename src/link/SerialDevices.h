@@ -1,0 +1,19 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace lum {
+
+/// From the entry names of the device folder: the USB adapters (ttyUSB*, ttyACM*) in natural
+/// order, then the built-in ports (ttyS*) that `isRealPort` accepts, in natural order.
+/// Other names are left out. Returns names, not paths.
+std::vector<std::string> OrderSerialDevices(const std::vector<std::string>& names,
+                                            const std::function<bool(const std::string& name)>& isRealPort);
+
+/// Paths of the machine's serial devices in that order. Built-in ports count only when the
+/// driver knows a UART behind them (most ttyS* nodes exist whether or not a port does).
+std::vector<std::string> ListSerialDevices();
+
+}  // namespace lum
