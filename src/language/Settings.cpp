@@ -1,0 +1,23 @@
+#include "language/Settings.h"
+
+#include <filesystem>
+#include <utility>
+
+namespace lum {
+
+Settings::Settings(std::string directory)
+    : path_((std::filesystem::path(std::move(directory)) / kFileName).string()) {}
+
+std::string Settings::LanguageFile() const {
+  return ProfileFile::Load(path_).ReadOr(kLanguageSection, kLanguageFileKey, kDefaultLanguageFile);
+}
+
+void Settings::SetLanguageFile(const std::string& name) const {
+  WriteProfileString(path_, kLanguageSection, kLanguageFileKey, name);
+}
+
+std::optional<ProfileFile::Entries> Settings::PortsSection() const {
+  return ProfileFile::Load(path_).SectionEntries(kPortsSection);
+}
+
+}  // namespace lum

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "base/AtomicFile.h"
+#include "data/TempDir.h"
+#include "language/ProfileFile.h"
+
+namespace lum {
+namespace {
+
+namespace fs = std::filesystem;
+
+ProfileFile Doc(std::string_view text) { return ProfileFile::Parse(text); }
+
+TEST(ProfileRead, NamesMatchWithoutRegardToCaseAndValuesAreTrimmed) {
+  const auto doc = Doc("[FileInfo]\r\n  Language =  English  \r\napplication=LUM \r\n");
+  EXPECT_EQ(doc.Read("fileinfo", "LANGUAGE"), "English");
+  EXPECT_EQ(doc.Read("FILEINFO", "Application"), "LUM");
+  EXPECT_EQ(doc.Read("FileInfo", "Missing"), std::nullopt);
+  EXPECT_EQ(doc.Read("Other", "Language"), std::nullopt);
+  EXPECT_EQ(doc.ReadOr("FileInfo", "Missing", "dflt"), "dflt");
+}
+
+TEST(ProfileRead, EmptyValueIsNotTheDefault) {
+  const auto doc = Doc("[Messages]\nMsg_3=\nMsg_4=  \n");
+  EXPECT_EQ(doc.ReadOr("Messages", "Msg_3", "dflt"), "");
+  EXPECT_EQ(doc.ReadOr("Messages", "Msg_4", "dflt"), "");
+  EXPECT_TRUE(doc.Has("messages", "msg_3"));
+}
+
+TEST(ProfileRead, ValueIsTheTextAfterTheFirstEqualsSign) {
+  const auto doc = Doc("[S]\nkey=a=b; not a comment\n");
+  EXPECT_EQ(doc.Read("S", "key"), "a=b; not a comment");
+}
+
+TEST(ProfileRead, CommentsOtherLinesAndOtherSectionsAreNoEntries) {
+  const auto doc = Doc(";[S]\n;key=1\n[S]\n;key=2\nnoise line\n[T]\nkey=3\n");
+  EXPECT_EQ(doc.Read("S", "key"), std::nullopt);
+  EXPECT_EQ(doc.Read("T", "key"), "3");
+  EXPECT_EQ(doc.Read("S", ";key"), std::nullopt);
+}
+
+TEST(ProfileRead, LongValuesAreCutTo2047Characters) {
+  const auto doc = Doc("[S]\nascii=" + std::string(3000, 'a') + "\nwide=" + std::string(3000 * 2, '\xB0'));
+  EXPECT_EQ(doc.Read("S", "ascii")->size(), 2047u);
+  // GBK 0xB0B0 is one character (3 bytes in UTF-8): characters are counted, not bytes.
+  EXPECT_EQ(doc.Read("S", "wide")->size(), 2047u * 3);
+}
+
+TEST(ProfileRead, SectionEntries) {
+  const auto doc = Doc("[Ports]\nCOM3 = /dev/pts/4\n; comment\nCOM4=\n[Other]\nx=1\n[Empty]\n");
+  const auto ports = doc.SectionEntries("ports");
+  ASSERT_TRUE(ports);
+  ASSERT_EQ(ports->size(), 2u);
+  EXPECT_EQ((*ports)[0], std::make_pair(std::string("COM3"), std::string("/dev/pts/4")));
+  EXPECT_EQ((*ports)[1], std::make_pair(std::string("COM4"), std::string()));
+  EXPECT_TRUE(doc.SectionEntries("Empty")->empty());
+  EXPECT_EQ(doc.SectionEntries("Nowhere"), std::nullopt);
+}
+
+TEST(ProfileWrite, ReplacesInPlaceKeepingTheKeysSpelling) {
+  auto doc = Doc(";c\r\n[S]\r\nKey = old  \r\nnext=1\r\n");
+  doc.Write("s", "KEY", "new");
+  EXPECT_EQ(doc.Serialize(), ";c\r\n[S]\r\nKey=new\r\nnext=1\r\n");
+}
+
+TEST(ProfileWrite, MissingKeyGoesAfterTheLastEntryOfItsSection) {
+  auto doc = Doc("[A]\r\na=1\r\n; trailing comment\r\n\r\n[B]\r\nb=2\r\n");
+  doc.Write("A", "c", "3");
+  doc.Write("B", "d", "4");
+  EXPECT_EQ(doc.Serialize(), "[A]\r\na=1\r\nc=3\r\n; trailing comment\r\n\r\n[B]\r\nb=2\r\nd=4\r\n");
+  auto empty = Doc("[A]\r\n\r\n[B]\r\n");
+  empty.Write("A", "k", "v");
+  EXPECT_EQ(empty.Serialize(), "[A]\r\nk=v\r\n\r\n[B]\r\n");
+}
+
+TEST(ProfileWrite, MissingSectionGoesToTheEndOfTheFile) {
+  auto doc = Doc(";header\n[A]\na=1");
+  doc.Write("New", "k", "v");
+  EXPECT_EQ(doc.Serialize(), ";header\r\n[A]\r\na=1\r\n[New]\r\nk=v\r\n");
+}
+
+TEST(ProfileWrite, TrailingBlanksDoNotSurviveAndLineBreaksCannotAddLines) {
+  auto doc = ProfileFile();
+  doc.Write("Messages", "Msg_12", "打开%s通讯端口... ");
+  EXPECT_EQ(doc.Read("Messages", "Msg_12"), "打开%s通讯端口...");
+  doc.Write("Messages", "Msg_1", "a\r\n[Evil]\nx=1");
+  EXPECT_EQ(doc.Read("Messages", "Msg_1"), "a  [Evil] x=1");
+  EXPECT_EQ(doc.SectionEntries("Evil"), std::nullopt);
+}
+
+TEST(ProfileEncoding, GbkFileRoundTrips) {
+  // "[S]" "k=简体中文" in GBK.
+  const std::string gbk = "[S]\r\nk=\xBC\xF2\xCC\xE5\xD6\xD0\xCE\xC4\r\n";
+  auto doc = Doc(gbk);
+  EXPECT_EQ(doc.encoding(), TextEncoding::Gbk);
+  EXPECT_EQ(doc.Read("S", "k"), "简体中文");
+  EXPECT_EQ(doc.Serialize(), gbk);
+  doc.Write("S", "n", "设备");
+  EXPECT_EQ(doc.Serialize(), gbk + "n=\xC9\xE8\xB1\xB8\r\n");
+}
+
+TEST(ProfileEncoding, Utf8FileWithMarkRoundTrips) {
+  const std::string utf8 = "\xEF\xBB\xBF[S]\r\nk=Ελληνικά 简体\r\n";
+  auto doc = Doc(utf8);
+  EXPECT_EQ(doc.encoding(), TextEncoding::Utf8Bom);
+  EXPECT_EQ(doc.Read("S", "k"), "Ελληνικά 简体");
+  EXPECT_EQ(doc.Serialize(), utf8);
+}
+
+TEST(ProfileEncoding, UndecodableBytesBecomeReplacementCharacters) {
+  // 0xFF is no GBK byte; a lead byte at the very end is cut off.
+  const auto doc = Doc("[S]\nk=a\xFF" "b\nz=\xB0");
+  EXPECT_EQ(doc.Read("S", "k"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(doc.Read("S", "z"), "\xEF\xBF\xBD");
+  const auto utf8 = Doc("\xEF\xBB\xBF[S]\nk=a\xC3(\n");
+  EXPECT_EQ(utf8.Read("S", "k"), "a\xEF\xBF\xBD(");
+}
+
+TEST(ProfileEncoding, TextsGbkCannotHoldAreSavedAsQuestionMarks) {
+  auto doc = ProfileFile();
+  doc.Write("S", "k", "aΩ€😀b");  // Ω is in GBK, the emoji is not
+  const std::string bytes = doc.Serialize();
+  EXPECT_EQ(ProfileFile::Parse(bytes).Read("S", "k"), "aΩ€?b");
+}
+
+using ProfileFiles = TempDir;
+
+TEST_F(ProfileFiles, MissingDirectoryOrUnreadableFilesReadAsEmpty) {
+  EXPECT_EQ(ProfileFile::Load(Path("none.lng")).Read("FileInfo", "Language"), std::nullopt);
+  fs::create_directory(Path("dir.lng"));
+  EXPECT_EQ(ProfileFile::Load(Path("dir.lng")).Read("FileInfo", "Language"), std::nullopt);
+}
+
+TEST_F(ProfileFiles, WriteProfileStringCreatesAndUpdatesFiles) {
+  WriteProfileString(Path("LUM.INI"), "Language", "LanguageFile", "LUM_en.lng");
+  EXPECT_EQ(ReadWholeFile(Path("LUM.INI")), "[Language]\r\nLanguageFile=LUM_en.lng\r\n");
+  WriteProfileString(Path("LUM.INI"), "language", "languagefile", "x.lng");
+  EXPECT_EQ(ReadWholeFile(Path("LUM.INI")), "[Language]\r\nLanguageFile=x.lng\r\n");
+}
+
+TEST_F(ProfileFiles, WritingIntoADirectoryFailsWithTheProfileMessage) {
+  fs::create_directory(Path("dir.lng"));
+  try {
+    WriteProfileString(Path("dir.lng"), "S", "k", "v");
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + Path("dir.lng"));
+  }
+  EXPECT_TRUE(fs::is_directory(Path("dir.lng")));
+}
+
+}  // namespace
+}  // namespace lum
