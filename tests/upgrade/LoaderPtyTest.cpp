@@ -1,0 +1,96 @@
+// Whole upgrades against the simulated loader over real pseudo-terminals, in process and
+// through lumctl. Each image block costs 600 ms of real time, so the payloads are tiny.
+#include <gtest/gtest.h>
+
+#include "UpgradeTestSupport.h"
+#include "cli/Lumctl.h"
+#include "sim/Loader.h"
+#include "upgrade/EffFile.h"
+#include "upgrade/LoaderDialogue.h"
+
+namespace lum {
+namespace {
+
+using test::EffFields;
+using test::Pattern;
+
+constexpr unsigned kRecordTimeoutMs = 5000;  // safety net only; the loader is far quicker
+
+TEST(LoaderOverPty, ImageAndDataArriveIntact) {
+  MessageTable messages;
+  messages.FillBuiltIn();
+  EffFields eff;
+  eff.blockSize = 8;
+  eff.image = Pattern(24, 0x30);  // 3 blocks
+  eff.data = Pattern(8, 0x90);
+  eff.version = 321;
+  eff.build = 4;
+  const auto bytes = test::BuildEff(eff);
+  auto content = std::make_unique<EffContent>();
+  test::MemoRecorder memo;
+  ASSERT_TRUE(LoadEffBytes(bytes.data(), bytes.size(), "t.eff", *content, memo, messages, DefaultModelNames()));
+
+  sim::LoaderOptions options;
+  options.BlockSize = 8;
+  sim::SimLoader loader(options);
+  EXPECT_TRUE(RunUpgrade("COM7", loader.Path(), *content, memo, messages, SystemClock()));
+  EXPECT_EQ(memo.lines.back(), "恭喜：固件升级完成！");
+  ASSERT_TRUE(loader.WaitForQuits(2, kRecordTimeoutMs));
+  const auto record = loader.Record();
+  EXPECT_EQ(record.Image, eff.image);
+  EXPECT_EQ(record.Data, eff.data);
+  EXPECT_EQ(record.Version, 321);
+  EXPECT_EQ(record.Build, 4);
+  EXPECT_TRUE(record.ImageEnded);
+  EXPECT_EQ(record.RejectedBlocks, 0);
+}
+
+class LumctlUpgrade : public Lumctl {
+ protected:
+  void WriteEff(const EffFields& eff) {
+    const auto bytes = test::BuildEff(eff);
+    WriteRaw("fw.eff", std::string(bytes.begin(), bytes.end()));
+  }
+};
+
+TEST_F(LumctlUpgrade, EffInfoPrintsTheReportAndTellsTheOutcome) {
+  WriteEff(EffFields{});
+  auto outcome = Run("eff-info fw.eff");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, "打开文件 " + Path("fw.eff") +
+                             " ...Ok!\n文件版本：1.0\n设备型号：单路普通型太阳能控制器\n固件版本：1.2.3.7\n"
+                             "文件已加载，准备升级。\n");
+
+  EffFields bad;
+  bad.checksum = 1;
+  WriteEff(bad);
+  outcome = Run("eff-info fw.eff");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_TRUE(Contains(outcome.out, "文件数据错误！\n"));
+
+  outcome = Run("eff-info missing.eff");
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_TRUE(Contains(outcome.err, "missing.eff"));
+}
+
+TEST_F(LumctlUpgrade, PortIsFoundThroughThePortsSection) {
+  WriteEff(EffFields{});
+  sim::LoaderOptions options;
+  options.DeviceID = 0x80515610;  // same model, another variant: the identity check fails
+  sim::SimLoader loader(options);
+  WriteRaw("LUM.INI", "[Ports]\nCOM5=" + loader.Path() + "\n");
+
+  auto outcome = Run("upgrade fw.eff --port COM5");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_TRUE(Contains(outcome.out,
+                       "打开COM5通讯端口... Ok!\n设置COM5通讯端口... Ok!\n等待硬件响应... Ok!\n"
+                       "核对硬件身份... 错误！\n"))
+      << outcome.out;
+
+  outcome = Run("upgrade fw.eff --port COM6");  // not in the section
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_TRUE(Contains(outcome.out, "打开COM6通讯端口... 错误！\n")) << outcome.out;
+}
+
+}  // namespace
+}  // namespace lum
