@@ -23,7 +23,7 @@ inline constexpr uint8_t kLongCodeFirst = 0xF0;
 inline constexpr uint8_t kLongCodeLast = 0xFE;
 inline constexpr size_t kLongLength = 2;
 inline constexpr size_t kLongData = 3;
-inline constexpr size_t kLongOverhead = 5;  // address, code, n, CRC
+inline constexpr size_t kLongOverhead = 5;     // address, code, n, CRC
 inline constexpr uint8_t kLongDataLimit = 26;  // n is below this
 inline constexpr size_t kLongMaxSize = kLongOverhead + kLongDataLimit - 1;
 
@@ -83,8 +83,8 @@ constexpr uint8_t ReplyCode(uint8_t command) { return static_cast<uint8_t>(comma
 
 /// Index byte of a channel command for channel `channel` of group `group`.
 constexpr uint8_t ChannelIndex(int channel, int group = 0, bool write = false) {
-  return static_cast<uint8_t>((write ? frame::kWriteFlag : 0) | ((channel & frame::kChannelMask) << frame::kChannelShift) |
-                              (group & frame::kGroupMask));
+  return static_cast<uint8_t>((write ? frame::kWriteFlag : 0) |
+                              ((channel & frame::kChannelMask) << frame::kChannelShift) | (group & frame::kGroupMask));
 }
 
 /// Word argument of a timing command: segment k (0..4) and the minutes.

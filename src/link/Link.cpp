@@ -1,8 +1,8 @@
 #include "link/Link.h"
 
-#include <algorithm>
-
 #include <fmt/format.h>
+
+#include <algorithm>
 
 #include "base/Crc16.h"
 #include "base/TimeStamp.h"
@@ -76,8 +76,8 @@ bool Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, ui
     }
     if (status.errors != 0) {
       if (observer_.ShowErrorDetails())
-        Trace(fmt::format(kSendLineError, NowStamp(), status.errors, SystemMessageText(status.errors),
-                          status.inQueue, status.outQueue));
+        Trace(fmt::format(kSendLineError, NowStamp(), status.errors, SystemMessageText(status.errors), status.inQueue,
+                          status.outQueue));
       if (status.inQueue > 0) ReceiveFrames(port, block);
       if (status.outQueue > 0) clock_.SleepMs(kOutQueueDrainMs);
       Trace(fmt::format(kSendRepaired, NowStamp()));

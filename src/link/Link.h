@@ -20,7 +20,7 @@ inline constexpr size_t kRxWindowSize = 32;   // positions 0..31
 inline constexpr uint16_t kRxRingStart = 32;  // ring positions 32..127
 inline constexpr uint16_t kRxRingEnd = 127;
 inline constexpr size_t kRxRingSize = kRxRingEnd - kRxRingStart + 1;
-inline constexpr size_t kMaxRead = 32;        // more waiting than this is purged
+inline constexpr size_t kMaxRead = 32;  // more waiting than this is purged
 static_assert(kRxWindowSize >= frame::kLongMaxSize && kRxRingStart == kRxWindowSize && kRxRingEnd + 1 == kRxBufferSize);
 }  // namespace link_layout
 

@@ -1,5 +1,6 @@
 // termios backend of SerialPort.
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -11,8 +12,6 @@
 #include <cerrno>
 #include <system_error>
 #include <utility>
-
-#include <fmt/format.h>
 
 #include "link/SerialPort.h"
 

@@ -1,11 +1,11 @@
 #include "link/ReplyDispatcher.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
-
-#include <fmt/format.h>
 
 #include "base/ByteOrder.h"
 #include "data/TypeTables.h"
@@ -69,7 +69,9 @@ std::string Milli3(uint16_t value) { return fmt::format("{}.{:03d}", value / kMi
 // "%d.%.2d" of (value div 100, value mod 100).
 std::string Centi2(uint16_t value) { return fmt::format("{}.{:02d}", value / kCenti, value % kCenti); }
 // value / 1000 shown as "0.00": two decimals, rounded half up like the decimal value.
-std::string MilliRounded2(uint16_t value) { return Centi2(static_cast<uint16_t>((value + kMilliPerCenti / 2) / kMilliPerCenti)); }
+std::string MilliRounded2(uint16_t value) {
+  return Centi2(static_cast<uint16_t>((value + kMilliPerCenti / 2) / kMilliPerCenti));
+}
 
 void SetBoth(LinkObserver& observer, const char* first, const char* second, const std::string& text) {
   observer.SetFieldText(first, text);
@@ -149,7 +151,9 @@ const std::array kRoutes{
             c.observer.SetFieldText(field::kRealBattV, MilliRounded2(r.W()) + " V");
           }},
     Route{ReplyCode(command::kSolarVoltage), false,
-          [](const Reply& r, Context& c) { SetBoth(c.observer, field::kSolarV, field::kRealSolarV, Centi2(r.W()) + " V"); }},
+          [](const Reply& r, Context& c) {
+            SetBoth(c.observer, field::kSolarV, field::kRealSolarV, Centi2(r.W()) + " V");
+          }},
     Route{ReplyCode(command::kLoad1Voltage), false,
           [](const Reply& r, Context& c) { c.observer.SetFieldText(field::kLoad1V, Milli3(r.W()) + " V"); }},
     Route{ReplyCode(command::kLoad1Current), false,

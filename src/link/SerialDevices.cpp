@@ -30,7 +30,8 @@ bool NaturalLess(const std::string& a, const std::string& b) {
   const auto split = [](const std::string& name) {
     const size_t digits = name.find_first_of("0123456789");
     const std::string_view prefix(name.data(), digits == std::string::npos ? name.size() : digits);
-    const std::string_view number = digits == std::string::npos ? std::string_view() : std::string_view(name).substr(digits);
+    const std::string_view number =
+        digits == std::string::npos ? std::string_view() : std::string_view(name).substr(digits);
     return std::pair{prefix, number};
   };
   const auto [prefixA, numberA] = split(a);

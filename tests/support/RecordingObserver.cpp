@@ -15,9 +15,8 @@ std::string RecordingObserver::Text(const std::string& objectName) const {
 }
 
 int RecordingObserver::CountTrace(const std::string& fragment) const {
-  return static_cast<int>(std::count_if(trace_.begin(), trace_.end(), [&](const std::string& line) {
-    return line.find(fragment) != std::string::npos;
-  }));
+  return static_cast<int>(std::count_if(
+      trace_.begin(), trace_.end(), [&](const std::string& line) { return line.find(fragment) != std::string::npos; }));
 }
 
 void RecordingObserver::Clear() {

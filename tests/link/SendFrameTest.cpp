@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "link/Frame.h"
+#include "link/Link.h"
+#include "support/FakeClock.h"
+#include "support/RecordingObserver.h"
+#include "support/ScriptedPort.h"
+
+namespace lum {
+namespace {
+
+using test::Bytes;
+
+Bytes ShortReply(uint8_t code, uint8_t b2, uint8_t b3, uint16_t w) {
+  const auto frame = EncodeFrame(0, code, b2, b3, w);
+  return Bytes(frame.begin(), frame.end());
+}
+
+class SendFrameTest : public ::testing::Test {
+ protected:
+  bool Send(uint8_t command, uint8_t index = 0, uint8_t byteArg = 0, uint16_t word = 0) {
+    return link.SendFrame(block, &port, 0, command, index, byteArg, word);
+  }
+  // Answers the n-th write with `reply`, cut into chunks of the given sizes (whole if none).
+  void AnswerWrite(int n, const Bytes& reply, const std::vector<size_t>& sizes = {}) {
+    std::vector<Bytes> chunks;
+    size_t at = 0;
+    for (const size_t size : sizes.empty() ? std::vector<size_t>{reply.size()} : sizes) {
+      chunks.emplace_back(reply.begin() + static_cast<std::ptrdiff_t>(at),
+                          reply.begin() + static_cast<std::ptrdiff_t>(at + size));
+      at += size;
+    }
+    port.OnWrite([=](int number, const Bytes&) { return number == n ? chunks : std::vector<Bytes>{}; });
+  }
+
+  test::FakeClock clock;
+  test::RecordingObserver observer;
+  Link link{clock, observer};
+  test::ScriptedPort port;
+  TCONFIG_BLOCK block;
+};
+
+TEST_F(SendFrameTest, IdentificationRequestBytes) {
+  Send(command::kIdentify);
+  ASSERT_FALSE(port.Written().empty());
+  EXPECT_EQ(port.Written()[0], (Bytes{0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0xAA, 0x51}));
+  EXPECT_EQ(Bytes(link.TxFrame().begin(), link.TxFrame().end()), port.Written()[0]);
+}
+
+TEST_F(SendFrameTest, ArgumentsAreBigEndian) {
+  link.SendFrame(block, &port, 0x05, 0x3B, 0x90, 0x64, 0x43E8);
+  const Bytes& sent = port.Written().at(0);
+  EXPECT_EQ(sent[0], 0x05);
+  EXPECT_EQ(sent[1], 0x3B);
+  EXPECT_EQ(sent[2], 0x90);
+  EXPECT_EQ(sent[3], 0x64);
+  EXPECT_EQ(sent[4], 0x43);
+  EXPECT_EQ(sent[5], 0xE8);
+}
+
+TEST_F(SendFrameTest, UnansweredRequestGoesOutThreeTimes) {
+  EXPECT_TRUE(Send(command::kIdentify));
+  EXPECT_EQ(port.Written().size(), 3u);
+  EXPECT_EQ(clock.Sleeps(), (std::vector<unsigned>{32, 16, 32, 16, 32, 16}));
+  EXPECT_EQ(clock.TotalSleptMs(), 144u);
+  EXPECT_TRUE(observer.TraceLines().empty());
+}
+
+TEST_F(SendFrameTest, RetriesWaitLongerWhileDeviceIdentified) {
+  link.SetDeviceIdentified(true);
+  Send(command::kBatteryVoltage);
+  EXPECT_EQ(port.Written().size(), 3u);
+  EXPECT_EQ(clock.Sleeps(), (std::vector<unsigned>{32, 16, 32, 32, 16, 32, 32, 16}));
+  EXPECT_EQ(clock.TotalSleptMs(), 208u);
+}
+
+TEST_F(SendFrameTest, PromptReplyEndsTheExchangeAfterOneTry) {
+  AnswerWrite(1, ShortReply(0x81, 0, 0x12, 0x3456));
+  Send(command::kIdentify);
+  EXPECT_EQ(port.Written().size(), 1u);
+  EXPECT_EQ(clock.TotalSleptMs(), 48u);
+  EXPECT_EQ(block.ProductID(), 0x123450u);
+  EXPECT_TRUE(link.DeviceIdentified());
+}
+
+TEST_F(SendFrameTest, ReplyToTheSecondTryIsDecoded) {
+  AnswerWrite(2, ShortReply(0xB1, 0, 0, 14400));
+  Send(0x31);
+  EXPECT_EQ(port.Written().size(), 2u);
+  EXPECT_EQ(block.BattOVP(), 14400);
+}
+
+// Part of a reply came in: the request is not repeated, the rest is waited for by reads.
+TEST_F(SendFrameTest, PartialReplyIsWaitedForWithoutAskingAgain) {
+  AnswerWrite(1, ShortReply(0xB2, 0, 0, 13800), {5, 3});
+  Send(0x32);
+  EXPECT_EQ(port.Written().size(), 1u);
+  EXPECT_EQ(clock.Sleeps(), (std::vector<unsigned>{32, 16, 16}));
+  EXPECT_EQ(block.BattFCV(), 13800);
+}
+
+TEST_F(SendFrameTest, PartialReplyNeverCompletedEndsAfterThreeTries) {
+  AnswerWrite(1, Bytes{0x00, 0xB2, 0x00});
+  Send(0x32);
+  EXPECT_EQ(port.Written().size(), 1u);
+  EXPECT_EQ(clock.Sleeps(), (std::vector<unsigned>{32, 16, 16, 16}));
+}
+
+TEST_F(SendFrameTest, NullPortDoesNothing) {
+  EXPECT_TRUE(link.SendFrame(block, nullptr, 0, 1, 0, 0, 0));
+  EXPECT_TRUE(clock.Sleeps().empty());
+  EXPECT_EQ(observer.ProcessMessagesCalls(), 0);
+}
+
+TEST_F(SendFrameTest, FailingStatusEndsTheExchangeWithOneLine) {
+  port.FailStatus(true);
+  Send(command::kIdentify);
+  EXPECT_TRUE(port.Written().empty());
+  ASSERT_EQ(observer.TraceLines().size(), 1u);
+  const std::string& line = observer.TraceLines()[0];
+  EXPECT_NE(line.find("] Send Data:: ClearCommError: scripted status failure"), std::string::npos);
+  EXPECT_EQ(line.front(), '[');
+}
+
+TEST_F(SendFrameTest, FailedWriteIsLoggedAndTheExchangeStillWaits) {
+  port.FailWrites(true);
+  Send(command::kIdentify);
+  EXPECT_EQ(observer.CountTrace("] Send Data:: WriteFileError: scripted write failure"), 3);
+  EXPECT_EQ(clock.TotalSleptMs(), 144u);
+}
+
+TEST_F(SendFrameTest, LineErrorPassDoesNotCountAsTry) {
+  port.ReportLineErrors(line_error::kFraming, 2);
+  AnswerWrite(1, ShortReply(0xB3, 0, 0, 11200));
+  Send(0x33);
+  EXPECT_EQ(port.Written().size(), 1u);
+  EXPECT_EQ(block.BattUVP(), 11200);
+  EXPECT_EQ(observer.CountTrace("] Send Data:: 系统已尝试修复此错误!"), 2);
+  EXPECT_EQ(observer.CountTrace("dwError"), 0);  // gated, CheckBoxError unchecked
+}
+
+TEST_F(SendFrameTest, LineErrorDetailsOnlyWithShowErrorDetails) {
+  observer.SetShowErrorDetails(true);
+  port.ReportLineErrors(line_error::kOverrun | line_error::kFraming, 1, 3);
+  Send(0x33);
+  ASSERT_GE(observer.TraceLines().size(), 2u);
+  const std::string& details = observer.TraceLines()[0];
+  EXPECT_NE(details.find("] Send Data:: dwError: 0000000A ("), std::string::npos) << details;
+  EXPECT_NE(details.find("), cbIn: 0, cbOut: 3"), std::string::npos) << details;
+  EXPECT_NE(observer.TraceLines()[1].find("系统已尝试修复此错误!"), std::string::npos);
+  // bytes still going out: 32 ms before the pass is repeated
+  EXPECT_EQ(clock.Sleeps().front(), 32u);
+  EXPECT_EQ(clock.TotalSleptMs(), 32u + 144u);
+}
+
+TEST_F(SendFrameTest, LineErrorPassReadsWhatIsWaiting) {
+  port.ReportLineErrors(line_error::kParity, 1);
+  port.Deliver(ShortReply(0xB4, 0, 0, 12500));
+  Send(0x34);
+  EXPECT_EQ(block.BattUVR(), 12500);
+  // the bytes read in the repair pass do not count: the request is still sent three times
+  EXPECT_EQ(port.Written().size(), 3u);
+}
+
+TEST_F(SendFrameTest, LineErrorPassesAreBounded) {
+  port.ReportLineErrors(line_error::kFraming, 1000);
+  Send(command::kIdentify);
+  EXPECT_TRUE(port.Written().empty());
+  EXPECT_EQ(observer.CountTrace("系统已尝试修复此错误!"), 8);
+  EXPECT_EQ(observer.CountTrace("] Send Data:: Line errors persist, request abandoned."), 1);
+  EXPECT_EQ(observer.TraceLines().size(), 9u);
+}
+
+TEST_F(SendFrameTest, LineErrorsBetweenTriesStartANewRun) {
+  // 7 error passes, a clean try, then more errors (the read of that try takes one of them):
+  // neither run reaches the bound of 8, together they would.
+  int writes = 0;
+  port.OnWrite([&](int, const Bytes&) {
+    if (++writes == 1) port.ReportLineErrors(line_error::kFraming, 7);
+    return std::vector<Bytes>{};
+  });
+  port.ReportLineErrors(line_error::kFraming, 7);
+  Send(command::kIdentify);
+  EXPECT_EQ(port.Written().size(), 3u);
+  EXPECT_EQ(observer.CountTrace("Line errors persist"), 0);
+}
+
+TEST_F(SendFrameTest, NestedExchangeIsRefused) {
+  int nestedCalls = 0;
+  bool nestedResult = true;
+  observer.OnProcessMessages([&] {
+    ++nestedCalls;
+    nestedResult = link.SendFrame(block, &port, 0, command::kBatteryVoltage, 0, 0, 0);
+    EXPECT_TRUE(link.Busy());
+  });
+  Send(command::kIdentify);
+  EXPECT_EQ(nestedCalls, 3);
+  EXPECT_FALSE(nestedResult);
+  for (const Bytes& sent : port.Written()) EXPECT_EQ(sent[1], command::kIdentify);
+  EXPECT_FALSE(link.Busy());
+  EXPECT_TRUE(Send(command::kBatteryVoltage));  // once the exchange ended, the next one runs
+}
+
+TEST_F(SendFrameTest, OperationGuard) {
+  {
+    Link::Operation scan(link);
+    ASSERT_TRUE(scan);
+    EXPECT_TRUE(link.Busy());
+    Link::Operation tick(link);
+    EXPECT_FALSE(tick);
+    EXPECT_TRUE(Send(command::kIdentify));  // the holder itself still talks
+  }
+  EXPECT_FALSE(link.Busy());
+  bool tickAcquired = true;
+  observer.OnProcessMessages([&] {
+    Link::Operation tick(link);
+    tickAcquired = tick.Acquired();
+  });
+  Send(command::kIdentify);
+  EXPECT_FALSE(tickAcquired);  // an exchange is running
+  Link::Operation later(link);
+  EXPECT_TRUE(later);
+}
+
+}  // namespace
+}  // namespace lum
