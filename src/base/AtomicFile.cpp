@@ -1,6 +1,7 @@
 #include "base/AtomicFile.h"
 
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,8 +11,6 @@
 #include <cstring>
 #include <stdexcept>
 #include <vector>
-
-#include <fmt/format.h>
 
 namespace lum {
 

@@ -36,11 +36,16 @@ std::optional<Spec> ParseSpec(std::string_view text, size_t& pos) {
   Spec spec;
   for (; pos < text.size(); ++pos) {
     const char c = text[pos];
-    if (c == '-') spec.left = true;
-    else if (c == '0') spec.zero = true;
-    else if (c == '+') spec.plus = true;
-    else if (c == ' ') spec.space = true;
-    else break;
+    if (c == '-')
+      spec.left = true;
+    else if (c == '0')
+      spec.zero = true;
+    else if (c == '+')
+      spec.plus = true;
+    else if (c == ' ')
+      spec.space = true;
+    else
+      break;
   }
   const auto width = ReadDigits(text, pos);
   if (!width) return std::nullopt;
@@ -53,7 +58,13 @@ std::optional<Spec> ParseSpec(std::string_view text, size_t& pos) {
   if (pos >= text.size()) return std::nullopt;
   spec.conversion = text[pos++];
   switch (spec.conversion) {
-    case 's': case 'd': case 'i': case 'u': case 'x': case 'X': case 'p':
+    case 's':
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'p':
       return spec;
     default:
       return std::nullopt;
@@ -121,9 +132,12 @@ void AppendNumber(std::string& out, int64_t value, const Spec& spec) {
     if (digits.size() < *spec.precision) digits.insert(0, *spec.precision - digits.size(), '0');
   }
   std::string sign;
-  if (negative) sign = "-";
-  else if (isSigned && spec.plus) sign = "+";
-  else if (isSigned && spec.space) sign = " ";
+  if (negative)
+    sign = "-";
+  else if (isSigned && spec.plus)
+    sign = "+";
+  else if (isSigned && spec.space)
+    sign = " ";
 
   const bool zeroFill = spec.zero && !spec.left && !spec.precision;
   if (zeroFill) {

@@ -56,7 +56,6 @@ std::string OpenFileLine(const std::string& path, const std::string& stamp = Now
 /// error."); empty for Ok.
 std::string OpenFailureLine(ConfigFileStatus status, const std::string& path, const std::string& stamp = NowStamp());
 /// "[stamp] " followed by the saved message (Msg_32, "%s" = the path), filled safely.
-std::string SavedLine(const std::string& savedMessage, const std::string& path,
-                      const std::string& stamp = NowStamp());
+std::string SavedLine(const std::string& savedMessage, const std::string& path, const std::string& stamp = NowStamp());
 
 }  // namespace lum

@@ -1,10 +1,10 @@
 #include "data/NumberFormats.h"
 
+#include <fmt/format.h>
+
 #include <limits>
 #include <optional>
 #include <string_view>
-
-#include <fmt/format.h>
 
 namespace lum {
 

@@ -48,7 +48,8 @@ std::runtime_error UnableToWrite(const std::string& path) {
 
 std::string OneLine(std::string_view text) {
   std::string line(text);
-  std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  std::replace_if(
+      line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   return line;
 }
 
@@ -141,7 +142,9 @@ std::string ProfileFile::ReadOr(std::string_view section, std::string_view key, 
   return Read(section, key).value_or(std::string(fallback));
 }
 
-bool ProfileFile::Has(std::string_view section, std::string_view key) const { return FindKey(section, key).has_value(); }
+bool ProfileFile::Has(std::string_view section, std::string_view key) const {
+  return FindKey(section, key).has_value();
+}
 
 std::optional<ProfileFile::Entries> ProfileFile::SectionEntries(std::string_view section) const {
   const auto header = FindSection(section);
@@ -199,4 +202,3 @@ void WriteProfileString(const std::string& path, std::string_view section, std::
 }
 
 }  // namespace lum
-

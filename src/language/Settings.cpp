@@ -5,8 +5,7 @@
 
 namespace lum {
 
-Settings::Settings(std::string directory)
-    : path_((std::filesystem::path(std::move(directory)) / kFileName).string()) {}
+Settings::Settings(std::string directory) : path_((std::filesystem::path(std::move(directory)) / kFileName).string()) {}
 
 std::string Settings::LanguageFile() const {
   return ProfileFile::Load(path_).ReadOr(kLanguageSection, kLanguageFileKey, kDefaultLanguageFile);

@@ -16,6 +16,7 @@ constexpr std::string_view kReplacementGbk = "?";
 constexpr char kGbkName[] = "CP936";
 constexpr char kUtf8Name[] = "UTF-8";
 constexpr size_t kOutputChunk = 4096;
+constexpr size_t kInputChunk = 64;
 
 class Converter {
  public:
@@ -32,18 +33,24 @@ class Converter {
   std::string Run(std::string_view input, std::string_view replacement, SkipLength skipLength) {
     std::string out;
     char buffer[kOutputChunk];
-    char* in = const_cast<char*>(input.data());
-    size_t inLeft = input.size();
-    while (inLeft > 0) {
+    size_t pos = 0;
+    while (pos < input.size()) {
+      // Short input pieces: at a refused sequence the converter works the piece again from its
+      // start, so whole-file pieces would make many refusals quadratic.
+      const size_t piece = std::min(kInputChunk, input.size() - pos);
+      char* in = const_cast<char*>(input.data() + pos);
+      size_t inLeft = piece;
       char* outPtr = buffer;
       size_t outLeft = sizeof(buffer);
       const size_t result = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
+      const int error = errno;
       out.append(buffer, static_cast<size_t>(outPtr - buffer));
-      if (result != static_cast<size_t>(-1) || errno == E2BIG) continue;
-      // EILSEQ or EINVAL (a sequence cut off at the end): replace and go on after it.
-      const size_t skip = std::min(inLeft, skipLength(std::string_view(in, inLeft)));
-      in += skip;
-      inLeft -= skip;
+      pos += piece - inLeft;
+      if (result != static_cast<size_t>(-1) || error == E2BIG) continue;
+      // A sequence cut off by the end of the piece is taken again with the next one.
+      if (error == EINVAL && pos + inLeft < input.size() && piece - inLeft > 0) continue;
+      // EILSEQ, or a sequence cut off at the very end: replace it and go on after it.
+      pos += std::min(input.size() - pos, skipLength(input.substr(pos)));
       out.append(replacement);
       iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     }
@@ -61,9 +68,12 @@ size_t OneByte(std::string_view) { return 1; }
 size_t Utf8SequenceLength(std::string_view text) {
   const auto lead = static_cast<unsigned char>(text[0]);
   size_t length = 1;
-  if (lead >= 0xF0) length = 4;
-  else if (lead >= 0xE0) length = 3;
-  else if (lead >= 0xC0) length = 2;
+  if (lead >= 0xF0)
+    length = 4;
+  else if (lead >= 0xE0)
+    length = 3;
+  else if (lead >= 0xC0)
+    length = 2;
   size_t valid = 1;
   while (valid < length && valid < text.size() && (static_cast<unsigned char>(text[valid]) & 0xC0) == 0x80) ++valid;
   return valid;

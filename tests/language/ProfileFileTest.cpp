@@ -109,10 +109,26 @@ TEST(ProfileEncoding, Utf8FileWithMarkRoundTrips) {
   EXPECT_EQ(doc.Serialize(), utf8);
 }
 
+TEST(ProfileEncoding, LongTextsWithCharactersAtEveryOffsetConvertWhole) {
+  for (const std::string lead : {"", "a", "ab", "abc"}) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "简体中文设备";
+    auto doc = ProfileFile();
+    doc.Write("S", "k", lead + text);
+    const std::string bytes = doc.Serialize();
+    EXPECT_EQ(bytes.find('?'), std::string::npos);
+    EXPECT_EQ(ProfileFile::Parse(bytes).Read("S", "k"), lead + text);
+  }
+}
+
 TEST(ProfileEncoding, UndecodableBytesBecomeReplacementCharacters) {
   // 0xFF is no GBK byte; a lead byte at the very end is cut off.
-  const auto doc = Doc("[S]\nk=a\xFF" "b\nz=\xB0");
-  EXPECT_EQ(doc.Read("S", "k"), "a\xEF\xBF\xBD" "b");
+  const auto doc =
+      Doc("[S]\nk=a\xFF"
+          "b\nz=\xB0");
+  EXPECT_EQ(doc.Read("S", "k"),
+            "a\xEF\xBF\xBD"
+            "b");
   EXPECT_EQ(doc.Read("S", "z"), "\xEF\xBF\xBD");
   const auto utf8 = Doc("\xEF\xBB\xBF[S]\nk=a\xC3(\n");
   EXPECT_EQ(utf8.Read("S", "k"), "a\xEF\xBF\xBD(");

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "language/MessageTable.h"
+#include "language/ProfileFile.h"
+#include "link/PortNames.h"
+
+namespace lum::cli {
+
+/// What every command takes from its working directory: the port mapping of LUM.INI, the
+/// message table with the remembered language file's texts, and the type names it gives.
+/// lumctl only reads: it never writes LUM.INI or a language file.
+class CliContext {
+ public:
+  /// The context of a directory (the working directory for lumctl).
+  explicit CliContext(std::string directory = ".");
+
+  const std::string& Directory() const { return directory_; }
+  /// [Ports] of LUM.INI when that section exists, otherwise the machine's serial devices.
+  const PortMap& Ports() const;
+  /// Built-in texts, overridden by the language file's [Messages].
+  const MessageTable& Messages() const { return messages_; }
+  /// Display name of a device type row (0..3) or work mode (0..2): the language file's name,
+  /// else the built-in one; an index outside the table gives an empty text.
+  std::string DeviceTypeName(int row) const;
+  std::string WorkModeName(int index) const;
+
+ private:
+  std::string directory_;
+  ProfileFile language_;
+  MessageTable messages_;
+  mutable std::optional<PortMap> ports_;
+};
+
+}  // namespace lum::cli

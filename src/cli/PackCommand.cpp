@@ -1,0 +1,56 @@
+// lumctl pack: a configuration file from the JSON that show --json prints.
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "base/AtomicFile.h"
+#include "cli/CliContext.h"
+#include "cli/Command.h"
+#include "cli/ConfigJson.h"
+#include "data/ConfigFile.h"
+
+namespace lum::cli {
+
+namespace {
+
+// Far above any JSON show prints (about 60 KB).
+constexpr size_t kMaxJsonBytes = 4 * 1024 * 1024;
+
+[[noreturn]] void BadInput(const std::string& message) {
+  std::cerr << message << '\n';
+  throw CLI::RuntimeError(kExitBadInput);
+}
+
+void Pack(const std::string& jsonPath, const std::string& outPath) {
+  TCONFIG_BLOCK block;
+  try {
+    const std::string text = ReadWholeFile(jsonPath, kMaxJsonBytes);
+    block = BlockFromJson(nlohmann::json::parse(text));
+  } catch (const nlohmann::json::parse_error& e) {
+    BadInput(jsonPath + ": not valid JSON: " + e.what());
+  } catch (const ConfigJsonError& e) {
+    BadInput(jsonPath + ": " + e.what());
+  } catch (const std::runtime_error& e) {
+    BadInput(e.what());
+  }
+  try {
+    SaveConfigFile(outPath, block);
+  } catch (const std::runtime_error& e) {
+    BadInput(e.what());
+  }
+  std::cout << SavedLine(CliContext().Messages().Text(MessageTable::kFileSaved), outPath) << '\n';
+}
+
+const CommandRegistration kRegistration([](CLI::App& app) {
+  auto* command = app.add_subcommand("pack", "Write a configuration file (.LUM) from JSON as show --json prints it");
+  auto jsonPath = std::make_shared<std::string>();
+  auto outPath = std::make_shared<std::string>();
+  command->add_option("json", *jsonPath, "JSON description of the block")->required();
+  command->add_option("out", *outPath, "Configuration file to write")->required();
+  command->callback([jsonPath, outPath] { Pack(*jsonPath, *outPath); });
+});
+
+}  // namespace
+
+}  // namespace lum::cli

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "base/AtomicFile.h"
+#include "data/NewFileBlock.h"
+#include "data/TempDir.h"
+
+namespace lum {
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+class Lumctl : public TempDir {
+ protected:
+  // Runs lumctl in the temporary directory (its working directory context).
+  Outcome Run(const std::string& args) {
+    const std::string command =
+        "cd '" + dir_.string() + "' && '" LUMCTL_PATH "' " + args + " >'" + Path(".out") + "' 2>'" + Path(".err") + "'";
+    const int raw = std::system(command.c_str());
+    Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadWholeFile(Path(".out")), ReadWholeFile(Path(".err"))};
+    std::filesystem::remove(Path(".out"));
+    std::filesystem::remove(Path(".err"));
+    return outcome;
+  }
+
+  static TCONFIG_BLOCK DualChannelBlock() {
+    TCONFIG_BLOCK block = NewFileStartBlock();
+    block.SetProductID(0x515620);
+    block.SetFuncFlags(0x54);
+    block.SetBattReserved(777);
+    block.bytes()[20] = 0xAA;
+    auto channel = block.Channel(0, 1);
+    channel.SetMode(0x82);
+    channel.SetCC(1500);
+    channel.Timing(4).SetMinutes(90);
+    channel.Timing(4).SetPower(40);
+    block.Channel(0, 2).SetMode(0x7E);  // not shown: the type has two channels
+    block.Channel(7, 2).Timing2(3).SetPower(99);
+    return block;
+  }
+};
+
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace lum
