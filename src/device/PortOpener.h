@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+
+#include "link/PortNames.h"
+#include "link/SerialPort.h"
+
+namespace lum {
+
+/// Line speed of the controllers' protocol.
+inline constexpr unsigned kDeviceBaud = 38400;
+
+/// Opens the system's ports COM1..COM16 for a scan or a write, one at a time.
+class PortOpener {
+ public:
+  virtual ~PortOpener() = default;
+  /// COMn opened at kDeviceBaud, or null when it does not exist or cannot be opened.
+  virtual std::unique_ptr<SerialPort> Open(int n) = 0;
+};
+
+/// Opens the ports of a PortMap; refused line settings are reported to `errors`.
+class PortMapOpener : public PortOpener {
+ public:
+  explicit PortMapOpener(PortMap map, PortErrorSink* errors = nullptr) : map_(std::move(map)), errors_(errors) {}
+  std::unique_ptr<SerialPort> Open(int n) override { return map_.Open(n, kDeviceBaud, errors_); }
+
+ private:
+  PortMap map_;
+  PortErrorSink* errors_;
+};
+
+}  // namespace lum
