@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace lum {
+
+/// Every message box and file dialog of the windows goes through this, so that tests can
+/// answer them without a person clicking.
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  /// A modal Yes/No question with a question icon; true for Yes.
+  virtual bool AskYesNo(const QString& title, const QString& text) = 0;
+  /// A modal error box with the failure's own text.
+  virtual void ShowError(const QString& text) = 0;
+  /// The open-file dialog; `filter` in Qt form ("LUM File (*.LUM)"). nullopt when cancelled.
+  virtual std::optional<QString> OpenFileName(const QString& filter, const QString& directory = {}) = 0;
+  /// The save-file dialog; `defaultSuffix` is added to a name typed without one.
+  virtual std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
+                                              const QString& directory = {}) = 0;
+};
+
+/// The real dialogs: QMessageBox and QFileDialog, modal to `parent`.
+class QtDialogs : public Dialogs {
+ public:
+  explicit QtDialogs(QWidget* parent) : parent_(parent) {}
+  bool AskYesNo(const QString& title, const QString& text) override;
+  void ShowError(const QString& text) override;
+  std::optional<QString> OpenFileName(const QString& filter, const QString& directory) override;
+  std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
+                                      const QString& directory) override;
+
+ private:
+  QWidget* parent_;
+};
+
+}  // namespace lum

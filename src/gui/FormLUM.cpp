@@ -1,0 +1,186 @@
+#include "FormLUM.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+#include <filesystem>
+
+#include "AutoScale.h"
+#include "LumLog.h"
+#include "StartLine.h"
+#include "TimingGrid.h"
+#include "WindowNames.h"
+#include "base/TimeStamp.h"
+#include "data/NewFileBlock.h"
+#include "data/TypeTables.h"
+#include "language/Settings.h"
+#include "ui_FormLUM.h"
+
+namespace lum {
+
+namespace {
+constexpr int kTimerIntervalMs = 1000;
+
+std::string CurrentDirectory() { return std::filesystem::current_path().string(); }
+}  // namespace
+
+TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
+    : QMainWindow(parent),
+      ui_(std::make_unique<Ui::TFormLUM>()),
+      dialogs_(options.dialogs),
+      work_dir_(options.workDir.empty() ? CurrentDirectory() : options.workDir),
+      executable_path_(options.executablePath.empty() ? QCoreApplication::applicationFilePath().toStdString()
+                                                      : options.executablePath),
+      observer_(*this),
+      link_(options.clock != nullptr ? *options.clock : SystemClock(), observer_) {
+  ui_->setupUi(this);
+  if (dialogs_ == nullptr) {
+    own_dialogs_ = std::make_unique<QtDialogs>(this);
+    dialogs_ = own_dialogs_.get();
+  }
+  timer_ = new QTimer(this);
+  timer_->setObjectName(QStringLiteral("Timer"));
+  timer_->setInterval(kTimerIntervalMs);
+
+  BuildToolBar();
+  BuildStatusBar();
+  BuildGrid();
+  NameMenuSeparators();
+  BindActions();
+  ApplyLook();
+  ConnectPageHandlers();
+  FormCreate();
+}
+
+TFormLUM::~TFormLUM() = default;
+
+QString TFormLUM::Message(int slot) const { return QString::fromStdString(messages_.Text(slot)); }
+
+void TFormLUM::RunGuarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& failure) {
+    dialogs_->ShowError(QString::fromStdString(failure.what()));
+  }
+}
+
+void TFormLUM::InitMainWindow() {
+  resize(kStartWidth, kStartHeight);
+  remembered_width_ = kStartWidth;
+
+  ui_->mmoInfo->clear();
+  observer_.InfoLine(StartLine(ApplicationTitle(executable_path_), NowStamp()));
+
+  link_.Reset();
+
+  ui_->cbbDeviceTypes->clear();
+  for (const TDEVICE_TYPES& type : DeviceTypes()) ui_->cbbDeviceTypes->addItem(QString::fromUtf8(type.DefaultName));
+  ui_->cbbDeviceTypes->setCurrentIndex(-1);
+
+  SizeGrid();
+  CreateNewFileEntry();
+
+  messages_.FillBuiltIn();
+  WriteGridCaptions();
+
+  monitor_handle_.reset();
+  ListPorts();
+  ui_->PageControl->setCurrentWidget(ui_->tsBase);
+}
+
+void TFormLUM::CreateNewFileEntry() {
+  auto entry = std::make_unique<TDEVICE_CONFIG>();
+  entry->Config = NewFileBaseBlock();
+  StorePages(entry->Config);
+  entries_.SetCurrentEntry(&entries_.AddFileEntry(std::move(entry)));
+}
+
+void TFormLUM::ListPorts() {
+  const auto section = Settings(work_dir_).PortsSection();
+  ports_ = section ? PortMap::FromSection(*section) : PortMap::FromSystem();
+  ui_->cbbRealComPort->clear();
+  for (const auto& [name, path] : ports_.ListComPorts()) ui_->cbbRealComPort->addItem(QString::fromStdString(name));
+  const bool any = ui_->cbbRealComPort->count() > 0;
+  ui_->cbbRealComPort->setCurrentIndex(any ? 0 : -1);
+  if (any) ui_->btnRealPort->setEnabled(true);
+}
+
+void TFormLUM::FormCreate() {
+  RunGuarded([this] {
+    InitMainWindow();
+    for (QWidget* page : {ui_->tsTest, ui_->tsSetting, ui_->tsBlackBox})
+      ui_->PageControl->setTabVisible(ui_->PageControl->indexOf(page), false);
+    for (QWidget* control : std::initializer_list<QWidget*>{ui_->lbledtSCV, ui_->seSCDelay, ui_->btnSCDelayUnit,
+                                                            ui_->cbbWorkMode, ui_->chkLoopMode})
+      control->setEnabled(false);
+  });
+}
+
+void TFormLUM::FormShow() { RebuildEntryTree(); }
+
+void TFormLUM::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_once_) return;
+  shown_once_ = true;
+  if (const QScreen* where = screen()) move(where->availableGeometry().center() - rect().center());
+  RunGuarded([this] { FormShow(); });
+}
+
+void TFormLUM::actAboutLUMExecute() {
+  if (about_dialog_) about_dialog_->exec();
+}
+
+void TFormLUM::actExitLUMExecute() { close(); }
+
+void TFormLUM::actFirmwareUpgradeExecute() {
+  if (upgrade_dialog_) upgrade_dialog_->exec();
+}
+
+void TFormLUM::SizeGrid() { SizeGridCells(*ui_->StringGrid); }
+
+void TFormLUM::FormResize() {
+  if (width() < kStartWidth) resize(kStartWidth, height());
+  if (height() < kStartHeight) resize(width(), kStartHeight);
+}
+
+void TFormLUM::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FormResize();
+}
+
+void TFormLUM::actAutoScaleExecute() {
+  if (width() >= kStartWidth) {
+    scale_ *= static_cast<double>(width()) / remembered_width_;
+    ScaleContents(*ui_->pnlWindow, scale_);
+    remembered_width_ = width();
+    ui_->StatusBar->hide();
+  }
+  // The cells move, so the in-place editor would no longer lie over its cell.
+  seInputExit();
+  SizeGrid();
+}
+
+QStringList TFormLUM::InfoLines() const {
+  QStringList lines;
+  for (QTextBlock block = ui_->mmoInfo->document()->begin(); block.isValid(); block = block.next())
+    lines << block.text();
+  return lines;
+}
+
+void TFormLUM::FormClose() {
+  std::vector<std::string> lines;
+  for (const QString& line : InfoLines()) lines.push_back(line.toStdString());
+  // The window closes even when the log cannot be written; the user is told why.
+  RunGuarded([&] { AppendRunToLog(work_dir_, lines); });
+}
+
+void TFormLUM::closeEvent(QCloseEvent* event) {
+  FormClose();
+  QMainWindow::closeEvent(event);
+}
+
+}  // namespace lum

@@ -1,0 +1,184 @@
+#pragma once
+
+#include <QDialog>
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "Dialogs.h"
+#include "WindowLinkObserver.h"
+#include "base/Clock.h"
+#include "data/DeviceConfig.h"
+#include "language/MessageTable.h"
+#include "link/Link.h"
+#include "link/PortNames.h"
+#include "link/SerialPort.h"
+
+class QLabel;
+class QLineEdit;
+class QTimer;
+class QTreeWidgetItem;
+
+namespace Ui {
+class TFormLUM;
+}
+
+namespace lum {
+
+class GridSpinEdit;
+
+/// What the main window takes from its surroundings; tests replace all of it.
+struct FormLUMOptions {
+  /// Where LUM.INI, LUM.LOG and the language files are; empty: the process's current directory.
+  std::string workDir;
+  /// Gives the application title; empty: the running executable.
+  std::string executablePath;
+  /// Null: real message boxes and file dialogs.
+  Dialogs* dialogs = nullptr;
+  /// Null: the system clock.
+  Clock* clock = nullptr;
+};
+
+/// The main window: tool bar, device tree, editor pages, information panel, status bar.
+/// It owns the entry lists, the message table, the link and the live-monitor port; the
+/// device operations, the files and the language are wired to it from their own files.
+class TFormLUM : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr int kStartWidth = 640;
+  static constexpr int kStartHeight = 544;
+
+  explicit TFormLUM(FormLUMOptions options = {}, QWidget* parent = nullptr);
+  ~TFormLUM() override;
+
+  // --- The form and the state that the window's operations share.
+  Ui::TFormLUM& ui() { return *ui_; }
+  GridSpinEdit& seInput() { return *seInput_; }
+  QTimer& Timer() { return *timer_; }
+  QLabel& StatusPanel(int index) const;
+  /// The label attached to a labelled edit (its caption), or null.
+  QLabel* EditLabel(const QLineEdit* edit) const;
+
+  EntryStore& Entries() { return entries_; }
+  TDEVICE_CONFIG* CurrentEntry() const { return entries_.CurrentEntry(); }
+  MessageTable& Messages() { return messages_; }
+  QString Message(int slot) const;
+  lum::Link& link() { return link_; }
+  LinkObserver& Observer() { return observer_; }
+  Dialogs& dialogs() { return *dialogs_; }
+  const PortMap& Ports() const { return ports_; }
+  /// The live-monitor port; null is the invalid handle.
+  std::unique_ptr<SerialPort>& MonitorHandle() { return monitor_handle_; }
+  const std::string& WorkDir() const { return work_dir_; }
+  int RememberedWidth() const { return remembered_width_; }
+
+  /// Windows built elsewhere that actions show modally.
+  void SetUpgradeDialog(QDialog* dialog) { upgrade_dialog_ = dialog; }
+  void SetAboutDialog(QDialog* dialog) { about_dialog_ = dialog; }
+
+  /// Runs a handler; a failure it raises ends it and is shown in an error box with its text.
+  void RunGuarded(const std::function<void()>& handler);
+
+  /// While a device operation runs, the entry it reads or writes must stay CurrentEntry:
+  /// tree selections and channel changes are then undone and ignored.
+  void SetBusy(bool busy) { busy_ = busy; }
+  bool Busy() const { return busy_; }
+
+  // --- Start-up.
+  void InitMainWindow();
+  void FormCreate();
+  void FormShow();
+
+  // --- Record and editor pages. Storing throws ConversionError at the first field that is
+  // not a number; fields stored before it keep their new values.
+  void ShowEntry();
+  void ApplyCapabilities();
+  void ShowChannel(ConstChannel record);
+  void StoreChannel(TCHANNEL_CONFIG record);
+  void StorePages(TCONFIG_BLOCK& block);
+  void ConfirmApply();
+
+  // --- Editor page behaviour.
+  void MarkModified();
+  void RebuildEntryTree();
+  int ShownChannel() const { return shown_channel_; }
+  /// The delay unit flag (0 or 1) that seSCDelay carries in its tag.
+  int DelayUnitFlag() const;
+  void SetDelayUnitFlag(int flag);
+  /// Grid captions from the message table (the language pass writes them too).
+  void WriteGridCaptions();
+  /// Default column width and row height of StringGrid from its size.
+  void SizeGrid();
+
+  void tvDevicesChange(QTreeWidgetItem* node);
+  void rgChannelClick();
+  void cbbDeviceTypesChange();
+  void cbbBatteryTypeChange();
+  void chkPWMDIMClick();
+  void chkMIClick();
+  void cbbWorkModeChange();
+  void btnSCDelayUnitClick();
+  void chkLoopModeClick();
+  void lbledtSCVChange(QLineEdit& edit);
+  void StringGridSelectCell(int column, int row);
+  void seInputChange();
+  void seInputExit();
+
+  // --- Simple actions and window size.
+  void actAboutLUMExecute();
+  void actExitLUMExecute();
+  void actFirmwareUpgradeExecute();
+  void actHelpOnHelpExecute() {}
+  void actAutoScaleExecute();
+  void FormResize();
+  void FormClose();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Set-up of the parts of the window that the form file cannot express (WindowSetup.cpp).
+  void BuildToolBar();
+  void BuildStatusBar();
+  void BuildGrid();
+  void NameMenuSeparators();
+  void BindActions();
+  void ApplyLook();
+  void ConnectPageHandlers();
+  void ListPorts();
+  void CreateNewFileEntry();
+  void RestoreTreeSelection();
+  QStringList InfoLines() const;
+
+  std::unique_ptr<Ui::TFormLUM> ui_;
+  GridSpinEdit* seInput_ = nullptr;
+  QTimer* timer_ = nullptr;
+  std::unique_ptr<QtDialogs> own_dialogs_;
+  Dialogs* dialogs_;
+  std::string work_dir_;
+  std::string executable_path_;
+  WindowLinkObserver observer_;
+  lum::Link link_;
+  EntryStore entries_;
+  MessageTable messages_;
+  PortMap ports_;
+  std::unique_ptr<SerialPort> monitor_handle_;
+  QPointer<QDialog> upgrade_dialog_;
+  QPointer<QDialog> about_dialog_;
+  int remembered_width_ = kStartWidth;
+  double scale_ = 1.0;
+  int shown_channel_ = -1;
+  bool rebuilding_tree_ = false;
+  std::map<const QTreeWidgetItem*, TDEVICE_CONFIG*> node_entries_;
+  bool busy_ = false;
+  bool shown_once_ = false;
+  bool in_resize_ = false;
+};
+
+}  // namespace lum

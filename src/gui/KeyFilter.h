@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+namespace lum {
+
+/// Decides whether a typed character may reach a field; `text` is the field's current text.
+using KeyRule = std::function<bool(QChar typed, const QString& text)>;
+
+/// Backspace, Enter and the digits 0-9 (the grid editor's keys).
+bool AcceptsDigitKey(QChar typed, const QString& text);
+/// As AcceptsDigitKey, plus "." while the text holds none yet (the light-control voltage).
+bool AcceptsDecimalKey(QChar typed, const QString& text);
+
+/// Discards typed characters that the rule refuses. Only keys that type a character are
+/// judged: cursor movement, Delete and the like pass untouched.
+class KeyFilter : public QObject {
+ public:
+  KeyFilter(KeyRule rule, std::function<QString()> currentText, QObject* parent);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  KeyRule rule_;
+  std::function<QString()> current_text_;
+};
+
+}  // namespace lum

@@ -1,0 +1,249 @@
+// How the editor pages react to the user: the entry tree, the modified flag, dependencies
+// between controls, the timing grid's in-place editor and the numeric fields.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <utility>
+
+#include "FormLUM.h"
+#include "ImageLists.h"
+#include "KeyFilter.h"
+#include "MainMessages.h"
+#include "RadioGroup.h"
+#include "TimingGrid.h"
+#include "WindowNames.h"
+#include "base/SafeFormat.h"
+#include "base/TimeStamp.h"
+#include "data/NumberFormats.h"
+#include "data/TypeTables.h"
+#include "ui_FormLUM.h"
+
+namespace lum {
+
+namespace {
+constexpr int kPageGroup = 0;
+constexpr char kNewFileNode[] = "New File";
+constexpr char kSelectedLine[] = "[%s] Currently selected object is \"%s\" @0x%.8p.";
+// The selected entry's identity is shown as 8 hexadecimal digits.
+constexpr uintptr_t kIdentityMask = 0xFFFFFFFFu;
+
+struct EditorRange {
+  int maxLength;
+  int maximum;
+};
+constexpr EditorRange kMinutesRange{4, 1000};
+constexpr EditorRange kPowerRange{3, 100};
+constexpr int kEditorStep = 10;
+
+std::string FileNamePart(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+}  // namespace
+
+void TFormLUM::ConnectPageHandlers() {
+  Ui::TFormLUM& u = *ui_;
+  auto guarded = [this](auto handler) {
+    return [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); };
+  };
+
+  connect(u.tvDevices, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* node) { RunGuarded([this, node] { tvDevicesChange(node); }); });
+  connect(u.rgChannel, &RadioGroup::itemIndexChanged, this, guarded(&TFormLUM::rgChannelClick));
+  // Lists react to the user's choice only; the pages set them without these handlers.
+  connect(u.cbbDeviceTypes, &QComboBox::activated, this, guarded(&TFormLUM::cbbDeviceTypesChange));
+  connect(u.cbbBatteryType, &QComboBox::activated, this, guarded(&TFormLUM::cbbBatteryTypeChange));
+  connect(u.seBatteryCells, &QSpinBox::valueChanged, this, guarded(&TFormLUM::cbbBatteryTypeChange));
+  connect(u.cbbWorkMode, &QComboBox::activated, this, guarded(&TFormLUM::cbbWorkModeChange));
+  // Check boxes run their behaviour on every change of state, by program or by click.
+  connect(u.chkPWMDIM, &QCheckBox::toggled, this, guarded(&TFormLUM::chkPWMDIMClick));
+  connect(u.chkMI, &QCheckBox::toggled, this, guarded(&TFormLUM::chkMIClick));
+  connect(u.btnSCDelayUnit, &QPushButton::clicked, this, guarded(&TFormLUM::btnSCDelayUnitClick));
+  for (QSpinBox* spin : {u.seSCDelay, u.seAddress})
+    connect(spin, &QSpinBox::valueChanged, this, guarded(&TFormLUM::chkLoopModeClick));
+  for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{u.chkLoopMode, u.chkEnergySaving, u.rbRainDetect,
+                                                                      u.rbPIR, u.chkIRReceiver})
+    connect(box, &QAbstractButton::toggled, this, guarded(&TFormLUM::chkLoopModeClick));
+  for (QLineEdit* edit :
+       {u.lbledtSCV, u.lbledtBattOVP, u.lbledtBattFCV, u.lbledtBattUVP, u.lbledtBattUVR, u.lbledtCC, u.lbledtCV})
+    connect(edit, &QLineEdit::textChanged, this,
+            [this, edit] { RunGuarded([this, edit] { lbledtSCVChange(*edit); }); });
+  u.lbledtSCV->installEventFilter(new KeyFilter(
+      AcceptsDecimalKey, [this] { return ui_->lbledtSCV->text(); }, u.lbledtSCV));
+
+  auto selectCell = [this](int row, int column) { RunGuarded([=, this] { StringGridSelectCell(column, row); }); };
+  connect(u.StringGrid, &QTableWidget::currentCellChanged, this, selectCell);
+  connect(u.StringGrid, &QTableWidget::cellPressed, this, selectCell);
+  connect(seInput_->Editor(), &QLineEdit::textChanged, this, guarded(&TFormLUM::seInputChange));
+}
+
+void TFormLUM::MarkModified() {
+  TDEVICE_CONFIG* entry = CurrentEntry();
+  if (entry == nullptr) return;
+  entry->Modified = true;
+  ui_->actSaveConfigToFile->setEnabled(true);
+  ui_->actWriteToDevice->setEnabled(true);
+}
+
+void TFormLUM::RebuildEntryTree() {
+  QTreeWidget& tree = *ui_->tvDevices;
+  rebuilding_tree_ = true;
+  tree.clear();
+  node_entries_.clear();
+  auto addNode = [&](const std::string& text, TDEVICE_CONFIG* entry, int picture) {
+    auto* node = new QTreeWidgetItem(QStringList{QString::fromStdString(text)});
+    node->setIcon(0, ImageList16(picture));
+    node->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    node_entries_[node] = entry;
+    tree.addTopLevelItem(node);
+  };
+  for (const auto& entry : entries_.FileEntries()) {
+    const std::string name = FileNamePart(entry->Name);
+    addNode(name.empty() ? kNewFileNode : name, entry.get(), picture::kFileNode);
+  }
+  for (const auto& entry : entries_.DeviceEntries())
+    addNode(entry->Model.empty() ? entry->Name : entry->Name + "," + entry->Model, entry.get(), picture::kDeviceNode);
+  rebuilding_tree_ = false;
+  if (tree.topLevelItemCount() > 0) tree.setCurrentItem(tree.topLevelItem(0));
+}
+
+void TFormLUM::RestoreTreeSelection() {
+  QTreeWidget& tree = *ui_->tvDevices;
+  const QSignalBlocker block(tree);
+  for (const auto& [node, entry] : node_entries_)
+    if (entry == CurrentEntry()) tree.setCurrentItem(const_cast<QTreeWidgetItem*>(node));
+}
+
+void TFormLUM::tvDevicesChange(QTreeWidgetItem* node) {
+  if (node == nullptr || rebuilding_tree_) return;
+  const auto found = node_entries_.find(node);
+  if (found == node_entries_.end()) return;
+  if (busy_) {
+    RestoreTreeSelection();
+    return;
+  }
+  StatusPanel(names::kNodePanel).setText(node->text(0));
+  ConfirmApply();
+  TDEVICE_CONFIG* entry = found->second;
+  entries_.SetCurrentEntry(entry);
+  shown_channel_ = -1;  // nothing shown for the previous entry is ever stored into this one
+  ShowEntry();
+  const auto identity = static_cast<int64_t>(reinterpret_cast<uintptr_t>(entry) & kIdentityMask);
+  observer_.InfoLine(FormatText(kSelectedLine, {NowStamp(), node->text(0).toStdString(), identity}));
+}
+
+void TFormLUM::rgChannelClick() {
+  RadioGroup& group = *ui_->rgChannel;
+  const int selected = group.ItemIndex();
+  if (busy_) {
+    group.SetItemIndexQuietly(shown_channel_);
+    return;
+  }
+  TDEVICE_CONFIG* entry = CurrentEntry();
+  if (selected == shown_channel_ || entry == nullptr) return;
+  if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, shown_channel_)) {
+    try {
+      StoreChannel(entry->Config.Channel(kPageGroup, shown_channel_));
+    } catch (...) {
+      // The pages still show the old channel, so the selector does too.
+      group.SetItemIndexQuietly(shown_channel_);
+      throw;
+    }
+  }
+  shown_channel_ = selected;
+  if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, selected))
+    ShowChannel(std::as_const(entry->Config).Channel(kPageGroup, selected));
+}
+
+void TFormLUM::cbbDeviceTypesChange() {
+  ApplyCapabilities();
+  MarkModified();
+}
+
+void TFormLUM::cbbBatteryTypeChange() {
+  Ui::TFormLUM& u = *ui_;
+  QLineEdit* const fields[] = {u.lbledtBattOVP, u.lbledtBattFCV, u.lbledtBattUVP, u.lbledtBattUVR};
+  for (QLineEdit* field : fields) field->setEnabled(false);
+  const int row = u.cbbBatteryType->currentIndex();
+  if (row >= 0 && row < kBatteryTypeCount) {
+    const TBATTERY_TYPES& type = BatteryTypes()[static_cast<size_t>(row)];
+    const uint16_t presets[] = {type.OVP, type.FCV, type.UVP, type.UVR};
+    for (size_t i = 0; i < std::size(fields); ++i)
+      fields[i]->setText(QString::fromStdString(FormatScaled(presets[i], kScaleMilli)));
+    u.lbledtSCV->setText(QString::fromStdString(FormatScaled(type.SCV, kScaleCenti)));
+  }
+  MarkModified();
+}
+
+void TFormLUM::chkPWMDIMClick() {
+  Ui::TFormLUM& u = *ui_;
+  u.lblCC->setEnabled(u.chkPWMDIM->isChecked());
+  u.lbledtCC->setEnabled(u.chkPWMDIM->isChecked());
+  u.chkEnergySaving->setEnabled(u.chkPWMDIM->isChecked());
+  MarkModified();
+}
+
+void TFormLUM::chkMIClick() {
+  MarkModified();
+  ui_->rbRainDetect->setEnabled(ui_->chkMI->isChecked());
+  ui_->rbPIR->setEnabled(ui_->chkMI->isChecked());
+}
+
+void TFormLUM::cbbWorkModeChange() {
+  const int slot = ui_->cbbWorkMode->currentIndex() != 0 ? msg::kMorningSegment : msg::kFifthSegment;
+  SetGridText(*ui_->StringGrid, 0, timing_grid::kMorningRow, Message(slot));
+  MarkModified();
+}
+
+void TFormLUM::btnSCDelayUnitClick() {
+  SetDelayUnitFlag(DelayUnitFlag() == 0 ? 1 : 0);
+  // The button's caption stays the message text whatever the unit.
+  MarkModified();
+}
+
+void TFormLUM::chkLoopModeClick() { MarkModified(); }
+
+void TFormLUM::lbledtSCVChange(QLineEdit& edit) {
+  if (edit.text().startsWith(u'.')) {
+    edit.setText(QStringLiteral("0") + edit.text());
+    edit.setCursorPosition(static_cast<int>(edit.text().size()));
+  }
+  MarkModified();
+}
+
+void TFormLUM::StringGridSelectCell(int column, int row) {
+  seInput_->hide();
+  if (row < 1 || (column != timing_grid::kMinutesColumn && column != timing_grid::kPowerColumn)) return;
+  QTableWidget& grid = *ui_->StringGrid;
+  const EditorRange range = column == timing_grid::kPowerColumn ? kPowerRange : kMinutesRange;
+  seInput_->SetMaxLength(range.maxLength);
+  seInput_->setRange(0, range.maximum);
+  seInput_->setSingleStep(kEditorStep);
+
+  // Over the cell: its rectangle taken from the grid's viewport into the editor's parent.
+  const QRect cell = grid.visualRect(grid.model()->index(row, column));
+  seInput_->setGeometry(QRect(grid.viewport()->mapTo(seInput_->parentWidget(), cell.topLeft()), cell.size()));
+  seInput_->setValue(GridInteger(grid, column, row));
+  seInput_->show();
+  seInput_->raise();
+  seInput_->setFocus();
+  seInput_->selectAll();
+}
+
+void TFormLUM::seInputChange() {
+  if (!seInput_->hasFocus() || seInput_->EditText().isEmpty()) return;
+  QTableWidget& grid = *ui_->StringGrid;
+  SetGridText(grid, grid.currentColumn(), grid.currentRow(), QString::number(seInput_->LimitedValue()));
+  MarkModified();
+}
+
+void TFormLUM::seInputExit() { seInput_->hide(); }
+
+}  // namespace lum

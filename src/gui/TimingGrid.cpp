@@ -1,0 +1,87 @@
+#include "TimingGrid.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTableWidget>
+#include <algorithm>
+
+namespace lum {
+
+QString GridText(const QTableWidget& grid, int column, int row) {
+  const QTableWidgetItem* cell = grid.item(row, column);
+  return cell != nullptr ? cell->text() : QString();
+}
+
+void SetGridText(QTableWidget& grid, int column, int row, const QString& text) {
+  QTableWidgetItem* cell = grid.item(row, column);
+  if (cell == nullptr) {
+    cell = new QTableWidgetItem;
+    // Caption cells are fixed: they can be looked at but not selected.
+    if (row == 0 || column == 0) cell->setFlags(Qt::ItemIsEnabled);
+    grid.setItem(row, column, cell);
+  }
+  cell->setText(text);
+}
+
+int GridInteger(const QTableWidget& grid, int column, int row) {
+  bool ok = false;
+  const int value = GridText(grid, column, row).trimmed().toInt(&ok);
+  return ok ? value : 0;
+}
+
+void SizeGridCells(QTableWidget& grid) {
+  using namespace timing_grid;
+  const int width = (grid.width() - kWidthAllowance) / kColumns;
+  const int height = (grid.height() - kHeightAllowance) / kRows;
+  grid.horizontalHeader()->setMinimumSectionSize(1);
+  grid.verticalHeader()->setMinimumSectionSize(1);
+  grid.horizontalHeader()->setDefaultSectionSize(width);
+  grid.verticalHeader()->setDefaultSectionSize(height);
+  for (int c = 0; c < grid.columnCount(); ++c) grid.setColumnWidth(c, width);
+  for (int r = 0; r < grid.rowCount(); ++r) grid.setRowHeight(r, height);
+}
+
+namespace {
+bool IsCaptionCell(const QModelIndex& index) { return index.row() == 0 || index.column() == 0; }
+}  // namespace
+
+void CentredCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  QStyleOptionViewItem cell(option);
+  initStyleOption(&cell, index);
+  const bool caption = IsCaptionCell(index);
+  const bool selected = !caption && (cell.state & QStyle::State_Selected) != 0;
+  // Drawn without the style's text margins, so that captions as wide as the cell still fit.
+  painter->save();
+  painter->fillRect(cell.rect, caption    ? cell.palette.button()
+                               : selected ? cell.palette.highlight()
+                                          : cell.palette.base());
+  painter->setPen(selected ? cell.palette.highlightedText().color() : cell.palette.text().color());
+  painter->setFont(cell.font);
+  painter->drawText(cell.rect, Qt::AlignCenter | Qt::TextSingleLine, cell.text);
+  painter->restore();
+}
+
+void GridSpinEdit::SetMaxLength(int characters) { lineEdit()->setMaxLength(characters); }
+
+QString GridSpinEdit::EditText() const { return lineEdit()->text(); }
+
+int GridSpinEdit::LimitedValue() const {
+  bool ok = false;
+  const long long typed = EditText().toLongLong(&ok);
+  if (!ok) return minimum();
+  return static_cast<int>(std::clamp<long long>(typed, minimum(), maximum()));
+}
+
+void GridSpinEdit::focusOutEvent(QFocusEvent* event) {
+  QSpinBox::focusOutEvent(event);
+  if (exit_handler_) exit_handler_();
+}
+
+QValidator::State GridSpinEdit::validate(QString& input, int& /*pos*/) const {
+  if (input.isEmpty()) return QValidator::Intermediate;
+  const bool digits = std::all_of(input.begin(), input.end(), [](QChar c) { return c.isDigit(); });
+  return digits ? QValidator::Acceptable : QValidator::Invalid;
+}
+
+}  // namespace lum

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QSpinBox>
+#include <QStyledItemDelegate>
+#include <functional>
+
+class QTableWidget;
+
+namespace lum {
+
+/// The load timing grid: 3 columns x 6 rows, row 0 and column 0 are captions.
+namespace timing_grid {
+inline constexpr int kColumns = 3;
+inline constexpr int kRows = 6;
+inline constexpr int kMinutesColumn = 1;
+inline constexpr int kPowerColumn = 2;
+inline constexpr int kMorningRow = 5;
+// Grid lines take these pixels off the grid's size before it is shared among the cells.
+inline constexpr int kWidthAllowance = 6;
+inline constexpr int kHeightAllowance = 9;
+}  // namespace timing_grid
+
+/// Text of cell (column, row); empty when the cell holds nothing.
+QString GridText(const QTableWidget& grid, int column, int row);
+void SetGridText(QTableWidget& grid, int column, int row, const QString& text);
+/// Integer in the cell, 0 when it holds none.
+int GridInteger(const QTableWidget& grid, int column, int row);
+/// Default column width (width - 6) / 3 and row height (height - 9) / 6 from the grid's size.
+void SizeGridCells(QTableWidget& grid);
+
+/// Draws every cell centred on a single line; the caption row and column look like fixed cells.
+class CentredCellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+};
+
+/// The in-place editor of the grid: accepts any run of digits up to its maximum length and
+/// takes a value beyond its range as the range's limit, so typing 1500 into a 0..1000 editor
+/// gives 1000 rather than refusing the last digit.
+class GridSpinEdit : public QSpinBox {
+ public:
+  using QSpinBox::QSpinBox;
+  void SetMaxLength(int characters);
+  /// The typed value limited to the range; a text without a number gives the minimum.
+  int LimitedValue() const;
+  QString EditText() const;
+  QLineEdit* Editor() const { return lineEdit(); }
+  /// Runs when the editor loses the focus.
+  void SetExitHandler(std::function<void()> handler) { exit_handler_ = std::move(handler); }
+
+ protected:
+  QValidator::State validate(QString& input, int& pos) const override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  std::function<void()> exit_handler_;
+};
+
+}  // namespace lum

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "link/LinkObserver.h"
+
+class QWidget;
+
+namespace lum {
+
+/// Shows what the link and the device operations report in the main window's controls,
+/// found by their object names: mmoInfo, Memo, CheckBoxError, StatusPanel2, imgStatus and
+/// whatever field a measurement names.
+class WindowLinkObserver : public LinkObserver {
+ public:
+  explicit WindowLinkObserver(QWidget& window) : window_(window) {}
+
+  void InfoLine(const std::string& line) override;
+  void TraceLine(const std::string& line) override;
+  bool ShowErrorDetails() const override;
+  void ProcessMessages() override;
+  void SetFieldText(const char* objectName, const std::string& text) override;
+  void SetFieldValue(const char* objectName, int value) override;
+  void SetStatusFlags(const std::string& text) override;
+  void ClearStatusImage() override;
+
+ private:
+  QWidget& window_;
+};
+
+}  // namespace lum

@@ -1,0 +1,239 @@
+// The parts of the main window that its form file cannot express: tool bar buttons, status
+// bar panels, the grid's editor and drawing, names of menu separators, action bindings, colours
+// and fonts.
+#include <QAbstractButton>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <array>
+#include <map>
+
+#include "ActionBinding.h"
+#include "FormLUM.h"
+#include "ImageLists.h"
+#include "KeyFilter.h"
+#include "TimingGrid.h"
+#include "WindowNames.h"
+#include "ui_FormLUM.h"
+
+namespace lum {
+
+namespace {
+constexpr int kFontPixels = 13;
+constexpr int kInfoFontPixels = 11;
+constexpr int kTreeFontPixels = 16;
+constexpr int kToolBarHeight = 42;
+constexpr QSize kToolButtonSize(39, 38);
+constexpr QSize kToolPictureSize(32, 32);
+constexpr QSize kTreePictureSize(16, 16);
+constexpr int kStatusBarHeight = 25;
+constexpr std::array<int, names::kStatusPanels> kStatusPanelWidths = {128, 208, 50, 50};
+constexpr QColor kPanelColour(224, 232, 240);
+constexpr QColor kSkyBlue(166, 202, 240);
+constexpr QColor kDesktopColour(0, 64, 96);
+constexpr QColor kInfoTextColour(255, 255, 0);
+constexpr char kMaxLengthProperty[] = "maxLength";  // "at most n characters" of a spin box in the form
+constexpr int kEditorTag = -1;
+
+void SetPixelFont(QWidget& widget, const QFont& base, int pixels) {
+  QFont font = base;
+  font.setPixelSize(pixels);
+  widget.setFont(font);
+}
+
+void SetBase(QWidget& widget, const QColor& base, const QColor* text = nullptr) {
+  QPalette palette = widget.palette();
+  palette.setColor(QPalette::Base, base);
+  if (text != nullptr) palette.setColor(QPalette::Text, *text);
+  widget.setPalette(palette);
+}
+}  // namespace
+
+QLabel& TFormLUM::StatusPanel(int index) const {
+  return *ui_->StatusBar->findChild<QLabel*>(names::StatusPanelName(index));
+}
+
+QLabel* TFormLUM::EditLabel(const QLineEdit* edit) const {
+  return edit != nullptr ? findChild<QLabel*>(names::EditLabelName(edit->objectName())) : nullptr;
+}
+
+void TFormLUM::BuildToolBar() {
+  struct Button {
+    const char* name;  // null: a separator
+    QAction* action;
+    int picture;
+  };
+  const Ui::TFormLUM& u = *ui_;
+  const Button buttons[] = {
+      {"tbtnOpenConfigFile", u.actOpenConfigFile, 2},
+      {"tbtnSaveConfigFile", u.actSaveConfigToFile, 3},
+      {"tbtnSeparator1", nullptr, 0},
+      {"tbtnConnectDevice", u.actConnectDevice, 4},
+      {"tbtnWriteToDevice", u.actWriteToDevice, 7},
+      {"tbtnSeparator2", nullptr, 0},
+      {"tbtnFirmwareUpgrade", u.actFirmwareUpgrade, 6},
+      {"tbtnSeparator3", nullptr, 0},
+      {"ToolButton1", u.actAutoScale, 8},
+      {"tbtnSeparator4", nullptr, 0},
+      {"tbtnAboutLUM", u.actAboutLUM, 1},
+  };
+  QToolBar& bar = *ui_->ToolBar;
+  bar.setFixedHeight(kToolBarHeight);
+  bar.setIconSize(kToolPictureSize);
+  for (const Button& b : buttons) {
+    if (b.action == nullptr) {
+      bar.addSeparator()->setObjectName(QString::fromLatin1(b.name));
+      continue;
+    }
+    auto* button = new QToolButton(&bar);
+    button->setObjectName(QString::fromLatin1(b.name));
+    button->setAutoRaise(true);
+    button->setFixedSize(kToolButtonSize);
+    button->setIconSize(kToolPictureSize);
+    button->setIcon(ImageList32(b.picture));
+    bar.addWidget(button);
+  }
+}
+
+void TFormLUM::BuildStatusBar() {
+  QStatusBar& bar = *ui_->StatusBar;
+  bar.setFixedHeight(kStatusBarHeight);
+  for (int i = 0; i < names::kStatusPanels; ++i) {
+    auto* panel = new QLabel(&bar);
+    panel->setObjectName(names::StatusPanelName(i));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    const bool last = i == names::kStatusPanels - 1;
+    if (last)
+      panel->setMinimumWidth(kStatusPanelWidths[static_cast<size_t>(i)]);
+    else
+      panel->setFixedWidth(kStatusPanelWidths[static_cast<size_t>(i)]);
+    bar.addWidget(panel, last ? 1 : 0);
+  }
+}
+
+void TFormLUM::BuildGrid() {
+  QTableWidget& grid = *ui_->StringGrid;
+  grid.setItemDelegate(new CentredCellDelegate(&grid));
+  for (int r = 0; r < timing_grid::kRows; ++r)
+    for (int c = 0; c < timing_grid::kColumns; ++c) SetGridText(grid, c, r, {});
+
+  // The in-place editor lies over a cell, outside the page's layout.
+  seInput_ = new GridSpinEdit(ui_->Panel5);
+  seInput_->setObjectName(QStringLiteral("seInput"));
+  seInput_->setProperty(names::kTagProperty, kEditorTag);
+  seInput_->setRange(0, 0);
+  seInput_->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+  seInput_->hide();
+  seInput_->installEventFilter(new KeyFilter(
+      AcceptsDigitKey, [this] { return seInput_->EditText(); }, seInput_));
+  seInput_->SetExitHandler([this] { seInputExit(); });
+}
+
+void TFormLUM::NameMenuSeparators() {
+  const std::pair<QMenu*, QStringList> menus[] = {
+      {ui_->MenuFile, {"N2"}}, {ui_->MenuTools, {"N4", "N3"}}, {ui_->MemuOption, {"N6"}}, {ui_->MenuHelp, {"N1"}}};
+  for (const auto& [menu, separatorNames] : menus) {
+    int next = 0;
+    for (QAction* entry : menu->actions())
+      if (entry->isSeparator() && next < separatorNames.size()) entry->setObjectName(separatorNames[next++]);
+  }
+}
+
+void TFormLUM::BindActions() {
+  Ui::TFormLUM& u = *ui_;
+  const std::pair<QAction*, int> pictures[] = {
+      {u.actOpenConfigFile, 2}, {u.actHelpOnHelp, 0},       {u.actAboutLUM, 1},
+      {u.actExitLUM, 7},        {u.actFirmwareUpgrade, 8},  {u.actConnectDevice, 4},
+      {u.actWriteToDevice, 6},  {u.actSaveConfigToFile, 3}, {u.actAutoScale, 8}};
+  for (const auto& [action, picture] : pictures) action->setIcon(ImageList32(picture));
+  // Shortcuts work only for actions that belong to the window.
+  for (QAction* action :
+       {u.actOpenConfigFile, u.actHelpOnHelp, u.actAboutLUM, u.actExitLUM, u.actOption, u.actFirmwareUpgrade,
+        u.actConnectDevice, u.actWriteToDevice, u.actSaveConfigToFile, u.actSelectLanguage, u.actAutoScale})
+    addAction(action);
+
+  std::map<QAction*, ActionBinding*> bindings;
+  auto bind = [&bindings](QAction* action) {
+    ActionBinding*& binding = bindings[action];
+    if (binding == nullptr) binding = new ActionBinding(action);
+    return binding;
+  };
+  const std::pair<QAction*, QAction*> entries[] = {{u.MenuOpenConfigFile, u.actOpenConfigFile},
+                                                   {u.MenuSaveConfigToFile, u.actSaveConfigToFile},
+                                                   {u.MenuExitLUM, u.actExitLUM},
+                                                   {u.MenuConnectDevice, u.actConnectDevice},
+                                                   {u.MenuWriteToDevice, u.actWriteToDevice},
+                                                   {u.MenuFirmwareUpgrade, u.actFirmwareUpgrade},
+                                                   {u.N5, u.actOption},
+                                                   {u.MenuAboutLUM, u.actAboutLUM}};
+  for (const auto& [entry, action] : entries) bind(action)->AddEntry(entry);
+  // The help entry is disabled in the design and stays so.
+  bind(u.actHelpOnHelp)->AddEntry(u.MenuHelpOnHelp, false);
+
+  const std::pair<QAbstractButton*, QAction*> buttons[] = {{u.btnOpenConfigFile, u.actOpenConfigFile},
+                                                           {u.btnSaveConfigToFile, u.actSaveConfigToFile},
+                                                           {u.btnConnectDevice, u.actConnectDevice},
+                                                           {u.btnWriteToDevice, u.actWriteToDevice}};
+  for (const auto& [button, action] : buttons) bind(action)->AddButton(button);
+
+  const std::pair<const char*, QAction*> toolButtons[] = {{"tbtnOpenConfigFile", u.actOpenConfigFile},
+                                                          {"tbtnSaveConfigFile", u.actSaveConfigToFile},
+                                                          {"tbtnConnectDevice", u.actConnectDevice},
+                                                          {"tbtnWriteToDevice", u.actWriteToDevice},
+                                                          {"tbtnFirmwareUpgrade", u.actFirmwareUpgrade},
+                                                          {"ToolButton1", u.actAutoScale},
+                                                          {"tbtnAboutLUM", u.actAboutLUM}};
+  for (const auto& [name, action] : toolButtons)
+    bind(action)->AddToolButton(u.ToolBar->findChild<QToolButton*>(QString::fromLatin1(name)));
+
+  connect(u.actAboutLUM, &QAction::triggered, this, [this] { RunGuarded([this] { actAboutLUMExecute(); }); });
+  connect(u.actExitLUM, &QAction::triggered, this, [this] { actExitLUMExecute(); });
+  connect(u.actFirmwareUpgrade, &QAction::triggered, this,
+          [this] { RunGuarded([this] { actFirmwareUpgradeExecute(); }); });
+  connect(u.actHelpOnHelp, &QAction::triggered, this, [this] { actHelpOnHelpExecute(); });
+  connect(u.actAutoScale, &QAction::triggered, this, [this] { RunGuarded([this] { actAutoScaleExecute(); }); });
+}
+
+void TFormLUM::ApplyLook() {
+  Ui::TFormLUM& u = *ui_;
+  SetPixelFont(*this, font(), kFontPixels);
+  setMinimumSize(kStartWidth, kStartHeight);
+
+  for (QWidget* panel : {u.Panel1, u.Panel3, u.Panel5, u.Panel6, u.Panel7}) {
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, kPanelColour);
+    panel->setPalette(palette);
+    panel->setAutoFillBackground(true);
+  }
+
+  SetBase(*u.mmoInfo, kDesktopColour, &kInfoTextColour);
+  SetPixelFont(*u.mmoInfo, font(), kInfoFontPixels);
+  SetBase(*u.tvDevices, kSkyBlue);
+  SetPixelFont(*u.tvDevices, font(), kTreeFontPixels);
+  u.tvDevices->setIconSize(kTreePictureSize);
+  u.tvDevices->sortByColumn(0, Qt::AscendingOrder);
+  for (QLineEdit* edit : {u.lbledtRealTimer, u.lbledtRealBattV, u.lbledtRealSolarV, u.lbledtRealLoad1A})
+    SetBase(*edit, kSkyBlue);
+
+  // Numeric entry fields use a fixed-pitch font.
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  for (QLineEdit* edit : findChildren<QLineEdit*>(QRegularExpression(QStringLiteral("^lbledt"))))
+    SetPixelFont(*edit, fixed, kFontPixels);
+  for (QAbstractSpinBox* spin : findChildren<QAbstractSpinBox*>()) {
+    SetPixelFont(*spin, fixed, kFontPixels);
+    const QVariant maxLength = spin->property(kMaxLengthProperty);
+    if (auto* editor = spin->findChild<QLineEdit*>(); editor != nullptr && maxLength.isValid())
+      editor->setMaxLength(maxLength.toInt());
+  }
+  // seBatteryCells takes no typing, only its arrows.
+  if (auto* editor = u.seBatteryCells->findChild<QLineEdit*>()) editor->setReadOnly(true);
+}
+
+}  // namespace lum

@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
+
+#include "RadioGroup.h"
+#include "TimingGrid.h"
+#include "WindowFixture.h"
+#include "data/TypeTables.h"
+#include "ui_FormLUM.h"
+
+namespace lum::test {
+namespace {
+
+class EditorPagesTest : public WindowFixture {
+ protected:
+  void SetUp() override {
+    WindowFixture::SetUp();
+    CreateShown();
+    FillTypeLists();
+  }
+  Ui::TFormLUM& u() { return Window().ui(); }
+};
+
+TEST_F(EditorPagesTest, ShowEntryDecodesEveryField) {
+  TCONFIG_BLOCK block = SampleBlock(1);
+  TDEVICE_CONFIG& entry = AddFileEntry("/data/a.LUM", block);
+  entry.Model = "QV-2";
+  entry.SerialNumber = 0x12000042;
+  entry.FirmwareVersion = 123;
+  entry.FirmwareBuild = 7;
+  entry.BatchCode = 0x0C0907E0;
+  SelectNode("a.LUM");
+  ASSERT_EQ(Window().CurrentEntry(), &entry);
+
+  EXPECT_EQ(u().edtModel->text(), QStringLiteral("QV-2"));
+  EXPECT_EQ(u().edtSerialNumber->text(), QStringLiteral("1200000066"));
+  EXPECT_EQ(u().edtFirmware->text(), QStringLiteral("1.2.3.7"));
+  EXPECT_EQ(u().edtDateOfManufacture->text(), QStringLiteral("12-09-2016"));
+  EXPECT_EQ(u().cbbDeviceTypes->currentIndex(), 1);
+  EXPECT_EQ(Window().StatusPanel(1).text(), QStringLiteral("双路普通型太阳能控制器"));
+  EXPECT_TRUE(u().chkMI->isChecked());
+  EXPECT_TRUE(u().rbPIR->isChecked());
+  EXPECT_TRUE(u().rbPIR->isEnabled());
+  EXPECT_TRUE(u().chkIRReceiver->isChecked());
+  EXPECT_EQ(u().lbledtSCV->text(), QStringLiteral("6.20"));
+  EXPECT_EQ(u().seSCDelay->value(), 45);
+  EXPECT_EQ(Window().DelayUnitFlag(), 0);
+  EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("14.60"));
+  EXPECT_EQ(u().lbledtBattUVR->text(), QStringLiteral("12.40"));
+  EXPECT_EQ(u().cbbWorkMode->currentIndex(), 2);
+  EXPECT_TRUE(u().chkLoopMode->isChecked());
+  EXPECT_TRUE(u().cbbWorkMode->isEnabled());
+  EXPECT_EQ(GridText(*u().StringGrid, 1, 1), QStringLiteral("60"));
+  EXPECT_EQ(GridText(*u().StringGrid, 2, 5), QStringLiteral("50"));
+  EXPECT_EQ(Window().ShownChannel(), 0);
+  EXPECT_FALSE(entry.Modified);
+}
+
+TEST_F(EditorPagesTest, StoringTheShownPagesGivesTheSameBlock) {
+  const TCONFIG_BLOCK block = SampleBlock(1);
+  TDEVICE_CONFIG& entry = AddFileEntry("/data/a.LUM", block);
+  SelectNode("a.LUM");
+  TCONFIG_BLOCK stored = block;
+  Window().StorePages(stored);
+  EXPECT_TRUE(stored.bytes() == block.bytes());
+  EXPECT_TRUE(entry.Config.bytes() == block.bytes());
+}
+
+TEST_F(EditorPagesTest, UnknownProductKeepsThePagesAndClearsTheDevicePanel) {
+  AddFileEntry("/data/a.LUM", SampleBlock(0));
+  TCONFIG_BLOCK unknown = SampleBlock(0);
+  unknown.SetProductID(0x515611);  // bits 0-3 set: no device type
+  unknown.SetSCV(900);
+  AddFileEntry("/data/b.LUM", unknown).SerialNumber = 0x01000001;
+  SelectNode("a.LUM");
+  ASSERT_EQ(u().lbledtSCV->text(), QStringLiteral("6.20"));
+  SelectNode("b.LUM");
+  EXPECT_EQ(u().cbbDeviceTypes->currentIndex(), -1);
+  EXPECT_TRUE(Window().StatusPanel(1).text().isEmpty());
+  EXPECT_EQ(u().lbledtSCV->text(), QStringLiteral("6.20"));
+  EXPECT_EQ(u().edtSerialNumber->text(), QStringLiteral("0100000001"));
+  EXPECT_FALSE(Window().CurrentEntry()->Modified);
+}
+
+TEST_F(EditorPagesTest, RemoteControlRowEnablesOnlyRatedCurrentAndListsTwoOutputs) {
+  TCONFIG_BLOCK block = SampleBlock(3);
+  block.SetCapFlags(0);
+  AddFileEntry("/data/remote.LUM", block);
+  SelectNode("remote.LUM");
+  for (QWidget* off : std::initializer_list<QWidget*>{u().grpBatteryType, u().grpSolarControl, u().chkPWMDIM,
+                                                      u().chkATC, u().seOTP, u().lbledtCV, u().lblLimitedV})
+    EXPECT_FALSE(off->isEnabled()) << off->objectName().toStdString();
+  EXPECT_TRUE(u().lbledtCC->isEnabled());
+  EXPECT_TRUE(u().lblCC->isEnabled());
+  ASSERT_EQ(u().rgChannel->Count(), 2);
+  EXPECT_EQ(u().rgChannel->ItemText(0), QStringLiteral("第 1 路"));
+  EXPECT_EQ(u().rgChannel->ItemText(1), QStringLiteral("第 2 路"));
+  EXPECT_EQ(u().rgChannel->ItemIndex(), 0);
+  EXPECT_EQ(u().lbledtCC->text(), QStringLiteral("1.50"));
+}
+
+TEST_F(EditorPagesTest, CapabilityByteOverridesTheDeviceRow) {
+  TCONFIG_BLOCK block = SampleBlock(0);
+  block.SetCapFlags(0x48);  // battery and rated current only
+  AddFileEntry("/data/caps.LUM", block);
+  SelectNode("caps.LUM");
+  EXPECT_TRUE(u().grpBatteryType->isEnabled());
+  EXPECT_FALSE(u().grpSolarControl->isEnabled());
+  EXPECT_FALSE(u().chkPWMDIM->isEnabled());
+  EXPECT_TRUE(u().lbledtCC->isEnabled());
+}
+
+TEST_F(EditorPagesTest, SwitchingEntriesNeverStoresTheShownChannelIntoTheNewEntry) {
+  TCONFIG_BLOCK first = SampleBlock(1);
+  TCONFIG_BLOCK second = SampleBlock(1);
+  second.Channel(0, 0).Timing(0).SetMinutes(900);
+  second.Channel(0, 1).Timing(0).SetMinutes(901);
+  TDEVICE_CONFIG& a = AddFileEntry("/data/a.LUM", first);
+  TDEVICE_CONFIG& b = AddFileEntry("/data/b.LUM", second);
+  SelectNode("a.LUM");
+  u().rgChannel->SetItemIndex(1);
+  ASSERT_EQ(Window().ShownChannel(), 1);
+  ASSERT_EQ(GridText(*u().StringGrid, 1, 1), QStringLiteral("61"));
+  a.Modified = false;  // nothing was edited
+
+  SelectNode("b.LUM");
+  EXPECT_EQ(Window().ShownChannel(), 0);
+  EXPECT_EQ(GridText(*u().StringGrid, 1, 1), QStringLiteral("900"));
+  EXPECT_TRUE(b.Config.bytes() == second.bytes());
+  EXPECT_TRUE(a.Config.bytes() == first.bytes());
+}
+
+TEST_F(EditorPagesTest, ChangingTheChannelStoresTheEditsOfTheChannelShownBefore) {
+  TDEVICE_CONFIG& a = AddFileEntry("/data/a.LUM", SampleBlock(1));
+  SelectNode("a.LUM");
+  SetGridText(*u().StringGrid, 2, 3, QStringLiteral("70"));
+  u().rgChannel->SetItemIndex(1);
+  EXPECT_EQ(a.Config.Channel(0, 0).Timing(2).Power(), 70);
+  EXPECT_EQ(GridText(*u().StringGrid, 2, 3), QStringLiteral("31"));
+}
+
+TEST_F(EditorPagesTest, ValuesAtOrBelowTheThresholdsKeepTheOldValues) {
+  AddFileEntry("/data/a.LUM", SampleBlock(0));
+  SelectNode("a.LUM");
+  u().lbledtSCV->setText(QStringLiteral("0.80"));
+  u().lbledtBattOVP->setText(QStringLiteral("2.5"));
+  u().lbledtBattUVP->setText(QStringLiteral("2"));
+  u().lbledtBattFCV->setText(QStringLiteral("13.00"));
+  TCONFIG_BLOCK stored = SampleBlock(0);
+  Window().StorePages(stored);
+  EXPECT_EQ(stored.SCV(), 620);
+  EXPECT_EQ(stored.BattOVP(), 14600);
+  EXPECT_EQ(stored.BattUVP(), 11000);
+  EXPECT_EQ(stored.BattFCV(), 13000);
+}
+
+TEST_F(EditorPagesTest, ConversionErrorShowsTheBoxAndStopsAtThatField) {
+  TDEVICE_CONFIG& a = AddFileEntry("/data/a.LUM", SampleBlock(0));
+  AddFileEntry("/data/b.LUM", SampleBlock(0));
+  SelectNode("a.LUM");
+  u().lbledtBattOVP->setText(QStringLiteral("14.00"));
+  u().lbledtBattFCV->setText(QStringLiteral("1x.5"));
+  u().lbledtBattUVP->setText(QStringLiteral("10.50"));
+  dialogs_.AnswerYesNo(true);
+  SelectNode("b.LUM");
+
+  ASSERT_EQ(dialogs_.Errors().size(), 1u);
+  EXPECT_EQ(dialogs_.Errors().front(), QStringLiteral("'1x' is not a valid integer value"));
+  EXPECT_EQ(Window().CurrentEntry(), &a);
+  EXPECT_EQ(a.Config.BattOVP(), 14000);  // stored before the failing field
+  EXPECT_EQ(a.Config.BattFCV(), 13700);
+  EXPECT_EQ(a.Config.BattUVP(), 11000);  // after it: untouched
+  EXPECT_TRUE(a.Modified);
+}
+
+TEST_F(EditorPagesTest, AnsweringNoKeepsTheFlagAndTheQuestionComesAgain) {
+  TDEVICE_CONFIG& a = AddFileEntry("/data/a.LUM", SampleBlock(0));
+  AddFileEntry("/data/b.LUM", SampleBlock(0));
+  SelectNode("a.LUM");
+  u().lbledtBattOVP->setText(QStringLiteral("15.00"));
+  ASSERT_TRUE(a.Modified);
+  dialogs_.AnswerYesNo(false);
+  Window().ConfirmApply();
+  EXPECT_TRUE(a.Modified);
+  EXPECT_EQ(a.Config.BattOVP(), 14600);
+  dialogs_.AnswerYesNo(true);
+  SelectNode("b.LUM");
+  ASSERT_EQ(dialogs_.Questions().size(), 2u);
+  EXPECT_EQ(dialogs_.Questions()[1].first, QStringLiteral("重要信息"));
+  EXPECT_EQ(dialogs_.Questions()[1].second, QStringLiteral("当前数据已修改，确认更新吗？"));
+  EXPECT_FALSE(a.Modified);
+  EXPECT_EQ(a.Config.BattOVP(), 15000);
+}
+
+TEST_F(EditorPagesTest, UnmodifiedEntryIsSwitchedWithoutAQuestion) {
+  AddFileEntry("/data/a.LUM", SampleBlock(0));
+  AddFileEntry("/data/b.LUM", SampleBlock(0));
+  SelectNode("a.LUM");
+  SelectNode("b.LUM");
+  EXPECT_TRUE(dialogs_.Questions().empty());
+}
+
+}  // namespace
+}  // namespace lum::test

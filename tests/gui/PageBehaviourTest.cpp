@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "KeyFilter.h"
+#include "RadioGroup.h"
+#include "TimingGrid.h"
+#include "WindowFixture.h"
+#include "ui_FormLUM.h"
+
+namespace lum::test {
+namespace {
+
+class PageBehaviourTest : public WindowFixture {
+ protected:
+  void SetUp() override {
+    WindowFixture::SetUp();
+    CreateShown();
+    FillTypeLists();
+    entry_ = &AddFileEntry("/data/a.LUM", SampleBlock(1));
+    SelectNode("a.LUM");
+  }
+  Ui::TFormLUM& u() { return Window().ui(); }
+  QTableWidget& grid() { return *u().StringGrid; }
+  // Selects a cell of the grid, as a click does, and types into the editor laid over it.
+  void TypeIntoCell(int column, int row, const QString& keys) {
+    u().PageControl->setCurrentWidget(u().tsLoad);
+    grid().setCurrentCell(row, column);
+    QTest::keyClicks(&Window().seInput(), keys);
+  }
+
+  TDEVICE_CONFIG* entry_ = nullptr;
+};
+
+TEST_F(PageBehaviourTest, TypedMinutesAndPowerAreLimitedToTheirRanges) {
+  TypeIntoCell(1, 2, QStringLiteral("1500"));
+  EXPECT_EQ(GridText(grid(), 1, 2), QStringLiteral("1000"));
+  EXPECT_TRUE(entry_->Modified);
+  EXPECT_TRUE(u().actWriteToDevice->isEnabled());
+  EXPECT_TRUE(u().actSaveConfigToFile->isEnabled());
+  TypeIntoCell(2, 4, QStringLiteral("250"));
+  EXPECT_EQ(GridText(grid(), 2, 4), QStringLiteral("100"));
+}
+
+TEST_F(PageBehaviourTest, GridEditorTakesDigitsOnlyAndLiesOverItsCell) {
+  TypeIntoCell(2, 1, QStringLiteral("4a5"));
+  EXPECT_EQ(GridText(grid(), 2, 1), QStringLiteral("45"));
+  GridSpinEdit& editor = Window().seInput();
+  EXPECT_TRUE(editor.isVisible());
+  EXPECT_EQ(editor.maximum(), 100);
+  EXPECT_EQ(editor.singleStep(), 10);
+  const QRect cell = grid().visualRect(grid().model()->index(1, 2));
+  const QPoint cellTopLeft = grid().viewport()->mapTo(editor.parentWidget(), cell.topLeft());
+  EXPECT_EQ(editor.geometry(), QRect(cellTopLeft, cell.size()));
+
+  grid().setCurrentCell(3, 0);  // a caption column: no editor
+  EXPECT_FALSE(editor.isVisible());
+}
+
+TEST_F(PageBehaviourTest, EditorTakesTheCellValueAndLeavingItHidesIt) {
+  TypeIntoCell(1, 3, QString());
+  GridSpinEdit& editor = Window().seInput();
+  EXPECT_EQ(editor.value(), 180);
+  EXPECT_EQ(editor.maximum(), 1000);
+  ASSERT_TRUE(editor.hasFocus());
+  u().chkMI->setFocus();
+  EXPECT_FALSE(editor.isVisible());
+  // Setting the editor from code while it has no focus never writes the cell.
+  editor.setValue(500);
+  EXPECT_EQ(GridText(grid(), 1, 3), QStringLiteral("180"));
+}
+
+TEST_F(PageBehaviourTest, DotInEmptyLightVoltageBecomesZeroDotAndOnlyOneDotIsTaken) {
+  QLineEdit& scv = *u().lbledtSCV;
+  u().PageControl->setCurrentWidget(u().tsPower);
+  scv.setFocus();
+  scv.clear();
+  QTest::keyClicks(&scv, QStringLiteral("."));
+  EXPECT_EQ(scv.text(), QStringLiteral("0."));
+  EXPECT_EQ(scv.cursorPosition(), 2);
+  QTest::keyClicks(&scv, QStringLiteral(".5x."));
+  EXPECT_EQ(scv.text(), QStringLiteral("0.5"));
+  QTest::keyClick(&scv, Qt::Key_Backspace);
+  EXPECT_EQ(scv.text(), QStringLiteral("0."));
+}
+
+TEST_F(PageBehaviourTest, OtherNumericFieldsTakeFiveCharactersAndTheLeadingDotRule) {
+  QLineEdit& ovp = *u().lbledtBattOVP;
+  ovp.setEnabled(true);
+  ovp.clear();
+  QTest::keyClicks(&ovp, QStringLiteral(".25"));
+  EXPECT_EQ(ovp.text(), QStringLiteral("0.25"));
+  ovp.clear();
+  QTest::keyClicks(&ovp, QStringLiteral("12.3456"));
+  EXPECT_EQ(ovp.text(), QStringLiteral("12.34"));
+}
+
+TEST(KeyRuleTest, DecimalKeysAllowOneDotAndEditingKeys) {
+  EXPECT_TRUE(AcceptsDecimalKey(u'7', QStringLiteral("1.")));
+  EXPECT_TRUE(AcceptsDecimalKey(u'.', QStringLiteral("12")));
+  EXPECT_FALSE(AcceptsDecimalKey(u'.', QStringLiteral("1.2")));
+  EXPECT_TRUE(AcceptsDecimalKey(QChar(8), QStringLiteral("1.2")));
+  EXPECT_TRUE(AcceptsDecimalKey(QChar(13), QString()));
+  EXPECT_FALSE(AcceptsDecimalKey(u'-', QString()));
+  EXPECT_FALSE(AcceptsDigitKey(u'.', QString()));
+}
+
+TEST_F(PageBehaviourTest, CustomBatteryFillsItsPresetsAndLeavesTheFieldsDisabled) {
+  entry_->Modified = false;
+  u().cbbBatteryType->setCurrentIndex(0);
+  emit u().cbbBatteryType->activated(0);
+  EXPECT_EQ(u().cbbBatteryType->currentText(), QStringLiteral("自定义电池参数"));
+  EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("14.40"));
+  EXPECT_EQ(u().lbledtBattFCV->text(), QStringLiteral("13.80"));
+  EXPECT_EQ(u().lbledtBattUVP->text(), QStringLiteral("11.10"));
+  EXPECT_EQ(u().lbledtBattUVR->text(), QStringLiteral("12.50"));
+  EXPECT_EQ(u().lbledtSCV->text(), QStringLiteral("5.00"));
+  for (QLineEdit* field : {u().lbledtBattOVP, u().lbledtBattFCV, u().lbledtBattUVP, u().lbledtBattUVR})
+    EXPECT_FALSE(field->isEnabled()) << field->objectName().toStdString();
+  EXPECT_TRUE(entry_->Modified);
+}
+
+TEST_F(PageBehaviourTest, LithiumPolymerPresetFillsItsVoltages) {
+  u().cbbBatteryType->setCurrentIndex(4);
+  emit u().cbbBatteryType->activated(4);
+  EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("4.20"));
+  EXPECT_EQ(u().lbledtBattUVR->text(), QStringLiteral("3.85"));
+  EXPECT_EQ(u().lbledtSCV->text(), QStringLiteral("1.50"));
+}
+
+TEST_F(PageBehaviourTest, DelayUnitToggledTwiceKeepsTheDelayButMarksTheEntry) {
+  TCONFIG_BLOCK before = entry_->Config;
+  entry_->Modified = false;
+  u().btnSCDelayUnit->click();
+  EXPECT_EQ(Window().DelayUnitFlag(), 1);
+  u().btnSCDelayUnit->click();
+  EXPECT_TRUE(entry_->Modified);
+  TCONFIG_BLOCK stored = before;
+  Window().StorePages(stored);
+  EXPECT_EQ(stored.SCDelay(), before.SCDelay());
+  EXPECT_TRUE(u().btnSCDelayUnit->text().isEmpty());
+}
+
+TEST_F(PageBehaviourTest, PwmDimmingEnablesTheRatedCurrentEvenWhenSetByProgram) {
+  ASSERT_FALSE(u().lbledtCC->isEnabled());
+  u().chkPWMDIM->setChecked(true);
+  EXPECT_TRUE(u().lblCC->isEnabled());
+  EXPECT_TRUE(u().lbledtCC->isEnabled());
+  EXPECT_TRUE(u().chkEnergySaving->isEnabled());
+  u().chkPWMDIM->setChecked(false);
+  EXPECT_FALSE(u().lbledtCC->isEnabled());
+}
+
+TEST_F(PageBehaviourTest, MiExtensionEnablesItsDetectorChoices) {
+  u().chkMI->setChecked(false);
+  EXPECT_FALSE(u().rbRainDetect->isEnabled());
+  EXPECT_FALSE(u().rbPIR->isEnabled());
+  u().chkMI->setChecked(true);
+  EXPECT_TRUE(u().rbPIR->isEnabled());
+}
+
+TEST_F(PageBehaviourTest, UserWorkModeChoiceRenamesTheFifthSegment) {
+  u().cbbWorkMode->setCurrentIndex(1);
+  emit u().cbbWorkMode->activated(1);
+  EXPECT_EQ(GridText(grid(), 0, 5), QStringLiteral("晨亮段"));
+  u().cbbWorkMode->setCurrentIndex(0);
+  emit u().cbbWorkMode->activated(0);
+  EXPECT_EQ(GridText(grid(), 0, 5), QStringLiteral("第五段"));
+  // Showing a channel with another mode is not the user's choice.
+  u().rgChannel->SetItemIndex(1);
+  EXPECT_EQ(u().cbbWorkMode->currentIndex(), 1);
+  EXPECT_EQ(GridText(grid(), 0, 5), QStringLiteral("第五段"));
+}
+
+TEST_F(PageBehaviourTest, OverTemperatureAndTemperatureCompensationDoNotMarkTheEntry) {
+  entry_->Modified = false;
+  u().seOTP->setValue(70);
+  u().chkATC->setChecked(!u().chkATC->isChecked());
+  EXPECT_FALSE(entry_->Modified);
+  u().seAddress->setValue(9);
+  EXPECT_TRUE(entry_->Modified);
+}
+
+TEST_F(PageBehaviourTest, TreeListsFilesAndDevicesSortedAndSelectsTheFirst) {
+  auto device = std::make_unique<TDEVICE_CONFIG>();
+  device->Name = "COM3";
+  device->Model = "QV-1";
+  TDEVICE_CONFIG* deviceEntry = &Window().Entries().AddDeviceEntry(std::move(device));
+  auto silent = std::make_unique<TDEVICE_CONFIG>();
+  silent->Name = "COM7";
+  Window().Entries().AddDeviceEntry(std::move(silent));
+  Window().RebuildEntryTree();
+
+  QTreeWidget& tree = *u().tvDevices;
+  QStringList texts;
+  for (int i = 0; i < tree.topLevelItemCount(); ++i) texts << tree.topLevelItem(i)->text(0);
+  EXPECT_EQ(texts, (QStringList{"COM3,QV-1", "COM7", "New File", "a.LUM"}));
+  EXPECT_EQ(tree.currentItem(), tree.topLevelItem(0));
+  EXPECT_EQ(Window().CurrentEntry(), deviceEntry);
+  EXPECT_EQ(Window().StatusPanel(0).text(), QStringLiteral("COM3,QV-1"));
+}
+
+TEST_F(PageBehaviourTest, WhileBusyTheCurrentEntryAndChannelStayPut) {
+  Window().SetBusy(true);
+  SelectNode("New File");
+  EXPECT_EQ(Window().CurrentEntry(), entry_);
+  EXPECT_EQ(u().tvDevices->currentItem()->text(0), QStringLiteral("a.LUM"));
+  u().rgChannel->SetItemIndex(1);
+  EXPECT_EQ(Window().ShownChannel(), 0);
+  EXPECT_EQ(u().rgChannel->ItemIndex(), 0);
+  Window().SetBusy(false);
+  SelectNode("New File");
+  EXPECT_NE(Window().CurrentEntry(), entry_);
+}
+
+}  // namespace
+}  // namespace lum::test

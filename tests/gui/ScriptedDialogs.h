@@ -1,0 +1,57 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <utility>
+#include <vector>
+
+#include "Dialogs.h"
+
+namespace lum::test {
+
+/// Answers the window's dialogs from a script and records what was asked and shown.
+class ScriptedDialogs : public Dialogs {
+ public:
+  void AnswerYesNo(bool yes) { answers_.push_back(yes); }
+  /// The next file dialog returns this name; an empty name cancels it.
+  void AnswerFileName(const QString& name) { file_names_.push_back(name); }
+
+  bool AskYesNo(const QString& title, const QString& text) override {
+    questions_.emplace_back(title, text);
+    if (answers_.empty()) {
+      ADD_FAILURE() << "unexpected question: " << text.toStdString();
+      return false;
+    }
+    const bool yes = answers_.front();
+    answers_.pop_front();
+    return yes;
+  }
+  void ShowError(const QString& text) override { errors_.push_back(text); }
+  std::optional<QString> OpenFileName(const QString& filter, const QString&) override { return NextName(filter); }
+  std::optional<QString> SaveFileName(const QString& filter, const QString&, const QString&) override {
+    return NextName(filter);
+  }
+
+  const std::vector<std::pair<QString, QString>>& Questions() const { return questions_; }
+  const std::vector<QString>& Errors() const { return errors_; }
+
+ private:
+  std::optional<QString> NextName(const QString& filter) {
+    if (file_names_.empty()) {
+      ADD_FAILURE() << "unexpected file dialog: " << filter.toStdString();
+      return std::nullopt;
+    }
+    const QString name = file_names_.front();
+    file_names_.pop_front();
+    if (name.isEmpty()) return std::nullopt;
+    return name;
+  }
+
+  std::deque<bool> answers_;
+  std::deque<QString> file_names_;
+  std::vector<std::pair<QString, QString>> questions_;
+  std::vector<QString> errors_;
+};
+
+}  // namespace lum::test

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTextBlock>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "StartLine.h"
+#include "TimingGrid.h"
+#include "WindowFixture.h"
+#include "data/NewFileBlock.h"
+#include "support/PtyPair.h"
+#include "ui_FormLUM.h"
+
+namespace lum::test {
+namespace {
+
+QStringList InfoLines(TFormLUM& window) {
+  QStringList lines;
+  for (QTextBlock b = window.ui().mmoInfo->document()->begin(); b.isValid(); b = b.next()) lines << b.text();
+  return lines;
+}
+
+TEST(ApplicationTitleTest, KeepsTheBaseNameWithOnlyTheFirstLetterInUpperCase) {
+  EXPECT_EQ(ApplicationTitle("LUM.EXE"), "Lum");
+  EXPECT_EQ(ApplicationTitle("C:\\Program Files\\LUM\\LUM.EXE"), "Lum");
+  EXPECT_EQ(ApplicationTitle("/usr/local/bin/lum"), "Lum");
+  EXPECT_EQ(ApplicationTitle("Tool.exe"), "Tool");
+  EXPECT_EQ(ApplicationTitle("/opt/My.Tool.EXE"), "My.tool");
+  EXPECT_EQ(ApplicationTitle(""), "");
+}
+
+TEST(ApplicationTitleTest, StartLineHasSixteenEqualSignsOnEachSide) {
+  EXPECT_EQ(StartLine("Lum", "2016-07-28 09:15:02.125"),
+            "================ Lum Started at 2016-07-28 09:15:02.125 ================");
+}
+
+using StartUpTest = WindowFixture;
+
+TEST_F(StartUpTest, WindowStartsAtItsSizeOnTheDevicePageWithThreePagesHidden) {
+  TFormLUM& window = Create();
+  Ui::TFormLUM& u = window.ui();
+  EXPECT_EQ(window.size(), QSize(640, 544));
+  EXPECT_EQ(window.RememberedWidth(), 640);
+  EXPECT_EQ(u.PageControl->currentWidget(), u.tsBase);
+  for (QWidget* page : {u.tsTest, u.tsSetting, u.tsBlackBox})
+    EXPECT_FALSE(u.PageControl->isTabVisible(u.PageControl->indexOf(page))) << page->objectName().toStdString();
+  for (QWidget* page : {u.tsBase, u.tsPower, u.tsLoad, u.tsOther, u.tsReal})
+    EXPECT_TRUE(u.PageControl->isTabVisible(u.PageControl->indexOf(page))) << page->objectName().toStdString();
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{u.lbledtSCV, u.seSCDelay, u.btnSCDelayUnit, u.cbbWorkMode, u.chkLoopMode})
+    EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+  EXPECT_FALSE(u.actWriteToDevice->isEnabled());
+  EXPECT_FALSE(u.actSaveConfigToFile->isEnabled());
+  EXPECT_FALSE(u.btnWriteToDevice->isEnabled());
+  EXPECT_FALSE(u.MenuHelpOnHelp->isEnabled());
+  EXPECT_FALSE(window.Timer().isActive());
+  EXPECT_EQ(window.Timer().interval(), 1000);
+  EXPECT_EQ(window.MonitorHandle(), nullptr);
+  EXPECT_FALSE(window.link().DeviceIdentified());
+  EXPECT_EQ(window.link().RxPos(), link_layout::kRxRingStart);
+}
+
+TEST_F(StartUpTest, NewFileEntryEqualsTheStartBlockByteForByte) {
+  TFormLUM& window = Create();
+  ASSERT_EQ(window.Entries().FileEntries().size(), 1u);
+  const TDEVICE_CONFIG& entry = *window.Entries().FileEntries().front();
+  EXPECT_EQ(window.CurrentEntry(), &entry);
+  EXPECT_TRUE(entry.Name.empty());
+  EXPECT_FALSE(entry.FromDevice);
+  EXPECT_TRUE(entry.Config.bytes() == NewFileStartBlock().bytes());
+}
+
+TEST_F(StartUpTest, InformationPanelHoldsOnlyTheStartLineWithTheTitle) {
+  TFormLUM& window = Create("/opt/lum/LUM.EXE");
+  const QStringList lines = InfoLines(window);
+  ASSERT_EQ(lines.size(), 1);
+  EXPECT_TRUE(
+      QRegularExpression(QStringLiteral(R"(^={16} Lum Started at \d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} ={16}$)"))
+          .match(lines[0])
+          .hasMatch())
+      << lines[0].toStdString();
+}
+
+TEST_F(StartUpTest, ToolExecutableGivesTheTitleTool) {
+  TFormLUM& window = Create("/x/Tool.exe");
+  EXPECT_TRUE(InfoLines(window).front().startsWith(QStringLiteral("================ Tool Started at ")));
+}
+
+TEST_F(StartUpTest, DeviceTypesAreListedWithoutSelectionAndGridIsSized) {
+  TFormLUM& window = Create();
+  Ui::TFormLUM& u = window.ui();
+  ASSERT_EQ(u.cbbDeviceTypes->count(), 4);
+  EXPECT_EQ(u.cbbDeviceTypes->itemText(0), QStringLiteral("单路普通型太阳能控制器"));
+  EXPECT_EQ(u.cbbDeviceTypes->itemText(3), QStringLiteral("红外手持遥控器"));
+  EXPECT_EQ(u.cbbDeviceTypes->currentIndex(), -1);
+  EXPECT_EQ(u.StringGrid->size(), QSize(225, 159));
+  EXPECT_EQ(u.StringGrid->columnWidth(2), 73);
+  EXPECT_EQ(u.StringGrid->rowHeight(5), 25);
+  EXPECT_EQ(GridText(*u.StringGrid, 0, 0), QStringLiteral("时控设置"));
+  EXPECT_EQ(GridText(*u.StringGrid, 0, 5), QStringLiteral("第五段"));
+  EXPECT_EQ(GridText(*u.StringGrid, 2, 0), QStringLiteral("功率0-100%"));
+}
+
+TEST_F(StartUpTest, WithoutOpenablePortsTheMonitorButtonStaysDisabled) {
+  WritePorts({{"COM3", Dir() + "/no-such-device"}});
+  TFormLUM& window = Create();
+  EXPECT_EQ(window.ui().cbbRealComPort->count(), 0);
+  EXPECT_EQ(window.ui().cbbRealComPort->currentIndex(), -1);
+  EXPECT_FALSE(window.ui().btnRealPort->isEnabled());
+}
+
+TEST_F(StartUpTest, OpenablePortsAreListedAndTheFirstIsSelected) {
+  PtyPair second;
+  PtyPair fifth;
+  WritePorts({{"COM5", fifth.SlavePath()}, {"COM4", Dir() + "/no-such-device"}, {"COM2", second.SlavePath()}});
+  TFormLUM& window = Create();
+  QComboBox& ports = *window.ui().cbbRealComPort;
+  ASSERT_EQ(ports.count(), 2);
+  EXPECT_EQ(ports.itemText(0), QStringLiteral("COM2"));
+  EXPECT_EQ(ports.itemText(1), QStringLiteral("COM5"));
+  EXPECT_EQ(ports.currentIndex(), 0);
+  EXPECT_TRUE(window.ui().btnRealPort->isEnabled());
+}
+
+TEST_F(StartUpTest, ShowingSelectsTheNewFileNodeAndReportsIt) {
+  TFormLUM& window = CreateShown();
+  QTreeWidget& tree = *window.ui().tvDevices;
+  ASSERT_EQ(tree.topLevelItemCount(), 1);
+  EXPECT_EQ(tree.currentItem(), tree.topLevelItem(0));
+  EXPECT_EQ(tree.topLevelItem(0)->text(0), QStringLiteral("New File"));
+  EXPECT_EQ(window.StatusPanel(0).text(), QStringLiteral("New File"));
+  EXPECT_TRUE(window.StatusPanel(1).text().isEmpty());
+  const QStringList lines = InfoLines(window);
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_TRUE(
+      QRegularExpression(
+          QStringLiteral(
+              R"(^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\] Currently selected object is "New File" @0x[0-9A-F]{8}\.$)"))
+          .match(lines[1])
+          .hasMatch())
+      << lines[1].toStdString();
+  // Showing the entry does not count as an edit.
+  EXPECT_FALSE(window.CurrentEntry()->Modified);
+  EXPECT_FALSE(window.ui().actSaveConfigToFile->isEnabled());
+}
+
+TEST_F(StartUpTest, InjectedDialogsAreShownByTheirActions) {
+  TFormLUM& window = Create();
+  QDialog about;
+  QDialog upgrade;
+  window.SetAboutDialog(&about);
+  window.SetUpgradeDialog(&upgrade);
+  int aboutShown = 0;
+  int upgradeShown = 0;
+  QObject::connect(&about, &QDialog::finished, [&] { ++aboutShown; });
+  QObject::connect(&upgrade, &QDialog::finished, [&] { ++upgradeShown; });
+  // A modal dialog's loop runs until the queued reject closes it.
+  QTimer::singleShot(0, &about, &QDialog::reject);
+  window.ui().actAboutLUM->trigger();
+  QTimer::singleShot(0, &upgrade, &QDialog::reject);
+  window.ui().actFirmwareUpgrade->trigger();
+  EXPECT_EQ(aboutShown, 1);
+  EXPECT_EQ(upgradeShown, 1);
+  EXPECT_TRUE(dialogs_.Errors().empty());
+}
+
+}  // namespace
+}  // namespace lum::test

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "FormLUM.h"
+#include "ScriptedDialogs.h"
+#include "data/ConfigBlock.h"
+
+namespace lum::test {
+
+/// A main window in a temporary working directory whose LUM.INI names the serial ports
+/// explicitly (no real serial device is ever looked at), with scripted dialogs.
+class WindowFixture : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  /// Writes LUM.INI with a [Ports] section holding these COMn=path entries.
+  void WritePorts(const std::vector<std::pair<std::string, std::string>>& ports);
+  /// Creates the window (not shown yet).
+  TFormLUM& Create(const std::string& executablePath = "/opt/lum/LUM.EXE");
+  /// Creates and shows the window and waits until it is active (needed for keyboard focus).
+  TFormLUM& CreateShown();
+  /// Fills the battery type and work mode lists as the language pass does.
+  void FillTypeLists();
+
+  /// Adds a file entry and rebuilds the tree (which selects its first node).
+  TDEVICE_CONFIG& AddFileEntry(const std::string& name, const TCONFIG_BLOCK& block);
+  /// Selects the tree node with this text, as a click does.
+  void SelectNode(const QString& text);
+
+  std::string Dir() const { return dir_; }
+  TFormLUM& Window() { return *window_; }
+
+  ScriptedDialogs dialogs_;
+
+ private:
+  std::string dir_;
+  std::unique_ptr<TFormLUM> window_;
+};
+
+/// A block for device type row `row` with distinctive values in every shown field.
+TCONFIG_BLOCK SampleBlock(int row);
+
+}  // namespace lum::test

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+#include "WindowFixture.h"
+#include "ui_FormLUM.h"
+
+namespace lum::test {
+namespace {
+
+using WindowSizeTest = WindowFixture;
+
+TEST_F(WindowSizeTest, WindowNeverGetsSmallerThanItsStartSize) {
+  TFormLUM& window = CreateShown();
+  window.resize(500, 400);
+  EXPECT_EQ(window.size(), QSize(640, 544));
+  window.resize(700, 300);
+  EXPECT_EQ(window.size(), QSize(700, 544));
+}
+
+TEST_F(WindowSizeTest, AutoScaleFollowsTheWidthAndHidesTheStatusBar) {
+  TFormLUM& window = CreateShown();
+  Ui::TFormLUM& u = window.ui();
+  const int treeFont = u.tvDevices->font().pixelSize();
+  window.resize(960, 816);
+  u.actAutoScale->trigger();
+
+  EXPECT_EQ(window.RememberedWidth(), 960);
+  EXPECT_TRUE(u.StatusBar->isHidden());
+  EXPECT_EQ(u.StringGrid->maximumSize(), QSize(338, 239));
+  EXPECT_EQ(u.tvDevices->minimumWidth(), 242);
+  EXPECT_EQ(u.tvDevices->font().pixelSize(), qRound(treeFont * 1.5));
+  EXPECT_EQ(u.StringGrid->columnWidth(1), (338 - 6) / 3);
+  EXPECT_EQ(u.StringGrid->rowHeight(1), (239 - 9) / 6);
+
+  // Pressed again at the same width: the scale stays, only the cells are sized again.
+  u.actAutoScale->trigger();
+  EXPECT_EQ(u.StringGrid->maximumSize(), QSize(338, 239));
+  EXPECT_EQ(u.tvDevices->font().pixelSize(), qRound(treeFont * 1.5));
+}
+
+TEST_F(WindowSizeTest, AutoScaleAtTheStartWidthScalesByOneAndStillHidesTheStatusBar) {
+  TFormLUM& window = CreateShown();
+  Ui::TFormLUM& u = window.ui();
+  u.actAutoScale->trigger();
+  EXPECT_TRUE(u.StatusBar->isHidden());
+  EXPECT_EQ(u.StringGrid->maximumSize(), QSize(225, 159));
+  EXPECT_EQ(u.StringGrid->columnWidth(0), 73);
+  EXPECT_EQ(u.StringGrid->rowHeight(0), 25);
+}
+
+}  // namespace
+}  // namespace lum::test
