@@ -49,9 +49,7 @@ bool Monitor::ReadMemory(std::span<const MemoryRead> reads) {
   return true;
 }
 
-bool Monitor::ReadSettingsMemory() {
-  return ReadMemory(kSettingsMemoryReads);
-}
+bool Monitor::ReadSettingsMemory() { return ReadMemory(kSettingsMemoryReads); }
 
 bool Monitor::TestMemoryRead() { return ReadMemory(std::span(&kTestMemoryRead, 1)); }
 

@@ -15,8 +15,7 @@ struct MemoryRead {
   uint8_t count;
   uint16_t address;
 };
-inline constexpr MemoryRead kSettingsMemoryReads[] = {
-    {4, 0x4000}, {8, 0x4008}, {4, 0x4018}, {4, 0x4024}, {1, 0x402A}};
+inline constexpr MemoryRead kSettingsMemoryReads[] = {{4, 0x4000}, {8, 0x4008}, {4, 0x4018}, {4, 0x4024}, {1, 0x402A}};
 inline constexpr MemoryRead kTestMemoryRead = {8, 0x4024};
 
 /// The live-monitor port: opened and closed by hand, polled once a tick. Replies decode into

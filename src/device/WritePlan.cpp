@@ -9,7 +9,7 @@ namespace lum {
 
 namespace {
 
-constexpr int kGroup = 0;  // only group 0 of the channel table travels
+constexpr int kGroup = 0;              // only group 0 of the channel table travels
 constexpr uint16_t kMarkBit = 0x0001;  // flipping it never leaves a 12- or 7-bit field
 
 uint8_t Byte(uint16_t value) { return static_cast<uint8_t>(value); }
@@ -51,40 +51,82 @@ void PlanChannel(const TCONFIG_BLOCK& block, const Capabilities& caps, int c, st
 
 uint16_t ReadField(const TCONFIG_BLOCK& block, const FieldRef& f) {
   switch (f.id) {
-    case FieldId::OTP: return block.OTP();
-    case FieldId::SCDelay: return block.SCDelay();
-    case FieldId::SCV: return block.SCV();
-    case FieldId::BattOVP: return block.BattOVP();
-    case FieldId::BattFCV: return block.BattFCV();
-    case FieldId::BattUVP: return block.BattUVP();
-    case FieldId::BattUVR: return block.BattUVR();
-    case FieldId::CV: return block.Channel(kGroup, f.channel).CV();
-    case FieldId::CC: return block.Channel(kGroup, f.channel).CC();
-    case FieldId::Mode: return block.Channel(kGroup, f.channel).Mode();
-    case FieldId::Minutes: return block.Channel(kGroup, f.channel).Timing(f.segment).Minutes() & frame::kMinutesMask;
-    case FieldId::Power: return block.Channel(kGroup, f.channel).Timing(f.segment).Power();
-    case FieldId::FuncFlags: return block.FuncFlags() & frame::kFuncFlagsMask;
-    case FieldId::Address: return block.Address();
+    case FieldId::OTP:
+      return block.OTP();
+    case FieldId::SCDelay:
+      return block.SCDelay();
+    case FieldId::SCV:
+      return block.SCV();
+    case FieldId::BattOVP:
+      return block.BattOVP();
+    case FieldId::BattFCV:
+      return block.BattFCV();
+    case FieldId::BattUVP:
+      return block.BattUVP();
+    case FieldId::BattUVR:
+      return block.BattUVR();
+    case FieldId::CV:
+      return block.Channel(kGroup, f.channel).CV();
+    case FieldId::CC:
+      return block.Channel(kGroup, f.channel).CC();
+    case FieldId::Mode:
+      return block.Channel(kGroup, f.channel).Mode();
+    case FieldId::Minutes:
+      return block.Channel(kGroup, f.channel).Timing(f.segment).Minutes() & frame::kMinutesMask;
+    case FieldId::Power:
+      return block.Channel(kGroup, f.channel).Timing(f.segment).Power();
+    case FieldId::FuncFlags:
+      return block.FuncFlags() & frame::kFuncFlagsMask;
+    case FieldId::Address:
+      return block.Address();
   }
   return 0;
 }
 
 void WriteField(TCONFIG_BLOCK& block, const FieldRef& f, uint16_t value) {
   switch (f.id) {
-    case FieldId::OTP: block.SetOTP(Byte(value)); break;
-    case FieldId::SCDelay: block.SetSCDelay(Byte(value)); break;
-    case FieldId::SCV: block.SetSCV(value); break;
-    case FieldId::BattOVP: block.SetBattOVP(value); break;
-    case FieldId::BattFCV: block.SetBattFCV(value); break;
-    case FieldId::BattUVP: block.SetBattUVP(value); break;
-    case FieldId::BattUVR: block.SetBattUVR(value); break;
-    case FieldId::CV: block.Channel(kGroup, f.channel).SetCV(value); break;
-    case FieldId::CC: block.Channel(kGroup, f.channel).SetCC(value); break;
-    case FieldId::Mode: block.Channel(kGroup, f.channel).SetMode(Byte(value)); break;
-    case FieldId::Minutes: block.Channel(kGroup, f.channel).Timing(f.segment).SetMinutes(value); break;
-    case FieldId::Power: block.Channel(kGroup, f.channel).Timing(f.segment).SetPower(Byte(value)); break;
-    case FieldId::FuncFlags: block.SetFuncFlags(Byte(value)); break;
-    case FieldId::Address: block.SetAddress(Byte(value)); break;
+    case FieldId::OTP:
+      block.SetOTP(Byte(value));
+      break;
+    case FieldId::SCDelay:
+      block.SetSCDelay(Byte(value));
+      break;
+    case FieldId::SCV:
+      block.SetSCV(value);
+      break;
+    case FieldId::BattOVP:
+      block.SetBattOVP(value);
+      break;
+    case FieldId::BattFCV:
+      block.SetBattFCV(value);
+      break;
+    case FieldId::BattUVP:
+      block.SetBattUVP(value);
+      break;
+    case FieldId::BattUVR:
+      block.SetBattUVR(value);
+      break;
+    case FieldId::CV:
+      block.Channel(kGroup, f.channel).SetCV(value);
+      break;
+    case FieldId::CC:
+      block.Channel(kGroup, f.channel).SetCC(value);
+      break;
+    case FieldId::Mode:
+      block.Channel(kGroup, f.channel).SetMode(Byte(value));
+      break;
+    case FieldId::Minutes:
+      block.Channel(kGroup, f.channel).Timing(f.segment).SetMinutes(value);
+      break;
+    case FieldId::Power:
+      block.Channel(kGroup, f.channel).Timing(f.segment).SetPower(Byte(value));
+      break;
+    case FieldId::FuncFlags:
+      block.SetFuncFlags(Byte(value));
+      break;
+    case FieldId::Address:
+      block.SetAddress(Byte(value));
+      break;
   }
 }
 
@@ -106,9 +148,9 @@ std::vector<WriteRequest> PlanWrite(const TCONFIG_BLOCK& block) {
     }
   for (int c = 0; c < channels; ++c) PlanChannel(block, caps, c, plan);
   const auto funcFlags = static_cast<uint8_t>(block.FuncFlags() | frame::kWriteFlag);
-  plan.push_back(Request(command::kFuncFlags, funcFlags, block.Address(), 0,
-                         {{{FieldId::FuncFlags}, ReadField(block, {FieldId::FuncFlags})},
-                          {{FieldId::Address}, block.Address()}}));
+  plan.push_back(
+      Request(command::kFuncFlags, funcFlags, block.Address(), 0,
+              {{{FieldId::FuncFlags}, ReadField(block, {FieldId::FuncFlags})}, {{FieldId::Address}, block.Address()}}));
   return plan;
 }
 

@@ -8,7 +8,22 @@
 namespace lum {
 
 /// A block field that a write request carries and its echo decodes back.
-enum class FieldId { OTP, SCDelay, SCV, BattOVP, BattFCV, BattUVP, BattUVR, CV, CC, Mode, Minutes, Power, FuncFlags, Address };
+enum class FieldId {
+  OTP,
+  SCDelay,
+  SCV,
+  BattOVP,
+  BattFCV,
+  BattUVP,
+  BattUVR,
+  CV,
+  CC,
+  Mode,
+  Minutes,
+  Power,
+  FuncFlags,
+  Address
+};
 
 struct FieldRef {
   FieldId id;

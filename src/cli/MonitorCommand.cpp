@@ -1,0 +1,125 @@
+// lumctl monitor: the live monitor on one port, one line per poll until a count or Ctrl+C.
+#include <fmt/format.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <csignal>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/Clock.h"
+#include "base/TimeStamp.h"
+#include "cli/Command.h"
+#include "cli/DeviceSession.h"
+#include "device/Monitor.h"
+
+namespace lum::cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+
+constexpr unsigned kStopCheckMs = 50;  // how soon Ctrl+C ends a wait between polls
+
+// The measurement fields as the real-time page shows them, the monitor page where it has none.
+struct Column {
+  const char* field;
+  const char* label;
+  const char* csvName;
+  const char* initial;
+};
+const Column kColumns[] = {
+    {"lbledtRealTimer", "Power-on", "power_on", "00:00:00"},
+    {"lbledtRealBattV", "Battery", "battery_v", ""},
+    {"lbledtRealSolarV", "Solar", "solar_v", ""},
+    {"lbledtLoad1V", "Load 1", "load1_v", ""},
+    {"lbledtRealLoad1A", "Load 1", "load1_a", ""},
+    {"lbledtTemp", "Temperature", "temperature", ""},
+};
+constexpr char kNotShown[] = "-";
+
+std::vector<std::string> Values(const ConsoleObserver& observer) {
+  std::vector<std::string> values;
+  for (const Column& column : kColumns) values.push_back(observer.Field(column.field, column.initial));
+  return values;
+}
+
+std::string PeopleLine(const std::vector<std::string>& values) {
+  std::string line;
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (!line.empty()) line += "  ";
+    line += fmt::format("{} {}", kColumns[i].label, values[i].empty() ? kNotShown : values[i]);
+  }
+  return line;
+}
+
+std::string CsvHeader() {
+  std::string header = "time";
+  for (const Column& column : kColumns) header += std::string(",") + column.csvName;
+  return header;
+}
+
+// The number without its unit: "12.60 V" gives "12.60".
+std::string CsvRow(const std::vector<std::string>& values) {
+  std::string row = NowStamp();
+  for (const std::string& value : values) row += "," + value.substr(0, value.find(' '));
+  return row;
+}
+
+void WaitUntil(Clock& clock, uint64_t deadline) {
+  while (!g_interrupted) {
+    const uint64_t now = clock.NowMs();
+    if (now >= deadline) return;
+    clock.SleepMs(static_cast<unsigned>(std::min<uint64_t>(deadline - now, kStopCheckMs)));
+  }
+}
+
+void RunMonitor(const std::string& port, unsigned count, bool csv) {
+  DeviceSession session;
+  const auto path = session.context.Ports().Resolve(port);
+  if (!path) {
+    std::cerr << port << ": no such port (see LUM.INI [Ports] and lumctl ports)" << std::endl;
+    throw CLI::RuntimeError(kExitBadInput);
+  }
+  Monitor monitor(session.link, session.entries);
+  if (!monitor.Open(*path)) {
+    std::cerr << "Cannot open " << *path << std::endl;
+    throw CLI::RuntimeError(kExitFailed);
+  }
+
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+
+  Clock& clock = session.link.clock();
+  if (csv) std::cout << CsvHeader() << std::endl;
+  uint64_t next = clock.NowMs();
+  for (unsigned polls = 0; !g_interrupted && (count == 0 || polls < count); ++polls) {
+    WaitUntil(clock, next);
+    if (g_interrupted) break;
+    next = clock.NowMs() + Monitor::kPollIntervalMs;
+    monitor.Poll(true);
+    const auto values = Values(session.observer);
+    std::cout << (csv ? CsvRow(values) : PeopleLine(values)) << std::endl;
+  }
+  monitor.Close();
+}
+
+const CommandRegistration kRegistration([](CLI::App& app) {
+  auto* command = app.add_subcommand("monitor", "Poll a controller's measurements once a second (Ctrl+C stops)");
+  auto port = std::make_shared<std::string>();
+  auto count = std::make_shared<unsigned>(0);
+  auto csv = std::make_shared<bool>(false);
+  command->add_option("port", *port, "COMn of LUM.INI, or a device path")->required();
+  command->add_option("--count", *count, "Stop after N polls (0: until Ctrl+C)")->check(CLI::NonNegativeNumber);
+  command->add_flag("--csv", *csv, "Comma-separated values: a header row, then one row per poll");
+  command->callback([port, count, csv] { RunMonitor(*port, *count, *csv); });
+});
+
+}  // namespace
+
+}  // namespace lum::cli

@@ -1,0 +1,56 @@
+// lumctl scan: find and read the controllers on COM1..COM16, optionally saving each one read.
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "cli/Command.h"
+#include "cli/DeviceSession.h"
+#include "data/ConfigFile.h"
+#include "device/Scan.h"
+
+namespace lum::cli {
+
+namespace {
+
+constexpr char kFileExtension[] = ".LUM";
+
+// Saves every entry read from a controller as DIR/COMn.LUM.
+void SaveEntries(DeviceSession& session, const std::string& directory) {
+  std::filesystem::create_directories(directory);
+  for (const auto& entry : session.entries.DeviceEntries()) {
+    if (!entry->FromDevice) continue;
+    const std::string path = (std::filesystem::path(directory) / (entry->Name + kFileExtension)).string();
+    SaveConfigFile(path, entry->Config);
+    session.observer.InfoLine(SavedLine(session.context.Messages().Text(MessageTable::kFileSaved), path));
+  }
+}
+
+void Scan(const std::string& saveDirectory) {
+  DeviceSession session;
+  const bool found = ScanPorts(session.device, session.TypeNames());
+  if (!found) {
+    std::cerr << "No controller found." << std::endl;
+    throw CLI::RuntimeError(kExitFailed);
+  }
+  if (saveDirectory.empty()) return;
+  try {
+    SaveEntries(session, saveDirectory);
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << std::endl;
+    throw CLI::RuntimeError(kExitBadInput);
+  }
+}
+
+const CommandRegistration kRegistration([](CLI::App& app) {
+  auto* command = app.add_subcommand("scan", "Find the controllers on COM1..COM16 and read each one's configuration");
+  auto directory = std::make_shared<std::string>();
+  command->add_option("--save", *directory, "Save each controller read as DIR/COMn.LUM");
+  command->callback([directory] { Scan(*directory); });
+});
+
+}  // namespace
+
+}  // namespace lum::cli

@@ -1,0 +1,62 @@
+// lumctl write: open a configuration file as the window does and write it into the first
+// controller of its product, with verification.
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "cli/Command.h"
+#include "cli/DeviceSession.h"
+#include "data/ConfigFile.h"
+#include "device/Write.h"
+
+namespace lum::cli {
+
+namespace {
+
+void Write(const std::string& path) {
+  DeviceSession session;
+  const std::string fullPath = std::filesystem::absolute(path).string();
+  session.observer.InfoLine(OpenFileLine(fullPath));
+  ConfigFileResult file;
+  try {
+    file = OpenConfigFile(fullPath);
+  } catch (const std::runtime_error& e) {
+    std::cerr << e.what() << std::endl;
+    throw CLI::RuntimeError(kExitBadInput);
+  }
+  if (file.status != ConfigFileStatus::Ok) {
+    session.observer.InfoLine(OpenFailureLine(file.status, fullPath));
+    throw CLI::RuntimeError(kExitFailed);
+  }
+  TDEVICE_CONFIG& entry = session.entries.AddFileEntry(EntryFromFile(fullPath, file.block));
+  session.entries.SetCurrentEntry(&entry);
+  session.link.SetEntry(&entry);
+
+  switch (WriteDevice(session.device)) {
+    case WriteResult::Verified:
+      return;
+    case WriteResult::NoMatchingController:
+      std::cerr << "No controller of this product found." << std::endl;
+      break;
+    case WriteResult::NoConfig:
+    case WriteResult::VerifyFailed:
+    case WriteResult::Busy:
+      break;
+  }
+  throw CLI::RuntimeError(kExitFailed);
+}
+
+const CommandRegistration kRegistration([](CLI::App& app) {
+  auto* command = app.add_subcommand(
+      "write", "Write a configuration file into the first controller of its product on COM1..COM16, and verify it");
+  auto path = std::make_shared<std::string>();
+  command->add_option("file", *path, "Configuration file (.LUM)")->required();
+  command->callback([path] { Write(*path); });
+});
+
+}  // namespace
+
+}  // namespace lum::cli
