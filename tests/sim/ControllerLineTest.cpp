@@ -1,0 +1,346 @@
+// A simulated controller over a real pseudo-terminal: what it answers, byte for byte.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "PtyClient.h"
+#include "base/ByteOrder.h"
+#include "base/Crc16.h"
+#include "data/TypeTables.h"
+#include "sim/Simulator.h"
+
+namespace lum::sim::test {
+namespace {
+
+constexpr uint8_t kWrite = 0x80;
+constexpr uint32_t kRow1Product = 0x515620;
+
+class ControllerLine : public ::testing::Test {
+ protected:
+  Controller& Add(const ControllerSpec& spec) {
+    Controller& c = sim_.AddController(spec);
+    sim_.Start();
+    return c;
+  }
+  // Sends one request and returns the 8-byte reply.
+  static ShortReply Ask(PtyClient& client, const Bytes& request) {
+    client.Send(request);
+    const std::optional<ShortReply> reply = DecodeShortReply(client.ReadUntil(wire::kFrameSize));
+    if (!reply) {
+      ADD_FAILURE() << "no valid short reply";
+      return {};
+    }
+    return *reply;
+  }
+
+  Simulator sim_;
+};
+
+TEST_F(ControllerLine, IdentificationCarriesTheRowsProductCode) {
+  Controller& c = Add(DefaultSpec(1));
+  PtyClient client(c.Path());
+  ASSERT_TRUE(client.IsOpen());
+  client.Send(Bytes{0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0xAA, 0x51});
+  const Bytes reply = client.ReadUntil(wire::kFrameSize);
+  ASSERT_EQ(reply.size(), wire::kFrameSize);
+  EXPECT_EQ(Crc16(reply.data(), reply.size()), 0);
+  EXPECT_EQ(reply[0], 0x00);
+  EXPECT_EQ(reply[1], 0x81);
+  const uint32_t product = (static_cast<uint32_t>(reply[3]) << 16) | ReadU16Be(reply.data() + 4);
+  EXPECT_EQ(product, kRow1Product);
+}
+
+TEST_F(ControllerLine, IdentityReplies) {
+  ControllerSpec spec = DefaultSpec(0);
+  spec.serialNumber = 0x12345678;
+  spec.batchCode = 0x0F0607E8;
+  spec.firmwareVersion = 123;
+  spec.firmwareBuild = 7;
+  Controller& c = Add(spec);
+  PtyClient client(c.Path());
+
+  const ShortReply firmware = Ask(client, RequestFrame(command::kFirmware));
+  EXPECT_EQ(firmware.code, 0x82);
+  EXPECT_EQ(firmware.args.byteArg, 123);
+  EXPECT_EQ(firmware.args.word, 7);
+
+  const ShortReply serial = Ask(client, RequestFrame(command::kSerial));
+  EXPECT_EQ(serial.code, 0x83);
+  EXPECT_EQ(serial.args.index, 0x12);
+  EXPECT_EQ(serial.args.byteArg, 0x34);
+  EXPECT_EQ(serial.args.word, 0x5678);
+
+  const ShortReply batch = Ask(client, RequestFrame(command::kBatch));
+  EXPECT_EQ(batch.code, 0x85);
+  EXPECT_EQ(batch.args.index, 0x0F);
+  EXPECT_EQ(batch.args.byteArg, 0x06);
+  EXPECT_EQ(batch.args.word, 0x07E8);
+}
+
+TEST_F(ControllerLine, LongRepliesForModelTextAndMemory) {
+  ControllerSpec spec = DefaultSpec(1);
+  spec.model = "LS-2420";
+  spec.memoryBase = 0x4000;
+  spec.memory = {0x10, 0x11, 0x12, 0x13, 0x14};
+  Controller& c = Add(spec);
+  PtyClient client(c.Path());
+
+  client.Send(RequestFrame(command::kModelText));
+  const Bytes model = client.ReadUntil(7 + 5);
+  ASSERT_EQ(model.size(), 12u);
+  EXPECT_EQ(Crc16(model.data(), model.size()), 0);
+  EXPECT_EQ(model[1], 0xF0);
+  EXPECT_EQ(model[2], 7);
+  EXPECT_EQ(std::string(model.begin() + 3, model.begin() + 10), "LS-2420");
+
+  // The first memory read of the settings page, as it goes on the line; it runs past the
+  // end of the memory image, which reads 0xFF.
+  client.Send(Bytes{0x00, 0x7E, 0x00, 0x04, 0x40, 0x02, 0, 0});  // wrong CRC: ignored
+  client.Send(RequestFrame(command::kMemoryRead, 0, 4, 0x4002));
+  const Bytes memory = client.ReadUntil(4 + 5);
+  EXPECT_EQ(memory, (Bytes{0x00, 0xFE, 0x04, 0x12, 0x13, 0x14, 0xFF, memory[7], memory[8]}));
+  EXPECT_EQ(Crc16(memory.data(), memory.size()), 0);
+  EXPECT_EQ(c.RequestLog().size(), 2u);
+}
+
+TEST_F(ControllerLine, SettingsPageMemoryReadIsAnswered) {
+  Controller& c = Add(DefaultSpec(1));
+  PtyClient client(c.Path());
+  client.Send(Bytes{0x00, 0x7E, 0x00, 0x04, 0x40, 0x00, 0x03, 0x22});
+  const Bytes reply = client.ReadUntil(4 + 5);
+  ASSERT_EQ(reply.size(), 9u);
+  EXPECT_EQ(reply[1], 0xFE);
+  EXPECT_EQ(reply[2], 4);
+  EXPECT_EQ(std::string(reply.begin() + 3, reply.begin() + 7), "LS20");  // the model text heads the factory data
+}
+
+TEST_F(ControllerLine, WriteIsStoredAndEchoedThenRead) {
+  Controller& c = Add(DefaultSpec(1));
+  PtyClient client(c.Path());
+
+  const ShortReply echo = Ask(client, RequestFrame(command::kBattOVP, kWrite, 0, 14100));
+  EXPECT_EQ(echo.code, 0xB1);
+  EXPECT_EQ(echo.args.word, 14100);
+  EXPECT_EQ(c.Config().BattOVP(), 14100);
+
+  const ShortReply read = Ask(client, RequestFrame(command::kBattOVP));
+  EXPECT_EQ(read.args.word, 14100);
+
+  const ShortReply light = Ask(client, RequestFrame(command::kLightControl, kWrite, 45, 720));
+  EXPECT_EQ(light.code, 0xB0);
+  EXPECT_EQ(light.args.byteArg, 45);
+  EXPECT_EQ(light.args.word, 720);
+  EXPECT_EQ(c.Config().SCDelay(), 45);
+  EXPECT_EQ(c.Config().SCV(), 720);
+}
+
+TEST_F(ControllerLine, FunctionFlagsWriteMovesTheReplyAddress) {
+  ControllerSpec spec = DefaultSpec(1);
+  spec.config.SetCapFlags(0x48);
+  Controller& c = Add(spec);
+  PtyClient client(c.Path());
+
+  const ShortReply echo = Ask(client, RequestFrame(command::kFunctionFlags, 0x15 | kWrite, 7, 0));
+  EXPECT_EQ(echo.address, 7);
+  EXPECT_EQ(echo.code, 0x87);
+  EXPECT_EQ(echo.args.index, 0x15);  // FuncFlags, bit 7 clear
+  EXPECT_EQ(echo.args.byteArg, 0x48);
+  EXPECT_EQ(c.Config().FuncFlags(), 0x15);
+  EXPECT_EQ(c.Config().Address(), 7);
+}
+
+TEST_F(ControllerLine, ChannelAndSegmentRequests) {
+  Controller& c = Add(DefaultSpec(1));
+  const uint16_t channel0CC = c.Config().Channel(0, 0).CC();
+  PtyClient client(c.Path());
+
+  const ShortReply cc = Ask(client, RequestFrame(command::kChannelCC, kWrite | (1 << 4), 0, 2500));
+  EXPECT_EQ(cc.code, 0xB9);
+  EXPECT_EQ(cc.args.index, 0x10);
+  EXPECT_EQ(cc.args.word, 2500);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelCC, 0x00)).args.word, channel0CC);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelCC, 0x10)).args.word, 2500);
+
+  const ShortReply mode = Ask(client, RequestFrame(command::kChannelMode, kWrite | (1 << 4), 0x82, 0));
+  EXPECT_EQ(mode.args.byteArg, 0x82);
+  EXPECT_EQ(c.Config().Channel(0, 1).Mode(), 0x82);
+
+  const ShortReply segment = Ask(client, RequestFrame(command::kTiming, kWrite | (1 << 4), 55, (3 << 12) | 123));
+  EXPECT_EQ(segment.code, 0xBB);
+  EXPECT_EQ(segment.args.byteArg, 55);
+  EXPECT_EQ(segment.args.word, (3 << 12) | 123);
+  EXPECT_EQ(c.Config().Channel(0, 1).Timing(3).Minutes(), 123);
+  EXPECT_EQ(c.Config().Channel(0, 1).Timing(3).Power(), 55);
+
+  const ShortReply read = Ask(client, RequestFrame(command::kTiming, 1 << 4, 0, 3 << 12));
+  EXPECT_EQ(read.args.index, 0x10);
+  EXPECT_EQ(read.args.byteArg, 55);
+  EXPECT_EQ(read.args.word, (3 << 12) | 123);
+  // Segment 3 of channel 0 and of the second timing table are other records.
+  EXPECT_NE(Ask(client, RequestFrame(command::kTiming, 0, 0, 3 << 12)).args.word, (3 << 12) | 123);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kTiming2, 1 << 4, 0, 3 << 12)).args.word, 3 << 12);
+}
+
+TEST_F(ControllerLine, OutsideTheChannelTableGoesUnanswered) {
+  Controller& c = Add(DefaultSpec(1));
+  PtyClient client(c.Path());
+  client.Send(RequestFrame(command::kTiming, 0, 0, 5 << 12));     // segment 5
+  client.Send(RequestFrame(command::kChannelMode, 0x0C));         // group 12
+  client.Send(RequestFrame(0x55));                                // unknown command
+  client.Send(RequestFrame(command::kMemoryRead, 0, 9, 0x4000));  // more than 8 bytes
+  // The marker's reply is the first to come back.
+  EXPECT_EQ(Ask(client, RequestFrame(command::kFirmware)).code, 0x82);
+  EXPECT_EQ(c.RequestLog().size(), 5u);
+  EXPECT_EQ(c.Config(), DefaultSpec(1).config);
+}
+
+TEST_F(ControllerLine, AlteredWritesMakeTheEchoDiffer) {
+  ControllerSpec spec = DefaultSpec(1);
+  spec.alterations[command::kBattOVP] = {AlterKind::Xor, 0x0101};
+  spec.alterations[command::kBattFCV] = {AlterKind::Keep, 0};
+  spec.alterations[command::kTiming] = {AlterKind::Increment, 0};
+  spec.alterations[command::kChannelMode] = {AlterKind::Increment, 0};
+  Controller& c = Add(spec);
+  PtyClient client(c.Path());
+
+  EXPECT_EQ(Ask(client, RequestFrame(command::kBattOVP, kWrite, 0, 14100)).args.word, 14100 ^ 0x0101);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kBattFCV, kWrite, 0, 9999)).args.word, spec.config.BattFCV());
+  // The increment stays inside the minutes and keeps the segment number.
+  EXPECT_EQ(Ask(client, RequestFrame(command::kTiming, kWrite, 10, (2 << 12) | 0x0FFF)).args.word, 2 << 12);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelMode, kWrite, 2, 0)).args.byteArg, 3);
+  // Other commands are stored as sent.
+  EXPECT_EQ(Ask(client, RequestFrame(command::kBattUVP, kWrite, 0, 11000)).args.word, 11000);
+}
+
+TEST_F(ControllerLine, AnswersIdentificationOnlyFromTheGivenTry) {
+  ControllerSpec spec = DefaultSpec(2);
+  spec.answerFromTry = 2;
+  Controller& c = Add(spec);
+  PtyClient client(c.Path());
+  client.Send(IdentifyRequest(0));
+  client.Send(IdentifyRequest(1));
+  // Replies keep the order of the requests, so an answer to try 0 or 1 would come first.
+  EXPECT_EQ(Ask(client, RequestFrame(command::kFirmware)).code, 0x82);
+  const ShortReply third = Ask(client, IdentifyRequest(2));
+  EXPECT_EQ(third.code, 0x81);
+  EXPECT_EQ(third.args.word, 0x5630);
+  EXPECT_EQ(c.RequestLog().size(), 4u);
+}
+
+TEST_F(ControllerLine, SilentControllerHearsButNeverAnswers) {
+  ControllerSpec spec = DefaultSpec(1);
+  spec.silent = true;
+  Controller& c = Add(spec);
+  PtyClient client(c.Path());
+  client.Send(IdentifyRequest(0));
+  client.Send(RequestFrame(command::kBattOVP, kWrite, 0, 14100));
+  ASSERT_TRUE(c.WaitForRequests(2, PtyClient::kPatience));
+  EXPECT_TRUE(client.ReadSome(std::chrono::milliseconds(200)).empty());
+}
+
+TEST_F(ControllerLine, SplitReplyArrivesInTwoPartsThatMakeOneFrame) {
+  ControllerSpec spec = DefaultSpec(1);
+  spec.splitReplies = true;
+  spec.splitPauseMs = 400;  // long enough that the first read cannot take both parts
+  Controller& c = Add(spec);
+  PtyClient client(c.Path());
+  client.Send(IdentifyRequest(0));
+  const Bytes first = client.ReadSome();
+  EXPECT_EQ(first.size(), 5u);
+  Bytes whole = first;
+  const Bytes rest = client.ReadUntil(wire::kFrameSize - first.size());
+  whole.insert(whole.end(), rest.begin(), rest.end());
+  const std::optional<ShortReply> reply = DecodeShortReply(whole);
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->code, 0x81);
+}
+
+TEST_F(ControllerLine, NoiseSurroundsButNeverBreaksAReply) {
+  ControllerSpec spec = DefaultSpec(1);
+  spec.lineNoise = true;
+  spec.noiseSeed = 7;
+  Controller& c = Add(spec);
+  PtyClient client(c.Path());
+  for (uint8_t t = 0; t < 5; ++t) {
+    client.Send(IdentifyRequest(t));
+    // At least one byte of noise follows the reply, so the frame is complete once
+    // a valid frame with something after it has come in.
+    Bytes got;
+    std::optional<size_t> at;
+    while (!at || got.size() == *at + wire::kFrameSize) {
+      const Bytes some = client.ReadSome();
+      ASSERT_FALSE(some.empty()) << "try " << int(t);
+      got.insert(got.end(), some.begin(), some.end());
+      for (size_t s = 0; !at && s + wire::kFrameSize <= got.size(); ++s)
+        if (Crc16(got.data() + s, wire::kFrameSize) == 0) at = s;
+    }
+    EXPECT_GE(*at, 1u);
+    EXPECT_EQ(got[*at + 1], 0x81);
+  }
+}
+
+TEST_F(ControllerLine, RequestLogKeepsEveryCheckedRequestInOrder) {
+  Controller& c = Add(DefaultSpec(1));
+  PtyClient client(c.Path());
+  const Bytes first = IdentifyRequest(3);
+  const Bytes second = RequestFrame(command::kTiming, 0x10, 0, 4 << 12);
+  client.Send(Bytes{0x13, 0x37});                        // noise from the line: skipped
+  client.Send(Bytes(first.begin(), first.begin() + 3));  // a request split over two writes
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  client.Send(Bytes(first.begin() + 3, first.end()));
+  client.Send(second);
+  client.ReadUntil(2 * wire::kFrameSize);
+  const std::vector<RawFrame> log = c.RequestLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(Bytes(log[0].begin(), log[0].end()), first);
+  EXPECT_EQ(Bytes(log[1].begin(), log[1].end()), second);
+  c.ClearRequestLog();
+  EXPECT_TRUE(c.RequestLog().empty());
+}
+
+TEST_F(ControllerLine, LineCanBeReopenedByTheNextClient) {
+  Controller& c = Add(DefaultSpec(1));
+  for (int round = 0; round < 3; ++round) {
+    PtyClient client(c.Path());
+    ASSERT_TRUE(client.IsOpen());
+    EXPECT_EQ(Ask(client, IdentifyRequest(0)).code, 0x81) << "round " << round;
+  }
+}
+
+TEST_F(ControllerLine, ControllersOnTwoLinesAnswerIndependently) {
+  ControllerSpec slow = DefaultSpec(0);
+  slow.replyDelayMs = 100;
+  Controller& a = sim_.AddController(slow);
+  sim_.Start();
+  Controller& b = sim_.AddController(DefaultSpec(3));  // added while running
+  ASSERT_NE(a.Path(), b.Path());
+  PtyClient clientA(a.Path());
+  PtyClient clientB(b.Path());
+  clientA.Send(IdentifyRequest(0));
+  clientB.Send(IdentifyRequest(1));
+  const std::optional<ShortReply> replyB = DecodeShortReply(clientB.ReadUntil(wire::kFrameSize));
+  const std::optional<ShortReply> replyA = DecodeShortReply(clientA.ReadUntil(wire::kFrameSize));
+  ASSERT_TRUE(replyA && replyB);
+  EXPECT_EQ(replyA->args.word, DeviceTypes()[0].ProductCode & 0xFFFF);
+  EXPECT_EQ(replyB->args.word, DeviceTypes()[3].ProductCode & 0xFFFF);
+  ASSERT_EQ(a.RequestLog().size(), 1u);
+  ASSERT_EQ(b.RequestLog().size(), 1u);
+  EXPECT_EQ(a.RequestLog()[0][3], 0);
+  EXPECT_EQ(b.RequestLog()[0][3], 1);
+}
+
+TEST_F(ControllerLine, PowerOnTimeCountsOnFromTheSpec) {
+  ControllerSpec spec = DefaultSpec(1);
+  spec.measurements.powerOnSeconds = 125 * 60 + 7;
+  Controller& c = Add(spec);
+  PtyClient client(c.Path());
+  const ShortReply reply = Ask(client, RequestFrame(command::kPowerOnTime));
+  EXPECT_EQ(reply.code, 0x84);
+  const unsigned seconds = reply.args.word * 60u + reply.args.byteArg;
+  EXPECT_GE(seconds, 125u * 60 + 7);
+  EXPECT_LT(reply.args.byteArg, 60);
+}
+
+}  // namespace
+}  // namespace lum::sim::test

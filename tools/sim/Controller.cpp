@@ -1,0 +1,91 @@
+#include "sim/Controller.h"
+
+#include <algorithm>
+#include <array>
+
+#include "sim/LineNoise.h"
+
+namespace lum::sim {
+
+namespace {
+constexpr size_t kReadChunk = 256;
+constexpr size_t kSplitFirstPart = 5;  // bytes of a reply in the first of two writes
+}  // namespace
+
+Controller::Controller(const ControllerSpec& spec)
+    : started_(std::chrono::steady_clock::now()),
+      measurements_(spec.measurements),
+      lineNoise_(spec.lineNoise),
+      splitReplies_(spec.splitReplies),
+      splitPause_(spec.splitPauseMs),
+      replyDelay_(spec.replyDelayMs),
+      responder_(spec),
+      noise_(spec.noiseSeed) {}
+
+std::vector<RawFrame> Controller::RequestLog() const {
+  std::lock_guard lock(mutex_);
+  return log_;
+}
+
+void Controller::ClearRequestLog() {
+  std::lock_guard lock(mutex_);
+  log_.clear();
+}
+
+bool Controller::WaitForRequests(size_t count, std::chrono::milliseconds timeout) const {
+  std::unique_lock lock(mutex_);
+  return logged_.wait_for(lock, timeout, [&] { return log_.size() >= count; });
+}
+
+TCONFIG_BLOCK Controller::Config() const {
+  std::lock_guard lock(mutex_);
+  return responder_.Config();
+}
+
+bool Controller::OnReadable(TimePoint now) {
+  std::array<uint8_t, kReadChunk> buffer;
+  for (;;) {
+    const PtyEndpoint::ReadResult got = pty_.Read(buffer.data(), buffer.size());
+    if (got.noClient) return false;
+    if (got.count == 0) return true;
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - started_);
+    const Measurements measured = MeasurementsAt(measurements_, static_cast<uint64_t>(elapsed.count()));
+    for (const RawFrame& frame : scanner_.Feed(buffer.data(), got.count)) {
+      std::optional<Bytes> reply;
+      {
+        std::lock_guard lock(mutex_);
+        log_.push_back(frame);
+        reply = responder_.Answer(DecodeRequest(frame), measured);
+      }
+      logged_.notify_all();
+      if (reply) Queue(*reply, now);
+    }
+  }
+}
+
+void Controller::Queue(const Bytes& reply, TimePoint now) {
+  const NoisyReply out = lineNoise_ ? SurroundWithNoise(reply, noise_) : NoisyReply{reply, 0};
+  TimePoint due = now + replyDelay_;
+  if (!output_.empty()) due = std::max(due, output_.back().due);
+  if (!splitReplies_) {
+    output_.push_back({due, out.bytes});
+    return;
+  }
+  const auto cut = out.bytes.begin() + static_cast<std::ptrdiff_t>(out.replyAt + kSplitFirstPart);
+  output_.push_back({due, Bytes(out.bytes.begin(), cut)});
+  output_.push_back({due + splitPause_, Bytes(cut, out.bytes.end())});
+}
+
+void Controller::WriteDue(TimePoint now) {
+  while (!output_.empty() && output_.front().due <= now) {
+    pty_.Write(output_.front().bytes.data(), output_.front().bytes.size());
+    output_.pop_front();
+  }
+}
+
+std::optional<Controller::TimePoint> Controller::NextDue() const {
+  if (output_.empty()) return std::nullopt;
+  return output_.front().due;
+}
+
+}  // namespace lum::sim

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "sim/ControllerSpec.h"
+#include "sim/Pty.h"
+#include "sim/Responder.h"
+#include "sim/Wire.h"
+
+namespace lum::sim {
+
+/// One simulated controller on its own pseudo-terminal. Created through
+/// Simulator::AddController; the accessors below are safe to call from any thread while the
+/// simulator runs.
+class Controller {
+ public:
+  using TimePoint = std::chrono::steady_clock::time_point;
+
+  explicit Controller(const ControllerSpec& spec);
+
+  /// The device path a client opens (/dev/pts/N).
+  const std::string& Path() const { return pty_.Path(); }
+
+  /// Every checked request received so far (the 8 bytes, CRC included), in arrival order,
+  /// answered or not.
+  std::vector<RawFrame> RequestLog() const;
+  void ClearRequestLog();
+  /// Waits until the log holds at least `count` requests; false when the time ran out.
+  bool WaitForRequests(size_t count, std::chrono::milliseconds timeout) const;
+
+  /// The configuration block as it is now, with every write stored so far.
+  TCONFIG_BLOCK Config() const;
+
+  // Driven by the simulator's thread only.
+  int Fd() const { return pty_.Fd(); }
+  /// Takes the waiting bytes and queues a reply for each request completed by them.
+  /// False when no client has the line open.
+  bool OnReadable(TimePoint now);
+  /// Writes every queued piece whose time has come.
+  void WriteDue(TimePoint now);
+  /// When the next queued piece is due, if any.
+  std::optional<TimePoint> NextDue() const;
+
+ private:
+  struct Piece {
+    TimePoint due;
+    Bytes bytes;
+  };
+  void Queue(const Bytes& reply, TimePoint now);
+
+  PtyEndpoint pty_;
+  const TimePoint started_;
+  // Copies of ControllerSpec fields that the simulator thread reads without the lock.
+  const MeasurementSpec measurements_;
+  const bool lineNoise_;
+  const bool splitReplies_;
+  const std::chrono::milliseconds splitPause_;
+  const std::chrono::milliseconds replyDelay_;
+  mutable std::mutex mutex_;  // guards responder_ and log_
+  mutable std::condition_variable logged_;
+  Responder responder_;
+  std::vector<RawFrame> log_;
+
+  // The simulator thread's own.
+  RequestScanner scanner_;
+  std::deque<Piece> output_;
+  std::mt19937 noise_;
+};
+
+}  // namespace lum::sim

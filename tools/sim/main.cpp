@@ -1,0 +1,90 @@
+// lum-sim: simulated controllers on pseudo-terminals, for trying lum and lumctl without hardware.
+#include <fmt/core.h>
+#include <signal.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "data/TypeTables.h"
+#include "sim/LoaderMain.h"
+#include "sim/PortsIni.h"
+#include "sim/Simulator.h"
+#include "sim/SpecText.h"
+
+namespace {
+constexpr int kExitOk = 0;
+constexpr int kExitBadInput = 2;
+constexpr const char* kDefaultController = "row=1";
+constexpr const char* kLoaderCommand = "loader";
+
+std::string Description() {
+  return "Runs simulated solar and street-light controllers, each on its own pseudo-terminal, until\n"
+         "SIGINT or SIGTERM. Each controller answers the frame protocol at 38400 baud 8N1: identity,\n"
+         "configuration reads and writes (a write stores the value and echoes what is held), live\n"
+         "measurements that change over time, model text and memory reads.\n"
+         "On start one line per controller is printed: its device path, device type row, model and\n"
+         "product code. Without --controller one controller of row 1 runs.\n";
+}
+
+std::string Footer() {
+  return std::string("\n") + lum::sim::kSpecTextHelp +
+         "\nExamples:\n"
+         "  lum-sim\n"
+         "  lum-sim --controller row=1,model=LS-2420,serial=0x12345678 --controller row=0,fromtry=2\n"
+         "  lum-sim --controller row=2,alter=0x31:xor:0x0001,split --ports-ini LUM.INI\n"
+         "With --ports-ini LUM.INI, lum and lumctl started in that directory see the controllers as\n"
+         "COM1, COM2, ... in the order given.\n"
+         "\n'lum-sim loader --help' describes the simulated firmware loader.";
+}
+
+void BlockStopSignals(sigset_t& signals) {
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  // Blocked before the simulator's thread starts, so only sigwait below takes them.
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], kLoaderCommand) == 0) return lum::sim::RunLoaderMain(argc - 1, argv + 1);
+
+  CLI::App app(Description(), "lum-sim");
+  app.footer(Footer());
+  std::vector<std::string> controllers;
+  std::string portsIni;
+  app.add_option("-c,--controller", controllers, "A controller, as key=value pairs (see below); repeatable")
+      ->type_name("SPEC");
+  app.add_option("--ports-ini", portsIni, "Write a LUM.INI with a [Ports] section: COM1=<first path>, ...")
+      ->type_name("FILE");
+  CLI11_PARSE(app, argc, argv);
+  if (controllers.empty()) controllers.emplace_back(kDefaultController);
+
+  sigset_t stopSignals;
+  BlockStopSignals(stopSignals);
+  try {
+    lum::sim::Simulator simulator;
+    std::vector<std::string> paths;
+    for (const std::string& text : controllers) {
+      const lum::sim::ControllerSpec spec = lum::sim::ParseControllerSpec(text);
+      const lum::sim::Controller& controller = simulator.AddController(spec);
+      const uint32_t product = spec.config.ProductID();
+      fmt::print("{} row={} model={} product=0x{:06X}\n", controller.Path(), lum::LookupProductID(product), spec.model,
+                 product);
+      paths.push_back(controller.Path());
+    }
+    if (!portsIni.empty()) lum::sim::WritePortsIni(portsIni, paths);
+    std::fflush(stdout);
+    simulator.Start();
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+  } catch (const std::exception& e) {
+    fmt::print(stderr, "lum-sim: {}\n", e.what());
+    return kExitBadInput;
+  }
+  return kExitOk;
+}
