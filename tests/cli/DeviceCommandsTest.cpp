@@ -1,0 +1,198 @@
+// lumctl ports, scan, write and monitor against simulated controllers on pseudo-terminals.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <regex>
+#include <sstream>
+
+#include "cli/Lumctl.h"
+#include "data/ConfigFile.h"
+#include "link/Frame.h"
+#include "sim/Simulator.h"
+#include "support/PtyPair.h"
+
+namespace lum {
+namespace {
+
+class LumctlDevices : public Lumctl {
+ protected:
+  void MapPorts(const std::vector<std::pair<std::string, std::string>>& ports) {
+    std::string ini = "[Ports]\r\n";
+    for (const auto& [name, path] : ports) ini += name + "=" + path + "\r\n";
+    WriteRaw("LUM.INI", ini);
+  }
+  sim::Controller& Add(const sim::ControllerSpec& spec) {
+    sim::Controller& controller = simulator.AddController(spec);
+    simulator.Start();
+    return controller;
+  }
+  static std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  sim::Simulator simulator;
+};
+
+TEST_F(LumctlDevices, PortsListsOnlyTheMappedPortsThatOpen) {
+  sim::Controller& controller = Add(sim::DefaultSpec(0));
+  MapPorts({{"COM2", controller.Path()}, {"COM3", Path("missing-tty")}});
+  const Outcome listed = Run("ports");
+  EXPECT_EQ(listed.status, 0) << listed.err;
+  EXPECT_EQ(listed.out, "COM2\t" + controller.Path() + "\n");
+}
+
+TEST_F(LumctlDevices, ScanReadsAndSavesEachController) {
+  sim::ControllerSpec spec = sim::DefaultSpec(1);
+  sim::Controller& controller = Add(spec);
+  MapPorts({{"COM3", controller.Path()}});
+
+  const Outcome scanned = Run("scan --save saved");
+
+  ASSERT_EQ(scanned.status, 0) << scanned.err;
+  const auto lines = Lines(scanned.out);
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_TRUE(Contains(lines[0], "] Scan connected device:: Open port @COM3.")) << scanned.out;
+  EXPECT_TRUE(Contains(lines[1], "] Connected device is 双路普通型太阳能控制器 @COM3")) << scanned.out;
+  EXPECT_EQ(lines[3], "Ok");
+  EXPECT_TRUE(Contains(lines[4], "saved/COM3.LUM")) << scanned.out;
+
+  const ConfigFileResult saved = OpenConfigFile(Path("saved/COM3.LUM"));
+  ASSERT_EQ(saved.status, ConfigFileStatus::Ok);
+  TCONFIG_BLOCK expected = spec.config;
+  expected.SetOTP(0);  // the scan does not read the over-temperature limit
+  EXPECT_EQ(saved.block, expected);
+}
+
+TEST_F(LumctlDevices, ScanWithoutControllersExits1) {
+  test::PtyPair nobody;
+  MapPorts({{"COM1", nobody.SlavePath()}});
+  const Outcome scanned = Run("scan");
+  EXPECT_EQ(scanned.status, 1);
+  EXPECT_TRUE(Contains(scanned.out, "Open port @COM1.")) << scanned.out;
+  EXPECT_FALSE(Contains(scanned.out, "Connected device"));
+}
+
+TEST_F(LumctlDevices, WriteExitsZeroOnlyWhenVerified) {
+  sim::Controller& faithful = Add(sim::DefaultSpec(0));
+  MapPorts({{"COM1", faithful.Path()}});
+  TCONFIG_BLOCK block = sim::DefaultSpec(0).config;
+  block.Channel(0, 0).Timing(2).SetMinutes(123);
+  SaveConfigFile(Path("a.LUM"), block);
+
+  const Outcome written = Run("write a.LUM");
+
+  EXPECT_EQ(written.status, 0) << written.err;
+  const auto lines = Lines(written.out);
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_TRUE(Contains(lines[0], "] Open file: " + Path("a.LUM"))) << written.out;
+  EXPECT_EQ(lines[lines.size() - 2], "Ok");
+  EXPECT_EQ(lines.back(), "");  // the end-of-write line
+  EXPECT_EQ(faithful.Config().Channel(0, 0).Timing(2).Minutes(), 123);
+}
+
+TEST_F(LumctlDevices, WriteReportsFailureAndExits1) {
+  sim::ControllerSpec altering = sim::DefaultSpec(0);
+  altering.alterations[command::kChannelMode] = sim::Alteration{sim::AlterKind::Keep};
+  sim::Controller& controller = Add(altering);
+  MapPorts({{"COM1", controller.Path()}});
+  TCONFIG_BLOCK block = sim::DefaultSpec(0).config;
+  block.Channel(0, 0).SetMode(2);
+  SaveConfigFile(Path("a.LUM"), block);
+
+  const Outcome written = Run("write a.LUM");
+
+  EXPECT_EQ(written.status, 1);
+  const auto lines = Lines(written.out);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "Failure");
+}
+
+TEST_F(LumctlDevices, WriteOfADamagedFilePrintsTheLogLineAndSendsNothing) {
+  sim::Controller& controller = Add(sim::DefaultSpec(0));
+  MapPorts({{"COM1", controller.Path()}});
+  const ConfigImage image = BuildConfigImage(sim::DefaultSpec(0).config);
+  std::string bytes(image.begin(), image.end());
+  bytes[200] = static_cast<char>(bytes[200] ^ 1);
+  WriteRaw("bad.LUM", bytes);
+
+  const Outcome written = Run("write bad.LUM");
+
+  EXPECT_EQ(written.status, 1);
+  EXPECT_TRUE(Contains(written.out, "bad.LUM data verify error.")) << written.out;
+  EXPECT_TRUE(controller.RequestLog().empty());
+  EXPECT_EQ(Run("write none.LUM").status, 2);
+}
+
+TEST_F(LumctlDevices, MonitorPrintsOneCsvRowPerPoll) {
+  sim::Controller& controller = Add(sim::DefaultSpec(0));
+  MapPorts({{"COM4", controller.Path()}});
+
+  const Outcome monitored = Run("monitor COM4 --count 2 --csv");
+
+  ASSERT_EQ(monitored.status, 0) << monitored.err;
+  const auto lines = Lines(monitored.out);
+  ASSERT_EQ(lines.size(), 3u) << monitored.out;
+  EXPECT_EQ(lines[0], "time,power_on,battery_v,solar_v,load1_v,load1_a,temperature");
+  const std::regex row(
+      R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3},\d+:\d\d:\d\d,\d+\.\d\d,\d+\.\d\d,\d+\.\d{3},\d+\.\d\d,\d+)");
+  EXPECT_TRUE(std::regex_match(lines[1], row)) << lines[1];
+  EXPECT_TRUE(std::regex_match(lines[2], row)) << lines[2];
+  EXPECT_EQ(controller.RequestLog().size(), 12u);
+}
+
+TEST_F(LumctlDevices, MonitorLinesForPeopleAndUnknownPorts) {
+  sim::Controller& controller = Add(sim::DefaultSpec(0));
+  MapPorts({{"COM4", controller.Path()}});
+
+  const Outcome monitored = Run("monitor " + controller.Path() + " --count 1");
+  ASSERT_EQ(monitored.status, 0) << monitored.err;
+  EXPECT_TRUE(std::regex_match(
+      monitored.out,
+      std::regex(R"(Power-on \d+:\d\d:\d\d  Battery \d+\.\d\d V  Solar \d+\.\d\d V  Load 1 \d+\.\d{3} V  )"
+                 R"(Load 1 \d+\.\d\d A  Temperature \d+\n)")))
+      << monitored.out;
+
+  const Outcome unknown = Run("monitor COM9 --count 1");
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_TRUE(Contains(unknown.err, "COM9: no such port")) << unknown.err;
+}
+
+TEST_F(LumctlDevices, MonitorStopsOnCtrlC) {
+  sim::Controller& controller = Add(sim::DefaultSpec(0));
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  MapPorts({{"COM1", controller.Path()}});
+  // exec keeps the shell's process id, so the signal reaches lumctl itself.
+  const std::string script = "cd '" + dir_.string() + "' && exec '" LUMCTL_PATH "' monitor COM1";
+  char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(script.c_str()), nullptr};
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, "/bin/sh", &actions, nullptr, argv, environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+
+  // Once the first poll's line is out, Ctrl+C ends the endless monitor.
+  char c = 0;
+  while (read(out[0], &c, 1) == 1 && c != '\n') {
+  }
+  ASSERT_EQ(c, '\n');
+  kill(pid, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  close(out[0]);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal instead of stopping";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+}  // namespace
+}  // namespace lum
