@@ -16,8 +16,10 @@ class Dialogs {
   virtual bool AskYesNo(const QString& title, const QString& text) = 0;
   /// A modal error box with the failure's own text.
   virtual void ShowError(const QString& text) = 0;
-  /// The open-file dialog; `filter` in Qt form ("LUM File (*.LUM)"). nullopt when cancelled.
-  virtual std::optional<QString> OpenFileName(const QString& filter, const QString& directory = {}) = 0;
+  /// The open-file dialog; `filter` in Qt form ("LUM File (*.LUM)"); `defaultSuffix`, when
+  /// given, is added to a name typed without one. nullopt when cancelled.
+  virtual std::optional<QString> OpenFileName(const QString& filter, const QString& directory = {},
+                                              const QString& defaultSuffix = {}) = 0;
   /// The save-file dialog; `defaultSuffix` is added to a name typed without one.
   virtual std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
                                               const QString& directory = {}) = 0;
@@ -29,7 +31,8 @@ class QtDialogs : public Dialogs {
   explicit QtDialogs(QWidget* parent) : parent_(parent) {}
   bool AskYesNo(const QString& title, const QString& text) override;
   void ShowError(const QString& text) override;
-  std::optional<QString> OpenFileName(const QString& filter, const QString& directory) override;
+  std::optional<QString> OpenFileName(const QString& filter, const QString& directory,
+                                      const QString& defaultSuffix) override;
   std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
                                       const QString& directory) override;
 

@@ -15,10 +15,15 @@ void QtDialogs::ShowError(const QString& text) {
   QMessageBox::critical(parent_, QApplication::applicationDisplayName(), text);
 }
 
-std::optional<QString> QtDialogs::OpenFileName(const QString& filter, const QString& directory) {
-  const QString name = QFileDialog::getOpenFileName(parent_, {}, directory, filter);
-  if (name.isEmpty()) return std::nullopt;
-  return name;
+std::optional<QString> QtDialogs::OpenFileName(const QString& filter, const QString& directory,
+                                               const QString& defaultSuffix) {
+  // The static helper cannot add a default suffix, so the dialog is built by hand.
+  QFileDialog dialog(parent_, {}, directory, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setDefaultSuffix(defaultSuffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
 }
 
 std::optional<QString> QtDialogs::SaveFileName(const QString& filter, const QString& defaultSuffix,

@@ -28,7 +28,9 @@ class ScriptedDialogs : public Dialogs {
     return yes;
   }
   void ShowError(const QString& text) override { errors_.push_back(text); }
-  std::optional<QString> OpenFileName(const QString& filter, const QString&) override { return NextName(filter); }
+  std::optional<QString> OpenFileName(const QString& filter, const QString&, const QString&) override {
+    return NextName(filter);
+  }
   std::optional<QString> SaveFileName(const QString& filter, const QString&, const QString&) override {
     return NextName(filter);
   }

@@ -1,0 +1,167 @@
+#include "FormFirmwareUpgrade.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+
+#include "FormLUM.h"
+#include "ImageLists.h"
+#include "base/Clock.h"
+#include "ui_FormFirmwareUpgrade.h"
+#include "ui_FormLUM.h"
+#include "upgrade/EffFile.h"
+#include "upgrade/LoaderDialogue.h"
+#include "upgrade/UpgradeMessages.h"
+
+namespace lum {
+
+namespace {
+// Both spellings: file names on this system are case-sensitive.
+const QString kEffFilter = QStringLiteral("Upgrade File (*.eff *.EFF)");
+const QString kEffSuffix = QStringLiteral("eff");
+constexpr QColor kMemoColour(255, 208, 208);
+constexpr QColor kGaugeBarColour(0, 0, 128);  // navy
+constexpr int kOpenPicture = 2;
+constexpr int kUpgradePicture = 8;
+
+void SetBase(QWidget& widget, const QColor& base) {
+  QPalette palette = widget.palette();
+  palette.setColor(QPalette::Base, base);
+  widget.setPalette(palette);
+}
+
+QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
+}  // namespace
+
+TFormFirmwareUpgrade::TFormFirmwareUpgrade(TFormLUM& mainWindow)
+    : QDialog(&mainWindow),
+      ui_(std::make_unique<Ui::TFormFirmwareUpgrade>()),
+      main_(mainWindow),
+      content_(std::make_unique<EffContent>()) {
+  ui_->setupUi(this);
+  // A fixed border with only the close box.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  ApplyLook();
+  connect(ui_->btnOpenEffFile, &QPushButton::clicked, this,
+          [this] { main_.RunGuarded([this] { btnOpenEffFileClick(); }); });
+  connect(ui_->btnUpgrade, &QPushButton::clicked, this, [this] { main_.RunGuarded([this] { btnUpgradeClick(); }); });
+  main_.RunGuarded([this] { FormCreate(); });
+}
+
+TFormFirmwareUpgrade::~TFormFirmwareUpgrade() = default;
+
+void TFormFirmwareUpgrade::ApplyLook() {
+  Ui::TFormFirmwareUpgrade& u = *ui_;
+  // A window does not inherit its parent's font.
+  setFont(main_.font());
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  fixed.setPixelSize(font().pixelSize() > 0 ? font().pixelSize() : fixed.pixelSize());
+  u.ComboBoxCOMPort->setFont(fixed);
+
+  SetBase(*u.MemoMessage, kMemoColour);
+  SetBase(*u.LabeledEditEFFFilename, u.LabeledEditEFFFilename->palette().color(QPalette::Button));
+
+  QPalette gauge = u.Gauge->palette();
+  gauge.setColor(QPalette::Highlight, kGaugeBarColour);
+  gauge.setColor(QPalette::Base, gauge.color(QPalette::Button));
+  u.Gauge->setPalette(gauge);
+
+  u.btnOpenEffFile->setIcon(ImageList32(kOpenPicture));
+  u.btnUpgrade->setIcon(ImageList32(kUpgradePicture));  // the disabled state is drawn greyed
+}
+
+void TFormFirmwareUpgrade::FormCreate() {
+  QComboBox& ports = *ui_->ComboBoxCOMPort;
+  ports.clear();
+  for (const auto& [name, path] : main_.Ports().ListComPorts()) ports.addItem(FromUtf8(name));
+  ports.setCurrentIndex(ports.count() > 0 ? 0 : -1);
+}
+
+void TFormFirmwareUpgrade::FormActivate() { setWindowTitle(main_.ui().actFirmwareUpgrade->text()); }
+
+void TFormFirmwareUpgrade::showEvent(QShowEvent* event) {
+  // Set before the first paint, so the old title never shows.
+  FormActivate();
+  QDialog::showEvent(event);
+}
+
+void TFormFirmwareUpgrade::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void TFormFirmwareUpgrade::reject() {
+  if (!upgrading_) QDialog::reject();
+}
+
+void TFormFirmwareUpgrade::btnOpenEffFileClick() {
+  const auto path = main_.dialogs().OpenFileName(kEffFilter, {}, kEffSuffix);
+  if (!path) return;
+  ui_->btnUpgrade->setEnabled(false);
+
+  ModelNames names;
+  for (size_t row = 0; row < names.size(); ++row)
+    names[row] = main_.ui().cbbDeviceTypes->itemText(static_cast<int>(row)).toStdString();
+  const std::string fullPath = QFileInfo(*path).absoluteFilePath().toStdString();
+  if (LoadEffFile(fullPath, *content_, *this, main_.Messages(), names)) {
+    ui_->btnUpgrade->setEnabled(true);
+    ui_->Gauge->setValue(0);
+  }
+}
+
+void TFormFirmwareUpgrade::btnUpgradeClick() {
+  Ui::TFormFirmwareUpgrade& u = *ui_;
+  u.btnOpenEffFile->setEnabled(false);
+  u.btnUpgrade->setEnabled(false);
+  u.btnUpgrade->setText(main_.Message(upgrade_msg::kUpgrading));
+
+  const std::string portName = u.ComboBoxCOMPort->currentText().toStdString();
+  const std::string portPath = main_.Ports().Resolve(portName).value_or("");
+  upgrading_ = true;
+  RunUpgrade(portName, portPath, *content_, *this, main_.Messages(), SystemClock());
+  upgrading_ = false;
+
+  u.btnUpgrade->setEnabled(true);
+  u.btnOpenEffFile->setEnabled(true);
+  u.btnUpgrade->setText(main_.Message(upgrade_msg::kStartUpgrade));
+}
+
+void TFormFirmwareUpgrade::SetText(const std::string& text) { ui_->MemoMessage->setPlainText(FromUtf8(text)); }
+
+void TFormFirmwareUpgrade::AddLine(const std::string& text) { ui_->MemoMessage->appendPlainText(FromUtf8(text)); }
+
+void TFormFirmwareUpgrade::EndLine(const std::string& text) {
+  QPlainTextEdit& memo = *ui_->MemoMessage;
+  QTextCursor end(memo.document());
+  end.movePosition(QTextCursor::End);
+  end.insertText(FromUtf8(text));
+  memo.verticalScrollBar()->setValue(memo.verticalScrollBar()->maximum());
+}
+
+void TFormFirmwareUpgrade::SetFileName(const std::string& name) {
+  ui_->LabeledEditEFFFilename->setText(FromUtf8(name));
+}
+
+void TFormFirmwareUpgrade::SetFirmwareVersion(const std::string& text) {
+  ui_->lbledtEFFFirmwareVer->setText(FromUtf8(text));
+}
+
+void TFormFirmwareUpgrade::SetDescription(const std::string& text) {
+  ui_->lbledtEFFDescription->setText(FromUtf8(text));
+}
+
+void TFormFirmwareUpgrade::SetProgress(int percent) { ui_->Gauge->setValue(percent); }
+
+void TFormFirmwareUpgrade::ProcessEvents() { QCoreApplication::processEvents(); }
+
+}  // namespace lum
