@@ -34,11 +34,12 @@ class TFormFirmwareUpgrade : public QDialog, private UpgradeMemo {
   void btnOpenEffFileClick();
   void btnUpgradeClick();
 
+  /// Closing is refused while an upgrade runs: its steps still report into this window.
+  void reject() override;
+
  protected:
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
-  /// Closing is refused while an upgrade runs: its steps still report into this window.
-  void reject() override;
 
  private:
   void ApplyLook();

@@ -265,14 +265,20 @@ TEST_F(FormFirmwareUpgradeTest, UpgradeSendsTheFileToTheLoaderOnTheChosenPort) {
   ASSERT_TRUE(u.btnUpgrade->isEnabled());
   u.ComboBoxCOMPort->setCurrentText("COM4");
 
-  // Seen at the first point where the dialogue lets events through.
+  // Seen at the first point where the dialogue lets events through; closing is refused then.
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   bool sawUpgrading = false;
+  bool stayedOpen = false;
   QTimer::singleShot(0, &window, [&] {
     sawUpgrading = !u.btnUpgrade->isEnabled() && !u.btnOpenEffFile->isEnabled() && u.btnUpgrade->text() == "正在升级";
+    window.reject();
+    stayedOpen = window.isVisible();
   });
   u.btnUpgrade->click();
 
   EXPECT_TRUE(sawUpgrading);
+  EXPECT_TRUE(stayedOpen);
   const QStringList lines = MemoLines(u);
   EXPECT_EQ(lines.mid(lines.size() - 7),
             (QStringList{"打开COM4通讯端口... Ok!", "设置COM4通讯端口... Ok!", "等待硬件响应... Ok!",
