@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+class QObject;
+class QWidget;
+
+namespace lum {
+
+/// A window's components in the order its form creates them, parents before children. The
+/// form declares its actions after the controls and menus, so at each level the actions come
+/// after the other children (the generated form code creates them first).
+std::vector<QObject*> ComponentsInDesignOrder(QWidget* window);
+
+/// True for an object whose tag property is the translation tag.
+bool IsTranslatable(const QObject* object);
+
+/// How the language pass treats a component.
+enum class ComponentKind {
+  Action,        // caption only; bound entries and buttons follow it
+  MenuEntry,     // a menu or an entry of one: caption and hint
+  LabelledEdit,  // the attached label's caption, the edit's hint
+  ToolButton,    // hint only
+  Control,       // hint, then the control's text
+  Other,         // nothing
+};
+
+ComponentKind KindOf(QObject* component, QWidget* window);
+
+/// The texts the pass reads and sets, by kind: caption, hint, and whether a menu entry is a
+/// separator. Only meaningful for the kinds that have them.
+class ComponentTexts {
+ public:
+  ComponentTexts(QObject* component, QWidget* window);
+
+  ComponentKind Kind() const { return kind_; }
+  bool IsSeparator() const;
+  QString Caption() const;
+  void SetCaption(const QString& caption);
+  QString Hint() const;
+  void SetHint(const QString& hint);
+
+ private:
+  QObject* component_;
+  QWidget* window_;
+  ComponentKind kind_;
+};
+
+}  // namespace lum

@@ -1,0 +1,115 @@
+#include "LanguageMenu.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+#include <tuple>
+
+#include "FormLUM.h"
+#include "LanguageApplier.h"
+#include "language/LanguageKeys.h"
+#include "language/Settings.h"
+#include "ui_FormLUM.h"
+
+namespace lum {
+
+namespace {
+
+constexpr std::string_view kLanguageExtension = ".lng";
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+// Names matching "*.lng" as the system's listing does (without regard to letter case),
+// whatever kind of entry they are.
+bool HasLanguageExtension(const std::string& name) {
+  return name.size() > kLanguageExtension.size() &&
+         SameIgnoringCase(std::string_view(name).substr(name.size() - kLanguageExtension.size()), kLanguageExtension);
+}
+
+struct OfferedFile {
+  std::string fileName;
+  std::string displayName;
+};
+
+std::vector<OfferedFile> OfferedFiles(const std::string& directory) {
+  std::vector<OfferedFile> offered;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
+    const std::string name = entry.path().filename().string();
+    if (!HasLanguageExtension(name)) continue;
+    if (auto displayName = IsOfferedLanguageFile(entry.path().string())) offered.push_back({name, *displayName});
+  }
+  // The listing's own order is arbitrary here; the menu reads better sorted.
+  std::sort(offered.begin(), offered.end(), [](const OfferedFile& a, const OfferedFile& b) {
+    return std::tie(a.displayName, a.fileName) < std::tie(b.displayName, b.fileName);
+  });
+  return offered;
+}
+
+}  // namespace
+
+int FindRememberedFile(const std::vector<std::string>& files, const std::string& remembered) {
+  auto found = std::find(files.begin(), files.end(), remembered);
+  if (found == files.end())
+    found = std::find_if(files.begin(), files.end(),
+                         [&](const std::string& name) { return SameIgnoringCase(name, remembered); });
+  return found == files.end() ? -1 : static_cast<int>(found - files.begin());
+}
+
+LanguageMenu::LanguageMenu(TFormLUM& mainWindow) : QObject(&mainWindow), main_(mainWindow), group_(nullptr) {
+  group_ = new QActionGroup(this);
+  group_->setExclusive(true);
+}
+
+void LanguageMenu::AddWindow(QWidget* window) { windows_.emplace_back(window); }
+
+void LanguageMenu::LoadLanguageList() {
+  Ui::TFormLUM& u = main_.ui();
+  language_files_.clear();
+  for (QAction* entry : entries_) delete entry;
+  entries_.clear();
+  u.MenuLanguage->clear();
+
+  for (const OfferedFile& file : OfferedFiles(main_.WorkDir())) {
+    auto* entry = new QAction(QString::fromStdString(file.displayName), u.MenuLanguage);
+    entry->setCheckable(true);
+    group_->addAction(entry);
+    u.MenuLanguage->addAction(entry);
+    connect(entry, &QAction::triggered, this,
+            [this, entry] { main_.RunGuarded([this, entry] { actSelectLanguageExecute(entry); }); });
+    language_files_.push_back(file.fileName);
+    entries_.push_back(entry);
+  }
+
+  const int position = FindRememberedFile(language_files_, Settings(main_.WorkDir()).LanguageFile());
+  if (position < 0) return;
+  entries_[static_cast<size_t>(position)]->setChecked(true);
+  ApplyLanguage(position);
+}
+
+void LanguageMenu::ApplyLanguage(int position) {
+  std::vector<QWidget*> windows;
+  for (const QPointer<QWidget>& window : windows_)
+    if (!window.isNull()) windows.push_back(window.data());
+  const std::string& name = language_files_.at(static_cast<size_t>(position));
+  ApplyLanguageFile((std::filesystem::path(main_.WorkDir()) / name).string(), windows, main_);
+}
+
+void LanguageMenu::actSelectLanguageExecute(QAction* entry) {
+  const auto found = std::find(entries_.begin(), entries_.end(), entry);
+  if (found == entries_.end()) return;
+  const int position = static_cast<int>(found - entries_.begin());
+  entry->setChecked(true);
+  ApplyLanguage(position);
+  Settings(main_.WorkDir()).SetLanguageFile(language_files_[static_cast<size_t>(position)]);
+}
+
+}  // namespace lum

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <filesystem>
+
+#include "FileVersion.h"
+#include "LanguageComponents.h"
+#include "LanguageTestFixture.h"
+#include "language/Settings.h"
+#include "ui_FormAboutLUM.h"
+#include "ui_FormLUM.h"
+
+namespace lum::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Receives the addresses the about box asks the desktop to open.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> opened;
+
+ public slots:
+  void Open(const QUrl& url) { opened << url; }
+};
+
+using AboutBoxTest = LanguageFixture;
+
+// Presses OK once the box is up.
+void PressOkWhenShown(TFormAboutLUM& about) {
+  QTimer::singleShot(0, &about, [&about] { QTest::mouseClick(about.ui().ButtonOK, Qt::LeftButton); });
+}
+
+int ShowAndPressOk(TFormAboutLUM& about) {
+  PressOkWhenShown(about);
+  return about.exec();
+}
+
+TEST_F(AboutBoxTest, BoxShowsProductVersionAndMakerWithoutTranslatableParts) {
+  CreateWindows();
+  TFormAboutLUM& about = About();
+  Ui::TFormAboutLUM& u = about.ui();
+  EXPECT_EQ(about.objectName(), QStringLiteral("FormAboutLUM"));
+  EXPECT_EQ(about.windowTitle(), QStringLiteral("About LUM"));
+  EXPECT_EQ(about.size(), QSize(300, 186));
+  EXPECT_EQ(about.minimumSize(), about.maximumSize());
+
+  const QPixmap logo = u.ImageLogo->pixmap();
+  ASSERT_FALSE(logo.isNull()) << "the JPEG logo was not decoded";
+  EXPECT_EQ(logo.size(), QSize(108, 168));
+  EXPECT_LT(u.ImageLogo->x(), u.LabelProductName->x());
+
+  EXPECT_EQ(u.LabelProductName->text().split(QLatin1Char('\n')), (QStringList{"Lumaris", "Workbench"}));
+  EXPECT_TRUE(u.LabelProductName->font().bold());
+  EXPECT_EQ(u.LabelProductName->size(), QSize(128, 26));
+  EXPECT_EQ(u.LabelVersion->text().split(QLatin1Char('\n')),
+            (QStringList{"Edition v1.1.0.111", "Build on Jul 28, 2016"}));
+  EXPECT_EQ(u.LabelCompany->text(), QStringLiteral("Quorvane Electronic Technology Corp."));
+  EXPECT_EQ(u.LabelDomain->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(u.ButtonOK->text(), QStringLiteral("OK"));
+
+  for (QObject* component : ComponentsInDesignOrder(&about))
+    EXPECT_FALSE(IsTranslatable(component)) << component->objectName().toStdString();
+}
+
+TEST_F(AboutBoxTest, VersionIsAppendedToTheCaptionOnceWhateverTheBoxIsShown) {
+  CreateWindows();
+  EXPECT_EQ(Window().windowTitle(), QStringLiteral("Lumaris Workbench 1.1.0.111"));
+  EXPECT_EQ(ShowAndPressOk(About()), QDialog::Accepted);
+  PressOkWhenShown(About());
+  Window().ui().actAboutLUM->trigger();  // the action shows it as the menu does
+  EXPECT_FALSE(About().isVisible());
+  EXPECT_EQ(Window().windowTitle(), QStringLiteral("Lumaris Workbench 1.1.0.111"));
+  EXPECT_TRUE(dialogs_.Errors().empty());
+}
+
+TEST_F(AboutBoxTest, FailedLanguageStartUpKeepsTheStoredTextsAndTheBareCaption) {
+  Settings(Dir()).SetLanguageFile("missing/LUM_chs.lng");
+  CreateWindows();
+  ASSERT_EQ(dialogs_.Errors().size(), 1u);
+  EXPECT_TRUE(dialogs_.Errors().front().contains(QString::fromStdString(FilePath("missing/LUM_chs.lng"))));
+  EXPECT_EQ(About().ui().LabelProductName->text(), QStringLiteral("Caption"));
+  EXPECT_EQ(About().ui().LabelVersion->text(), QStringLiteral("Ver"));
+  EXPECT_EQ(Window().windowTitle(), QStringLiteral("Lumaris Workbench"));
+  // No language was applied: the lists the language fills stay empty, the placeholder stays.
+  EXPECT_EQ(Window().ui().cbbWorkMode->count(), 0);
+  EXPECT_TRUE(Languages().Entries().empty());
+  // The program goes on: the box still shows and closes.
+  EXPECT_EQ(ShowAndPressOk(About()), QDialog::Accepted);
+}
+
+TEST_F(AboutBoxTest, ClickingTheAddressOpensIt) {
+  CreateWindows();
+  UrlCatcher catcher;
+  QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "Open");
+  QTest::mouseClick(About().ui().LabelDomain, Qt::LeftButton);
+  QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+  ASSERT_EQ(catcher.opened.size(), 1);
+  EXPECT_EQ(catcher.opened.front(), TFormAboutLUM::DomainUrl());
+  EXPECT_TRUE(catcher.opened.front().host().contains(About().ui().LabelDomain->text().mid(4)));
+}
+
+TEST(FileVersionTest, ProgramVersionComesFromTheChineseStringBlock) {
+  const VersionResource& resource = ProgramVersionResource();
+  ASSERT_FALSE(resource.translations.empty());
+  EXPECT_EQ(resource.translations.front().language, 0x0804);
+  EXPECT_EQ(resource.translations.front().codePage, 0x03A8);
+  EXPECT_EQ(FileVersionString(), "1.1.0.111");
+}
+
+TEST(FileVersionTest, BlockNameIsLanguageThenCodePageInUpperCaseHex) {
+  EXPECT_EQ(TranslationBlockName({0x0804, 0x03A8}), "080403A8");
+  EXPECT_EQ(TranslationBlockName({0x0409, 0x04B0}), "040904B0");
+  EXPECT_EQ(TranslationBlockName({0x0000, 0x0000}), "00000000");
+  EXPECT_EQ(TranslationBlockName({0xABCD, 0xEF01}), "ABCDEF01");
+}
+
+TEST(FileVersionTest, FirstTranslationSelectsTheBlockAndMissingPartsGiveNothing) {
+  VersionResource resource;
+  resource.stringBlocks["080403A8"] = {{"FileVersion", "1.1.0.111"}};
+  resource.stringBlocks["040904B0"] = {{"FileVersion", "2.0"}, {"ProductVersion", "9"}};
+  EXPECT_EQ(FileVersionString(resource), "");  // no translation
+  resource.translations = {{0x0409, 0x04B0}, {0x0804, 0x03A8}};
+  EXPECT_EQ(FileVersionString(resource), "2.0");
+  resource.translations = {{0x0407, 0x04E4}};
+  EXPECT_EQ(FileVersionString(resource), "");  // no block for that pair
+  resource.stringBlocks["040704E4"] = {{"ProductVersion", "1.0"}};
+  EXPECT_EQ(FileVersionString(resource), "");  // a block without FileVersion
+}
+
+}  // namespace
+}  // namespace lum::test
+
+#include "AboutBoxTest.moc"

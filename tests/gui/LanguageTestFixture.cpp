@@ -1,0 +1,119 @@
+#include "LanguageTestFixture.h"
+
+#include <QAction>
+#include <QFile>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "language/TextEncoding.h"
+
+namespace lum::test {
+
+namespace fs = std::filesystem;
+
+void LanguageFixture::TearDown() {
+  DestroyWindows();
+  WindowFixture::TearDown();
+}
+
+void LanguageFixture::CreateWindows(const std::function<void()>& beforeAbout) {
+  TFormLUM& main = Create();
+  upgrade_ = std::make_unique<TFormFirmwareUpgrade>(main);
+  main.SetUpgradeDialog(upgrade_.get());
+  languages_ = new LanguageMenu(main);
+  languages_->AddWindow(&main);
+  languages_->AddWindow(upgrade_.get());
+  if (beforeAbout) beforeAbout();
+  about_ = std::make_unique<TFormAboutLUM>(main, *languages_);
+  main.SetAboutDialog(about_.get());
+}
+
+void LanguageFixture::DestroyWindows() {
+  about_.reset();
+  upgrade_.reset();
+  languages_ = nullptr;  // the main window owns it
+}
+
+std::string LanguageFixture::FilePath(const std::string& name) const { return (fs::path(Dir()) / name).string(); }
+
+void LanguageFixture::WriteBytes(const std::string& name, const std::string& bytes) const {
+  std::ofstream(FilePath(name), std::ios::binary) << bytes;
+}
+
+std::string LanguageFixture::ReadBytes(const std::string& name) const {
+  std::ifstream in(FilePath(name), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void LanguageFixture::WriteLanguageFile(const std::string& name, const std::vector<std::string>& lines) const {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  WriteBytes(name, EncodeFileText(text, TextEncoding::Utf8Bom));
+}
+
+void LanguageFixture::CopyEnglishFile() const {
+  fs::copy_file(fs::path(LUM_SOURCE_DIR) / "lang" / "LUM_en.lng", FilePath("LUM_en.lng"),
+                fs::copy_options::overwrite_existing);
+}
+
+QAction* LanguageFixture::Entry(const QString& displayName) {
+  for (QAction* entry : languages_->Entries())
+    if (entry->text() == displayName) return entry;
+  return nullptr;
+}
+
+void LanguageFixture::Choose(const QString& displayName) {
+  QAction* entry = Entry(displayName);
+  ASSERT_NE(entry, nullptr) << displayName.toStdString();
+  entry->trigger();
+}
+
+int LanguageFixture::CheckedEntry() {
+  const auto& entries = languages_->Entries();
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (entries[i]->isChecked()) return static_cast<int>(i);
+  return -1;
+}
+
+std::vector<std::string> SectionKeys(const ProfileFile& file, const char* section) {
+  std::vector<std::string> keys;
+  if (auto entries = file.SectionEntries(section))
+    for (const auto& [key, value] : *entries) keys.push_back(key);
+  return keys;
+}
+
+std::vector<std::string> TaggedCaptionKeys(const std::string& uiFile) {
+  QFile file(QString::fromStdString(uiFile));
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << uiFile;
+  QXmlStreamReader xml(&file);
+  std::vector<std::string> names;        // widgets and actions in the order the file lists them
+  std::vector<std::string> taggedNames;  // those whose tag is 9
+  std::vector<std::string> open;         // the widgets and actions being read, innermost last
+  bool inTag = false;
+  while (!xml.atEnd()) {
+    xml.readNext();
+    const bool component = xml.name() == u"widget" || xml.name() == u"action";
+    if (xml.isStartElement() && component) {
+      open.push_back(xml.attributes().value(QStringLiteral("name")).toString().toStdString());
+      names.push_back(open.back());
+    } else if (xml.isStartElement() && xml.name() == u"property") {
+      inTag = xml.attributes().value(QStringLiteral("name")) == u"tag";
+    } else if (xml.isStartElement() && xml.name() == u"number" && inTag && xml.readElementText() == u"9") {
+      taggedNames.push_back(open.back());
+    } else if (xml.isEndElement() && component) {
+      open.pop_back();
+    }
+  }
+  EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  std::vector<std::string> keys;
+  const std::string window = names.empty() ? std::string() : names.front();
+  for (size_t i = 1; i < names.size(); ++i)
+    if (std::find(taggedNames.begin(), taggedNames.end(), names[i]) != taggedNames.end())
+      keys.push_back(window + "." + names[i] + ".Caption");
+  return keys;
+}
+
+}  // namespace lum::test
