@@ -117,8 +117,13 @@ std::vector<uint8_t> LoaderMachine::FinishBlock() {
 
 std::vector<uint8_t> LoaderMachine::FinishWord() {
   const uint16_t value = ReadU16Be(word_.data());
-  (wordCommand_ == loader::kVersion ? record_.Version : record_.Build) = value;
-  return {loader::kDataReady};
+  if (wordCommand_ == loader::kVersion) {
+    record_.Version = value;
+    return {loader::kDataReady};
+  }
+  // Nothing reads an answer to the build: one would stay in the line for the next session.
+  record_.Build = value;
+  return {};
 }
 
 }  // namespace lum::sim
