@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -46,10 +48,28 @@ void ReadMessages(const ProfileFile& file, MessageTable& table) {
   }
 }
 
-void EnsureLanguageFile(const std::string& directory) {
-  const std::string path = (std::filesystem::path(directory) / Settings(directory).LanguageFile()).string();
+namespace {
+// Language file names are matched without regard to case (as the language menu matches the
+// remembered name), so LUM.INI naming lum_EN.LNG finds LUM_en.lng instead of creating a twin.
+bool DirectoryHolds(const std::string& directory, const std::string& name) {
   std::error_code error;
-  if (std::filesystem::exists(path, error)) return;
+  if (std::filesystem::exists(std::filesystem::path(directory) / name, error)) return true;
+  for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
+    const std::string candidate = entry.path().filename().string();
+    if (candidate.size() == name.size() &&
+        std::equal(candidate.begin(), candidate.end(), name.begin(), [](char a, char b) {
+          return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        }))
+      return true;
+  }
+  return false;
+}
+}  // namespace
+
+void EnsureLanguageFile(const std::string& directory) {
+  const std::string name = Settings(directory).LanguageFile();
+  if (DirectoryHolds(directory, name)) return;
+  const std::string path = (std::filesystem::path(directory) / name).string();
   // Created as a plain new file (never replacing one that appeared meanwhile), as the
   // program's text-file writer would, then completed through the profile writer.
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);

@@ -63,6 +63,14 @@ TEST_F(LanguageFiles, EnsureUsesTheRememberedNameAndLeavesAnExistingFileAlone) {
   EXPECT_EQ(ReadWholeFile(Path("mine.lng")), "edited");
 }
 
+TEST_F(LanguageFiles, EnsureFindsTheRememberedFileWhateverItsLetterCase) {
+  WriteRaw("LUM.INI", "[Language]\r\nLanguageFile=lum_EN.LNG\r\n");
+  WriteRaw("LUM_en.lng", "english");
+  EnsureLanguageFile(dir_.string());
+  EXPECT_FALSE(fs::exists(Path("lum_EN.LNG")));
+  EXPECT_EQ(ReadWholeFile(Path("LUM_en.lng")), "english");
+}
+
 TEST_F(LanguageFiles, EnsureFailsClearlyWhenTheFileCannotBeCreated) {
   WriteRaw("LUM.INI", "[Language]\r\nLanguageFile=no/such/dir.lng\r\n");
   try {
