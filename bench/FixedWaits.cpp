@@ -4,7 +4,7 @@
 #include <deque>
 
 #include "sim/Responder.h"
-#include "sim/Wire.h"
+#include "sim/Request.h"
 
 namespace lum::bench {
 

@@ -31,7 +31,7 @@ sim::RawFrame ToRaw(const Bytes& bytes) {
 
 ScriptedController::ScriptedController(const sim::ControllerSpec& spec) : responder_(spec) {
   port_.OnWrite([this](int, const Bytes& written) -> std::vector<Bytes> {
-    if (written.size() != sim::wire::kFrameSize || !sim::CrcChecks(written.data(), written.size())) return {};
+    if (written.size() != frame::kSize || !sim::CrcChecks(written.data(), written.size())) return {};
     const auto reply = responder_.Answer(sim::DecodeRequest(ToRaw(written)), sim::Measurements{});
     if (!reply) return {};
     return {*reply};

@@ -11,7 +11,7 @@
 #include "device/PortOpener.h"
 #include "sim/ControllerSpec.h"
 #include "sim/Responder.h"
-#include "sim/Wire.h"
+#include "sim/Request.h"
 #include "support/FakeClock.h"
 #include "support/RecordingObserver.h"
 #include "support/ScriptedPort.h"

@@ -26,7 +26,7 @@ class ControllerLine : public ::testing::Test {
   // Sends one request and returns the 8-byte reply.
   static ShortReply Ask(PtyClient& client, const Bytes& request) {
     client.Send(request);
-    const std::optional<ShortReply> reply = DecodeShortReply(client.ReadUntil(wire::kFrameSize));
+    const std::optional<ShortReply> reply = DecodeShortReply(client.ReadUntil(frame::kSize));
     if (!reply) {
       ADD_FAILURE() << "no valid short reply";
       return {};
@@ -42,8 +42,8 @@ TEST_F(ControllerLine, IdentificationCarriesTheRowsProductCode) {
   PtyClient client(c.Path());
   ASSERT_TRUE(client.IsOpen());
   client.Send(Bytes{0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0xAA, 0x51});
-  const Bytes reply = client.ReadUntil(wire::kFrameSize);
-  ASSERT_EQ(reply.size(), wire::kFrameSize);
+  const Bytes reply = client.ReadUntil(frame::kSize);
+  ASSERT_EQ(reply.size(), frame::kSize);
   EXPECT_EQ(Crc16(reply.data(), reply.size()), 0);
   EXPECT_EQ(reply[0], 0x00);
   EXPECT_EQ(reply[1], 0x81);
@@ -60,22 +60,22 @@ TEST_F(ControllerLine, IdentityReplies) {
   Controller& c = Add(spec);
   PtyClient client(c.Path());
 
-  const ShortReply firmware = Ask(client, RequestFrame(command::kFirmware));
+  const ShortReply firmware = Ask(client, RequestFrame(command::kFirmwareVersion));
   EXPECT_EQ(firmware.code, 0x82);
-  EXPECT_EQ(firmware.args.byteArg, 123);
-  EXPECT_EQ(firmware.args.word, 7);
+  EXPECT_EQ(firmware.byteArg, 123);
+  EXPECT_EQ(firmware.word, 7);
 
-  const ShortReply serial = Ask(client, RequestFrame(command::kSerial));
+  const ShortReply serial = Ask(client, RequestFrame(command::kSerialNumber));
   EXPECT_EQ(serial.code, 0x83);
-  EXPECT_EQ(serial.args.index, 0x12);
-  EXPECT_EQ(serial.args.byteArg, 0x34);
-  EXPECT_EQ(serial.args.word, 0x5678);
+  EXPECT_EQ(serial.index, 0x12);
+  EXPECT_EQ(serial.byteArg, 0x34);
+  EXPECT_EQ(serial.word, 0x5678);
 
-  const ShortReply batch = Ask(client, RequestFrame(command::kBatch));
+  const ShortReply batch = Ask(client, RequestFrame(command::kBatchCode));
   EXPECT_EQ(batch.code, 0x85);
-  EXPECT_EQ(batch.args.index, 0x0F);
-  EXPECT_EQ(batch.args.byteArg, 0x06);
-  EXPECT_EQ(batch.args.word, 0x07E8);
+  EXPECT_EQ(batch.index, 0x0F);
+  EXPECT_EQ(batch.byteArg, 0x06);
+  EXPECT_EQ(batch.word, 0x07E8);
 }
 
 TEST_F(ControllerLine, LongRepliesForModelTextAndMemory) {
@@ -121,16 +121,16 @@ TEST_F(ControllerLine, WriteIsStoredAndEchoedThenRead) {
 
   const ShortReply echo = Ask(client, RequestFrame(command::kBattOVP, kWrite, 0, 14100));
   EXPECT_EQ(echo.code, 0xB1);
-  EXPECT_EQ(echo.args.word, 14100);
+  EXPECT_EQ(echo.word, 14100);
   EXPECT_EQ(c.Config().BattOVP(), 14100);
 
   const ShortReply read = Ask(client, RequestFrame(command::kBattOVP));
-  EXPECT_EQ(read.args.word, 14100);
+  EXPECT_EQ(read.word, 14100);
 
   const ShortReply light = Ask(client, RequestFrame(command::kLightControl, kWrite, 45, 720));
   EXPECT_EQ(light.code, 0xB0);
-  EXPECT_EQ(light.args.byteArg, 45);
-  EXPECT_EQ(light.args.word, 720);
+  EXPECT_EQ(light.byteArg, 45);
+  EXPECT_EQ(light.word, 720);
   EXPECT_EQ(c.Config().SCDelay(), 45);
   EXPECT_EQ(c.Config().SCV(), 720);
 }
@@ -141,11 +141,11 @@ TEST_F(ControllerLine, FunctionFlagsWriteMovesTheReplyAddress) {
   Controller& c = Add(spec);
   PtyClient client(c.Path());
 
-  const ShortReply echo = Ask(client, RequestFrame(command::kFunctionFlags, 0x15 | kWrite, 7, 0));
+  const ShortReply echo = Ask(client, RequestFrame(command::kFuncFlags, 0x15 | kWrite, 7, 0));
   EXPECT_EQ(echo.address, 7);
   EXPECT_EQ(echo.code, 0x87);
-  EXPECT_EQ(echo.args.index, 0x15);  // FuncFlags, bit 7 clear
-  EXPECT_EQ(echo.args.byteArg, 0x48);
+  EXPECT_EQ(echo.index, 0x15);  // FuncFlags, bit 7 clear
+  EXPECT_EQ(echo.byteArg, 0x48);
   EXPECT_EQ(c.Config().FuncFlags(), 0x15);
   EXPECT_EQ(c.Config().Address(), 7);
 }
@@ -157,40 +157,40 @@ TEST_F(ControllerLine, ChannelAndSegmentRequests) {
 
   const ShortReply cc = Ask(client, RequestFrame(command::kChannelCC, kWrite | (1 << 4), 0, 2500));
   EXPECT_EQ(cc.code, 0xB9);
-  EXPECT_EQ(cc.args.index, 0x10);
-  EXPECT_EQ(cc.args.word, 2500);
-  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelCC, 0x00)).args.word, channel0CC);
-  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelCC, 0x10)).args.word, 2500);
+  EXPECT_EQ(cc.index, 0x10);
+  EXPECT_EQ(cc.word, 2500);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelCC, 0x00)).word, channel0CC);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelCC, 0x10)).word, 2500);
 
   const ShortReply mode = Ask(client, RequestFrame(command::kChannelMode, kWrite | (1 << 4), 0x82, 0));
-  EXPECT_EQ(mode.args.byteArg, 0x82);
+  EXPECT_EQ(mode.byteArg, 0x82);
   EXPECT_EQ(c.Config().Channel(0, 1).Mode(), 0x82);
 
-  const ShortReply segment = Ask(client, RequestFrame(command::kTiming, kWrite | (1 << 4), 55, (3 << 12) | 123));
+  const ShortReply segment = Ask(client, RequestFrame(command::kChannelTiming, kWrite | (1 << 4), 55, (3 << 12) | 123));
   EXPECT_EQ(segment.code, 0xBB);
-  EXPECT_EQ(segment.args.byteArg, 55);
-  EXPECT_EQ(segment.args.word, (3 << 12) | 123);
+  EXPECT_EQ(segment.byteArg, 55);
+  EXPECT_EQ(segment.word, (3 << 12) | 123);
   EXPECT_EQ(c.Config().Channel(0, 1).Timing(3).Minutes(), 123);
   EXPECT_EQ(c.Config().Channel(0, 1).Timing(3).Power(), 55);
 
-  const ShortReply read = Ask(client, RequestFrame(command::kTiming, 1 << 4, 0, 3 << 12));
-  EXPECT_EQ(read.args.index, 0x10);
-  EXPECT_EQ(read.args.byteArg, 55);
-  EXPECT_EQ(read.args.word, (3 << 12) | 123);
+  const ShortReply read = Ask(client, RequestFrame(command::kChannelTiming, 1 << 4, 0, 3 << 12));
+  EXPECT_EQ(read.index, 0x10);
+  EXPECT_EQ(read.byteArg, 55);
+  EXPECT_EQ(read.word, (3 << 12) | 123);
   // Segment 3 of channel 0 and of the second timing table are other records.
-  EXPECT_NE(Ask(client, RequestFrame(command::kTiming, 0, 0, 3 << 12)).args.word, (3 << 12) | 123);
-  EXPECT_EQ(Ask(client, RequestFrame(command::kTiming2, 1 << 4, 0, 3 << 12)).args.word, 3 << 12);
+  EXPECT_NE(Ask(client, RequestFrame(command::kChannelTiming, 0, 0, 3 << 12)).word, (3 << 12) | 123);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelTiming2, 1 << 4, 0, 3 << 12)).word, 3 << 12);
 }
 
 TEST_F(ControllerLine, OutsideTheChannelTableGoesUnanswered) {
   Controller& c = Add(DefaultSpec(1));
   PtyClient client(c.Path());
-  client.Send(RequestFrame(command::kTiming, 0, 0, 5 << 12));     // segment 5
-  client.Send(RequestFrame(command::kChannelMode, 0x0C));         // group 12
-  client.Send(RequestFrame(0x55));                                // unknown command
-  client.Send(RequestFrame(command::kMemoryRead, 0, 9, 0x4000));  // more than 8 bytes
+  client.Send(RequestFrame(command::kChannelTiming, 0, 0, 5 << 12));  // segment 5
+  client.Send(RequestFrame(command::kChannelMode, 0x0C));             // group 12
+  client.Send(RequestFrame(0x55));                                    // unknown command
+  client.Send(RequestFrame(command::kMemoryRead, 0, 9, 0x4000));      // more than 8 bytes
   // The marker's reply is the first to come back.
-  EXPECT_EQ(Ask(client, RequestFrame(command::kFirmware)).code, 0x82);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kFirmwareVersion)).code, 0x82);
   EXPECT_EQ(c.RequestLog().size(), 5u);
   EXPECT_EQ(c.Config(), DefaultSpec(1).config);
 }
@@ -199,18 +199,18 @@ TEST_F(ControllerLine, AlteredWritesMakeTheEchoDiffer) {
   ControllerSpec spec = DefaultSpec(1);
   spec.alterations[command::kBattOVP] = {AlterKind::Xor, 0x0101};
   spec.alterations[command::kBattFCV] = {AlterKind::Keep, 0};
-  spec.alterations[command::kTiming] = {AlterKind::Increment, 0};
+  spec.alterations[command::kChannelTiming] = {AlterKind::Increment, 0};
   spec.alterations[command::kChannelMode] = {AlterKind::Increment, 0};
   Controller& c = Add(spec);
   PtyClient client(c.Path());
 
-  EXPECT_EQ(Ask(client, RequestFrame(command::kBattOVP, kWrite, 0, 14100)).args.word, 14100 ^ 0x0101);
-  EXPECT_EQ(Ask(client, RequestFrame(command::kBattFCV, kWrite, 0, 9999)).args.word, spec.config.BattFCV());
+  EXPECT_EQ(Ask(client, RequestFrame(command::kBattOVP, kWrite, 0, 14100)).word, 14100 ^ 0x0101);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kBattFCV, kWrite, 0, 9999)).word, spec.config.BattFCV());
   // The increment stays inside the minutes and keeps the segment number.
-  EXPECT_EQ(Ask(client, RequestFrame(command::kTiming, kWrite, 10, (2 << 12) | 0x0FFF)).args.word, 2 << 12);
-  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelMode, kWrite, 2, 0)).args.byteArg, 3);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelTiming, kWrite, 10, (2 << 12) | 0x0FFF)).word, 2 << 12);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelMode, kWrite, 2, 0)).byteArg, 3);
   // Other commands are stored as sent.
-  EXPECT_EQ(Ask(client, RequestFrame(command::kBattUVP, kWrite, 0, 11000)).args.word, 11000);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kBattUVP, kWrite, 0, 11000)).word, 11000);
 }
 
 TEST_F(ControllerLine, AnswersIdentificationOnlyFromTheGivenTry) {
@@ -221,10 +221,10 @@ TEST_F(ControllerLine, AnswersIdentificationOnlyFromTheGivenTry) {
   client.Send(IdentifyRequest(0));
   client.Send(IdentifyRequest(1));
   // Replies keep the order of the requests, so an answer to try 0 or 1 would come first.
-  EXPECT_EQ(Ask(client, RequestFrame(command::kFirmware)).code, 0x82);
+  EXPECT_EQ(Ask(client, RequestFrame(command::kFirmwareVersion)).code, 0x82);
   const ShortReply third = Ask(client, IdentifyRequest(2));
   EXPECT_EQ(third.code, 0x81);
-  EXPECT_EQ(third.args.word, 0x5630);
+  EXPECT_EQ(third.word, 0x5630);
   EXPECT_EQ(c.RequestLog().size(), 4u);
 }
 
@@ -249,7 +249,7 @@ TEST_F(ControllerLine, SplitReplyArrivesInTwoPartsThatMakeOneFrame) {
   const Bytes first = client.ReadSome();
   EXPECT_EQ(first.size(), 5u);
   Bytes whole = first;
-  const Bytes rest = client.ReadUntil(wire::kFrameSize - first.size());
+  const Bytes rest = client.ReadUntil(frame::kSize - first.size());
   whole.insert(whole.end(), rest.begin(), rest.end());
   const std::optional<ShortReply> reply = DecodeShortReply(whole);
   ASSERT_TRUE(reply);
@@ -268,12 +268,12 @@ TEST_F(ControllerLine, NoiseSurroundsButNeverBreaksAReply) {
     // a valid frame with something after it has come in.
     Bytes got;
     std::optional<size_t> at;
-    while (!at || got.size() == *at + wire::kFrameSize) {
+    while (!at || got.size() == *at + frame::kSize) {
       const Bytes some = client.ReadSome();
       ASSERT_FALSE(some.empty()) << "try " << int(t);
       got.insert(got.end(), some.begin(), some.end());
-      for (size_t s = 0; !at && s + wire::kFrameSize <= got.size(); ++s)
-        if (Crc16(got.data() + s, wire::kFrameSize) == 0) at = s;
+      for (size_t s = 0; !at && s + frame::kSize <= got.size(); ++s)
+        if (Crc16(got.data() + s, frame::kSize) == 0) at = s;
     }
     EXPECT_GE(*at, 1u);
     EXPECT_EQ(got[*at + 1], 0x81);
@@ -284,13 +284,13 @@ TEST_F(ControllerLine, RequestLogKeepsEveryCheckedRequestInOrder) {
   Controller& c = Add(DefaultSpec(1));
   PtyClient client(c.Path());
   const Bytes first = IdentifyRequest(3);
-  const Bytes second = RequestFrame(command::kTiming, 0x10, 0, 4 << 12);
+  const Bytes second = RequestFrame(command::kChannelTiming, 0x10, 0, 4 << 12);
   client.Send(Bytes{0x13, 0x37});                        // noise from the line: skipped
   client.Send(Bytes(first.begin(), first.begin() + 3));  // a request split over two writes
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   client.Send(Bytes(first.begin() + 3, first.end()));
   client.Send(second);
-  client.ReadUntil(2 * wire::kFrameSize);
+  client.ReadUntil(2 * frame::kSize);
   const std::vector<RawFrame> log = c.RequestLog();
   ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(Bytes(log[0].begin(), log[0].end()), first);
@@ -319,11 +319,11 @@ TEST_F(ControllerLine, ControllersOnTwoLinesAnswerIndependently) {
   PtyClient clientB(b.Path());
   clientA.Send(IdentifyRequest(0));
   clientB.Send(IdentifyRequest(1));
-  const std::optional<ShortReply> replyB = DecodeShortReply(clientB.ReadUntil(wire::kFrameSize));
-  const std::optional<ShortReply> replyA = DecodeShortReply(clientA.ReadUntil(wire::kFrameSize));
+  const std::optional<ShortReply> replyB = DecodeShortReply(clientB.ReadUntil(frame::kSize));
+  const std::optional<ShortReply> replyA = DecodeShortReply(clientA.ReadUntil(frame::kSize));
   ASSERT_TRUE(replyA && replyB);
-  EXPECT_EQ(replyA->args.word, DeviceTypes()[0].ProductCode & 0xFFFF);
-  EXPECT_EQ(replyB->args.word, DeviceTypes()[3].ProductCode & 0xFFFF);
+  EXPECT_EQ(replyA->word, DeviceTypes()[0].ProductCode & 0xFFFF);
+  EXPECT_EQ(replyB->word, DeviceTypes()[3].ProductCode & 0xFFFF);
   ASSERT_EQ(a.RequestLog().size(), 1u);
   ASSERT_EQ(b.RequestLog().size(), 1u);
   EXPECT_EQ(a.RequestLog()[0][3], 0);
@@ -337,9 +337,9 @@ TEST_F(ControllerLine, PowerOnTimeCountsOnFromTheSpec) {
   PtyClient client(c.Path());
   const ShortReply reply = Ask(client, RequestFrame(command::kPowerOnTime));
   EXPECT_EQ(reply.code, 0x84);
-  const unsigned seconds = reply.args.word * 60u + reply.args.byteArg;
+  const unsigned seconds = reply.word * 60u + reply.byteArg;
   EXPECT_GE(seconds, 125u * 60 + 7);
-  EXPECT_LT(reply.args.byteArg, 60);
+  EXPECT_LT(reply.byteArg, 60);
 }
 
 }  // namespace

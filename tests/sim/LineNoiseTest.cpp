@@ -10,9 +10,8 @@ namespace {
 void ExpectOnlyTheReplyChecks(const NoisyReply& noisy) {
   for (size_t s = 0; s < noisy.bytes.size(); ++s) {
     if (s == noisy.replyAt) continue;
-    size_t length = wire::kFrameSize;
-    if (s + 2 < noisy.bytes.size() && wire::LongFrameSize(noisy.bytes[s + 1], noisy.bytes[s + 2]) != 0)
-      length = wire::LongFrameSize(noisy.bytes[s + 1], noisy.bytes[s + 2]);
+    const size_t length =
+        s + 2 < noisy.bytes.size() ? CandidateLength(noisy.bytes[s + 1], noisy.bytes[s + 2]) : frame::kSize;
     if (s + length <= noisy.bytes.size()) {
       EXPECT_NE(Crc16(noisy.bytes.data() + s, length), 0) << "start " << s;
     }
@@ -21,8 +20,10 @@ void ExpectOnlyTheReplyChecks(const NoisyReply& noisy) {
 
 TEST(SimLineNoise, ReplyIntactWithNoiseOnBothSidesAndNoFakeFrames) {
   std::mt19937 random(1);
-  const std::vector<Bytes> replies = {ShortFrame(0, 0x81, {0, 0x51, 0x5620}), LongFrame(0, 0xF0, Bytes{'L', 'S', '1'}),
-                                      LongFrame(0, 0xFE, Bytes(8, 0xFF))};
+  const FrameBytes identify = EncodeFrame(0, 0x81, 0, 0x51, 0x5620);
+  const std::vector<Bytes> replies = {Bytes(identify.begin(), identify.end()),
+                                      EncodeLongFrame(0, 0xF0, Bytes{'L', 'S', '1'}),
+                                      EncodeLongFrame(0, 0xFE, Bytes(8, 0xFF))};
   for (int round = 0; round < 2000; ++round) {
     const Bytes& reply = replies[static_cast<size_t>(round) % replies.size()];
     const NoisyReply noisy = SurroundWithNoise(reply, random);
@@ -39,7 +40,8 @@ TEST(SimLineNoise, ReplyIntactWithNoiseOnBothSidesAndNoFakeFrames) {
 
 TEST(SimLineNoise, SameSeedSameNoise) {
   std::mt19937 a(42), b(42);
-  const Bytes reply = ShortFrame(0, 0x82, {0, 123, 7});
+  const FrameBytes frame = EncodeFrame(0, 0x82, 0, 123, 7);
+  const Bytes reply(frame.begin(), frame.end());
   EXPECT_EQ(SurroundWithNoise(reply, a).bytes, SurroundWithNoise(reply, b).bytes);
 }
 

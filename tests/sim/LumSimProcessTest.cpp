@@ -109,10 +109,10 @@ TEST(LumSimProgram, DefaultControllerAnswersUntilTerminated) {
   PtyClient client(FirstWord(line));
   ASSERT_TRUE(client.IsOpen());
   client.Send(Bytes{0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0xAA, 0x51});
-  const std::optional<ShortReply> reply = DecodeShortReply(client.ReadUntil(wire::kFrameSize));
+  const std::optional<ShortReply> reply = DecodeShortReply(client.ReadUntil(frame::kSize));
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->code, 0x81);
-  EXPECT_EQ((static_cast<uint32_t>(reply->args.byteArg) << 16) | reply->args.word, DeviceTypes()[1].ProductCode);
+  EXPECT_EQ((static_cast<uint32_t>(reply->byteArg) << 16) | reply->word, DeviceTypes()[1].ProductCode);
 
   const int status = sim.Finish(SIGTERM);
   ASSERT_TRUE(WIFEXITED(status));
@@ -139,9 +139,9 @@ TEST(LumSimProgram, PortsIniNamesTheControllersInOrder) {
   // make one frame.
   PtyClient client(FirstWord(second));
   client.Send(IdentifyRequest(0));
-  const std::optional<ShortReply> reply = DecodeShortReply(client.ReadUntil(wire::kFrameSize));
+  const std::optional<ShortReply> reply = DecodeShortReply(client.ReadUntil(frame::kSize));
   ASSERT_TRUE(reply);
-  EXPECT_EQ(reply->args.word, DeviceTypes()[3].ProductCode & 0xFFFF);
+  EXPECT_EQ(reply->word, DeviceTypes()[3].ProductCode & 0xFFFF);
 
   const int status = sim.Finish(SIGINT);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);

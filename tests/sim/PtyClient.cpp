@@ -5,7 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "base/ByteOrder.h"
+#include <algorithm>
 
 namespace lum::sim::test {
 
@@ -58,13 +58,15 @@ Bytes PtyClient::ReadSome(std::chrono::milliseconds limit) {
 Bytes IdentifyRequest(uint8_t tryNumber) { return RequestFrame(command::kIdentify, 0, tryNumber, 0); }
 
 Bytes RequestFrame(uint8_t code, uint8_t index, uint8_t byteArg, uint16_t word) {
-  return ShortFrame(0, code, FrameArgs{index, byteArg, word});
+  const FrameBytes request = EncodeFrame(0, code, index, byteArg, word);
+  return Bytes(request.begin(), request.end());
 }
 
-std::optional<ShortReply> DecodeShortReply(const Bytes& frame) {
-  if (frame.size() != wire::kFrameSize || !CrcChecks(frame.data(), frame.size())) return std::nullopt;
-  return ShortReply{frame[wire::kAddressAt], frame[wire::kCodeAt],
-                    FrameArgs{frame[wire::kIndexAt], frame[wire::kByteArgAt], ReadU16Be(frame.data() + wire::kWordAt)}};
+std::optional<ShortReply> DecodeShortReply(const Bytes& bytes) {
+  if (bytes.size() != frame::kSize || !CrcChecks(bytes.data(), bytes.size())) return std::nullopt;
+  RawFrame reply;
+  std::copy(bytes.begin(), bytes.end(), reply.begin());
+  return DecodeRequest(reply);
 }
 
 }  // namespace lum::sim::test

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "sim/Wire.h"
+#include "sim/Request.h"
 
 namespace lum::sim::test {
 
@@ -36,12 +36,8 @@ Bytes IdentifyRequest(uint8_t tryNumber);
 /// A request with address 0.
 Bytes RequestFrame(uint8_t code, uint8_t index = 0, uint8_t byteArg = 0, uint16_t word = 0);
 
-/// A short reply decoded after its CRC checked.
-struct ShortReply {
-  uint8_t address = 0;
-  uint8_t code = 0;
-  FrameArgs args;
-};
+/// A short reply carries a request's fields; decoded after its CRC checked.
+using ShortReply = Request;
 std::optional<ShortReply> DecodeShortReply(const Bytes& frame);
 
 }  // namespace lum::sim::test

@@ -12,7 +12,7 @@
 #include "sim/ControllerSpec.h"
 #include "sim/Pty.h"
 #include "sim/Responder.h"
-#include "sim/Wire.h"
+#include "sim/Request.h"
 
 namespace lum::sim {
 

@@ -6,7 +6,7 @@
 
 #include "data/ConfigBlock.h"
 #include "sim/Measurements.h"
-#include "sim/Wire.h"
+#include "sim/Request.h"
 
 namespace lum::sim {
 

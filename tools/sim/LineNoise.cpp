@@ -10,11 +10,8 @@ constexpr int kMaxByte = 0xFF;
 
 // The frame length a receiver would check at `start`.
 size_t CheckedLength(const Bytes& bytes, size_t start) {
-  if (start + wire::kLongHeaderSize <= bytes.size()) {
-    const size_t longSize = wire::LongFrameSize(bytes[start + wire::kCodeAt], bytes[start + wire::kLengthAt]);
-    if (longSize != 0) return longSize;
-  }
-  return wire::kFrameSize;
+  if (start + frame::kLongData > bytes.size()) return frame::kSize;
+  return CandidateLength(bytes[start + frame::kCode], bytes[start + frame::kLongLength]);
 }
 
 bool OnlyReplyChecks(const NoisyReply& noisy) {

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <random>
 
-#include "sim/Wire.h"
+#include "sim/Request.h"
 
 namespace lum::sim {
 

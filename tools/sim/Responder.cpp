@@ -10,7 +10,6 @@ constexpr int kTopShift = 24;
 constexpr int kSecondShift = 16;
 constexpr uint32_t kByteMask = 0xFF;
 constexpr uint32_t kWordMask = 0xFFFF;
-constexpr uint8_t kFuncFlagsMask = 0x7F;  // bit 7 of the index byte is the write mark
 constexpr uint8_t kUnreadMemory = 0xFF;
 constexpr uint8_t kMinMemoryCount = 1;
 constexpr uint8_t kMaxMemoryCount = 8;
@@ -18,6 +17,13 @@ constexpr uint8_t kMaxMemoryCount = 8;
 struct State {
   const ControllerSpec& spec;
   const Measurements& now;
+};
+
+// The three arguments of a short reply.
+struct FrameArgs {
+  uint8_t index = 0;
+  uint8_t byteArg = 0;
+  uint16_t word = 0;
 };
 
 // Where a command's value lives: the device, a channel record, or a segment of a channel.
@@ -43,10 +49,7 @@ FrameArgs Split32(uint32_t v) {
 }
 FrameArgs Word(uint16_t w) { return {0, 0, w}; }
 
-uint8_t ReplyIndex(const Request& r) { return static_cast<uint8_t>(r.index & ~wire::kWriteBit); }
-uint16_t SegmentWord(const Request& r, uint16_t minutes) {
-  return static_cast<uint16_t>((r.Segment() << wire::kSegmentShift) | (minutes & wire::kMinutesMask));
-}
+uint8_t ReplyIndex(const Request& r) { return ChannelIndex(r.Channel(), r.Group()); }
 ConstChannel ChannelOf(const ControllerSpec& spec, const Request& r) {
   return spec.config.Channel(r.Group(), r.Channel());
 }
@@ -55,26 +58,27 @@ TCHANNEL_CONFIG ChannelOf(TCONFIG_BLOCK& block, const Request& r) { return block
 const std::array<ShortCommand, 22> kShortCommands = {{
     {command::kIdentify, Scope::Device,
      [](const State& s, const Request&) { return Split32(s.spec.config.ProductID()); }, nullptr, AlterTarget::Word},
-    {command::kFirmware, Scope::Device,
+    {command::kFirmwareVersion, Scope::Device,
      [](const State& s, const Request&) {
        return FrameArgs{0, s.spec.firmwareVersion, s.spec.firmwareBuild};
      },
      nullptr, AlterTarget::Word},
-    {command::kSerial, Scope::Device, [](const State& s, const Request&) { return Split32(s.spec.serialNumber); },
+    {command::kSerialNumber, Scope::Device, [](const State& s, const Request&) { return Split32(s.spec.serialNumber); },
      nullptr, AlterTarget::Word},
     {command::kPowerOnTime, Scope::Device,
      [](const State& s, const Request&) {
        return FrameArgs{0, s.now.powerOnSeconds, s.now.powerOnMinutes};
      },
      nullptr, AlterTarget::Word},
-    {command::kBatch, Scope::Device, [](const State& s, const Request&) { return Split32(s.spec.batchCode); }, nullptr,
-     AlterTarget::Word},
-    {command::kFunctionFlags, Scope::Device,
+    {command::kBatchCode, Scope::Device, [](const State& s, const Request&) { return Split32(s.spec.batchCode); },
+     nullptr, AlterTarget::Word},
+    {command::kFuncFlags, Scope::Device,
      [](const State& s, const Request&) {
-       return FrameArgs{static_cast<uint8_t>(s.spec.config.FuncFlags() & kFuncFlagsMask), s.spec.config.CapFlags(), 0};
+       return FrameArgs{static_cast<uint8_t>(s.spec.config.FuncFlags() & frame::kFuncFlagsMask),
+                        s.spec.config.CapFlags(), 0};
      },
      [](TCONFIG_BLOCK& b, const Request& r) {
-       b.SetFuncFlags(r.index & kFuncFlagsMask);
+       b.SetFuncFlags(r.index & frame::kFuncFlagsMask);
        b.SetAddress(r.byteArg);
      },
      AlterTarget::ByteArg},
@@ -126,25 +130,25 @@ const std::array<ShortCommand, 22> kShortCommands = {{
        return FrameArgs{ReplyIndex(r), ChannelOf(s.spec, r).Mode(), 0};
      },
      [](TCONFIG_BLOCK& b, const Request& r) { ChannelOf(b, r).SetMode(r.byteArg); }, AlterTarget::ByteArg},
-    {command::kTiming, Scope::Segment,
+    {command::kChannelTiming, Scope::Segment,
      [](const State& s, const Request& r) {
        const ConstTimeSegment seg = ChannelOf(s.spec, r).Timing(r.Segment());
-       return FrameArgs{ReplyIndex(r), seg.Power(), SegmentWord(r, seg.Minutes())};
+       return FrameArgs{ReplyIndex(r), seg.Power(), SegmentWord(r.Segment(), seg.Minutes())};
      },
      [](TCONFIG_BLOCK& b, const Request& r) {
        TTIME_SEGMENT seg = ChannelOf(b, r).Timing(r.Segment());
-       seg.SetMinutes(r.word & wire::kMinutesMask);
+       seg.SetMinutes(r.Minutes());
        seg.SetPower(r.byteArg);
      },
      AlterTarget::Minutes},
-    {command::kTiming2, Scope::Segment,
+    {command::kChannelTiming2, Scope::Segment,
      [](const State& s, const Request& r) {
        const ConstTimeSegment seg = ChannelOf(s.spec, r).Timing2(r.Segment());
-       return FrameArgs{ReplyIndex(r), seg.Power(), SegmentWord(r, seg.Minutes())};
+       return FrameArgs{ReplyIndex(r), seg.Power(), SegmentWord(r.Segment(), seg.Minutes())};
      },
      [](TCONFIG_BLOCK& b, const Request& r) {
        TTIME_SEGMENT seg = ChannelOf(b, r).Timing2(r.Segment());
-       seg.SetMinutes(r.word & wire::kMinutesMask);
+       seg.SetMinutes(r.Minutes());
        seg.SetPower(r.byteArg);
      },
      AlterTarget::Minutes},
@@ -192,7 +196,7 @@ std::optional<Request> ApplyAlteration(Request r, AlterTarget target, const Alte
       r.word = Altered(r.word, how);
       break;
     case AlterTarget::Minutes:
-      r.word = SegmentWord(r, Altered(r.word & wire::kMinutesMask, how));
+      r.word = SegmentWord(r.Segment(), Altered(r.Minutes(), how));
       break;
     case AlterTarget::ByteArg:
       r.byteArg = static_cast<uint8_t>(Altered(r.byteArg, how));
@@ -205,14 +209,14 @@ std::optional<Request> ApplyAlteration(Request r, AlterTarget target, const Alte
 std::optional<Bytes> Responder::Answer(const Request& request, const Measurements& now) {
   if (spec_.silent) return std::nullopt;
   if (request.code == command::kIdentify && request.byteArg < spec_.answerFromTry) return std::nullopt;
-  const uint8_t replyCode = static_cast<uint8_t>(request.code | wire::kReplyBit);
+  const uint8_t replyCode = ReplyCode(request.code);
 
   const auto longCommand = std::find_if(kLongCommands.begin(), kLongCommands.end(),
                                         [&](const LongCommand& c) { return c.code == request.code; });
   if (longCommand != kLongCommands.end()) {
     const std::optional<Bytes> data = longCommand->data(spec_, request);
     if (!data) return std::nullopt;
-    return LongFrame(spec_.config.Address(), replyCode, *data);
+    return EncodeLongFrame(spec_.config.Address(), replyCode, *data);
   }
 
   const auto command = std::find_if(kShortCommands.begin(), kShortCommands.end(),
@@ -224,7 +228,9 @@ std::optional<Bytes> Responder::Answer(const Request& request, const Measurement
         alteration == spec_.alterations.end() ? request : ApplyAlteration(request, command->alter, alteration->second);
     if (stored) command->write(spec_.config, *stored);
   }
-  return ShortFrame(spec_.config.Address(), replyCode, command->read(State{spec_, now}, request));
+  const FrameArgs args = command->read(State{spec_, now}, request);
+  const FrameBytes reply = EncodeFrame(spec_.config.Address(), replyCode, args.index, args.byteArg, args.word);
+  return Bytes(reply.begin(), reply.end());
 }
 
 }  // namespace lum::sim

@@ -4,7 +4,7 @@
 
 #include "sim/ControllerSpec.h"
 #include "sim/Measurements.h"
-#include "sim/Wire.h"
+#include "sim/Request.h"
 
 namespace lum::sim {
 

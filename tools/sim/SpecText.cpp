@@ -94,7 +94,7 @@ struct Key {
 const std::array<Key, 16> kKeys = {{
     {"model", Value::Required,
      [](ControllerSpec& s, const Pair& p) {
-       if (p.value.size() > wire::kMaxLongData) throw SpecTextError("'model': longer than 25 characters");
+       if (p.value.size() >= frame::kLongDataLimit) throw SpecTextError("'model': longer than 25 characters");
        s.model = p.value;
      }},
     {"serial", Value::Required,
