@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "FixedWaits.h"
+#include "QuietObserver.h"
 #include "base/Clock.h"
 #include "device/Monitor.h"
 #include "device/Scan.h"
@@ -21,12 +22,6 @@ namespace {
 constexpr int kTwoChannelRow = 1;
 constexpr int kRuns = 3;
 constexpr int kPolls = 10;
-
-class QuietObserver : public LinkObserver {
- public:
-  void InfoLine(const std::string&) override {}
-  void TraceLine(const std::string&) override {}
-};
 
 void ScanOnce(DeviceContext& context) { ScanPorts(context, {}); }
 

@@ -12,6 +12,7 @@
 #include "base/ByteOrder.h"
 #include "base/Crc16.h"
 #include "link/Link.h"
+#include "link/MemoryPort.h"
 
 namespace {
 
@@ -28,50 +29,37 @@ class NullObserver final : public lum::LinkObserver {
 };
 
 // Shows one chunk per status call, as if it had just come in.
-class ChunkPort final : public lum::SerialPort {
+class ChunkPort final : public lum::MemoryPort {
  public:
-  ChunkPort(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  ChunkPort(const uint8_t* data, size_t size) : MemoryPort("fuzz"), data_(data), size_(size) {}
   bool Status(lum::PortStatus& status) override {
-    status = lum::PortStatus{};
-    if (waiting_.empty() && at_ < size_) NextChunk();
-    status.inQueue = static_cast<uint32_t>(waiting_.size());
-    return true;
+    if (Waiting() == 0 && at_ < size_) NextChunk();
+    return MemoryPort::Status(status);
   }
   bool Write(const uint8_t*, size_t) override { return true; }
-  size_t Read(uint8_t* buffer, size_t length) override {
-    const size_t count = std::min(length, waiting_.size());
-    std::copy_n(waiting_.begin(), count, buffer);
-    waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(count));
-    return count;
-  }
-  void PurgeReceive() override { waiting_.clear(); }
-  std::string LastError() const override { return {}; }
-  const std::string& Path() const override { return path_; }
-  bool Done() const { return at_ >= size_ && waiting_.empty(); }
+  bool Done() const { return at_ >= size_ && Waiting() == 0; }
 
  private:
   static constexpr uint8_t kFrameChunk = 0x80;
   static constexpr uint8_t kRawCountMask = 0x3F;
   static constexpr uint8_t kFrameCountMask = 0x1F;
-  static constexpr size_t kCrcSize = 2;
 
   void NextChunk() {
     const uint8_t control = data_[at_++];
     const bool frame = (control & kFrameChunk) != 0;
     const size_t length = std::min<size_t>(control & (frame ? kFrameCountMask : kRawCountMask), size_ - at_);
-    waiting_.assign(data_ + at_, data_ + at_ + length);
+    std::vector<uint8_t> chunk(data_ + at_, data_ + at_ + length);
     at_ += length;
     if (frame && length > 0) {
-      waiting_.resize(length + kCrcSize);
-      lum::WriteU16Be(&waiting_[length], lum::Crc16(waiting_.data(), length));
+      chunk.resize(length + lum::frame::kCrcSize);
+      lum::WriteU16Be(&chunk[length], lum::Crc16(chunk.data(), length));
     }
+    Arrive(chunk.data(), chunk.size());
   }
 
   const uint8_t* data_;
   size_t size_;
   size_t at_ = 0;
-  std::vector<uint8_t> waiting_;
-  std::string path_ = "fuzz";
 };
 
 }  // namespace

@@ -16,15 +16,16 @@ inline constexpr size_t kCode = 1;
 inline constexpr size_t kIndex = 2;    // b2
 inline constexpr size_t kByteArg = 3;  // b3
 inline constexpr size_t kWord = 4;     // W, 2 bytes
-inline constexpr size_t kCrc = 6;      // 2 bytes over bytes 0..5
+inline constexpr size_t kCrc = 6;      // over bytes 0..5
+inline constexpr size_t kCrcSize = 2;  // every frame ends with its CRC, high byte first
 
 // Long reply: address, code, n, n data bytes, CRC over bytes 0..2+n.
 inline constexpr uint8_t kLongCodeFirst = 0xF0;
 inline constexpr uint8_t kLongCodeLast = 0xFE;
 inline constexpr size_t kLongLength = 2;
 inline constexpr size_t kLongData = 3;
-inline constexpr size_t kLongOverhead = 5;     // address, code, n, CRC
-inline constexpr uint8_t kLongDataLimit = 26;  // n is below this
+inline constexpr size_t kLongOverhead = kLongData + kCrcSize;  // address, code, n, CRC
+inline constexpr uint8_t kLongDataLimit = 26;                  // n is below this
 inline constexpr size_t kLongMaxSize = kLongOverhead + kLongDataLimit - 1;
 
 inline constexpr uint8_t kReplyFlag = 0x80;  // reply code = command code | this

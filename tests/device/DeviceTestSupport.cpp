@@ -2,24 +2,11 @@
 
 #include <algorithm>
 
+#include "support/PortView.h"
+
 namespace lum::test {
 
 namespace {
-
-// Forwards to a port the test keeps, so that it can be inspected after the code closed it.
-class PortView : public SerialPort {
- public:
-  explicit PortView(SerialPort& port) : port_(port) {}
-  bool Status(PortStatus& status) override { return port_.Status(status); }
-  bool Write(const uint8_t* data, size_t length) override { return port_.Write(data, length); }
-  size_t Read(uint8_t* buffer, size_t length) override { return port_.Read(buffer, length); }
-  void PurgeReceive() override { port_.PurgeReceive(); }
-  std::string LastError() const override { return port_.LastError(); }
-  const std::string& Path() const override { return port_.Path(); }
-
- private:
-  SerialPort& port_;
-};
 
 sim::RawFrame ToRaw(const Bytes& bytes) {
   sim::RawFrame raw{};

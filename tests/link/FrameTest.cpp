@@ -4,20 +4,17 @@
 
 #include "base/Crc16.h"
 #include "link/Frame.h"
+#include "support/LineBytes.h"
 
 namespace lum {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes Short(uint8_t code, uint8_t index, uint8_t byteArg, uint16_t word) {
-  const FrameBytes frame = EncodeFrame(0, code, index, byteArg, word);
-  return Bytes(frame.begin(), frame.end());
-}
+using test::Bytes;
+using test::ShortFrame;
 
 TEST(Frame, FramesAsTheLineCarriesThem) {
-  EXPECT_EQ(Short(command::kIdentify, 0, 0, 0), (Bytes{0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0xAA, 0x51}));
-  EXPECT_EQ(Short(command::kMemoryRead, 0, 4, 0x4000), (Bytes{0x00, 0x7E, 0x00, 0x04, 0x40, 0x00, 0x03, 0x22}));
+  EXPECT_EQ(ShortFrame(command::kIdentify, 0, 0, 0), (Bytes{0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0xAA, 0x51}));
+  EXPECT_EQ(ShortFrame(command::kMemoryRead, 0, 4, 0x4000), (Bytes{0x00, 0x7E, 0x00, 0x04, 0x40, 0x00, 0x03, 0x22}));
 
   const Bytes model = EncodeLongFrame(0x05, 0xF0, Bytes{'A', 'B', 0, 'C'});
   ASSERT_EQ(model.size(), 9u);

@@ -4,19 +4,13 @@
 
 #include "link/Frame.h"
 #include "link/Link.h"
-#include "support/FakeClock.h"
-#include "support/RecordingObserver.h"
-#include "support/ScriptedPort.h"
+#include "support/ScriptedLinkTest.h"
 
 namespace lum {
 namespace {
 
 using test::Bytes;
-
-Bytes ShortReply(uint8_t code, uint8_t b2, uint8_t b3, uint16_t w) {
-  const auto frame = EncodeFrame(0, code, b2, b3, w);
-  return Bytes(frame.begin(), frame.end());
-}
+using test::ShortFrame;
 
 Bytes Join(const Bytes& a, const Bytes& b) {
   Bytes all = a;
@@ -24,15 +18,9 @@ Bytes Join(const Bytes& a, const Bytes& b) {
   return all;
 }
 
-class ReceiveFramesTest : public ::testing::Test {
+class ReceiveFramesTest : public test::ScriptedLinkTest {
  protected:
   int Receive() { return link.ReceiveFrames(&port, block); }
-
-  test::FakeClock clock;
-  test::RecordingObserver observer;
-  Link link{clock, observer};
-  test::ScriptedPort port;
-  TCONFIG_BLOCK block;
 };
 
 TEST_F(ReceiveFramesTest, StartsEmptyAtTheRingStart) {
@@ -42,7 +30,7 @@ TEST_F(ReceiveFramesTest, StartsEmptyAtTheRingStart) {
 }
 
 TEST_F(ReceiveFramesTest, ReplySplitOverTwoReadsIsDecodedOnceAfterTheSecond) {
-  const Bytes reply = ShortReply(0xB1, 0, 0, 14400);
+  const Bytes reply = ShortFrame(0xB1, 0, 0, 14400);
   port.Deliver(Bytes(reply.begin(), reply.begin() + 5));
   port.Deliver(Bytes(reply.begin() + 5, reply.end()));
   EXPECT_EQ(Receive(), 5);
@@ -56,7 +44,7 @@ TEST_F(ReceiveFramesTest, ReplySplitOverTwoReadsIsDecodedOnceAfterTheSecond) {
 
 TEST_F(ReceiveFramesTest, MoreThan32WaitingArePurgedWithOneTraceLine) {
   Bytes flood;
-  for (int i = 0; i < 4; ++i) flood = Join(flood, ShortReply(0xB2, 0, 0, 13800));
+  for (int i = 0; i < 4; ++i) flood = Join(flood, ShortFrame(0xB2, 0, 0, 13800));
   flood.push_back(0);  // 33 bytes
   port.Deliver(flood);
   EXPECT_EQ(Receive(), 0);
@@ -71,7 +59,7 @@ TEST_F(ReceiveFramesTest, MoreThan32WaitingArePurgedWithOneTraceLine) {
 
 TEST_F(ReceiveFramesTest, ExactlyThirtyTwoWaitingAreRead) {
   Bytes four;
-  for (int i = 0; i < 4; ++i) four = Join(four, ShortReply(0xB8, ChannelIndex(i % 2), 0, static_cast<uint16_t>(i)));
+  for (int i = 0; i < 4; ++i) four = Join(four, ShortFrame(0xB8, ChannelIndex(i % 2), 0, static_cast<uint16_t>(i)));
   port.Deliver(four);
   EXPECT_EQ(Receive(), 32);
   EXPECT_EQ(port.PurgeCount(), 0);
@@ -81,14 +69,14 @@ TEST_F(ReceiveFramesTest, ExactlyThirtyTwoWaitingAreRead) {
 
 TEST_F(ReceiveFramesTest, UnknownReplyIsConsumed) {
   const TCONFIG_BLOCK before = block;
-  port.Deliver(ShortReply(0xC4, 1, 2, 3));
+  port.Deliver(ShortFrame(0xC4, 1, 2, 3));
   EXPECT_EQ(Receive(), 8);
   EXPECT_EQ(block, before);
   for (uint16_t p = 32; p < 40; ++p) EXPECT_EQ(link.RxBuffer()[p], 0xFF) << p;
 }
 
 TEST_F(ReceiveFramesTest, WindowIsBlankedAfterDispatch) {
-  port.Deliver(ShortReply(0xB3, 0, 0, 11200));
+  port.Deliver(ShortFrame(0xB3, 0, 0, 11200));
   Receive();
   for (size_t i = 0; i < 8; ++i) EXPECT_EQ(link.RxBuffer()[i], 0xFF) << i;
 }
@@ -107,10 +95,10 @@ TEST_F(ReceiveFramesTest, LengthByteOf26OrMoreIsCheckedAsShortFrame) {
   TDEVICE_CONFIG entry;
   entry.Model = "kept";
   link.SetEntry(&entry);
-  port.Deliver(ShortReply(0xF5, 26, 1, 2));  // unknown code: consumed
+  port.Deliver(ShortFrame(0xF5, 26, 1, 2));  // unknown code: consumed
   EXPECT_EQ(Receive(), 8);
   for (uint16_t p = 32; p < 40; ++p) EXPECT_EQ(link.RxBuffer()[p], 0xFF) << p;
-  port.Deliver(ShortReply(0xF0, 200, 'A', 0x4243));  // model reply with a wrong length byte
+  port.Deliver(ShortFrame(0xF0, 200, 'A', 0x4243));  // model reply with a wrong length byte
   EXPECT_EQ(Receive(), 8);
   for (uint16_t p = 40; p < 48; ++p) EXPECT_EQ(link.RxBuffer()[p], 0xFF) << p;
   EXPECT_EQ(entry.Model, "kept");
@@ -118,7 +106,7 @@ TEST_F(ReceiveFramesTest, LengthByteOf26OrMoreIsCheckedAsShortFrame) {
 
 TEST_F(ReceiveFramesTest, FrameAcrossTheRingEndIsFound) {
   link.SetRxPos(124);
-  port.Deliver(ShortReply(0xB4, 0, 0, 12500));
+  port.Deliver(ShortFrame(0xB4, 0, 0, 12500));
   EXPECT_EQ(Receive(), 8);
   EXPECT_EQ(link.RxPos(), 36);
   EXPECT_EQ(block.BattUVR(), 12500);
@@ -127,12 +115,12 @@ TEST_F(ReceiveFramesTest, FrameAcrossTheRingEndIsFound) {
 
 TEST_F(ReceiveFramesTest, RingWrapsAfterPosition127) {
   for (int i = 0; i < 12; ++i) {
-    port.Deliver(ShortReply(0xB5, 0, 0, static_cast<uint16_t>(i)));
+    port.Deliver(ShortFrame(0xB5, 0, 0, static_cast<uint16_t>(i)));
     Receive();
     EXPECT_EQ(block.BattReserved(), i);
   }
   EXPECT_EQ(link.RxPos(), 32);  // 96 bytes: exactly once round
-  port.Deliver(ShortReply(0xB5, 0, 0, 99));
+  port.Deliver(ShortFrame(0xB5, 0, 0, 99));
   Receive();
   EXPECT_EQ(link.RxPos(), 40);
   EXPECT_EQ(block.BattReserved(), 99);
@@ -142,14 +130,14 @@ TEST_F(ReceiveFramesTest, FramesAreDecodedInRingPositionOrder) {
   // Two replies to the same field, 1111 arriving first at 120..127, 2222 after it at
   // 32..39: the scan decodes 2222 first, so the earlier arrival is the one that stays.
   link.SetRxPos(120);
-  port.Deliver(Join(ShortReply(0xB1, 0, 0, 1111), ShortReply(0xB1, 0, 0, 2222)));
+  port.Deliver(Join(ShortFrame(0xB1, 0, 0, 1111), ShortFrame(0xB1, 0, 0, 2222)));
   Receive();
   EXPECT_EQ(block.BattOVP(), 1111);
 }
 
 TEST_F(ReceiveFramesTest, GarbageAroundAFrameIsSkipped) {
   Bytes noisy = {0x13, 0x00, 0xFE};
-  noisy = Join(noisy, ShortReply(0x93, 0, 0, 1805));
+  noisy = Join(noisy, ShortFrame(0x93, 0, 0, 1805));
   noisy.push_back(0x55);
   port.Deliver(noisy);
   Receive();
@@ -157,7 +145,7 @@ TEST_F(ReceiveFramesTest, GarbageAroundAFrameIsSkipped) {
 }
 
 TEST_F(ReceiveFramesTest, CorruptedFrameIsNeverDecoded) {
-  Bytes reply = ShortReply(0xB1, 0, 0, 14400);
+  Bytes reply = ShortFrame(0xB1, 0, 0, 14400);
   reply[4] ^= 0x01;
   port.Deliver(reply);
   Receive();
@@ -165,7 +153,7 @@ TEST_F(ReceiveFramesTest, CorruptedFrameIsNeverDecoded) {
 }
 
 TEST_F(ReceiveFramesTest, IdentificationReplySetsDeviceIdentified) {
-  port.Deliver(ShortReply(0x81, 0, 0x12, 0x3456));
+  port.Deliver(ShortFrame(0x81, 0, 0x12, 0x3456));
   Receive();
   EXPECT_TRUE(link.DeviceIdentified());
   EXPECT_EQ(block.ProductID(), 0x123450u);
@@ -180,7 +168,7 @@ TEST_F(ReceiveFramesTest, LetsTheWindowProcessMessagesFirstEvenWithoutPort) {
 }
 
 TEST_F(ReceiveFramesTest, FailedStatusReadsNothing) {
-  port.Deliver(ShortReply(0xB1, 0, 0, 14400));
+  port.Deliver(ShortFrame(0xB1, 0, 0, 14400));
   port.FailStatus(true);
   EXPECT_EQ(Receive(), 0);
   EXPECT_EQ(block.BattOVP(), 0);

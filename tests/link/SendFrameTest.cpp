@@ -4,21 +4,15 @@
 
 #include "link/Frame.h"
 #include "link/Link.h"
-#include "support/FakeClock.h"
-#include "support/RecordingObserver.h"
-#include "support/ScriptedPort.h"
+#include "support/ScriptedLinkTest.h"
 
 namespace lum {
 namespace {
 
 using test::Bytes;
+using test::ShortFrame;
 
-Bytes ShortReply(uint8_t code, uint8_t b2, uint8_t b3, uint16_t w) {
-  const auto frame = EncodeFrame(0, code, b2, b3, w);
-  return Bytes(frame.begin(), frame.end());
-}
-
-class SendFrameTest : public ::testing::Test {
+class SendFrameTest : public test::ScriptedLinkTest {
  protected:
   bool Send(uint8_t command, uint8_t index = 0, uint8_t byteArg = 0, uint16_t word = 0) {
     return link.SendFrame(block, &port, 0, command, index, byteArg, word);
@@ -34,12 +28,6 @@ class SendFrameTest : public ::testing::Test {
     }
     port.OnWrite([=](int number, const Bytes&) { return number == n ? chunks : std::vector<Bytes>{}; });
   }
-
-  test::FakeClock clock;
-  test::RecordingObserver observer;
-  Link link{clock, observer};
-  test::ScriptedPort port;
-  TCONFIG_BLOCK block;
 };
 
 TEST_F(SendFrameTest, IdentificationRequestBytes) {
@@ -77,7 +65,7 @@ TEST_F(SendFrameTest, RetriesWaitLongerWhileDeviceIdentified) {
 }
 
 TEST_F(SendFrameTest, PromptReplyEndsTheExchangeAfterOneTry) {
-  AnswerWrite(1, ShortReply(0x81, 0, 0x12, 0x3456));
+  AnswerWrite(1, ShortFrame(0x81, 0, 0x12, 0x3456));
   Send(command::kIdentify);
   EXPECT_EQ(port.Written().size(), 1u);
   EXPECT_EQ(clock.TotalSleptMs(), 48u);
@@ -86,7 +74,7 @@ TEST_F(SendFrameTest, PromptReplyEndsTheExchangeAfterOneTry) {
 }
 
 TEST_F(SendFrameTest, ReplyToTheSecondTryIsDecoded) {
-  AnswerWrite(2, ShortReply(0xB1, 0, 0, 14400));
+  AnswerWrite(2, ShortFrame(0xB1, 0, 0, 14400));
   Send(0x31);
   EXPECT_EQ(port.Written().size(), 2u);
   EXPECT_EQ(block.BattOVP(), 14400);
@@ -94,7 +82,7 @@ TEST_F(SendFrameTest, ReplyToTheSecondTryIsDecoded) {
 
 // Part of a reply came in: the request is not repeated, the rest is waited for by reads.
 TEST_F(SendFrameTest, PartialReplyIsWaitedForWithoutAskingAgain) {
-  AnswerWrite(1, ShortReply(0xB2, 0, 0, 13800), {5, 3});
+  AnswerWrite(1, ShortFrame(0xB2, 0, 0, 13800), {5, 3});
   Send(0x32);
   EXPECT_EQ(port.Written().size(), 1u);
   EXPECT_EQ(clock.Sleeps(), (std::vector<unsigned>{32, 16, 16}));
@@ -133,7 +121,7 @@ TEST_F(SendFrameTest, FailedWriteIsLoggedAndTheExchangeStillWaits) {
 
 TEST_F(SendFrameTest, LineErrorPassDoesNotCountAsTry) {
   port.ReportLineErrors(line_error::kFraming, 2);
-  AnswerWrite(1, ShortReply(0xB3, 0, 0, 11200));
+  AnswerWrite(1, ShortFrame(0xB3, 0, 0, 11200));
   Send(0x33);
   EXPECT_EQ(port.Written().size(), 1u);
   EXPECT_EQ(block.BattUVP(), 11200);
@@ -157,7 +145,7 @@ TEST_F(SendFrameTest, LineErrorDetailsOnlyWithShowErrorDetails) {
 
 TEST_F(SendFrameTest, LineErrorPassReadsWhatIsWaiting) {
   port.ReportLineErrors(line_error::kParity, 1);
-  port.Deliver(ShortReply(0xB4, 0, 0, 12500));
+  port.Deliver(ShortFrame(0xB4, 0, 0, 12500));
   Send(0x34);
   EXPECT_EQ(block.BattUVR(), 12500);
   // the bytes read in the repair pass do not count: the request is still sent three times

@@ -12,13 +12,14 @@
 #include "link/Link.h"
 #include "link/SerialPort.h"
 #include "support/FakeClock.h"
+#include "support/LineBytes.h"
 #include "support/PtyPair.h"
 #include "support/RecordingObserver.h"
 
 namespace lum {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test::Bytes;
 constexpr unsigned kBaud = 38400;
 constexpr int kPatienceMs = 2000;
 
@@ -166,8 +167,7 @@ TEST(PosixSerialPort, LateReplyIsDecodedWithTheRealClock) {
   std::thread controller([&] {
     while (requestsSeen < 2 && pty.ReadExactly(frame::kSize, kPatienceMs).size() == frame::kSize) ++requestsSeen;
     if (requestsSeen == 2) {
-      const auto reply = EncodeFrame(0, ReplyCode(command::kIdentify), 0, 0x12, 0x3456);
-      pty.Write(Bytes(reply.begin(), reply.end()));
+      pty.Write(test::ShortFrame(ReplyCode(command::kIdentify), 0, 0x12, 0x3456));
     }
   });
   test::RecordingObserver observer;

@@ -60,18 +60,18 @@ TEST_F(ControllerLine, IdentityReplies) {
   Controller& c = Add(spec);
   PtyClient client(c.Path());
 
-  const ShortReply firmware = Ask(client, RequestFrame(command::kFirmwareVersion));
+  const ShortReply firmware = Ask(client, ShortFrame(command::kFirmwareVersion));
   EXPECT_EQ(firmware.code, 0x82);
   EXPECT_EQ(firmware.byteArg, 123);
   EXPECT_EQ(firmware.word, 7);
 
-  const ShortReply serial = Ask(client, RequestFrame(command::kSerialNumber));
+  const ShortReply serial = Ask(client, ShortFrame(command::kSerialNumber));
   EXPECT_EQ(serial.code, 0x83);
   EXPECT_EQ(serial.index, 0x12);
   EXPECT_EQ(serial.byteArg, 0x34);
   EXPECT_EQ(serial.word, 0x5678);
 
-  const ShortReply batch = Ask(client, RequestFrame(command::kBatchCode));
+  const ShortReply batch = Ask(client, ShortFrame(command::kBatchCode));
   EXPECT_EQ(batch.code, 0x85);
   EXPECT_EQ(batch.index, 0x0F);
   EXPECT_EQ(batch.byteArg, 0x06);
@@ -86,7 +86,7 @@ TEST_F(ControllerLine, LongRepliesForModelTextAndMemory) {
   Controller& c = Add(spec);
   PtyClient client(c.Path());
 
-  client.Send(RequestFrame(command::kModelText));
+  client.Send(ShortFrame(command::kModelText));
   const Bytes model = client.ReadUntil(7 + 5);
   ASSERT_EQ(model.size(), 12u);
   EXPECT_EQ(Crc16(model.data(), model.size()), 0);
@@ -97,7 +97,7 @@ TEST_F(ControllerLine, LongRepliesForModelTextAndMemory) {
   // The first memory read of the settings page, as it goes on the line; it runs past the
   // end of the memory image, which reads 0xFF.
   client.Send(Bytes{0x00, 0x7E, 0x00, 0x04, 0x40, 0x02, 0, 0});  // wrong CRC: ignored
-  client.Send(RequestFrame(command::kMemoryRead, 0, 4, 0x4002));
+  client.Send(ShortFrame(command::kMemoryRead, 0, 4, 0x4002));
   const Bytes memory = client.ReadUntil(4 + 5);
   EXPECT_EQ(memory, (Bytes{0x00, 0xFE, 0x04, 0x12, 0x13, 0x14, 0xFF, memory[7], memory[8]}));
   EXPECT_EQ(Crc16(memory.data(), memory.size()), 0);
@@ -119,15 +119,15 @@ TEST_F(ControllerLine, WriteIsStoredAndEchoedThenRead) {
   Controller& c = Add(DefaultSpec(1));
   PtyClient client(c.Path());
 
-  const ShortReply echo = Ask(client, RequestFrame(command::kBattOVP, kWrite, 0, 14100));
+  const ShortReply echo = Ask(client, ShortFrame(command::kBattOVP, kWrite, 0, 14100));
   EXPECT_EQ(echo.code, 0xB1);
   EXPECT_EQ(echo.word, 14100);
   EXPECT_EQ(c.Config().BattOVP(), 14100);
 
-  const ShortReply read = Ask(client, RequestFrame(command::kBattOVP));
+  const ShortReply read = Ask(client, ShortFrame(command::kBattOVP));
   EXPECT_EQ(read.word, 14100);
 
-  const ShortReply light = Ask(client, RequestFrame(command::kLightControl, kWrite, 45, 720));
+  const ShortReply light = Ask(client, ShortFrame(command::kLightControl, kWrite, 45, 720));
   EXPECT_EQ(light.code, 0xB0);
   EXPECT_EQ(light.byteArg, 45);
   EXPECT_EQ(light.word, 720);
@@ -141,7 +141,7 @@ TEST_F(ControllerLine, FunctionFlagsWriteMovesTheReplyAddress) {
   Controller& c = Add(spec);
   PtyClient client(c.Path());
 
-  const ShortReply echo = Ask(client, RequestFrame(command::kFuncFlags, 0x15 | kWrite, 7, 0));
+  const ShortReply echo = Ask(client, ShortFrame(command::kFuncFlags, 0x15 | kWrite, 7, 0));
   EXPECT_EQ(echo.address, 7);
   EXPECT_EQ(echo.code, 0x87);
   EXPECT_EQ(echo.index, 0x15);  // FuncFlags, bit 7 clear
@@ -155,42 +155,42 @@ TEST_F(ControllerLine, ChannelAndSegmentRequests) {
   const uint16_t channel0CC = c.Config().Channel(0, 0).CC();
   PtyClient client(c.Path());
 
-  const ShortReply cc = Ask(client, RequestFrame(command::kChannelCC, kWrite | (1 << 4), 0, 2500));
+  const ShortReply cc = Ask(client, ShortFrame(command::kChannelCC, kWrite | (1 << 4), 0, 2500));
   EXPECT_EQ(cc.code, 0xB9);
   EXPECT_EQ(cc.index, 0x10);
   EXPECT_EQ(cc.word, 2500);
-  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelCC, 0x00)).word, channel0CC);
-  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelCC, 0x10)).word, 2500);
+  EXPECT_EQ(Ask(client, ShortFrame(command::kChannelCC, 0x00)).word, channel0CC);
+  EXPECT_EQ(Ask(client, ShortFrame(command::kChannelCC, 0x10)).word, 2500);
 
-  const ShortReply mode = Ask(client, RequestFrame(command::kChannelMode, kWrite | (1 << 4), 0x82, 0));
+  const ShortReply mode = Ask(client, ShortFrame(command::kChannelMode, kWrite | (1 << 4), 0x82, 0));
   EXPECT_EQ(mode.byteArg, 0x82);
   EXPECT_EQ(c.Config().Channel(0, 1).Mode(), 0x82);
 
-  const ShortReply segment = Ask(client, RequestFrame(command::kChannelTiming, kWrite | (1 << 4), 55, (3 << 12) | 123));
+  const ShortReply segment = Ask(client, ShortFrame(command::kChannelTiming, kWrite | (1 << 4), 55, (3 << 12) | 123));
   EXPECT_EQ(segment.code, 0xBB);
   EXPECT_EQ(segment.byteArg, 55);
   EXPECT_EQ(segment.word, (3 << 12) | 123);
   EXPECT_EQ(c.Config().Channel(0, 1).Timing(3).Minutes(), 123);
   EXPECT_EQ(c.Config().Channel(0, 1).Timing(3).Power(), 55);
 
-  const ShortReply read = Ask(client, RequestFrame(command::kChannelTiming, 1 << 4, 0, 3 << 12));
+  const ShortReply read = Ask(client, ShortFrame(command::kChannelTiming, 1 << 4, 0, 3 << 12));
   EXPECT_EQ(read.index, 0x10);
   EXPECT_EQ(read.byteArg, 55);
   EXPECT_EQ(read.word, (3 << 12) | 123);
   // Segment 3 of channel 0 and of the second timing table are other records.
-  EXPECT_NE(Ask(client, RequestFrame(command::kChannelTiming, 0, 0, 3 << 12)).word, (3 << 12) | 123);
-  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelTiming2, 1 << 4, 0, 3 << 12)).word, 3 << 12);
+  EXPECT_NE(Ask(client, ShortFrame(command::kChannelTiming, 0, 0, 3 << 12)).word, (3 << 12) | 123);
+  EXPECT_EQ(Ask(client, ShortFrame(command::kChannelTiming2, 1 << 4, 0, 3 << 12)).word, 3 << 12);
 }
 
 TEST_F(ControllerLine, OutsideTheChannelTableGoesUnanswered) {
   Controller& c = Add(DefaultSpec(1));
   PtyClient client(c.Path());
-  client.Send(RequestFrame(command::kChannelTiming, 0, 0, 5 << 12));  // segment 5
-  client.Send(RequestFrame(command::kChannelMode, 0x0C));             // group 12
-  client.Send(RequestFrame(0x55));                                    // unknown command
-  client.Send(RequestFrame(command::kMemoryRead, 0, 9, 0x4000));      // more than 8 bytes
+  client.Send(ShortFrame(command::kChannelTiming, 0, 0, 5 << 12));  // segment 5
+  client.Send(ShortFrame(command::kChannelMode, 0x0C));             // group 12
+  client.Send(ShortFrame(0x55));                                    // unknown command
+  client.Send(ShortFrame(command::kMemoryRead, 0, 9, 0x4000));      // more than 8 bytes
   // The marker's reply is the first to come back.
-  EXPECT_EQ(Ask(client, RequestFrame(command::kFirmwareVersion)).code, 0x82);
+  EXPECT_EQ(Ask(client, ShortFrame(command::kFirmwareVersion)).code, 0x82);
   EXPECT_EQ(c.RequestLog().size(), 5u);
   EXPECT_EQ(c.Config(), DefaultSpec(1).config);
 }
@@ -204,13 +204,13 @@ TEST_F(ControllerLine, AlteredWritesMakeTheEchoDiffer) {
   Controller& c = Add(spec);
   PtyClient client(c.Path());
 
-  EXPECT_EQ(Ask(client, RequestFrame(command::kBattOVP, kWrite, 0, 14100)).word, 14100 ^ 0x0101);
-  EXPECT_EQ(Ask(client, RequestFrame(command::kBattFCV, kWrite, 0, 9999)).word, spec.config.BattFCV());
+  EXPECT_EQ(Ask(client, ShortFrame(command::kBattOVP, kWrite, 0, 14100)).word, 14100 ^ 0x0101);
+  EXPECT_EQ(Ask(client, ShortFrame(command::kBattFCV, kWrite, 0, 9999)).word, spec.config.BattFCV());
   // The increment stays inside the minutes and keeps the segment number.
-  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelTiming, kWrite, 10, (2 << 12) | 0x0FFF)).word, 2 << 12);
-  EXPECT_EQ(Ask(client, RequestFrame(command::kChannelMode, kWrite, 2, 0)).byteArg, 3);
+  EXPECT_EQ(Ask(client, ShortFrame(command::kChannelTiming, kWrite, 10, (2 << 12) | 0x0FFF)).word, 2 << 12);
+  EXPECT_EQ(Ask(client, ShortFrame(command::kChannelMode, kWrite, 2, 0)).byteArg, 3);
   // Other commands are stored as sent.
-  EXPECT_EQ(Ask(client, RequestFrame(command::kBattUVP, kWrite, 0, 11000)).word, 11000);
+  EXPECT_EQ(Ask(client, ShortFrame(command::kBattUVP, kWrite, 0, 11000)).word, 11000);
 }
 
 TEST_F(ControllerLine, AnswersIdentificationOnlyFromTheGivenTry) {
@@ -221,7 +221,7 @@ TEST_F(ControllerLine, AnswersIdentificationOnlyFromTheGivenTry) {
   client.Send(IdentifyRequest(0));
   client.Send(IdentifyRequest(1));
   // Replies keep the order of the requests, so an answer to try 0 or 1 would come first.
-  EXPECT_EQ(Ask(client, RequestFrame(command::kFirmwareVersion)).code, 0x82);
+  EXPECT_EQ(Ask(client, ShortFrame(command::kFirmwareVersion)).code, 0x82);
   const ShortReply third = Ask(client, IdentifyRequest(2));
   EXPECT_EQ(third.code, 0x81);
   EXPECT_EQ(third.word, 0x5630);
@@ -234,7 +234,7 @@ TEST_F(ControllerLine, SilentControllerHearsButNeverAnswers) {
   Controller& c = Add(spec);
   PtyClient client(c.Path());
   client.Send(IdentifyRequest(0));
-  client.Send(RequestFrame(command::kBattOVP, kWrite, 0, 14100));
+  client.Send(ShortFrame(command::kBattOVP, kWrite, 0, 14100));
   ASSERT_TRUE(c.WaitForRequests(2, PtyClient::kPatience));
   EXPECT_TRUE(client.ReadSome(std::chrono::milliseconds(200)).empty());
 }
@@ -284,7 +284,7 @@ TEST_F(ControllerLine, RequestLogKeepsEveryCheckedRequestInOrder) {
   Controller& c = Add(DefaultSpec(1));
   PtyClient client(c.Path());
   const Bytes first = IdentifyRequest(3);
-  const Bytes second = RequestFrame(command::kChannelTiming, 0x10, 0, 4 << 12);
+  const Bytes second = ShortFrame(command::kChannelTiming, 0x10, 0, 4 << 12);
   client.Send(Bytes{0x13, 0x37});                        // noise from the line: skipped
   client.Send(Bytes(first.begin(), first.begin() + 3));  // a request split over two writes
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -335,7 +335,7 @@ TEST_F(ControllerLine, PowerOnTimeCountsOnFromTheSpec) {
   spec.measurements.powerOnSeconds = 125 * 60 + 7;
   Controller& c = Add(spec);
   PtyClient client(c.Path());
-  const ShortReply reply = Ask(client, RequestFrame(command::kPowerOnTime));
+  const ShortReply reply = Ask(client, ShortFrame(command::kPowerOnTime));
   EXPECT_EQ(reply.code, 0x84);
   const unsigned seconds = reply.word * 60u + reply.byteArg;
   EXPECT_GE(seconds, 125u * 60 + 7);

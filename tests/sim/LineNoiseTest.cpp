@@ -2,6 +2,7 @@
 
 #include "base/Crc16.h"
 #include "sim/LineNoise.h"
+#include "support/LineBytes.h"
 
 namespace lum::sim {
 namespace {
@@ -20,8 +21,7 @@ void ExpectOnlyTheReplyChecks(const NoisyReply& noisy) {
 
 TEST(SimLineNoise, ReplyIntactWithNoiseOnBothSidesAndNoFakeFrames) {
   std::mt19937 random(1);
-  const FrameBytes identify = EncodeFrame(0, 0x81, 0, 0x51, 0x5620);
-  const std::vector<Bytes> replies = {Bytes(identify.begin(), identify.end()),
+  const std::vector<Bytes> replies = {lum::test::ShortFrame(0x81, 0, 0x51, 0x5620),
                                       EncodeLongFrame(0, 0xF0, Bytes{'L', 'S', '1'}),
                                       EncodeLongFrame(0, 0xFE, Bytes(8, 0xFF))};
   for (int round = 0; round < 2000; ++round) {
@@ -40,8 +40,7 @@ TEST(SimLineNoise, ReplyIntactWithNoiseOnBothSidesAndNoFakeFrames) {
 
 TEST(SimLineNoise, SameSeedSameNoise) {
   std::mt19937 a(42), b(42);
-  const FrameBytes frame = EncodeFrame(0, 0x82, 0, 123, 7);
-  const Bytes reply(frame.begin(), frame.end());
+  const Bytes reply = lum::test::ShortFrame(0x82, 0, 123, 7);
   EXPECT_EQ(SurroundWithNoise(reply, a).bytes, SurroundWithNoise(reply, b).bytes);
 }
 

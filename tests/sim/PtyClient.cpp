@@ -55,12 +55,7 @@ Bytes PtyClient::ReadSome(std::chrono::milliseconds limit) {
   return Bytes(buffer, buffer + n);
 }
 
-Bytes IdentifyRequest(uint8_t tryNumber) { return RequestFrame(command::kIdentify, 0, tryNumber, 0); }
-
-Bytes RequestFrame(uint8_t code, uint8_t index, uint8_t byteArg, uint16_t word) {
-  const FrameBytes request = EncodeFrame(0, code, index, byteArg, word);
-  return Bytes(request.begin(), request.end());
-}
+Bytes IdentifyRequest(uint8_t tryNumber) { return ShortFrame(command::kIdentify, 0, tryNumber, 0); }
 
 std::optional<ShortReply> DecodeShortReply(const Bytes& bytes) {
   if (bytes.size() != frame::kSize || !CrcChecks(bytes.data(), bytes.size())) return std::nullopt;

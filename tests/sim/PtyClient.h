@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sim/Request.h"
+#include "support/LineBytes.h"
 
 namespace lum::sim::test {
 
@@ -33,8 +34,7 @@ class PtyClient {
 
 /// The identification request with the given try number.
 Bytes IdentifyRequest(uint8_t tryNumber);
-/// A request with address 0.
-Bytes RequestFrame(uint8_t code, uint8_t index = 0, uint8_t byteArg = 0, uint16_t word = 0);
+using lum::test::ShortFrame;
 
 /// A short reply carries a request's fields; decoded after its CRC checked.
 using ShortReply = Request;

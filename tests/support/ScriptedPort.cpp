@@ -1,10 +1,8 @@
 #include "support/ScriptedPort.h"
 
-#include <algorithm>
-
 namespace lum::test {
 
-ScriptedPort::ScriptedPort(std::string path) : path_(std::move(path)) {}
+ScriptedPort::ScriptedPort(std::string path) : MemoryPort(std::move(path)) {}
 
 void ScriptedPort::Deliver(Bytes chunk) { pending_.push_back(std::move(chunk)); }
 
@@ -25,11 +23,11 @@ bool ScriptedPort::Status(PortStatus& status) {
     last_error_ = kStatusErrorText;
     return false;
   }
-  if (waiting_.empty() && !pending_.empty()) {
-    waiting_.insert(waiting_.end(), pending_.front().begin(), pending_.front().end());
+  if (Waiting() == 0 && !pending_.empty()) {
+    Arrive(pending_.front().data(), pending_.front().size());
     pending_.pop_front();
   }
-  status.inQueue = static_cast<uint32_t>(waiting_.size());
+  MemoryPort::Status(status);
   if (error_times_ > 0) {
     --error_times_;
     status.errors = error_mask_;
@@ -49,16 +47,9 @@ bool ScriptedPort::Write(const uint8_t* data, size_t length) {
   return true;
 }
 
-size_t ScriptedPort::Read(uint8_t* buffer, size_t length) {
-  const size_t count = std::min(length, waiting_.size());
-  std::copy_n(waiting_.begin(), count, buffer);
-  waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(count));
-  return count;
-}
-
 void ScriptedPort::PurgeReceive() {
   ++purges_;
-  waiting_.clear();
+  MemoryPort::PurgeReceive();
 }
 
 }  // namespace lum::test

@@ -6,16 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "link/SerialPort.h"
+#include "link/MemoryPort.h"
+#include "support/LineBytes.h"
 
 namespace lum::test {
-
-using Bytes = std::vector<uint8_t>;
 
 /// A SerialPort whose incoming bytes follow a script. Bytes arrive in chunks: a chunk
 /// becomes waiting at the first status call after the previous chunk was read completely,
 /// so each ReceiveFrames call sees exactly one chunk. Everything written is recorded.
-class ScriptedPort : public SerialPort {
+class ScriptedPort : public MemoryPort {
  public:
   explicit ScriptedPort(std::string path = "scripted");
 
@@ -35,23 +34,17 @@ class ScriptedPort : public SerialPort {
   const std::vector<Bytes>& Written() const { return written_; }
   int PurgeCount() const { return purges_; }
   int StatusCalls() const { return status_calls_; }
-  /// Bytes currently waiting in the receive queue.
-  size_t Waiting() const { return waiting_.size(); }
 
   bool Status(PortStatus& status) override;
   bool Write(const uint8_t* data, size_t length) override;
-  size_t Read(uint8_t* buffer, size_t length) override;
   void PurgeReceive() override;
   std::string LastError() const override { return last_error_; }
-  const std::string& Path() const override { return path_; }
 
   static constexpr const char* kStatusErrorText = "scripted status failure";
   static constexpr const char* kWriteErrorText = "scripted write failure";
 
  private:
-  std::string path_;
   std::deque<Bytes> pending_;
-  std::deque<uint8_t> waiting_;
   std::function<std::vector<Bytes>(int, const Bytes&)> responder_;
   uint32_t error_mask_ = 0;
   int error_times_ = 0;

@@ -9,6 +9,7 @@
 #include "UpgradeTestSupport.h"
 #include "sim/LoaderMachine.h"
 #include "support/FakeClock.h"
+#include "support/PortView.h"
 #include "support/ScriptedPort.h"
 #include "upgrade/EffFile.h"
 #include "upgrade/LoaderDialogue.h"
@@ -22,20 +23,13 @@ using test::Pattern;
 
 std::string Hex(const Bytes& bytes) { return fmt::format("{:02X}", fmt::join(bytes, " ")); }
 
-// What RunUpgrade owns: a handle on the test's scripted port that notes when it is closed.
-class PortHandle : public SerialPort {
+// What RunUpgrade owns: a view of the test's scripted port that notes when it is closed.
+class PortHandle : public test::PortView {
  public:
-  PortHandle(test::ScriptedPort& port, std::vector<std::string>& events) : port_(port), events_(events) {}
+  PortHandle(test::ScriptedPort& port, std::vector<std::string>& events) : PortView(port), events_(events) {}
   ~PortHandle() override { events_.push_back("close"); }
-  bool Status(PortStatus& status) override { return port_.Status(status); }
-  bool Write(const uint8_t* data, size_t length) override { return port_.Write(data, length); }
-  size_t Read(uint8_t* buffer, size_t length) override { return port_.Read(buffer, length); }
-  void PurgeReceive() override { port_.PurgeReceive(); }
-  std::string LastError() const override { return port_.LastError(); }
-  const std::string& Path() const override { return port_.Path(); }
 
  private:
-  test::ScriptedPort& port_;
   std::vector<std::string>& events_;
 };
 

@@ -7,11 +7,7 @@
 
 namespace lum::sim {
 
-namespace {
-constexpr size_t kCrcSize = frame::kSize - frame::kCrc;
-}  // namespace
-
-bool CrcChecks(const uint8_t* frame, size_t length) { return length >= kCrcSize && Crc16(frame, length) == 0; }
+bool CrcChecks(const uint8_t* bytes, size_t length) { return length >= frame::kCrcSize && Crc16(bytes, length) == 0; }
 
 Request DecodeRequest(const RawFrame& bytes) {
   Request r;
