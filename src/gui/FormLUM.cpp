@@ -53,6 +53,9 @@ TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
   BindActions();
   ApplyLook();
   ConnectPageHandlers();
+  ConnectDeviceActions();
+  ConnectFileActions();
+  ConnectMonitorActions();
   FormCreate();
 }
 
@@ -87,7 +90,7 @@ void TFormLUM::InitMainWindow() {
   messages_.FillBuiltIn();
   WriteGridCaptions();
 
-  monitor_handle_.reset();
+  monitor_.Close();
   ListPorts();
   ui_->PageControl->setCurrentWidget(ui_->tsBase);
 }

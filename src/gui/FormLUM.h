@@ -7,11 +7,13 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Dialogs.h"
 #include "WindowLinkObserver.h"
 #include "base/Clock.h"
 #include "data/DeviceConfig.h"
+#include "device/Monitor.h"
 #include "language/MessageTable.h"
 #include "link/Link.h"
 #include "link/PortNames.h"
@@ -71,8 +73,8 @@ class TFormLUM : public QMainWindow {
   LinkObserver& Observer() { return observer_; }
   Dialogs& dialogs() { return *dialogs_; }
   const PortMap& Ports() const { return ports_; }
-  /// The live-monitor port; null is the invalid handle.
-  std::unique_ptr<SerialPort>& MonitorHandle() { return monitor_handle_; }
+  /// The live-monitor port and its exchanges; closed is the invalid handle.
+  lum::Monitor& MonitorHandle() { return monitor_; }
   const std::string& WorkDir() const { return work_dir_; }
   int RememberedWidth() const { return remembered_width_; }
 
@@ -128,6 +130,25 @@ class TFormLUM : public QMainWindow {
   void seInputChange();
   void seInputExit();
 
+  /// Runs a user's handler now, or once no device operation or exchange holds the link:
+  /// a click that arrives mid-exchange must not touch the shared link state or close the port
+  /// an exchange is using. One deferred run per handler.
+  void RunWhenIdle(void (TFormLUM::*handler)());
+
+  // --- Device operations (DeviceActions.cpp).
+  void actConnectDeviceExecute();
+  void actWriteToDeviceExecute();
+
+  // --- Configuration files (FileActions.cpp).
+  void actOpenConfigFileExecute();
+  void actSaveConfigToFileExecute();
+
+  // --- Live monitor, monitor and settings pages (MonitorActions.cpp).
+  void btnRealPortClick();
+  void TimerTimer();
+  void btnReadSettingClick();
+  void btnTestClick();
+
   // --- Simple actions and window size.
   void actAboutLUMExecute();
   void actExitLUMExecute();
@@ -151,6 +172,9 @@ class TFormLUM : public QMainWindow {
   void BindActions();
   void ApplyLook();
   void ConnectPageHandlers();
+  void ConnectDeviceActions();
+  void ConnectFileActions();
+  void ConnectMonitorActions();
   void ListPorts();
   void CreateNewFileEntry();
   void RestoreTreeSelection();
@@ -168,7 +192,8 @@ class TFormLUM : public QMainWindow {
   EntryStore entries_;
   MessageTable messages_;
   PortMap ports_;
-  std::unique_ptr<SerialPort> monitor_handle_;
+  lum::Monitor monitor_{link_, entries_};
+  std::vector<void (TFormLUM::*)()> deferred_;
   QPointer<QDialog> upgrade_dialog_;
   QPointer<QDialog> about_dialog_;
   int remembered_width_ = kStartWidth;

@@ -361,6 +361,7 @@ TEST_F(FormLayoutTest, MenuEntriesAndButtonsRunTheirActions) {
   Ui::TFormLUM& u = window.ui();
   int opened = 0;
   QObject::connect(u.actOpenConfigFile, &QAction::triggered, [&] { ++opened; });
+  for (int i = 0; i < 3; ++i) dialogs_.AnswerFileName({});  // each run shows the open dialog
   u.MenuOpenConfigFile->trigger();
   u.btnOpenConfigFile->click();
   window.findChild<QToolButton*>("tbtnOpenConfigFile")->click();

@@ -31,15 +31,20 @@ class ScriptedDialogs : public Dialogs {
   std::optional<QString> OpenFileName(const QString& filter, const QString&, const QString&) override {
     return NextName(filter);
   }
-  std::optional<QString> SaveFileName(const QString& filter, const QString&, const QString&) override {
+  std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix, const QString&) override {
+    suffixes_.push_back(defaultSuffix);
     return NextName(filter);
   }
 
   const std::vector<std::pair<QString, QString>>& Questions() const { return questions_; }
   const std::vector<QString>& Errors() const { return errors_; }
+  /// The filter of every file dialog shown, and the default suffix of every save dialog.
+  const std::vector<QString>& Filters() const { return filters_; }
+  const std::vector<QString>& Suffixes() const { return suffixes_; }
 
  private:
   std::optional<QString> NextName(const QString& filter) {
+    filters_.push_back(filter);
     if (file_names_.empty()) {
       ADD_FAILURE() << "unexpected file dialog: " << filter.toStdString();
       return std::nullopt;
@@ -54,6 +59,8 @@ class ScriptedDialogs : public Dialogs {
   std::deque<QString> file_names_;
   std::vector<std::pair<QString, QString>> questions_;
   std::vector<QString> errors_;
+  std::vector<QString> filters_;
+  std::vector<QString> suffixes_;
 };
 
 }  // namespace lum::test

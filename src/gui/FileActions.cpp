@@ -1,0 +1,58 @@
+// Opening and saving configuration files (".LUM").
+#include <QAction>
+
+#include "FormLUM.h"
+#include "data/ConfigFile.h"
+#include "ui_FormLUM.h"
+
+namespace lum {
+
+namespace {
+// "LUM File (*.LUM)|*.LUM" in the dialogs' own syntax; the lower-case pattern lets files
+// named *.lum show on systems whose file names are case-sensitive.
+constexpr char kLumFilter[] = "LUM File (*.LUM *.lum)";
+constexpr char kLumSuffix[] = "LUM";
+}  // namespace
+
+void TFormLUM::ConnectFileActions() {
+  connect(ui_->actOpenConfigFile, &QAction::triggered, this,
+          [this] { RunWhenIdle(&TFormLUM::actOpenConfigFileExecute); });
+  connect(ui_->actSaveConfigToFile, &QAction::triggered, this,
+          [this] { RunWhenIdle(&TFormLUM::actSaveConfigToFileExecute); });
+}
+
+void TFormLUM::actOpenConfigFileExecute() {
+  if (const TDEVICE_CONFIG* current = CurrentEntry(); current != nullptr && !current->FromDevice) ConfirmApply();
+  const std::optional<QString> chosen =
+      dialogs_->OpenFileName(QString::fromLatin1(kLumFilter), QString::fromStdString(work_dir_));
+  if (!chosen) return;
+  const std::string path = chosen->toStdString();
+
+  observer_.InfoLine(OpenFileLine(path));
+  const ConfigFileResult file = OpenConfigFile(path);
+  if (file.status != ConfigFileStatus::Ok) {
+    observer_.InfoLine(OpenFailureLine(file.status, path));
+    return;
+  }
+  entries_.AddFileEntry(EntryFromFile(path, file.block));
+  ui_->actWriteToDevice->setEnabled(true);
+  RebuildEntryTree();
+}
+
+void TFormLUM::actSaveConfigToFileExecute() {
+  TDEVICE_CONFIG* entry = CurrentEntry();
+  if (entry == nullptr) return;
+  // Stored before the dialog, and kept when it is cancelled.
+  StorePages(entry->Config);
+  const std::optional<QString> chosen = dialogs_->SaveFileName(
+      QString::fromLatin1(kLumFilter), QString::fromLatin1(kLumSuffix), QString::fromStdString(work_dir_));
+  if (chosen) {
+    const std::string path = chosen->toStdString();
+    SaveConfigFile(path, entry->Config);
+    observer_.InfoLine(SavedLine(messages_.Text(MessageTable::kFileSaved), path));
+    if (!entry->FromDevice) entry->Name = path;
+  }
+  RebuildEntryTree();
+}
+
+}  // namespace lum

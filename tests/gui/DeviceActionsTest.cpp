@@ -1,0 +1,177 @@
+// Connect and write from the main window, against simulated controllers on pseudo-terminals.
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QRegularExpression>
+
+#include "ActionsTestFixture.h"
+#include "ImageLists.h"
+#include "data/ConfigFile.h"
+#include "support/PtyPair.h"
+
+namespace lum::test {
+namespace {
+
+QImage Picture(const QIcon& icon) { return icon.pixmap(16, 16).toImage(); }
+
+class DeviceActionsTest : public ActionsTest {};
+
+TEST_F(DeviceActionsTest, ScanListsEveryOpenPortBesideTheFilesInSortOrder) {
+  PtyPair nobody;
+  sim::ControllerSpec second = sim::DefaultSpec(1);
+  second.model = "LS-TWO";
+  sim::ControllerSpec fifth = sim::DefaultSpec(0);
+  fifth.model = "LS-FIVE";
+  sim::Controller& com2 = simulator.AddController(second);
+  sim::Controller& com5 = simulator.AddController(fifth);
+  simulator.Start();
+  WritePorts({{"COM1", nobody.SlavePath()}, {"COM2", com2.Path()}, {"COM5", com5.Path()}});
+  TFormLUM& window = Create();
+  Ui::TFormLUM& u = window.ui();
+  AddFileEntry("/cfg/zeta.LUM", SampleBlock(2));
+  // The "Connected device" line names the type as the list shows it (a language may rename it).
+  u.cbbDeviceTypes->setItemText(1, QStringLiteral("Lamp B"));
+
+  bool hookRan = false;
+  DuringNextExchange([&] {
+    hookRan = true;
+    EXPECT_TRUE(window.Busy());
+    EXPECT_FALSE(u.actConnectDevice->isEnabled());
+    EXPECT_FALSE(u.actWriteToDevice->isEnabled());
+  });
+  u.actConnectDevice->trigger();
+
+  EXPECT_TRUE(hookRan);
+  EXPECT_FALSE(window.Busy());
+  EXPECT_EQ(TreeTexts(), (QStringList{"COM1", "COM2,LS-TWO", "COM5,LS-FIVE", "New File", "zeta.LUM"}));
+  const QTreeWidget& tree = *u.tvDevices;
+  for (int i = 0; i < tree.topLevelItemCount(); ++i) {
+    const QTreeWidgetItem& node = *tree.topLevelItem(i);
+    const int picture = node.text(0).startsWith("COM") ? picture::kDeviceNode : picture::kFileNode;
+    EXPECT_EQ(Picture(node.icon(0)), Picture(ImageList16(picture))) << node.text(0).toStdString();
+  }
+  // The first node is selected and shown.
+  const auto& devices = window.Entries().DeviceEntries();
+  ASSERT_EQ(devices.size(), 3u);
+  EXPECT_EQ(window.CurrentEntry(), devices[0].get());
+  EXPECT_EQ(window.StatusPanel(0).text(), "COM1");
+
+  EXPECT_EQ(CountInfo("] Scan connected device:: Open port @"), 3);
+  EXPECT_EQ(CountInfo("] Connected device is Lamp B @COM2"), 1);
+  EXPECT_EQ(CountInfo("] Connected device is " + u.cbbDeviceTypes->itemText(0) + " @COM5"), 1);
+  EXPECT_EQ(CountInfo("] Reading configuration data ..."), 2);
+  EXPECT_EQ(InfoLines().count("Ok"), 2);
+
+  EXPECT_TRUE(u.actConnectDevice->isEnabled());
+  EXPECT_TRUE(u.actWriteToDevice->isEnabled());
+  EXPECT_TRUE(u.actSaveConfigToFile->isEnabled());
+}
+
+TEST_F(DeviceActionsTest, ScanThatReadsNothingLeavesOnlyLiveEntriesInTreeAndSelection) {
+  sim::Controller& com1 = simulator.AddController(sim::DefaultSpec(1));
+  simulator.Start();
+  WritePorts({{"COM1", com1.Path()}});
+  TFormLUM& window = Create();
+  Ui::TFormLUM& u = window.ui();
+  window.RebuildEntryTree();
+  u.actConnectDevice->trigger();
+  ASSERT_EQ(window.Entries().DeviceEntries().size(), 1u);
+  const QString deviceNode = TreeTexts().front();
+  ASSERT_TRUE(deviceNode.startsWith("COM1,"));
+  SelectNode(deviceNode);
+  ASSERT_EQ(window.CurrentEntry(), window.Entries().DeviceEntries().front().get());
+
+  // The controller stops answering: the port still opens, nothing is read.
+  simulator.Stop();
+  u.actConnectDevice->trigger();
+
+  const auto& devices = window.Entries().DeviceEntries();
+  ASSERT_EQ(devices.size(), 1u);
+  EXPECT_TRUE(devices.front()->Model.empty());
+  EXPECT_FALSE(devices.front()->FromDevice);
+  EXPECT_EQ(TreeTexts(), (QStringList{"COM1", "New File"}));
+  EXPECT_TRUE(window.Entries().Contains(window.CurrentEntry()));
+  EXPECT_EQ(window.CurrentEntry(), devices.front().get());
+  // Every node leads to an entry of the lists.
+  for (const QString& text : TreeTexts()) {
+    SelectNode(text);
+    EXPECT_TRUE(window.Entries().Contains(window.CurrentEntry())) << text.toStdString();
+  }
+  EXPECT_FALSE(u.actWriteToDevice->isEnabled());
+  EXPECT_TRUE(u.actConnectDevice->isEnabled());
+}
+
+TEST_F(DeviceActionsTest, ScanWithoutAnyPortFallsBackToTheFileEntries) {
+  TFormLUM& window = Create();
+  window.RebuildEntryTree();
+  window.ui().actConnectDevice->trigger();
+  EXPECT_TRUE(window.Entries().DeviceEntries().empty());
+  EXPECT_EQ(TreeTexts(), QStringList{"New File"});
+  EXPECT_EQ(window.CurrentEntry(), window.Entries().FileEntries().front().get());
+  EXPECT_EQ(CountInfo("Open port"), 0);
+}
+
+TEST_F(DeviceActionsTest, ScanAsksToApplyEditsOfAFileEntryFirst) {
+  TFormLUM& window = Create();
+  TDEVICE_CONFIG& file = AddFileEntry("/cfg/zeta.LUM", SampleBlock(1));
+  SelectNode("zeta.LUM");
+  window.ui().lbledtBattOVP->setText("14.90");
+  ASSERT_TRUE(file.Modified);
+  dialogs_.AnswerYesNo(true);
+  window.ui().actConnectDevice->trigger();
+  EXPECT_EQ(dialogs_.Questions().size(), 1u);
+  EXPECT_EQ(file.Config.BattOVP(), 14900);
+}
+
+TEST_F(DeviceActionsTest, WriteSendsAnOpenedFileToTheFirstControllerOfItsProduct) {
+  sim::ControllerSpec other = sim::DefaultSpec(0);
+  sim::ControllerSpec target = sim::DefaultSpec(1);
+  target.serialNumber = 0x12345678;
+  sim::Controller& com1 = simulator.AddController(other);
+  sim::Controller& com2 = simulator.AddController(target);
+  sim::Controller& com3 = simulator.AddController(target);
+  simulator.Start();
+  WritePorts({{"COM1", com1.Path()}, {"COM2", com2.Path()}, {"COM3", com3.Path()}});
+  TFormLUM& window = Create();
+  Ui::TFormLUM& u = window.ui();
+  window.RebuildEntryTree();
+
+  TCONFIG_BLOCK written = target.config;
+  written.SetBattOVP(static_cast<uint16_t>(target.config.BattOVP() + 200));
+  written.Channel(0, 0).Timing(2).SetMinutes(321);
+  const std::string path = PathIn("written.LUM");
+  SaveConfigFile(path, written);
+  dialogs_.AnswerFileName(QString::fromStdString(path));
+  u.actOpenConfigFile->trigger();
+  ASSERT_TRUE(u.actWriteToDevice->isEnabled());
+  SelectNode("written.LUM");
+  TDEVICE_CONFIG& entry = *window.CurrentEntry();
+  const TCONFIG_BLOCK before = entry.Config;
+  const int selectedLines = CountInfo("Currently selected object");
+
+  u.actWriteToDevice->trigger();
+
+  EXPECT_EQ(com2.Config().BattOVP(), written.BattOVP());
+  EXPECT_EQ(com2.Config().Channel(0, 0).Timing(2).Minutes(), 321);
+  EXPECT_EQ(com3.Config().BattOVP(), target.config.BattOVP()) << "only the first match is written";
+  const QStringList lines = InfoLines();
+  const qsizetype com2Line = lines.indexOf(QRegularExpression(".*Open port @COM2\\."));
+  ASSERT_GT(com2Line, 0);
+  EXPECT_EQ(lines[com2Line - 1], "Failure") << "COM1 holds another product";
+  ASSERT_GE(lines.size(), com2Line + 5);
+  EXPECT_TRUE(lines[com2Line + 1].endsWith("] Write to device:: Checking product ID ..."));
+  EXPECT_EQ(lines[com2Line + 2], "Ok");
+  EXPECT_TRUE(lines[com2Line + 3].contains("Writing configuration data"));
+  EXPECT_EQ(lines[com2Line + 4], "Ok");
+  EXPECT_EQ(CountInfo("Open port @COM3"), 0);
+
+  // Only the serial number comes back into the entry; the tree stays as it was.
+  EXPECT_EQ(entry.SerialNumber, target.serialNumber);
+  EXPECT_TRUE(entry.Config.bytes() == before.bytes());
+  EXPECT_FALSE(entry.Modified);
+  EXPECT_EQ(window.CurrentEntry(), &entry);
+  EXPECT_EQ(CountInfo("Currently selected object"), selectedLines);
+}
+
+}  // namespace
+}  // namespace lum::test

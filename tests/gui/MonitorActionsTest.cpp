@@ -1,0 +1,217 @@
+// The live monitor and the monitor and settings pages' buttons, against simulated
+// controllers on pseudo-terminals.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <chrono>
+
+#include "ActionsTestFixture.h"
+#include "link/Frame.h"
+#include "support/PtyPair.h"
+
+namespace lum::test {
+namespace {
+
+using std::chrono::milliseconds;
+constexpr milliseconds kArrival{5000};  // how long the simulator may take to log a request
+constexpr uint32_t kOneHourOneMinuteFiveSeconds = 3665;
+
+std::vector<sim::Request> Requests(const sim::Controller& controller) {
+  std::vector<sim::Request> requests;
+  for (const sim::RawFrame& frame : controller.RequestLog()) requests.push_back(sim::DecodeRequest(frame));
+  return requests;
+}
+
+class MonitorActionsTest : public ActionsTest {
+ protected:
+  // The monitored controller on COM1; the test drives the ticks itself.
+  sim::Controller& StartMonitored(const sim::ControllerSpec& spec) {
+    sim::Controller& controller = simulator.AddController(spec);
+    simulator.Start();
+    WritePorts({{"COM1", controller.Path()}});
+    Create();
+    return controller;
+  }
+  void ClickPort() {
+    Window().ui().btnRealPort->click();
+    Window().Timer().stop();
+  }
+  std::vector<QWidget*> MonitorControls() {
+    Ui::TFormLUM& u = Window().ui();
+    return {u.grpAnalog, u.grpDigital, u.btnReadSetting, u.btnWriteSetting};
+  }
+};
+
+TEST_F(MonitorActionsTest, OpeningPollingAndClosingTheMonitorPort) {
+  sim::ControllerSpec spec = sim::DefaultSpec(1);
+  spec.measurements.powerOnSeconds = kOneHourOneMinuteFiveSeconds;
+  const auto started = std::chrono::steady_clock::now();
+  sim::Controller& controller = StartMonitored(spec);
+  TFormLUM& window = Window();
+  Ui::TFormLUM& u = window.ui();
+  u.Memo->appendPlainText("an earlier trace line");
+
+  u.btnRealPort->click();
+  EXPECT_TRUE(window.Timer().isActive());
+  EXPECT_EQ(window.Timer().interval(), 1000);
+  window.Timer().stop();  // the test ticks by hand
+  EXPECT_TRUE(window.MonitorHandle().IsOpen());
+  EXPECT_TRUE(u.Memo->toPlainText().isEmpty());
+  EXPECT_EQ(u.btnRealPort->text(), "关闭通讯端口");
+  EXPECT_EQ(window.StatusPanel(0).text(), "COM1 Connecting...");
+  EXPECT_FALSE(u.cbbRealComPort->isEnabled());
+  for (QWidget* control : MonitorControls()) EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+  EXPECT_TRUE(window.link().DeviceIdentified());
+  EXPECT_EQ(window.link().RxPos(), link_layout::kRxRingStart);
+
+  window.TimerTimer();
+  const auto elapsed = std::chrono::steady_clock::now() - started;
+  const std::vector<uint8_t> polled = {command::kPowerOnTime,  command::kTemperature,  command::kBatteryVoltage,
+                                       command::kSolarVoltage, command::kLoad1Voltage, command::kLoad1Current};
+  ASSERT_TRUE(controller.WaitForRequests(polled.size(), kArrival));
+  std::vector<uint8_t> asked;
+  for (const sim::Request& request : Requests(controller)) asked.push_back(request.code);
+  EXPECT_EQ(asked, polled);
+
+  // The controller's clock ran on from 1:01:05 while the test ran (normally for less than a second).
+  const QString shown = u.lbledtRealTimer->text();
+  EXPECT_EQ(u.txtTimer->text(), shown);
+  const QStringList parts = shown.split(':');
+  ASSERT_EQ(parts.size(), 3) << shown.toStdString();
+  EXPECT_TRUE(QRegularExpression("^\\d+:\\d\\d:\\d\\d$").match(shown).hasMatch()) << shown.toStdString();
+  const int seconds = parts[0].toInt() * 3600 + parts[1].toInt() * 60 + parts[2].toInt();
+  EXPECT_GE(seconds, static_cast<int>(kOneHourOneMinuteFiveSeconds));
+  EXPECT_LE(seconds, static_cast<int>(kOneHourOneMinuteFiveSeconds) +
+                         static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(elapsed).count()));
+  if (elapsed < std::chrono::seconds(1)) {
+    EXPECT_EQ(shown, "1:01:05");
+  }
+  EXPECT_TRUE(u.lbledtRealBattV->text().endsWith(" V"));
+  EXPECT_TRUE(u.lbledtBattV->text().endsWith(" V"));
+  EXPECT_TRUE(u.lbledtRealLoad1A->text().endsWith(" A"));
+
+  ClickPort();
+  EXPECT_FALSE(window.MonitorHandle().IsOpen());
+  EXPECT_FALSE(window.Timer().isActive());
+  EXPECT_EQ(u.btnRealPort->text(), "打开通讯端口");
+  EXPECT_EQ(window.StatusPanel(0).text(), "COM1 Closed.");
+  EXPECT_TRUE(u.cbbRealComPort->isEnabled());
+  for (QWidget* control : MonitorControls()) EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+  EXPECT_FALSE(window.link().DeviceIdentified());
+  EXPECT_EQ(u.lbledtRealTimer->text(), shown) << "fields keep their last values";
+}
+
+TEST_F(MonitorActionsTest, APortThatDoesNotOpenChangesNothing) {
+  PtyPair line;
+  WritePorts({{"COM1", line.SlavePath()}});
+  TFormLUM& window = Create();
+  Ui::TFormLUM& u = window.ui();
+  const auto holder = OpenPort(line.SlavePath(), 38400);  // someone else holds the port
+  ASSERT_NE(holder, nullptr);
+  u.Memo->appendPlainText("kept");
+  const QString caption = u.btnRealPort->text();
+
+  u.btnRealPort->click();
+
+  EXPECT_FALSE(window.MonitorHandle().IsOpen());
+  EXPECT_FALSE(window.Timer().isActive());
+  EXPECT_EQ(u.btnRealPort->text(), caption);
+  EXPECT_EQ(u.Memo->toPlainText(), "kept");
+  EXPECT_TRUE(u.cbbRealComPort->isEnabled());
+  for (QWidget* control : MonitorControls()) EXPECT_FALSE(control->isEnabled());
+}
+
+TEST_F(MonitorActionsTest, TicksAreSkippedWhileAScanHoldsTheLink) {
+  sim::Controller& monitored = simulator.AddController(sim::DefaultSpec(1));
+  sim::Controller& scanned = simulator.AddController(sim::DefaultSpec(0));
+  simulator.Start();
+  WritePorts({{"COM1", monitored.Path()}, {"COM2", scanned.Path()}});
+  TFormLUM& window = Create();
+  Ui::TFormLUM& u = window.ui();
+  ClickPort();
+  ASSERT_TRUE(window.MonitorHandle().IsOpen());
+
+  bool ticked = false;
+  DuringNextExchange([&] {
+    ticked = true;
+    EXPECT_TRUE(window.link().Busy());
+    window.TimerTimer();
+    // A click on the port button waits for the scan: its port may not close under an exchange.
+    u.btnRealPort->click();
+    EXPECT_TRUE(window.MonitorHandle().IsOpen());
+  });
+  u.actConnectDevice->trigger();
+  ASSERT_TRUE(ticked);
+  EXPECT_EQ(window.Entries().DeviceEntries().size(), 1u) << "COM1 is held by the monitor";
+
+  // The held-back click closes the port once the scan is over.
+  QTRY_VERIFY_WITH_TIMEOUT(!window.MonitorHandle().IsOpen(), 5000);
+  // Nothing of the skipped tick reached the monitored controller: the first request it
+  // ever receives is the one sent after reopening.
+  ClickPort();
+  u.btnTest->click();
+  ASSERT_TRUE(monitored.WaitForRequests(1, kArrival));
+  EXPECT_EQ(sim::DecodeRequest(monitored.RequestLog().front()).code, command::kMemoryRead);
+}
+
+TEST_F(MonitorActionsTest, PollsSendNothingWithMonitoringSwitchedOff) {
+  StartMonitored(sim::DefaultSpec(1));
+  TFormLUM& window = Window();
+  ClickPort();
+  window.ui().chkMonitor->setChecked(false);
+  const auto frame = window.link().TxFrame();
+  window.TimerTimer();
+  EXPECT_EQ(window.link().TxFrame(), frame);
+  EXPECT_TRUE(window.MonitorHandle().IsOpen());
+}
+
+TEST_F(MonitorActionsTest, SettingsReadEmptiesItsFieldsAndSendsTheFiveMemoryReads) {
+  sim::Controller& controller = StartMonitored(sim::DefaultSpec(1));
+  TFormLUM& window = Window();
+  Ui::TFormLUM& u = window.ui();
+  ClickPort();
+  for (QLineEdit* field : {u.lbledtPIDSet, u.lbledtModelSet, u.lbledtManuDateSet, u.lbledtInV}) field->setText("old");
+  u.lblFuncSetHex->setText("old");
+
+  u.btnReadSetting->click();
+
+  ASSERT_TRUE(controller.WaitForRequests(5, kArrival));
+  const std::vector<sim::Request> asked = Requests(controller);
+  ASSERT_EQ(asked.size(), 5u);
+  const std::pair<uint8_t, uint16_t> expected[] = {{4, 0x4000}, {8, 0x4008}, {4, 0x4018}, {4, 0x4024}, {1, 0x402A}};
+  for (size_t i = 0; i < asked.size(); ++i) {
+    EXPECT_EQ(asked[i].code, command::kMemoryRead);
+    EXPECT_EQ(asked[i].index, 0);
+    EXPECT_EQ(asked[i].byteArg, expected[i].first);
+    EXPECT_EQ(asked[i].word, expected[i].second);
+  }
+  for (QLineEdit* field : {u.lbledtPIDSet, u.lbledtModelSet, u.lbledtManuDateSet, u.lbledtInV})
+    EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
+  EXPECT_TRUE(u.lblFuncSetHex->text().isEmpty());
+}
+
+TEST_F(MonitorActionsTest, TestSendsItsReadOnlyOnAnOpenMonitorPort) {
+  sim::Controller& controller = StartMonitored(sim::DefaultSpec(1));
+  TFormLUM& window = Window();
+  Ui::TFormLUM& u = window.ui();
+  ASSERT_TRUE(u.btnTest->isEnabled());
+  const auto idle = window.link().TxFrame();
+  u.btnTest->click();
+  EXPECT_EQ(window.link().TxFrame(), idle) << "nothing is sent with the port closed";
+
+  ClickPort();
+  u.btnTest->click();
+  ASSERT_TRUE(controller.WaitForRequests(1, kArrival));
+  const sim::Request read = sim::DecodeRequest(controller.RequestLog().front());
+  EXPECT_EQ(read.code, command::kMemoryRead);
+  EXPECT_EQ(read.byteArg, 8);
+  EXPECT_EQ(read.word, 0x4024);
+}
+
+}  // namespace
+}  // namespace lum::test
