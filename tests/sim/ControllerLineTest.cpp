@@ -242,7 +242,7 @@ TEST_F(ControllerLine, SilentControllerHearsButNeverAnswers) {
 TEST_F(ControllerLine, SplitReplyArrivesInTwoPartsThatMakeOneFrame) {
   ControllerSpec spec = DefaultSpec(1);
   spec.splitReplies = true;
-  spec.splitPauseMs = 400;  // long enough that the first read cannot take both parts
+  spec.splitPauseMs = 1000;  // long enough that the first read cannot take both parts, even on a busy machine
   Controller& c = Add(spec);
   PtyClient client(c.Path());
   client.Send(IdentifyRequest(0));

@@ -26,7 +26,7 @@ class PtyClient {
   Bytes ReadSome(std::chrono::milliseconds limit = kPatience);
 
   /// Generous: only a broken simulator takes this long, so it never makes a test flaky.
-  static constexpr std::chrono::milliseconds kPatience{3000};
+  static constexpr std::chrono::milliseconds kPatience{10000};
 
  private:
   int fd_ = -1;

@@ -14,7 +14,7 @@ namespace {
 using test::EffFields;
 using test::Pattern;
 
-constexpr unsigned kRecordTimeoutMs = 5000;  // safety net only; the loader is far quicker
+constexpr unsigned kRecordTimeoutMs = 20000;  // safety net only; the loader is far quicker
 
 TEST(LoaderOverPty, ImageAndDataArriveIntact) {
   MessageTable messages;
