@@ -12,8 +12,11 @@
 namespace lum {
 
 namespace {
+// The write ends with a line holding only a carriage return; the memo would take that as a
+// line break of its own and show two empty lines, so a line's carriage returns are dropped.
 void AppendLine(QWidget& window, const char* memoName, const std::string& line) {
-  if (auto* memo = window.findChild<QPlainTextEdit*>(memoName)) memo->appendPlainText(QString::fromStdString(line));
+  if (auto* memo = window.findChild<QPlainTextEdit*>(memoName))
+    memo->appendPlainText(QString::fromStdString(line).remove(QLatin1Char('\r')));
 }
 }  // namespace
 

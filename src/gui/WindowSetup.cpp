@@ -219,8 +219,14 @@ void TFormLUM::ApplyLook() {
   SetPixelFont(*u.tvDevices, font(), kTreeFontPixels);
   u.tvDevices->setIconSize(kTreePictureSize);
   u.tvDevices->sortByColumn(0, Qt::AscendingOrder);
-  for (QLineEdit* edit : {u.lbledtRealTimer, u.lbledtRealBattV, u.lbledtRealSolarV, u.lbledtRealLoad1A})
+  // Their group stays disabled, yet the live values must stay readable.
+  for (QLineEdit* edit : {u.lbledtRealTimer, u.lbledtRealBattV, u.lbledtRealSolarV, u.lbledtRealLoad1A}) {
     SetBase(*edit, kSkyBlue);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));
+    palette.setColor(QPalette::Disabled, QPalette::Base, kSkyBlue);
+    edit->setPalette(palette);
+  }
 
   // Numeric entry fields use a fixed-pitch font.
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);

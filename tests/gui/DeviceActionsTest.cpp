@@ -163,6 +163,7 @@ TEST_F(DeviceActionsTest, WriteSendsAnOpenedFileToTheFirstControllerOfItsProduct
   EXPECT_EQ(lines[com2Line + 2], "Ok");
   EXPECT_TRUE(lines[com2Line + 3].contains("Writing configuration data"));
   EXPECT_EQ(lines[com2Line + 4], "Ok");
+  EXPECT_EQ(lines.mid(com2Line + 5), QStringList{QString()}) << "the write ends with one empty line";
   EXPECT_EQ(CountInfo("Open port @COM3"), 0);
 
   // Only the serial number comes back into the entry; the tree stays as it was.
