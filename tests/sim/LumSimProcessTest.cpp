@@ -15,8 +15,6 @@
 #include "PtyClient.h"
 #include "data/TypeTables.h"
 
-#ifdef LUM_SIM_PATH
-
 extern char** environ;
 
 namespace lum::sim::test {
@@ -161,5 +159,3 @@ TEST(LumSimProgram, BadControllerTextIsReportedAndNothingRuns) {
 
 }  // namespace
 }  // namespace lum::sim::test
-
-#endif  // LUM_SIM_PATH
