@@ -28,7 +28,7 @@ void ScanOnce(DeviceContext& context) { ScanPorts(context, {}); }
 void WriteOnce(DeviceContext& context) {
   if (context.entries.FileEntries().empty()) {
     auto entry = std::make_unique<TDEVICE_CONFIG>();
-    entry->Config = sim::DefaultSpec(kTwoChannelRow).config;
+    entry->Config = sim::DefaultSetup(kTwoChannelRow).config;
     context.entries.SetCurrentEntry(&context.entries.AddFileEntry(std::move(entry)));
   }
   WriteDevice(context);
@@ -49,7 +49,7 @@ double ThreadCpuSeconds() {
 
 // The simulated controller on COM1 and the link's surroundings on the real clock.
 struct Bench {
-  explicit Bench(const sim::ControllerSpec& spec) : controller(simulator.AddController(spec)) {
+  explicit Bench(const sim::ControllerSetup& setup) : controller(simulator.AddController(setup)) {
     simulator.Start();
     messages.FillBuiltIn();
   }
@@ -64,9 +64,9 @@ struct Bench {
 };
 
 void AgainstFixedWaits(benchmark::State& state, const std::function<void(DeviceContext&)>& operation) {
-  const sim::ControllerSpec spec = sim::DefaultSpec(kTwoChannelRow);
-  const auto floorMs = static_cast<double>(FixedWaitsMs(spec, operation));
-  Bench bench(spec);
+  const sim::ControllerSetup setup = sim::DefaultSetup(kTwoChannelRow);
+  const auto floorMs = static_cast<double>(FixedWaitsMs(setup, operation));
+  Bench bench(setup);
   const auto start = std::chrono::steady_clock::now();
   for (auto _ : state) operation(bench.context);
   const double runMs = SecondsSince(start) * 1000.0 / static_cast<double>(state.iterations());
@@ -81,7 +81,7 @@ void BM_WriteTwoChannels(benchmark::State& state) { AgainstFixedWaits(state, Wri
 // Polls back to back, the busiest the monitor can be; at the timer's one poll a second the
 // share is lower still.
 void BM_MonitorPollCpuShare(benchmark::State& state) {
-  Bench bench(sim::DefaultSpec(kTwoChannelRow));
+  Bench bench(sim::DefaultSetup(kTwoChannelRow));
   Monitor monitor(bench.link, bench.entries);
   if (!monitor.Open(bench.controller.Path())) {
     state.SkipWithError("monitor port did not open");

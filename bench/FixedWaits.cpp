@@ -21,7 +21,7 @@ class CountingClock : public Clock {
 // A controller whose whole reply is waiting by the first status call after the request.
 class ImmediatePort : public MemoryPort {
  public:
-  explicit ImmediatePort(const sim::ControllerSpec& spec) : MemoryPort("immediate"), responder_(spec) {}
+  explicit ImmediatePort(const sim::ControllerSetup& setup) : MemoryPort("immediate"), responder_(setup) {}
   bool Write(const uint8_t* data, size_t length) override {
     for (const auto& frame : scanner_.Feed(data, length))
       if (const auto reply = responder_.Answer(sim::DecodeRequest(frame), sim::Measurements{}))
@@ -36,23 +36,23 @@ class ImmediatePort : public MemoryPort {
 
 class FirstPortOpener : public PortOpener {
  public:
-  explicit FirstPortOpener(const sim::ControllerSpec& spec) : spec_(spec) {}
+  explicit FirstPortOpener(const sim::ControllerSetup& setup) : setup_(setup) {}
   std::unique_ptr<SerialPort> Open(int n) override {
-    return n == kFirstComPort ? std::make_unique<ImmediatePort>(spec_) : nullptr;
+    return n == kFirstComPort ? std::make_unique<ImmediatePort>(setup_) : nullptr;
   }
 
  private:
-  const sim::ControllerSpec& spec_;
+  const sim::ControllerSetup& setup_;
 };
 
 }  // namespace
 
-uint64_t FixedWaitsMs(const sim::ControllerSpec& spec, const std::function<void(DeviceContext&)>& operation) {
+uint64_t FixedWaitsMs(const sim::ControllerSetup& setup, const std::function<void(DeviceContext&)>& operation) {
   CountingClock clock;
   QuietObserver observer;
   Link link(clock, observer);
   EntryStore entries;
-  FirstPortOpener opener(spec);
+  FirstPortOpener opener(setup);
   MessageTable messages;
   messages.FillBuiltIn();
   DeviceContext context{link, entries, opener, messages};

@@ -4,13 +4,13 @@
 #include <functional>
 
 #include "device/DeviceContext.h"
-#include "sim/ControllerSpec.h"
+#include "sim/ControllerSetup.h"
 
 namespace lum::bench {
 
 /// The floor of a device operation: the sum of the fixed waits it makes when the controller
 /// on COM1 answers every request at once. Runs `operation` against such a controller with a
 /// clock that only counts.
-uint64_t FixedWaitsMs(const sim::ControllerSpec& spec, const std::function<void(DeviceContext&)>& operation);
+uint64_t FixedWaitsMs(const sim::ControllerSetup& setup, const std::function<void(DeviceContext&)>& operation);
 
 }  // namespace lum::bench

@@ -10,7 +10,7 @@ namespace {
 // A width or precision beyond this is taken as a hostile text, not as a request for padding.
 constexpr unsigned kMaxFieldWidth = 1024;
 
-struct Spec {
+struct Placeholder {
   bool left = false;
   bool zero = false;
   bool plus = false;
@@ -32,32 +32,32 @@ std::optional<unsigned> ReadDigits(std::string_view text, size_t& pos) {
 }
 
 // Parses the placeholder after its '%' (pos points past it); nullopt for anything unknown.
-std::optional<Spec> ParseSpec(std::string_view text, size_t& pos) {
-  Spec spec;
+std::optional<Placeholder> ParsePlaceholder(std::string_view text, size_t& pos) {
+  Placeholder placeholder;
   for (; pos < text.size(); ++pos) {
     const char c = text[pos];
     if (c == '-')
-      spec.left = true;
+      placeholder.left = true;
     else if (c == '0')
-      spec.zero = true;
+      placeholder.zero = true;
     else if (c == '+')
-      spec.plus = true;
+      placeholder.plus = true;
     else if (c == ' ')
-      spec.space = true;
+      placeholder.space = true;
     else
       break;
   }
   const auto width = ReadDigits(text, pos);
   if (!width) return std::nullopt;
-  spec.width = *width;
+  placeholder.width = *width;
   if (pos < text.size() && text[pos] == '.') {
     ++pos;
-    spec.precision = ReadDigits(text, pos);
-    if (!spec.precision) return std::nullopt;
+    placeholder.precision = ReadDigits(text, pos);
+    if (!placeholder.precision) return std::nullopt;
   }
   if (pos >= text.size()) return std::nullopt;
-  spec.conversion = text[pos++];
-  switch (spec.conversion) {
+  placeholder.conversion = text[pos++];
+  switch (placeholder.conversion) {
     case 's':
     case 'd':
     case 'i':
@@ -65,7 +65,7 @@ std::optional<Spec> ParseSpec(std::string_view text, size_t& pos) {
     case 'x':
     case 'X':
     case 'p':
-      return spec;
+      return placeholder;
     default:
       return std::nullopt;
   }
@@ -89,9 +89,9 @@ std::string_view FirstCharacters(std::string_view text, size_t n) {
   return text.substr(0, pos);
 }
 
-void Pad(std::string& out, std::string_view body, const Spec& spec, size_t shownLength, char fill) {
-  const size_t padding = spec.width > shownLength ? spec.width - shownLength : 0;
-  if (spec.left) {
+void Pad(std::string& out, std::string_view body, const Placeholder& placeholder, size_t shownLength, char fill) {
+  const size_t padding = placeholder.width > shownLength ? placeholder.width - shownLength : 0;
+  if (placeholder.left) {
     out.append(body);
     out.append(padding, ' ');
   } else {
@@ -100,9 +100,9 @@ void Pad(std::string& out, std::string_view body, const Spec& spec, size_t shown
   }
 }
 
-void AppendText(std::string& out, const std::string& arg, const Spec& spec) {
-  const std::string_view body = spec.precision ? FirstCharacters(arg, *spec.precision) : std::string_view(arg);
-  Pad(out, body, spec, CountCharacters(body), ' ');
+void AppendText(std::string& out, const std::string& arg, const Placeholder& placeholder) {
+  const std::string_view body = placeholder.precision ? FirstCharacters(arg, *placeholder.precision) : std::string_view(arg);
+  Pad(out, body, placeholder, CountCharacters(body), ' ');
 }
 
 std::string Digits(uint64_t magnitude, bool hex, bool upper) {
@@ -116,38 +116,38 @@ std::string Digits(uint64_t magnitude, bool hex, bool upper) {
   return digits;
 }
 
-void AppendNumber(std::string& out, int64_t value, const Spec& spec) {
-  const bool isSigned = spec.conversion == 'd' || spec.conversion == 'i';
-  const bool hex = spec.conversion == 'x' || spec.conversion == 'X' || spec.conversion == 'p';
-  const bool upper = spec.conversion != 'x';
+void AppendNumber(std::string& out, int64_t value, const Placeholder& placeholder) {
+  const bool isSigned = placeholder.conversion == 'd' || placeholder.conversion == 'i';
+  const bool hex = placeholder.conversion == 'x' || placeholder.conversion == 'X' || placeholder.conversion == 'p';
+  const bool upper = placeholder.conversion != 'x';
   // Unsigned conversions show a negative number as its two's complement, as C does.
   const bool negative = isSigned && value < 0;
   const uint64_t magnitude =
       negative ? static_cast<uint64_t>(0) - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
 
   std::string digits = Digits(magnitude, hex, upper);
-  if (spec.precision) {
+  if (placeholder.precision) {
     // C: precision is the minimum number of digits, and zero with precision 0 prints nothing.
-    if (*spec.precision == 0 && magnitude == 0) digits.clear();
-    if (digits.size() < *spec.precision) digits.insert(0, *spec.precision - digits.size(), '0');
+    if (*placeholder.precision == 0 && magnitude == 0) digits.clear();
+    if (digits.size() < *placeholder.precision) digits.insert(0, *placeholder.precision - digits.size(), '0');
   }
   std::string sign;
   if (negative)
     sign = "-";
-  else if (isSigned && spec.plus)
+  else if (isSigned && placeholder.plus)
     sign = "+";
-  else if (isSigned && spec.space)
+  else if (isSigned && placeholder.space)
     sign = " ";
 
-  const bool zeroFill = spec.zero && !spec.left && !spec.precision;
+  const bool zeroFill = placeholder.zero && !placeholder.left && !placeholder.precision;
   if (zeroFill) {
     const size_t length = sign.size() + digits.size();
-    if (spec.width > length) digits.insert(0, spec.width - length, '0');
+    if (placeholder.width > length) digits.insert(0, placeholder.width - length, '0');
     out.append(sign).append(digits);
     return;
   }
   const std::string body = sign + digits;
-  Pad(out, body, spec, body.size(), ' ');
+  Pad(out, body, placeholder, body.size(), ' ');
 }
 
 }  // namespace
@@ -169,17 +169,17 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
       ++pos;
       continue;
     }
-    const auto spec = ParseSpec(format, pos);
-    if (!spec || next == args.end()) return std::string(format);
+    const auto placeholder = ParsePlaceholder(format, pos);
+    if (!placeholder || next == args.end()) return std::string(format);
     const FormatArg& arg = *next++;
-    if (spec->conversion == 's') {
+    if (placeholder->conversion == 's') {
       const auto* text = std::get_if<std::string>(&arg);
       if (text == nullptr) return std::string(format);
-      AppendText(out, *text, *spec);
+      AppendText(out, *text, *placeholder);
     } else {
       const auto* number = std::get_if<int64_t>(&arg);
       if (number == nullptr) return std::string(format);
-      AppendNumber(out, *number, *spec);
+      AppendNumber(out, *number, *placeholder);
     }
   }
   return out;

@@ -25,8 +25,8 @@ class LumctlDevices : public Lumctl {
     for (const auto& [name, path] : ports) ini += name + "=" + path + "\r\n";
     WriteRaw("LUM.INI", ini);
   }
-  sim::Controller& Add(const sim::ControllerSpec& spec) {
-    sim::Controller& controller = simulator.AddController(spec);
+  sim::Controller& Add(const sim::ControllerSetup& setup) {
+    sim::Controller& controller = simulator.AddController(setup);
     simulator.Start();
     return controller;
   }
@@ -41,7 +41,7 @@ class LumctlDevices : public Lumctl {
 };
 
 TEST_F(LumctlDevices, PortsListsOnlyTheMappedPortsThatOpen) {
-  sim::Controller& controller = Add(sim::DefaultSpec(0));
+  sim::Controller& controller = Add(sim::DefaultSetup(0));
   MapPorts({{"COM2", controller.Path()}, {"COM3", Path("missing-tty")}});
   const Outcome listed = Run("ports");
   EXPECT_EQ(listed.status, 0) << listed.err;
@@ -49,8 +49,8 @@ TEST_F(LumctlDevices, PortsListsOnlyTheMappedPortsThatOpen) {
 }
 
 TEST_F(LumctlDevices, ScanReadsAndSavesEachController) {
-  sim::ControllerSpec spec = sim::DefaultSpec(1);
-  sim::Controller& controller = Add(spec);
+  sim::ControllerSetup setup = sim::DefaultSetup(1);
+  sim::Controller& controller = Add(setup);
   MapPorts({{"COM3", controller.Path()}});
 
   const Outcome scanned = Run("scan --save saved");
@@ -65,7 +65,7 @@ TEST_F(LumctlDevices, ScanReadsAndSavesEachController) {
 
   const ConfigFileResult saved = OpenConfigFile(Path("saved/COM3.LUM"));
   ASSERT_EQ(saved.status, ConfigFileStatus::Ok);
-  TCONFIG_BLOCK expected = spec.config;
+  TCONFIG_BLOCK expected = setup.config;
   expected.SetOTP(0);  // the scan does not read the over-temperature limit
   EXPECT_EQ(saved.block, expected);
 }
@@ -80,9 +80,9 @@ TEST_F(LumctlDevices, ScanWithoutControllersExits1) {
 }
 
 TEST_F(LumctlDevices, WriteExitsZeroOnlyWhenVerified) {
-  sim::Controller& faithful = Add(sim::DefaultSpec(0));
+  sim::Controller& faithful = Add(sim::DefaultSetup(0));
   MapPorts({{"COM1", faithful.Path()}});
-  TCONFIG_BLOCK block = sim::DefaultSpec(0).config;
+  TCONFIG_BLOCK block = sim::DefaultSetup(0).config;
   block.Channel(0, 0).Timing(2).SetMinutes(123);
   SaveConfigFile(Path("a.LUM"), block);
 
@@ -98,11 +98,11 @@ TEST_F(LumctlDevices, WriteExitsZeroOnlyWhenVerified) {
 }
 
 TEST_F(LumctlDevices, WriteReportsFailureAndExits1) {
-  sim::ControllerSpec altering = sim::DefaultSpec(0);
+  sim::ControllerSetup altering = sim::DefaultSetup(0);
   altering.alterations[command::kChannelMode] = sim::Alteration{sim::AlterKind::Keep};
   sim::Controller& controller = Add(altering);
   MapPorts({{"COM1", controller.Path()}});
-  TCONFIG_BLOCK block = sim::DefaultSpec(0).config;
+  TCONFIG_BLOCK block = sim::DefaultSetup(0).config;
   block.Channel(0, 0).SetMode(2);
   SaveConfigFile(Path("a.LUM"), block);
 
@@ -115,9 +115,9 @@ TEST_F(LumctlDevices, WriteReportsFailureAndExits1) {
 }
 
 TEST_F(LumctlDevices, WriteOfADamagedFilePrintsTheLogLineAndSendsNothing) {
-  sim::Controller& controller = Add(sim::DefaultSpec(0));
+  sim::Controller& controller = Add(sim::DefaultSetup(0));
   MapPorts({{"COM1", controller.Path()}});
-  const ConfigImage image = BuildConfigImage(sim::DefaultSpec(0).config);
+  const ConfigImage image = BuildConfigImage(sim::DefaultSetup(0).config);
   std::string bytes(image.begin(), image.end());
   bytes[200] = static_cast<char>(bytes[200] ^ 1);
   WriteRaw("bad.LUM", bytes);
@@ -131,7 +131,7 @@ TEST_F(LumctlDevices, WriteOfADamagedFilePrintsTheLogLineAndSendsNothing) {
 }
 
 TEST_F(LumctlDevices, MonitorPrintsOneCsvRowPerPoll) {
-  sim::Controller& controller = Add(sim::DefaultSpec(0));
+  sim::Controller& controller = Add(sim::DefaultSetup(0));
   MapPorts({{"COM4", controller.Path()}});
 
   const Outcome monitored = Run("monitor COM4 --count 2 --csv");
@@ -148,7 +148,7 @@ TEST_F(LumctlDevices, MonitorPrintsOneCsvRowPerPoll) {
 }
 
 TEST_F(LumctlDevices, MonitorLinesForPeopleAndUnknownPorts) {
-  sim::Controller& controller = Add(sim::DefaultSpec(0));
+  sim::Controller& controller = Add(sim::DefaultSetup(0));
   MapPorts({{"COM4", controller.Path()}});
 
   const Outcome monitored = Run("monitor " + controller.Path() + " --count 1");
@@ -165,7 +165,7 @@ TEST_F(LumctlDevices, MonitorLinesForPeopleAndUnknownPorts) {
 }
 
 TEST_F(LumctlDevices, MonitorStopsOnCtrlC) {
-  sim::Controller& controller = Add(sim::DefaultSpec(0));
+  sim::Controller& controller = Add(sim::DefaultSetup(0));
   int out[2];
   ASSERT_EQ(pipe(out), 0);
   posix_spawn_file_actions_t actions;

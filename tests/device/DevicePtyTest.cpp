@@ -42,9 +42,9 @@ class DevicePtyTest : public ::testing::Test {
 
 TEST_F(DevicePtyTest, ScanReadsEveryControllerAndListsEveryOpenPort) {
   test::PtyPair nobody;
-  sim::ControllerSpec second = sim::DefaultSpec(1);
+  sim::ControllerSetup second = sim::DefaultSetup(1);
   second.config.SetCapFlags(0x48);  // battery and rated current only
-  sim::ControllerSpec fifth = sim::DefaultSpec(0);
+  sim::ControllerSetup fifth = sim::DefaultSetup(0);
   fifth.answerFromTry = 2;
   sim::Controller& com2 = simulator.AddController(second);
   sim::Controller& com5 = simulator.AddController(fifth);
@@ -103,18 +103,18 @@ class DevicePtyWriteTest : public DevicePtyTest {
 };
 
 TEST_F(DevicePtyWriteTest, WritesTheFirstControllerOfTheProductAndVerifiesWhatWasSent) {
-  sim::ControllerSpec target = sim::DefaultSpec(1);
+  sim::ControllerSetup target = sim::DefaultSetup(1);
   target.config.Clear();
-  target.config.SetProductID(sim::DefaultSpec(1).config.ProductID());
-  sim::Controller& com2 = simulator.AddController(sim::DefaultSpec(0));
+  target.config.SetProductID(sim::DefaultSetup(1).config.ProductID());
+  sim::Controller& com2 = simulator.AddController(sim::DefaultSetup(0));
   sim::Controller& com4 = simulator.AddController(target);
-  sim::Controller& com5 = simulator.AddController(sim::DefaultSpec(1));
+  sim::Controller& com5 = simulator.AddController(sim::DefaultSetup(1));
   simulator.Start();
   MapPorts({{"COM2", com2.Path()}, {"COM4", com4.Path()}, {"COM5", com5.Path()}});
 
   // A file of row 1 with values the sequence never sends: OTP 50 (no row has the
   // over-temperature limit) and a second timing table; and a zero BattOVP.
-  TCONFIG_BLOCK file = sim::DefaultSpec(1).config;
+  TCONFIG_BLOCK file = sim::DefaultSetup(1).config;
   ASSERT_EQ(file.OTP(), 50);
   file.Channel(0, 1).Timing2(2).SetMinutes(45);
   file.SetBattOVP(0);
@@ -146,12 +146,12 @@ TEST_F(DevicePtyWriteTest, WritesTheFirstControllerOfTheProductAndVerifiesWhatWa
 }
 
 TEST_F(DevicePtyWriteTest, AControllerThatAltersAValueFailsVerification) {
-  sim::ControllerSpec altering = sim::DefaultSpec(0);
+  sim::ControllerSetup altering = sim::DefaultSetup(0);
   altering.alterations[command::kChannelTiming] = sim::Alteration{sim::AlterKind::Xor, 0x0001};
   sim::Controller& com1 = simulator.AddController(altering);
   simulator.Start();
   MapPorts({{"COM1", com1.Path()}});
-  FileEntry(sim::DefaultSpec(0).config);
+  FileEntry(sim::DefaultSetup(0).config);
   DeviceContext context = Context();
 
   EXPECT_EQ(WriteDevice(context), WriteResult::VerifyFailed);

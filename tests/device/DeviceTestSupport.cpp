@@ -16,7 +16,7 @@ sim::RawFrame ToRaw(const Bytes& bytes) {
 
 }  // namespace
 
-ScriptedController::ScriptedController(const sim::ControllerSpec& spec) : responder_(spec) {
+ScriptedController::ScriptedController(const sim::ControllerSetup& setup) : responder_(setup) {
   port_.OnWrite([this](int, const Bytes& written) -> std::vector<Bytes> {
     if (written.size() != frame::kSize || !sim::CrcChecks(written.data(), written.size())) return {};
     const auto reply = responder_.Answer(sim::DecodeRequest(ToRaw(written)), sim::Measurements{});

@@ -9,7 +9,7 @@
 
 #include "device/DeviceContext.h"
 #include "device/PortOpener.h"
-#include "sim/ControllerSpec.h"
+#include "sim/ControllerSetup.h"
 #include "sim/Request.h"
 #include "sim/Responder.h"
 #include "support/FakeClock.h"
@@ -22,7 +22,7 @@ namespace lum::test {
 /// in one chunk, as the simulator's controller would answer it.
 class ScriptedController {
  public:
-  explicit ScriptedController(const sim::ControllerSpec& spec);
+  explicit ScriptedController(const sim::ControllerSetup& setup);
   ScriptedPort& Port() { return port_; }
   const TCONFIG_BLOCK& Config() const { return responder_.Config(); }
 

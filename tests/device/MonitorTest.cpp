@@ -17,7 +17,7 @@ namespace {
 class MonitorPtyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    controller = &simulator.AddController(sim::DefaultSpec(0));
+    controller = &simulator.AddController(sim::DefaultSetup(0));
     simulator.Start();
     auto entry = std::make_unique<TDEVICE_CONFIG>();
     entries.SetCurrentEntry(&entries.AddFileEntry(std::move(entry)));
@@ -48,7 +48,7 @@ TEST_F(MonitorPtyTest, PollAsksTheSixMeasurementsAndShowsThem) {
   EXPECT_TRUE(std::regex_match(observer.Text("lbledtRealLoad1A"), std::regex(R"(\d+\.\d\d A)")));
   EXPECT_TRUE(std::regex_match(observer.Text("lbledtTemp"), std::regex(R"(\d+)")));
   // The temperature reply carries the controller's limit into CurrentEntry's block.
-  EXPECT_EQ(entries.CurrentEntry()->Config.OTP(), sim::DefaultSpec(0).config.OTP());
+  EXPECT_EQ(entries.CurrentEntry()->Config.OTP(), sim::DefaultSetup(0).config.OTP());
 }
 
 TEST_F(MonitorPtyTest, TicksThatMustNotSendSendNothing) {
@@ -126,7 +126,7 @@ TEST_F(MonitorOpenTest, APortThatDoesNotOpenChangesNothing) {
 TEST_F(MonitorOpenTest, ATimerTickDuringAScanIsSkipped) {
   test::PtyPair monitorLine;
   ASSERT_TRUE(monitor.Open(monitorLine.SlavePath()));
-  test::ScriptedController controller(sim::DefaultSpec(0));
+  test::ScriptedController controller(sim::DefaultSetup(0));
   opener.Attach(1, controller.Port());
   int ticks = 0;
   int ran = 0;

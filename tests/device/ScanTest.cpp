@@ -62,8 +62,8 @@ class ScanTest : public test::ScriptedDeviceTest {
 };
 
 TEST_F(ScanTest, ReadsEveryFieldOfATwoChannelControllerInOrder) {
-  sim::ControllerSpec spec = sim::DefaultSpec(kTwoChannelRow);
-  ScriptedController controller(spec);
+  sim::ControllerSetup setup = sim::DefaultSetup(kTwoChannelRow);
+  ScriptedController controller(setup);
   TDEVICE_CONFIG& entry = NewDeviceEntry();
 
   ASSERT_TRUE(Read(controller.Port()));
@@ -80,14 +80,14 @@ TEST_F(ScanTest, ReadsEveryFieldOfATwoChannelControllerInOrder) {
 
   // The entry now holds what the controller holds, identity included, but for the
   // over-temperature limit, which only the live monitor reads.
-  TCONFIG_BLOCK expectedBlock = spec.config;
+  TCONFIG_BLOCK expectedBlock = setup.config;
   expectedBlock.SetOTP(0);
   EXPECT_EQ(entry.Config, expectedBlock);
-  EXPECT_EQ(entry.Model, spec.model);
-  EXPECT_EQ(entry.SerialNumber, spec.serialNumber);
-  EXPECT_EQ(entry.BatchCode, spec.batchCode);
-  EXPECT_EQ(entry.FirmwareVersion, spec.firmwareVersion);
-  EXPECT_EQ(entry.FirmwareBuild, spec.firmwareBuild);
+  EXPECT_EQ(entry.Model, setup.model);
+  EXPECT_EQ(entry.SerialNumber, setup.serialNumber);
+  EXPECT_EQ(entry.BatchCode, setup.batchCode);
+  EXPECT_EQ(entry.FirmwareVersion, setup.firmwareVersion);
+  EXPECT_EQ(entry.FirmwareBuild, setup.firmwareBuild);
   EXPECT_TRUE(entry.FromDevice);
   EXPECT_FALSE(link.DeviceIdentified());
 
@@ -98,7 +98,7 @@ TEST_F(ScanTest, ReadsEveryFieldOfATwoChannelControllerInOrder) {
 }
 
 TEST_F(ScanTest, PausesAfterEachChannelsModeRequest) {
-  ScriptedController controller(sim::DefaultSpec(kTwoChannelRow));
+  ScriptedController controller(sim::DefaultSetup(kTwoChannelRow));
   NewDeviceEntry();
   // Each wait with the requests written so far: a pause is a wait with no new write before it.
   std::vector<std::pair<size_t, unsigned>> waits;
@@ -124,9 +124,9 @@ TEST_F(ScanTest, PausesAfterEachChannelsModeRequest) {
 }
 
 TEST_F(ScanTest, CapabilityByteOverridesTheDeviceTypeRow) {
-  sim::ControllerSpec spec = sim::DefaultSpec(kTwoChannelRow);
-  spec.config.SetCapFlags(0x48);  // only battery and rated current
-  ScriptedController controller(spec);
+  sim::ControllerSetup setup = sim::DefaultSetup(kTwoChannelRow);
+  setup.config.SetCapFlags(0x48);  // only battery and rated current
+  ScriptedController controller(setup);
   NewDeviceEntry();
 
   ASSERT_TRUE(Read(controller.Port()));
@@ -143,9 +143,9 @@ TEST_F(ScanTest, CapabilityByteOverridesTheDeviceTypeRow) {
 }
 
 TEST_F(ScanTest, IdentificationStopsAtTheFirstAnsweredTry) {
-  sim::ControllerSpec spec = sim::DefaultSpec(kOneChannelRow);
-  spec.answerFromTry = 2;
-  ScriptedController controller(spec);
+  sim::ControllerSetup setup = sim::DefaultSetup(kOneChannelRow);
+  setup.answerFromTry = 2;
+  ScriptedController controller(setup);
   NewDeviceEntry();
 
   ASSERT_TRUE(Read(controller.Port()));
@@ -182,7 +182,7 @@ TEST_F(ScanTest, SilentPortGetsSixIdentificationTriesAndNothingElse) {
 }
 
 TEST_F(ScanTest, UntranslatedRowShowsTheBuiltInName) {
-  ScriptedController controller(sim::DefaultSpec(kTwoChannelRow));
+  ScriptedController controller(sim::DefaultSetup(kTwoChannelRow));
   NewDeviceEntry("COM7");
   names = {"only row 0"};
   ASSERT_TRUE(Read(controller.Port()));
@@ -194,8 +194,8 @@ class ScanPortsTest : public ScanTest {};
 
 TEST_F(ScanPortsTest, EveryOpenPortGetsAnEntryInPortOrder) {
   ScriptedPort nothing;
-  ScriptedController second(sim::DefaultSpec(kOneChannelRow));
-  ScriptedController fifth(sim::DefaultSpec(kTwoChannelRow));
+  ScriptedController second(sim::DefaultSetup(kOneChannelRow));
+  ScriptedController fifth(sim::DefaultSetup(kTwoChannelRow));
   opener.Attach(1, nothing);
   opener.Attach(2, second.Port());
   opener.Attach(5, fifth.Port());
@@ -211,7 +211,7 @@ TEST_F(ScanPortsTest, EveryOpenPortGetsAnEntryInPortOrder) {
   EXPECT_EQ(entries.DeviceEntries()[1]->Name, "COM2");
   EXPECT_TRUE(entries.DeviceEntries()[1]->FromDevice);
   EXPECT_EQ(entries.DeviceEntries()[2]->Name, "COM5");
-  EXPECT_EQ(entries.DeviceEntries()[2]->Model, sim::DefaultSpec(kTwoChannelRow).model);
+  EXPECT_EQ(entries.DeviceEntries()[2]->Model, sim::DefaultSetup(kTwoChannelRow).model);
   EXPECT_EQ(entries.CurrentEntry(), entries.DeviceEntries()[2].get());
   EXPECT_EQ(link.Entry(), entries.CurrentEntry());
 
@@ -221,7 +221,7 @@ TEST_F(ScanPortsTest, EveryOpenPortGetsAnEntryInPortOrder) {
 }
 
 TEST_F(ScanPortsTest, EarlierDeviceEntriesAreDiscardedWithoutDanglingReferences) {
-  ScriptedController controller(sim::DefaultSpec(kOneChannelRow));
+  ScriptedController controller(sim::DefaultSetup(kOneChannelRow));
   opener.Attach(4, controller.Port());
   TDEVICE_CONFIG& file = CurrentFileEntry(TCONFIG_BLOCK{});
   ASSERT_TRUE(ScanPorts(context, names));
@@ -252,7 +252,7 @@ TEST_F(ScanPortsTest, OffersToApplyEditsOnlyToAnEntryNotReadFromADevice) {
 }
 
 TEST_F(ScanPortsTest, RefusedWhileAnotherOperationHoldsTheLink) {
-  ScriptedController controller(sim::DefaultSpec(kOneChannelRow));
+  ScriptedController controller(sim::DefaultSetup(kOneChannelRow));
   opener.Attach(1, controller.Port());
   Link::Operation poll(link);
   ASSERT_TRUE(poll.Acquired());

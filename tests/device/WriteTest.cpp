@@ -22,7 +22,7 @@ constexpr int kTwoChannelRow = 1;
 class WriteTest : public test::ScriptedDeviceTest {
  protected:
   // The entry a faithful controller of the row would be read into, made current.
-  TDEVICE_CONFIG& EntryOf(const sim::ControllerSpec& spec) { return CurrentFileEntry(spec.config); }
+  TDEVICE_CONFIG& EntryOf(const sim::ControllerSetup& setup) { return CurrentFileEntry(setup.config); }
   // The requests after identification and the serial number: the write sequence proper.
   static std::vector<sim::Request> Writes(const ScriptedPort& port) {
     auto sent = Sent(port);
@@ -42,15 +42,15 @@ TEST_F(WriteTest, WithoutProductCodeNothingIsSent) {
 }
 
 TEST_F(WriteTest, SendsTheWriteTableInOrderAndReportsOk) {
-  sim::ControllerSpec spec = sim::DefaultSpec(kTwoChannelRow);
-  ScriptedController controller(spec);
+  sim::ControllerSetup setup = sim::DefaultSetup(kTwoChannelRow);
+  ScriptedController controller(setup);
   opener.Attach(2, controller.Port());
-  TCONFIG_BLOCK block = spec.config;
+  TCONFIG_BLOCK block = setup.config;
   block.SetFuncFlags(0x15);
   block.SetAddress(3);
   block.Channel(0, 1).Timing(4).SetMinutes(77);
   block.Channel(0, 1).Timing(4).SetPower(55);
-  TDEVICE_CONFIG& entry = EntryOf(spec);
+  TDEVICE_CONFIG& entry = EntryOf(setup);
   entry.Config = block;
 
   EXPECT_EQ(WriteDevice(context), WriteResult::Verified);
@@ -92,7 +92,7 @@ TEST_F(WriteTest, SendsTheWriteTableInOrderAndReportsOk) {
   }
   EXPECT_EQ(controller.Config().Channel(0, 1).Timing(4).Minutes(), 77);
   EXPECT_EQ(controller.Config().Address(), 3);
-  EXPECT_EQ(entry.SerialNumber, spec.serialNumber);  // from the serial number reply
+  EXPECT_EQ(entry.SerialNumber, setup.serialNumber);  // from the serial number reply
 
   const auto& lines = observer.InfoLines();
   ASSERT_EQ(lines.size(), 6u);
@@ -108,10 +108,10 @@ TEST_F(WriteTest, SendsTheWriteTableInOrderAndReportsOk) {
 }
 
 TEST_F(WriteTest, WaitsAfterTheProductMatchBeforeTheSerialNumber) {
-  sim::ControllerSpec spec = sim::DefaultSpec(kOneChannelRow);
-  ScriptedController controller(spec);
+  sim::ControllerSetup setup = sim::DefaultSetup(kOneChannelRow);
+  ScriptedController controller(setup);
   opener.Attach(1, controller.Port());
-  EntryOf(spec);
+  EntryOf(setup);
   std::vector<std::pair<size_t, unsigned>> waits;
   clock.OnSleep([&](unsigned ms) { waits.emplace_back(controller.Port().Written().size(), ms); });
 
@@ -125,10 +125,10 @@ TEST_F(WriteTest, WaitsAfterTheProductMatchBeforeTheSerialNumber) {
 }
 
 TEST_F(WriteTest, MinutesTravelMaskedAndVerifyMasked) {
-  sim::ControllerSpec spec = sim::DefaultSpec(kOneChannelRow);
-  ScriptedController controller(spec);
+  sim::ControllerSetup setup = sim::DefaultSetup(kOneChannelRow);
+  ScriptedController controller(setup);
   opener.Attach(1, controller.Port());
-  EntryOf(spec).Config.Channel(0, 0).Timing(3).SetMinutes(0x1234);
+  EntryOf(setup).Config.Channel(0, 0).Timing(3).SetMinutes(0x1234);
 
   EXPECT_EQ(WriteDevice(context), WriteResult::Verified);
 
@@ -141,10 +141,10 @@ TEST_F(WriteTest, MinutesTravelMaskedAndVerifyMasked) {
 }
 
 TEST_F(WriteTest, ZeroValuesOfConditionalFieldsAreNotSent) {
-  sim::ControllerSpec spec = sim::DefaultSpec(kOneChannelRow);
-  ScriptedController controller(spec);
+  sim::ControllerSetup setup = sim::DefaultSetup(kOneChannelRow);
+  ScriptedController controller(setup);
   opener.Attach(1, controller.Port());
-  TDEVICE_CONFIG& entry = EntryOf(spec);
+  TDEVICE_CONFIG& entry = EntryOf(setup);
   entry.Config.SetBattOVP(0);
   entry.Config.SetSCV(0);
 
@@ -157,10 +157,10 @@ TEST_F(WriteTest, ZeroValuesOfConditionalFieldsAreNotSent) {
 }
 
 TEST_F(WriteTest, UnsentValuesInTheEntryDoNotFailTheVerification) {
-  sim::ControllerSpec spec = sim::DefaultSpec(kTwoChannelRow);
-  ScriptedController controller(spec);
+  sim::ControllerSetup setup = sim::DefaultSetup(kTwoChannelRow);
+  ScriptedController controller(setup);
   opener.Attach(1, controller.Port());
-  TDEVICE_CONFIG& entry = EntryOf(spec);
+  TDEVICE_CONFIG& entry = EntryOf(setup);
   entry.Config.SetOTP(50);  // no device type has the over-temperature limit
   entry.Config.SetBattReserved(7);
   entry.Config.Channel(0, 0).Timing2(1).SetMinutes(90);
@@ -171,24 +171,24 @@ TEST_F(WriteTest, UnsentValuesInTheEntryDoNotFailTheVerification) {
 }
 
 TEST_F(WriteTest, AnAlteredValueFailsTheVerification) {
-  sim::ControllerSpec spec = sim::DefaultSpec(kOneChannelRow);
-  spec.alterations[command::kBattUVP] = sim::Alteration{sim::AlterKind::Increment};
-  ScriptedController controller(spec);
+  sim::ControllerSetup setup = sim::DefaultSetup(kOneChannelRow);
+  setup.alterations[command::kBattUVP] = sim::Alteration{sim::AlterKind::Increment};
+  ScriptedController controller(setup);
   opener.Attach(1, controller.Port());
-  EntryOf(sim::DefaultSpec(kOneChannelRow));
+  EntryOf(sim::DefaultSetup(kOneChannelRow));
 
   EXPECT_EQ(WriteDevice(context), WriteResult::VerifyFailed);
   EXPECT_EQ(observer.InfoLines().at(observer.InfoLines().size() - 2), "Failure");
 }
 
 TEST_F(WriteTest, AnEchoThatNeverComesFailsEvenForAZeroValue) {
-  sim::ControllerSpec spec = sim::DefaultSpec(kOneChannelRow);
-  spec.config.Channel(0, 0).SetMode(0);
-  ScriptedController controller(spec);
+  sim::ControllerSetup setup = sim::DefaultSetup(kOneChannelRow);
+  setup.config.Channel(0, 0).SetMode(0);
+  ScriptedController controller(setup);
   opener.Attach(1, controller.Port());
-  EntryOf(spec);
+  EntryOf(setup);
   // The controller stores the mode but its answer is lost.
-  sim::Responder responder(spec);
+  sim::Responder responder(setup);
   controller.Port().OnWrite([&](int, const test::Bytes& written) -> std::vector<test::Bytes> {
     sim::RawFrame raw{};
     std::copy_n(written.begin(), raw.size(), raw.begin());
@@ -202,13 +202,13 @@ TEST_F(WriteTest, AnEchoThatNeverComesFailsEvenForAZeroValue) {
 }
 
 TEST_F(WriteTest, WrongProductFailsThatPortAndTheNextIsTried) {
-  ScriptedController other(sim::DefaultSpec(kOneChannelRow));
-  ScriptedController match(sim::DefaultSpec(kTwoChannelRow));
-  ScriptedController after(sim::DefaultSpec(kTwoChannelRow));
+  ScriptedController other(sim::DefaultSetup(kOneChannelRow));
+  ScriptedController match(sim::DefaultSetup(kTwoChannelRow));
+  ScriptedController after(sim::DefaultSetup(kTwoChannelRow));
   opener.Attach(2, other.Port());
   opener.Attach(4, match.Port());
   opener.Attach(5, after.Port());
-  EntryOf(sim::DefaultSpec(kTwoChannelRow));
+  EntryOf(sim::DefaultSetup(kTwoChannelRow));
 
   EXPECT_EQ(WriteDevice(context), WriteResult::Verified);
 
@@ -225,7 +225,7 @@ TEST_F(WriteTest, WrongProductFailsThatPortAndTheNextIsTried) {
 TEST_F(WriteTest, SilentPortsGetEightTriesAndNoControllerIsReported) {
   ScriptedPort silent;
   opener.Attach(6, silent);
-  EntryOf(sim::DefaultSpec(kOneChannelRow));
+  EntryOf(sim::DefaultSetup(kOneChannelRow));
 
   EXPECT_EQ(WriteDevice(context), WriteResult::NoMatchingController);
 
@@ -239,7 +239,7 @@ TEST_F(WriteTest, SilentPortsGetEightTriesAndNoControllerIsReported) {
 }
 
 TEST_F(WriteTest, RefusedWhileAnotherOperationHoldsTheLink) {
-  EntryOf(sim::DefaultSpec(kOneChannelRow));
+  EntryOf(sim::DefaultSetup(kOneChannelRow));
   Link::Operation poll(link);
   EXPECT_EQ(WriteDevice(context), WriteResult::Busy);
   EXPECT_TRUE(opener.Asked().empty());
@@ -247,7 +247,7 @@ TEST_F(WriteTest, RefusedWhileAnotherOperationHoldsTheLink) {
 }
 
 TEST(WritePlanTest, EverySentFieldMustBeEchoed) {
-  const TCONFIG_BLOCK block = sim::DefaultSpec(kTwoChannelRow).config;
+  const TCONFIG_BLOCK block = sim::DefaultSetup(kTwoChannelRow).config;
   const auto plan = PlanWrite(block);
   std::vector<SentField> sent;
   for (const WriteRequest& request : plan) sent.insert(sent.end(), request.fields.begin(), request.fields.end());

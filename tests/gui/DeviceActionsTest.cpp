@@ -18,9 +18,9 @@ class DeviceActionsTest : public ActionsTest {};
 
 TEST_F(DeviceActionsTest, ScanListsEveryOpenPortBesideTheFilesInSortOrder) {
   PtyPair nobody;
-  sim::ControllerSpec second = sim::DefaultSpec(1);
+  sim::ControllerSetup second = sim::DefaultSetup(1);
   second.model = "LS-TWO";
-  sim::ControllerSpec fifth = sim::DefaultSpec(0);
+  sim::ControllerSetup fifth = sim::DefaultSetup(0);
   fifth.model = "LS-FIVE";
   sim::Controller& com2 = simulator.AddController(second);
   sim::Controller& com5 = simulator.AddController(fifth);
@@ -68,7 +68,7 @@ TEST_F(DeviceActionsTest, ScanListsEveryOpenPortBesideTheFilesInSortOrder) {
 }
 
 TEST_F(DeviceActionsTest, ScanThatReadsNothingLeavesOnlyLiveEntriesInTreeAndSelection) {
-  sim::Controller& com1 = simulator.AddController(sim::DefaultSpec(1));
+  sim::Controller& com1 = simulator.AddController(sim::DefaultSetup(1));
   simulator.Start();
   WritePorts({{"COM1", com1.Path()}});
   TFormLUM& window = Create();
@@ -124,8 +124,8 @@ TEST_F(DeviceActionsTest, ScanAsksToApplyEditsOfAFileEntryFirst) {
 }
 
 TEST_F(DeviceActionsTest, WriteSendsAnOpenedFileToTheFirstControllerOfItsProduct) {
-  sim::ControllerSpec other = sim::DefaultSpec(0);
-  sim::ControllerSpec target = sim::DefaultSpec(1);
+  sim::ControllerSetup other = sim::DefaultSetup(0);
+  sim::ControllerSetup target = sim::DefaultSetup(1);
   target.serialNumber = 0x12345678;
   sim::Controller& com1 = simulator.AddController(other);
   sim::Controller& com2 = simulator.AddController(target);

@@ -30,8 +30,8 @@ std::vector<sim::Request> Requests(const sim::Controller& controller) {
 class MonitorActionsTest : public ActionsTest {
  protected:
   // The monitored controller on COM1; the test drives the ticks itself.
-  sim::Controller& StartMonitored(const sim::ControllerSpec& spec) {
-    sim::Controller& controller = simulator.AddController(spec);
+  sim::Controller& StartMonitored(const sim::ControllerSetup& setup) {
+    sim::Controller& controller = simulator.AddController(setup);
     simulator.Start();
     WritePorts({{"COM1", controller.Path()}});
     Create();
@@ -48,10 +48,10 @@ class MonitorActionsTest : public ActionsTest {
 };
 
 TEST_F(MonitorActionsTest, OpeningPollingAndClosingTheMonitorPort) {
-  sim::ControllerSpec spec = sim::DefaultSpec(1);
-  spec.measurements.powerOnSeconds = kOneHourOneMinuteFiveSeconds;
+  sim::ControllerSetup setup = sim::DefaultSetup(1);
+  setup.measurements.powerOnSeconds = kOneHourOneMinuteFiveSeconds;
   const auto started = std::chrono::steady_clock::now();
-  sim::Controller& controller = StartMonitored(spec);
+  sim::Controller& controller = StartMonitored(setup);
   TFormLUM& window = Window();
   Ui::TFormLUM& u = window.ui();
   u.Memo->appendPlainText("an earlier trace line");
@@ -127,8 +127,8 @@ TEST_F(MonitorActionsTest, APortThatDoesNotOpenChangesNothing) {
 }
 
 TEST_F(MonitorActionsTest, TicksAreSkippedWhileAScanHoldsTheLink) {
-  sim::Controller& monitored = simulator.AddController(sim::DefaultSpec(1));
-  sim::Controller& scanned = simulator.AddController(sim::DefaultSpec(0));
+  sim::Controller& monitored = simulator.AddController(sim::DefaultSetup(1));
+  sim::Controller& scanned = simulator.AddController(sim::DefaultSetup(0));
   simulator.Start();
   WritePorts({{"COM1", monitored.Path()}, {"COM2", scanned.Path()}});
   TFormLUM& window = Create();
@@ -160,7 +160,7 @@ TEST_F(MonitorActionsTest, TicksAreSkippedWhileAScanHoldsTheLink) {
 }
 
 TEST_F(MonitorActionsTest, PollsSendNothingWithMonitoringSwitchedOff) {
-  StartMonitored(sim::DefaultSpec(1));
+  StartMonitored(sim::DefaultSetup(1));
   TFormLUM& window = Window();
   ClickPort();
   window.ui().chkMonitor->setChecked(false);
@@ -171,7 +171,7 @@ TEST_F(MonitorActionsTest, PollsSendNothingWithMonitoringSwitchedOff) {
 }
 
 TEST_F(MonitorActionsTest, SettingsReadEmptiesItsFieldsAndSendsTheFiveMemoryReads) {
-  sim::Controller& controller = StartMonitored(sim::DefaultSpec(1));
+  sim::Controller& controller = StartMonitored(sim::DefaultSetup(1));
   TFormLUM& window = Window();
   Ui::TFormLUM& u = window.ui();
   ClickPort();
@@ -196,7 +196,7 @@ TEST_F(MonitorActionsTest, SettingsReadEmptiesItsFieldsAndSendsTheFiveMemoryRead
 }
 
 TEST_F(MonitorActionsTest, TestSendsItsReadOnlyOnAnOpenMonitorPort) {
-  sim::Controller& controller = StartMonitored(sim::DefaultSpec(1));
+  sim::Controller& controller = StartMonitored(sim::DefaultSetup(1));
   TFormLUM& window = Window();
   Ui::TFormLUM& u = window.ui();
   ASSERT_TRUE(u.btnTest->isEnabled());

@@ -18,8 +18,8 @@ constexpr uint32_t kRow1Product = 0x515620;
 
 class ControllerLine : public ::testing::Test {
  protected:
-  Controller& Add(const ControllerSpec& spec) {
-    Controller& c = sim_.AddController(spec);
+  Controller& Add(const ControllerSetup& setup) {
+    Controller& c = sim_.AddController(setup);
     sim_.Start();
     return c;
   }
@@ -38,7 +38,7 @@ class ControllerLine : public ::testing::Test {
 };
 
 TEST_F(ControllerLine, IdentificationCarriesTheRowsProductCode) {
-  Controller& c = Add(DefaultSpec(1));
+  Controller& c = Add(DefaultSetup(1));
   PtyClient client(c.Path());
   ASSERT_TRUE(client.IsOpen());
   client.Send(Bytes{0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0xAA, 0x51});
@@ -52,12 +52,12 @@ TEST_F(ControllerLine, IdentificationCarriesTheRowsProductCode) {
 }
 
 TEST_F(ControllerLine, IdentityReplies) {
-  ControllerSpec spec = DefaultSpec(0);
-  spec.serialNumber = 0x12345678;
-  spec.batchCode = 0x0F0607E8;
-  spec.firmwareVersion = 123;
-  spec.firmwareBuild = 7;
-  Controller& c = Add(spec);
+  ControllerSetup setup = DefaultSetup(0);
+  setup.serialNumber = 0x12345678;
+  setup.batchCode = 0x0F0607E8;
+  setup.firmwareVersion = 123;
+  setup.firmwareBuild = 7;
+  Controller& c = Add(setup);
   PtyClient client(c.Path());
 
   const ShortReply firmware = Ask(client, ShortFrame(command::kFirmwareVersion));
@@ -79,11 +79,11 @@ TEST_F(ControllerLine, IdentityReplies) {
 }
 
 TEST_F(ControllerLine, LongRepliesForModelTextAndMemory) {
-  ControllerSpec spec = DefaultSpec(1);
-  spec.model = "LS-2420";
-  spec.memoryBase = 0x4000;
-  spec.memory = {0x10, 0x11, 0x12, 0x13, 0x14};
-  Controller& c = Add(spec);
+  ControllerSetup setup = DefaultSetup(1);
+  setup.model = "LS-2420";
+  setup.memoryBase = 0x4000;
+  setup.memory = {0x10, 0x11, 0x12, 0x13, 0x14};
+  Controller& c = Add(setup);
   PtyClient client(c.Path());
 
   client.Send(ShortFrame(command::kModelText));
@@ -105,7 +105,7 @@ TEST_F(ControllerLine, LongRepliesForModelTextAndMemory) {
 }
 
 TEST_F(ControllerLine, SettingsPageMemoryReadIsAnswered) {
-  Controller& c = Add(DefaultSpec(1));
+  Controller& c = Add(DefaultSetup(1));
   PtyClient client(c.Path());
   client.Send(Bytes{0x00, 0x7E, 0x00, 0x04, 0x40, 0x00, 0x03, 0x22});
   const Bytes reply = client.ReadUntil(4 + 5);
@@ -116,7 +116,7 @@ TEST_F(ControllerLine, SettingsPageMemoryReadIsAnswered) {
 }
 
 TEST_F(ControllerLine, WriteIsStoredAndEchoedThenRead) {
-  Controller& c = Add(DefaultSpec(1));
+  Controller& c = Add(DefaultSetup(1));
   PtyClient client(c.Path());
 
   const ShortReply echo = Ask(client, ShortFrame(command::kBattOVP, kWrite, 0, 14100));
@@ -136,9 +136,9 @@ TEST_F(ControllerLine, WriteIsStoredAndEchoedThenRead) {
 }
 
 TEST_F(ControllerLine, FunctionFlagsWriteMovesTheReplyAddress) {
-  ControllerSpec spec = DefaultSpec(1);
-  spec.config.SetCapFlags(0x48);
-  Controller& c = Add(spec);
+  ControllerSetup setup = DefaultSetup(1);
+  setup.config.SetCapFlags(0x48);
+  Controller& c = Add(setup);
   PtyClient client(c.Path());
 
   const ShortReply echo = Ask(client, ShortFrame(command::kFuncFlags, 0x15 | kWrite, 7, 0));
@@ -151,7 +151,7 @@ TEST_F(ControllerLine, FunctionFlagsWriteMovesTheReplyAddress) {
 }
 
 TEST_F(ControllerLine, ChannelAndSegmentRequests) {
-  Controller& c = Add(DefaultSpec(1));
+  Controller& c = Add(DefaultSetup(1));
   const uint16_t channel0CC = c.Config().Channel(0, 0).CC();
   PtyClient client(c.Path());
 
@@ -183,7 +183,7 @@ TEST_F(ControllerLine, ChannelAndSegmentRequests) {
 }
 
 TEST_F(ControllerLine, OutsideTheChannelTableGoesUnanswered) {
-  Controller& c = Add(DefaultSpec(1));
+  Controller& c = Add(DefaultSetup(1));
   PtyClient client(c.Path());
   client.Send(ShortFrame(command::kChannelTiming, 0, 0, 5 << 12));  // segment 5
   client.Send(ShortFrame(command::kChannelMode, 0x0C));             // group 12
@@ -192,20 +192,20 @@ TEST_F(ControllerLine, OutsideTheChannelTableGoesUnanswered) {
   // The marker's reply is the first to come back.
   EXPECT_EQ(Ask(client, ShortFrame(command::kFirmwareVersion)).code, 0x82);
   EXPECT_EQ(c.RequestLog().size(), 5u);
-  EXPECT_EQ(c.Config(), DefaultSpec(1).config);
+  EXPECT_EQ(c.Config(), DefaultSetup(1).config);
 }
 
 TEST_F(ControllerLine, AlteredWritesMakeTheEchoDiffer) {
-  ControllerSpec spec = DefaultSpec(1);
-  spec.alterations[command::kBattOVP] = {AlterKind::Xor, 0x0101};
-  spec.alterations[command::kBattFCV] = {AlterKind::Keep, 0};
-  spec.alterations[command::kChannelTiming] = {AlterKind::Increment, 0};
-  spec.alterations[command::kChannelMode] = {AlterKind::Increment, 0};
-  Controller& c = Add(spec);
+  ControllerSetup setup = DefaultSetup(1);
+  setup.alterations[command::kBattOVP] = {AlterKind::Xor, 0x0101};
+  setup.alterations[command::kBattFCV] = {AlterKind::Keep, 0};
+  setup.alterations[command::kChannelTiming] = {AlterKind::Increment, 0};
+  setup.alterations[command::kChannelMode] = {AlterKind::Increment, 0};
+  Controller& c = Add(setup);
   PtyClient client(c.Path());
 
   EXPECT_EQ(Ask(client, ShortFrame(command::kBattOVP, kWrite, 0, 14100)).word, 14100 ^ 0x0101);
-  EXPECT_EQ(Ask(client, ShortFrame(command::kBattFCV, kWrite, 0, 9999)).word, spec.config.BattFCV());
+  EXPECT_EQ(Ask(client, ShortFrame(command::kBattFCV, kWrite, 0, 9999)).word, setup.config.BattFCV());
   // The increment stays inside the minutes and keeps the segment number.
   EXPECT_EQ(Ask(client, ShortFrame(command::kChannelTiming, kWrite, 10, (2 << 12) | 0x0FFF)).word, 2 << 12);
   EXPECT_EQ(Ask(client, ShortFrame(command::kChannelMode, kWrite, 2, 0)).byteArg, 3);
@@ -214,9 +214,9 @@ TEST_F(ControllerLine, AlteredWritesMakeTheEchoDiffer) {
 }
 
 TEST_F(ControllerLine, AnswersIdentificationOnlyFromTheGivenTry) {
-  ControllerSpec spec = DefaultSpec(2);
-  spec.answerFromTry = 2;
-  Controller& c = Add(spec);
+  ControllerSetup setup = DefaultSetup(2);
+  setup.answerFromTry = 2;
+  Controller& c = Add(setup);
   PtyClient client(c.Path());
   client.Send(IdentifyRequest(0));
   client.Send(IdentifyRequest(1));
@@ -229,9 +229,9 @@ TEST_F(ControllerLine, AnswersIdentificationOnlyFromTheGivenTry) {
 }
 
 TEST_F(ControllerLine, SilentControllerHearsButNeverAnswers) {
-  ControllerSpec spec = DefaultSpec(1);
-  spec.silent = true;
-  Controller& c = Add(spec);
+  ControllerSetup setup = DefaultSetup(1);
+  setup.silent = true;
+  Controller& c = Add(setup);
   PtyClient client(c.Path());
   client.Send(IdentifyRequest(0));
   client.Send(ShortFrame(command::kBattOVP, kWrite, 0, 14100));
@@ -240,10 +240,10 @@ TEST_F(ControllerLine, SilentControllerHearsButNeverAnswers) {
 }
 
 TEST_F(ControllerLine, SplitReplyArrivesInTwoPartsThatMakeOneFrame) {
-  ControllerSpec spec = DefaultSpec(1);
-  spec.splitReplies = true;
-  spec.splitPauseMs = 1000;  // long enough that the first read cannot take both parts, even on a busy machine
-  Controller& c = Add(spec);
+  ControllerSetup setup = DefaultSetup(1);
+  setup.splitReplies = true;
+  setup.splitPauseMs = 1000;  // long enough that the first read cannot take both parts, even on a busy machine
+  Controller& c = Add(setup);
   PtyClient client(c.Path());
   client.Send(IdentifyRequest(0));
   const Bytes first = client.ReadSome();
@@ -257,10 +257,10 @@ TEST_F(ControllerLine, SplitReplyArrivesInTwoPartsThatMakeOneFrame) {
 }
 
 TEST_F(ControllerLine, NoiseSurroundsButNeverBreaksAReply) {
-  ControllerSpec spec = DefaultSpec(1);
-  spec.lineNoise = true;
-  spec.noiseSeed = 7;
-  Controller& c = Add(spec);
+  ControllerSetup setup = DefaultSetup(1);
+  setup.lineNoise = true;
+  setup.noiseSeed = 7;
+  Controller& c = Add(setup);
   PtyClient client(c.Path());
   for (uint8_t t = 0; t < 5; ++t) {
     client.Send(IdentifyRequest(t));
@@ -281,7 +281,7 @@ TEST_F(ControllerLine, NoiseSurroundsButNeverBreaksAReply) {
 }
 
 TEST_F(ControllerLine, RequestLogKeepsEveryCheckedRequestInOrder) {
-  Controller& c = Add(DefaultSpec(1));
+  Controller& c = Add(DefaultSetup(1));
   PtyClient client(c.Path());
   const Bytes first = IdentifyRequest(3);
   const Bytes second = ShortFrame(command::kChannelTiming, 0x10, 0, 4 << 12);
@@ -300,7 +300,7 @@ TEST_F(ControllerLine, RequestLogKeepsEveryCheckedRequestInOrder) {
 }
 
 TEST_F(ControllerLine, LineCanBeReopenedByTheNextClient) {
-  Controller& c = Add(DefaultSpec(1));
+  Controller& c = Add(DefaultSetup(1));
   for (int round = 0; round < 3; ++round) {
     PtyClient client(c.Path());
     ASSERT_TRUE(client.IsOpen());
@@ -309,11 +309,11 @@ TEST_F(ControllerLine, LineCanBeReopenedByTheNextClient) {
 }
 
 TEST_F(ControllerLine, ControllersOnTwoLinesAnswerIndependently) {
-  ControllerSpec slow = DefaultSpec(0);
+  ControllerSetup slow = DefaultSetup(0);
   slow.replyDelayMs = 100;
   Controller& a = sim_.AddController(slow);
   sim_.Start();
-  Controller& b = sim_.AddController(DefaultSpec(3));  // added while running
+  Controller& b = sim_.AddController(DefaultSetup(3));  // added while running
   ASSERT_NE(a.Path(), b.Path());
   PtyClient clientA(a.Path());
   PtyClient clientB(b.Path());
@@ -330,10 +330,10 @@ TEST_F(ControllerLine, ControllersOnTwoLinesAnswerIndependently) {
   EXPECT_EQ(b.RequestLog()[0][3], 1);
 }
 
-TEST_F(ControllerLine, PowerOnTimeCountsOnFromTheSpec) {
-  ControllerSpec spec = DefaultSpec(1);
-  spec.measurements.powerOnSeconds = 125 * 60 + 7;
-  Controller& c = Add(spec);
+TEST_F(ControllerLine, PowerOnTimeCountsOnFromTheSetup) {
+  ControllerSetup setup = DefaultSetup(1);
+  setup.measurements.powerOnSeconds = 125 * 60 + 7;
+  Controller& c = Add(setup);
   PtyClient client(c.Path());
   const ShortReply reply = Ask(client, ShortFrame(command::kPowerOnTime));
   EXPECT_EQ(reply.code, 0x84);

@@ -12,15 +12,15 @@ constexpr size_t kReadChunk = 256;
 constexpr size_t kSplitFirstPart = 5;  // bytes of a reply in the first of two writes
 }  // namespace
 
-Controller::Controller(const ControllerSpec& spec)
+Controller::Controller(const ControllerSetup& setup)
     : started_(std::chrono::steady_clock::now()),
-      measurements_(spec.measurements),
-      lineNoise_(spec.lineNoise),
-      splitReplies_(spec.splitReplies),
-      splitPause_(spec.splitPauseMs),
-      replyDelay_(spec.replyDelayMs),
-      responder_(spec),
-      noise_(spec.noiseSeed) {}
+      measurements_(setup.measurements),
+      lineNoise_(setup.lineNoise),
+      splitReplies_(setup.splitReplies),
+      splitPause_(setup.splitPauseMs),
+      replyDelay_(setup.replyDelayMs),
+      responder_(setup),
+      noise_(setup.noiseSeed) {}
 
 std::vector<RawFrame> Controller::RequestLog() const {
   std::lock_guard lock(mutex_);

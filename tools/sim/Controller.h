@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/ControllerSpec.h"
+#include "sim/ControllerSetup.h"
 #include "sim/Pty.h"
 #include "sim/Responder.h"
 #include "sim/Request.h"
@@ -23,7 +23,7 @@ class Controller {
  public:
   using TimePoint = std::chrono::steady_clock::time_point;
 
-  explicit Controller(const ControllerSpec& spec);
+  explicit Controller(const ControllerSetup& setup);
 
   /// The device path a client opens (/dev/pts/N).
   const std::string& Path() const { return pty_.Path(); }
@@ -57,8 +57,8 @@ class Controller {
 
   PtyEndpoint pty_;
   const TimePoint started_;
-  // Copies of ControllerSpec fields that the simulator thread reads without the lock.
-  const MeasurementSpec measurements_;
+  // Copies of ControllerSetup fields that the simulator thread reads without the lock.
+  const MeasurementSetup measurements_;
   const bool lineNoise_;
   const bool splitReplies_;
   const std::chrono::milliseconds splitPause_;

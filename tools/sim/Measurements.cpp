@@ -26,17 +26,17 @@ uint16_t Above(uint16_t rest, Drift drift, uint64_t seconds) {
 }
 }  // namespace
 
-Measurements MeasurementsAt(const MeasurementSpec& spec, uint64_t elapsedMs) {
+Measurements MeasurementsAt(const MeasurementSetup& setup, uint64_t elapsedMs) {
   const uint64_t seconds = elapsedMs / kMsPerSecond;
-  const uint64_t powerOn = spec.powerOnSeconds + seconds;
+  const uint64_t powerOn = setup.powerOnSeconds + seconds;
   Measurements m;
   m.powerOnMinutes = static_cast<uint16_t>(powerOn / kSecondsPerMinute);
   m.powerOnSeconds = static_cast<uint8_t>(powerOn % kSecondsPerMinute);
-  m.batteryMv = Above(spec.batteryMv, kBatteryDrift, seconds);
-  m.solar10Mv = Above(spec.solar10Mv, kSolarDrift, seconds);
-  m.temperature = Above(spec.temperature, kTemperatureDrift, seconds);
-  m.load1Mv = Above(spec.load1Mv, kLoadVoltageDrift, seconds);
-  m.load1Ma = Above(spec.load1Ma, kLoadCurrentDrift, seconds);
+  m.batteryMv = Above(setup.batteryMv, kBatteryDrift, seconds);
+  m.solar10Mv = Above(setup.solar10Mv, kSolarDrift, seconds);
+  m.temperature = Above(setup.temperature, kTemperatureDrift, seconds);
+  m.load1Mv = Above(setup.load1Mv, kLoadVoltageDrift, seconds);
+  m.load1Ma = Above(setup.load1Ma, kLoadCurrentDrift, seconds);
   return m;
 }
 

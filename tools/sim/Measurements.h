@@ -5,7 +5,7 @@
 namespace lum::sim {
 
 /// Resting values of a controller's measurements; the live values drift above them.
-struct MeasurementSpec {
+struct MeasurementSetup {
   uint32_t powerOnSeconds = 0;  // power-on time when the simulation starts
   uint16_t batteryMv = 12600;
   uint16_t solar10Mv = 1750;  // tens of mV
@@ -28,6 +28,6 @@ struct Measurements {
 /// Values `elapsedMs` after the start: the power-on time counts on from its start value, the
 /// others follow slow triangle waves above their resting values, so two polls a few seconds
 /// apart differ while every run of the simulator shows the same sequence.
-Measurements MeasurementsAt(const MeasurementSpec& spec, uint64_t elapsedMs);
+Measurements MeasurementsAt(const MeasurementSetup& setup, uint64_t elapsedMs);
 
 }  // namespace lum::sim

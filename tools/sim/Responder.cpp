@@ -15,7 +15,7 @@ constexpr uint8_t kMinMemoryCount = 1;
 constexpr uint8_t kMaxMemoryCount = 8;
 
 struct State {
-  const ControllerSpec& spec;
+  const ControllerSetup& setup;
   const Measurements& now;
 };
 
@@ -50,32 +50,32 @@ FrameArgs Split32(uint32_t v) {
 FrameArgs Word(uint16_t w) { return {0, 0, w}; }
 
 uint8_t ReplyIndex(const Request& r) { return ChannelIndex(r.Channel(), r.Group()); }
-ConstChannel ChannelOf(const ControllerSpec& spec, const Request& r) {
-  return spec.config.Channel(r.Group(), r.Channel());
+ConstChannel ChannelOf(const ControllerSetup& setup, const Request& r) {
+  return setup.config.Channel(r.Group(), r.Channel());
 }
 TCHANNEL_CONFIG ChannelOf(TCONFIG_BLOCK& block, const Request& r) { return block.Channel(r.Group(), r.Channel()); }
 
 const std::array<ShortCommand, 22> kShortCommands = {{
     {command::kIdentify, Scope::Device,
-     [](const State& s, const Request&) { return Split32(s.spec.config.ProductID()); }, nullptr, AlterTarget::Word},
+     [](const State& s, const Request&) { return Split32(s.setup.config.ProductID()); }, nullptr, AlterTarget::Word},
     {command::kFirmwareVersion, Scope::Device,
      [](const State& s, const Request&) {
-       return FrameArgs{0, s.spec.firmwareVersion, s.spec.firmwareBuild};
+       return FrameArgs{0, s.setup.firmwareVersion, s.setup.firmwareBuild};
      },
      nullptr, AlterTarget::Word},
-    {command::kSerialNumber, Scope::Device, [](const State& s, const Request&) { return Split32(s.spec.serialNumber); },
+    {command::kSerialNumber, Scope::Device, [](const State& s, const Request&) { return Split32(s.setup.serialNumber); },
      nullptr, AlterTarget::Word},
     {command::kPowerOnTime, Scope::Device,
      [](const State& s, const Request&) {
        return FrameArgs{0, s.now.powerOnSeconds, s.now.powerOnMinutes};
      },
      nullptr, AlterTarget::Word},
-    {command::kBatchCode, Scope::Device, [](const State& s, const Request&) { return Split32(s.spec.batchCode); },
+    {command::kBatchCode, Scope::Device, [](const State& s, const Request&) { return Split32(s.setup.batchCode); },
      nullptr, AlterTarget::Word},
     {command::kFuncFlags, Scope::Device,
      [](const State& s, const Request&) {
-       return FrameArgs{static_cast<uint8_t>(s.spec.config.FuncFlags() & frame::kFuncFlagsMask),
-                        s.spec.config.CapFlags(), 0};
+       return FrameArgs{static_cast<uint8_t>(s.setup.config.FuncFlags() & frame::kFuncFlagsMask),
+                        s.setup.config.CapFlags(), 0};
      },
      [](TCONFIG_BLOCK& b, const Request& r) {
        b.SetFuncFlags(r.index & frame::kFuncFlagsMask);
@@ -84,7 +84,7 @@ const std::array<ShortCommand, 22> kShortCommands = {{
      AlterTarget::ByteArg},
     {command::kTemperature, Scope::Device,
      [](const State& s, const Request&) {
-       return FrameArgs{0, s.spec.config.OTP(), s.now.temperature};
+       return FrameArgs{0, s.setup.config.OTP(), s.now.temperature};
      },
      [](TCONFIG_BLOCK& b, const Request& r) { b.SetOTP(r.byteArg); }, AlterTarget::ByteArg},
     {command::kBatteryVoltage, Scope::Device, [](const State& s, const Request&) { return Word(s.now.batteryMv); },
@@ -97,42 +97,42 @@ const std::array<ShortCommand, 22> kShortCommands = {{
      AlterTarget::Word},
     {command::kLightControl, Scope::Device,
      [](const State& s, const Request&) {
-       return FrameArgs{0, s.spec.config.SCDelay(), s.spec.config.SCV()};
+       return FrameArgs{0, s.setup.config.SCDelay(), s.setup.config.SCV()};
      },
      [](TCONFIG_BLOCK& b, const Request& r) {
        b.SetSCDelay(r.byteArg);
        b.SetSCV(r.word);
      },
      AlterTarget::Word},
-    {command::kBattOVP, Scope::Device, [](const State& s, const Request&) { return Word(s.spec.config.BattOVP()); },
+    {command::kBattOVP, Scope::Device, [](const State& s, const Request&) { return Word(s.setup.config.BattOVP()); },
      [](TCONFIG_BLOCK& b, const Request& r) { b.SetBattOVP(r.word); }, AlterTarget::Word},
-    {command::kBattFCV, Scope::Device, [](const State& s, const Request&) { return Word(s.spec.config.BattFCV()); },
+    {command::kBattFCV, Scope::Device, [](const State& s, const Request&) { return Word(s.setup.config.BattFCV()); },
      [](TCONFIG_BLOCK& b, const Request& r) { b.SetBattFCV(r.word); }, AlterTarget::Word},
-    {command::kBattUVP, Scope::Device, [](const State& s, const Request&) { return Word(s.spec.config.BattUVP()); },
+    {command::kBattUVP, Scope::Device, [](const State& s, const Request&) { return Word(s.setup.config.BattUVP()); },
      [](TCONFIG_BLOCK& b, const Request& r) { b.SetBattUVP(r.word); }, AlterTarget::Word},
-    {command::kBattUVR, Scope::Device, [](const State& s, const Request&) { return Word(s.spec.config.BattUVR()); },
+    {command::kBattUVR, Scope::Device, [](const State& s, const Request&) { return Word(s.setup.config.BattUVR()); },
      [](TCONFIG_BLOCK& b, const Request& r) { b.SetBattUVR(r.word); }, AlterTarget::Word},
     {command::kBattReserved, Scope::Device,
-     [](const State& s, const Request&) { return Word(s.spec.config.BattReserved()); },
+     [](const State& s, const Request&) { return Word(s.setup.config.BattReserved()); },
      [](TCONFIG_BLOCK& b, const Request& r) { b.SetBattReserved(r.word); }, AlterTarget::Word},
     {command::kChannelCV, Scope::Channel,
      [](const State& s, const Request& r) {
-       return FrameArgs{ReplyIndex(r), 0, ChannelOf(s.spec, r).CV()};
+       return FrameArgs{ReplyIndex(r), 0, ChannelOf(s.setup, r).CV()};
      },
      [](TCONFIG_BLOCK& b, const Request& r) { ChannelOf(b, r).SetCV(r.word); }, AlterTarget::Word},
     {command::kChannelCC, Scope::Channel,
      [](const State& s, const Request& r) {
-       return FrameArgs{ReplyIndex(r), 0, ChannelOf(s.spec, r).CC()};
+       return FrameArgs{ReplyIndex(r), 0, ChannelOf(s.setup, r).CC()};
      },
      [](TCONFIG_BLOCK& b, const Request& r) { ChannelOf(b, r).SetCC(r.word); }, AlterTarget::Word},
     {command::kChannelMode, Scope::Channel,
      [](const State& s, const Request& r) {
-       return FrameArgs{ReplyIndex(r), ChannelOf(s.spec, r).Mode(), 0};
+       return FrameArgs{ReplyIndex(r), ChannelOf(s.setup, r).Mode(), 0};
      },
      [](TCONFIG_BLOCK& b, const Request& r) { ChannelOf(b, r).SetMode(r.byteArg); }, AlterTarget::ByteArg},
     {command::kChannelTiming, Scope::Segment,
      [](const State& s, const Request& r) {
-       const ConstTimeSegment seg = ChannelOf(s.spec, r).Timing(r.Segment());
+       const ConstTimeSegment seg = ChannelOf(s.setup, r).Timing(r.Segment());
        return FrameArgs{ReplyIndex(r), seg.Power(), SegmentWord(r.Segment(), seg.Minutes())};
      },
      [](TCONFIG_BLOCK& b, const Request& r) {
@@ -143,7 +143,7 @@ const std::array<ShortCommand, 22> kShortCommands = {{
      AlterTarget::Minutes},
     {command::kChannelTiming2, Scope::Segment,
      [](const State& s, const Request& r) {
-       const ConstTimeSegment seg = ChannelOf(s.spec, r).Timing2(r.Segment());
+       const ConstTimeSegment seg = ChannelOf(s.setup, r).Timing2(r.Segment());
        return FrameArgs{ReplyIndex(r), seg.Power(), SegmentWord(r.Segment(), seg.Minutes())};
      },
      [](TCONFIG_BLOCK& b, const Request& r) {
@@ -154,7 +154,7 @@ const std::array<ShortCommand, 22> kShortCommands = {{
      AlterTarget::Minutes},
 }};
 
-using LongFn = std::optional<Bytes> (*)(const ControllerSpec&, const Request&);
+using LongFn = std::optional<Bytes> (*)(const ControllerSetup&, const Request&);
 struct LongCommand {
   uint8_t code;
   LongFn data;
@@ -162,17 +162,17 @@ struct LongCommand {
 
 const std::array<LongCommand, 2> kLongCommands = {{
     {command::kModelText,
-     [](const ControllerSpec& spec, const Request&) -> std::optional<Bytes> {
-       return Bytes(spec.model.begin(), spec.model.end());
+     [](const ControllerSetup& setup, const Request&) -> std::optional<Bytes> {
+       return Bytes(setup.model.begin(), setup.model.end());
      }},
     {command::kMemoryRead,
-     [](const ControllerSpec& spec, const Request& r) -> std::optional<Bytes> {
+     [](const ControllerSetup& setup, const Request& r) -> std::optional<Bytes> {
        if (r.byteArg < kMinMemoryCount || r.byteArg > kMaxMemoryCount) return std::nullopt;
        Bytes data;
        for (uint32_t i = 0; i < r.byteArg; ++i) {
          const uint32_t address = r.word + i;
-         const bool inside = address >= spec.memoryBase && address - spec.memoryBase < spec.memory.size();
-         data.push_back(inside ? spec.memory[address - spec.memoryBase] : kUnreadMemory);
+         const bool inside = address >= setup.memoryBase && address - setup.memoryBase < setup.memory.size();
+         data.push_back(inside ? setup.memory[address - setup.memoryBase] : kUnreadMemory);
        }
        return data;
      }},
@@ -207,29 +207,29 @@ std::optional<Request> ApplyAlteration(Request r, AlterTarget target, const Alte
 }  // namespace
 
 std::optional<Bytes> Responder::Answer(const Request& request, const Measurements& now) {
-  if (spec_.silent) return std::nullopt;
-  if (request.code == command::kIdentify && request.byteArg < spec_.answerFromTry) return std::nullopt;
+  if (setup_.silent) return std::nullopt;
+  if (request.code == command::kIdentify && request.byteArg < setup_.answerFromTry) return std::nullopt;
   const uint8_t replyCode = ReplyCode(request.code);
 
   const auto longCommand = std::find_if(kLongCommands.begin(), kLongCommands.end(),
                                         [&](const LongCommand& c) { return c.code == request.code; });
   if (longCommand != kLongCommands.end()) {
-    const std::optional<Bytes> data = longCommand->data(spec_, request);
+    const std::optional<Bytes> data = longCommand->data(setup_, request);
     if (!data) return std::nullopt;
-    return EncodeLongFrame(spec_.config.Address(), replyCode, *data);
+    return EncodeLongFrame(setup_.config.Address(), replyCode, *data);
   }
 
   const auto command = std::find_if(kShortCommands.begin(), kShortCommands.end(),
                                     [&](const ShortCommand& c) { return c.code == request.code; });
   if (command == kShortCommands.end() || !InTable(command->scope, request)) return std::nullopt;
   if (request.IsWrite() && command->write) {
-    const auto alteration = spec_.alterations.find(request.code);
+    const auto alteration = setup_.alterations.find(request.code);
     const std::optional<Request> stored =
-        alteration == spec_.alterations.end() ? request : ApplyAlteration(request, command->alter, alteration->second);
-    if (stored) command->write(spec_.config, *stored);
+        alteration == setup_.alterations.end() ? request : ApplyAlteration(request, command->alter, alteration->second);
+    if (stored) command->write(setup_.config, *stored);
   }
-  const FrameArgs args = command->read(State{spec_, now}, request);
-  const FrameBytes reply = EncodeFrame(spec_.config.Address(), replyCode, args.index, args.byteArg, args.word);
+  const FrameArgs args = command->read(State{setup_, now}, request);
+  const FrameBytes reply = EncodeFrame(setup_.config.Address(), replyCode, args.index, args.byteArg, args.word);
   return Bytes(reply.begin(), reply.end());
 }
 

@@ -37,8 +37,8 @@ Simulator::~Simulator() {
   close(wake_[1]);
 }
 
-Controller& Simulator::AddController(const ControllerSpec& spec) {
-  auto controller = std::make_unique<Controller>(spec);
+Controller& Simulator::AddController(const ControllerSetup& setup) {
+  auto controller = std::make_unique<Controller>(setup);
   Controller& added = *controller;
   {
     std::lock_guard lock(mutex_);

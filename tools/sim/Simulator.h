@@ -7,14 +7,14 @@
 #include <thread>
 
 #include "sim/Controller.h"
-#include "sim/ControllerSpec.h"
+#include "sim/ControllerSetup.h"
 
 namespace lum::sim {
 
 /// Runs simulated controllers, each on its own pseudo-terminal, in one background thread.
 ///
 ///   Simulator sim;
-///   Controller& c = sim.AddController(DefaultSpec(1));
+///   Controller& c = sim.AddController(DefaultSetup(1));
 ///   sim.Start();
 ///   // open c.Path() as a serial port, talk to it; then
 ///   c.RequestLog();  // the exact requests received
@@ -31,7 +31,7 @@ class Simulator {
 
   /// Creates the controller and its pseudo-terminal; throws std::system_error when no
   /// pseudo-terminal can be had.
-  Controller& AddController(const ControllerSpec& spec);
+  Controller& AddController(const ControllerSetup& setup);
 
   void Start();
   void Stop();

@@ -13,7 +13,7 @@
 #include "sim/LoaderMain.h"
 #include "sim/PortsIni.h"
 #include "sim/Simulator.h"
-#include "sim/SpecText.h"
+#include "sim/SetupText.h"
 
 namespace {
 constexpr int kExitOk = 0;
@@ -31,7 +31,7 @@ std::string Description() {
 }
 
 std::string Footer() {
-  return std::string("\n") + lum::sim::kSpecTextHelp +
+  return std::string("\n") + lum::sim::kSetupTextHelp +
          "\nExamples:\n"
          "  lum-sim\n"
          "  lum-sim --controller row=1,model=LS-2420,serial=0x12345678 --controller row=0,fromtry=2\n"
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> controllers;
   std::string portsIni;
   app.add_option("-c,--controller", controllers, "A controller, as key=value pairs (see below); repeatable")
-      ->type_name("SPEC");
+      ->type_name("SETUP");
   app.add_option("--ports-ini", portsIni, "Write a LUM.INI with a [Ports] section: COM1=<first path>, ...")
       ->type_name("FILE");
   CLI11_PARSE(app, argc, argv);
@@ -70,10 +70,10 @@ int main(int argc, char** argv) {
     lum::sim::Simulator simulator;
     std::vector<std::string> paths;
     for (const std::string& text : controllers) {
-      const lum::sim::ControllerSpec spec = lum::sim::ParseControllerSpec(text);
-      const lum::sim::Controller& controller = simulator.AddController(spec);
-      const uint32_t product = spec.config.ProductID();
-      fmt::print("{} row={} model={} product=0x{:06X}\n", controller.Path(), lum::LookupProductID(product), spec.model,
+      const lum::sim::ControllerSetup setup = lum::sim::ParseControllerSetup(text);
+      const lum::sim::Controller& controller = simulator.AddController(setup);
+      const uint32_t product = setup.config.ProductID();
+      fmt::print("{} row={} model={} product=0x{:06X}\n", controller.Path(), lum::LookupProductID(product), setup.model,
                  product);
       paths.push_back(controller.Path());
     }

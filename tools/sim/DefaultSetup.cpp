@@ -4,7 +4,7 @@
 
 #include "base/ByteOrder.h"
 #include "data/TypeTables.h"
-#include "sim/ControllerSpec.h"
+#include "sim/ControllerSetup.h"
 
 namespace lum::sim {
 
@@ -41,13 +41,13 @@ const std::array<const char*, kDeviceTypeCount> kModels = {"LS1024-A", "LS2024-B
 
 }  // namespace
 
-Bytes FactoryMemory(const ControllerSpec& spec) {
+Bytes FactoryMemory(const ControllerSetup& setup) {
   Bytes memory(kMemorySize, 0);
-  for (size_t i = 0; i < kMemoryModelSize && i < spec.model.size(); ++i)
-    memory[kMemoryModelAt + i] = static_cast<uint8_t>(spec.model[i]);
-  WriteU32Be(memory.data() + kMemoryProductAt, spec.config.ProductID());
-  WriteU32Be(memory.data() + kMemorySerialAt, spec.serialNumber);
-  WriteU32Be(memory.data() + kMemoryBatchAt, spec.batchCode);
+  for (size_t i = 0; i < kMemoryModelSize && i < setup.model.size(); ++i)
+    memory[kMemoryModelAt + i] = static_cast<uint8_t>(setup.model[i]);
+  WriteU32Be(memory.data() + kMemoryProductAt, setup.config.ProductID());
+  WriteU32Be(memory.data() + kMemorySerialAt, setup.serialNumber);
+  WriteU32Be(memory.data() + kMemoryBatchAt, setup.batchCode);
   return memory;
 }
 
@@ -80,22 +80,22 @@ void FillConfig(TCONFIG_BLOCK& block, const TDEVICE_TYPES& type) {
 }
 }  // namespace
 
-int DefaultSpecRows() { return kDeviceTypeCount; }
+int DefaultSetupRows() { return kDeviceTypeCount; }
 
-ControllerSpec DefaultSpec(int row) {
+ControllerSetup DefaultSetup(int row) {
   if (row < 0 || row >= kDeviceTypeCount) throw std::out_of_range("device type row " + std::to_string(row));
   const TDEVICE_TYPES& type = DeviceTypes()[static_cast<size_t>(row)];
-  ControllerSpec spec;
-  spec.model = kModels[static_cast<size_t>(row)];
-  spec.serialNumber = kSerialBase + static_cast<uint32_t>(row);
-  spec.firmwareVersion = kFirmwareVersion;
-  spec.firmwareBuild = kFirmwareBuild;
-  spec.batchCode = kBatchCode;
-  FillConfig(spec.config, type);
-  spec.measurements.powerOnSeconds = kPowerOnSeconds;
-  spec.memoryBase = kMemoryBase;
-  spec.memory = FactoryMemory(spec);
-  return spec;
+  ControllerSetup setup;
+  setup.model = kModels[static_cast<size_t>(row)];
+  setup.serialNumber = kSerialBase + static_cast<uint32_t>(row);
+  setup.firmwareVersion = kFirmwareVersion;
+  setup.firmwareBuild = kFirmwareBuild;
+  setup.batchCode = kBatchCode;
+  FillConfig(setup.config, type);
+  setup.measurements.powerOnSeconds = kPowerOnSeconds;
+  setup.memoryBase = kMemoryBase;
+  setup.memory = FactoryMemory(setup);
+  return setup;
 }
 
 }  // namespace lum::sim

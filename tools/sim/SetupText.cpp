@@ -1,4 +1,4 @@
-#include "sim/SpecText.h"
+#include "sim/SetupText.h"
 
 #include <algorithm>
 #include <array>
@@ -11,7 +11,7 @@
 
 namespace lum::sim {
 
-const char* const kSpecTextHelp =
+const char* const kSetupTextHelp =
     "A controller is described by key=value pairs separated by commas:\n"
     "  row=N          device type row 0..3 (default 1); sets every default below\n"
     "  model=TEXT     model text (0x70), at most 25 characters\n"
@@ -56,7 +56,7 @@ std::vector<std::string> SplitOn(const std::string& text, char separator) {
 
 uint32_t Number(const std::string& key, const std::string& text, uint32_t max) {
   const auto fail = [&] {
-    return SpecTextError("'" + key + "': '" + text + "' is not a number from 0 to " + std::to_string(max));
+    return SetupTextError("'" + key + "': '" + text + "' is not a number from 0 to " + std::to_string(max));
   };
   if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) throw fail();
   size_t used = 0;
@@ -72,7 +72,7 @@ uint32_t Number(const std::string& key, const std::string& text, uint32_t max) {
 
 Alteration ParseAlteration(const std::vector<std::string>& parts, const std::string& text) {
   const auto fail = [&] {
-    return SpecTextError("'alter': '" + text + "' is not CODE:keep, CODE:xor:MASK or CODE:inc");
+    return SetupTextError("'alter': '" + text + "' is not CODE:keep, CODE:xor:MASK or CODE:inc");
   };
   if (parts.size() == 2 && parts[1] == "keep") return {AlterKind::Keep, 0};
   if (parts.size() == 2 && parts[1] == "inc") return {AlterKind::Increment, 0};
@@ -83,7 +83,7 @@ Alteration ParseAlteration(const std::vector<std::string>& parts, const std::str
   throw fail();
 }
 
-using Apply = void (*)(ControllerSpec&, const Pair&);
+using Apply = void (*)(ControllerSetup&, const Pair&);
 enum class Value { None, Required, Optional };
 struct Key {
   const char* name;
@@ -93,59 +93,59 @@ struct Key {
 
 const std::array<Key, 16> kKeys = {{
     {"model", Value::Required,
-     [](ControllerSpec& s, const Pair& p) {
-       if (p.value.size() >= frame::kLongDataLimit) throw SpecTextError("'model': longer than 25 characters");
+     [](ControllerSetup& s, const Pair& p) {
+       if (p.value.size() >= frame::kLongDataLimit) throw SetupTextError("'model': longer than 25 characters");
        s.model = p.value;
      }},
     {"serial", Value::Required,
-     [](ControllerSpec& s, const Pair& p) { s.serialNumber = Number(p.key, p.value, kLongMax); }},
+     [](ControllerSetup& s, const Pair& p) { s.serialNumber = Number(p.key, p.value, kLongMax); }},
     {"firmware", Value::Required,
-     [](ControllerSpec& s, const Pair& p) {
+     [](ControllerSetup& s, const Pair& p) {
        s.firmwareVersion = static_cast<uint8_t>(Number(p.key, p.value, kByteMax));
      }},
     {"build", Value::Required,
-     [](ControllerSpec& s, const Pair& p) {
+     [](ControllerSetup& s, const Pair& p) {
        s.firmwareBuild = static_cast<uint16_t>(Number(p.key, p.value, kWordMax));
      }},
     {"batch", Value::Required,
-     [](ControllerSpec& s, const Pair& p) { s.batchCode = Number(p.key, p.value, kLongMax); }},
+     [](ControllerSetup& s, const Pair& p) { s.batchCode = Number(p.key, p.value, kLongMax); }},
     {"product", Value::Required,
-     [](ControllerSpec& s, const Pair& p) { s.config.SetProductID(Number(p.key, p.value, kLongMax)); }},
+     [](ControllerSetup& s, const Pair& p) { s.config.SetProductID(Number(p.key, p.value, kLongMax)); }},
     {"capflags", Value::Required,
-     [](ControllerSpec& s, const Pair& p) {
+     [](ControllerSetup& s, const Pair& p) {
        s.config.SetCapFlags(static_cast<uint8_t>(Number(p.key, p.value, kByteMax)));
      }},
     {"funcflags", Value::Required,
-     [](ControllerSpec& s, const Pair& p) {
+     [](ControllerSetup& s, const Pair& p) {
        s.config.SetFuncFlags(static_cast<uint8_t>(Number(p.key, p.value, kByteMax)));
      }},
     {"address", Value::Required,
-     [](ControllerSpec& s, const Pair& p) {
+     [](ControllerSetup& s, const Pair& p) {
        s.config.SetAddress(static_cast<uint8_t>(Number(p.key, p.value, kByteMax)));
      }},
     {"uptime", Value::Required,
-     [](ControllerSpec& s, const Pair& p) { s.measurements.powerOnSeconds = Number(p.key, p.value, kLongMax); }},
-    {"silent", Value::None, [](ControllerSpec& s, const Pair&) { s.silent = true; }},
+     [](ControllerSetup& s, const Pair& p) { s.measurements.powerOnSeconds = Number(p.key, p.value, kLongMax); }},
+    {"silent", Value::None, [](ControllerSetup& s, const Pair&) { s.silent = true; }},
     {"fromtry", Value::Required,
-     [](ControllerSpec& s, const Pair& p) {
+     [](ControllerSetup& s, const Pair& p) {
        s.answerFromTry = static_cast<uint8_t>(Number(p.key, p.value, kByteMax));
      }},
     {"split", Value::Optional,
-     [](ControllerSpec& s, const Pair& p) {
+     [](ControllerSetup& s, const Pair& p) {
        s.splitReplies = true;
        if (p.hasValue) s.splitPauseMs = Number(p.key, p.value, kWordMax);
      }},
     {"noise", Value::Optional,
-     [](ControllerSpec& s, const Pair& p) {
+     [](ControllerSetup& s, const Pair& p) {
        s.lineNoise = true;
        if (p.hasValue) s.noiseSeed = Number(p.key, p.value, kLongMax);
      }},
     {"delay", Value::Required,
-     [](ControllerSpec& s, const Pair& p) { s.replyDelayMs = Number(p.key, p.value, kWordMax); }},
+     [](ControllerSetup& s, const Pair& p) { s.replyDelayMs = Number(p.key, p.value, kWordMax); }},
     {"alter", Value::Required,
-     [](ControllerSpec& s, const Pair& p) {
+     [](ControllerSetup& s, const Pair& p) {
        const std::vector<std::string> parts = SplitOn(p.value, ':');
-       if (parts.empty()) throw SpecTextError("'alter': needs CODE:keep, CODE:xor:MASK or CODE:inc");
+       if (parts.empty()) throw SetupTextError("'alter': needs CODE:keep, CODE:xor:MASK or CODE:inc");
        const auto code = static_cast<uint8_t>(Number(p.key, parts[0], kByteMax));
        s.alterations[code] = ParseAlteration(parts, p.value);
      }},
@@ -158,28 +158,28 @@ Pair ParsePair(const std::string& item) {
 }
 }  // namespace
 
-ControllerSpec ParseControllerSpec(const std::string& text) {
+ControllerSetup ParseControllerSetup(const std::string& text) {
   std::vector<Pair> pairs;
   int row = kDefaultRow;
   for (const std::string& item : SplitOn(text, ',')) {
     if (item.empty()) continue;
     const Pair pair = ParsePair(item);
     if (pair.key == "row") {
-      if (!pair.hasValue) throw SpecTextError("'row' needs a value");
-      row = static_cast<int>(Number(pair.key, pair.value, static_cast<uint32_t>(DefaultSpecRows() - 1)));
+      if (!pair.hasValue) throw SetupTextError("'row' needs a value");
+      row = static_cast<int>(Number(pair.key, pair.value, static_cast<uint32_t>(DefaultSetupRows() - 1)));
       continue;
     }
     const auto key = std::find_if(kKeys.begin(), kKeys.end(), [&](const Key& k) { return pair.key == k.name; });
-    if (key == kKeys.end()) throw SpecTextError("unknown key '" + pair.key + "'");
-    if (key->value == Value::Required && !pair.hasValue) throw SpecTextError("'" + pair.key + "' needs a value");
-    if (key->value == Value::None && pair.hasValue) throw SpecTextError("'" + pair.key + "' takes no value");
+    if (key == kKeys.end()) throw SetupTextError("unknown key '" + pair.key + "'");
+    if (key->value == Value::Required && !pair.hasValue) throw SetupTextError("'" + pair.key + "' needs a value");
+    if (key->value == Value::None && pair.hasValue) throw SetupTextError("'" + pair.key + "' takes no value");
     pairs.push_back(pair);
   }
-  ControllerSpec spec = DefaultSpec(row);
+  ControllerSetup setup = DefaultSetup(row);
   for (const Pair& pair : pairs)
-    std::find_if(kKeys.begin(), kKeys.end(), [&](const Key& k) { return pair.key == k.name; })->apply(spec, pair);
-  spec.memory = FactoryMemory(spec);
-  return spec;
+    std::find_if(kKeys.begin(), kKeys.end(), [&](const Key& k) { return pair.key == k.name; })->apply(setup, pair);
+  setup.memory = FactoryMemory(setup);
+  return setup;
 }
 
 }  // namespace lum::sim

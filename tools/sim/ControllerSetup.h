@@ -23,9 +23,9 @@ struct Alteration {
   uint16_t mask = 0;  // for Xor
 };
 
-/// Everything one simulated controller is. DefaultSpec(row) gives a plausible one; tests
+/// Everything one simulated controller is. DefaultSetup(row) gives a plausible one; tests
 /// change the fields they care about.
-struct ControllerSpec {
+struct ControllerSetup {
   // Identity, answered by 0x02, 0x03, 0x05 and 0x70.
   std::string model;
   uint32_t serialNumber = 0;
@@ -38,7 +38,7 @@ struct ControllerSpec {
   /// 0x07 answers; Address is also byte 0 of every reply.
   TCONFIG_BLOCK config;
 
-  MeasurementSpec measurements;
+  MeasurementSetup measurements;
 
   /// Memory answered by 0x7E, starting at memoryBase; addresses outside read 0xFF.
   Bytes memory;
@@ -55,17 +55,17 @@ struct ControllerSpec {
   std::map<uint8_t, Alteration> alterations;  // by command code, applied to written values
 };
 
-/// Number of rows DefaultSpec accepts (the device type table's).
-int DefaultSpecRows();
+/// Number of rows DefaultSetup accepts (the device type table's).
+int DefaultSetupRows();
 
 /// A plausible controller of device type row 0..3: the row's product code, a model text,
 /// serial, firmware 123 build 7, a batch code and a configuration of the 12 V lead-acid
 /// presets with every channel of the row at work mode 1 and a few timing segments.
 /// Throws std::out_of_range for another row.
-ControllerSpec DefaultSpec(int row);
+ControllerSetup DefaultSetup(int row);
 
 /// The factory data area that 0x7E reads, built from the controller's identity (model text,
-/// product code, serial, batch code); DefaultSpec sets it as the memory.
-Bytes FactoryMemory(const ControllerSpec& spec);
+/// product code, serial, batch code); DefaultSetup sets it as the memory.
+Bytes FactoryMemory(const ControllerSetup& setup);
 
 }  // namespace lum::sim
