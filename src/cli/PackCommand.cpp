@@ -9,6 +9,7 @@
 #include "cli/Command.h"
 #include "cli/ConfigJson.h"
 #include "data/ConfigFile.h"
+#include "language/MessageSlots.h"
 
 namespace lum::cli {
 
@@ -39,7 +40,7 @@ void Pack(const std::string& jsonPath, const std::string& outPath) {
   } catch (const std::runtime_error& e) {
     BadInput(e.what());
   }
-  std::cout << SavedLine(CliContext().Messages().Text(MessageTable::kFileSaved), outPath) << '\n';
+  std::cout << SavedLine(CliContext().Messages().Text(msg::kFileSaved), outPath) << '\n';
 }
 
 const CommandRegistration kRegistration([](CLI::App& app) {

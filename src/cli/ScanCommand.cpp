@@ -10,6 +10,7 @@
 #include "cli/DeviceSession.h"
 #include "data/ConfigFile.h"
 #include "device/Scan.h"
+#include "language/MessageSlots.h"
 
 namespace lum::cli {
 
@@ -24,7 +25,7 @@ void SaveEntries(DeviceSession& session, const std::string& directory) {
     if (!entry->FromDevice) continue;
     const std::string path = (std::filesystem::path(directory) / (entry->Name + kFileExtension)).string();
     SaveConfigFile(path, entry->Config);
-    session.observer.InfoLine(SavedLine(session.context.Messages().Text(MessageTable::kFileSaved), path));
+    session.observer.InfoLine(SavedLine(session.context.Messages().Text(msg::kFileSaved), path));
   }
 }
 

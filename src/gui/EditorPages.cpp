@@ -9,13 +9,13 @@
 #include <QTableWidget>
 
 #include "FormLUM.h"
-#include "MainMessages.h"
 #include "RadioGroup.h"
 #include "TimingGrid.h"
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
 #include "data/NumberFormats.h"
 #include "data/TypeTables.h"
+#include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
 
 namespace lum {

@@ -3,6 +3,7 @@
 
 #include "FormLUM.h"
 #include "data/ConfigFile.h"
+#include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
 
 namespace lum {
@@ -49,7 +50,7 @@ void TFormLUM::actSaveConfigToFileExecute() {
   if (chosen) {
     const std::string path = chosen->toStdString();
     SaveConfigFile(path, entry->Config);
-    observer_.InfoLine(SavedLine(messages_.Text(MessageTable::kFileSaved), path));
+    observer_.InfoLine(SavedLine(messages_.Text(msg::kFileSaved), path));
     if (!entry->FromDevice) entry->Name = path;
   }
   RebuildEntryTree();

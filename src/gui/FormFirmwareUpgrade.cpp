@@ -16,11 +16,11 @@
 #include "FormLUM.h"
 #include "ImageLists.h"
 #include "base/Clock.h"
+#include "language/MessageSlots.h"
 #include "ui_FormFirmwareUpgrade.h"
 #include "ui_FormLUM.h"
 #include "upgrade/EffFile.h"
 #include "upgrade/LoaderDialogue.h"
-#include "upgrade/UpgradeMessages.h"
 
 namespace lum {
 
@@ -123,7 +123,7 @@ void TFormFirmwareUpgrade::btnUpgradeClick() {
   Ui::TFormFirmwareUpgrade& u = *ui_;
   u.btnOpenEffFile->setEnabled(false);
   u.btnUpgrade->setEnabled(false);
-  u.btnUpgrade->setText(main_.Message(upgrade_msg::kUpgrading));
+  u.btnUpgrade->setText(main_.Message(msg::kUpgrading));
 
   const std::string portName = u.ComboBoxCOMPort->currentText().toStdString();
   const std::string portPath = main_.Ports().Resolve(portName).value_or("");
@@ -133,7 +133,7 @@ void TFormFirmwareUpgrade::btnUpgradeClick() {
 
   u.btnUpgrade->setEnabled(true);
   u.btnOpenEffFile->setEnabled(true);
-  u.btnUpgrade->setText(main_.Message(upgrade_msg::kStartUpgrade));
+  u.btnUpgrade->setText(main_.Message(msg::kStartUpgrade));
 }
 
 void TFormFirmwareUpgrade::SetText(const std::string& text) { ui_->MemoMessage->setPlainText(FromUtf8(text)); }

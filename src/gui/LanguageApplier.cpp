@@ -10,6 +10,7 @@
 #include "LanguageComponents.h"
 #include "data/TypeTables.h"
 #include "language/LanguageKeys.h"
+#include "language/MessageSlots.h"
 #include "language/ProfileFile.h"
 #include "ui_FormLUM.h"
 
@@ -18,8 +19,6 @@ namespace lum {
 namespace {
 
 namespace keys = language_keys;
-
-constexpr int kDelayUnitMessage = 34;  // "秒": the caption of btnSCDelayUnit
 
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
@@ -177,7 +176,7 @@ void ApplyLanguageFile(const std::string& path, const std::vector<QWidget*>& win
   pass.List(*u.cbbDeviceTypes, keys::kDeviceDescription, DeviceItems());
   pass.List(*u.cbbWorkMode, keys::kWorkMode, WorkModeItems());
   pass.List(*u.cbbBatteryType, keys::kBatteryDescription, BatteryItems());
-  u.btnSCDelayUnit->setText(mainWindow.Message(kDelayUnitMessage));
+  u.btnSCDelayUnit->setText(mainWindow.Message(msg::kSecondsUnit));
   pass.Finish();
 }
 

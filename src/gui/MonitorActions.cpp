@@ -11,13 +11,12 @@
 #include "FormLUM.h"
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
+#include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
 
 namespace lum {
 
 namespace {
-constexpr int kOpenPortCaption = 48;   // Msg_48 "打开通讯端口"
-constexpr int kClosePortCaption = 50;  // Msg_50 "关闭通讯端口"
 constexpr char kConnectingStatus[] = "%s Connecting...";
 constexpr char kClosedStatus[] = "%s Closed.";
 }  // namespace
@@ -43,14 +42,14 @@ void TFormLUM::btnRealPortClick() {
     // window's changes may as well follow it.
     if (!monitor_.Open(*path)) return;
     u.Memo->clear();
-    u.btnRealPort->setText(Message(kClosePortCaption));
+    u.btnRealPort->setText(Message(msg::kClosePortCaption));
     StatusPanel(names::kNodePanel)
         .setText(QString::fromStdString(FormatText(kConnectingStatus, {portText.toStdString()})));
     timer_->start();
   } else {
     timer_->stop();
     monitor_.Close();
-    u.btnRealPort->setText(Message(kOpenPortCaption));
+    u.btnRealPort->setText(Message(msg::kOpenPortCaption));
     StatusPanel(names::kNodePanel).setText(QString::fromStdString(FormatText(kClosedStatus, {portText.toStdString()})));
   }
   u.cbbRealComPort->setEnabled(!opening);

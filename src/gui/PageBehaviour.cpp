@@ -15,7 +15,6 @@
 #include "FormLUM.h"
 #include "ImageLists.h"
 #include "KeyFilter.h"
-#include "MainMessages.h"
 #include "RadioGroup.h"
 #include "TimingGrid.h"
 #include "WindowNames.h"
@@ -23,6 +22,7 @@
 #include "base/TimeStamp.h"
 #include "data/NumberFormats.h"
 #include "data/TypeTables.h"
+#include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
 
 namespace lum {

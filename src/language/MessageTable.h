@@ -12,7 +12,6 @@ class MessageTable {
   static constexpr int kSlots = 80;
   static constexpr int kFirstKeyed = 1;
   static constexpr int kLastKeyed = 63;
-  static constexpr int kFileSaved = 32;      // "文件%s保存成功。", after a configuration file is saved
   static constexpr int kScanOpenPort = 64;   // "[%s] Scan connected device:: Open port @%s."
   static constexpr int kWriteChecking = 65;  // "[%s] Write to device:: Checking product ID ..."
   static constexpr int kOk = 66;             // "Ok"

@@ -12,7 +12,7 @@
 
 #include "base/ByteOrder.h"
 #include "base/SafeFormat.h"
-#include "upgrade/UpgradeMessages.h"
+#include "language/MessageSlots.h"
 
 namespace lum {
 
@@ -107,19 +107,19 @@ std::string FirmwareVersionText(uint16_t version, uint16_t build) {
 bool LoadEff(EffSource& source, const std::string& path, EffContent& content, UpgradeMemo& memo,
              const MessageTable& messages, const ModelNames& names) {
   ResetForLoad(content);
-  memo.SetText(FormatText(messages.Text(upgrade_msg::kOpeningFile), {path}));
+  memo.SetText(FormatText(messages.Text(msg::kOpeningFile), {path}));
   memo.SetFileName(std::filesystem::path(path).filename().string());
 
   std::array<uint8_t, kFixedHeaderSize> header{};
   const size_t headerCount = source.Read(header.data(), header.size());
   if (!MagicMatches(header.data(), headerCount)) {
-    memo.EndLine(messages.Text(upgrade_msg::kError));
+    memo.EndLine(messages.Text(msg::kError));
     return false;
   }
   memo.EndLine(kStepOk);
   if (headerCount < kFixedHeaderSize) return false;
 
-  memo.AddLine(FormatText(messages.Text(upgrade_msg::kFileVersion), {FileVersionText(header.data())}));
+  memo.AddLine(FormatText(messages.Text(msg::kFileVersion), {FileVersionText(header.data())}));
   content.BlockSize = header[kBlockSizeOffset];
   const size_t declaredDataSize = size_t{header[kBlockSizeOffset]} * header[kDataBlockCountOffset];
   size_t remaining = header[kExtensionLengthOffset];
@@ -131,7 +131,7 @@ bool LoadEff(EffSource& source, const std::string& path, EffContent& content, Up
   if (!ReadGroup(source, remaining, group)) return false;
   content.DeviceID = ReadU32Be(group.data());
   const std::string name = ModelNameForId(content.DeviceID, names, messages);
-  memo.AddLine(FormatText(messages.Text(upgrade_msg::kDeviceModel), {name}));
+  memo.AddLine(FormatText(messages.Text(msg::kDeviceModel), {name}));
   memo.SetDescription(name);
   if (!IsKnownModel(content.DeviceID)) return false;
 
@@ -139,12 +139,12 @@ bool LoadEff(EffSource& source, const std::string& path, EffContent& content, Up
   content.Version = ReadU16Be(group.data() + kVersionOffsetInGroup);
   content.Build = ReadU16Be(group.data() + kBuildOffsetInGroup);
   memo.SetFirmwareVersion(FirmwareVersionText(content.Version, content.Build));
-  memo.AddLine(FormatVersion(messages.Text(upgrade_msg::kFirmwareVersion), content.Version, content.Build));
+  memo.AddLine(FormatVersion(messages.Text(msg::kFirmwareVersion), content.Version, content.Build));
 
   // A data section larger than its buffer, or blocks of no bytes, can never be sent: such a
   // file is refused as a data error instead of being cut.
   if (declaredDataSize > kDataCapacity || content.BlockSize == 0) {
-    memo.AddLine(messages.Text(upgrade_msg::kFileDataError));
+    memo.AddLine(messages.Text(msg::kFileDataError));
     return false;
   }
   content.DataLength = static_cast<uint32_t>(source.Read(content.Data.data(), declaredDataSize));
@@ -154,10 +154,10 @@ bool LoadEff(EffSource& source, const std::string& path, EffContent& content, Up
   for (uint32_t i = 0; i < content.DataLength; ++i) sum -= content.Data[i];
   for (uint32_t i = 0; i < content.ImageLength; ++i) sum -= content.Image[i];
   if (sum != 0) {
-    memo.AddLine(messages.Text(upgrade_msg::kFileDataError));
+    memo.AddLine(messages.Text(msg::kFileDataError));
     return false;
   }
-  memo.AddLine(messages.Text(upgrade_msg::kFileLoaded));
+  memo.AddLine(messages.Text(msg::kFileLoaded));
   content.Accepted = true;
   return true;
 }

@@ -2,8 +2,8 @@
 
 #include "base/ByteOrder.h"
 #include "base/SafeFormat.h"
+#include "language/MessageSlots.h"
 #include "upgrade/LoaderProtocol.h"
-#include "upgrade/UpgradeMessages.h"
 
 namespace lum {
 
@@ -43,34 +43,34 @@ class Dialogue {
 
   // Steps 3 and 4 share one memo line.
   bool WaitAndSynchronise() {
-    memo_.AddLine(messages_.Text(upgrade_msg::kWaitingHardware));
+    memo_.AddLine(messages_.Text(msg::kWaitingHardware));
     std::vector<uint8_t> reply;
     for (int round = 0; round < kLoaderWaitRounds && reply.empty(); ++round) {
       clock_.SleepMs(kLoaderWaitMs);
       reply = ReadLoaderReply(port_, kHandshakeCapacity);
     }
-    if (!EndsWith(reply, loader::kListening)) return Fail(upgrade_msg::kError);
+    if (!EndsWith(reply, loader::kListening)) return Fail(msg::kError);
     Send({loader::kSync});
     clock_.SleepMs(kSyncWaitMs);
     reply = ReadLoaderReply(port_, kHandshakeCapacity);
-    if (reply != std::vector<uint8_t>{loader::kSynced}) return Fail(upgrade_msg::kError);
+    if (reply != std::vector<uint8_t>{loader::kSynced}) return Fail(msg::kError);
     memo_.EndLine(kStepOk);
     return true;
   }
 
   bool CheckIdentity() {
-    memo_.AddLine(messages_.Text(upgrade_msg::kCheckingIdentity));
+    memo_.AddLine(messages_.Text(msg::kCheckingIdentity));
     Send({loader::kIdentify});
     clock_.SleepMs(kIdentityWaitMs);
     const auto reply = ReadLoaderReply(port_, kHandshakeCapacity);
     if (reply.size() != loader::kIdentitySize || !CheckLoaderIdentity(reply, content_.DeviceID))
-      return Fail(upgrade_msg::kError);
+      return Fail(msg::kError);
     memo_.EndLine(kStepOk);
     return true;
   }
 
   bool SendFirmwareImage() {
-    memo_.AddLine(messages_.Text(upgrade_msg::kUpgradingFirmware));
+    memo_.AddLine(messages_.Text(msg::kUpgradingFirmware));
     int outcome = kOutcomeOk;
     Send({loader::kImageStart});
     const size_t blocks = BlockCount(content_.ImageLength, content_.BlockSize);
@@ -78,11 +78,11 @@ class Dialogue {
       clock_.SleepMs(kImageBlockWaitMs);
       const auto reply = ReadLoaderReply(port_, kTransferCapacity);
       if (!EndsWith(reply, loader::kImageReady)) {
-        outcome = upgrade_msg::kError;
+        outcome = msg::kError;
         break;
       }
       if (IsCheckError(reply)) {
-        outcome = upgrade_msg::kDataCheckError;
+        outcome = msg::kDataCheckError;
         break;
       }
       Send({loader::kBlockHeader, static_cast<uint8_t>(k)});
@@ -91,20 +91,20 @@ class Dialogue {
       memo_.ProcessEvents();
     }
     clock_.SleepMs(kImageBlockWaitMs);
-    if (IsCheckError(ReadLoaderReply(port_, kTransferCapacity))) outcome = upgrade_msg::kDataCheckError;
+    if (IsCheckError(ReadLoaderReply(port_, kTransferCapacity))) outcome = msg::kDataCheckError;
     Send(std::vector<uint8_t>(loader::kImageEndCount, loader::kImageEnd));
     return EndPhase(outcome);
   }
 
   bool SendDataSection() {
-    memo_.AddLine(messages_.Text(upgrade_msg::kUpdatingData));
+    memo_.AddLine(messages_.Text(msg::kUpdatingData));
     int outcome = kOutcomeOk;
     Send({loader::kDataStart});
     const size_t blocks = BlockCount(content_.DataLength, content_.BlockSize);
     for (size_t k = 0; k < blocks; ++k) {
       clock_.SleepMs(kDataBlockWaitMs);
       if (!EndsWith(ReadLoaderReply(port_, kTransferCapacity), loader::kDataReady)) {
-        outcome = upgrade_msg::kError;  // this block is skipped, the loop goes on
+        outcome = msg::kError;  // this block is skipped, the loop goes on
         continue;
       }
       Send({loader::kDataStart});
@@ -115,16 +115,16 @@ class Dialogue {
     }
     clock_.SleepMs(kDataEndWaitMs);
     const auto reply = ReadLoaderReply(port_, kTransferCapacity);
-    if (IsCheckError(reply)) outcome = upgrade_msg::kDataCheckError;
+    if (IsCheckError(reply)) outcome = msg::kDataCheckError;
     if (EndsWith(reply, loader::kDataReady))
       SendWord(loader::kVersion, content_.Version);
     else
-      outcome = upgrade_msg::kError;
+      outcome = msg::kError;
     clock_.SleepMs(kDataEndWaitMs);
     if (EndsWith(ReadLoaderReply(port_, kTransferCapacity), loader::kDataReady))
       SendWord(loader::kBuild, content_.Build);
     else
-      outcome = upgrade_msg::kError;
+      outcome = msg::kError;
     memo_.SetProgress(kProgressAfterBuild);
     clock_.SleepMs(kQuitWaitMs);
     Send({loader::kQuit});
@@ -196,18 +196,18 @@ bool RunUpgrade(const std::string& portName, const std::string& portPath, const 
                 const MessageTable& messages, Clock& clock, const LoaderPortOpener& open) {
   memo.SetProgress(0);
   if (!Sendable(content)) {
-    memo.AddLine(messages.Text(upgrade_msg::kError));
+    memo.AddLine(messages.Text(msg::kError));
     return false;
   }
-  memo.AddLine(FormatText(messages.Text(upgrade_msg::kOpeningPort), {portName}));
+  memo.AddLine(FormatText(messages.Text(msg::kOpeningPort), {portName}));
   std::unique_ptr<SerialPort> port = portPath.empty() ? nullptr : open(portPath);
   if (!port) {
-    memo.EndLine(messages.Text(upgrade_msg::kError));
+    memo.EndLine(messages.Text(msg::kError));
     return false;
   }
   memo.EndLine(kStepOk);
   // Opening the port applied its line settings already.
-  memo.AddLine(FormatText(messages.Text(upgrade_msg::kSettingPort), {portName}));
+  memo.AddLine(FormatText(messages.Text(msg::kSettingPort), {portName}));
   memo.EndLine(kStepOk);
 
   Dialogue dialogue(*port, content, memo, messages, clock);
@@ -216,7 +216,7 @@ bool RunUpgrade(const std::string& portName, const std::string& portPath, const 
     return false;
   dialogue.Finish();
   port.reset();
-  memo.AddLine(messages.Text(upgrade_msg::kUpgradeComplete));
+  memo.AddLine(messages.Text(msg::kUpgradeComplete));
   return true;
 }
 

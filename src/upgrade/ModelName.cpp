@@ -1,6 +1,6 @@
 #include "upgrade/ModelName.h"
 
-#include "upgrade/UpgradeMessages.h"
+#include "language/MessageSlots.h"
 
 namespace lum {
 
@@ -21,7 +21,7 @@ int MatchingRow(uint32_t deviceId) {
 
 std::string ModelNameForId(uint32_t deviceId, const ModelNames& names, const MessageTable& messages) {
   const int row = MatchingRow(deviceId);
-  return row < 0 ? messages.Text(upgrade_msg::kUnknownModel) : names[static_cast<size_t>(row)];
+  return row < 0 ? messages.Text(msg::kUnknownModel) : names[static_cast<size_t>(row)];
 }
 
 bool IsKnownModel(uint32_t deviceId) { return MatchingRow(deviceId) >= 0; }

@@ -12,8 +12,8 @@
 #include <QToolButton>
 
 #include "LanguageTestFixture.h"
-#include "MainMessages.h"
 #include "language/LanguageKeys.h"
+#include "language/MessageSlots.h"
 #include "ui_FormFirmwareUpgrade.h"
 #include "ui_FormLUM.h"
 

@@ -1,8 +1,10 @@
 #pragma once
 
-namespace lum::upgrade_msg {
+/// Named slots of the message table (keys "Msg_" + slot). The fixed English slots 64..67
+/// are named in MessageTable.
+namespace lum::msg {
 
-// Slots of the message table that loading and upgrading show.
+// Loading and sending an upgrade file.
 inline constexpr int kUnknownModel = 2;        // "未知"
 inline constexpr int kError = 3;               // "错误！"
 inline constexpr int kOpeningFile = 4;         // "打开文件 %s ..."
@@ -22,4 +24,20 @@ inline constexpr int kUpgradingFirmware = 17;  // "正在升级固件... "
 inline constexpr int kUpdatingData = 18;       // "正在更新数据... "
 inline constexpr int kDataCheckError = 19;     // "数据校验错误！"
 
-}  // namespace lum::upgrade_msg
+// The main window's pages.
+inline constexpr int kGridTitle = 20;     // "时控设置"
+inline constexpr int kFirstSegment = 21;  // "第一段" .. slot 25 "第五段"
+inline constexpr int kFifthSegment = 25;
+inline constexpr int kMorningSegment = 26;    // "晨亮段"
+inline constexpr int kMinutesColumn = 27;     // "时间(分钟)"
+inline constexpr int kPowerColumn = 28;       // "功率0-100%"
+inline constexpr int kChannelItem = 30;       // "第 %d 路"
+inline constexpr int kFileSaved = 32;         // "文件%s保存成功。"
+inline constexpr int kMinutesUnit = 33;       // "分", shown nowhere
+inline constexpr int kSecondsUnit = 34;       // "秒", the caption of btnSCDelayUnit
+inline constexpr int kApplyTitle = 35;        // "重要信息"
+inline constexpr int kApplyQuestion = 36;     // "当前数据已修改，确认更新吗？"
+inline constexpr int kOpenPortCaption = 48;   // "打开通讯端口"
+inline constexpr int kClosePortCaption = 50;  // "关闭通讯端口"
+
+}  // namespace lum::msg
