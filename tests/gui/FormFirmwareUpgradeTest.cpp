@@ -23,10 +23,9 @@
 #include "WindowNames.h"
 #include "sim/Loader.h"
 #include "support/PtyPair.h"
+#include "support/UpgradeTestSupport.h"
 #include "ui_FormFirmwareUpgrade.h"
 #include "ui_FormLUM.h"
-// The upgrade tests' file builder; test_gui links only the shared test support.
-#include "upgrade/UpgradeTestSupport.cpp"
 
 namespace lum::test {
 namespace {

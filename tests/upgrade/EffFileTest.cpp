@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "UpgradeTestSupport.h"
+#include "support/UpgradeTestSupport.h"
 #include "data/TempDir.h"
 #include "upgrade/EffFile.h"
 

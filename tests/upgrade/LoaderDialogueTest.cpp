@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "UpgradeTestSupport.h"
+#include "support/UpgradeTestSupport.h"
 #include "sim/LoaderMachine.h"
 #include "support/FakeClock.h"
 #include "support/PortView.h"

@@ -2,7 +2,7 @@
 // through lumctl. Each image block costs 600 ms of real time, so the payloads are tiny.
 #include <gtest/gtest.h>
 
-#include "UpgradeTestSupport.h"
+#include "support/UpgradeTestSupport.h"
 #include "cli/Lumctl.h"
 #include "sim/Loader.h"
 #include "upgrade/EffFile.h"

@@ -1,4 +1,4 @@
-#include "UpgradeTestSupport.h"
+#include "support/UpgradeTestSupport.h"
 
 #include <numeric>
 
