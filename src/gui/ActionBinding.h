@@ -18,7 +18,8 @@ class ActionBinding : public QObject {
  public:
   explicit ActionBinding(QAction* action);
 
-  /// A menu entry; `followEnabled` false keeps an entry that the design disables disabled.
+  /// A menu entry; it takes over the action's shortcut, so the action must not be added to a
+  /// window as well. `followEnabled` false keeps an entry that the design disables disabled.
   void AddEntry(QAction* entry, bool followEnabled = true);
   void AddButton(QAbstractButton* button);
   /// A tool button shows a picture of its own, never the action's caption.

@@ -15,6 +15,7 @@
 
 #include "FormLUM.h"
 #include "ImageLists.h"
+#include "InputGuards.h"
 #include "base/Clock.h"
 #include "language/MessageSlots.h"
 #include "ui_FormFirmwareUpgrade.h"
@@ -52,6 +53,7 @@ TFormFirmwareUpgrade::TFormFirmwareUpgrade(TFormLUM& mainWindow)
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   ApplyLook();
+  WheelOnlyWithFocus(*this);
   connect(ui_->btnOpenEffFile, &QPushButton::clicked, this,
           [this] { main_.RunGuarded([this] { btnOpenEffFileClick(); }); });
   connect(ui_->btnUpgrade, &QPushButton::clicked, this, [this] { main_.RunGuarded([this] { btnUpgradeClick(); }); });

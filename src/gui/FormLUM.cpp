@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "AutoScale.h"
+#include "InputGuards.h"
 #include "LumLog.h"
 #include "StartLine.h"
 #include "TimingGrid.h"
@@ -56,6 +57,8 @@ TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
   ConnectDeviceActions();
   ConnectFileActions();
   ConnectMonitorActions();
+  WheelOnlyWithFocus(*this);
+  KeepHiddenPagesAway(*ui_->PageControl);
   FormCreate();
 }
 

@@ -7,8 +7,13 @@ namespace lum {
 namespace {
 constexpr char16_t kBackspace = 8;
 constexpr char16_t kEnter = 13;
-constexpr char16_t kDelete = 127;
 constexpr QChar kDecimalPoint = u'.';
+
+// A key with a printable text and no command modifier puts a character into the field.
+bool TypesCharacter(const QKeyEvent& key) {
+  if (key.text().isEmpty() || !key.text().front().isPrint()) return false;
+  return (key.modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) == 0;
+}
 }  // namespace
 
 bool AcceptsDigitKey(QChar typed, const QString& /*text*/) {
@@ -31,11 +36,10 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     typed = QChar(kBackspace);
   else if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
     typed = QChar(kEnter);
-  else if (!key->text().isEmpty())
+  else if (TypesCharacter(*key))
     typed = key->text().front();
   else
-    return false;  // no character typed: navigation keys pass
-  if (typed == QChar(kDelete)) return false;
+    return false;  // Tab, Escape, Ctrl+C, cursor keys, Delete...: not typing, so they pass
   return !rule_(typed, current_text_());
 }
 

@@ -14,8 +14,9 @@ bool AcceptsDigitKey(QChar typed, const QString& text);
 /// As AcceptsDigitKey, plus "." while the text holds none yet (the light-control voltage).
 bool AcceptsDecimalKey(QChar typed, const QString& text);
 
-/// Discards typed characters that the rule refuses. Only keys that type a character are
-/// judged: cursor movement, Delete and the like pass untouched.
+/// Discards typed characters that the rule refuses. Only keys that type a character (and
+/// Backspace and Enter) are judged: Tab, Escape, clipboard keys, cursor movement, Delete and
+/// the like pass untouched.
 class KeyFilter : public QObject {
  public:
   KeyFilter(KeyRule rule, std::function<QString()> currentText, QObject* parent);

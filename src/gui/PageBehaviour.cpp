@@ -230,7 +230,7 @@ void TFormLUM::StringGridSelectCell(int column, int row) {
   // Over the cell: its rectangle taken from the grid's viewport into the editor's parent.
   const QRect cell = grid.visualRect(grid.model()->index(row, column));
   seInput_->setGeometry(QRect(grid.viewport()->mapTo(seInput_->parentWidget(), cell.topLeft()), cell.size()));
-  seInput_->setValue(GridInteger(grid, column, row));
+  seInput_->StartEditing(GridInteger(grid, column, row));
   seInput_->show();
   seInput_->raise();
   seInput_->setFocus();

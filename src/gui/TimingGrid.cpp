@@ -1,6 +1,7 @@
 #include "TimingGrid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTableWidget>
@@ -71,6 +72,19 @@ int GridSpinEdit::LimitedValue() const {
   const long long typed = EditText().toLongLong(&ok);
   if (!ok) return minimum();
   return static_cast<int>(std::clamp<long long>(typed, minimum(), maximum()));
+}
+
+void GridSpinEdit::StartEditing(int value) {
+  value_at_start_ = value;
+  setValue(value);
+}
+
+void GridSpinEdit::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && cancel_handler_) {
+    cancel_handler_();
+    return;
+  }
+  QSpinBox::keyPressEvent(event);
 }
 
 void GridSpinEdit::focusOutEvent(QFocusEvent* event) {

@@ -46,15 +46,23 @@ class GridSpinEdit : public QSpinBox {
   int LimitedValue() const;
   QString EditText() const;
   QLineEdit* Editor() const { return lineEdit(); }
+  /// Shows `value` and remembers it as the value that Escape returns to.
+  void StartEditing(int value);
+  int ValueAtStart() const { return value_at_start_; }
   /// Runs when the editor loses the focus.
   void SetExitHandler(std::function<void()> handler) { exit_handler_ = std::move(handler); }
+  /// Runs when Escape is pressed in the editor.
+  void SetCancelHandler(std::function<void()> handler) { cancel_handler_ = std::move(handler); }
 
  protected:
   QValidator::State validate(QString& input, int& pos) const override;
   void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  int value_at_start_ = 0;
   std::function<void()> exit_handler_;
+  std::function<void()> cancel_handler_;
 };
 
 }  // namespace lum

@@ -134,6 +134,12 @@ void TFormLUM::BuildGrid() {
   seInput_->installEventFilter(new KeyFilter(
       AcceptsDigitKey, [this] { return seInput_->EditText(); }, seInput_));
   seInput_->SetExitHandler([this] { seInputExit(); });
+  // Escape gives the cell back its value from before the editing and leaves the editor.
+  seInput_->SetCancelHandler([this, &grid] {
+    SetGridText(grid, grid.currentColumn(), grid.currentRow(), QString::number(seInput_->ValueAtStart()));
+    grid.setFocus();
+    seInputExit();
+  });
 }
 
 void TFormLUM::NameMenuSeparators() {
@@ -153,12 +159,6 @@ void TFormLUM::BindActions() {
       {u.actExitLUM, 7},        {u.actFirmwareUpgrade, 8},  {u.actConnectDevice, 4},
       {u.actWriteToDevice, 6},  {u.actSaveConfigToFile, 3}, {u.actAutoScale, 8}};
   for (const auto& [action, picture] : pictures) action->setIcon(ImageList32(picture));
-  // Shortcuts work only for actions that belong to the window.
-  for (QAction* action :
-       {u.actOpenConfigFile, u.actHelpOnHelp, u.actAboutLUM, u.actExitLUM, u.actOption, u.actFirmwareUpgrade,
-        u.actConnectDevice, u.actWriteToDevice, u.actSaveConfigToFile, u.actSelectLanguage, u.actAutoScale})
-    addAction(action);
-
   std::map<QAction*, ActionBinding*> bindings;
   auto bind = [&bindings](QAction* action) {
     ActionBinding*& binding = bindings[action];
@@ -173,9 +173,14 @@ void TFormLUM::BindActions() {
                                                    {u.MenuFirmwareUpgrade, u.actFirmwareUpgrade},
                                                    {u.N5, u.actOption},
                                                    {u.MenuAboutLUM, u.actAboutLUM}};
-  for (const auto& [entry, action] : entries) bind(action)->AddEntry(entry);
+  QList<QAction*> entryActions;
+  for (const auto& [entry, action] : entries) {
+    bind(action)->AddEntry(entry);
+    entryActions << action;
+  }
   // The help entry is disabled in the design and stays so.
   bind(u.actHelpOnHelp)->AddEntry(u.MenuHelpOnHelp, false);
+  entryActions << u.actHelpOnHelp;
 
   const std::pair<QAbstractButton*, QAction*> buttons[] = {{u.btnOpenConfigFile, u.actOpenConfigFile},
                                                            {u.btnSaveConfigToFile, u.actSaveConfigToFile},
@@ -192,6 +197,10 @@ void TFormLUM::BindActions() {
                                                           {"tbtnAboutLUM", u.actAboutLUM}};
   for (const auto& [name, action] : toolButtons)
     bind(action)->AddToolButton(u.ToolBar->findChild<QToolButton*>(QString::fromLatin1(name)));
+  // Each key belongs to one object: the menu entries hold the shortcuts of their actions, so
+  // those actions stay out of the window; the others belong to the window.
+  for (QAction* action : findChildren<QAction*>(QRegularExpression(QStringLiteral("^act"))))
+    if (!entryActions.contains(action)) addAction(action);
 
   connect(u.actAboutLUM, &QAction::triggered, this, [this] { RunGuarded([this] { actAboutLUMExecute(); }); });
   connect(u.actExitLUM, &QAction::triggered, this, [this] { actExitLUMExecute(); });

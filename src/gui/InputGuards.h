@@ -1,0 +1,16 @@
+#pragma once
+
+class QTabWidget;
+class QWidget;
+
+namespace lum {
+
+/// Lists and spin boxes below `root` take the mouse wheel only while they have the focus, so
+/// scrolling past them never changes a value by accident; a click or Tab gives them the focus.
+void WheelOnlyWithFocus(QWidget& root);
+
+/// Pages whose tabs are hidden can't become the current page by the wheel over the tab row,
+/// by Ctrl+Tab or by anything else the user does; the page shown before stays current.
+void KeepHiddenPagesAway(QTabWidget& pages);
+
+}  // namespace lum
