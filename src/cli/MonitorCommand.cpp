@@ -11,8 +11,8 @@
 
 #include "base/Clock.h"
 #include "base/TimeStamp.h"
+#include "cli/CliSession.h"
 #include "cli/Command.h"
-#include "cli/DeviceSession.h"
 #include "device/Monitor.h"
 
 namespace lum::cli {
@@ -78,14 +78,16 @@ void WaitUntil(Clock& clock, uint64_t deadline) {
 }
 
 void RunMonitor(const std::string& port, unsigned count, bool csv) {
-  DeviceSession session;
+  CliSession session;
   const auto path = session.context.Ports().Resolve(port);
   if (!path) {
     std::cerr << port << ": no such port (see LUM.INI [Ports] and lumctl ports)" << std::endl;
     throw CLI::RuntimeError(kExitBadInput);
   }
-  Monitor monitor(session.link, session.entries);
-  if (!monitor.Open(*path)) {
+  DeviceSession& device = session.device;
+  device.OpenMonitor(*path);
+  device.WaitIdle();
+  if (!device.MonitorOpen()) {
     std::cerr << "Cannot open " << *path << std::endl;
     throw CLI::RuntimeError(kExitFailed);
   }
@@ -95,18 +97,20 @@ void RunMonitor(const std::string& port, unsigned count, bool csv) {
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
 
-  Clock& clock = session.link.clock();
+  Clock& clock = SystemClock();
   if (csv) std::cout << CsvHeader() << std::endl;
   uint64_t next = clock.NowMs();
   for (unsigned polls = 0; !g_interrupted && (count == 0 || polls < count); ++polls) {
     WaitUntil(clock, next);
     if (g_interrupted) break;
     next = clock.NowMs() + Monitor::kPollIntervalMs;
-    monitor.Poll(true);
+    device.Poll(true);
+    device.WaitIdle();
     const auto values = Values(session.observer);
     std::cout << (csv ? CsvRow(values) : PeopleLine(values)) << std::endl;
   }
-  monitor.Close();
+  device.CloseMonitor();
+  device.WaitIdle();
 }
 
 const CommandRegistration kRegistration([](CLI::App& app) {

@@ -6,10 +6,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "cli/CliSession.h"
 #include "cli/Command.h"
-#include "cli/DeviceSession.h"
 #include "data/ConfigFile.h"
-#include "device/Scan.h"
 #include "language/MessageSlots.h"
 
 namespace lum::cli {
@@ -19,9 +18,9 @@ namespace {
 constexpr char kFileExtension[] = ".LUM";
 
 // Saves every entry read from a controller as DIR/COMn.LUM.
-void SaveEntries(DeviceSession& session, const std::string& directory) {
+void SaveEntries(CliSession& session, const std::string& directory) {
   std::filesystem::create_directories(directory);
-  for (const auto& entry : session.entries.DeviceEntries()) {
+  for (const auto& entry : session.device.Entries().DeviceEntries()) {
     if (!entry->FromDevice) continue;
     const std::string path = (std::filesystem::path(directory) / (entry->Name + kFileExtension)).string();
     SaveConfigFile(path, entry->Config);
@@ -30,8 +29,10 @@ void SaveEntries(DeviceSession& session, const std::string& directory) {
 }
 
 void Scan(const std::string& saveDirectory) {
-  DeviceSession session;
-  const bool found = ScanPorts(session.device, session.TypeNames());
+  CliSession session;
+  bool found = false;
+  session.device.Scan([&found](bool read) { found = read; });
+  session.device.WaitIdle();
   if (!found) {
     std::cerr << "No controller found." << std::endl;
     throw CLI::RuntimeError(kExitFailed);

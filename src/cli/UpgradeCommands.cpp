@@ -9,11 +9,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "base/Clock.h"
-#include "cli/CliContext.h"
+#include "cli/CliSession.h"
 #include "cli/Command.h"
 #include "upgrade/EffFile.h"
-#include "upgrade/LoaderDialogue.h"
 
 namespace lum::cli {
 
@@ -93,13 +91,15 @@ void EffInfo(const std::string& path) {
 }
 
 void Upgrade(const std::string& path, const std::string& port) {
-  const CliContext context;
+  CliSession session;
   auto content = std::make_unique<EffContent>();
   ConsoleMemo memo(true);
-  if (!Load(context, path, *content, memo)) throw CLI::RuntimeError(kExitFailed);
+  if (!Load(session.context, path, *content, memo)) throw CLI::RuntimeError(kExitFailed);
   // A port that is not mapped has no path: the dialogue then fails at its first step.
-  const std::string portPath = context.Ports().Resolve(port).value_or("");
-  const bool completed = RunUpgrade(port, portPath, *content, memo, context.Messages(), SystemClock());
+  const std::string portPath = session.context.Ports().Resolve(port).value_or("");
+  bool completed = false;
+  session.device.Upgrade(port, portPath, *content, memo, [&completed](bool done) { completed = done; });
+  session.device.WaitIdle();
   memo.Finish();
   if (!completed) throw CLI::RuntimeError(kExitFailed);
 }

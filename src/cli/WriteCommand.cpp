@@ -7,17 +7,16 @@
 #include <stdexcept>
 #include <string>
 
+#include "cli/CliSession.h"
 #include "cli/Command.h"
-#include "cli/DeviceSession.h"
 #include "data/ConfigFile.h"
-#include "device/Write.h"
 
 namespace lum::cli {
 
 namespace {
 
 void Write(const std::string& path) {
-  DeviceSession session;
+  CliSession session;
   const std::string fullPath = std::filesystem::absolute(path).string();
   session.observer.InfoLine(OpenFileLine(fullPath));
   ConfigFileResult file;
@@ -31,11 +30,13 @@ void Write(const std::string& path) {
     session.observer.InfoLine(OpenFailureLine(file.status, fullPath));
     throw CLI::RuntimeError(kExitFailed);
   }
-  TDEVICE_CONFIG& entry = session.entries.AddFileEntry(EntryFromFile(fullPath, file.block));
-  session.entries.SetCurrentEntry(&entry);
-  session.link.SetEntry(&entry);
+  EntryStore& entries = session.device.Entries();
+  entries.SetCurrentEntry(&entries.AddFileEntry(EntryFromFile(fullPath, file.block)));
 
-  switch (WriteDevice(session.device)) {
+  WriteResult result = WriteResult::Busy;
+  session.device.Write([&result](WriteResult written) { result = written; });
+  session.device.WaitIdle();
+  switch (result) {
     case WriteResult::Verified:
       return;
     case WriteResult::NoMatchingController:

@@ -1,0 +1,14 @@
+#include "cli/CliSession.h"
+
+#include "data/TypeTables.h"
+
+namespace lum::cli {
+
+CliSession::CliSession() : device(context.Ports(), observer) {
+  device.SetMessages(context.Messages());
+  DeviceTypeNames names;
+  for (int row = 0; row < kDeviceTypeCount; ++row) names.push_back(context.DeviceTypeName(row));
+  device.SetDeviceTypeNames(std::move(names));
+}
+
+}  // namespace lum::cli

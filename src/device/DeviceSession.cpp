@@ -1,0 +1,164 @@
+#include "device/DeviceSession.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "device/DeviceContext.h"
+#include "device/EntryChanges.h"
+#include "device/PortOpener.h"
+#include "device/QueuedMemo.h"
+#include "upgrade/LoaderDialogue.h"
+
+namespace lum {
+
+struct DeviceSession::Workspace {
+  TDEVICE_CONFIG* original = nullptr;  // the owner's entry; it may be gone by delivery
+  TDEVICE_CONFIG before;               // the original as it was when the operation was asked for
+  TDEVICE_CONFIG after;                // the worker's copy when the operation ended
+  TDEVICE_CONFIG* copy = nullptr;      // the worker's copy while the operation runs
+};
+
+DeviceSession::DeviceSession(PortMap ports, LinkObserver& observer, Clock& clock)
+    : observer_(observer),
+      clock_(clock),
+      ports_(std::move(ports)),
+      worker_(std::make_unique<JobThread>([this] { events_.Notify(); })) {
+  messages_.FillBuiltIn();
+}
+
+std::unique_ptr<DeviceSession> DeviceSession::OnPort(const std::string& comName, const std::string& path,
+                                                     LinkObserver& observer, Clock& clock) {
+  if (!ComNumber(comName)) throw std::invalid_argument("A session's port is named COM1..COM16, not " + comName);
+  return std::make_unique<DeviceSession>(PortMap::FromSection({{comName, path}}), observer, clock);
+}
+
+DeviceSession::~DeviceSession() {
+  events_.SetWake({});
+  worker_.reset();
+}
+
+void DeviceSession::WaitIdle() {
+  for (;;) {
+    // A job posts its result before it counts itself out, so once idle every result is waiting.
+    const bool idle = !Busy();
+    events_.Drain();
+    if (idle && !Busy()) return;
+    events_.WaitForEventOr([this] { return !Busy(); });
+  }
+}
+
+void DeviceSession::RunOnWorker(JobThread::Job job) { worker_->Push(std::move(job)); }
+
+std::shared_ptr<DeviceSession::Workspace> DeviceSession::TakeWorkspace() {
+  auto workspace = std::make_shared<Workspace>();
+  workspace->original = entries_.CurrentEntry();
+  if (workspace->original) workspace->before = *workspace->original;
+  return workspace;
+}
+
+void DeviceSession::AttachOnWorker(Workspace& workspace) {
+  worker_entries_ = EntryStore{};
+  if (workspace.original) {
+    workspace.copy = &worker_entries_.AddFileEntry(std::make_unique<TDEVICE_CONFIG>(workspace.before));
+    worker_entries_.SetCurrentEntry(workspace.copy);
+  }
+  link_.SetEntry(workspace.copy);
+}
+
+void DeviceSession::Deliver(const Workspace& workspace) {
+  if (workspace.original && entries_.Contains(workspace.original))
+    ApplyReplyChanges(workspace.before, workspace.after, *workspace.original);
+}
+
+void DeviceSession::Scan(ScanDone done) {
+  auto workspace = TakeWorkspace();
+  RunOnWorker([this, workspace, ports = ports_, messages = messages_, names = type_names_, done] {
+    AttachOnWorker(*workspace);
+    PortMapOpener opener(ports, &worker_observer_);
+    DeviceContext context{link_, worker_entries_, opener, messages};
+    const bool found = ScanPorts(context, names);
+    auto read = std::make_shared<EntryStore::List>();
+    for (const auto& entry : worker_entries_.DeviceEntries()) read->push_back(std::make_unique<TDEVICE_CONFIG>(*entry));
+    events_.Post([this, read, found, done] {
+      entries_.ClearDeviceEntries();
+      for (auto& entry : *read) entries_.SetCurrentEntry(&entries_.AddDeviceEntry(std::move(entry)));
+      if (done) done(found);
+    });
+  });
+}
+
+void DeviceSession::Write(WriteDone done) {
+  auto workspace = TakeWorkspace();
+  RunOnWorker([this, workspace, ports = ports_, messages = messages_, done] {
+    AttachOnWorker(*workspace);
+    PortMapOpener opener(ports, &worker_observer_);
+    DeviceContext context{link_, worker_entries_, opener, messages};
+    const WriteResult result = WriteDevice(context);
+    if (workspace->copy) workspace->after = *workspace->copy;
+    events_.Post([this, workspace, result, done] {
+      Deliver(*workspace);
+      if (done) done(result);
+    });
+  });
+}
+
+void DeviceSession::OpenMonitor(const std::string& path, OpenDone done) {
+  RunOnWorker([this, path, done] {
+    const bool opened = monitor_.Open(path);
+    events_.Post([this, opened, done] {
+      monitor_open_ = monitor_open_ || opened;
+      if (done) done(opened);
+    });
+  });
+}
+
+void DeviceSession::CloseMonitor(Done done) {
+  RunOnWorker([this, done] {
+    monitor_.Close();
+    events_.Post([this, done] {
+      monitor_open_ = false;
+      if (done) done();
+    });
+  });
+}
+
+void DeviceSession::MonitorJob(std::function<void(Monitor&)> exchanges, Done done) {
+  auto workspace = TakeWorkspace();
+  RunOnWorker([this, workspace, exchanges = std::move(exchanges), done] {
+    AttachOnWorker(*workspace);
+    exchanges(monitor_);
+    if (workspace->copy) workspace->after = *workspace->copy;
+    events_.Post([this, workspace, done] {
+      Deliver(*workspace);
+      if (done) done();
+    });
+  });
+}
+
+bool DeviceSession::Poll(bool monitoringOn, Done done) {
+  if (Busy() || !monitor_open_) return false;
+  MonitorJob([monitoringOn](Monitor& monitor) { monitor.Poll(monitoringOn); }, std::move(done));
+  return true;
+}
+
+void DeviceSession::ReadSettingsMemory(Done done) {
+  MonitorJob([](Monitor& monitor) { monitor.ReadSettingsMemory(); }, std::move(done));
+}
+
+void DeviceSession::TestMemoryRead(Done done) {
+  MonitorJob([](Monitor& monitor) { monitor.TestMemoryRead(); }, std::move(done));
+}
+
+void DeviceSession::Upgrade(const std::string& portName, const std::string& portPath, const EffContent& content,
+                            UpgradeMemo& memo, UpgradeDone done) {
+  auto copy = std::make_shared<const EffContent>(content);
+  RunOnWorker([this, portName, portPath, copy, &memo, messages = messages_, done] {
+    QueuedMemo queued(events_, memo);
+    const bool completed = RunUpgrade(portName, portPath, *copy, queued, messages, clock_);
+    events_.Post([completed, done] {
+      if (done) done(completed);
+    });
+  });
+}
+
+}  // namespace lum
