@@ -21,7 +21,9 @@ constexpr size_t kInputChunk = 64;
 class Converter {
  public:
   Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error(std::string("iconv lacks ") + from);
+    // iconv_open reports failure as (iconv_t)-1.
+    if (cd_ == reinterpret_cast<iconv_t>(-1))  // NOLINT(performance-no-int-to-ptr)
+      throw std::runtime_error(std::string("iconv lacks ") + from);
   }
   ~Converter() { iconv_close(cd_); }
   Converter(const Converter&) = delete;
