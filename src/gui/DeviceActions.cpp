@@ -59,6 +59,9 @@ void TFormLUM::RunWhenIdle(void (TFormLUM::*handler)()) {
 }
 
 void TFormLUM::actConnectDeviceExecute() {
+  // A scan replaces the controllers' entries, so the edits of any entry are asked for; Cancel
+  // or a field that is not a number stops the scan before it starts.
+  ConfirmApply();
   Ui::TFormLUM& u = *ui_;
   const bool writeWasEnabled = u.actWriteToDevice->isEnabled();
   u.actConnectDevice->setEnabled(false);
@@ -69,9 +72,8 @@ void TFormLUM::actConnectDeviceExecute() {
     BusyScope busy(*this);
     PortMapOpener opener(ports_, &observer_);
     DeviceContext context{link_, entries_, opener, messages_};
-    found = ScanPorts(context, ListedDeviceTypes(*u.cbbDeviceTypes), [this](TDEVICE_CONFIG&) { ConfirmApply(); });
+    found = ScanPorts(context, ListedDeviceTypes(*u.cbbDeviceTypes));
   } catch (...) {
-    // The apply question's conversion error stops the scan before it starts.
     u.actWriteToDevice->setEnabled(writeWasEnabled);
     u.actConnectDevice->setEnabled(true);
     throw;

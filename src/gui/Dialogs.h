@@ -7,6 +7,9 @@ class QWidget;
 
 namespace lum {
 
+/// The user's answer to a question that can also abandon what was going on.
+enum class Answer { Yes, No, Cancel };
+
 /// Every message box and file dialog of the windows goes through this, so that tests can
 /// answer them without a person clicking.
 class Dialogs {
@@ -14,6 +17,8 @@ class Dialogs {
   virtual ~Dialogs() = default;
   /// A modal Yes/No question with a question icon; true for Yes.
   virtual bool AskYesNo(const QString& title, const QString& text) = 0;
+  /// A modal Yes/No/Cancel question with a question icon.
+  virtual Answer AskYesNoCancel(const QString& title, const QString& text) = 0;
   /// A modal error box with the failure's own text.
   virtual void ShowError(const QString& text) = 0;
   /// The open-file dialog; `filter` in Qt form ("LUM File (*.LUM)"); `defaultSuffix`, when
@@ -30,6 +35,7 @@ class QtDialogs : public Dialogs {
  public:
   explicit QtDialogs(QWidget* parent) : parent_(parent) {}
   bool AskYesNo(const QString& title, const QString& text) override;
+  Answer AskYesNoCancel(const QString& title, const QString& text) override;
   void ShowError(const QString& text) override;
   std::optional<QString> OpenFileName(const QString& filter, const QString& directory,
                                       const QString& defaultSuffix) override;

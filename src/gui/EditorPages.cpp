@@ -209,9 +209,19 @@ void TFormLUM::StorePages(TCONFIG_BLOCK& block) {
 void TFormLUM::ConfirmApply() {
   TDEVICE_CONFIG* entry = CurrentEntry();
   if (entry == nullptr || !entry->Modified) return;
-  if (!dialogs_->AskYesNo(Message(msg::kApplyTitle), Message(msg::kApplyQuestion))) return;
-  StorePages(entry->Config);
-  entry->Modified = false;
+  switch (dialogs_->AskYesNoCancel(Message(msg::kApplyTitle), Message(msg::kApplyQuestion))) {
+    case Answer::Yes:
+      StorePages(entry->Config);
+      entry->Modified = false;
+      return;
+    case Answer::No:
+      // Nothing shown for the edits may be stored afterwards, not even the shown channel.
+      shown_channel_ = -1;
+      ShowEntry();
+      return;
+    case Answer::Cancel:
+      throw ApplyCancelled{};
+  }
 }
 
 int TFormLUM::DelayUnitFlag() const { return ui_->seSCDelay->property(names::kTagProperty).toInt(); }

@@ -35,25 +35,30 @@ void TFormLUM::actOpenConfigFileExecute() {
     observer_.InfoLine(OpenFailureLine(file.status, path));
     return;
   }
-  entries_.AddFileEntry(EntryFromFile(path, file.block));
+  const TDEVICE_CONFIG& opened = entries_.AddFileEntry(EntryFromFile(path, file.block));
   ui_->actWriteToDevice->setEnabled(true);
-  RebuildEntryTree();
+  RebuildEntryTree(&opened);
 }
 
 void TFormLUM::actSaveConfigToFileExecute() {
   TDEVICE_CONFIG* entry = CurrentEntry();
   if (entry == nullptr) return;
-  // Stored before the dialog, and kept when it is cancelled.
+  // Stored before the dialog, and kept when it is cancelled: the pages and the entry agree
+  // from here on, so nothing is left to apply.
   StorePages(entry->Config);
+  entry->Modified = false;
   const std::optional<QString> chosen = dialogs_->SaveFileName(
       QString::fromLatin1(kLumFilter), QString::fromLatin1(kLumSuffix), QString::fromStdString(work_dir_));
-  if (chosen) {
-    const std::string path = chosen->toStdString();
-    SaveConfigFile(path, entry->Config);
-    observer_.InfoLine(SavedLine(messages_.Text(msg::kFileSaved), path));
-    if (!entry->FromDevice) entry->Name = path;
+  if (!chosen) return;
+  const std::string path = chosen->toStdString();
+  SaveConfigFile(path, entry->Config);
+  observer_.InfoLine(SavedLine(messages_.Text(msg::kFileSaved), path));
+  if (!entry->FromDevice) {
+    // Saving "New File" names it; a fresh "New File" stays available for the next configuration.
+    if (entry->Name.empty()) AddNewFileEntry();
+    entry->Name = path;
   }
-  RebuildEntryTree();
+  RebuildEntryTree(entry);
 }
 
 }  // namespace lum

@@ -69,6 +69,8 @@ QString TFormLUM::Message(int slot) const { return QString::fromStdString(messag
 void TFormLUM::RunGuarded(const std::function<void()>& handler) {
   try {
     handler();
+  } catch (const ApplyCancelled&) {
+    // The user chose to abandon the operation; nothing to tell.
   } catch (const std::exception& failure) {
     dialogs_->ShowError(QString::fromStdString(failure.what()));
   }
@@ -103,6 +105,12 @@ void TFormLUM::CreateNewFileEntry() {
   entry->Config = NewFileBaseBlock();
   StorePages(entry->Config);
   entries_.SetCurrentEntry(&entries_.AddFileEntry(std::move(entry)));
+}
+
+void TFormLUM::AddNewFileEntry() {
+  auto entry = std::make_unique<TDEVICE_CONFIG>();
+  entry->Config = NewFileStartBlock();
+  entries_.AddFileEntry(std::move(entry));
 }
 
 void TFormLUM::ListPorts() {

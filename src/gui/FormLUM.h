@@ -32,6 +32,10 @@ namespace lum {
 
 class GridSpinEdit;
 
+/// Raised when the user answers Cancel to the apply question: the operation that asked is
+/// abandoned, silently.
+struct ApplyCancelled {};
+
 /// What the main window takes from its surroundings; tests replace all of it.
 struct FormLUMOptions {
   /// Where LUM.INI, LUM.LOG and the language files are; empty: the process's current directory.
@@ -102,11 +106,14 @@ class TFormLUM : public QMainWindow {
   void ShowChannel(ConstChannel record);
   void StoreChannel(TCHANNEL_CONFIG record);
   void StorePages(TCONFIG_BLOCK& block);
+  /// Asks to apply pending edits. Yes stores them; No shows the stored values again, so that
+  /// what the pages show is what the entry holds; Cancel raises ApplyCancelled.
   void ConfirmApply();
 
   // --- Editor page behaviour.
   void MarkModified();
-  void RebuildEntryTree();
+  /// Rebuilds the tree and selects the node of `select`, or the first node when it has none.
+  void RebuildEntryTree(const TDEVICE_CONFIG* select = nullptr);
   int ShownChannel() const { return shown_channel_; }
   /// The delay unit flag (0 or 1) that seSCDelay carries in its tag.
   int DelayUnitFlag() const;
@@ -178,6 +185,7 @@ class TFormLUM : public QMainWindow {
   void ListPorts();
   void CreateNewFileEntry();
   void RestoreTreeSelection();
+  void AddNewFileEntry();
   QStringList InfoLines() const;
 
   std::unique_ptr<Ui::TFormLUM> ui_;

@@ -56,6 +56,10 @@ void TFormLUM::ConnectPageHandlers() {
 
   connect(u.tvDevices, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* node) { RunGuarded([this, node] { tvDevicesChange(node); }); });
+  // A click on the tree's empty area must not take the highlight off the entry shown.
+  connect(u.tvDevices, &QTreeWidget::itemSelectionChanged, this, [this] {
+    if (!rebuilding_tree_ && ui_->tvDevices->selectedItems().isEmpty()) RestoreTreeSelection();
+  });
   connect(u.rgChannel, &RadioGroup::itemIndexChanged, this, guarded(&TFormLUM::rgChannelClick));
   // Lists react to the user's choice only; the pages set them without these handlers.
   connect(u.cbbDeviceTypes, &QComboBox::activated, this, guarded(&TFormLUM::cbbDeviceTypesChange));
@@ -92,7 +96,7 @@ void TFormLUM::MarkModified() {
   ui_->actWriteToDevice->setEnabled(true);
 }
 
-void TFormLUM::RebuildEntryTree() {
+void TFormLUM::RebuildEntryTree(const TDEVICE_CONFIG* select) {
   QTreeWidget& tree = *ui_->tvDevices;
   rebuilding_tree_ = true;
   tree.clear();
@@ -111,14 +115,21 @@ void TFormLUM::RebuildEntryTree() {
   for (const auto& entry : entries_.DeviceEntries())
     addNode(entry->Model.empty() ? entry->Name : entry->Name + "," + entry->Model, entry.get(), picture::kDeviceNode);
   rebuilding_tree_ = false;
-  if (tree.topLevelItemCount() > 0) tree.setCurrentItem(tree.topLevelItem(0));
+  if (tree.topLevelItemCount() == 0) return;
+  QTreeWidgetItem* chosen = tree.topLevelItem(0);
+  for (const auto& [node, entry] : node_entries_)
+    if (select != nullptr && entry == select) chosen = const_cast<QTreeWidgetItem*>(node);
+  tree.setCurrentItem(chosen);
 }
 
 void TFormLUM::RestoreTreeSelection() {
   QTreeWidget& tree = *ui_->tvDevices;
   const QSignalBlocker block(tree);
-  for (const auto& [node, entry] : node_entries_)
-    if (entry == CurrentEntry()) tree.setCurrentItem(const_cast<QTreeWidgetItem*>(node));
+  for (const auto& [node, entry] : node_entries_) {
+    if (entry != CurrentEntry()) continue;
+    tree.setCurrentItem(const_cast<QTreeWidgetItem*>(node));
+    StatusPanel(names::kNodePanel).setText(node->text(0));
+  }
 }
 
 void TFormLUM::tvDevicesChange(QTreeWidgetItem* node) {
@@ -130,7 +141,13 @@ void TFormLUM::tvDevicesChange(QTreeWidgetItem* node) {
     return;
   }
   StatusPanel(names::kNodePanel).setText(node->text(0));
-  ConfirmApply();
+  try {
+    ConfirmApply();
+  } catch (...) {
+    // The pages still show the entry shown until now: so do the tree and the status bar.
+    RestoreTreeSelection();
+    throw;
+  }
   TDEVICE_CONFIG* entry = found->second;
   entries_.SetCurrentEntry(entry);
   shown_channel_ = -1;  // nothing shown for the previous entry is ever stored into this one

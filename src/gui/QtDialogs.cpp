@@ -11,6 +11,18 @@ bool QtDialogs::AskYesNo(const QString& title, const QString& text) {
          QMessageBox::Yes;
 }
 
+Answer QtDialogs::AskYesNoCancel(const QString& title, const QString& text) {
+  switch (QMessageBox::question(parent_, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                QMessageBox::Yes)) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Answer::Cancel;  // also the close box and Escape
+  }
+}
+
 void QtDialogs::ShowError(const QString& text) {
   QMessageBox::critical(parent_, QApplication::applicationDisplayName(), text);
 }

@@ -180,7 +180,7 @@ TEST_F(EditorPagesTest, ConversionErrorShowsTheBoxAndStopsAtThatField) {
   EXPECT_TRUE(a.Modified);
 }
 
-TEST_F(EditorPagesTest, AnsweringNoKeepsTheFlagAndTheQuestionComesAgain) {
+TEST_F(EditorPagesTest, AnsweringNoShowsTheStoredValuesAndYesStoresThem) {
   TDEVICE_CONFIG& a = AddFileEntry("/data/a.LUM", SampleBlock(0));
   AddFileEntry("/data/b.LUM", SampleBlock(0));
   SelectNode("a.LUM");
@@ -188,8 +188,10 @@ TEST_F(EditorPagesTest, AnsweringNoKeepsTheFlagAndTheQuestionComesAgain) {
   ASSERT_TRUE(a.Modified);
   dialogs_.AnswerYesNo(false);
   Window().ConfirmApply();
-  EXPECT_TRUE(a.Modified);
+  EXPECT_FALSE(a.Modified);
   EXPECT_EQ(a.Config.BattOVP(), 14600);
+  EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("14.60")) << "the pages show what the entry holds";
+  u().lbledtBattOVP->setText(QStringLiteral("15.00"));
   dialogs_.AnswerYesNo(true);
   SelectNode("b.LUM");
   ASSERT_EQ(dialogs_.Questions().size(), 2u);

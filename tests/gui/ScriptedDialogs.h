@@ -13,19 +13,23 @@ namespace lum::test {
 /// Answers the window's dialogs from a script and records what was asked and shown.
 class ScriptedDialogs : public Dialogs {
  public:
-  void AnswerYesNo(bool yes) { answers_.push_back(yes); }
+  void AnswerYesNo(bool yes) { answers_.push_back(yes ? Answer::Yes : Answer::No); }
+  void AnswerCancel() { answers_.push_back(Answer::Cancel); }
   /// The next file dialog returns this name; an empty name cancels it.
   void AnswerFileName(const QString& name) { file_names_.push_back(name); }
 
   bool AskYesNo(const QString& title, const QString& text) override {
+    return AskYesNoCancel(title, text) == Answer::Yes;
+  }
+  Answer AskYesNoCancel(const QString& title, const QString& text) override {
     questions_.emplace_back(title, text);
     if (answers_.empty()) {
       ADD_FAILURE() << "unexpected question: " << text.toStdString();
-      return false;
+      return Answer::No;
     }
-    const bool yes = answers_.front();
+    const Answer answer = answers_.front();
     answers_.pop_front();
-    return yes;
+    return answer;
   }
   void ShowError(const QString& text) override { errors_.push_back(text); }
   std::optional<QString> OpenFileName(const QString& filter, const QString&, const QString&) override {
@@ -55,7 +59,7 @@ class ScriptedDialogs : public Dialogs {
     return name;
   }
 
-  std::deque<bool> answers_;
+  std::deque<Answer> answers_;
   std::deque<QString> file_names_;
   std::vector<std::pair<QString, QString>> questions_;
   std::vector<QString> errors_;

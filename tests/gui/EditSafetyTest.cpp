@@ -1,0 +1,159 @@
+// No edit is lost or written without the user knowing: the apply question with Cancel, what
+// the pages show after No, the tree after a refused switch, and which node files select.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "ActionsTestFixture.h"
+#include "RadioGroup.h"
+#include "WindowNames.h"
+#include "data/ConfigFile.h"
+#include "data/TypeTables.h"
+
+namespace lum::test {
+namespace {
+
+class EditSafetyTest : public ActionsTest {
+ protected:
+  void SetUp() override {
+    ActionsTest::SetUp();
+    CreateShown();
+    FillTypeLists();
+    a_ = &AddFileEntry(PathIn("a.LUM"), SampleBlock(1));
+    b_ = &AddFileEntry(PathIn("b.LUM"), SampleBlock(2));
+    SelectNode("a.LUM");
+  }
+  Ui::TFormLUM& u() { return Window().ui(); }
+  QString SelectedNode() {
+    const auto selected = u().tvDevices->selectedItems();
+    return selected.size() == 1 ? selected.front()->text(0) : QStringLiteral("<%1 selected>").arg(selected.size());
+  }
+  QString NodePanel() { return Window().StatusPanel(names::kNodePanel).text(); }
+
+  TDEVICE_CONFIG* a_ = nullptr;
+  TDEVICE_CONFIG* b_ = nullptr;
+};
+
+TEST_F(EditSafetyTest, RefusedSwitchKeepsTreeStatusAndPagesTogether) {
+  u().lbledtBattOVP->setText(QStringLiteral("1.x"));
+  dialogs_.AnswerYesNo(true);
+  SelectNode("b.LUM");
+  ASSERT_EQ(dialogs_.Errors().size(), 1u);
+  EXPECT_EQ(Window().CurrentEntry(), a_);
+  EXPECT_EQ(SelectedNode(), "a.LUM");
+  EXPECT_EQ(u().tvDevices->currentItem()->text(0), "a.LUM");
+  EXPECT_EQ(NodePanel(), "a.LUM");
+
+  // Corrected, the same click switches.
+  u().lbledtBattOVP->setText(QStringLiteral("14.70"));
+  dialogs_.AnswerYesNo(true);
+  SelectNode("b.LUM");
+  EXPECT_EQ(Window().CurrentEntry(), b_);
+  EXPECT_EQ(a_->Config.BattOVP(), 14700);
+  EXPECT_EQ(NodePanel(), "b.LUM");
+}
+
+TEST_F(EditSafetyTest, ClickOnTheTreesEmptyAreaKeepsTheHighlight) {
+  QWidget& area = *u().tvDevices->viewport();
+  QTest::mouseClick(&area, Qt::LeftButton, {}, QPoint(area.width() / 2, area.height() - 4));
+  EXPECT_EQ(SelectedNode(), "a.LUM");
+  EXPECT_EQ(Window().CurrentEntry(), a_);
+}
+
+TEST_F(EditSafetyTest, CancelAbandonsSwitchWriteOpenAndConnect) {
+  u().lbledtBattOVP->setText(QStringLiteral("14.90"));
+  const QStringList before = InfoLines();
+
+  dialogs_.AnswerCancel();
+  SelectNode("b.LUM");
+  EXPECT_EQ(Window().CurrentEntry(), a_);
+  EXPECT_EQ(SelectedNode(), "a.LUM");
+
+  dialogs_.AnswerCancel();
+  u().actWriteToDevice->trigger();
+  dialogs_.AnswerCancel();
+  u().actOpenConfigFile->trigger();  // a file dialog here would fail: none is scripted
+  dialogs_.AnswerCancel();
+  u().actConnectDevice->trigger();
+
+  EXPECT_EQ(dialogs_.Questions().size(), 4u);
+  EXPECT_TRUE(dialogs_.Errors().empty());
+  EXPECT_EQ(InfoLines(), before) << "nothing was written, opened or scanned";
+  EXPECT_EQ(u().lbledtBattOVP->text(), "14.90");
+  EXPECT_TRUE(a_->Modified);
+  EXPECT_EQ(a_->Config.BattOVP(), 14600);
+  EXPECT_TRUE(u().actConnectDevice->isEnabled());
+}
+
+TEST_F(EditSafetyTest, NoShowsTheStoredValuesAgain) {
+  u().rgChannel->SetItemIndex(1);
+  u().lbledtBattOVP->setText(QStringLiteral("14.90"));
+  u().lbledtCC->setText(QStringLiteral("3.00"));
+  dialogs_.AnswerYesNo(false);
+  dialogs_.AnswerFileName({});
+  u().actOpenConfigFile->trigger();
+  EXPECT_EQ(u().lbledtBattOVP->text(), "14.60");
+  EXPECT_FALSE(a_->Modified);
+  EXPECT_EQ(a_->Config.BattOVP(), 14600);
+  EXPECT_EQ(a_->Config.Channel(0, 1).CC(), SampleBlock(1).Channel(0, 1).CC()) << "the shown channel stays as stored";
+  // Nothing is asked again: the pages hold no edit.
+  SelectNode("b.LUM");
+  EXPECT_EQ(dialogs_.Questions().size(), 1u);
+}
+
+TEST_F(EditSafetyTest, ConnectAsksForTheEditsOfAControllersEntry) {
+  a_->FromDevice = true;
+  u().lbledtBattOVP->setText(QStringLiteral("14.90"));
+  dialogs_.AnswerCancel();
+  u().actConnectDevice->trigger();
+  EXPECT_EQ(dialogs_.Questions().size(), 1u);
+  EXPECT_EQ(Window().CurrentEntry(), a_);
+}
+
+TEST_F(EditSafetyTest, SaveSelectsTheSavedFileAndAsksNothing) {
+  u().lbledtBattOVP->setText(QStringLiteral("14.90"));
+  dialogs_.AnswerFileName({});
+  u().actSaveConfigToFile->trigger();
+  EXPECT_EQ(SelectedNode(), "a.LUM");
+
+  SelectNode("b.LUM");
+  u().lbledtBattOVP->setText(QStringLiteral("14.30"));
+  const std::string path = PathIn("0-first.LUM");
+  dialogs_.AnswerFileName(QString::fromStdString(path));
+  u().actSaveConfigToFile->trigger();
+  EXPECT_TRUE(dialogs_.Questions().empty());
+  EXPECT_EQ(SelectedNode(), "0-first.LUM");
+  EXPECT_EQ(Window().CurrentEntry(), b_);
+  EXPECT_EQ(OpenConfigFile(path).block.BattUVP(), 11000);
+  EXPECT_EQ(OpenConfigFile(path).block.BattOVP(), 14300);
+}
+
+TEST_F(EditSafetyTest, OpenSelectsTheOpenedFile) {
+  const std::string path = PathIn("z.LUM");
+  SaveConfigFile(path, SampleBlock(0));
+  dialogs_.AnswerFileName(QString::fromStdString(path));
+  u().actOpenConfigFile->trigger();
+  EXPECT_EQ(SelectedNode(), "z.LUM");
+  EXPECT_EQ(Window().CurrentEntry()->Name, path);
+}
+
+TEST_F(EditSafetyTest, SavingNewFileLeavesAFreshNewFile) {
+  SelectNode("New File");
+  u().cbbDeviceTypes->setCurrentIndex(0);
+  Window().cbbDeviceTypesChange();
+  const std::string path = PathIn("mine.LUM");
+  dialogs_.AnswerFileName(QString::fromStdString(path));
+  u().actSaveConfigToFile->trigger();
+  EXPECT_EQ(SelectedNode(), "mine.LUM");
+  EXPECT_EQ(TreeTexts(), (QStringList{"New File", "a.LUM", "b.LUM", "mine.LUM"}));
+
+  SelectNode("New File");
+  EXPECT_EQ(u().cbbDeviceTypes->currentIndex(), -1) << "the new configuration starts empty again";
+  EXPECT_EQ(OpenConfigFile(path).block.ProductID(), DeviceTypes()[0].ProductCode);
+}
+
+}  // namespace
+}  // namespace lum::test
