@@ -12,9 +12,9 @@ void ConsoleObserver::InfoLine(const std::string& line) {
 
 void ConsoleObserver::TraceLine(const std::string& line) { std::cerr << line << std::endl; }
 
-std::string ConsoleObserver::Field(const std::string& objectName, const std::string& initial) const {
-  const auto it = fields_.find(objectName);
-  return it == fields_.end() ? initial : it->second;
+const Measurement* ConsoleObserver::Last(ValueId id) const {
+  const auto it = values_.find(id);
+  return it == values_.end() ? nullptr : &it->second;
 }
 
 }  // namespace lum::cli

@@ -24,26 +24,31 @@ extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
 constexpr unsigned kStopCheckMs = 50;  // how soon Ctrl+C ends a wait between polls
 
-// The measurement fields as the real-time page shows them, the monitor page where it has none.
+// The measurements as the real-time page shows them, the monitor page where it has none.
 struct Column {
-  const char* field;
+  ValueId id;
+  Decimals decimals;
   const char* label;
-  const char* csvName;
-  const char* initial;
+  const char* initial;  // what the window shows before the first reply
 };
 const Column kColumns[] = {
-    {"lbledtRealTimer", "Power-on", "power_on", "00:00:00"},
-    {"lbledtRealBattV", "Battery", "battery_v", ""},
-    {"lbledtRealSolarV", "Solar", "solar_v", ""},
-    {"lbledtLoad1V", "Load 1", "load1_v", ""},
-    {"lbledtRealLoad1A", "Load 1", "load1_a", ""},
-    {"lbledtTemp", "Temperature", "temperature", ""},
+    {ValueId::PowerOnTime, Decimals::OfUnit, "Power-on", "00:00:00"},
+    {ValueId::BatteryVoltage, Decimals::Two, "Battery", ""},
+    {ValueId::SolarVoltage, Decimals::OfUnit, "Solar", ""},
+    {ValueId::Load1Voltage, Decimals::OfUnit, "Load 1", ""},
+    {ValueId::Load1Current, Decimals::Two, "Load 1", ""},
+    {ValueId::Temperature, Decimals::OfUnit, "Temperature", ""},
 };
 constexpr char kNotShown[] = "-";
 
-std::vector<std::string> Values(const ConsoleObserver& observer) {
+using Formatter = std::string (*)(const Measurement&, Decimals);
+
+std::vector<std::string> Values(const ConsoleObserver& observer, Formatter format) {
   std::vector<std::string> values;
-  for (const Column& column : kColumns) values.push_back(observer.Field(column.field, column.initial));
+  for (const Column& column : kColumns) {
+    const Measurement* value = observer.Last(column.id);
+    values.push_back(value ? format(*value, column.decimals) : column.initial);
+  }
   return values;
 }
 
@@ -58,14 +63,13 @@ std::string PeopleLine(const std::vector<std::string>& values) {
 
 std::string CsvHeader() {
   std::string header = "time";
-  for (const Column& column : kColumns) header += std::string(",") + column.csvName;
+  for (const Column& column : kColumns) header += std::string(",") + ValueKey(column.id);
   return header;
 }
 
-// The number without its unit: "12.60 V" gives "12.60".
 std::string CsvRow(const std::vector<std::string>& values) {
   std::string row = NowStamp();
-  for (const std::string& value : values) row += "," + value.substr(0, value.find(' '));
+  for (const std::string& value : values) row += "," + value;
   return row;
 }
 
@@ -106,8 +110,9 @@ void RunMonitor(const std::string& port, unsigned count, bool csv) {
     next = clock.NowMs() + Monitor::kPollIntervalMs;
     device.Poll(true);
     device.WaitIdle();
-    const auto values = Values(session.observer);
-    std::cout << (csv ? CsvRow(values) : PeopleLine(values)) << std::endl;
+    std::cout << (csv ? CsvRow(Values(session.observer, FormatNumber))
+                      : PeopleLine(Values(session.observer, FormatValue)))
+              << std::endl;
   }
   device.CloseMonitor();
   device.WaitIdle();

@@ -21,8 +21,7 @@ class QueuedObserver final : public LinkObserver {
   void InfoLine(const std::string& line) override;
   void TraceLine(const std::string& line) override;
   bool ShowErrorDetails() const override { return show_error_details_; }
-  void SetFieldText(const char* objectName, const std::string& text) override;
-  void SetFieldValue(const char* objectName, int value) override;
+  void ValueReceived(const Measurement& value) override;
   void SetStatusFlags(const std::string& text) override;
   void ClearStatusImage() override;
 

@@ -18,6 +18,47 @@ void AppendLine(QWidget& window, const char* memoName, const std::string& line) 
   if (auto* memo = window.findChild<QPlainTextEdit*>(memoName))
     memo->appendPlainText(QString::fromStdString(line).remove(QLatin1Char('\r')));
 }
+// The read-only fields of the real-time and monitor pages that show a measurement.
+struct TextField {
+  ValueId id;
+  const char* objectName;
+  Decimals decimals = Decimals::OfUnit;
+};
+constexpr TextField kTextFields[] = {
+    {ValueId::PowerOnTime, "txtTimer"},
+    {ValueId::PowerOnTime, "lbledtRealTimer"},
+    {ValueId::Temperature, "lbledtTemp"},
+    {ValueId::BatteryVoltage, "lbledtBattV"},
+    {ValueId::BatteryVoltage, "lbledtRealBattV", Decimals::Two},
+    {ValueId::SolarVoltage, "lbledtSolarV"},
+    {ValueId::SolarVoltage, "lbledtRealSolarV"},
+    {ValueId::Load1Voltage, "lbledtLoad1V"},
+    {ValueId::Load1Current, "lbledtLoad1A"},
+    {ValueId::Load1Current, "lbledtRealLoad1A", Decimals::Two},
+    {ValueId::DCInVoltage, "lbledtDCInV"},
+};
+
+// The calibration spin edits that take a reference value as it comes.
+struct SpinField {
+  ValueId id;
+  const char* objectName;
+};
+constexpr SpinField kSpinFields[] = {
+    {ValueId::TempRef, "seTempRef"},
+    {ValueId::BattVRef, "seBattVRef"},
+    {ValueId::SolarVRef, "seSolarVRef"},
+    {ValueId::Load1VRef, "seLoad1VRef"},
+    {ValueId::Load1ARefOffset, "seLoad1ARef0"},
+    {ValueId::Load1ARef, "seLoad1ARef"},
+    {ValueId::DCInVRef, "seDCInVRef"},
+};
+
+void SetText(QWidget& window, const char* objectName, const QString& text) {
+  if (auto* edit = window.findChild<QLineEdit*>(objectName))
+    edit->setText(text);
+  else if (auto* label = window.findChild<QLabel*>(objectName))
+    label->setText(text);
+}
 }  // namespace
 
 void WindowLinkObserver::InfoLine(const std::string& line) { AppendLine(window_, names::kInfoMemo, line); }
@@ -31,16 +72,13 @@ bool WindowLinkObserver::ShowErrorDetails() const {
 
 void WindowLinkObserver::ProcessMessages() { QCoreApplication::processEvents(); }
 
-void WindowLinkObserver::SetFieldText(const char* objectName, const std::string& text) {
-  const QString value = QString::fromStdString(text);
-  if (auto* edit = window_.findChild<QLineEdit*>(objectName))
-    edit->setText(value);
-  else if (auto* label = window_.findChild<QLabel*>(objectName))
-    label->setText(value);
-}
-
-void WindowLinkObserver::SetFieldValue(const char* objectName, int value) {
-  if (auto* spin = window_.findChild<QSpinBox*>(objectName)) spin->setValue(value);
+void WindowLinkObserver::ValueReceived(const Measurement& value) {
+  for (const TextField& field : kTextFields)
+    if (field.id == value.id)
+      SetText(window_, field.objectName, QString::fromStdString(FormatValue(value, field.decimals)));
+  for (const SpinField& field : kSpinFields)
+    if (field.id == value.id)
+      if (auto* spin = window_.findChild<QSpinBox*>(field.objectName)) spin->setValue(static_cast<int>(value.raw));
 }
 
 void WindowLinkObserver::SetStatusFlags(const std::string& text) {

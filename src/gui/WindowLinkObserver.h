@@ -8,7 +8,7 @@ namespace lum {
 
 /// Shows what the link and the device operations report in the main window's controls,
 /// found by their object names: mmoInfo, Memo, CheckBoxError, StatusPanel2, imgStatus and
-/// whatever field a measurement names.
+/// the fields that show each measurement.
 class WindowLinkObserver : public LinkObserver {
  public:
   explicit WindowLinkObserver(QWidget& window) : window_(window) {}
@@ -17,8 +17,7 @@ class WindowLinkObserver : public LinkObserver {
   void TraceLine(const std::string& line) override;
   bool ShowErrorDetails() const override;
   void ProcessMessages() override;
-  void SetFieldText(const char* objectName, const std::string& text) override;
-  void SetFieldValue(const char* objectName, int value) override;
+  void ValueReceived(const Measurement& value) override;
   void SetStatusFlags(const std::string& text) override;
   void ClearStatusImage() override;
 

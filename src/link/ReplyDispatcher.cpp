@@ -15,32 +15,7 @@ namespace lum {
 
 namespace {
 
-// Fields of the window that replies fill, by objectName.
-namespace field {
-constexpr const char* kTimer = "txtTimer";
-constexpr const char* kRealTimer = "lbledtRealTimer";
-constexpr const char* kTemp = "lbledtTemp";
-constexpr const char* kBattV = "lbledtBattV";
-constexpr const char* kRealBattV = "lbledtRealBattV";
-constexpr const char* kSolarV = "lbledtSolarV";
-constexpr const char* kRealSolarV = "lbledtRealSolarV";
-constexpr const char* kLoad1V = "lbledtLoad1V";
-constexpr const char* kLoad1A = "lbledtLoad1A";
-constexpr const char* kRealLoad1A = "lbledtRealLoad1A";
-constexpr const char* kDCInV = "lbledtDCInV";
-constexpr const char* kTempRef = "seTempRef";
-constexpr const char* kBattVRef = "seBattVRef";
-constexpr const char* kSolarVRef = "seSolarVRef";
-constexpr const char* kLoad1VRef = "seLoad1VRef";
-constexpr const char* kLoad1ARef0 = "seLoad1ARef0";
-constexpr const char* kLoad1ARef = "seLoad1ARef";
-constexpr const char* kDCInVRef = "seDCInVRef";
-}  // namespace field
-
-constexpr unsigned kMinutesPerHour = 60;
-constexpr unsigned kMilli = 1000;
-constexpr unsigned kCenti = 100;
-constexpr unsigned kMilliPerCenti = kMilli / kCenti;
+constexpr int64_t kSecondsPerMinute = 60;
 
 struct Reply {
   std::span<const uint8_t> bytes;
@@ -64,18 +39,12 @@ struct Context {
   ReplyEffect effect;
 };
 
-// "%d.%.3d" of (value div 1000, value mod 1000).
-std::string Milli3(uint16_t value) { return fmt::format("{}.{:03d}", value / kMilli, value % kMilli); }
-// "%d.%.2d" of (value div 100, value mod 100).
-std::string Centi2(uint16_t value) { return fmt::format("{}.{:02d}", value / kCenti, value % kCenti); }
-// value / 1000 shown as "0.00": two decimals, rounded half up like the decimal value.
-std::string MilliRounded2(uint16_t value) {
-  return Centi2(static_cast<uint16_t>((value + kMilliPerCenti / 2) / kMilliPerCenti));
-}
+void Report(Context& c, ValueId id, int64_t raw) { c.observer.ValueReceived(MakeMeasurement(id, raw)); }
 
-void SetBoth(LinkObserver& observer, const char* first, const char* second, const std::string& text) {
-  observer.SetFieldText(first, text);
-  observer.SetFieldText(second, text);
+// A reply whose only content is a word value.
+template <ValueId id>
+void ReportWord(const Reply& r, Context& c) {
+  Report(c, id, r.W());
 }
 
 std::optional<TCHANNEL_CONFIG> ChannelOf(const Reply& r, Context& c) {
@@ -112,25 +81,31 @@ const std::array kRoutes{
           [](const Reply& r, Context& c) {
             c.block.SetProductID(r.Identity24() & kProductCodeMask);
             c.effect.identified = true;
+            Report(c, ValueId::ProductID, c.block.ProductID());
           }},
     Route{ReplyCode(command::kFirmwareVersion), false,
           [](const Reply& r, Context& c) {
-            if (!c.entry) return;
-            c.entry->FirmwareVersion = r.b3();
-            c.entry->FirmwareBuild = r.W();
+            if (c.entry) {
+              c.entry->FirmwareVersion = r.b3();
+              c.entry->FirmwareBuild = r.W();
+            }
+            Report(c, ValueId::FirmwareVersion, r.b3());
+            Report(c, ValueId::FirmwareBuild, r.W());
           }},
     Route{ReplyCode(command::kSerialNumber), false,
           [](const Reply& r, Context& c) {
             if (c.entry) c.entry->SerialNumber = r.Identity32();
+            Report(c, ValueId::SerialNumber, r.Identity32());
           }},
     Route{ReplyCode(command::kPowerOnTime), false,
           [](const Reply& r, Context& c) {
-            SetBoth(c.observer, field::kTimer, field::kRealTimer,
-                    fmt::format("{}:{:02d}:{:02d}", r.W() / kMinutesPerHour, r.W() % kMinutesPerHour, r.b3()));
+            // W counts minutes, b3 seconds.
+            Report(c, ValueId::PowerOnTime, int64_t{r.W()} * kSecondsPerMinute + r.b3());
           }},
     Route{ReplyCode(command::kBatchCode), false,
           [](const Reply& r, Context& c) {
             if (c.entry) c.entry->BatchCode = r.Identity32();
+            Report(c, ValueId::BatchCode, r.Identity32());
           }},
     Route{ReplyCode(command::kFuncFlags), false,
           [](const Reply& r, Context& c) {
@@ -143,41 +118,23 @@ const std::array kRoutes{
     Route{ReplyCode(command::kTemperature), false,
           [](const Reply& r, Context& c) {
             c.block.SetOTP(r.b3());
-            c.observer.SetFieldText(field::kTemp, fmt::format("{}", r.W()));
+            Report(c, ValueId::Temperature, r.W());
           }},
-    Route{ReplyCode(command::kBatteryVoltage), false,
-          [](const Reply& r, Context& c) {
-            c.observer.SetFieldText(field::kBattV, Milli3(r.W()) + " V");
-            c.observer.SetFieldText(field::kRealBattV, MilliRounded2(r.W()) + " V");
-          }},
-    Route{ReplyCode(command::kSolarVoltage), false,
-          [](const Reply& r, Context& c) {
-            SetBoth(c.observer, field::kSolarV, field::kRealSolarV, Centi2(r.W()) + " V");
-          }},
-    Route{ReplyCode(command::kLoad1Voltage), false,
-          [](const Reply& r, Context& c) { c.observer.SetFieldText(field::kLoad1V, Milli3(r.W()) + " V"); }},
-    Route{ReplyCode(command::kLoad1Current), false,
-          [](const Reply& r, Context& c) {
-            c.observer.SetFieldText(field::kLoad1A, Milli3(r.W()) + " A");
-            c.observer.SetFieldText(field::kRealLoad1A, MilliRounded2(r.W()) + " A");
-          }},
-    Route{ReplyCode(command::kDCInVoltage), false,
-          [](const Reply& r, Context& c) { c.observer.SetFieldText(field::kDCInV, Milli3(r.W()) + " V"); }},
-    Route{ReplyCode(command::kTempRef), false,
-          [](const Reply& r, Context& c) { c.observer.SetFieldValue(field::kTempRef, r.W()); }},
-    Route{ReplyCode(command::kBattVRef), false,
-          [](const Reply& r, Context& c) { c.observer.SetFieldValue(field::kBattVRef, r.W()); }},
-    Route{ReplyCode(command::kSolarVRef), false,
-          [](const Reply& r, Context& c) { c.observer.SetFieldValue(field::kSolarVRef, r.W()); }},
-    Route{ReplyCode(command::kLoad1VRef), false,
-          [](const Reply& r, Context& c) { c.observer.SetFieldValue(field::kLoad1VRef, r.W()); }},
+    Route{ReplyCode(command::kBatteryVoltage), false, ReportWord<ValueId::BatteryVoltage>},
+    Route{ReplyCode(command::kSolarVoltage), false, ReportWord<ValueId::SolarVoltage>},
+    Route{ReplyCode(command::kLoad1Voltage), false, ReportWord<ValueId::Load1Voltage>},
+    Route{ReplyCode(command::kLoad1Current), false, ReportWord<ValueId::Load1Current>},
+    Route{ReplyCode(command::kDCInVoltage), false, ReportWord<ValueId::DCInVoltage>},
+    Route{ReplyCode(command::kTempRef), false, ReportWord<ValueId::TempRef>},
+    Route{ReplyCode(command::kBattVRef), false, ReportWord<ValueId::BattVRef>},
+    Route{ReplyCode(command::kSolarVRef), false, ReportWord<ValueId::SolarVRef>},
+    Route{ReplyCode(command::kLoad1VRef), false, ReportWord<ValueId::Load1VRef>},
     Route{ReplyCode(command::kLoad1ARef), false,
           [](const Reply& r, Context& c) {
-            c.observer.SetFieldValue(field::kLoad1ARef0, static_cast<int8_t>(r.b3()));
-            c.observer.SetFieldValue(field::kLoad1ARef, r.W());
+            Report(c, ValueId::Load1ARefOffset, static_cast<int8_t>(r.b3()));
+            Report(c, ValueId::Load1ARef, r.W());
           }},
-    Route{ReplyCode(command::kDCInVRef), false,
-          [](const Reply& r, Context& c) { c.observer.SetFieldValue(field::kDCInVRef, r.W()); }},
+    Route{ReplyCode(command::kDCInVRef), false, ReportWord<ValueId::DCInVRef>},
     Route{ReplyCode(command::kLightControl), false,
           [](const Reply& r, Context& c) {
             c.block.SetSCDelay(r.b3());

@@ -23,9 +23,9 @@ class OwnerObserver : public test::RecordingObserver {
     threads_.push_back(std::this_thread::get_id());
     RecordingObserver::InfoLine(line);
   }
-  void SetFieldText(const char* name, const std::string& text) override {
+  void ValueReceived(const Measurement& value) override {
     threads_.push_back(std::this_thread::get_id());
-    RecordingObserver::SetFieldText(name, text);
+    RecordingObserver::ValueReceived(value);
   }
   bool AllOn(std::thread::id owner) const {
     return std::all_of(threads_.begin(), threads_.end(), [&](auto id) { return id == owner; });
@@ -132,7 +132,7 @@ TEST_F(DeviceSessionTest, RequestsQueueInOrderAndATickIsSkippedWhileBusy) {
             (std::vector<uint8_t>{command::kPowerOnTime, command::kTemperature, command::kBatteryVoltage,
                                   command::kSolarVoltage, command::kLoad1Voltage, command::kLoad1Current}));
   EXPECT_EQ(file.Config.OTP(), sim::DefaultSetup(0).config.OTP());
-  EXPECT_FALSE(observer.Text("lbledtRealBattV").empty());
+  EXPECT_TRUE(observer.Raw(ValueId::BatteryVoltage).has_value());
   EXPECT_TRUE(observer.AllOn(std::this_thread::get_id()));
 
   session->CloseMonitor();

@@ -1,7 +1,7 @@
 // The live-monitor port and the memory reads.
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <vector>
 
 #include "DeviceTestSupport.h"
 #include "base/Clock.h"
@@ -41,12 +41,21 @@ TEST_F(MonitorPtyTest, PollAsksTheSixMeasurementsAndShowsThem) {
   ASSERT_TRUE(monitor.Poll(true));
 
   EXPECT_EQ(LoggedCommands(), kPoll);
-  EXPECT_TRUE(std::regex_match(observer.Text("lbledtRealTimer"), std::regex(R"(\d+:\d\d:\d\d)")));
-  EXPECT_TRUE(std::regex_match(observer.Text("lbledtRealBattV"), std::regex(R"(\d+\.\d\d V)")));
-  EXPECT_TRUE(std::regex_match(observer.Text("lbledtRealSolarV"), std::regex(R"(\d+\.\d\d V)")));
-  EXPECT_TRUE(std::regex_match(observer.Text("lbledtLoad1V"), std::regex(R"(\d+\.\d\d\d V)")));
-  EXPECT_TRUE(std::regex_match(observer.Text("lbledtRealLoad1A"), std::regex(R"(\d+\.\d\d A)")));
-  EXPECT_TRUE(std::regex_match(observer.Text("lbledtTemp"), std::regex(R"(\d+)")));
+  // Every measurement of the poll arrives once, as a number in its unit.
+  std::vector<ValueId> ids;
+  for (const Measurement& value : observer.Values()) {
+    ids.push_back(value.id);
+    EXPECT_EQ(value.unit, UnitOf(value.id));
+  }
+  EXPECT_EQ(ids, (std::vector<ValueId>{ValueId::PowerOnTime, ValueId::Temperature, ValueId::BatteryVoltage,
+                                       ValueId::SolarVoltage, ValueId::Load1Voltage, ValueId::Load1Current}));
+  // The simulated values drift upwards from their resting values by at most these swings.
+  const sim::MeasurementSetup& rest = sim::DefaultSetup(0).measurements;
+  EXPECT_GE(*observer.Raw(ValueId::Temperature), rest.temperature);
+  EXPECT_LE(*observer.Raw(ValueId::Temperature), rest.temperature + 3);
+  EXPECT_GE(*observer.Raw(ValueId::BatteryVoltage), rest.batteryMv);
+  EXPECT_LE(*observer.Raw(ValueId::BatteryVoltage), rest.batteryMv + 300);
+  EXPECT_GE(*observer.Raw(ValueId::PowerOnTime), rest.powerOnSeconds);
   // The temperature reply carries the controller's limit into CurrentEntry's block.
   EXPECT_EQ(entries.CurrentEntry()->Config.OTP(), sim::DefaultSetup(0).config.OTP());
 }

@@ -29,13 +29,25 @@ TEST_F(WindowLinkObserverTest, ReportsReachTheNamedControls) {
   u.CheckBoxError->setChecked(true);
   EXPECT_TRUE(observer.ShowErrorDetails());
 
-  observer.SetFieldText("lbledtRealBattV", "12.80V");
-  EXPECT_EQ(u.lbledtRealBattV->text(), QStringLiteral("12.80V"));
-  observer.SetFieldText("txtTimer", "01:02:03");
-  EXPECT_EQ(u.txtTimer->text(), QStringLiteral("01:02:03"));
-  observer.SetFieldText("noSuchField", "ignored");
-  observer.SetFieldValue("seBattVRef", 12340);
+  // Each measurement reaches the fields of both pages, in the decimals each shows.
+  observer.ValueReceived(MakeMeasurement(ValueId::BatteryVoltage, 12345));
+  EXPECT_EQ(u.lbledtRealBattV->text(), QStringLiteral("12.35 V"));
+  EXPECT_EQ(u.lbledtBattV->text(), QStringLiteral("12.345 V"));
+  observer.ValueReceived(MakeMeasurement(ValueId::PowerOnTime, 62 * 60 + 3));
+  EXPECT_EQ(u.txtTimer->text(), QStringLiteral("1:02:03"));
+  EXPECT_EQ(u.lbledtRealTimer->text(), QStringLiteral("1:02:03"));
+  observer.ValueReceived(MakeMeasurement(ValueId::Load1Current, 1234));
+  EXPECT_EQ(u.lbledtRealLoad1A->text(), QStringLiteral("1.23 A"));
+  EXPECT_EQ(u.lbledtLoad1A->text(), QStringLiteral("1.234 A"));
+  observer.ValueReceived(MakeMeasurement(ValueId::SolarVoltage, 1805));
+  EXPECT_EQ(u.lbledtSolarV->text(), QStringLiteral("18.05 V"));
+  EXPECT_EQ(u.lbledtRealSolarV->text(), QStringLiteral("18.05 V"));
+  observer.ValueReceived(MakeMeasurement(ValueId::Temperature, 31));
+  EXPECT_EQ(u.lbledtTemp->text(), QStringLiteral("31"));
+  observer.ValueReceived(MakeMeasurement(ValueId::BattVRef, 12340));
   EXPECT_EQ(u.seBattVRef->value(), 12340);
+  observer.ValueReceived(MakeMeasurement(ValueId::Load1ARefOffset, -1));
+  EXPECT_EQ(u.seLoad1ARef0->value(), -1);
   observer.SetStatusFlags("5A,00");
   EXPECT_EQ(window.StatusPanel(2).text(), QStringLiteral("5A,00"));
   u.imgStatus->setText(QStringLiteral("x"));

@@ -141,7 +141,7 @@ TEST_F(ReceiveFramesTest, GarbageAroundAFrameIsSkipped) {
   noisy.push_back(0x55);
   port.Deliver(noisy);
   Receive();
-  EXPECT_EQ(observer.Text("lbledtSolarV"), "18.05 V");
+  EXPECT_EQ(observer.Raw(ValueId::SolarVoltage), 1805);
 }
 
 TEST_F(ReceiveFramesTest, CorruptedFrameIsNeverDecoded) {

@@ -25,64 +25,45 @@ class ReplyDispatcherTest : public ::testing::Test {
   test::RecordingObserver observer;
 };
 
-TEST_F(ReplyDispatcherTest, PowerOnTimeShowsHoursMinutesSecondsInBothFields) {
-  Short(0x84, 0, 7, 125);
-  EXPECT_EQ(observer.Text("txtTimer"), "2:05:07");
-  EXPECT_EQ(observer.Text("lbledtRealTimer"), "2:05:07");
+TEST_F(ReplyDispatcherTest, PowerOnTimeIsReportedInSeconds) {
+  Short(0x84, 0, 7, 125);  // W counts minutes, b3 seconds
+  EXPECT_EQ(observer.Last(ValueId::PowerOnTime), (Measurement{ValueId::PowerOnTime, 125 * 60 + 7, Unit::Seconds}));
   Short(0x84, 0, 0, 0);
-  EXPECT_EQ(observer.Text("txtTimer"), "0:00:00");
-  EXPECT_EQ(observer.Text("lbledtRealTimer"), "0:00:00");
+  EXPECT_EQ(observer.Raw(ValueId::PowerOnTime), 0);
 }
 
-TEST_F(ReplyDispatcherTest, MeasurementTexts) {
+TEST_F(ReplyDispatcherTest, MeasurementsArriveAsRawValuesInTheirUnits) {
   Short(0x91, 0, 0, 12340);
-  EXPECT_EQ(observer.Text("lbledtBattV"), "12.340 V");
-  EXPECT_EQ(observer.Text("lbledtRealBattV"), "12.34 V");
+  EXPECT_EQ(observer.Last(ValueId::BatteryVoltage), (Measurement{ValueId::BatteryVoltage, 12340, Unit::Millivolts}));
   Short(0x93, 0, 0, 1805);
-  EXPECT_EQ(observer.Text("lbledtSolarV"), "18.05 V");
-  EXPECT_EQ(observer.Text("lbledtRealSolarV"), "18.05 V");
+  EXPECT_EQ(observer.Last(ValueId::SolarVoltage), (Measurement{ValueId::SolarVoltage, 1805, Unit::TenMillivolts}));
   Short(0x95, 0, 0, 5);
-  EXPECT_EQ(observer.Text("lbledtLoad1V"), "0.005 V");
+  EXPECT_EQ(observer.Raw(ValueId::Load1Voltage), 5);
   Short(0x96, 0, 0, 1500);
-  EXPECT_EQ(observer.Text("lbledtLoad1A"), "1.500 A");
-  EXPECT_EQ(observer.Text("lbledtRealLoad1A"), "1.50 A");
+  EXPECT_EQ(observer.Last(ValueId::Load1Current), (Measurement{ValueId::Load1Current, 1500, Unit::Milliamperes}));
   Short(0x97, 0, 0, 65535);
-  EXPECT_EQ(observer.Text("lbledtDCInV"), "65.535 V");
+  EXPECT_EQ(observer.Raw(ValueId::DCInVoltage), 65535);
   Short(0x90, 0, 55, 31);
-  EXPECT_EQ(observer.Text("lbledtTemp"), "31");
+  EXPECT_EQ(observer.Last(ValueId::Temperature), (Measurement{ValueId::Temperature, 31, Unit::Celsius}));
   EXPECT_EQ(block.OTP(), 55);
 }
 
-// The real-time page shows W / 1000 rounded to two decimals, not cut.
-TEST_F(ReplyDispatcherTest, RealTimeValuesAreRoundedHalfUp) {
-  Short(0x91, 0, 0, 12345);
-  EXPECT_EQ(observer.Text("lbledtRealBattV"), "12.35 V");
-  Short(0x91, 0, 0, 12344);
-  EXPECT_EQ(observer.Text("lbledtRealBattV"), "12.34 V");
-  Short(0x96, 0, 0, 9995);
-  EXPECT_EQ(observer.Text("lbledtRealLoad1A"), "10.00 A");
-  Short(0x96, 0, 0, 65535);
-  EXPECT_EQ(observer.Text("lbledtRealLoad1A"), "65.54 A");
-  Short(0x91, 0, 0, 4);
-  EXPECT_EQ(observer.Text("lbledtRealBattV"), "0.00 V");
-}
-
-TEST_F(ReplyDispatcherTest, CalibrationReferencesGoToSpinEdits) {
+TEST_F(ReplyDispatcherTest, CalibrationReferences) {
   Short(0xA6, 0, 0xFF, 300);
-  EXPECT_EQ(observer.Values().at("seLoad1ARef0"), -1);
-  EXPECT_EQ(observer.Values().at("seLoad1ARef"), 300);
+  EXPECT_EQ(observer.Raw(ValueId::Load1ARefOffset), -1);  // a signed byte
+  EXPECT_EQ(observer.Raw(ValueId::Load1ARef), 300);
   Short(0xA6, 0, 0x7F, 0);
-  EXPECT_EQ(observer.Values().at("seLoad1ARef0"), 127);
+  EXPECT_EQ(observer.Raw(ValueId::Load1ARefOffset), 127);
   Short(0xA0, 0, 0, 1);
   Short(0xA1, 0, 0, 2);
   Short(0xA3, 0, 0, 3);
   Short(0xA5, 0, 0, 4);
   Short(0xA7, 0, 0, 65535);
-  EXPECT_EQ(observer.Values().at("seTempRef"), 1);
-  EXPECT_EQ(observer.Values().at("seBattVRef"), 2);
-  EXPECT_EQ(observer.Values().at("seSolarVRef"), 3);
-  EXPECT_EQ(observer.Values().at("seLoad1VRef"), 4);
-  EXPECT_EQ(observer.Values().at("seDCInVRef"), 65535);
+  EXPECT_EQ(observer.Raw(ValueId::TempRef), 1);
+  EXPECT_EQ(observer.Raw(ValueId::BattVRef), 2);
+  EXPECT_EQ(observer.Raw(ValueId::SolarVRef), 3);
+  EXPECT_EQ(observer.Raw(ValueId::Load1VRef), 4);
+  EXPECT_EQ(observer.Raw(ValueId::DCInVRef), 65535);
 }
 
 TEST_F(ReplyDispatcherTest, IdentificationDropsLowBitsAndIdentifies) {
@@ -101,6 +82,11 @@ TEST_F(ReplyDispatcherTest, IdentityFieldsGoIntoTheEntry) {
   EXPECT_EQ(entry.FirmwareBuild, 7);
   EXPECT_EQ(entry.SerialNumber, 0x12345678u);
   EXPECT_EQ(entry.BatchCode, 0x1C0707E0u);
+  // The observer hears them too, with or without an entry.
+  EXPECT_EQ(observer.Raw(ValueId::FirmwareVersion), 123);
+  EXPECT_EQ(observer.Raw(ValueId::SerialNumber), 0x12345678);
+  DispatchReply(EncodeFrame(0, 0x85, 0x01, 0x02, 3), block, nullptr, observer);
+  EXPECT_EQ(observer.Last(ValueId::BatchCode), (Measurement{ValueId::BatchCode, 0x01020003, Unit::Code}));
 }
 
 TEST_F(ReplyDispatcherTest, IdentityRepliesWithoutEntryChangeNothing) {
@@ -193,7 +179,6 @@ TEST_F(ReplyDispatcherTest, UnknownAndMemoryReadRepliesHaveNoEffect) {
   Long(0xFE, {1, 2, 3, 4, 5, 6, 7, 8});
   Long(0xF3, {1});
   EXPECT_EQ(block, before);
-  EXPECT_TRUE(observer.Texts().empty());
   EXPECT_TRUE(observer.Values().empty());
   EXPECT_TRUE(observer.StatusFlags().empty());
 }
@@ -207,7 +192,7 @@ TEST_F(ReplyDispatcherTest, TruncatedFramesAreIgnored) {
   const auto bytes = EncodeFrame(0, 0x91, 0, 0, 1000);
   DispatchReply(std::span<const uint8_t>(bytes.data(), 5), block, &entry, observer);
   DispatchReply(std::span<const uint8_t>(bytes.data(), 0), block, &entry, observer);
-  EXPECT_FALSE(observer.HasText("lbledtBattV"));
+  EXPECT_TRUE(observer.Values().empty());
 }
 
 }  // namespace

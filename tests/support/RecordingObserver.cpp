@@ -9,9 +9,16 @@ void RecordingObserver::ProcessMessages() {
   if (on_process_) on_process_();
 }
 
-std::string RecordingObserver::Text(const std::string& objectName) const {
-  const auto it = texts_.find(objectName);
-  return it == texts_.end() ? std::string() : it->second;
+std::optional<Measurement> RecordingObserver::Last(ValueId id) const {
+  const auto it = std::find_if(values_.rbegin(), values_.rend(), [&](const Measurement& m) { return m.id == id; });
+  if (it == values_.rend()) return std::nullopt;
+  return *it;
+}
+
+std::optional<int64_t> RecordingObserver::Raw(ValueId id) const {
+  const auto value = Last(id);
+  if (!value) return std::nullopt;
+  return value->raw;
 }
 
 int RecordingObserver::CountTrace(const std::string& fragment) const {
@@ -22,7 +29,6 @@ int RecordingObserver::CountTrace(const std::string& fragment) const {
 void RecordingObserver::Clear() {
   info_.clear();
   trace_.clear();
-  texts_.clear();
   values_.clear();
   status_flags_.clear();
   status_image_clears_ = 0;

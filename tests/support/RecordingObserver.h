@@ -1,7 +1,7 @@
 #pragma once
 
 #include <functional>
-#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,8 +16,7 @@ class RecordingObserver : public LinkObserver {
   void TraceLine(const std::string& line) override { trace_.push_back(line); }
   bool ShowErrorDetails() const override { return show_error_details_; }
   void ProcessMessages() override;
-  void SetFieldText(const char* objectName, const std::string& text) override { texts_[objectName] = text; }
-  void SetFieldValue(const char* objectName, int value) override { values_[objectName] = value; }
+  void ValueReceived(const Measurement& value) override { values_.push_back(value); }
   void SetStatusFlags(const std::string& text) override { status_flags_.push_back(text); }
   void ClearStatusImage() override { ++status_image_clears_; }
 
@@ -27,11 +26,12 @@ class RecordingObserver : public LinkObserver {
 
   const std::vector<std::string>& InfoLines() const { return info_; }
   const std::vector<std::string>& TraceLines() const { return trace_; }
-  /// Last text set for a field; empty when never set.
-  std::string Text(const std::string& objectName) const;
-  bool HasText(const std::string& objectName) const { return texts_.count(objectName) != 0; }
-  const std::map<std::string, std::string>& Texts() const { return texts_; }
-  const std::map<std::string, int>& Values() const { return values_; }
+  /// Every value reported, in order.
+  const std::vector<Measurement>& Values() const { return values_; }
+  /// The last value reported for `id`; nullopt when none was.
+  std::optional<Measurement> Last(ValueId id) const;
+  /// The last raw value reported for `id`; nullopt when none was.
+  std::optional<int64_t> Raw(ValueId id) const;
   const std::vector<std::string>& StatusFlags() const { return status_flags_; }
   int StatusImageClears() const { return status_image_clears_; }
   int ProcessMessagesCalls() const { return process_calls_; }
@@ -44,8 +44,7 @@ class RecordingObserver : public LinkObserver {
   std::function<void()> on_process_;
   std::vector<std::string> info_;
   std::vector<std::string> trace_;
-  std::map<std::string, std::string> texts_;
-  std::map<std::string, int> values_;
+  std::vector<Measurement> values_;
   std::vector<std::string> status_flags_;
   int status_image_clears_ = 0;
   int process_calls_ = 0;
