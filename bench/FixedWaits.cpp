@@ -4,19 +4,11 @@
 #include "link/MemoryPort.h"
 #include "sim/Request.h"
 #include "sim/Responder.h"
+#include "support/FakeClock.h"
 
 namespace lum::bench {
 
 namespace {
-
-class CountingClock : public Clock {
- public:
-  void SleepMs(unsigned ms) override { now_ += ms; }
-  uint64_t NowMs() override { return now_; }
-
- private:
-  uint64_t now_ = 0;
-};
 
 // A controller whose whole reply is waiting by the first status call after the request.
 class ImmediatePort : public MemoryPort {
@@ -48,7 +40,7 @@ class FirstPortOpener : public PortOpener {
 }  // namespace
 
 uint64_t FixedWaitsMs(const sim::ControllerSetup& setup, const std::function<void(DeviceContext&)>& operation) {
-  CountingClock clock;
+  test::FakeClock clock;
   QuietObserver observer;
   Link link(clock, observer);
   EntryStore entries;

@@ -3,9 +3,9 @@
 #include <QDesktopServices>
 #include <QMouseEvent>
 
-#include "FileVersion.h"
 #include "FormLUM.h"
 #include "LanguageMenu.h"
+#include "VersionInfo.h"
 #include "language/LanguageKeys.h"
 #include "ui_FormAboutLUM.h"
 
@@ -48,8 +48,8 @@ void TFormAboutLUM::FormCreate() {
     EnsureLanguageFile(main_.WorkDir());
     languages_.LoadLanguageList();
     ui_->LabelProductName->setText(ShownLines(QString::fromLatin1(kProductName)));
-    ui_->LabelVersion->setText(ShownLines(VersionText(QString::fromStdString(FileVersionString()))));
-    main_.setWindowTitle(main_.windowTitle() + QLatin1Char(' ') + QString::fromStdString(FileVersionString()));
+    ui_->LabelVersion->setText(ShownLines(VersionText(QString::fromLatin1(version::kFileVersion))));
+    main_.setWindowTitle(main_.windowTitle() + QLatin1Char(' ') + QString::fromLatin1(version::kFileVersion));
   });
 }
 

@@ -11,6 +11,7 @@
 
 #include "FormLUM.h"
 #include "LanguageApplier.h"
+#include "base/AsciiText.h"
 #include "language/LanguageKeys.h"
 #include "language/Settings.h"
 #include "ui_FormLUM.h"
@@ -21,17 +22,11 @@ namespace {
 
 constexpr std::string_view kLanguageExtension = ".lng";
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 // Names matching "*.lng" as the system's listing does (without regard to letter case),
 // whatever kind of entry they are.
 bool HasLanguageExtension(const std::string& name) {
   return name.size() > kLanguageExtension.size() &&
-         SameIgnoringCase(std::string_view(name).substr(name.size() - kLanguageExtension.size()), kLanguageExtension);
+         EqualsIgnoringCase(std::string_view(name).substr(name.size() - kLanguageExtension.size()), kLanguageExtension);
 }
 
 struct OfferedFile {
@@ -60,7 +55,7 @@ int FindRememberedFile(const std::vector<std::string>& files, const std::string&
   auto found = std::find(files.begin(), files.end(), remembered);
   if (found == files.end())
     found = std::find_if(files.begin(), files.end(),
-                         [&](const std::string& name) { return SameIgnoringCase(name, remembered); });
+                         [&](const std::string& name) { return EqualsIgnoringCase(name, remembered); });
   return found == files.end() ? -1 : static_cast<int>(found - files.begin());
 }
 

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "base/AsciiText.h"
 #include "data/TypeTables.h"
 #include "language/Settings.h"
 
@@ -56,11 +57,7 @@ bool DirectoryHolds(const std::string& directory, const std::string& name) {
   if (std::filesystem::exists(std::filesystem::path(directory) / name, error)) return true;
   for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
     const std::string candidate = entry.path().filename().string();
-    if (candidate.size() == name.size() &&
-        std::equal(candidate.begin(), candidate.end(), name.begin(), [](char a, char b) {
-          return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-        }))
-      return true;
+    if (EqualsIgnoringCase(candidate, name)) return true;
   }
   return false;
 }

@@ -8,7 +8,6 @@
 #include <QUrl>
 #include <filesystem>
 
-#include "FileVersion.h"
 #include "LanguageComponents.h"
 #include "LanguageTestFixture.h"
 #include "language/Settings.h"
@@ -105,34 +104,6 @@ TEST_F(AboutBoxTest, ClickingTheAddressOpensIt) {
   ASSERT_EQ(catcher.opened.size(), 1);
   EXPECT_EQ(catcher.opened.front(), TFormAboutLUM::DomainUrl());
   EXPECT_TRUE(catcher.opened.front().host().contains(About().ui().LabelDomain->text().mid(4)));
-}
-
-TEST(FileVersionTest, ProgramVersionComesFromTheChineseStringBlock) {
-  const VersionResource& resource = ProgramVersionResource();
-  ASSERT_FALSE(resource.translations.empty());
-  EXPECT_EQ(resource.translations.front().language, 0x0804);
-  EXPECT_EQ(resource.translations.front().codePage, 0x03A8);
-  EXPECT_EQ(FileVersionString(), "1.1.0.111");
-}
-
-TEST(FileVersionTest, BlockNameIsLanguageThenCodePageInUpperCaseHex) {
-  EXPECT_EQ(TranslationBlockName({0x0804, 0x03A8}), "080403A8");
-  EXPECT_EQ(TranslationBlockName({0x0409, 0x04B0}), "040904B0");
-  EXPECT_EQ(TranslationBlockName({0x0000, 0x0000}), "00000000");
-  EXPECT_EQ(TranslationBlockName({0xABCD, 0xEF01}), "ABCDEF01");
-}
-
-TEST(FileVersionTest, FirstTranslationSelectsTheBlockAndMissingPartsGiveNothing) {
-  VersionResource resource;
-  resource.stringBlocks["080403A8"] = {{"FileVersion", "1.1.0.111"}};
-  resource.stringBlocks["040904B0"] = {{"FileVersion", "2.0"}, {"ProductVersion", "9"}};
-  EXPECT_EQ(FileVersionString(resource), "");  // no translation
-  resource.translations = {{0x0409, 0x04B0}, {0x0804, 0x03A8}};
-  EXPECT_EQ(FileVersionString(resource), "2.0");
-  resource.translations = {{0x0407, 0x04E4}};
-  EXPECT_EQ(FileVersionString(resource), "");  // no block for that pair
-  resource.stringBlocks["040704E4"] = {{"ProductVersion", "1.0"}};
-  EXPECT_EQ(FileVersionString(resource), "");  // a block without FileVersion
 }
 
 }  // namespace

@@ -12,17 +12,10 @@
 
 namespace lum::test {
 
-void WindowFixture::SetUp() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "lum-gui-XXXXXX").string();
-  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-  dir_ = pattern;
-  WritePorts({});
-}
+void WindowFixture::SetUp() { WritePorts({}); }
 
-void WindowFixture::TearDown() {
-  window_.reset();
-  std::filesystem::remove_all(dir_);
-}
+// The window goes before its working directory.
+void WindowFixture::TearDown() { window_.reset(); }
 
 void WindowFixture::WritePorts(const std::vector<std::pair<std::string, std::string>>& ports) {
   std::ofstream ini(std::filesystem::path(dir_) / "LUM.INI", std::ios::binary);

@@ -11,6 +11,7 @@
 #include "FormLUM.h"
 #include "ScriptedDialogs.h"
 #include "data/ConfigBlock.h"
+#include "data/TempDir.h"
 
 namespace lum::test {
 
@@ -41,7 +42,8 @@ class WindowFixture : public ::testing::Test {
   ScriptedDialogs dialogs_;
 
  private:
-  std::string dir_;
+  ScratchDir scratch_;
+  std::string dir_ = scratch_.path().string();
   std::unique_ptr<TFormLUM> window_;
 };
 

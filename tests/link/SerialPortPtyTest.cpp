@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "base/Clock.h"
+#include "data/TempDir.h"
 #include "link/Frame.h"
 #include "link/Link.h"
 #include "link/SerialPort.h"
@@ -99,14 +100,10 @@ TEST(PosixSerialPort, MissingDeviceFailsSilently) {
   EXPECT_FALSE(CanOpenExclusively("/nonexistent/ttyUSB9"));
 }
 
-class RefusedSettings : public ::testing::Test {
+class RefusedSettings : public TempDir {
  protected:
-  void SetUp() override {
-    path_ = std::filesystem::temp_directory_path() / ("lum-not-a-tty-" + std::to_string(::getpid()));
-    std::ofstream(path_) << "x";
-  }
-  void TearDown() override { std::filesystem::remove(path_); }
-  std::filesystem::path path_;
+  void SetUp() override { WriteRaw("not-a-tty", "x"); }
+  std::filesystem::path path_ = Path("not-a-tty");
 };
 
 TEST_F(RefusedSettings, TracedOnlyWithErrorDetails) {

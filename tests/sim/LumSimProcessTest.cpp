@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "PtyClient.h"
+#include "data/TempDir.h"
 #include "data/TypeTables.h"
 
 extern char** environ;
@@ -118,9 +119,8 @@ TEST(LumSimProgram, DefaultControllerAnswersUntilTerminated) {
 }
 
 TEST(LumSimProgram, PortsIniNamesTheControllersInOrder) {
-  char dir[] = "/tmp/lum-sim-test-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string ini = std::string(dir) + "/LUM.INI";
+  const ScratchDir dir;
+  const std::string ini = dir.Path("LUM.INI");
   SimProcess sim({"--controller", "row=0,fromtry=1", "--controller", "row=3,split", "--ports-ini", ini});
   ASSERT_TRUE(sim.Started());
   const std::string first = sim.ReadLine();
@@ -143,8 +143,6 @@ TEST(LumSimProgram, PortsIniNamesTheControllersInOrder) {
 
   const int status = sim.Finish(SIGINT);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  std::remove(ini.c_str());
-  rmdir(dir);
 }
 
 TEST(LumSimProgram, BadControllerTextIsReportedAndNothingRuns) {

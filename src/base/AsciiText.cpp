@@ -1,0 +1,14 @@
+#include "base/AsciiText.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace lum {
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+}  // namespace lum
