@@ -1,21 +1,29 @@
 #pragma once
 
-#include <cstddef>
+#include <functional>
 #include <string>
 
 namespace lum {
 
 /// Replaces the file at path with bytes: writes a temporary file beside it, flushes it to
 /// the disk and renames it over the target, so a failed write never destroys the old file.
-/// Throws std::runtime_error naming the path and the system's description of the failure;
-/// the temporary file is removed on every failure.
+/// A symbolic link stays a link: its target is replaced. A file without any write permission
+/// bit (0444) is refused even where the process could write it (root). Throws
+/// FileError (base/RegularFile.h) with the reason ("the folder ... is not writable" when no
+/// temporary file can be made); the temporary file is removed on every failure.
 void WriteFileAtomically(const std::string& path, const std::string& bytes);
 
-/// Default limit of ReadWholeFile: far above any file this program reads.
-inline constexpr size_t kDefaultReadLimit = 16 * 1024 * 1024;
+/// Where an append goes: whether the file existed, and whether its end is the start of a line
+/// (it is empty or ends with a line feed).
+struct AppendPoint {
+  bool existed;
+  bool atLineStart;
+};
 
-/// The whole content of a file, at most maxBytes of it (the rest is not read).
-/// Throws std::runtime_error naming the path and the system's description of the failure.
-std::string ReadWholeFile(const std::string& path, size_t maxBytes = kDefaultReadLimit);
+/// Appends the bytes that bytesAt gives for the file's end to the file at path (created when
+/// missing) and flushes them to the disk: the cost is that of the new bytes, and what the file
+/// held can never be lost. Symbolic links are followed; read-only and non-regular files are
+/// refused as by WriteFileAtomically. A failed append leaves the file as it was.
+void AppendToFile(const std::string& path, const std::function<std::string(AppendPoint)>& bytesAt);
 
 }  // namespace lum

@@ -10,8 +10,8 @@
 namespace lum::cli {
 
 CliContext::CliContext(std::string directory) : directory_(std::move(directory)) {
-  const Settings settings(directory_);
-  language_ = ProfileFile::Load((std::filesystem::path(directory_) / settings.LanguageFile()).string());
+  const std::string name = Settings(directory_).LanguageFile();
+  if (IsPlainFileName(name)) language_ = ProfileFile::Load((std::filesystem::path(directory_) / name).string());
   messages_.FillBuiltIn();
   ReadMessages(language_, messages_);
 }

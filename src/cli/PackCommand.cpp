@@ -1,22 +1,18 @@
 // lumctl pack: a configuration file from the JSON that show --json prints.
 #include <CLI/CLI.hpp>
 #include <iostream>
-#include <nlohmann/json.hpp>
 #include <string>
 
-#include "base/AtomicFile.h"
 #include "cli/CliContext.h"
 #include "cli/Command.h"
 #include "cli/ConfigJson.h"
+#include "cli/JsonDocument.h"
 #include "data/ConfigFile.h"
 #include "language/MessageSlots.h"
 
 namespace lum::cli {
 
 namespace {
-
-// Far above any JSON show prints (about 60 KB).
-constexpr size_t kMaxJsonBytes = 4 * 1024 * 1024;
 
 [[noreturn]] void BadInput(const std::string& message) {
   std::cerr << message << '\n';
@@ -26,10 +22,9 @@ constexpr size_t kMaxJsonBytes = 4 * 1024 * 1024;
 void Pack(const std::string& jsonPath, const std::string& outPath) {
   TCONFIG_BLOCK block;
   try {
-    const std::string text = ReadWholeFile(jsonPath, kMaxJsonBytes);
-    block = BlockFromJson(nlohmann::json::parse(text));
-  } catch (const nlohmann::json::parse_error& e) {
-    BadInput(jsonPath + ": not valid JSON: " + e.what());
+    block = BlockFromJson(ReadJsonFile(jsonPath));
+  } catch (const JsonDocumentError& e) {
+    BadInput(jsonPath + ": " + e.what());
   } catch (const ConfigJsonError& e) {
     BadInput(jsonPath + ": " + e.what());
   } catch (const std::runtime_error& e) {

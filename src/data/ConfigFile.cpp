@@ -5,6 +5,7 @@
 #include "base/AtomicFile.h"
 #include "base/ByteOrder.h"
 #include "base/Crc16.h"
+#include "base/RegularFile.h"
 #include "base/SafeFormat.h"
 
 namespace lum {
@@ -44,7 +45,7 @@ void SaveConfigFile(const std::string& path, const TCONFIG_BLOCK& block) {
 }
 
 ConfigFileResult OpenConfigFile(const std::string& path) {
-  const std::string bytes = ReadWholeFile(path, config_file::kSize);
+  const std::string bytes = ReadFilePrefix(path, config_file::kSize);
   return ParseConfigImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 

@@ -75,8 +75,8 @@ class LanguagePass {
       if (!window->toolTip().isEmpty()) file_.Complete(keys::kStrings, WindowHintKey(name), window->toolTip());
       window->setToolTip(file_.Read(keys::kStrings, WindowHintKey(name), window->toolTip()));
     }
-    for (QObject* component : ComponentsInDesignOrder(window))
-      if (IsTranslatable(component)) Component(name, component, window);
+    for (const QPointer<QObject>& component : TranslatableComponents(window))
+      if (!component.isNull()) Component(name, component.data(), window);
   }
 
   void Messages(MessageTable& table) {

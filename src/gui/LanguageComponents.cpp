@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QToolButton>
 #include <algorithm>
 
@@ -73,6 +74,14 @@ QTabWidget* PageOwner(QObject* object) {
   return tabs != nullptr && tabs->indexOf(page) >= 0 ? tabs : nullptr;
 }
 
+// The hint as the language file gives it, beside the tool tip that shows it.
+constexpr char kPlainHintProperty[] = "lumPlainHint";
+
+void SetPlainText(QLabel& label, const QString& text) {
+  label.setTextFormat(Qt::PlainText);
+  label.setText(text);
+}
+
 QLabel* AttachedLabel(const QObject* edit, const QWidget* window) {
   return window->findChild<QLabel*>(names::EditLabelName(edit->objectName()));
 }
@@ -100,6 +109,13 @@ std::vector<QObject*> ComponentsInDesignOrder(QWidget* window) {
 bool IsTranslatable(const QObject* object) {
   const QVariant tag = object->property(names::kTagProperty);
   return tag.isValid() && tag.toInt() == names::kTranslatableTag;
+}
+
+std::vector<QPointer<QObject>> TranslatableComponents(QWidget* window) {
+  std::vector<QPointer<QObject>> components;
+  for (QObject* component : ComponentsInDesignOrder(window))
+    if (IsTranslatable(component)) components.emplace_back(component);
+  return components;
 }
 
 ComponentKind KindOf(QObject* component, QWidget* window) {
@@ -142,13 +158,13 @@ void ComponentTexts::SetCaption(const QString& caption) {
   } else if (auto* action = qobject_cast<QAction*>(c)) {
     action->setText(caption);  // announced, so that bound entries and buttons follow
   } else if (kind_ == ComponentKind::LabelledEdit) {
-    AttachedLabel(c, window_)->setText(caption);
+    SetPlainText(*AttachedLabel(c, window_), caption);
   } else if (QTabWidget* tabs = PageOwner(c)) {
     tabs->setTabText(tabs->indexOf(static_cast<QWidget*>(c)), caption);
   } else if (auto* group = qobject_cast<QGroupBox*>(c)) {
     group->setTitle(caption);
   } else if (auto* label = qobject_cast<QLabel*>(c)) {
-    label->setText(caption);
+    SetPlainText(*label, caption);
   } else if (auto* button = qobject_cast<QAbstractButton*>(c)) {
     button->setText(caption);
   } else if (auto* edit = qobject_cast<QLineEdit*>(c)) {
@@ -163,15 +179,24 @@ void ComponentTexts::SetCaption(const QString& caption) {
 
 QString ComponentTexts::Hint() const {
   if (const QAction* entry = EntryAction(component_)) return entry->statusTip();
-  if (auto* widget = qobject_cast<QWidget*>(component_)) return widget->toolTip();
+  if (auto* widget = qobject_cast<QWidget*>(component_)) {
+    const QVariant plain = widget->property(kPlainHintProperty);
+    return plain.isValid() ? plain.toString() : widget->toolTip();
+  }
   return {};
 }
 
 void ComponentTexts::SetHint(const QString& hint) {
-  if (QAction* entry = EntryAction(component_))
-    entry->setStatusTip(hint);
-  else if (auto* widget = qobject_cast<QWidget*>(component_))
-    widget->setToolTip(hint);
+  if (QAction* entry = EntryAction(component_)) {
+    entry->setStatusTip(hint);  // a status tip is never rich text
+  } else if (auto* widget = qobject_cast<QWidget*>(component_)) {
+    // A tool tip that looks like markup is drawn as rich text, so such a hint is shown
+    // escaped; the hint itself is kept for reading back.
+    widget->setProperty(kPlainHintProperty, hint);
+    widget->setToolTip(Qt::mightBeRichText(hint)
+                           ? QStringLiteral("<p style='white-space:pre'>%1</p>").arg(hint.toHtmlEscaped())
+                           : hint);
+  }
 }
 
 }  // namespace lum

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <vector>
 
@@ -16,6 +17,11 @@ std::vector<QObject*> ComponentsInDesignOrder(QWidget* window);
 /// True for an object whose tag property is the translation tag.
 bool IsTranslatable(const QObject* object);
 
+/// The translatable components of a window in design order, chosen before any text changes:
+/// a text change may delete a control's internal children (a label's text document), so the
+/// language pass holds none of those, and a component deleted meanwhile reads as null.
+std::vector<QPointer<QObject>> TranslatableComponents(QWidget* window);
+
 /// How the language pass treats a component.
 enum class ComponentKind {
   Action,        // caption only; bound entries and buttons follow it
@@ -29,7 +35,8 @@ enum class ComponentKind {
 ComponentKind KindOf(QObject* component, QWidget* window);
 
 /// The texts the pass reads and sets, by kind: caption, hint, and whether a menu entry is a
-/// separator. Only meaningful for the kinds that have them.
+/// separator. Only meaningful for the kinds that have them. Texts are shown as plain text:
+/// markup in a language file is drawn as the characters it is made of.
 class ComponentTexts {
  public:
   ComponentTexts(QObject* component, QWidget* window);

@@ -6,9 +6,20 @@
 
 namespace lum {
 
+namespace {
+// Built by hand so that texts from language files and file names show as plain text.
+int ShowPlainBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+                 QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
+  QMessageBox box(icon, title, text, buttons, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(defaultButton);
+  return box.exec();
+}
+}  // namespace
+
 bool QtDialogs::AskYesNo(const QString& title, const QString& text) {
-  return QMessageBox::question(parent_, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
-         QMessageBox::Yes;
+  return ShowPlainBox(parent_, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                      QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 Answer QtDialogs::AskYesNoCancel(const QString& title, const QString& text) {
@@ -24,7 +35,8 @@ Answer QtDialogs::AskYesNoCancel(const QString& title, const QString& text) {
 }
 
 void QtDialogs::ShowError(const QString& text) {
-  QMessageBox::critical(parent_, QApplication::applicationDisplayName(), text);
+  ShowPlainBox(parent_, QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+               QMessageBox::Ok);
 }
 
 std::optional<QString> QtDialogs::OpenFileName(const QString& filter, const QString& directory,

@@ -107,6 +107,7 @@ void TFormLUM::BuildStatusBar() {
   for (int i = 0; i < names::kStatusPanels; ++i) {
     auto* panel = new QLabel(&bar);
     panel->setObjectName(names::StatusPanelName(i));
+    panel->setTextFormat(Qt::PlainText);  // names from language files and paths, never markup
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
     const bool last = i == names::kStatusPanels - 1;

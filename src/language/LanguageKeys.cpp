@@ -65,7 +65,7 @@ bool DirectoryHolds(const std::string& directory, const std::string& name) {
 
 void EnsureLanguageFile(const std::string& directory) {
   const std::string name = Settings(directory).LanguageFile();
-  if (DirectoryHolds(directory, name)) return;
+  if (!IsPlainFileName(name) || DirectoryHolds(directory, name)) return;
   const std::string path = (std::filesystem::path(directory) / name).string();
   // Created as a plain new file (never replacing one that appeared meanwhile), as the
   // program's text-file writer would, then completed through the profile writer.

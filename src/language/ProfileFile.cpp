@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <stdexcept>
 
 #include "base/AtomicFile.h"
+#include "base/RegularFile.h"
 #include "base/SafeFormat.h"
 
 namespace lum {
@@ -42,8 +44,23 @@ std::string FirstCharacters(std::string_view text, size_t n) {
   return std::string(text.substr(0, pos));
 }
 
-std::runtime_error UnableToWrite(const std::string& path) {
-  return std::runtime_error(FormatText("Unable to write to %s", {path}));
+std::runtime_error UnableToWrite(const std::string& path, const std::string& reason) {
+  return std::runtime_error(FormatText("Unable to write to %s", {path}) + ": " + reason);
+}
+
+bool EndsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The lines of a text, each with its line feed (the last one may lack it).
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const size_t end = std::min(text.find('\n'), text.size() - 1) + 1;
+    lines.push_back(text.substr(0, end));
+    text.remove_prefix(end);
+  }
+  return lines;
 }
 
 std::string OneLine(std::string_view text) {
@@ -57,25 +74,29 @@ std::string OneLine(std::string_view text) {
 
 ProfileFile ProfileFile::Parse(std::string_view bytes) {
   ProfileFile file;
-  DecodedText decoded = DecodeFileText(bytes);
-  file.encoding_ = decoded.encoding;
-  std::string_view text = decoded.utf8;
-  while (!text.empty()) {
-    const size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    file.lines_.emplace_back(line);
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
+  file.encoding_ = DetectEncoding(bytes);
+  bytes.remove_prefix(ByteOrderMark(file.encoding_).size());
+  const std::vector<std::string_view> raw = SplitLines(bytes);
+  // Decoded at once: a line feed byte is never part of a character in these encodings, so
+  // the decoded text has the same lines; should it not, each line is decoded on its own.
+  const std::string decoded = DecodeText(bytes, file.encoding_);
+  const std::vector<std::string_view> texts = SplitLines(decoded);
+  const bool sameLines = texts.size() == raw.size();
+  for (size_t i = 0; i < raw.size(); ++i) {
+    std::string_view line = raw[i];
+    std::string_view end;
+    if (!line.empty() && line.back() == '\n') end = line.substr(line.size() - (EndsWith(line, kLineEnd) ? 2 : 1));
+    line.remove_suffix(end.size());
+    std::string text = sameLines ? std::string(texts[i]) : DecodeText(line, file.encoding_);
+    if (sameLines) text.resize(text.size() - std::min(text.size(), end.size()));
+    file.lines_.push_back({std::string(line), std::string(end), std::move(text)});
   }
   return file;
 }
 
 ProfileFile ProfileFile::Load(const std::string& path) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return ProfileFile();
   try {
-    return Parse(ReadWholeFile(path));
+    return Parse(ReadWholeFile(path, kMaxFileSize));
   } catch (const std::runtime_error&) {
     return ProfileFile();
   }
@@ -83,12 +104,11 @@ ProfileFile ProfileFile::Load(const std::string& path) {
 
 ProfileFile ProfileFile::LoadForWriting(const std::string& path) {
   struct stat info {};
-  if (stat(path.c_str(), &info) != 0) return ProfileFile();
+  if (stat(path.c_str(), &info) != 0 && errno == ENOENT) return ProfileFile();
   try {
-    if (!S_ISREG(info.st_mode)) throw std::runtime_error("not a file");
-    return Parse(ReadWholeFile(path));
-  } catch (const std::runtime_error&) {
-    throw UnableToWrite(path);
+    return Parse(ReadWholeFile(path, kMaxFileSize));
+  } catch (const FileError& e) {
+    throw UnableToWrite(path, e.reason());
   }
 }
 
@@ -109,7 +129,7 @@ std::optional<ProfileFile::Entry> ProfileFile::ParseEntry(std::string_view line)
 
 std::optional<size_t> ProfileFile::FindSection(std::string_view section) const {
   for (size_t i = 0; i < lines_.size(); ++i) {
-    const auto name = SectionName(lines_[i]);
+    const auto name = SectionName(lines_[i].text);
     if (name && SameName(*name, section)) return i;
   }
   return std::nullopt;
@@ -117,7 +137,7 @@ std::optional<size_t> ProfileFile::FindSection(std::string_view section) const {
 
 size_t ProfileFile::SectionEnd(size_t header) const {
   size_t i = header + 1;
-  while (i < lines_.size() && !SectionName(lines_[i])) ++i;
+  while (i < lines_.size() && !SectionName(lines_[i].text)) ++i;
   return i;
 }
 
@@ -126,7 +146,7 @@ std::optional<size_t> ProfileFile::FindKey(std::string_view section, std::string
   if (!header) return std::nullopt;
   const size_t end = SectionEnd(*header);
   for (size_t i = *header + 1; i < end; ++i) {
-    const auto entry = ParseEntry(lines_[i]);
+    const auto entry = ParseEntry(lines_[i].text);
     if (entry && SameName(entry->key, key)) return i;
   }
   return std::nullopt;
@@ -135,7 +155,7 @@ std::optional<size_t> ProfileFile::FindKey(std::string_view section, std::string
 std::optional<std::string> ProfileFile::Read(std::string_view section, std::string_view key) const {
   const auto line = FindKey(section, key);
   if (!line) return std::nullopt;
-  return FirstCharacters(ParseEntry(lines_[*line])->value, kMaxValueLength);
+  return FirstCharacters(ParseEntry(lines_[*line].text)->value, kMaxValueLength);
 }
 
 std::string ProfileFile::ReadOr(std::string_view section, std::string_view key, std::string_view fallback) const {
@@ -152,45 +172,64 @@ std::optional<ProfileFile::Entries> ProfileFile::SectionEntries(std::string_view
   Entries entries;
   const size_t end = SectionEnd(*header);
   for (size_t i = *header + 1; i < end; ++i) {
-    if (auto entry = ParseEntry(lines_[i]))
+    if (auto entry = ParseEntry(lines_[i].text))
       entries.emplace_back(std::move(entry->key), FirstCharacters(entry->value, kMaxValueLength));
   }
   return entries;
+}
+
+ProfileFile::Line ProfileFile::MakeLine(std::string text) const {
+  return {EncodeText(text, encoding_), NewLineEnd(), std::move(text)};
+}
+
+std::string ProfileFile::NewLineEnd() const {
+  for (const Line& line : lines_)
+    if (!line.end.empty()) return line.end;
+  return std::string(kLineEnd);
+}
+
+void ProfileFile::InsertLine(size_t position, std::string text) {
+  if (position > 0 && lines_[position - 1].end.empty()) lines_[position - 1].end = NewLineEnd();
+  Line line = MakeLine(std::move(text));
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(position), std::move(line));
 }
 
 void ProfileFile::Write(std::string_view section, std::string_view key, std::string_view value) {
   const std::string cleanKey = OneLine(Trim(key));
   const std::string cleanValue = OneLine(value);
   if (const auto line = FindKey(section, cleanKey)) {
-    // The entry keeps the spelling of its key.
-    lines_[*line] = ParseEntry(lines_[*line])->key + kAssign + cleanValue;
+    // The entry keeps the spelling of its key and its line end.
+    Line& old = lines_[*line];
+    std::string end = std::move(old.end);
+    old = MakeLine(ParseEntry(old.text)->key + kAssign + cleanValue);
+    old.end = std::move(end);
     return;
   }
   const std::string newLine = cleanKey + kAssign + cleanValue;
   const auto header = FindSection(section);
   if (!header) {
-    lines_.push_back(kSectionOpen + OneLine(section) + kSectionClose);
-    lines_.push_back(newLine);
+    InsertLine(lines_.size(), kSectionOpen + OneLine(section) + kSectionClose);
+    InsertLine(lines_.size(), newLine);
     return;
   }
   size_t insertAt = *header + 1;
   const size_t end = SectionEnd(*header);
   for (size_t i = *header + 1; i < end; ++i)
-    if (ParseEntry(lines_[i])) insertAt = i + 1;
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
+    if (ParseEntry(lines_[i].text)) insertAt = i + 1;
+  InsertLine(insertAt, newLine);
 }
 
 std::string ProfileFile::Serialize() const {
-  std::string text;
-  for (const auto& line : lines_) text.append(line).append(kLineEnd);
-  return EncodeFileText(text, encoding_);
+  std::string bytes(ByteOrderMark(encoding_));
+  for (const Line& line : lines_) bytes.append(line.bytes).append(line.end);
+  return bytes;
 }
 
 void ProfileFile::Save(const std::string& path) const {
   try {
     WriteFileAtomically(path, Serialize());
-  } catch (const std::runtime_error&) {
-    throw UnableToWrite(path);
+  } catch (const FileError& e) {
+    throw UnableToWrite(path, e.reason());
   }
 }
 

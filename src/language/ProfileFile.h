@@ -13,9 +13,10 @@ namespace lum {
 
 /// An INI-style profile file in memory, with the rules of the Windows profile functions:
 /// section and key names match without regard to ASCII letter case; a value is the text after
-/// the first "=" without surrounding blanks, at most kMaxValueLength characters of it; comment
-/// lines (";") and any other lines are kept as they stand. Texts in memory are UTF-8; the file
-/// keeps the encoding it was read in (GBK, or UTF-8 with a byte-order mark).
+/// the first "=" without surrounding blanks, at most kMaxValueLength characters of it. Texts
+/// are UTF-8 for the caller; the file keeps its bytes: a document that is only read serialises
+/// to exactly the bytes it was parsed from, and writing a key changes that key's line alone (or
+/// adds one), in the file's own encoding and line ends.
 class ProfileFile {
  public:
   using Entries = std::vector<std::pair<std::string, std::string>>;
@@ -27,12 +28,16 @@ class ProfileFile {
 
   /// From file bytes (the encoding is recognised).
   static ProfileFile Parse(std::string_view bytes);
-  /// From a file. A missing, unreadable or non-regular file gives an empty document, as the
-  /// profile functions give empty values for it.
+  /// From a file. A missing, unreadable, non-regular or too large file (kMaxFileSize) gives an
+  /// empty document, as the profile functions give empty values for it.
   static ProfileFile Load(const std::string& path);
   /// From a file that is about to be changed: a missing file gives an empty document, one
-  /// that exists but cannot be read throws "Unable to write to <path>" (never overwrite it).
+  /// that exists but cannot be read whole throws "Unable to write to <path>: <reason>" (so it
+  /// is never overwritten with less than it held).
   static ProfileFile LoadForWriting(const std::string& path);
+
+  /// Profile files above this size are refused, never cut.
+  static constexpr size_t kMaxFileSize = 16 * 1024 * 1024;
 
   /// The value of key in section, if the entry exists (an empty value is "").
   std::optional<std::string> Read(std::string_view section, std::string_view key) const;
@@ -41,15 +46,16 @@ class ProfileFile {
   /// Every entry of a section in file order (trimmed key, value); nullopt without the section.
   std::optional<Entries> SectionEntries(std::string_view section) const;
 
-  /// Replaces the value of an existing key in place; a missing key goes after the last entry
-  /// of its section, a missing section to the end of the file. Line breaks inside the texts
-  /// become blanks, so a value can never add lines.
+  /// Replaces the line of an existing key; a missing key goes after the last entry of its
+  /// section, a missing section to the end of the file. Line breaks inside the texts become
+  /// blanks, so a value can never add lines. Every other line keeps its bytes.
   void Write(std::string_view section, std::string_view key, std::string_view value);
 
   TextEncoding encoding() const { return encoding_; }
-  /// The file bytes: every line ended by CR LF, in the document's encoding.
+  /// The file bytes: the lines as they were read, new lines in the document's encoding ended
+  /// as its first line is (CR LF in a new document).
   std::string Serialize() const;
-  /// Writes the file atomically; throws std::runtime_error "Unable to write to <path>".
+  /// Writes the file atomically; throws std::runtime_error "Unable to write to <path>: <reason>".
   void Save(const std::string& path) const;
 
  private:
@@ -57,6 +63,18 @@ class ProfileFile {
     std::string key;
     std::string value;
   };
+  // One line: its bytes without the line end, the line end as it was ("" on a last line
+  // without one), and the bytes decoded.
+  struct Line {
+    std::string bytes;
+    std::string end;
+    std::string text;
+  };
+  Line MakeLine(std::string text) const;
+  // Inserts a new line before position, giving a last line without an end its end first.
+  void InsertLine(size_t position, std::string text);
+  std::string NewLineEnd() const;
+
   static std::optional<std::string> SectionName(std::string_view line);
   static std::optional<Entry> ParseEntry(std::string_view line);
   // Index of the first header line of the section, if any.
@@ -65,7 +83,7 @@ class ProfileFile {
   size_t SectionEnd(size_t header) const;
   std::optional<size_t> FindKey(std::string_view section, std::string_view key) const;
 
-  std::vector<std::string> lines_;
+  std::vector<Line> lines_;
   TextEncoding encoding_ = TextEncoding::Gbk;
 };
 

@@ -5,6 +5,11 @@
 
 namespace lum {
 
+bool IsPlainFileName(std::string_view name) {
+  // Both separators count: the name may come from a settings file written on Windows.
+  return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string_view::npos;
+}
+
 Settings::Settings(std::string directory) : path_((std::filesystem::path(std::move(directory)) / kFileName).string()) {}
 
 std::string Settings::LanguageFile() const {

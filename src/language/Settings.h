@@ -2,10 +2,16 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "language/ProfileFile.h"
 
 namespace lum {
+
+/// True for a file name without a folder part: not empty, not "." or "..", no slash or backslash.
+/// A remembered language file must be one; any other is neither read nor created, and the
+/// built-in texts stay.
+bool IsPlainFileName(std::string_view name);
 
 /// The settings file LUM.INI of a directory. Every call reads or writes the file afresh,
 /// as the profile functions do.

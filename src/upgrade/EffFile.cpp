@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
-#include <stdexcept>
 #include <string_view>
 
 #include "base/ByteOrder.h"
+#include "base/RegularFile.h"
 #include "base/SafeFormat.h"
 #include "language/MessageSlots.h"
 
@@ -22,17 +19,14 @@ using namespace eff_layout;
 
 class FileSource final : public EffSource {
  public:
-  explicit FileSource(const std::string& path) : file_(std::fopen(path.c_str(), "rb"), &std::fclose) {
-    if (!file_) throw std::runtime_error(path + ": " + std::strerror(errno));
-  }
+  explicit FileSource(const std::string& path) : path_(path), file_(OpenRegularFile(path)) {}
   size_t Read(uint8_t* buffer, size_t length) override {
-    const size_t count = std::fread(buffer, 1, length, file_.get());
-    if (count < length && std::ferror(file_.get())) throw std::runtime_error(std::strerror(errno));
-    return count;
+    return ReadSome(file_, path_, reinterpret_cast<char*>(buffer), length);
   }
 
  private:
-  std::unique_ptr<FILE, decltype(&std::fclose)> file_;
+  std::string path_;
+  FileDescriptor file_;
 };
 
 class MemorySource final : public EffSource {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "base/AtomicFile.h"
+#include "base/RegularFile.h"
 #include "data/NewFileBlock.h"
 #include "data/TempDir.h"
 
@@ -21,10 +21,11 @@ struct Outcome {
 
 class Lumctl : public TempDir {
  protected:
-  // Runs lumctl in the temporary directory (its working directory context).
+  // Runs lumctl in the temporary directory (its working directory context). A run that
+  // blocks is stopped after two minutes (status 124) rather than hanging the tests.
   Outcome Run(const std::string& args) {
-    const std::string command =
-        "cd '" + dir_.string() + "' && '" LUMCTL_PATH "' " + args + " >'" + Path(".out") + "' 2>'" + Path(".err") + "'";
+    const std::string command = "cd '" + dir_.string() + "' && timeout 120 '" LUMCTL_PATH "' " + args + " >'" +
+                                Path(".out") + "' 2>'" + Path(".err") + "'";
     const int raw = std::system(command.c_str());
     Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadWholeFile(Path(".out")), ReadWholeFile(Path(".err"))};
     std::filesystem::remove(Path(".out"));

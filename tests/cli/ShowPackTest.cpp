@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "base/AtomicFile.h"
+#include "base/RegularFile.h"
 #include "cli/Lumctl.h"
 #include "data/ConfigFile.h"
 

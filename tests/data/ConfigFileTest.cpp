@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "base/AtomicFile.h"
+#include "base/RegularFile.h"
 #include "base/ByteOrder.h"
 #include "base/Crc16.h"
 #include "data/ConfigFile.h"

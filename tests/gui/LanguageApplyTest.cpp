@@ -10,6 +10,7 @@
 #include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <filesystem>
 
 #include "LanguageTestFixture.h"
 #include "language/LanguageKeys.h"
@@ -182,7 +183,10 @@ TEST_F(LanguageApplyTest, UnwritableFileLackingKeysStopsAtTheFirstCompletionAndS
   Choose(QStringLiteral("B"));
 
   ASSERT_EQ(dialogs_.Errors().size(), 1u);
-  EXPECT_EQ(dialogs_.Errors().front(), QString::fromStdString("Unable to write to " + FilePath(name)));
+  const std::string folder = std::filesystem::path(FilePath(name)).parent_path().string();
+  EXPECT_EQ(dialogs_.Errors().front(),
+            QString::fromStdString("Unable to write to " + FilePath(name) + ": no file can be made in the folder " +
+                                   folder + ": File name too long"));
   EXPECT_EQ(ReadBytes(name), before);
   Ui::TFormLUM& u = Window().ui();
   EXPECT_EQ(u.PageControl->tabText(0), QStringLiteral("Device"));

@@ -128,7 +128,8 @@ TEST_F(LanguageMenuTest, UnwritableSettingsStillApplyTheChoiceButForgetIt) {
   fs::create_directory(FilePath("LUM.INI"));
   Choose(QStringLiteral("English"));
   ASSERT_EQ(dialogs_.Errors().size(), 1u);
-  EXPECT_EQ(dialogs_.Errors().front(), QString::fromStdString("Unable to write to " + FilePath("LUM.INI")));
+  EXPECT_EQ(dialogs_.Errors().front(), QString::fromStdString("Unable to write to " + FilePath("LUM.INI") +
+                                                              ": it is a directory, not a regular file"));
   EXPECT_EQ(Window().ui().PageControl->tabText(0), QStringLiteral("Device"));
   EXPECT_EQ(Languages().Entries()[static_cast<size_t>(CheckedEntry())]->text(), QStringLiteral("English"));
 }

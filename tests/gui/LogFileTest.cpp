@@ -19,11 +19,10 @@ std::string ReadFile(const std::filesystem::path& path) {
   return content.str();
 }
 
-TEST(ComposeLogTest, FirstRunStartsWithTheRunAndLaterRunsFollowAnEmptyLine) {
-  EXPECT_EQ(ComposeLog(std::nullopt, {"a", "b"}), "a\r\nb\r\n");
-  EXPECT_EQ(ComposeLog(std::string("a\r\nb\r\n"), {"c"}), "a\r\nb\r\n\r\nc\r\n");
-  EXPECT_EQ(ComposeLog(std::string("a\nb"), {"c"}), "a\r\nb\r\n\r\nc\r\n");
-  EXPECT_EQ(ComposeLog(std::string(), {"c"}), "\r\nc\r\n");
+TEST(LogAdditionTest, FirstRunStartsWithTheRunAndLaterRunsFollowAnEmptyLine) {
+  EXPECT_EQ(LogAddition({false, true}, {"a", "b"}), "a\r\nb\r\n");
+  EXPECT_EQ(LogAddition({true, true}, {"c"}), "\r\nc\r\n");       // after "a\r\nb\r\n", or an empty log
+  EXPECT_EQ(LogAddition({true, false}, {"c"}), "\r\n\r\nc\r\n");  // after "a\nb": b's line is ended first
 }
 
 using LogFileTest = WindowFixture;
@@ -60,6 +59,35 @@ TEST_F(LogFileTest, LogThatCannotBeWrittenIsReportedAndTheWindowStillCloses) {
   ASSERT_EQ(dialogs_.Errors().size(), 1u);
   EXPECT_TRUE(dialogs_.Errors().front().contains(QStringLiteral("LUM.LOG"))) << dialogs_.Errors().front().toStdString();
   EXPECT_EQ(ReadFile(log / "keep"), "old");
+}
+
+// The old log is never read or rewritten: its bytes stay exactly, whatever they are, and a
+// log reached through a symbolic link is appended where the link points.
+TEST_F(LogFileTest, ClosingAppendsInPlaceKeepingTheOldBytesAndTheLink) {
+  const auto dir = std::filesystem::path(Dir());
+  std::filesystem::create_directory(dir / "logs");
+  const std::string old = "old run\n\xFF\xFE not UTF-8\r\nlast line without end";
+  std::ofstream(dir / "logs" / "all.log", std::ios::binary) << old;
+  std::filesystem::create_symlink("logs/all.log", dir / "LUM.LOG");
+  TFormLUM& window = CreateShown();
+  window.ui().mmoInfo->appendPlainText(QStringLiteral("本次"));
+  window.close();
+  EXPECT_TRUE(dialogs_.Errors().empty());
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "LUM.LOG"));
+  const std::string log = ReadFile(dir / "logs" / "all.log");
+  ASSERT_EQ(log.rfind(old + "\r\n\r\n================ Lum Started at ", 0), 0u) << log;
+  EXPECT_EQ(log.substr(log.size() - 8), "本次\r\n");
+}
+
+TEST_F(LogFileTest, ReadOnlyLogIsReportedAndKept) {
+  const auto log = std::filesystem::path(Dir()) / "LUM.LOG";
+  std::ofstream(log) << "old\r\n";
+  std::filesystem::permissions(log, std::filesystem::perms::owner_read);
+  TFormLUM& window = CreateShown();
+  window.close();
+  ASSERT_EQ(dialogs_.Errors().size(), 1u);
+  EXPECT_EQ(dialogs_.Errors().front().toStdString(), "Cannot write " + log.string() + ": the file is read-only");
+  EXPECT_EQ(ReadFile(log), "old\r\n");
 }
 
 }  // namespace

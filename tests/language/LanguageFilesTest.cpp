@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
-#include "base/AtomicFile.h"
+#include "base/RegularFile.h"
 #include "data/TempDir.h"
 #include "data/TypeTables.h"
 #include "language/LanguageKeys.h"
@@ -72,13 +74,34 @@ TEST_F(LanguageFiles, EnsureFindsTheRememberedFileWhateverItsLetterCase) {
 }
 
 TEST_F(LanguageFiles, EnsureFailsClearlyWhenTheFileCannotBeCreated) {
-  WriteRaw("LUM.INI", "[Language]\r\nLanguageFile=no/such/dir.lng\r\n");
+  const std::string name = std::string(300, 'x') + ".lng";  // longer than a file name may be
+  WriteRaw("LUM.INI", "[Language]\r\nLanguageFile=" + name + "\r\n");
   try {
     EnsureLanguageFile(dir_.string());
     FAIL() << "no error";
   } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("no/such/dir.lng"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find(name + ": File name too long"), std::string::npos) << e.what();
   }
+}
+
+// A remembered name with a folder part is no language file of this directory: nothing is
+// created anywhere, and the built-in texts stay.
+TEST_F(LanguageFiles, EnsureCreatesNothingForANameWithAFolderPart) {
+  fs::create_directory(Path("work"));
+  fs::create_directory(Path("sub"));
+  const std::string work = Path("work");
+  for (const std::string& name :
+       {std::string("../outside.lng"), std::string("../sub/inside.lng"), std::string("sub\\x.lng"),
+        Path("absolute.lng"), std::string(".."), std::string(".")}) {
+    std::ofstream(Path("work/LUM.INI"), std::ios::binary) << "[Language]\r\nLanguageFile=" << name << "\r\n";
+    EXPECT_NO_THROW(EnsureLanguageFile(work)) << name;
+  }
+  EXPECT_FALSE(fs::exists(Path("outside.lng")));
+  EXPECT_FALSE(fs::exists(Path("sub/inside.lng")));
+  EXPECT_FALSE(fs::exists(Path("absolute.lng")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(Path("work")), fs::directory_iterator()), 1);  // LUM.INI alone
+  EXPECT_TRUE(IsPlainFileName("Français.lng"));
+  EXPECT_FALSE(IsPlainFileName(""));
 }
 
 TEST_F(LanguageFiles, OfferedOnlyWithApplicationExactlyLumAndALanguageName) {
@@ -115,6 +138,31 @@ TEST_F(SettingsFile, OtherContentIsKeptAndAMarkedFileStaysUtf8) {
   EXPECT_EQ(*ports, (ProfileFile::Entries{{"COM3", "/dev/pts/7"}}));
 }
 
+// The settings file keeps its bytes, its link and its mode: only the key's line changes.
+TEST_F(SettingsFile, ChoiceWithAnyNameIsStoredThroughALinkAndAReadOnlyFileIsRefused) {
+  fs::create_directory(Path("conf"));
+  const std::string before =
+      "; \xC9\xE8\xB1\xB8\xFF\r\n[Ports]\r\nCOM3=/dev/pts/7\r\n[Language]\r\nLanguageFile=a.lng\r\n";
+  WriteRaw("conf/lum.ini", before);
+  fs::create_symlink("conf/lum.ini", Path("LUM.INI"));
+  Settings settings(dir_.string());
+  settings.SetLanguageFile("Français.lng");
+  EXPECT_EQ(settings.LanguageFile(), "Français.lng");
+  EXPECT_TRUE(fs::is_symlink(Path("LUM.INI")));
+  EXPECT_EQ(ReadWholeFile(Path("conf/lum.ini")),
+            "; \xC9\xE8\xB1\xB8\xFF\r\n[Ports]\r\nCOM3=/dev/pts/7\r\n[Language]\r\nLanguageFile=Fran\x81\x30\x8A\x34"
+            "ais.lng\r\n");
+
+  fs::permissions(Path("conf/lum.ini"), fs::perms::owner_read | fs::perms::group_read);
+  try {
+    settings.SetLanguageFile("b.lng");
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + Path("LUM.INI") + ": the file is read-only");
+  }
+  EXPECT_EQ(settings.LanguageFile(), "Français.lng");
+}
+
 TEST_F(SettingsFile, PortsSectionIsAbsentWithoutTheSection) {
   EXPECT_EQ(Settings(dir_.string()).PortsSection(), std::nullopt);
   WriteRaw("LUM.INI", "[Language]\r\nLanguageFile=x.lng\r\n");
@@ -127,7 +175,8 @@ TEST_F(SettingsFile, UnwritableSettingsReportUnableToWrite) {
     Settings(dir_.string()).SetLanguageFile("x.lng");
     FAIL() << "no error";
   } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()), "Unable to write to " + Path("LUM.INI"));
+    EXPECT_EQ(std::string(e.what()),
+              "Unable to write to " + Path("LUM.INI") + ": it is a directory, not a regular file");
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "base/AtomicFile.h"
+#include "base/RegularFile.h"
 #include "data/TempDir.h"
 #include "language/ProfileFile.h"
 
@@ -75,10 +75,13 @@ TEST(ProfileWrite, MissingKeyGoesAfterTheLastEntryOfItsSection) {
   EXPECT_EQ(empty.Serialize(), "[A]\r\nk=v\r\n\r\n[B]\r\n");
 }
 
-TEST(ProfileWrite, MissingSectionGoesToTheEndOfTheFile) {
+TEST(ProfileWrite, MissingSectionGoesToTheEndOfTheFileWithTheFilesLineEnds) {
   auto doc = Doc(";header\n[A]\na=1");
   doc.Write("New", "k", "v");
-  EXPECT_EQ(doc.Serialize(), ";header\r\n[A]\r\na=1\r\n[New]\r\nk=v\r\n");
+  EXPECT_EQ(doc.Serialize(), ";header\n[A]\na=1\n[New]\nk=v\n");
+  auto fresh = ProfileFile();
+  fresh.Write("New", "k", "v");
+  EXPECT_EQ(fresh.Serialize(), "[New]\r\nk=v\r\n");
 }
 
 TEST(ProfileWrite, TrailingBlanksDoNotSurviveAndLineBreaksCannotAddLines) {
@@ -134,14 +137,91 @@ TEST(ProfileEncoding, UndecodableBytesBecomeReplacementCharacters) {
   EXPECT_EQ(utf8.Read("S", "k"), "a\xEF\xBF\xBD(");
 }
 
-TEST(ProfileEncoding, TextsGbkCannotHoldAreSavedAsQuestionMarks) {
+// Characters code page 936 lacks take their GB18030 form, so that no choice is lost.
+TEST(ProfileEncoding, TextsGbkCannotHoldAreSavedInTheirGb18030Form) {
   auto doc = ProfileFile();
-  doc.Write("S", "k", "aΩ€😀b");  // Ω is in GBK, the emoji is not
+  doc.Write("S", "k", "aΩ€😀b");  // Ω and € are in code page 936, the emoji is not
+  doc.Write("Language", "LanguageFile", "Français.lng");
   const std::string bytes = doc.Serialize();
-  EXPECT_EQ(ProfileFile::Parse(bytes).Read("S", "k"), "aΩ€?b");
+  EXPECT_EQ(bytes,
+            "[S]\r\nk=a\xA6\xB8\x80\x94\x39\xFC\x36"
+            "b\r\n[Language]\r\nLanguageFile=Fran\x81\x30\x8A\x34"
+            "ais.lng\r\n");
+  const ProfileFile again = ProfileFile::Parse(bytes);
+  EXPECT_EQ(again.encoding(), TextEncoding::Gbk);
+  EXPECT_EQ(again.Read("S", "k"), "aΩ€😀b");
+  EXPECT_EQ(again.Read("Language", "LanguageFile"), "Français.lng");
+}
+
+// Setting a key changes that key's line alone (or adds one); every other byte stays.
+TEST(ProfileBytes, Utf8WithoutAMarkKeepsEveryByteWhenAKeyIsAdded) {
+  const std::string before = "; 语言文件\n[FileInfo]\nLanguage=简体中文\nApplication=LUM\n[Messages]\nMsg_1=设备\n";
+  auto doc = Doc(before);
+  EXPECT_EQ(doc.encoding(), TextEncoding::Utf8);
+  EXPECT_EQ(doc.Read("FileInfo", "Language"), "简体中文");
+  EXPECT_EQ(doc.Serialize(), before);
+  doc.Write("FileInfo", "Author", "张三");
+  doc.Write("Messages", "Msg_1", "電池");
+  EXPECT_EQ(doc.Serialize(),
+            "; 语言文件\n[FileInfo]\nLanguage=简体中文\nApplication=LUM\nAuthor=张三\n[Messages]\nMsg_1=電池\n");
+}
+
+TEST(ProfileBytes, GbkWithStrayBytesKeepsEveryByteWhenAKeyIsAdded) {
+  // "k=简体", a line with the stray byte 0xFF and a lead byte cut off by the line end, a
+  // comment with a lone lead byte, and a last line without a line end.
+  const std::string before =
+      "[S]\r\nk=\xBC\xF2\xCC\xE5\r\nodd=a\xFF"
+      "b\xB0\r\n;\x81\r\n[T]\r\nx=1";
+  auto doc = Doc(before);
+  EXPECT_EQ(doc.encoding(), TextEncoding::Gbk);
+  EXPECT_EQ(doc.Read("S", "odd"), "a\uFFFDb\uFFFD");
+  EXPECT_EQ(doc.Serialize(), before);
+  doc.Write("S", "new", "设备");
+  doc.Write("T", "x", "2");
+  const std::string after =
+      "[S]\r\nk=\xBC\xF2\xCC\xE5\r\nodd=a\xFF"
+      "b\xB0\r\nnew=\xC9\xE8\xB1\xB8\r\n;\x81\r\n[T]\r\nx=2";
+  EXPECT_EQ(doc.Serialize(), after);
+  doc.Write("T", "y", "3");  // after a last line without an end, that line is ended first
+  EXPECT_EQ(doc.Serialize(), after + "\r\ny=3\r\n");
+}
+
+TEST(ProfileBytes, DocumentsThatAreOnlyReadSerialiseToTheirBytes) {
+  for (const std::string& bytes :
+       {std::string(), std::string("\xEF\xBB\xBF"), std::string("\n\n"), std::string("a\r\r\nb\rc\n"),
+        std::string("[S]\nk=v"), std::string("\xEF\xBB\xBF[S]\r\nk=\xC3(\r\n"), std::string(1, '\0') + "\x81\n\x80"}) {
+    const auto doc = Doc(bytes);
+    EXPECT_EQ(doc.Serialize(), bytes);
+  }
 }
 
 using ProfileFiles = TempDir;
+
+TEST_F(ProfileFiles, FileOverTheSizeLimitIsRefusedNotCut) {
+  std::string big = "[S]\r\nk=v\r\n";
+  big.resize(ProfileFile::kMaxFileSize + 1, ';');
+  WriteRaw("big.lng", big);
+  try {
+    WriteProfileString(Path("big.lng"), "S", "n", "1");
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + Path("big.lng") +
+                                         ": the file is too large, the limit is 16 MiB (16777216 bytes)");
+  }
+  EXPECT_EQ(fs::file_size(Path("big.lng")), big.size());
+}
+
+TEST_F(ProfileFiles, ReadOnlyLanguageFileIsRefusedAndKept) {
+  WriteRaw("en.lng", "[S]\r\nk=v\r\n");
+  fs::permissions(Path("en.lng"), fs::perms::owner_read | fs::perms::others_read);
+  try {
+    WriteProfileString(Path("en.lng"), "S", "k", "w");
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + Path("en.lng") + ": the file is read-only");
+  }
+  EXPECT_EQ(ReadWholeFile(Path("en.lng")), "[S]\r\nk=v\r\n");
+}
 
 TEST_F(ProfileFiles, MissingDirectoryOrUnreadableFilesReadAsEmpty) {
   EXPECT_EQ(ProfileFile::Load(Path("none.lng")).Read("FileInfo", "Language"), std::nullopt);
@@ -162,7 +242,8 @@ TEST_F(ProfileFiles, WritingIntoADirectoryFailsWithTheProfileMessage) {
     WriteProfileString(Path("dir.lng"), "S", "k", "v");
     FAIL() << "no error";
   } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()), "Unable to write to " + Path("dir.lng"));
+    EXPECT_EQ(std::string(e.what()),
+              "Unable to write to " + Path("dir.lng") + ": it is a directory, not a regular file");
   }
   EXPECT_TRUE(fs::is_directory(Path("dir.lng")));
 }
