@@ -21,6 +21,13 @@ constexpr int kNumberOverflow = 406;
 // checking depth and keys as it goes. A handler that returns false stops the parser.
 class DocumentBuilder final : public nlohmann::json_sax<json> {
  public:
+  explicit DocumentBuilder(size_t maxDepth) : max_depth_(maxDepth) {}
+  ~DocumentBuilder() override = default;
+  DocumentBuilder(const DocumentBuilder&) = delete;
+  DocumentBuilder& operator=(const DocumentBuilder&) = delete;
+  DocumentBuilder(DocumentBuilder&&) = delete;
+  DocumentBuilder& operator=(DocumentBuilder&&) = delete;
+
   json TakeDocument() { return std::move(root_); }
   const std::optional<std::string>& Problem() const { return problem_; }
 
@@ -87,7 +94,7 @@ class DocumentBuilder final : public nlohmann::json_sax<json> {
   // An array's slots stay in place while its last item is open: nothing is added to the
   // array until that item is closed.
   bool Open(json container) {
-    if (open_.size() >= kMaxJsonDepth) return Refuse(fmt::format("it is nested deeper than {} levels", kMaxJsonDepth));
+    if (open_.size() >= max_depth_) return Refuse(fmt::format("it is nested deeper than {} levels", max_depth_));
     json* value = Add(std::move(container));
     open_.push_back({value, {}, {}, 0});
     return true;
@@ -116,6 +123,7 @@ class DocumentBuilder final : public nlohmann::json_sax<json> {
     return false;
   }
 
+  size_t max_depth_;
   json root_;
   std::vector<Container> open_;
   std::optional<std::string> problem_;
@@ -124,7 +132,7 @@ class DocumentBuilder final : public nlohmann::json_sax<json> {
 }  // namespace
 
 json ParseJsonDocument(std::string_view text) {
-  DocumentBuilder builder;
+  DocumentBuilder builder(kMaxJsonDepth);
   const bool parsed = json::sax_parse(text, &builder, json::input_format_t::json, true);
   if (builder.Problem()) throw JsonDocumentError(*builder.Problem());
   if (!parsed) throw JsonDocumentError("not valid JSON");
