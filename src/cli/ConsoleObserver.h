@@ -16,8 +16,10 @@ class ConsoleObserver : public LinkObserver {
   void TraceLine(const std::string& line) override;
   void ValueReceived(const Measurement& value) override { values_.insert_or_assign(value.id, value); }
 
-  /// The last value reported for `id`, or null while none was.
+  /// The last value reported for `id`, or null while none was since the last ForgetValues.
   const Measurement* Last(ValueId id) const;
+  /// Forgets every value, so that what a poll did not get is known as missing.
+  void ForgetValues() { values_.clear(); }
 
  private:
   std::map<ValueId, Measurement> values_;

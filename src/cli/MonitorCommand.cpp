@@ -25,19 +25,17 @@ extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 constexpr unsigned kStopCheckMs = 50;  // how soon Ctrl+C ends a wait between polls
 
 // The measurements as the real-time page shows them, the monitor page where it has none.
+// A value without a reply in the poll is missing: never the window's initial text, never
+// the value of an earlier poll.
 struct Column {
   ValueId id;
   Decimals decimals;
   const char* label;
-  const char* initial;  // what the window shows before the first reply
 };
 const Column kColumns[] = {
-    {ValueId::PowerOnTime, Decimals::OfUnit, "Power-on", "00:00:00"},
-    {ValueId::BatteryVoltage, Decimals::Two, "Battery", ""},
-    {ValueId::SolarVoltage, Decimals::OfUnit, "Solar", ""},
-    {ValueId::Load1Voltage, Decimals::OfUnit, "Load 1", ""},
-    {ValueId::Load1Current, Decimals::Two, "Load 1", ""},
-    {ValueId::Temperature, Decimals::OfUnit, "Temperature", ""},
+    {ValueId::PowerOnTime, Decimals::OfUnit, "Power-on"}, {ValueId::BatteryVoltage, Decimals::Two, "Battery"},
+    {ValueId::SolarVoltage, Decimals::OfUnit, "Solar"},   {ValueId::Load1Voltage, Decimals::OfUnit, "Load 1"},
+    {ValueId::Load1Current, Decimals::Two, "Load 1"},     {ValueId::Temperature, Decimals::OfUnit, "Temperature"},
 };
 constexpr char kNotShown[] = "-";
 
@@ -47,9 +45,13 @@ std::vector<std::string> Values(const ConsoleObserver& observer, Formatter forma
   std::vector<std::string> values;
   for (const Column& column : kColumns) {
     const Measurement* value = observer.Last(column.id);
-    values.push_back(value ? format(*value, column.decimals) : column.initial);
+    values.push_back(value ? format(*value, column.decimals) : std::string());
   }
   return values;
+}
+
+bool AnyValue(const std::vector<std::string>& values) {
+  return std::any_of(values.begin(), values.end(), [](const std::string& value) { return !value.empty(); });
 }
 
 std::string PeopleLine(const std::vector<std::string>& values) {
@@ -104,18 +106,24 @@ void RunMonitor(const std::string& port, unsigned count, bool csv) {
   Clock& clock = SystemClock();
   if (csv) std::cout << CsvHeader() << std::endl;
   uint64_t next = clock.NowMs();
+  bool anyAnswered = false;
   for (unsigned polls = 0; !g_interrupted && (count == 0 || polls < count); ++polls) {
     WaitUntil(clock, next);
     if (g_interrupted) break;
     next = clock.NowMs() + Monitor::kPollIntervalMs;
+    session.observer.ForgetValues();
     device.Poll(true);
     device.WaitIdle();
-    std::cout << (csv ? CsvRow(Values(session.observer, FormatNumber))
-                      : PeopleLine(Values(session.observer, FormatValue)))
-              << std::endl;
+    const auto values = Values(session.observer, csv ? FormatNumber : FormatValue);
+    anyAnswered = anyAnswered || std::any_of(values.begin(), values.end(), [](const auto& v) { return !v.empty(); });
+    std::cout << (csv ? CsvRow(values) : PeopleLine(values)) << std::endl;
   }
   device.CloseMonitor();
   device.WaitIdle();
+  if (!anyAnswered) {
+    std::cerr << "No poll was answered." << std::endl;
+    throw CLI::RuntimeError(kExitFailed);
+  }
 }
 
 const CommandRegistration kRegistration([](CLI::App& app) {

@@ -1,5 +1,6 @@
 // lumctl scan: find and read the controllers on COM1..COM16, optionally saving each one read.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -17,7 +18,7 @@ namespace {
 
 constexpr char kFileExtension[] = ".LUM";
 
-// Saves every entry read from a controller as DIR/COMn.LUM.
+// Saves every entry read completely from a controller as DIR/COMn.LUM.
 void SaveEntries(CliSession& session, const std::string& directory) {
   std::filesystem::create_directories(directory);
   for (const auto& entry : session.device.Entries().DeviceEntries()) {
@@ -34,7 +35,10 @@ void Scan(const std::string& saveDirectory) {
   session.device.Scan([&found](bool read) { found = read; });
   session.device.WaitIdle();
   if (!found) {
-    std::cerr << "No controller found." << std::endl;
+    const auto& devices = session.device.Entries().DeviceEntries();
+    const bool anyAnswered =
+        std::any_of(devices.begin(), devices.end(), [](const auto& entry) { return entry->ReadIncomplete; });
+    std::cerr << (anyAnswered ? "No controller was read completely." : "No controller found.") << std::endl;
     throw CLI::RuntimeError(kExitFailed);
   }
   if (saveDirectory.empty()) return;

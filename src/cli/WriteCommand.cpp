@@ -43,6 +43,7 @@ void Write(const std::string& path) {
       std::cerr << "No controller of this product found." << std::endl;
       break;
     case WriteResult::NoConfig:
+    case WriteResult::Unwritable:
     case WriteResult::VerifyFailed:
     case WriteResult::Busy:
       break;

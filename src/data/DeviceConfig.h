@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,14 +13,20 @@ namespace lum {
 /// One configuration entry: the identity read from a controller and its block.
 struct TDEVICE_CONFIG {
   bool FromDevice = false;
-  std::string Name;   // COMn for device entries, the full path for file entries, empty for "New File"
+  std::string Name;  // COMn for device entries, the full path for file entries, empty for "New File"
   std::string Model;
   uint32_t SerialNumber = 0;
   uint16_t FirmwareVersion = 0;
   uint16_t FirmwareBuild = 0;
   uint32_t BatchCode = 0;
   bool Modified = false;
+  /// A controller answered but some replies of its read never came: the block is not the
+  /// controller's configuration, so it is neither written nor saved.
+  bool ReadIncomplete = false;
   TCONFIG_BLOCK Config;
+  /// The block as the last complete read (or verified write) left the controller; what a
+  /// write compares the values it does not send with.
+  std::optional<TCONFIG_BLOCK> AsRead;
 };
 
 /// The two entry lists and the current entry. Entries are held by stable address, so

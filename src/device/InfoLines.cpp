@@ -8,8 +8,24 @@ namespace lum {
 namespace {
 constexpr char kConnected[] = "[%s] Connected device is %s @%s";
 constexpr char kReading[] = "[%s] Reading configuration data ...";
+constexpr char kMissingReplies[] = "[%s] Reading configuration data:: No reply for %s.";
 constexpr char kWriting[] = "[%s] Device[SN:%s]:: Writing configuration data ...";
 constexpr char kNoConfig[] = "[%s] Write to device:: No valid configuration data.";
+constexpr char kIncompleteRead[] =
+    "[%s] Write to device:: The configuration was not read completely from the controller; read it again.";
+constexpr char kIncompleteSave[] =
+    "[%s] Save to file:: The configuration was not read completely from the controller; read it again.";
+constexpr char kUnwritableSegment[] =
+    "[%s] Write to device:: %s: %d minutes cannot be written (at most 4095); nothing was sent.";
+constexpr char kNotHeld[] = "[%s] Write to device:: %s: the entry holds %d, the controller %s.";
+constexpr char kNoEcho[] = "did not confirm it";
+constexpr char kUnknown[] = "was neither written nor read (value unknown)";
+
+std::string JoinNames(const std::vector<std::string>& names) {
+  std::string joined;
+  for (const std::string& name : names) joined += (joined.empty() ? "" : ", ") + name;
+  return joined;
+}
 }  // namespace
 
 std::string OpenPortLine(const MessageTable& messages, const std::string& portName, const std::string& stamp) {
@@ -22,6 +38,10 @@ std::string ConnectedLine(const std::string& deviceTypeName, const std::string& 
 
 std::string ReadingLine(const std::string& stamp) { return FormatText(kReading, {stamp}); }
 
+std::string MissingRepliesLine(const std::vector<std::string>& missing, const std::string& stamp) {
+  return FormatText(kMissingReplies, {stamp, JoinNames(missing)});
+}
+
 std::string CheckingLine(const MessageTable& messages, const std::string& stamp) {
   return FormatText(messages.Text(MessageTable::kWriteChecking), {stamp});
 }
@@ -31,5 +51,24 @@ std::string WritingLine(uint32_t serialNumber, const std::string& stamp) {
 }
 
 std::string NoConfigLine(const std::string& stamp) { return FormatText(kNoConfig, {stamp}); }
+
+}  // namespace lum
+
+namespace lum {
+
+std::string IncompleteReadLine(const std::string& stamp) { return FormatText(kIncompleteRead, {stamp}); }
+
+std::string IncompleteSaveLine(const std::string& stamp) { return FormatText(kIncompleteSave, {stamp}); }
+
+std::string UnwritableSegmentLine(const std::string& segmentName, unsigned minutes, const std::string& stamp) {
+  return FormatText(kUnwritableSegment, {stamp, segmentName, static_cast<int64_t>(minutes)});
+}
+
+std::string NotHeldLine(const std::string& fieldName, bool sent, unsigned wanted, const std::optional<unsigned>& held,
+                        const std::string& stamp) {
+  const std::string controller =
+      held ? FormatText("holds %d", {static_cast<int64_t>(*held)}) : (sent ? kNoEcho : kUnknown);
+  return FormatText(kNotHeld, {stamp, fieldName, static_cast<int64_t>(wanted), controller});
+}
 
 }  // namespace lum

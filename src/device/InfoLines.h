@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/TimeStamp.h"
 #include "language/MessageTable.h"
@@ -15,9 +17,22 @@ std::string OpenPortLine(const MessageTable& messages, const std::string& portNa
 std::string ConnectedLine(const std::string& deviceTypeName, const std::string& portName,
                           const std::string& stamp = NowStamp());
 std::string ReadingLine(const std::string& stamp = NowStamp());
+/// Names what a read missed: the fields whose reply never came.
+std::string MissingRepliesLine(const std::vector<std::string>& missing, const std::string& stamp = NowStamp());
 std::string CheckingLine(const MessageTable& messages, const std::string& stamp = NowStamp());
 std::string WritingLine(uint32_t serialNumber, const std::string& stamp = NowStamp());
 std::string NoConfigLine(const std::string& stamp = NowStamp());
+/// The entry came from a read that missed replies: it is not written.
+std::string IncompleteReadLine(const std::string& stamp = NowStamp());
+/// The same entry is not saved to a file either.
+std::string IncompleteSaveLine(const std::string& stamp = NowStamp());
+/// A segment whose minutes cannot travel: the write is refused before anything is sent.
+std::string UnwritableSegmentLine(const std::string& segmentName, unsigned minutes,
+                                  const std::string& stamp = NowStamp());
+/// A field the controller does not hold after a write. `held` is its value there, or
+/// empty when no echo came (`sent`) or it was neither sent nor read.
+std::string NotHeldLine(const std::string& fieldName, bool sent, unsigned wanted, const std::optional<unsigned>& held,
+                        const std::string& stamp = NowStamp());
 /// The line that ends every write attempt: a carriage return alone.
 inline constexpr char kEndOfWriteLine[] = "\r";
 

@@ -1,34 +1,71 @@
 #include "device/Scan.h"
 
+#include <fmt/format.h>
+
 #include <memory>
 
 #include "data/TypeTables.h"
 #include "device/Identify.h"
 #include "device/InfoLines.h"
+#include "device/ReplyCheck.h"
 #include "link/PortNames.h"
 
 namespace lum {
 
 namespace {
 
-constexpr uint8_t kIdentityReads[] = {command::kFirmwareVersion, command::kSerialNumber, command::kBatchCode,
-                                      command::kFuncFlags, command::kModelText};
-constexpr uint8_t kBatteryReads[] = {command::kBattOVP, command::kBattFCV, command::kBattUVP, command::kBattUVR};
+struct PlainRead {
+  uint8_t command;
+  const char* what;
+};
+constexpr PlainRead kIdentityReads[] = {{command::kFirmwareVersion, "FirmwareVersion"},
+                                        {command::kSerialNumber, "SerialNumber"},
+                                        {command::kBatchCode, "BatchCode"},
+                                        {command::kFuncFlags, "FuncFlags"},
+                                        {command::kModelText, "Model"}};
+constexpr PlainRead kLightControlRead = {command::kLightControl, "SCV"};
+constexpr PlainRead kBatteryReads[] = {{command::kBattOVP, "BattOVP"},
+                                       {command::kBattFCV, "BattFCV"},
+                                       {command::kBattUVP, "BattUVP"},
+                                       {command::kBattUVR, "BattUVR"}};
 
 std::string DeviceTypeName(const DeviceTypeNames& names, int row) {
   const auto index = static_cast<size_t>(row);
   return index < names.size() ? names[index] : DeviceTypes()[index].DefaultName;
 }
 
-void ReadChannel(Link& link, SerialPort* port, TCONFIG_BLOCK& block, const Capabilities& caps, int channel) {
-  const uint8_t index = ChannelIndex(channel);
-  if (caps.HasVoltageLimit) SendRead(link, port, block, command::kChannelCV, index);
-  if (caps.HasRatedCurrent || caps.HasPWMDimming) SendRead(link, port, block, command::kChannelCC, index);
-  SendRead(link, port, block, command::kChannelMode, index);
-  link.clock().SleepMs(kChannelReadPauseMs);
-  for (int k = 0; k < block_layout::kSegments; ++k)
-    SendRead(link, port, block, command::kChannelTiming, index, SegmentWord(k));
-}
+// The read requests of one controller, each remembered so that a reply that never came is
+// known by name when the read ends.
+class ReadSequence {
+ public:
+  ReadSequence(Link& link, SerialPort* port, TCONFIG_BLOCK& block) : link_(link), port_(port), block_(block) {}
+
+  void Read(const PlainRead& read) { Send(read.command, 0, 0, read.what); }
+
+  void ReadChannel(const Capabilities& caps, int channel) {
+    const uint8_t index = ChannelIndex(channel);
+    const std::string name = fmt::format("channel {} ", channel + 1);
+    if (caps.HasVoltageLimit) Send(command::kChannelCV, index, 0, name + "CV");
+    if (caps.HasRatedCurrent || caps.HasPWMDimming) Send(command::kChannelCC, index, 0, name + "CC");
+    Send(command::kChannelMode, index, 0, name + "Mode");
+    link_.clock().SleepMs(kChannelReadPauseMs);
+    for (int k = 0; k < block_layout::kSegments; ++k)
+      Send(command::kChannelTiming, index, SegmentWord(k), name + fmt::format("segment {}", k + 1));
+  }
+
+  std::vector<std::string> Missing() const { return expected_.Missing(link_.ReplyLog()); }
+
+ private:
+  void Send(uint8_t command, uint8_t index, uint16_t word, std::string what) {
+    expected_.Expect(command, index, word, std::move(what));
+    SendRead(link_, port_, block_, command, index, word);
+  }
+
+  Link& link_;
+  SerialPort* port_;
+  TCONFIG_BLOCK& block_;
+  ExpectedReplies expected_;
+};
 
 }  // namespace
 
@@ -39,6 +76,7 @@ bool IdentifyAndRead(DeviceContext& context, SerialPort* port, const DeviceTypeN
   LinkObserver& observer = link.observer();
   TCONFIG_BLOCK& block = entry->Config;
   link.SetEntry(entry);  // identity replies land in the entry being read
+  link.ClearReplyLog();  // only this controller's replies count for its read
 
   const int row = Identify(link, port, block, kScanIdentifyTries);
   if (row < 0) {
@@ -48,20 +86,31 @@ bool IdentifyAndRead(DeviceContext& context, SerialPort* port, const DeviceTypeN
   observer.ProcessMessages();
   observer.InfoLine(ConnectedLine(DeviceTypeName(names, row), entry->Name));
 
-  for (uint8_t command : kIdentityReads) SendRead(link, port, block, command);
+  ReadSequence read(link, port, block);
+  for (const PlainRead& identity : kIdentityReads) read.Read(identity);
   const Capabilities caps = ResolveCapabilities(block.CapFlags(), row);
-  if (caps.HasLightControl) SendRead(link, port, block, command::kLightControl);
+  if (caps.HasLightControl) read.Read(kLightControlRead);
   if (caps.HasBattery)
-    for (uint8_t command : kBatteryReads) SendRead(link, port, block, command);
+    for (const PlainRead& battery : kBatteryReads) read.Read(battery);
 
   observer.InfoLine(ReadingLine());
   observer.ProcessMessages();
   const int channels = DeviceTypes()[static_cast<size_t>(row)].Channels;
-  for (int c = 0; c < channels; ++c) ReadChannel(link, port, block, caps, c);
+  for (int c = 0; c < channels; ++c) read.ReadChannel(caps, c);
 
+  link.SetDeviceIdentified(false);
+  const std::vector<std::string> missing = read.Missing();
+  if (!missing.empty()) {
+    // Fields whose reply never came still hold the new entry's zeros: this is not the
+    // controller's configuration, and must not be written or saved as if it were.
+    entry->ReadIncomplete = true;
+    observer.InfoLine(context.messages.Text(MessageTable::kFailure));
+    observer.InfoLine(MissingRepliesLine(missing));
+    return false;
+  }
   observer.InfoLine(context.messages.Text(MessageTable::kOk));
   entry->FromDevice = true;
-  link.SetDeviceIdentified(false);
+  entry->AsRead = block;
   return true;
 }
 

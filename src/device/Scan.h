@@ -23,16 +23,18 @@ inline constexpr unsigned kChannelReadPauseMs = 32;
 
 /// Identifies the controller on an open port and reads its identity and configuration into
 /// CurrentEntry (the entry just added by the scan). Reports "Connected device", "Reading
-/// configuration data" and "Ok" lines; marks the entry FromDevice; always leaves
-/// DeviceIdentified cleared. Returns true when a controller of the device type table
-/// answered. Runs under the caller's Link::Operation.
+/// configuration data" and "Ok" lines. Every read request must be answered: when one is not,
+/// the read ends with "Failure" and a line naming what is missing, and the entry is marked
+/// ReadIncomplete instead of FromDevice. Always leaves DeviceIdentified cleared. Returns true
+/// when a controller of the device type table answered and was read completely. Runs under
+/// the caller's Link::Operation.
 bool IdentifyAndRead(DeviceContext& context, SerialPort* port, const DeviceTypeNames& names);
 
 /// Tries COM1..COM16 in order: each port that opens gets a new device entry named COMn, made
 /// CurrentEntry, and is read by IdentifyAndRead. Earlier device entries are discarded first.
 /// `confirmApply` runs first when CurrentEntry is not FromDevice. Holds a Link::Operation for
 /// the whole scan; returns false without doing anything when the link is busy. Returns true
-/// when at least one controller was read.
+/// when at least one controller was read completely.
 bool ScanPorts(DeviceContext& context, const DeviceTypeNames& names, const ConfirmApply& confirmApply = {});
 
 }  // namespace lum

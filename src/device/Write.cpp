@@ -5,12 +5,35 @@
 
 #include "device/Identify.h"
 #include "device/InfoLines.h"
+#include "device/ReplyCheck.h"
 #include "device/WritePlan.h"
 #include "link/PortNames.h"
 
 namespace lum {
 
 namespace {
+
+// The device entry that holds the last complete read of the controller just identified (its
+// serial number and product), when the scan read it.
+TDEVICE_CONFIG* LastReadOf(EntryStore& entries, const TDEVICE_CONFIG& written) {
+  for (const auto& device : entries.DeviceEntries())
+    if (device->FromDevice && device->AsRead && device->SerialNumber == written.SerialNumber &&
+        device->AsRead->ProductID() == written.Config.ProductID())
+      return device.get();
+  return nullptr;
+}
+
+// After a write the controller holds what was sent when it was verified; otherwise what it
+// holds is no longer known.
+void RememberWritten(TDEVICE_CONFIG& target, const TCONFIG_BLOCK& written, const std::vector<WriteRequest>& plan,
+                     bool verified) {
+  if (!verified) {
+    target.AsRead.reset();
+    return;
+  }
+  for (const WriteRequest& request : plan)
+    for (const SentField& sent : request.fields) WriteField(*target.AsRead, sent.field, ReadField(written, sent.field));
+}
 
 // Step 2 of the write on one open port; nullopt when its controller is not of the product.
 std::optional<WriteResult> WriteOnPort(DeviceContext& context, SerialPort* port, TDEVICE_CONFIG& entry) {
@@ -19,6 +42,7 @@ std::optional<WriteResult> WriteOnPort(DeviceContext& context, SerialPort* port,
   const MessageTable& messages = context.messages;
 
   TCONFIG_BLOCK echo;
+  link.ClearReplyLog();
   observer.InfoLine(CheckingLine(messages));
   Identify(link, port, echo, kWriteIdentifyTries);
   if (echo.ProductID() != entry.Config.ProductID()) {
@@ -31,12 +55,24 @@ std::optional<WriteResult> WriteOnPort(DeviceContext& context, SerialPort* port,
   observer.InfoLine(messages.Text(MessageTable::kOk));
   observer.InfoLine(WritingLine(entry.SerialNumber));
 
+  const bool serialAnswered = IsAnswered(link.ReplyLog(), command::kSerialNumber);
+  TDEVICE_CONFIG* target = serialAnswered ? LastReadOf(context.entries, entry) : nullptr;
+
   const std::vector<WriteRequest> plan = PlanWrite(entry.Config);
   MarkUnechoed(echo, plan);
-  for (const WriteRequest& request : plan)
+  std::vector<bool> answered;
+  for (const WriteRequest& request : plan) {
+    link.ClearReplyLog();
     link.SendFrame(echo, port, kRequestAddress, request.command, request.index, request.byteArg, request.word);
-  const bool verified = EchoMatches(echo, plan);
+    answered.push_back(IsAnswered(link.ReplyLog(), request.command, request.index, request.word));
+  }
+  const auto mismatches = FieldsNotHeld(entry.Config, echo, plan, answered, target ? &*target->AsRead : nullptr);
+  const bool verified = mismatches.empty();
   observer.InfoLine(messages.Text(verified ? MessageTable::kOk : MessageTable::kFailure));
+  for (const FieldMismatch& m : mismatches)
+    observer.InfoLine(
+        NotHeldLine(FieldName(m.field), m.sent, m.wanted, m.held ? std::optional<unsigned>(*m.held) : std::nullopt));
+  if (target) RememberWritten(*target, entry.Config, plan, verified);
   return verified ? WriteResult::Verified : WriteResult::VerifyFailed;
 }
 
@@ -60,8 +96,16 @@ WriteResult WriteDevice(DeviceContext& context) {
   TDEVICE_CONFIG* entry = context.entries.CurrentEntry();
 
   WriteResult result = WriteResult::NoConfig;
+  const std::vector<FieldRef> unwritable = entry ? UnwritableSegments(entry->Config) : std::vector<FieldRef>{};
   if (!entry || entry->Config.ProductID() == 0) {
     observer.InfoLine(NoConfigLine());
+  } else if (entry->ReadIncomplete) {
+    observer.InfoLine(IncompleteReadLine());
+  } else if (!unwritable.empty()) {
+    for (const FieldRef& segment : unwritable)
+      observer.InfoLine(UnwritableSegmentLine(
+          FieldName(segment), entry->Config.Channel(0, segment.channel).Timing(segment.segment).Minutes()));
+    result = WriteResult::Unwritable;
   } else {
     context.link.SetEntry(entry);  // the serial number reply updates the entry written
     result = WriteToFirstMatch(context, *entry);

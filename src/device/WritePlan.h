@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "data/ConfigBlock.h"
+#include "data/TypeTables.h"
 
 namespace lum {
 
@@ -55,12 +58,39 @@ struct WriteRequest {
 /// count resolved from the block's CapFlags and the device type row of its ProductID.
 std::vector<WriteRequest> PlanWrite(const TCONFIG_BLOCK& block);
 
+/// Whether a controller with these capabilities holds the field at all.
+bool CanHold(const Capabilities& caps, FieldId id);
+
+/// The fields of the write sequence that a controller with these capabilities and channel
+/// count holds, in the sequence's order.
+std::vector<FieldRef> HeldFields(const Capabilities& caps, int channels);
+
+/// The field as people read it: "BattOVP", "channel 2 CC", "channel 1 segment 3 minutes".
+std::string FieldName(const FieldRef& field);
+
+/// Segments of the write sequence whose minutes do not fit the 12 bits they travel in.
+std::vector<FieldRef> UnwritableSegments(const TCONFIG_BLOCK& block);
+
+/// A field of the entry that the controller does not hold: what the entry has, and what
+/// the controller has when that is known (an echo, or the last read of the controller).
+struct FieldMismatch {
+  FieldRef field;
+  bool sent;
+  uint16_t wanted;
+  std::optional<uint16_t> held;  // none: no echo came, or the field was neither sent nor read
+};
+
+/// The write's verification: every field the target can hold must hold the entry's value,
+/// either sent and echoed equal, or not sent and already equal in `lastRead` (the target's
+/// block as last read, when known). `echo` holds the decoded echoes, `answered` tells which
+/// requests of the plan got one. The target's capabilities come from the echo's CapFlags
+/// and its product's row.
+std::vector<FieldMismatch> FieldsNotHeld(const TCONFIG_BLOCK& entry, const TCONFIG_BLOCK& echo,
+                                         const std::vector<WriteRequest>& plan, const std::vector<bool>& answered,
+                                         const TCONFIG_BLOCK* lastRead);
+
 /// Sets every field the plan sends to a value other than the one sent, so that an echo
 /// that never comes cannot pass for a correct one.
 void MarkUnechoed(TCONFIG_BLOCK& echo, const std::vector<WriteRequest>& plan);
-
-/// True when every field the plan sent came back with the value that was sent. Fields the
-/// plan does not send are not compared.
-bool EchoMatches(const TCONFIG_BLOCK& echo, const std::vector<WriteRequest>& plan);
 
 }  // namespace lum

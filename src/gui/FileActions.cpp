@@ -3,6 +3,7 @@
 
 #include "FormLUM.h"
 #include "data/ConfigFile.h"
+#include "device/InfoLines.h"
 #include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
 
@@ -43,6 +44,10 @@ void TFormLUM::actOpenConfigFileExecute() {
 void TFormLUM::actSaveConfigToFileExecute() {
   TDEVICE_CONFIG* entry = CurrentEntry();
   if (entry == nullptr) return;
+  if (entry->ReadIncomplete) {
+    observer_.InfoLine(IncompleteSaveLine());
+    return;
+  }
   // Stored before the dialog, and kept when it is cancelled: the pages and the entry agree
   // from here on, so nothing is left to apply.
   StorePages(entry->Config);

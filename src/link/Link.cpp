@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/ByteOrder.h"
 #include "base/Crc16.h"
 #include "base/TimeStamp.h"
 #include "link/ReplyDispatcher.h"
@@ -141,13 +142,19 @@ void Link::ScanRing(TCONFIG_BLOCK& block) {
     if (Crc16(rx_buffer_.data(), length) != 0) continue;
     for (size_t i = 0; i < length; ++i) rx_buffer_[RingPosition(s + i)] = kEmpty;
     const auto effect = DispatchReply(std::span<const uint8_t>(rx_buffer_.data(), length), block, entry_, observer_);
+    reply_log_.push_back(
+        length == frame::kSize
+            ? ReplyHeader{rx_buffer_[frame::kCode], rx_buffer_[frame::kIndex], ReadU16Be(&rx_buffer_[frame::kWord])}
+            : ReplyHeader{rx_buffer_[frame::kCode], rx_buffer_[frame::kLongLength], 0});
     if (effect.identified) device_identified_ = true;
     std::fill_n(rx_buffer_.begin(), kFrameSize, kEmpty);
   }
 }
 
 Link::Operation::Operation(Link& link) : link_(link), acquired_(!link.Busy()) {
-  if (acquired_) link_.operation_held_ = true;
+  if (!acquired_) return;
+  link_.operation_held_ = true;
+  link_.ClearReplyLog();
 }
 
 Link::Operation::~Operation() {

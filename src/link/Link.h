@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "base/Clock.h"
 #include "data/ConfigBlock.h"
@@ -23,6 +24,14 @@ inline constexpr size_t kRxRingSize = kRxRingEnd - kRxRingStart + 1;
 inline constexpr size_t kMaxRead = 32;  // more waiting than this is purged
 static_assert(kRxWindowSize >= frame::kLongMaxSize && kRxRingStart == kRxWindowSize && kRxRingEnd + 1 == kRxBufferSize);
 }  // namespace link_layout
+
+/// The head of a valid frame the link decoded: reply code, index byte (b2) and word (W);
+/// a long reply's index is its length byte and its word 0.
+struct ReplyHeader {
+  uint8_t code;
+  uint8_t index;
+  uint16_t word;
+};
 
 /// The device link: the 8-byte request / checked reply protocol with its single shared
 /// buffers, the receive ring and the reply dispatcher. One exchange at a time: a call that
@@ -68,6 +77,11 @@ class Link {
   };
   bool Busy() const { return operation_held_ || in_exchange_; }
 
+  /// Every valid frame decoded since the log was last cleared, in order: lets an operation
+  /// tell which of its requests were answered.
+  const std::vector<ReplyHeader>& ReplyLog() const { return reply_log_; }
+  void ClearReplyLog() { reply_log_.clear(); }
+
   bool DeviceIdentified() const { return device_identified_; }
   void SetDeviceIdentified(bool value) { device_identified_ = value; }
   uint16_t RxPos() const { return rx_pos_; }
@@ -91,6 +105,7 @@ class Link {
   std::array<uint8_t, link_layout::kFrameSize> tx_frame_{};
   std::array<uint8_t, link_layout::kRxBufferSize> rx_buffer_{};
   uint16_t rx_pos_ = link_layout::kRxRingStart;
+  std::vector<ReplyHeader> reply_log_;
   bool device_identified_ = false;
   bool in_exchange_ = false;
   bool operation_held_ = false;

@@ -79,6 +79,57 @@ TEST_F(LumctlDevices, ScanWithoutControllersExits1) {
   EXPECT_FALSE(Contains(scanned.out, "Connected device"));
 }
 
+TEST_F(LumctlDevices, ScanSavesOnlyControllersReadCompletely) {
+  sim::ControllerSetup stopping = sim::DefaultSetup(1);
+  stopping.answerLimit = 12;  // falls silent in the middle of the first channel
+  sim::Controller& partial = simulator.AddController(stopping);
+  MapPorts({{"COM3", partial.Path()}});
+  simulator.Start();
+
+  const Outcome alone = Run("scan --save saved");
+
+  EXPECT_EQ(alone.status, 1);
+  EXPECT_TRUE(Contains(alone.err, "No controller was read completely.")) << alone.err;
+  const auto lines = Lines(alone.out);
+  ASSERT_GE(lines.size(), 5u) << alone.out;
+  EXPECT_EQ(lines[3], "Failure");
+  EXPECT_TRUE(Contains(lines[4], "] Reading configuration data:: No reply for channel 1 Mode, ")) << lines[4];
+  EXPECT_FALSE(std::filesystem::exists(Path("saved/COM3.LUM")));
+}
+
+TEST_F(LumctlDevices, ScanWithOneCompleteControllerSavesItAlone) {
+  sim::ControllerSetup stopping = sim::DefaultSetup(1);
+  stopping.answerLimit = 12;
+  sim::Controller& partial = simulator.AddController(stopping);
+  sim::Controller& complete = simulator.AddController(sim::DefaultSetup(0));
+  MapPorts({{"COM3", partial.Path()}, {"COM4", complete.Path()}});
+  simulator.Start();
+
+  const Outcome scanned = Run("scan --save saved");
+
+  EXPECT_EQ(scanned.status, 0) << scanned.err;
+  EXPECT_FALSE(std::filesystem::exists(Path("saved/COM3.LUM")));
+  EXPECT_TRUE(std::filesystem::exists(Path("saved/COM4.LUM")));
+}
+
+TEST_F(LumctlDevices, WriteRefusesASegmentThatCannotTravel) {
+  sim::Controller& controller = Add(sim::DefaultSetup(0));
+  MapPorts({{"COM1", controller.Path()}});
+  TCONFIG_BLOCK block = sim::DefaultSetup(0).config;
+  block.Channel(0, 0).Timing(2).SetMinutes(4096);
+  SaveConfigFile(Path("long.LUM"), block);
+
+  const Outcome written = Run("write long.LUM");
+
+  EXPECT_EQ(written.status, 1);
+  EXPECT_TRUE(Contains(written.out, "channel 1 segment 3 minutes: 4096 minutes cannot be written")) << written.out;
+  EXPECT_TRUE(controller.RequestLog().empty());
+  // The file itself keeps the value: show prints it as it is.
+  const Outcome shown = Run("show long.LUM");
+  EXPECT_EQ(shown.status, 0) << shown.err;
+  EXPECT_TRUE(Contains(shown.out, "4096")) << shown.out;
+}
+
 TEST_F(LumctlDevices, WriteExitsZeroOnlyWhenVerified) {
   sim::Controller& faithful = Add(sim::DefaultSetup(0));
   MapPorts({{"COM1", faithful.Path()}});
@@ -110,8 +161,10 @@ TEST_F(LumctlDevices, WriteReportsFailureAndExits1) {
 
   EXPECT_EQ(written.status, 1);
   const auto lines = Lines(written.out);
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[lines.size() - 2], "Failure");
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[lines.size() - 3], "Failure");
+  EXPECT_TRUE(Contains(lines[lines.size() - 2], "channel 1 Mode: the entry holds 2, the controller holds 1."))
+      << written.out;
 }
 
 TEST_F(LumctlDevices, WriteOfADamagedFilePrintsTheLogLineAndSendsNothing) {
@@ -145,6 +198,34 @@ TEST_F(LumctlDevices, MonitorPrintsOneCsvRowPerPoll) {
   EXPECT_TRUE(std::regex_match(lines[1], row)) << lines[1];
   EXPECT_TRUE(std::regex_match(lines[2], row)) << lines[2];
   EXPECT_EQ(controller.RequestLog().size(), 12u);
+}
+
+TEST_F(LumctlDevices, MonitorShowsAPollWithoutAnswerAsMissing) {
+  sim::ControllerSetup unplugged = sim::DefaultSetup(0);
+  unplugged.answerLimit = 12;  // two polls of six requests, then nothing
+  sim::Controller& controller = Add(unplugged);
+  MapPorts({{"COM4", controller.Path()}});
+
+  const Outcome monitored = Run("monitor COM4 --count 3 --csv");
+
+  EXPECT_EQ(monitored.status, 0) << monitored.err;
+  const auto lines = Lines(monitored.out);
+  ASSERT_EQ(lines.size(), 4u) << monitored.out;
+  EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(.+,\d+:\d\d:\d\d,\d+\.\d\d,.*)"))) << lines[2];
+  EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3},,,,,,)"))) << lines[3];
+}
+
+TEST_F(LumctlDevices, MonitorExits1WhenNoPollIsAnswered) {
+  sim::ControllerSetup silent = sim::DefaultSetup(0);
+  silent.silent = true;
+  sim::Controller& controller = Add(silent);
+  MapPorts({{"COM4", controller.Path()}});
+
+  const Outcome monitored = Run("monitor COM4 --count 1");
+
+  EXPECT_EQ(monitored.status, 1);
+  EXPECT_EQ(monitored.out, "Power-on -  Battery -  Solar -  Load 1 -  Load 1 -  Temperature -\n");
+  EXPECT_TRUE(Contains(monitored.err, "No poll was answered.")) << monitored.err;
 }
 
 TEST_F(LumctlDevices, MonitorLinesForPeopleAndUnknownPorts) {

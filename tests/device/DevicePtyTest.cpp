@@ -89,6 +89,38 @@ TEST_F(DevicePtyTest, ScanReadsEveryControllerAndListsEveryOpenPort) {
   EXPECT_EQ(Count(asked5, command::kLightControl), 1);
 }
 
+TEST_F(DevicePtyTest, AControllerThatFallsSilentMidReadIsReportedAndNeverWritten) {
+  sim::ControllerSetup stopping = sim::DefaultSetup(1);
+  stopping.answerLimit = 13;  // silent from the first channel's timing on
+  sim::Controller& com1 = simulator.AddController(stopping);
+  sim::Controller& com2 = simulator.AddController(sim::DefaultSetup(0));
+  simulator.Start();
+  MapPorts({{"COM1", com1.Path()}, {"COM2", com2.Path()}});
+  DeviceContext context = Context();
+
+  ASSERT_TRUE(ScanPorts(context, {}));
+
+  const auto& devices = entries.DeviceEntries();
+  ASSERT_EQ(devices.size(), 2u);
+  EXPECT_FALSE(devices[0]->FromDevice);
+  EXPECT_TRUE(devices[0]->ReadIncomplete);
+  EXPECT_EQ(devices[0]->Model, stopping.model);
+  EXPECT_TRUE(devices[1]->FromDevice);
+  const auto& lines = observer.InfoLines();
+  const auto failure = std::find(lines.begin(), lines.end(), "Failure");
+  ASSERT_NE(failure, lines.end());
+  ASSERT_NE(failure + 1, lines.end());
+  EXPECT_NE((failure + 1)->find("No reply for channel 1 segment 1"), std::string::npos) << *(failure + 1);
+  EXPECT_NE((failure + 1)->find("channel 2 segment 5."), std::string::npos) << *(failure + 1);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Ok"), 1);
+
+  // The incomplete entry is refused before any port is opened.
+  entries.SetCurrentEntry(devices[0].get());
+  const size_t asked = com1.RequestLog().size();
+  EXPECT_EQ(WriteDevice(context), WriteResult::NoConfig);
+  EXPECT_EQ(com1.RequestLog().size(), asked);
+}
+
 class DevicePtyWriteTest : public DevicePtyTest {
  protected:
   // An entry opened from a file of row 1, made current.
@@ -113,7 +145,8 @@ TEST_F(DevicePtyWriteTest, WritesTheFirstControllerOfTheProductAndVerifiesWhatWa
   MapPorts({{"COM2", com2.Path()}, {"COM4", com4.Path()}, {"COM5", com5.Path()}});
 
   // A file of row 1 with values the sequence never sends: OTP 50 (no row has the
-  // over-temperature limit) and a second timing table; and a zero BattOVP.
+  // over-temperature limit) and a second timing table; and a zero BattOVP, which is not sent
+  // either, so that nothing shows the controller holds it.
   TCONFIG_BLOCK file = sim::DefaultSetup(1).config;
   ASSERT_EQ(file.OTP(), 50);
   file.Channel(0, 1).Timing2(2).SetMinutes(45);
@@ -121,17 +154,19 @@ TEST_F(DevicePtyWriteTest, WritesTheFirstControllerOfTheProductAndVerifiesWhatWa
   FileEntry(file);
   DeviceContext context = Context();
 
-  EXPECT_EQ(WriteDevice(context), WriteResult::Verified);
+  EXPECT_EQ(WriteDevice(context), WriteResult::VerifyFailed);
 
   const auto& lines = observer.InfoLines();
-  ASSERT_EQ(lines.size(), 9u);
+  ASSERT_EQ(lines.size(), 10u);
   EXPECT_NE(lines[0].find("Open port @COM2."), std::string::npos);
   EXPECT_EQ(lines[2], "Failure");
   EXPECT_NE(lines[3].find("Open port @COM4."), std::string::npos);
   EXPECT_EQ(lines[5], "Ok");
   EXPECT_NE(lines[6].find("Writing configuration data"), std::string::npos);
-  EXPECT_EQ(lines[7], "Ok");
-  EXPECT_EQ(lines[8], "\r");
+  EXPECT_EQ(lines[7], "Failure");
+  EXPECT_NE(lines[8].find("BattOVP: the entry holds 0, the controller was neither written nor read"), std::string::npos)
+      << lines[8];
+  EXPECT_EQ(lines[9], "\r");
   EXPECT_TRUE(com5.RequestLog().empty());
 
   const auto written = test::Decode(com4.RequestLog());
@@ -156,8 +191,13 @@ TEST_F(DevicePtyWriteTest, AControllerThatAltersAValueFailsVerification) {
 
   EXPECT_EQ(WriteDevice(context), WriteResult::VerifyFailed);
   const auto& lines = observer.InfoLines();
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[lines.size() - 2], "Failure");
+  const auto failure = std::find(lines.begin(), lines.end(), "Failure");
+  ASSERT_NE(failure, lines.end());
+  // One line for each of the five altered segments, then the end of the write.
+  ASSERT_EQ(lines.end() - failure, 7);
+  EXPECT_NE((failure + 1)->find("channel 1 segment 1 minutes: the entry holds"), std::string::npos) << *(failure + 1);
+  EXPECT_NE((failure + 5)->find("channel 1 segment 5 minutes"), std::string::npos) << *(failure + 5);
+  EXPECT_EQ(lines.back(), "\r");
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Ok"), 1);  // the product check only
 }
 

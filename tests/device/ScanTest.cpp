@@ -190,7 +190,78 @@ TEST_F(ScanTest, UntranslatedRowShowsTheBuiltInName) {
             std::string::npos);
 }
 
+TEST_F(ScanTest, AControllerThatStopsAnsweringMidReadIsNotTakenAsRead) {
+  sim::ControllerSetup setup = sim::DefaultSetup(kOneChannelRow);
+  // Identification, the five identity reads, light control, BattOVP and BattFCV; then silence.
+  setup.answerLimit = 9;
+  ScriptedController controller(setup);
+  TDEVICE_CONFIG& entry = NewDeviceEntry();
+
+  EXPECT_FALSE(Read(controller.Port()));
+
+  EXPECT_FALSE(entry.FromDevice);
+  EXPECT_TRUE(entry.ReadIncomplete);
+  EXPECT_FALSE(entry.AsRead.has_value());
+  EXPECT_EQ(entry.Config.BattFCV(), setup.config.BattFCV());  // what came is kept
+  EXPECT_FALSE(link.DeviceIdentified());
+  const auto& lines = observer.InfoLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Ok"), 0);
+  EXPECT_EQ(lines[lines.size() - 2], "Failure");
+  EXPECT_NE(lines.back().find("] Reading configuration data:: No reply for BattUVP, BattUVR, channel 1 CC, "
+                              "channel 1 Mode, channel 1 segment 1, channel 1 segment 2, channel 1 segment 3, "
+                              "channel 1 segment 4, channel 1 segment 5."),
+            std::string::npos)
+      << lines.back();
+  // The requests are those of a complete read: the check only counts what came back.
+  const auto codes = test::Commands(Sent(controller.Port()));
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), command::kChannelTiming), 5 * 3);
+}
+
+TEST_F(ScanTest, AMissingIdentityReplyFailsTheRead) {
+  // The model text is the only reply lost: everything else of the block is complete.
+  sim::ControllerSetup setup = sim::DefaultSetup(kTwoChannelRow);
+  ScriptedController controller(setup);
+  sim::Responder responder(setup);
+  controller.Port().OnWrite([&](int, const test::Bytes& written) -> std::vector<test::Bytes> {
+    sim::RawFrame raw{};
+    std::copy_n(written.begin(), raw.size(), raw.begin());
+    const sim::Request request = sim::DecodeRequest(raw);
+    const auto reply = responder.Answer(request, sim::Measurements{});
+    if (!reply || request.code == command::kModelText) return {};
+    return {*reply};
+  });
+  TDEVICE_CONFIG& entry = NewDeviceEntry();
+
+  EXPECT_FALSE(Read(controller.Port()));
+  EXPECT_FALSE(entry.FromDevice);
+  EXPECT_NE(observer.InfoLines().back().find("No reply for Model."), std::string::npos) << observer.InfoLines().back();
+}
+
 class ScanPortsTest : public ScanTest {};
+
+TEST_F(ScanPortsTest, OnlyCompleteReadsCountAsFound) {
+  sim::ControllerSetup stopping = sim::DefaultSetup(kOneChannelRow);
+  stopping.answerLimit = 12;
+  ScriptedController partial(stopping);
+  opener.Attach(1, partial.Port());
+
+  EXPECT_FALSE(ScanPorts(context, names));
+  ASSERT_EQ(entries.DeviceEntries().size(), 1u);
+  EXPECT_TRUE(entries.DeviceEntries()[0]->ReadIncomplete);
+  EXPECT_EQ(entries.DeviceEntries()[0]->Model, stopping.model);  // its identity is shown
+
+  ScriptedController complete(sim::DefaultSetup(kTwoChannelRow));
+  ScriptedController partialAgain(stopping);
+  opener.Attach(1, partialAgain.Port());
+  opener.Attach(3, complete.Port());
+  EXPECT_TRUE(ScanPorts(context, names));
+  ASSERT_EQ(entries.DeviceEntries().size(), 2u);
+  EXPECT_FALSE(entries.DeviceEntries()[0]->FromDevice);
+  EXPECT_TRUE(entries.DeviceEntries()[1]->FromDevice);
+  EXPECT_FALSE(entries.DeviceEntries()[1]->ReadIncomplete);
+  EXPECT_EQ(entries.DeviceEntries()[1]->AsRead, entries.DeviceEntries()[1]->Config);
+}
 
 TEST_F(ScanPortsTest, EveryOpenPortGetsAnEntryInPortOrder) {
   ScriptedPort nothing;

@@ -1,4 +1,5 @@
 // Write with verification against scripted controllers with a fake clock.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,6 +7,7 @@
 
 #include "DeviceTestSupport.h"
 #include "device/InfoLines.h"
+#include "device/Scan.h"
 #include "device/Write.h"
 #include "device/WritePlan.h"
 #include "link/Frame.h"
@@ -124,23 +126,34 @@ TEST_F(WriteTest, WaitsAfterTheProductMatchBeforeTheSerialNumber) {
   EXPECT_EQ(clock.TotalSleptMs(), 48 * controller.Port().Written().size() + kAfterMatchPauseMs);
 }
 
-TEST_F(WriteTest, MinutesTravelMaskedAndVerifyMasked) {
-  sim::ControllerSetup setup = sim::DefaultSetup(kOneChannelRow);
+TEST_F(WriteTest, ASegmentOfMoreThan4095MinutesIsRefusedBeforeAnythingIsSent) {
+  sim::ControllerSetup setup = sim::DefaultSetup(kTwoChannelRow);
   ScriptedController controller(setup);
   opener.Attach(1, controller.Port());
-  EntryOf(setup).Config.Channel(0, 0).Timing(3).SetMinutes(0x1234);
+  TDEVICE_CONFIG& entry = EntryOf(setup);
+  entry.Config.Channel(0, 1).Timing(3).SetMinutes(4096);
+  entry.Config.Channel(0, 0).Timing(0).SetMinutes(0xFFFF);
 
+  EXPECT_EQ(WriteDevice(context), WriteResult::Unwritable);
+
+  EXPECT_TRUE(opener.Asked().empty());
+  EXPECT_TRUE(controller.Port().Written().empty());
+  const auto& lines = observer.InfoLines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_NE(lines[0].find("] Write to device:: channel 1 segment 1 minutes: 65535 minutes cannot be written"),
+            std::string::npos)
+      << lines[0];
+  EXPECT_NE(lines[1].find("channel 2 segment 4 minutes: 4096 minutes"), std::string::npos) << lines[1];
+  EXPECT_EQ(lines[2], "\r");
+
+  // 4095 is the longest segment that travels, and it is written.
+  entry.Config.Channel(0, 1).Timing(3).SetMinutes(4095);
+  entry.Config.Channel(0, 0).Timing(0).SetMinutes(4095);
   EXPECT_EQ(WriteDevice(context), WriteResult::Verified);
-
-  const auto writes = Writes(controller.Port());
-  const auto segment3 = std::find_if(writes.begin(), writes.end(), [](const sim::Request& r) {
-    return r.code == command::kChannelTiming && (r.word >> 12) == 3;
-  });
-  ASSERT_NE(segment3, writes.end());
-  EXPECT_EQ(segment3->word, 0x3234);
+  EXPECT_EQ(controller.Config().Channel(0, 1).Timing(3).Minutes(), 4095);
 }
 
-TEST_F(WriteTest, ZeroValuesOfConditionalFieldsAreNotSent) {
+TEST_F(WriteTest, ZeroValuesOfConditionalFieldsAreNotSentAndNotTakenAsHeld) {
   sim::ControllerSetup setup = sim::DefaultSetup(kOneChannelRow);
   ScriptedController controller(setup);
   opener.Attach(1, controller.Port());
@@ -148,12 +161,98 @@ TEST_F(WriteTest, ZeroValuesOfConditionalFieldsAreNotSent) {
   entry.Config.SetBattOVP(0);
   entry.Config.SetSCV(0);
 
-  EXPECT_EQ(WriteDevice(context), WriteResult::Verified);
+  // Nothing says the controller holds these zeros: it was never read.
+  EXPECT_EQ(WriteDevice(context), WriteResult::VerifyFailed);
 
   const auto codes = test::Commands(Writes(controller.Port()));
   EXPECT_EQ(std::count(codes.begin(), codes.end(), command::kBattOVP), 0);
   EXPECT_EQ(std::count(codes.begin(), codes.end(), command::kLightControl), 0);
   EXPECT_EQ(std::count(codes.begin(), codes.end(), command::kBattFCV), 1);
+  const auto& lines = observer.InfoLines();
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[4], "Failure");
+  // SCDelay travels with SCV, so it is not sent either.
+  EXPECT_NE(lines[5].find("] Write to device:: SCDelay: the entry holds"), std::string::npos) << lines[5];
+  EXPECT_NE(lines[6].find("] Write to device:: SCV: the entry holds 0, the controller was neither written nor read"),
+            std::string::npos)
+      << lines[6];
+  EXPECT_NE(lines[7].find("BattOVP: the entry holds 0"), std::string::npos) << lines[7];
+  EXPECT_EQ(lines[8], "\r");
+}
+
+TEST_F(WriteTest, UnsentFieldsAreHeldWhenTheLastReadOfTheControllerHadThem) {
+  sim::ControllerSetup setup = sim::DefaultSetup(kOneChannelRow);
+  setup.config.SetBattOVP(0);
+  setup.config.SetSCV(0);
+  setup.config.SetSCDelay(0);
+  ScriptedController controller(setup);
+  opener.Attach(1, controller.Port());
+  ASSERT_TRUE(ScanPorts(context, {}));
+  TDEVICE_CONFIG& device = *entries.DeviceEntries()[0];
+  ASSERT_EQ(entries.CurrentEntry(), &device);
+
+  device.Config.Channel(0, 0).Timing(1).SetMinutes(333);
+  EXPECT_EQ(WriteDevice(context), WriteResult::Verified);
+  EXPECT_EQ(observer.InfoLines().at(observer.InfoLines().size() - 2), "Ok");
+
+  // A file entry of the same product is compared with that read too, through the serial
+  // number the write reads: its zero BattOVP is what the controller holds.
+  TDEVICE_CONFIG& file = CurrentFileEntry(device.Config);
+  EXPECT_EQ(WriteDevice(context), WriteResult::Verified);
+  file.Config.SetBattOVP(0);
+  file.Config.SetBattFCV(0);  // the controller holds a non-zero one, and it is not sent
+  EXPECT_EQ(WriteDevice(context), WriteResult::VerifyFailed);
+  EXPECT_NE(observer.InfoLines()
+                .at(observer.InfoLines().size() - 2)
+                .find(fmt::format("BattFCV: the entry holds 0, the controller holds {}.", setup.config.BattFCV())),
+            std::string::npos)
+      << observer.InfoLines().at(observer.InfoLines().size() - 2);
+}
+
+TEST_F(WriteTest, AValueTheEntrysCapabilitiesNeverSendFailsWhenTheControllerHoldsAnother) {
+  // The entry says "no light control" (0x48), so SCV is never sent; the controller (CapFlags
+  // 0, a row with light control) keeps its own SCV.
+  sim::ControllerSetup setup = sim::DefaultSetup(kOneChannelRow);
+  ASSERT_EQ(setup.config.CapFlags(), 0);
+  ScriptedController controller(setup);
+  opener.Attach(1, controller.Port());
+  ASSERT_TRUE(ScanPorts(context, {}));
+  TDEVICE_CONFIG& device = *entries.DeviceEntries()[0];
+  device.Config.SetCapFlags(0x48);
+  device.Config.SetSCV(static_cast<uint16_t>(setup.config.SCV() + 100));
+
+  EXPECT_EQ(WriteDevice(context), WriteResult::VerifyFailed);
+
+  const auto sent = Sent(controller.Port());
+  EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](const sim::Request& r) { return r.IsWrite(); }), 12);
+  EXPECT_EQ(std::count_if(sent.begin(), sent.end(),
+                          [](const sim::Request& r) { return r.IsWrite() && r.code == command::kLightControl; }),
+            0);
+  EXPECT_EQ(controller.Config().SCV(), setup.config.SCV());
+  const auto& lines = observer.InfoLines();
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[lines.size() - 3], "Failure");
+  EXPECT_NE(lines[lines.size() - 2].find(fmt::format("SCV: the entry holds {}, the controller holds {}.",
+                                                     device.Config.SCV(), setup.config.SCV())),
+            std::string::npos)
+      << lines[lines.size() - 2];
+}
+
+TEST_F(WriteTest, AnEntryFromAnIncompleteReadIsNeverWritten) {
+  sim::ControllerSetup setup = sim::DefaultSetup(kOneChannelRow);
+  setup.answerLimit = 10;
+  ScriptedController controller(setup);
+  opener.Attach(1, controller.Port());
+  ASSERT_FALSE(ScanPorts(context, {}));
+  const size_t readRequests = controller.Port().Written().size();
+  observer.Clear();
+
+  EXPECT_EQ(WriteDevice(context), WriteResult::NoConfig);
+
+  EXPECT_EQ(controller.Port().Written().size(), readRequests);
+  ASSERT_EQ(observer.InfoLines().size(), 2u);
+  EXPECT_NE(observer.InfoLines()[0].find("] Write to device:: The configuration was not read completely"),
+            std::string::npos);
 }
 
 TEST_F(WriteTest, UnsentValuesInTheEntryDoNotFailTheVerification) {
@@ -178,7 +277,13 @@ TEST_F(WriteTest, AnAlteredValueFailsTheVerification) {
   EntryOf(sim::DefaultSetup(kOneChannelRow));
 
   EXPECT_EQ(WriteDevice(context), WriteResult::VerifyFailed);
-  EXPECT_EQ(observer.InfoLines().at(observer.InfoLines().size() - 2), "Failure");
+  const auto& lines = observer.InfoLines();
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[lines.size() - 3], "Failure");
+  EXPECT_NE(lines[lines.size() - 2].find(fmt::format("BattUVP: the entry holds {}, the controller holds {}.",
+                                                     setup.config.BattUVP(), setup.config.BattUVP() + 1)),
+            std::string::npos)
+      << lines[lines.size() - 2];
 }
 
 TEST_F(WriteTest, AnEchoThatNeverComesFailsEvenForAZeroValue) {
@@ -246,25 +351,44 @@ TEST_F(WriteTest, RefusedWhileAnotherOperationHoldsTheLink) {
   EXPECT_TRUE(observer.InfoLines().empty());
 }
 
-TEST(WritePlanTest, EverySentFieldMustBeEchoed) {
+TEST(WritePlanTest, EverySentFieldMustBeEchoedEqual) {
   const TCONFIG_BLOCK block = sim::DefaultSetup(kTwoChannelRow).config;
   const auto plan = PlanWrite(block);
   std::vector<SentField> sent;
   for (const WriteRequest& request : plan) sent.insert(sent.end(), request.fields.begin(), request.fields.end());
   ASSERT_FALSE(sent.empty());
+  const std::vector<bool> allAnswered(plan.size(), true);
 
-  TCONFIG_BLOCK marked;
-  MarkUnechoed(marked, plan);
-  // Echoes of all fields but one: the missing one fails the check.
-  for (size_t missing = 0; missing < sent.size(); ++missing) {
-    TCONFIG_BLOCK echo = marked;
-    for (size_t i = 0; i < sent.size(); ++i)
-      if (i != missing) WriteField(echo, sent[i].field, sent[i].value);
-    EXPECT_FALSE(EchoMatches(echo, plan)) << "field " << missing;
+  TCONFIG_BLOCK echo = block;
+  EXPECT_TRUE(FieldsNotHeld(block, echo, plan, allAnswered, nullptr).empty());
+  // Each field echoed with another value is named; a request without an echo names its fields.
+  for (const SentField& field : sent) {
+    TCONFIG_BLOCK altered = echo;
+    WriteField(altered, field.field, static_cast<uint16_t>(field.value ^ 1));
+    const auto mismatches = FieldsNotHeld(block, altered, plan, allAnswered, nullptr);
+    ASSERT_EQ(mismatches.size(), 1u) << FieldName(field.field);
+    EXPECT_EQ(mismatches[0].field, field.field);
+    EXPECT_EQ(mismatches[0].held, static_cast<uint16_t>(field.value ^ 1));
   }
-  TCONFIG_BLOCK echo = marked;
-  for (const SentField& field : sent) WriteField(echo, field.field, field.value);
-  EXPECT_TRUE(EchoMatches(echo, plan));
+  for (size_t missing = 0; missing < plan.size(); ++missing) {
+    std::vector<bool> answered = allAnswered;
+    answered[missing] = false;
+    const auto mismatches = FieldsNotHeld(block, echo, plan, answered, nullptr);
+    ASSERT_EQ(mismatches.size(), plan[missing].fields.size()) << missing;
+    for (const FieldMismatch& m : mismatches) EXPECT_FALSE(m.held.has_value());
+  }
+}
+
+TEST(WritePlanTest, HeldFieldsFollowTheCapabilities) {
+  Capabilities none;
+  const auto minimal = HeldFields(none, 1);
+  // Without any capability a channel still holds its mode and timing; FuncFlags and Address.
+  EXPECT_EQ(minimal.size(), 1u + 2u * block_layout::kSegments + 2u);
+  Capabilities all{true, true, true, true, true, true, true};
+  const auto full = HeldFields(all, 2);
+  EXPECT_EQ(full.size(), 7u + 2u * (3u + 2u * block_layout::kSegments) + 2u);
+  EXPECT_NE(std::find(full.begin(), full.end(), FieldRef{FieldId::CV, 1}), full.end());
+  EXPECT_EQ(FieldName({FieldId::Power, 1, 4}), "channel 2 segment 5 power");
 }
 
 }  // namespace

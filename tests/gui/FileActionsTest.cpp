@@ -93,6 +93,22 @@ TEST_F(FileActionsTest, SavingADeviceEntryKeepsItsPortName) {
   EXPECT_EQ(TreeTexts(), (QStringList{"COM3", "New File"}));
 }
 
+TEST_F(FileActionsTest, AnIncompletelyReadDeviceEntryIsNotSaved) {
+  auto device = std::make_unique<TDEVICE_CONFIG>();
+  device->Name = "COM4";
+  device->ReadIncomplete = true;
+  device->Config = SampleBlock(0);
+  Window().Entries().AddDeviceEntry(std::move(device));
+  Window().RebuildEntryTree();
+  SelectNode("COM4");
+  const std::string path = PathIn("partial.LUM");
+
+  SaveAs(path);
+
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(CountInfo("] Save to file:: The configuration was not read completely"), 1);
+}
+
 TEST_F(FileActionsTest, FilesFailingTheirChecksAreReportedAndAddNothing) {
   ConfigImage wrongTag = BuildConfigImage(SampleBlock(1));
   wrongTag[5] = '1';  // "LUM1.1"

@@ -47,6 +47,7 @@ struct ControllerSetup {
   // Behaviour on the line.
   bool silent = false;        // never answers
   uint8_t answerFromTry = 0;  // identification requests with a lower try number go unanswered
+  uint32_t answerLimit = 0;   // answers only this many requests, then falls silent (0: no limit)
   bool splitReplies = false;  // each reply goes out in two writes: 5 bytes, a pause, the rest
   unsigned splitPauseMs = 5;
   bool lineNoise = false;  // random bytes before and after each reply, never inside it

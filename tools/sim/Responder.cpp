@@ -63,8 +63,8 @@ const std::array<ShortCommand, 22> kShortCommands = {{
        return FrameArgs{0, s.setup.firmwareVersion, s.setup.firmwareBuild};
      },
      nullptr, AlterTarget::Word},
-    {command::kSerialNumber, Scope::Device, [](const State& s, const Request&) { return Split32(s.setup.serialNumber); },
-     nullptr, AlterTarget::Word},
+    {command::kSerialNumber, Scope::Device,
+     [](const State& s, const Request&) { return Split32(s.setup.serialNumber); }, nullptr, AlterTarget::Word},
     {command::kPowerOnTime, Scope::Device,
      [](const State& s, const Request&) {
        return FrameArgs{0, s.now.powerOnSeconds, s.now.powerOnMinutes};
@@ -209,6 +209,8 @@ std::optional<Request> ApplyAlteration(Request r, AlterTarget target, const Alte
 std::optional<Bytes> Responder::Answer(const Request& request, const Measurements& now) {
   if (setup_.silent) return std::nullopt;
   if (request.code == command::kIdentify && request.byteArg < setup_.answerFromTry) return std::nullopt;
+  if (setup_.answerLimit != 0 && answered_ >= setup_.answerLimit) return std::nullopt;
+  ++answered_;
   const uint8_t replyCode = ReplyCode(request.code);
 
   const auto longCommand = std::find_if(kLongCommands.begin(), kLongCommands.end(),

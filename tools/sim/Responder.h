@@ -24,6 +24,7 @@ class Responder {
 
  private:
   ControllerSetup setup_;
+  uint32_t answered_ = 0;  // requests answered so far, for answerLimit
 };
 
 }  // namespace lum::sim

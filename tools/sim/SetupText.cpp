@@ -26,6 +26,7 @@ const char* const kSetupTextHelp =
     "  uptime=N       power-on time in seconds at start (0x04)\n"
     "  silent         never answer\n"
     "  fromtry=N      answer identification only from try number N on\n"
+    "  answers=N      answer only the first N requests, then fall silent\n"
     "  split[=MS]     send each reply in two writes: 5 bytes, then the rest MS (default 5) ms later\n"
     "  noise[=SEED]   random bytes before and after each reply (never inside one)\n"
     "  delay=MS       wait MS milliseconds before each reply\n"
@@ -91,7 +92,7 @@ struct Key {
   Apply apply;
 };
 
-const std::array<Key, 16> kKeys = {{
+const std::array<Key, 17> kKeys = {{
     {"model", Value::Required,
      [](ControllerSetup& s, const Pair& p) {
        if (p.value.size() >= frame::kLongDataLimit) throw SetupTextError("'model': longer than 25 characters");
@@ -130,6 +131,8 @@ const std::array<Key, 16> kKeys = {{
      [](ControllerSetup& s, const Pair& p) {
        s.answerFromTry = static_cast<uint8_t>(Number(p.key, p.value, kByteMax));
      }},
+    {"answers", Value::Required,
+     [](ControllerSetup& s, const Pair& p) { s.answerLimit = Number(p.key, p.value, kLongMax); }},
     {"split", Value::Optional,
      [](ControllerSetup& s, const Pair& p) {
        s.splitReplies = true;
