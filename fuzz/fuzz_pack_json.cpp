@@ -16,6 +16,13 @@ using namespace lum::cli;
 
 enum Shape : uint8_t { kRawText, kEditedDocument, kNesting, kShapes };
 
+constexpr size_t kMaxLevels = 100000;
+
+// The first two bytes as a number from 0 to 0xFFFF.
+size_t Word(std::string_view bytes) {
+  return size_t{static_cast<uint8_t>(bytes[0])} << 8 | static_cast<uint8_t>(bytes[1]);
+}
+
 // A document as show --json prints it, the start of edited inputs.
 const std::string& PrintedDocument() {
   static const std::string text = BlockToJson(TCONFIG_BLOCK()).dump(1);
@@ -26,16 +33,16 @@ const std::string& PrintedDocument() {
 std::string EditedDocument(std::string_view edits) {
   std::string text = PrintedDocument();
   for (size_t i = 0; i + 2 < edits.size(); i += 3) {
-    const size_t position = (static_cast<uint8_t>(edits[i]) << 8 | static_cast<uint8_t>(edits[i + 1])) * 7;
+    const size_t position = Word(edits.substr(i)) * 7;
     text[position % text.size()] = edits[i + 2];
   }
   return text;
 }
 
-// Up to 100,000 levels of arrays or objects opened, then the rest of the input.
+// Up to kMaxLevels levels of arrays or objects opened, then the rest of the input.
 std::string Nesting(std::string_view input) {
   if (input.size() < 2) return std::string(input);
-  const size_t levels = (static_cast<uint8_t>(input[0]) << 8 | static_cast<uint8_t>(input[1])) * 100000 / 0xFFFF;
+  const size_t levels = Word(input) * kMaxLevels / 0xFFFF;
   const std::string_view open = (input[0] & 1) ? std::string_view("{\"a\":") : std::string_view("[");
   std::string text;
   for (size_t i = 0; i < levels; ++i) text += open;

@@ -95,6 +95,32 @@ TEST_F(LanguageMenuTest, ChoiceIsWrittenToTheSettingsAndAppliedAtTheNextStart) {
   EXPECT_NE(ReadBytes("LUM.INI"), settingsBefore);
 }
 
+// A file name beyond ASCII (and beyond code page 936) is stored as it is and found again.
+TEST_F(LanguageMenuTest, ChoiceOfAFileWithANonAsciiNameIsFoundAtTheNextStart) {
+  WriteLanguageFile("Français.lng", {"[FileInfo]", "Language=Français", "Application=LUM", "[Strings]",
+                                     "FormLUM.tsBase.Caption=Appareil"});
+  CreateWindows();
+  Choose(QStringLiteral("Français"));
+  EXPECT_EQ(Settings(Dir()).LanguageFile(), "Français.lng");
+  DestroyWindows();
+  CreateWindows();
+  ASSERT_GE(CheckedEntry(), 0);
+  EXPECT_EQ(Languages().Entries()[static_cast<size_t>(CheckedEntry())]->text(), QStringLiteral("Français"));
+  EXPECT_EQ(Window().ui().PageControl->tabText(0), QStringLiteral("Appareil"));
+}
+
+// A remembered name with a folder part: nothing is created outside the working directory
+// (nor inside it), and the built-in texts stay.
+TEST_F(LanguageMenuTest, RememberedNameWithAFolderPartCreatesNothing) {
+  const std::string outside = "lum-outside-" + fs::path(Dir()).filename().string() + ".lng";
+  Settings(Dir()).SetLanguageFile("../" + outside);
+  CreateWindows();
+  EXPECT_TRUE(dialogs_.Errors().empty());
+  EXPECT_FALSE(fs::exists(fs::path(Dir()).parent_path() / outside));
+  EXPECT_EQ(CheckedEntry(), -1);
+  EXPECT_EQ(Window().ui().PageControl->tabText(0), QStringLiteral("设备"));
+}
+
 TEST(FindRememberedFileTest, MatchesWithoutRegardToCasePreferringTheExactName) {
   const std::vector<std::string> files = {"LUM_en.lng", "lum_chs.lng", "LUM_chs.lng"};
   EXPECT_EQ(FindRememberedFile(files, "lum_EN.LNG"), 0);
