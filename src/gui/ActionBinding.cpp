@@ -20,6 +20,13 @@ void SetCaption(QObject* control, const QString& caption) {
     button->setText(caption);
 }
 
+// "打开文件..." or "&Open file..." as a tip: without the mnemonic mark and the trailing dots.
+QString ToolTipOf(QString caption) {
+  caption.remove(QLatin1Char('&'));
+  while (caption.endsWith(QLatin1Char('.'))) caption.chop(1);
+  return caption.trimmed();
+}
+
 void SetEnabled(QObject* control, bool enabled) {
   if (auto* entry = qobject_cast<QAction*>(control))
     entry->setEnabled(enabled);
@@ -52,6 +59,8 @@ void ActionBinding::AddButton(QAbstractButton* button) {
 
 void ActionBinding::AddToolButton(QToolButton* button) {
   button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  // A picture alone says little: the tip names the action (unless the button has its own).
+  if (button->toolTip().isEmpty()) button->setToolTip(ToolTipOf(action_->text()));
   button->setEnabled(action_->isEnabled());
   connect(button, &QToolButton::clicked, action_, [this] { action_->trigger(); });
   bound_.push_back({button, true, false});
@@ -64,6 +73,9 @@ void ActionBinding::ActionChanged() {
     if (bound.followEnabled) SetEnabled(bound.control, action_->isEnabled());
     if (bound.showsCaption && caption != last_caption_ && CaptionOf(bound.control) == last_caption_)
       SetCaption(bound.control, caption);
+    auto* toolButton = qobject_cast<QToolButton*>(bound.control.data());
+    if (toolButton != nullptr && toolButton->toolTip() == ToolTipOf(last_caption_))
+      toolButton->setToolTip(ToolTipOf(caption));
   }
   last_caption_ = caption;
 }

@@ -62,6 +62,8 @@ void TFormLUM::actConnectDeviceExecute() {
   // A scan replaces the controllers' entries, so the edits of any entry are asked for; Cancel
   // or a field that is not a number stops the scan before it starts.
   ConfirmApply();
+  // Ports plugged in since the last look are scanned too.
+  ListPorts();
   Ui::TFormLUM& u = *ui_;
   const bool writeWasEnabled = u.actWriteToDevice->isEnabled();
   u.actConnectDevice->setEnabled(false);

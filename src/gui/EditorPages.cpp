@@ -13,6 +13,7 @@
 #include "TimingGrid.h"
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
+#include "base/TimeStamp.h"
 #include "data/NumberFormats.h"
 #include "data/TypeTables.h"
 #include "language/MessageSlots.h"
@@ -37,12 +38,38 @@ uint16_t Parse(const QLineEdit* edit, unsigned scale) { return ParseScaled(edit-
 
 void SetBit(uint8_t& flags, uint8_t mask, bool on) { flags = static_cast<uint8_t>(on ? flags | mask : flags & ~mask); }
 
-template <typename Setter>
-void StoreAbove(const QLineEdit* edit, uint16_t threshold, Setter set) {
-  const uint16_t value = Parse(edit, kScaleMilli);
-  if (value > threshold) set(value);
+constexpr char kNotTakenLine[] = "[%s] %s not taken: \"%s\" is not above %s, so %s stays.";
+
+// The caption of a numeric field ("lbledtBattOVP" is captioned by "lblBattOVP"), without its colon.
+QString FieldCaption(const QLineEdit& edit) {
+  const QString name = edit.objectName().replace(QStringLiteral("lbledt"), QStringLiteral("lbl"));
+  const auto* label = edit.window()->findChild<QLabel*>(name);
+  QString caption = label != nullptr ? label->text() : edit.objectName();
+  while (caption.endsWith(u'：') || caption.endsWith(u':')) caption.chop(1);
+  return caption;
 }
 }  // namespace
+
+void TFormLUM::ShowMatchingBatteryType(const TCONFIG_BLOCK& block) {
+  Ui::TFormLUM& u = *ui_;
+  int row = 0;  // custom parameters, unless a type's presets are exactly the stored voltages
+  for (int r = 1; r < kBatteryTypeCount; ++r) {
+    const TBATTERY_TYPES& type = BatteryTypes()[static_cast<size_t>(r)];
+    if (type.OVP == block.BattOVP() && type.FCV == block.BattFCV() && type.UVP == block.BattUVP() &&
+        type.UVR == block.BattUVR())
+      row = r;
+  }
+  u.cbbBatteryType->setCurrentIndex(row);
+  LockBatteryVoltages();
+}
+
+void TFormLUM::LockBatteryVoltages() {
+  Ui::TFormLUM& u = *ui_;
+  // A type's presets are fixed; custom parameters are typed by the user.
+  const bool custom = u.cbbBatteryType->currentIndex() == 0;
+  for (QLineEdit* field : {u.lbledtBattOVP, u.lbledtBattFCV, u.lbledtBattUVP, u.lbledtBattUVR})
+    field->setEnabled(custom && OwnEnabled(u.grpBatteryType));
+}
 
 void TFormLUM::ShowEntry() {
   TDEVICE_CONFIG* entry = CurrentEntry();
@@ -84,6 +111,7 @@ void TFormLUM::ShowEntry() {
     u.lbledtBattFCV->setText(ToQ(FormatScaled(block.BattFCV(), kScaleMilli)));
     u.lbledtBattUVP->setText(ToQ(FormatScaled(block.BattUVP(), kScaleMilli)));
     u.lbledtBattUVR->setText(ToQ(FormatScaled(block.BattUVR(), kScaleMilli)));
+    ShowMatchingBatteryType(block);
 
     ShowChannel(block.Channel(kPageGroup, 0));
     StatusPanel(names::kDevicePanel).setText(u.cbbDeviceTypes->currentText());
@@ -108,8 +136,6 @@ void TFormLUM::ApplyCapabilities() {
   u.grpBatteryType->setEnabled(caps.HasBattery);
   u.cbbBatteryType->setCurrentIndex(0);
   cbbBatteryTypeChange();
-  for (QLineEdit* field : {u.lbledtBattOVP, u.lbledtBattUVP, u.lbledtBattFCV, u.lbledtBattUVR})
-    field->setEnabled(OwnEnabled(u.grpBatteryType));
 
   u.grpSolarControl->setEnabled(caps.HasLightControl);
   u.lbledtSCV->setEnabled(caps.HasLightControl);
@@ -146,6 +172,7 @@ void TFormLUM::ShowChannel(ConstChannel record) {
     SetGridText(*u.StringGrid, timing_grid::kMinutesColumn, r, QString::number(segment.Minutes()));
     SetGridText(*u.StringGrid, timing_grid::kPowerColumn, r, QString::number(segment.Power()));
   }
+  RefreshShownTexts();
 }
 
 void TFormLUM::StoreChannel(TCHANNEL_CONFIG record) {
@@ -165,6 +192,17 @@ void TFormLUM::StoreChannel(TCHANNEL_CONFIG record) {
 
 void TFormLUM::StorePages(TCONFIG_BLOCK& block) {
   Ui::TFormLUM& u = *ui_;
+  // A value at or below its threshold is not stored; the user learns which and why.
+  auto storeAbove = [this](const QLineEdit* edit, unsigned scale, uint16_t threshold, uint16_t stored, auto set) {
+    const uint16_t value = Parse(edit, scale);
+    if (value > threshold) {
+      set(value);
+      return;
+    }
+    observer_.InfoLine(
+        FormatText(kNotTakenLine, {NowStamp(), FieldCaption(*edit).toStdString(), edit->text().toStdString(),
+                                   FormatScaled(threshold, scale), FormatScaled(stored, scale)}));
+  };
   const int row = u.cbbDeviceTypes->currentIndex();
   block.SetProductID(row >= 0 && row < kDeviceTypeCount ? DeviceTypes()[static_cast<size_t>(row)].ProductCode : 0);
   block.SetAddress(static_cast<uint8_t>(u.seAddress->value()));
@@ -188,18 +226,21 @@ void TFormLUM::StorePages(TCONFIG_BLOCK& block) {
   if (OwnEnabled(u.seOTP)) block.SetOTP(static_cast<uint8_t>(u.seOTP->value()));
 
   if (OwnEnabled(u.grpSolarControl)) {
-    const uint16_t scv = Parse(u.lbledtSCV, kScaleCenti);
-    if (scv > kMinStoredSCV) block.SetSCV(scv);
+    storeAbove(u.lbledtSCV, kScaleCenti, kMinStoredSCV, block.SCV(), [&](uint16_t v) { block.SetSCV(v); });
     uint8_t delay = static_cast<uint8_t>(u.seSCDelay->value());
     if (DelayUnitFlag() == 1) delay |= block_bits::kSCDelayUnit;
     block.SetSCDelay(delay);
   }
 
   if (OwnEnabled(u.grpBatteryType)) {
-    StoreAbove(u.lbledtBattOVP, kMinStoredBattOVP, [&](uint16_t v) { block.SetBattOVP(v); });
-    StoreAbove(u.lbledtBattFCV, kMinStoredBattVoltage, [&](uint16_t v) { block.SetBattFCV(v); });
-    StoreAbove(u.lbledtBattUVP, kMinStoredBattVoltage, [&](uint16_t v) { block.SetBattUVP(v); });
-    StoreAbove(u.lbledtBattUVR, kMinStoredBattVoltage, [&](uint16_t v) { block.SetBattUVR(v); });
+    storeAbove(u.lbledtBattOVP, kScaleMilli, kMinStoredBattOVP, block.BattOVP(),
+               [&](uint16_t v) { block.SetBattOVP(v); });
+    storeAbove(u.lbledtBattFCV, kScaleMilli, kMinStoredBattVoltage, block.BattFCV(),
+               [&](uint16_t v) { block.SetBattFCV(v); });
+    storeAbove(u.lbledtBattUVP, kScaleMilli, kMinStoredBattVoltage, block.BattUVP(),
+               [&](uint16_t v) { block.SetBattUVP(v); });
+    storeAbove(u.lbledtBattUVR, kScaleMilli, kMinStoredBattVoltage, block.BattUVR(),
+               [&](uint16_t v) { block.SetBattUVR(v); });
   }
 
   const int channel = u.rgChannel->ItemIndex();
@@ -226,7 +267,22 @@ void TFormLUM::ConfirmApply() {
 
 int TFormLUM::DelayUnitFlag() const { return ui_->seSCDelay->property(names::kTagProperty).toInt(); }
 
-void TFormLUM::SetDelayUnitFlag(int flag) { ui_->seSCDelay->setProperty(names::kTagProperty, flag); }
+void TFormLUM::SetDelayUnitFlag(int flag) {
+  ui_->seSCDelay->setProperty(names::kTagProperty, flag);
+  RefreshShownTexts();
+}
+
+void TFormLUM::RefreshShownTexts() {
+  Ui::TFormLUM& u = *ui_;
+  // Flag 1 (the start value) counts seconds, 0 minutes.
+  u.btnSCDelayUnit->setText(Message(DelayUnitFlag() == 1 ? msg::kSecondsUnit : msg::kMinutesUnit));
+  const int mode = u.cbbWorkMode->currentIndex();
+  SetGridText(*u.StringGrid, 0, timing_grid::kMorningRow,
+              Message(mode > 0 ? msg::kMorningSegment : msg::kFifthSegment));
+  for (int k = 0; k < u.rgChannel->Count(); ++k)
+    u.rgChannel->SetItemText(k, ToQ(FormatText(messages_.Text(msg::kChannelItem), {int64_t{k + 1}})));
+  if (u.cbbDeviceTypes->currentIndex() >= 0) StatusPanel(names::kDevicePanel).setText(u.cbbDeviceTypes->currentText());
+}
 
 void TFormLUM::WriteGridCaptions() {
   QTableWidget& grid = *ui_->StringGrid;

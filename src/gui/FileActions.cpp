@@ -27,9 +27,10 @@ void TFormLUM::actOpenConfigFileExecute() {
   if (const TDEVICE_CONFIG* current = CurrentEntry(); current != nullptr && !current->FromDevice) ConfirmApply();
   const std::optional<QString> chosen =
       dialogs_->OpenFileName(QString::fromLatin1(kLumFilter), QString::fromStdString(work_dir_));
-  if (!chosen) return;
-  const std::string path = chosen->toStdString();
+  if (chosen) OpenConfigFileAt(chosen->toStdString());
+}
 
+void TFormLUM::OpenConfigFileAt(const std::string& path) {
   observer_.InfoLine(OpenFileLine(path));
   const ConfigFileResult file = OpenConfigFile(path);
   if (file.status != ConfigFileStatus::Ok) {

@@ -13,9 +13,11 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
+#include "FixedColours.h"
 #include "FormLUM.h"
 #include "ImageLists.h"
 #include "InputGuards.h"
+#include "PortList.h"
 #include "base/Clock.h"
 #include "language/MessageSlots.h"
 #include "ui_FormFirmwareUpgrade.h"
@@ -70,7 +72,7 @@ void TFormFirmwareUpgrade::ApplyLook() {
   fixed.setPixelSize(font().pixelSize() > 0 ? font().pixelSize() : fixed.pixelSize());
   u.ComboBoxCOMPort->setFont(fixed);
 
-  SetBase(*u.MemoMessage, kMemoColour);
+  SetFixedFieldColours(*u.MemoMessage, kMemoColour, kFixedText);
   SetBase(*u.LabeledEditEFFFilename, u.LabeledEditEFFFilename->palette().color(QPalette::Button));
 
   QPalette gauge = u.Gauge->palette();
@@ -83,10 +85,12 @@ void TFormFirmwareUpgrade::ApplyLook() {
 }
 
 void TFormFirmwareUpgrade::FormCreate() {
-  QComboBox& ports = *ui_->ComboBoxCOMPort;
-  ports.clear();
-  for (const auto& [name, path] : main_.Ports().ListComPorts()) ports.addItem(FromUtf8(name));
-  ports.setCurrentIndex(ports.count() > 0 ? 0 : -1);
+  std::vector<std::string> names;
+  for (const auto& [name, path] : main_.Ports().ListComPorts()) names.push_back(name);
+  ui_->ComboBoxCOMPort->SetPorts(names);
+  // Ports plugged in later are listed when the list is opened.
+  ui_->ComboBoxCOMPort->SetOpenHandler(
+      [this] { main_.RunGuarded([this] { ui_->ComboBoxCOMPort->SetPorts(main_.ListPorts()); }); });
 }
 
 void TFormFirmwareUpgrade::FormActivate() { setWindowTitle(main_.ui().actFirmwareUpgrade->text()); }
@@ -140,7 +144,11 @@ void TFormFirmwareUpgrade::btnUpgradeClick() {
 
 void TFormFirmwareUpgrade::SetText(const std::string& text) { ui_->MemoMessage->setPlainText(FromUtf8(text)); }
 
-void TFormFirmwareUpgrade::AddLine(const std::string& text) { ui_->MemoMessage->appendPlainText(FromUtf8(text)); }
+void TFormFirmwareUpgrade::AddLine(const std::string& text) {
+  ui_->MemoMessage->appendPlainText(FromUtf8(text));
+  // A step's line shows before the step waits (the loader wait lasts up to 8 s).
+  ui_->MemoMessage->viewport()->repaint();
+}
 
 void TFormFirmwareUpgrade::EndLine(const std::string& text) {
   QPlainTextEdit& memo = *ui_->MemoMessage;
@@ -160,6 +168,8 @@ void TFormFirmwareUpgrade::SetFirmwareVersion(const std::string& text) {
 
 void TFormFirmwareUpgrade::SetDescription(const std::string& text) {
   ui_->lbledtEFFDescription->setText(FromUtf8(text));
+  // A name longer than the field shows its beginning, not its end.
+  ui_->lbledtEFFDescription->setCursorPosition(0);
 }
 
 void TFormFirmwareUpgrade::SetProgress(int percent) { ui_->Gauge->setValue(percent); }

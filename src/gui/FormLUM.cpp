@@ -113,14 +113,15 @@ void TFormLUM::AddNewFileEntry() {
   entries_.AddFileEntry(std::move(entry));
 }
 
-void TFormLUM::ListPorts() {
+std::vector<std::string> TFormLUM::ListPorts() {
   const auto section = Settings(work_dir_).PortsSection();
   ports_ = section ? PortMap::FromSection(*section) : PortMap::FromSystem();
-  ui_->cbbRealComPort->clear();
-  for (const auto& [name, path] : ports_.ListComPorts()) ui_->cbbRealComPort->addItem(QString::fromStdString(name));
-  const bool any = ui_->cbbRealComPort->count() > 0;
-  ui_->cbbRealComPort->setCurrentIndex(any ? 0 : -1);
-  if (any) ui_->btnRealPort->setEnabled(true);
+  std::vector<std::string> names;
+  for (const auto& [name, path] : ports_.ListComPorts()) names.push_back(name);
+  if (monitor_.IsOpen()) return names;
+  ui_->cbbRealComPort->SetPorts(names);
+  if (ui_->cbbRealComPort->count() > 0) ui_->btnRealPort->setEnabled(true);
+  return names;
 }
 
 void TFormLUM::FormCreate() {

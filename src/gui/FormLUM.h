@@ -77,6 +77,9 @@ class TFormLUM : public QMainWindow {
   LinkObserver& Observer() { return observer_; }
   Dialogs& dialogs() { return *dialogs_; }
   const PortMap& Ports() const { return ports_; }
+  /// Reads the port mapping again and lists the openable ports into the real-time page's list
+  /// (left alone while the live monitor holds its port); returns the names listed.
+  std::vector<std::string> ListPorts();
   /// The live-monitor port and its exchanges; closed is the invalid handle.
   lum::Monitor& MonitorHandle() { return monitor_; }
   const std::string& WorkDir() const { return work_dir_; }
@@ -109,6 +112,10 @@ class TFormLUM : public QMainWindow {
   /// Asks to apply pending edits. Yes stores them; No shows the stored values again, so that
   /// what the pages show is what the entry holds; Cancel raises ApplyCancelled.
   void ConfirmApply();
+  /// Selects the battery type whose presets are the block's voltages, else custom, and locks
+  /// the voltage fields unless custom.
+  void ShowMatchingBatteryType(const TCONFIG_BLOCK& block);
+  void LockBatteryVoltages();
 
   // --- Editor page behaviour.
   void MarkModified();
@@ -120,6 +127,10 @@ class TFormLUM : public QMainWindow {
   void SetDelayUnitFlag(int flag);
   /// Grid captions from the message table (the language pass writes them too).
   void WriteGridCaptions();
+  /// Texts that depend on what the pages show: the delay unit's caption, the grid's row-5
+  /// caption for the work mode shown, the output choices and the device type in the status
+  /// bar. Run after every change of those and after a language switch.
+  void RefreshShownTexts();
   /// Default column width and row height of StringGrid from its size.
   void SizeGrid();
 
@@ -149,6 +160,9 @@ class TFormLUM : public QMainWindow {
   // --- Configuration files (FileActions.cpp).
   void actOpenConfigFileExecute();
   void actSaveConfigToFileExecute();
+  /// Opens a configuration file as a new entry and selects it; a failure is told in the
+  /// information panel.
+  void OpenConfigFileAt(const std::string& path);
 
   // --- Live monitor, monitor and settings pages (MonitorActions.cpp).
   void btnRealPortClick();
@@ -182,7 +196,6 @@ class TFormLUM : public QMainWindow {
   void ConnectDeviceActions();
   void ConnectFileActions();
   void ConnectMonitorActions();
-  void ListPorts();
   void CreateNewFileEntry();
   void RestoreTreeSelection();
   void AddNewFileEntry();

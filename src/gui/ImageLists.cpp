@@ -1,6 +1,7 @@
 #include "ImageLists.h"
 
 #include <QApplication>
+#include <QPixmap>
 #include <QStyle>
 #include <array>
 
@@ -26,7 +27,14 @@ QIcon Picture(int index) {
 }
 }  // namespace
 
-QIcon ImageList32(int index) { return Picture(index); }
+QIcon ImageList32(int index) {
+  // Some standard pictures come in 16 pixels only; drawn in a 32-pixel place they would sit
+  // small in the middle of their button, so they are scaled up.
+  constexpr QSize kSize(32, 32);
+  const QIcon picture = Picture(index);
+  if (picture.isNull() || picture.actualSize(kSize) == kSize) return picture;
+  return QIcon(picture.pixmap(picture.actualSize(kSize)).scaled(kSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
 
 QIcon ImageList16(int index) {
   if (index == picture::kFileNode) return QApplication::style()->standardIcon(QStyle::SP_FileIcon);

@@ -176,7 +176,7 @@ void ApplyLanguageFile(const std::string& path, const std::vector<QWidget*>& win
   pass.List(*u.cbbDeviceTypes, keys::kDeviceDescription, DeviceItems());
   pass.List(*u.cbbWorkMode, keys::kWorkMode, WorkModeItems());
   pass.List(*u.cbbBatteryType, keys::kBatteryDescription, BatteryItems());
-  u.btnSCDelayUnit->setText(mainWindow.Message(msg::kSecondsUnit));
+  mainWindow.RefreshShownTexts();
   pass.Finish();
 }
 

@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -11,6 +13,8 @@
 
 #include "FormLUM.h"
 #include "LanguageApplier.h"
+#include "LanguageComponents.h"
+#include "QtTranslations.h"
 #include "base/AsciiText.h"
 #include "language/LanguageKeys.h"
 #include "language/Settings.h"
@@ -68,6 +72,9 @@ void LanguageMenu::AddWindow(QWidget* window) { windows_.emplace_back(window); }
 
 void LanguageMenu::LoadLanguageList() {
   Ui::TFormLUM& u = main_.ui();
+  RememberBuiltInTexts();
+  // The built-in language can always be chosen again, whatever LUM.INI remembers.
+  EnsureLanguageFile(main_.WorkDir(), Settings::kDefaultLanguageFile);
   language_files_.clear();
   for (QAction* entry : entries_) delete entry;
   entries_.clear();
@@ -95,7 +102,35 @@ void LanguageMenu::ApplyLanguage(int position) {
   for (const QPointer<QWidget>& window : windows_)
     if (!window.isNull()) windows.push_back(window.data());
   const std::string& name = language_files_.at(static_cast<size_t>(position));
-  ApplyLanguageFile((std::filesystem::path(main_.WorkDir()) / name).string(), windows, main_);
+  const std::string path = (std::filesystem::path(main_.WorkDir()) / name).string();
+  if (EqualsIgnoringCase(name, Settings::kDefaultLanguageFile)) RestoreBuiltInTexts();
+  ApplyLanguageFile(path, windows, main_);
+  UseQtTranslations(IsOfferedLanguageFile(path).value_or(""));
+}
+
+void LanguageMenu::RememberBuiltInTexts() {
+  if (!built_in_.empty()) return;
+  for (const QPointer<QWidget>& window : windows_) {
+    if (window.isNull()) continue;
+    for (QObject* component : ComponentsInDesignOrder(window.data())) {
+      // Edits and memos hold data, not texts of the design.
+      if (!IsTranslatable(component) || qobject_cast<QLineEdit*>(component) != nullptr ||
+          qobject_cast<QPlainTextEdit*>(component) != nullptr)
+        continue;
+      const ComponentTexts texts(component, window.data());
+      built_in_.push_back({component, window.data(), texts.Caption(), texts.Hint()});
+    }
+  }
+}
+
+void LanguageMenu::RestoreBuiltInTexts() {
+  for (const BuiltInText& text : built_in_) {
+    if (text.component.isNull() || text.window.isNull()) continue;
+    ComponentTexts texts(text.component.data(), text.window.data());
+    if (texts.Kind() != ComponentKind::ToolButton) texts.SetCaption(text.caption);
+    texts.SetHint(text.hint);
+  }
+  main_.Messages().FillBuiltIn();
 }
 
 void LanguageMenu::actSelectLanguageExecute(QAction* entry) {

@@ -27,7 +27,8 @@ class LanguageMenu : public QObject {
   /// The windows the language reaches, in creation order (main window first).
   void AddWindow(QWidget* window);
 
-  /// Offers the language files (sorted by display name), checks the entry of the file that
+  /// Offers the language files (sorted by display name; the built-in language's file always,
+  /// created when missing), checks the entry of the file that
   /// LUM.INI remembers and applies it. A remembered file that is not offered leaves the
   /// built-in texts and no entry checked. Throws what ApplyLanguage throws.
   void LoadLanguageList();
@@ -46,6 +47,18 @@ class LanguageMenu : public QObject {
   std::vector<std::string> language_files_;
   std::vector<QAction*> entries_;
   QActionGroup* group_;
+
+  // The windows' texts before any language file, put back before the built-in language's
+  // file is applied, so that it is completed with built-in texts, never with another language's.
+  void RememberBuiltInTexts();
+  void RestoreBuiltInTexts();
+  struct BuiltInText {
+    QPointer<QObject> component;
+    QPointer<QWidget> window;
+    QString caption;
+    QString hint;
+  };
+  std::vector<BuiltInText> built_in_;
 };
 
 }  // namespace lum

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "FormLUM.h"
+#include "PortList.h"
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
 #include "language/MessageSlots.h"
@@ -23,6 +24,7 @@ constexpr char kClosedStatus[] = "%s Closed.";
 
 void TFormLUM::ConnectMonitorActions() {
   Ui::TFormLUM& u = *ui_;
+  u.cbbRealComPort->SetOpenHandler([this] { RunGuarded([this] { ListPorts(); }); });
   connect(u.btnRealPort, &QPushButton::clicked, this, [this] { RunWhenIdle(&TFormLUM::btnRealPortClick); });
   connect(u.btnReadSetting, &QPushButton::clicked, this, [this] { RunWhenIdle(&TFormLUM::btnReadSettingClick); });
   connect(u.btnTest, &QPushButton::clicked, this, [this] { RunWhenIdle(&TFormLUM::btnTestClick); });

@@ -104,6 +104,7 @@ void TFormLUM::RebuildEntryTree(const TDEVICE_CONFIG* select) {
   auto addNode = [&](const std::string& text, TDEVICE_CONFIG* entry, int picture) {
     auto* node = new QTreeWidgetItem(QStringList{QString::fromStdString(text)});
     node->setIcon(0, ImageList16(picture));
+    node->setToolTip(0, node->text(0));  // a long name is cut by the tree's width
     node->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     node_entries_[node] = entry;
     tree.addTopLevelItem(node);
@@ -181,13 +182,14 @@ void TFormLUM::rgChannelClick() {
 
 void TFormLUM::cbbDeviceTypesChange() {
   ApplyCapabilities();
+  StatusPanel(names::kDevicePanel).setText(ui_->cbbDeviceTypes->currentText());
   MarkModified();
 }
 
 void TFormLUM::cbbBatteryTypeChange() {
   Ui::TFormLUM& u = *ui_;
   QLineEdit* const fields[] = {u.lbledtBattOVP, u.lbledtBattFCV, u.lbledtBattUVP, u.lbledtBattUVR};
-  for (QLineEdit* field : fields) field->setEnabled(false);
+  LockBatteryVoltages();
   const int row = u.cbbBatteryType->currentIndex();
   if (row >= 0 && row < kBatteryTypeCount) {
     const TBATTERY_TYPES& type = BatteryTypes()[static_cast<size_t>(row)];
@@ -214,14 +216,12 @@ void TFormLUM::chkMIClick() {
 }
 
 void TFormLUM::cbbWorkModeChange() {
-  const int slot = ui_->cbbWorkMode->currentIndex() != 0 ? msg::kMorningSegment : msg::kFifthSegment;
-  SetGridText(*ui_->StringGrid, 0, timing_grid::kMorningRow, Message(slot));
+  RefreshShownTexts();
   MarkModified();
 }
 
 void TFormLUM::btnSCDelayUnitClick() {
   SetDelayUnitFlag(DelayUnitFlag() == 0 ? 1 : 0);
-  // The button's caption stays the message text whatever the unit.
   MarkModified();
 }
 

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "Dialogs.h"
+#include "StartLine.h"
 
 namespace lum {
 
@@ -23,8 +24,8 @@ bool QtDialogs::AskYesNo(const QString& title, const QString& text) {
 }
 
 Answer QtDialogs::AskYesNoCancel(const QString& title, const QString& text) {
-  switch (QMessageBox::question(parent_, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                QMessageBox::Yes)) {
+  switch (ShowPlainBox(parent_, QMessageBox::Question, title, text,
+                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes)) {
     case QMessageBox::Yes:
       return Answer::Yes;
     case QMessageBox::No:
@@ -35,8 +36,9 @@ Answer QtDialogs::AskYesNoCancel(const QString& title, const QString& text) {
 }
 
 void QtDialogs::ShowError(const QString& text) {
-  ShowPlainBox(parent_, QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
-               QMessageBox::Ok);
+  ShowPlainBox(parent_, QMessageBox::Critical,
+               QString::fromStdString(ApplicationTitle(QApplication::applicationFilePath().toStdString())), text,
+               QMessageBox::Ok, QMessageBox::Ok);
 }
 
 std::optional<QString> QtDialogs::OpenFileName(const QString& filter, const QString& directory,

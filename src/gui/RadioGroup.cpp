@@ -34,6 +34,10 @@ QString RadioGroup::ItemText(int index) const {
   return button != nullptr ? button->text() : QString();
 }
 
+void RadioGroup::SetItemText(int index, const QString& caption) {
+  if (QAbstractButton* button = buttons_->button(index)) button->setText(caption);
+}
+
 void RadioGroup::SetItemIndex(int index) {
   SetItemIndexQuietly(index);
   emit itemIndexChanged(item_index_);

@@ -20,6 +20,7 @@ class RadioGroup : public QGroupBox {
   void SetItems(const QStringList& captions);
   int Count() const;
   QString ItemText(int index) const;
+  void SetItemText(int index, const QString& caption);
   int ItemIndex() const { return item_index_; }
   /// Selects an item (-1: none) and announces it through itemIndexChanged.
   void SetItemIndex(int index);

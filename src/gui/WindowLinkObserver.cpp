@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSpinBox>
 
 #include "WindowNames.h"
@@ -14,9 +15,13 @@ namespace lum {
 namespace {
 // The write ends with a line holding only a carriage return; the memo would take that as a
 // line break of its own and show two empty lines, so a line's carriage returns are dropped.
+// The memo always shows its newest line, even once a long line has added a horizontal
+// scroll bar (which makes the memo's own following stop).
 void AppendLine(QWidget& window, const char* memoName, const std::string& line) {
-  if (auto* memo = window.findChild<QPlainTextEdit*>(memoName))
-    memo->appendPlainText(QString::fromStdString(line).remove(QLatin1Char('\r')));
+  auto* memo = window.findChild<QPlainTextEdit*>(memoName);
+  if (memo == nullptr) return;
+  memo->appendPlainText(QString::fromStdString(line).remove(QLatin1Char('\r')));
+  memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
 }
 // The read-only fields of the real-time and monitor pages that show a measurement.
 struct TextField {

@@ -15,6 +15,7 @@
 #include <map>
 
 #include "ActionBinding.h"
+#include "FixedColours.h"
 #include "FormLUM.h"
 #include "ImageLists.h"
 #include "KeyFilter.h"
@@ -40,6 +41,7 @@ constexpr QColor kDesktopColour(0, 64, 96);
 constexpr QColor kInfoTextColour(255, 255, 0);
 constexpr char kMaxLengthProperty[] = "maxLength";  // "at most n characters" of a spin box in the form
 constexpr int kEditorTag = -1;
+constexpr char kAutoScaleHint[] = "内容随窗口宽度缩放";
 
 void SetPixelFont(QWidget& widget, const QFont& base, int pixels) {
   QFont font = base;
@@ -47,12 +49,6 @@ void SetPixelFont(QWidget& widget, const QFont& base, int pixels) {
   widget.setFont(font);
 }
 
-void SetBase(QWidget& widget, const QColor& base, const QColor* text = nullptr) {
-  QPalette palette = widget.palette();
-  palette.setColor(QPalette::Base, base);
-  if (text != nullptr) palette.setColor(QPalette::Text, *text);
-  widget.setPalette(palette);
-}
 }  // namespace
 
 QLabel& TFormLUM::StatusPanel(int index) const {
@@ -99,6 +95,11 @@ void TFormLUM::BuildToolBar() {
     button->setIcon(ImageList32(b.picture));
     bar.addWidget(button);
   }
+  // Auto-scale has no caption to name it, so its button carries a translatable tip of its own.
+  if (auto* scale = bar.findChild<QToolButton*>(QStringLiteral("ToolButton1"))) {
+    scale->setProperty(names::kTagProperty, names::kTranslatableTag);
+    scale->setToolTip(QString::fromUtf8(kAutoScaleHint));
+  }
 }
 
 void TFormLUM::BuildStatusBar() {
@@ -111,7 +112,9 @@ void TFormLUM::BuildStatusBar() {
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
     const bool last = i == names::kStatusPanels - 1;
-    if (last)
+    // The node and device type names may need more than the design's widths: those panels grow.
+    const bool grows = last || i == names::kNodePanel || i == names::kDevicePanel;
+    if (grows)
       panel->setMinimumWidth(kStatusPanelWidths[static_cast<size_t>(i)]);
     else
       panel->setFixedWidth(kStatusPanelWidths[static_cast<size_t>(i)]);
@@ -216,27 +219,18 @@ void TFormLUM::ApplyLook() {
   SetPixelFont(*this, font(), kFontPixels);
   setMinimumSize(kStartWidth, kStartHeight);
 
-  for (QWidget* panel : {u.Panel1, u.Panel3, u.Panel5, u.Panel6, u.Panel7}) {
-    QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, kPanelColour);
-    panel->setPalette(palette);
-    panel->setAutoFillBackground(true);
-  }
+  // The design's fixed colours come with fixed texts on them, readable under any theme.
+  for (QWidget* panel : {u.Panel1, u.Panel3, u.Panel5, u.Panel6, u.Panel7}) SetFixedPageColours(*panel, kPanelColour);
 
-  SetBase(*u.mmoInfo, kDesktopColour, &kInfoTextColour);
+  SetFixedFieldColours(*u.mmoInfo, kDesktopColour, kInfoTextColour);
   SetPixelFont(*u.mmoInfo, font(), kInfoFontPixels);
-  SetBase(*u.tvDevices, kSkyBlue);
+  SetFixedFieldColours(*u.tvDevices, kSkyBlue, kFixedText);
   SetPixelFont(*u.tvDevices, font(), kTreeFontPixels);
   u.tvDevices->setIconSize(kTreePictureSize);
   u.tvDevices->sortByColumn(0, Qt::AscendingOrder);
   // Their group stays disabled, yet the live values must stay readable.
-  for (QLineEdit* edit : {u.lbledtRealTimer, u.lbledtRealBattV, u.lbledtRealSolarV, u.lbledtRealLoad1A}) {
-    SetBase(*edit, kSkyBlue);
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));
-    palette.setColor(QPalette::Disabled, QPalette::Base, kSkyBlue);
-    edit->setPalette(palette);
-  }
+  for (QLineEdit* edit : {u.lbledtRealTimer, u.lbledtRealBattV, u.lbledtRealSolarV, u.lbledtRealLoad1A})
+    SetFixedFieldColours(*edit, kSkyBlue, kFixedText);
 
   // Numeric entry fields use a fixed-pitch font.
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -244,6 +238,9 @@ void TFormLUM::ApplyLook() {
     SetPixelFont(*edit, fixed, kFontPixels);
   for (QAbstractSpinBox* spin : findChildren<QAbstractSpinBox*>()) {
     SetPixelFont(*spin, fixed, kFontPixels);
+    // A typed value beyond the range becomes the nearest limit, visibly, rather than silently
+    // the value shown before (5 seconds of delay gives 10, not 30).
+    spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     const QVariant maxLength = spin->property(kMaxLengthProperty);
     if (auto* editor = spin->findChild<QLineEdit*>(); editor != nullptr && maxLength.isValid())
       editor->setMaxLength(maxLength.toInt());

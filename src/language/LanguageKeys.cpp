@@ -64,7 +64,10 @@ bool DirectoryHolds(const std::string& directory, const std::string& name) {
 }  // namespace
 
 void EnsureLanguageFile(const std::string& directory) {
-  const std::string name = Settings(directory).LanguageFile();
+  EnsureLanguageFile(directory, Settings(directory).LanguageFile());
+}
+
+void EnsureLanguageFile(const std::string& directory, const std::string& name) {
   if (!IsPlainFileName(name) || DirectoryHolds(directory, name)) return;
   const std::string path = (std::filesystem::path(directory) / name).string();
   // Created as a plain new file (never replacing one that appeared meanwhile), as the

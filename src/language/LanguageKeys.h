@@ -48,6 +48,8 @@ void ReadMessages(const ProfileFile& file, MessageTable& table);
 /// "LUM_chs.lng") when it does not exist: the comment header, then [FileInfo] Language and
 /// Application. LUM.INI is never written. Throws std::runtime_error with a clear text.
 void EnsureLanguageFile(const std::string& directory);
+/// The same for a language file of this name (the built-in language's "LUM_chs.lng").
+void EnsureLanguageFile(const std::string& directory, const std::string& name);
 
 /// The display name of a language file that is offered: [FileInfo] Application exactly "LUM"
 /// and a non-empty Language; nullopt otherwise (a directory or unreadable file included).

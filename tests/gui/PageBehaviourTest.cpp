@@ -148,7 +148,7 @@ TEST_F(PageBehaviourTest, DelayUnitToggledTwiceKeepsTheDelayButMarksTheEntry) {
   TCONFIG_BLOCK stored = before;
   Window().StorePages(stored);
   EXPECT_EQ(stored.SCDelay(), before.SCDelay());
-  EXPECT_TRUE(u().btnSCDelayUnit->text().isEmpty());
+  EXPECT_EQ(u().btnSCDelayUnit->text(), QStringLiteral("分")) << "the caption names the unit counted";
 }
 
 TEST_F(PageBehaviourTest, PwmDimmingEnablesTheRatedCurrentEvenWhenSetByProgram) {
