@@ -30,6 +30,10 @@ TFormAboutLUM::TFormAboutLUM(TFormLUM& mainWindow, LanguageMenu& languages)
   setFixedSize(kClientSize);
   connect(ui_->ButtonOK, &QPushButton::clicked, this, [this] { ButtonOKClick(); });
   ui_->LabelDomain->installEventFilter(this);
+  // The design's blue link can't be read on a dark theme's background: a light blue there.
+  constexpr int kDarkBelow = 128;
+  if (palette().color(QPalette::Window).lightness() < kDarkBelow)
+    ui_->LabelDomain->setStyleSheet(QStringLiteral("color: #8ab4f8; text-decoration: underline;"));
   languages_.AddWindow(this);
   FormCreate();
 }

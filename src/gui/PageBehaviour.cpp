@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 #include <QTreeWidget>
 #include <utility>
 
@@ -124,13 +125,18 @@ void TFormLUM::RebuildEntryTree(const TDEVICE_CONFIG* select) {
 }
 
 void TFormLUM::RestoreTreeSelection() {
-  QTreeWidget& tree = *ui_->tvDevices;
-  const QSignalBlocker block(tree);
-  for (const auto& [node, entry] : node_entries_) {
-    if (entry != CurrentEntry()) continue;
-    tree.setCurrentItem(const_cast<QTreeWidgetItem*>(node));
-    StatusPanel(names::kNodePanel).setText(node->text(0));
-  }
+  auto reselect = [this] {
+    QTreeWidget& tree = *ui_->tvDevices;
+    const QSignalBlocker block(tree);
+    for (const auto& [node, entry] : node_entries_) {
+      if (entry != CurrentEntry()) continue;
+      tree.setCurrentItem(const_cast<QTreeWidgetItem*>(node));
+      StatusPanel(names::kNodePanel).setText(node->text(0));
+    }
+  };
+  reselect();
+  // A mouse click selects its node only after the change was announced: undo that as well.
+  QTimer::singleShot(0, this, reselect);
 }
 
 void TFormLUM::tvDevicesChange(QTreeWidgetItem* node) {

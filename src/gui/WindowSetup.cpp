@@ -41,7 +41,7 @@ constexpr QColor kDesktopColour(0, 64, 96);
 constexpr QColor kInfoTextColour(255, 255, 0);
 constexpr char kMaxLengthProperty[] = "maxLength";  // "at most n characters" of a spin box in the form
 constexpr int kEditorTag = -1;
-constexpr char kAutoScaleHint[] = "内容随窗口宽度缩放";
+constexpr char kAutoScaleHint[] = "内容随窗口宽度缩放 / Scale the contents to the window width";
 
 void SetPixelFont(QWidget& widget, const QFont& base, int pixels) {
   QFont font = base;
@@ -95,11 +95,9 @@ void TFormLUM::BuildToolBar() {
     button->setIcon(ImageList32(b.picture));
     bar.addWidget(button);
   }
-  // Auto-scale has no caption to name it, so its button carries a translatable tip of its own.
-  if (auto* scale = bar.findChild<QToolButton*>(QStringLiteral("ToolButton1"))) {
-    scale->setProperty(names::kTagProperty, names::kTranslatableTag);
+  // Auto-scale has no caption to name it, so its button carries a tip of its own.
+  if (auto* scale = bar.findChild<QToolButton*>(QStringLiteral("ToolButton1")))
     scale->setToolTip(QString::fromUtf8(kAutoScaleHint));
-  }
 }
 
 void TFormLUM::BuildStatusBar() {

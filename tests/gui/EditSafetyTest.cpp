@@ -32,6 +32,14 @@ class EditSafetyTest : public ActionsTest {
     return selected.size() == 1 ? selected.front()->text(0) : QStringLiteral("<%1 selected>").arg(selected.size());
   }
   QString NodePanel() { return Window().StatusPanel(names::kNodePanel).text(); }
+  // Clicks a node as the user does, then lets the window finish what the click started.
+  void ClickNode(const QString& text) {
+    QTreeWidget& tree = *u().tvDevices;
+    const auto found = tree.findItems(text, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(found.front()).center());
+    QTest::qWait(20);
+  }
 
   TDEVICE_CONFIG* a_ = nullptr;
   TDEVICE_CONFIG* b_ = nullptr;
@@ -40,7 +48,7 @@ class EditSafetyTest : public ActionsTest {
 TEST_F(EditSafetyTest, RefusedSwitchKeepsTreeStatusAndPagesTogether) {
   u().lbledtBattOVP->setText(QStringLiteral("1.x"));
   dialogs_.AnswerYesNo(true);
-  SelectNode("b.LUM");
+  ClickNode("b.LUM");
   ASSERT_EQ(dialogs_.Errors().size(), 1u);
   EXPECT_EQ(Window().CurrentEntry(), a_);
   EXPECT_EQ(SelectedNode(), "a.LUM");
@@ -68,9 +76,10 @@ TEST_F(EditSafetyTest, CancelAbandonsSwitchWriteOpenAndConnect) {
   const QStringList before = InfoLines();
 
   dialogs_.AnswerCancel();
-  SelectNode("b.LUM");
+  ClickNode("b.LUM");
   EXPECT_EQ(Window().CurrentEntry(), a_);
   EXPECT_EQ(SelectedNode(), "a.LUM");
+  EXPECT_EQ(NodePanel(), "a.LUM");
 
   dialogs_.AnswerCancel();
   u().actWriteToDevice->trigger();

@@ -115,7 +115,7 @@ TEST(KeyRuleTest, DecimalKeysAllowOneDotAndEditingKeys) {
   EXPECT_FALSE(AcceptsDigitKey(u'.', QString()));
 }
 
-TEST_F(PageBehaviourTest, CustomBatteryFillsItsPresetsAndLeavesTheFieldsDisabled) {
+TEST_F(PageBehaviourTest, CustomBatteryFillsItsPresetsAndUnlocksTheFields) {
   entry_->Modified = false;
   u().cbbBatteryType->setCurrentIndex(0);
   emit u().cbbBatteryType->activated(0);
@@ -126,7 +126,7 @@ TEST_F(PageBehaviourTest, CustomBatteryFillsItsPresetsAndLeavesTheFieldsDisabled
   EXPECT_EQ(u().lbledtBattUVR->text(), QStringLiteral("12.50"));
   EXPECT_EQ(u().lbledtSCV->text(), QStringLiteral("5.00"));
   for (QLineEdit* field : {u().lbledtBattOVP, u().lbledtBattFCV, u().lbledtBattUVP, u().lbledtBattUVR})
-    EXPECT_FALSE(field->isEnabled()) << field->objectName().toStdString();
+    EXPECT_TRUE(field->isEnabled()) << field->objectName().toStdString();
   EXPECT_TRUE(entry_->Modified);
 }
 
@@ -176,10 +176,10 @@ TEST_F(PageBehaviourTest, UserWorkModeChoiceRenamesTheFifthSegment) {
   u().cbbWorkMode->setCurrentIndex(0);
   emit u().cbbWorkMode->activated(0);
   EXPECT_EQ(GridText(grid(), 0, 5), QStringLiteral("第五段"));
-  // Showing a channel with another mode is not the user's choice.
+  // Showing a channel with another mode names its row 5 for the mode shown.
   u().rgChannel->SetItemIndex(1);
   EXPECT_EQ(u().cbbWorkMode->currentIndex(), 1);
-  EXPECT_EQ(GridText(grid(), 0, 5), QStringLiteral("第五段"));
+  EXPECT_EQ(GridText(grid(), 0, 5), QStringLiteral("晨亮段"));
 }
 
 TEST_F(PageBehaviourTest, OverTemperatureAndTemperatureCompensationDoNotMarkTheEntry) {
