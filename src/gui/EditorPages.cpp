@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "FormLUM.h"
 #include "RadioGroup.h"
@@ -275,7 +276,12 @@ void TFormLUM::SetDelayUnitFlag(int flag) {
 void TFormLUM::RefreshShownTexts() {
   Ui::TFormLUM& u = *ui_;
   // Flag 1 (the start value) counts seconds, 0 minutes.
-  u.btnSCDelayUnit->setText(Message(DelayUnitFlag() == 1 ? msg::kSecondsUnit : msg::kMinutesUnit));
+  QPushButton& unit = *u.btnSCDelayUnit;
+  unit.setText(Message(DelayUnitFlag() == 1 ? msg::kSecondsUnit : msg::kMinutesUnit));
+  // The design's 24 pixels hold "秒" or "s", not every language's name of the unit.
+  constexpr int kUnitPadding = 8;
+  unit.setMaximumWidth(std::max(unit.minimumWidth(), unit.fontMetrics().horizontalAdvance(unit.text()) + kUnitPadding));
+  unit.setMinimumWidth(unit.maximumWidth());
   const int mode = u.cbbWorkMode->currentIndex();
   SetGridText(*u.StringGrid, 0, timing_grid::kMorningRow,
               Message(mode > 0 ? msg::kMorningSegment : msg::kFifthSegment));

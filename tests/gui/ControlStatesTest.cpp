@@ -50,6 +50,8 @@ TEST_F(ControlStatesTest, DelayUnitButtonShowsTheUnitItCounts) {
   EXPECT_EQ(u().btnSCDelayUnit->text(), QStringLiteral("分"));
   Choose(QStringLiteral("English"));
   EXPECT_EQ(u().btnSCDelayUnit->text(), QStringLiteral("min"));
+  EXPECT_GE(u().btnSCDelayUnit->minimumWidth(), u().btnSCDelayUnit->fontMetrics().horizontalAdvance("min") + 8)
+      << "the unit's name fits its button";
 }
 
 TEST_F(ControlStatesTest, BatteryTypeFollowsThePresetsAndCustomUnlocksTheVoltages) {
