@@ -1,35 +1,18 @@
-// Connect (scan every port and read the controllers) and write, and holding back a user's
-// click while the link is in use.
+// Connect (scan every port and read the controllers) and write, through the window's device
+// session: the window asks, the session works on its own thread, and what it reports is shown
+// as the window's event loop drains it.
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
-#include <QTimer>
-#include <algorithm>
+#include <QMetaObject>
 
 #include "FormLUM.h"
-#include "device/DeviceContext.h"
-#include "device/PortOpener.h"
-#include "device/Scan.h"
-#include "device/Write.h"
+#include "device/DeviceSession.h"
 #include "ui_FormLUM.h"
 
 namespace lum {
 
 namespace {
-// How soon a click held back by a running exchange is tried again.
-constexpr int kIdleRetryMs = 50;
-
-// While a device operation runs, the entry it reads or writes stays CurrentEntry.
-class BusyScope {
- public:
-  explicit BusyScope(TFormLUM& window) : window_(window) { window_.SetBusy(true); }
-  ~BusyScope() { window_.SetBusy(false); }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  TFormLUM& window_;
-};
-
 // The names of the device types as the window lists them (a language may have renamed them).
 DeviceTypeNames ListedDeviceTypes(const QComboBox& list) {
   DeviceTypeNames names;
@@ -39,23 +22,22 @@ DeviceTypeNames ListedDeviceTypes(const QComboBox& list) {
 }  // namespace
 
 void TFormLUM::ConnectDeviceActions() {
+  // The session's thread only posts the window a call; the reports are shown on this thread.
+  session_->SetWake([this] {
+    QMetaObject::invokeMethod(
+        this, [this] { RunGuarded([this] { session_->DrainEvents(); }); }, Qt::QueuedConnection);
+  });
   connect(ui_->actConnectDevice, &QAction::triggered, this,
-          [this] { RunWhenIdle(&TFormLUM::actConnectDeviceExecute); });
+          [this] { RunGuarded([this] { actConnectDeviceExecute(); }); });
   connect(ui_->actWriteToDevice, &QAction::triggered, this,
-          [this] { RunWhenIdle(&TFormLUM::actWriteToDeviceExecute); });
+          [this] { RunGuarded([this] { actWriteToDeviceExecute(); }); });
 }
 
-void TFormLUM::RunWhenIdle(void (TFormLUM::*handler)()) {
-  if (!busy_ && !link_.Busy()) {
-    RunGuarded([this, handler] { (this->*handler)(); });
-    return;
-  }
-  if (std::find(deferred_.begin(), deferred_.end(), handler) != deferred_.end()) return;
-  deferred_.push_back(handler);
-  QTimer::singleShot(kIdleRetryMs, this, [this, handler] {
-    std::erase(deferred_, handler);
-    RunWhenIdle(handler);
-  });
+DeviceSession& TFormLUM::PreparedSession() {
+  session_->SetMessages(messages_);
+  session_->SetDeviceTypeNames(ListedDeviceTypes(*ui_->cbbDeviceTypes));
+  session_->SetShowErrorDetails(ui_->CheckBoxError->isChecked());
+  return *session_;
 }
 
 void TFormLUM::actConnectDeviceExecute() {
@@ -65,38 +47,24 @@ void TFormLUM::actConnectDeviceExecute() {
   // Ports plugged in since the last look are scanned too.
   ListPorts();
   Ui::TFormLUM& u = *ui_;
-  const bool writeWasEnabled = u.actWriteToDevice->isEnabled();
   u.actConnectDevice->setEnabled(false);
   u.actWriteToDevice->setEnabled(false);
-
-  bool found = false;
-  try {
-    BusyScope busy(*this);
-    PortMapOpener opener(ports_, &observer_);
-    DeviceContext context{link_, entries_, opener, messages_};
-    found = ScanPorts(context, ListedDeviceTypes(*u.cbbDeviceTypes));
-  } catch (...) {
-    u.actWriteToDevice->setEnabled(writeWasEnabled);
-    u.actConnectDevice->setEnabled(true);
-    throw;
-  }
-
-  // Even a scan that read nothing discarded the earlier device entries, so the tree is
-  // rebuilt either way: it must never refer to them.
-  RebuildEntryTree();
-  if (found) {
-    u.actWriteToDevice->setEnabled(true);
-    u.actSaveConfigToFile->setEnabled(true);
-  }
-  u.actConnectDevice->setEnabled(true);
+  PreparedSession().Scan([this](bool found) {
+    Ui::TFormLUM& done = *ui_;
+    // Even a scan that read nothing replaced the earlier device entries, so the tree is
+    // rebuilt either way: it must never refer to them.
+    RebuildEntryTree();
+    if (found) {
+      done.actWriteToDevice->setEnabled(true);
+      done.actSaveConfigToFile->setEnabled(true);
+    }
+    done.actConnectDevice->setEnabled(true);
+  });
 }
 
 void TFormLUM::actWriteToDeviceExecute() {
   ConfirmApply();
-  BusyScope busy(*this);
-  PortMapOpener opener(ports_, &observer_);
-  DeviceContext context{link_, entries_, opener, messages_};
-  WriteDevice(context);
+  PreparedSession().Write();
 }
 
 }  // namespace lum

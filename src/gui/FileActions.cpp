@@ -18,9 +18,9 @@ constexpr char kLumSuffix[] = "LUM";
 
 void TFormLUM::ConnectFileActions() {
   connect(ui_->actOpenConfigFile, &QAction::triggered, this,
-          [this] { RunWhenIdle(&TFormLUM::actOpenConfigFileExecute); });
+          [this] { RunGuarded([this] { actOpenConfigFileExecute(); }); });
   connect(ui_->actSaveConfigToFile, &QAction::triggered, this,
-          [this] { RunWhenIdle(&TFormLUM::actSaveConfigToFileExecute); });
+          [this] { RunGuarded([this] { actSaveConfigToFileExecute(); }); });
 }
 
 void TFormLUM::actOpenConfigFileExecute() {
@@ -37,7 +37,7 @@ void TFormLUM::OpenConfigFileAt(const std::string& path) {
     observer_.InfoLine(OpenFailureLine(file.status, path));
     return;
   }
-  const TDEVICE_CONFIG& opened = entries_.AddFileEntry(EntryFromFile(path, file.block));
+  const TDEVICE_CONFIG& opened = Entries().AddFileEntry(EntryFromFile(path, file.block));
   ui_->actWriteToDevice->setEnabled(true);
   RebuildEntryTree(&opened);
 }

@@ -2,11 +2,11 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,7 +23,6 @@
 #include "ui_FormFirmwareUpgrade.h"
 #include "ui_FormLUM.h"
 #include "upgrade/EffFile.h"
-#include "upgrade/LoaderDialogue.h"
 
 namespace lum {
 
@@ -49,8 +48,13 @@ TFormFirmwareUpgrade::TFormFirmwareUpgrade(TFormLUM& mainWindow)
     : QDialog(&mainWindow),
       ui_(std::make_unique<Ui::TFormFirmwareUpgrade>()),
       main_(mainWindow),
-      content_(std::make_unique<EffContent>()) {
+      content_(std::make_unique<EffContent>()),
+      session_(std::make_unique<DeviceSession>(PortMap{}, mainWindow.Observer())) {
   ui_->setupUi(this);
+  session_->SetWake([this] {
+    QMetaObject::invokeMethod(
+        this, [this] { main_.RunGuarded([this] { session_->DrainEvents(); }); }, Qt::QueuedConnection);
+  });
   // A fixed border with only the close box.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -62,7 +66,10 @@ TFormFirmwareUpgrade::TFormFirmwareUpgrade(TFormLUM& mainWindow)
   main_.RunGuarded([this] { FormCreate(); });
 }
 
-TFormFirmwareUpgrade::~TFormFirmwareUpgrade() = default;
+TFormFirmwareUpgrade::~TFormFirmwareUpgrade() {
+  // The dialogue's thread ends before the window it reports to goes away.
+  session_.reset();
+}
 
 void TFormFirmwareUpgrade::ApplyLook() {
   Ui::TFormFirmwareUpgrade& u = *ui_;
@@ -134,12 +141,14 @@ void TFormFirmwareUpgrade::btnUpgradeClick() {
   const std::string portName = u.ComboBoxCOMPort->currentText().toStdString();
   const std::string portPath = main_.Ports().Resolve(portName).value_or("");
   upgrading_ = true;
-  RunUpgrade(portName, portPath, *content_, *this, main_.Messages(), SystemClock());
-  upgrading_ = false;
-
-  u.btnUpgrade->setEnabled(true);
-  u.btnOpenEffFile->setEnabled(true);
-  u.btnUpgrade->setText(main_.Message(msg::kStartUpgrade));
+  session_->SetMessages(main_.Messages());
+  session_->Upgrade(portName, portPath, *content_, *this, [this](bool) {
+    upgrading_ = false;
+    Ui::TFormFirmwareUpgrade& done = *ui_;
+    done.btnUpgrade->setEnabled(true);
+    done.btnOpenEffFile->setEnabled(true);
+    done.btnUpgrade->setText(main_.Message(msg::kStartUpgrade));
+  });
 }
 
 void TFormFirmwareUpgrade::SetText(const std::string& text) { ui_->MemoMessage->setPlainText(FromUtf8(text)); }
@@ -173,7 +182,5 @@ void TFormFirmwareUpgrade::SetDescription(const std::string& text) {
 }
 
 void TFormFirmwareUpgrade::SetProgress(int percent) { ui_->Gauge->setValue(percent); }
-
-void TFormFirmwareUpgrade::ProcessEvents() { QCoreApplication::processEvents(); }
 
 }  // namespace lum

@@ -37,7 +37,8 @@ TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
       executable_path_(options.executablePath.empty() ? QCoreApplication::applicationFilePath().toStdString()
                                                       : options.executablePath),
       observer_(*this),
-      link_(options.clock != nullptr ? *options.clock : SystemClock(), observer_) {
+      session_(std::make_unique<DeviceSession>(PortMap{}, observer_,
+                                               options.clock != nullptr ? *options.clock : SystemClock())) {
   ui_->setupUi(this);
   if (dialogs_ == nullptr) {
     own_dialogs_ = std::make_unique<QtDialogs>(this);
@@ -62,7 +63,10 @@ TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
   FormCreate();
 }
 
-TFormLUM::~TFormLUM() = default;
+TFormLUM::~TFormLUM() {
+  // The session's thread ends before the window it reports to goes away.
+  session_.reset();
+}
 
 QString TFormLUM::Message(int slot) const { return QString::fromStdString(messages_.Text(slot)); }
 
@@ -83,8 +87,6 @@ void TFormLUM::InitMainWindow() {
   ui_->mmoInfo->clear();
   observer_.InfoLine(StartLine(ApplicationTitle(executable_path_), NowStamp()));
 
-  link_.Reset();
-
   ui_->cbbDeviceTypes->clear();
   for (const TDEVICE_TYPES& type : DeviceTypes()) ui_->cbbDeviceTypes->addItem(QString::fromUtf8(type.DefaultName));
   ui_->cbbDeviceTypes->setCurrentIndex(-1);
@@ -95,7 +97,6 @@ void TFormLUM::InitMainWindow() {
   messages_.FillBuiltIn();
   WriteGridCaptions();
 
-  monitor_.Close();
   ListPorts();
   ui_->PageControl->setCurrentWidget(ui_->tsBase);
 }
@@ -104,7 +105,7 @@ void TFormLUM::CreateNewFileEntry() {
   auto entry = std::make_unique<TDEVICE_CONFIG>();
   entry->Config = NewFileBaseBlock();
   StorePages(entry->Config);
-  entries_.SetCurrentEntry(&entries_.AddFileEntry(std::move(entry)));
+  Entries().SetCurrentEntry(&Entries().AddFileEntry(std::move(entry)));
 }
 
 void TFormLUM::AddNewFileEntry() {
@@ -116,9 +117,10 @@ void TFormLUM::AddNewFileEntry() {
 std::vector<std::string> TFormLUM::ListPorts() {
   const auto section = Settings(work_dir_).PortsSection();
   ports_ = section ? PortMap::FromSection(*section) : PortMap::FromSystem();
+  session_->SetPorts(ports_);
   std::vector<std::string> names;
   for (const auto& [name, path] : ports_.ListComPorts()) names.push_back(name);
-  if (monitor_.IsOpen()) return names;
+  if (session_->MonitorOpen()) return names;
   ui_->cbbRealComPort->SetPorts(names);
   if (ui_->cbbRealComPort->count() > 0) ui_->btnRealPort->setEnabled(true);
   return names;

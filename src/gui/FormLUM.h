@@ -13,9 +13,8 @@
 #include "WindowLinkObserver.h"
 #include "base/Clock.h"
 #include "data/DeviceConfig.h"
-#include "device/Monitor.h"
+#include "device/DeviceSession.h"
 #include "language/MessageTable.h"
-#include "link/Link.h"
 #include "link/PortNames.h"
 #include "link/SerialPort.h"
 
@@ -49,8 +48,10 @@ struct FormLUMOptions {
 };
 
 /// The main window: tool bar, device tree, editor pages, information panel, status bar.
-/// It owns the entry lists, the message table, the link and the live-monitor port; the
-/// device operations, the files and the language are wired to it from their own files.
+/// It holds the message table and a device session, which owns the entry lists, the link and
+/// the live-monitor port and runs the device operations on its own thread; the window asks it
+/// for operations and shows what it reports. The device operations, the files and the
+/// language are wired to it from their own files.
 class TFormLUM : public QMainWindow {
   Q_OBJECT
 
@@ -69,19 +70,18 @@ class TFormLUM : public QMainWindow {
   /// The label attached to a labelled edit (its caption), or null.
   QLabel* EditLabel(const QLineEdit* edit) const;
 
-  EntryStore& Entries() { return entries_; }
-  TDEVICE_CONFIG* CurrentEntry() const { return entries_.CurrentEntry(); }
+  EntryStore& Entries() { return session_->Entries(); }
+  TDEVICE_CONFIG* CurrentEntry() const { return session_->Entries().CurrentEntry(); }
   MessageTable& Messages() { return messages_; }
   QString Message(int slot) const;
-  lum::Link& link() { return link_; }
   LinkObserver& Observer() { return observer_; }
   Dialogs& dialogs() { return *dialogs_; }
   const PortMap& Ports() const { return ports_; }
   /// Reads the port mapping again and lists the openable ports into the real-time page's list
   /// (left alone while the live monitor holds its port); returns the names listed.
   std::vector<std::string> ListPorts();
-  /// The live-monitor port and its exchanges; closed is the invalid handle.
-  lum::Monitor& MonitorHandle() { return monitor_; }
+  /// The device session: entry lists, link, live-monitor port and the device operations.
+  DeviceSession& Session() { return *session_; }
   const std::string& WorkDir() const { return work_dir_; }
   int RememberedWidth() const { return remembered_width_; }
 
@@ -91,11 +91,6 @@ class TFormLUM : public QMainWindow {
 
   /// Runs a handler; a failure it raises ends it and is shown in an error box with its text.
   void RunGuarded(const std::function<void()>& handler);
-
-  /// While a device operation runs, the entry it reads or writes must stay CurrentEntry:
-  /// tree selections and channel changes are then undone and ignored.
-  void SetBusy(bool busy) { busy_ = busy; }
-  bool Busy() const { return busy_; }
 
   // --- Start-up.
   void InitMainWindow();
@@ -148,11 +143,6 @@ class TFormLUM : public QMainWindow {
   void seInputChange();
   void seInputExit();
 
-  /// Runs a user's handler now, or once no device operation or exchange holds the link:
-  /// a click that arrives mid-exchange must not touch the shared link state or close the port
-  /// an exchange is using. One deferred run per handler.
-  void RunWhenIdle(void (TFormLUM::*handler)());
-
   // --- Device operations (DeviceActions.cpp).
   void actConnectDeviceExecute();
   void actWriteToDeviceExecute();
@@ -199,6 +189,9 @@ class TFormLUM : public QMainWindow {
   void CreateNewFileEntry();
   void RestoreTreeSelection();
   void AddNewFileEntry();
+  /// The session with the window's current texts, device type names and error-details
+  /// choice, ready for an operation to be asked for.
+  DeviceSession& PreparedSession();
   QStringList InfoLines() const;
 
   std::unique_ptr<Ui::TFormLUM> ui_;
@@ -209,12 +202,9 @@ class TFormLUM : public QMainWindow {
   std::string work_dir_;
   std::string executable_path_;
   WindowLinkObserver observer_;
-  lum::Link link_;
-  EntryStore entries_;
   MessageTable messages_;
   PortMap ports_;
-  lum::Monitor monitor_{link_, entries_};
-  std::vector<void (TFormLUM::*)()> deferred_;
+  std::unique_ptr<DeviceSession> session_;
   QPointer<QDialog> upgrade_dialog_;
   QPointer<QDialog> about_dialog_;
   int remembered_width_ = kStartWidth;
@@ -222,7 +212,6 @@ class TFormLUM : public QMainWindow {
   int shown_channel_ = -1;
   bool rebuilding_tree_ = false;
   std::map<const QTreeWidgetItem*, TDEVICE_CONFIG*> node_entries_;
-  bool busy_ = false;
   bool shown_once_ = false;
   bool in_resize_ = false;
 };

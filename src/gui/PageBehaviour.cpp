@@ -110,11 +110,11 @@ void TFormLUM::RebuildEntryTree(const TDEVICE_CONFIG* select) {
     node_entries_[node] = entry;
     tree.addTopLevelItem(node);
   };
-  for (const auto& entry : entries_.FileEntries()) {
+  for (const auto& entry : Entries().FileEntries()) {
     const std::string name = FileNamePart(entry->Name);
     addNode(name.empty() ? kNewFileNode : name, entry.get(), picture::kFileNode);
   }
-  for (const auto& entry : entries_.DeviceEntries())
+  for (const auto& entry : Entries().DeviceEntries())
     addNode(entry->Model.empty() ? entry->Name : entry->Name + "," + entry->Model, entry.get(), picture::kDeviceNode);
   rebuilding_tree_ = false;
   if (tree.topLevelItemCount() == 0) return;
@@ -143,10 +143,6 @@ void TFormLUM::tvDevicesChange(QTreeWidgetItem* node) {
   if (node == nullptr || rebuilding_tree_) return;
   const auto found = node_entries_.find(node);
   if (found == node_entries_.end()) return;
-  if (busy_) {
-    RestoreTreeSelection();
-    return;
-  }
   StatusPanel(names::kNodePanel).setText(node->text(0));
   try {
     ConfirmApply();
@@ -156,7 +152,7 @@ void TFormLUM::tvDevicesChange(QTreeWidgetItem* node) {
     throw;
   }
   TDEVICE_CONFIG* entry = found->second;
-  entries_.SetCurrentEntry(entry);
+  Entries().SetCurrentEntry(entry);
   shown_channel_ = -1;  // nothing shown for the previous entry is ever stored into this one
   ShowEntry();
   const auto identity = static_cast<int64_t>(reinterpret_cast<uintptr_t>(entry) & kIdentityMask);
@@ -166,10 +162,6 @@ void TFormLUM::tvDevicesChange(QTreeWidgetItem* node) {
 void TFormLUM::rgChannelClick() {
   RadioGroup& group = *ui_->rgChannel;
   const int selected = group.ItemIndex();
-  if (busy_) {
-    group.SetItemIndexQuietly(shown_channel_);
-    return;
-  }
   TDEVICE_CONFIG* entry = CurrentEntry();
   if (selected == shown_channel_ || entry == nullptr) return;
   if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, shown_channel_)) {

@@ -1,7 +1,6 @@
 #include "WindowLinkObserver.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -74,8 +73,6 @@ bool WindowLinkObserver::ShowErrorDetails() const {
   const auto* box = window_.findChild<QCheckBox*>(names::kErrorDetailsBox);
   return box != nullptr && box->isChecked();
 }
-
-void WindowLinkObserver::ProcessMessages() { QCoreApplication::processEvents(); }
 
 void WindowLinkObserver::ValueReceived(const Measurement& value) {
   for (const TextField& field : kTextFields)

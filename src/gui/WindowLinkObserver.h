@@ -16,7 +16,6 @@ class WindowLinkObserver : public LinkObserver {
   void InfoLine(const std::string& line) override;
   void TraceLine(const std::string& line) override;
   bool ShowErrorDetails() const override;
-  void ProcessMessages() override;
   void ValueReceived(const Measurement& value) override;
   void SetStatusFlags(const std::string& text) override;
   void ClearStatusImage() override;

@@ -4,9 +4,7 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QTextBlock>
-#include <QTimer>
 #include <QTreeWidget>
-#include <functional>
 #include <string>
 
 #include "WindowFixture.h"
@@ -37,9 +35,6 @@ class ActionsTest : public WindowFixture {
     for (int i = 0; i < tree.topLevelItemCount(); ++i) texts << tree.topLevelItem(i)->text(0);
     return texts;
   }
-  /// Runs `hook` once from inside the window's next message processing, which during a
-  /// device operation is the middle of an exchange.
-  void DuringNextExchange(std::function<void()> hook) { QTimer::singleShot(0, &Window(), std::move(hook)); }
   std::string PathIn(const std::string& name) const { return Dir() + "/" + name; }
 
   sim::Simulator simulator;

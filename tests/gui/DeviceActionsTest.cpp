@@ -1,8 +1,11 @@
 // Connect and write from the main window, against simulated controllers on pseudo-terminals.
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QTest>
 
 #include "ActionsTestFixture.h"
 #include "ImageLists.h"
@@ -13,6 +16,16 @@ namespace lum::test {
 namespace {
 
 QImage Picture(const QIcon& icon) { return icon.pixmap(16, 16).toImage(); }
+
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject {
+  explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++count;
+    return false;
+  }
+  int count = 0;
+};
 
 class DeviceActionsTest : public ActionsTest {};
 
@@ -32,17 +45,13 @@ TEST_F(DeviceActionsTest, ScanListsEveryOpenPortBesideTheFilesInSortOrder) {
   // The "Connected device" line names the type as the list shows it (a language may rename it).
   u.cbbDeviceTypes->setItemText(1, QStringLiteral("Lamp B"));
 
-  bool hookRan = false;
-  DuringNextExchange([&] {
-    hookRan = true;
-    EXPECT_TRUE(window.Busy());
-    EXPECT_FALSE(u.actConnectDevice->isEnabled());
-    EXPECT_FALSE(u.actWriteToDevice->isEnabled());
-  });
   u.actConnectDevice->trigger();
+  // The scan runs on the session's thread; meanwhile connect and write are disabled.
+  EXPECT_TRUE(window.Session().Busy());
+  EXPECT_FALSE(u.actConnectDevice->isEnabled());
+  EXPECT_FALSE(u.actWriteToDevice->isEnabled());
+  ASSERT_TRUE(WaitForDevice());
 
-  EXPECT_TRUE(hookRan);
-  EXPECT_FALSE(window.Busy());
   EXPECT_EQ(TreeTexts(), (QStringList{"COM1", "COM2,LS-TWO", "COM5,LS-FIVE", "New File", "zeta.LUM"}));
   const QTreeWidget& tree = *u.tvDevices;
   for (int i = 0; i < tree.topLevelItemCount(); ++i) {
@@ -75,6 +84,7 @@ TEST_F(DeviceActionsTest, ScanThatReadsNothingLeavesOnlyLiveEntriesInTreeAndSele
   Ui::TFormLUM& u = window.ui();
   window.RebuildEntryTree();
   u.actConnectDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
   ASSERT_EQ(window.Entries().DeviceEntries().size(), 1u);
   const QString deviceNode = TreeTexts().front();
   ASSERT_TRUE(deviceNode.startsWith("COM1,"));
@@ -84,6 +94,7 @@ TEST_F(DeviceActionsTest, ScanThatReadsNothingLeavesOnlyLiveEntriesInTreeAndSele
   // The controller stops answering: the port still opens, nothing is read.
   simulator.Stop();
   u.actConnectDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
 
   const auto& devices = window.Entries().DeviceEntries();
   ASSERT_EQ(devices.size(), 1u);
@@ -101,10 +112,50 @@ TEST_F(DeviceActionsTest, ScanThatReadsNothingLeavesOnlyLiveEntriesInTreeAndSele
   EXPECT_TRUE(u.actConnectDevice->isEnabled());
 }
 
+TEST_F(DeviceActionsTest, TheWindowStaysResponsiveAndShowsProgressDuringAScan) {
+  PtyPair silent;  // opens, never answers: six identification tries, about a second
+  sim::Controller& com2 = simulator.AddController(sim::DefaultSetup(1));
+  simulator.Start();
+  WritePorts({{"COM1", silent.SlavePath()}, {"COM2", com2.Path()}});
+  TFormLUM& window = CreateShown();
+  Ui::TFormLUM& u = window.ui();
+  QWidget& memo = *u.mmoInfo->viewport();
+  PaintCounter paints(memo);
+
+  u.actConnectDevice->trigger();
+  // The scan's first line shows while it goes on.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return CountInfo("] Scan connected device:: Open port @COM1.") == 1; }, 10000));
+
+  // A timer event and a repaint asked for now are handled at once, while the scan goes on.
+  QElapsedTimer asked;
+  asked.start();
+  qint64 tickMs = -1;
+  QTimer::singleShot(0, &window, [&] { tickMs = asked.elapsed(); });
+  const int paintsBefore = paints.count;
+  memo.update();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tickMs >= 0 && paints.count > paintsBefore; }, 5000));
+  EXPECT_LT(tickMs, 100);
+  EXPECT_LT(asked.elapsed(), 100);
+  EXPECT_TRUE(window.Session().Busy()) << "the scan was still running";
+  EXPECT_EQ(CountInfo("Open port @COM2"), 0);
+
+  // The user may look at another node meanwhile; the scan's result replaces the tree after.
+  SelectNode("New File");
+  EXPECT_EQ(window.CurrentEntry(), window.Entries().FileEntries().front().get());
+  ASSERT_TRUE(WaitForDevice());
+  EXPECT_EQ(TreeTexts().size(), 3);
+  for (const QString& text : TreeTexts()) {
+    SelectNode(text);
+    EXPECT_TRUE(window.Entries().Contains(window.CurrentEntry())) << text.toStdString();
+  }
+  EXPECT_EQ(CountInfo("Connected device is"), 1);
+}
+
 TEST_F(DeviceActionsTest, ScanWithoutAnyPortFallsBackToTheFileEntries) {
   TFormLUM& window = Create();
   window.RebuildEntryTree();
   window.ui().actConnectDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
   EXPECT_TRUE(window.Entries().DeviceEntries().empty());
   EXPECT_EQ(TreeTexts(), QStringList{"New File"});
   EXPECT_EQ(window.CurrentEntry(), window.Entries().FileEntries().front().get());
@@ -119,6 +170,7 @@ TEST_F(DeviceActionsTest, ScanAsksToApplyEditsOfAFileEntryFirst) {
   ASSERT_TRUE(file.Modified);
   dialogs_.AnswerYesNo(true);
   window.ui().actConnectDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
   EXPECT_EQ(dialogs_.Questions().size(), 1u);
   EXPECT_EQ(file.Config.BattOVP(), 14900);
 }
@@ -150,6 +202,7 @@ TEST_F(DeviceActionsTest, WriteSendsAnOpenedFileToTheFirstControllerOfItsProduct
   const int selectedLines = CountInfo("Currently selected object");
 
   u.actWriteToDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
 
   EXPECT_EQ(com2.Config().BattOVP(), written.BattOVP());
   EXPECT_EQ(com2.Config().Channel(0, 0).Timing(2).Minutes(), 321);

@@ -31,6 +31,7 @@ namespace lum::test {
 namespace {
 
 constexpr unsigned kQuitTimeoutMs = 5000;  // safety net only; the loader is far quicker
+constexpr int kUpgradeTimeoutMs = 60000;   // safety net only: the whole dialogue of a small file
 
 QStringList MemoLines(const Ui::TFormFirmwareUpgrade& u) {
   QStringList lines;
@@ -239,6 +240,7 @@ TEST_F(FormFirmwareUpgradeTest, WithoutPortsTheUpgradeFailsAtItsFirstStepAndTheB
   Open(WriteEff("fw.eff", EffFields{}));
 
   u.btnUpgrade->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Upgrading(); }, kUpgradeTimeoutMs));
   EXPECT_EQ(MemoLines(u).back(), "打开通讯端口... 错误！");
   EXPECT_EQ(MemoLines(u).front().left(5), "打开文件 ");  // the loading report stays above
   EXPECT_TRUE(u.btnUpgrade->isEnabled());
@@ -264,7 +266,7 @@ TEST_F(FormFirmwareUpgradeTest, UpgradeSendsTheFileToTheLoaderOnTheChosenPort) {
   ASSERT_TRUE(u.btnUpgrade->isEnabled());
   u.ComboBoxCOMPort->setCurrentText("COM4");
 
-  // Seen at the first point where the dialogue lets events through; closing is refused then.
+  // Seen while the dialogue runs on its own thread; closing is refused then.
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   bool sawUpgrading = false;
@@ -275,6 +277,7 @@ TEST_F(FormFirmwareUpgradeTest, UpgradeSendsTheFileToTheLoaderOnTheChosenPort) {
     stayedOpen = window.isVisible();
   });
   u.btnUpgrade->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Upgrading(); }, kUpgradeTimeoutMs));
 
   EXPECT_TRUE(sawUpgrading);
   EXPECT_TRUE(stayedOpen);

@@ -37,9 +37,16 @@ class MonitorActionsTest : public ActionsTest {
     Create();
     return controller;
   }
+  // Opens or closes the monitor port and waits until the page shows it.
   void ClickPort() {
     Window().ui().btnRealPort->click();
+    ASSERT_TRUE(WaitForDevice());
     Window().Timer().stop();
+  }
+  // One tick, shown.
+  void Tick() {
+    Window().TimerTimer();
+    ASSERT_TRUE(WaitForDevice());
   }
   std::vector<QWidget*> MonitorControls() {
     Ui::TFormLUM& u = Window().ui();
@@ -57,19 +64,18 @@ TEST_F(MonitorActionsTest, OpeningPollingAndClosingTheMonitorPort) {
   u.Memo->appendPlainText("an earlier trace line");
 
   u.btnRealPort->click();
+  ASSERT_TRUE(WaitForDevice());
   EXPECT_TRUE(window.Timer().isActive());
   EXPECT_EQ(window.Timer().interval(), 1000);
   window.Timer().stop();  // the test ticks by hand
-  EXPECT_TRUE(window.MonitorHandle().IsOpen());
+  EXPECT_TRUE(window.Session().MonitorOpen());
   EXPECT_TRUE(u.Memo->toPlainText().isEmpty());
   EXPECT_EQ(u.btnRealPort->text(), "关闭通讯端口");
   EXPECT_EQ(window.StatusPanel(0).text(), "COM1 Connecting...");
   EXPECT_FALSE(u.cbbRealComPort->isEnabled());
   for (QWidget* control : MonitorControls()) EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
-  EXPECT_TRUE(window.link().DeviceIdentified());
-  EXPECT_EQ(window.link().RxPos(), link_layout::kRxRingStart);
 
-  window.TimerTimer();
+  Tick();
   const auto elapsed = std::chrono::steady_clock::now() - started;
   const std::vector<uint8_t> polled = {command::kPowerOnTime,  command::kTemperature,  command::kBatteryVoltage,
                                        command::kSolarVoltage, command::kLoad1Voltage, command::kLoad1Current};
@@ -96,13 +102,12 @@ TEST_F(MonitorActionsTest, OpeningPollingAndClosingTheMonitorPort) {
   EXPECT_TRUE(u.lbledtRealLoad1A->text().endsWith(" A"));
 
   ClickPort();
-  EXPECT_FALSE(window.MonitorHandle().IsOpen());
+  EXPECT_FALSE(window.Session().MonitorOpen());
   EXPECT_FALSE(window.Timer().isActive());
   EXPECT_EQ(u.btnRealPort->text(), "打开通讯端口");
   EXPECT_EQ(window.StatusPanel(0).text(), "COM1 Closed.");
   EXPECT_TRUE(u.cbbRealComPort->isEnabled());
   for (QWidget* control : MonitorControls()) EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
-  EXPECT_FALSE(window.link().DeviceIdentified());
   EXPECT_EQ(u.lbledtRealTimer->text(), shown) << "fields keep their last values";
 }
 
@@ -117,8 +122,9 @@ TEST_F(MonitorActionsTest, APortThatDoesNotOpenChangesNothing) {
   const QString caption = u.btnRealPort->text();
 
   u.btnRealPort->click();
+  ASSERT_TRUE(WaitForDevice());
 
-  EXPECT_FALSE(window.MonitorHandle().IsOpen());
+  EXPECT_FALSE(window.Session().MonitorOpen());
   EXPECT_FALSE(window.Timer().isActive());
   EXPECT_EQ(u.btnRealPort->text(), caption);
   EXPECT_EQ(u.Memo->toPlainText(), "kept");
@@ -126,7 +132,7 @@ TEST_F(MonitorActionsTest, APortThatDoesNotOpenChangesNothing) {
   for (QWidget* control : MonitorControls()) EXPECT_FALSE(control->isEnabled());
 }
 
-TEST_F(MonitorActionsTest, TicksAreSkippedWhileAScanHoldsTheLink) {
+TEST_F(MonitorActionsTest, TicksAreSkippedAndClicksWaitWhileAScanRuns) {
   sim::Controller& monitored = simulator.AddController(sim::DefaultSetup(1));
   sim::Controller& scanned = simulator.AddController(sim::DefaultSetup(0));
   simulator.Start();
@@ -134,23 +140,19 @@ TEST_F(MonitorActionsTest, TicksAreSkippedWhileAScanHoldsTheLink) {
   TFormLUM& window = Create();
   Ui::TFormLUM& u = window.ui();
   ClickPort();
-  ASSERT_TRUE(window.MonitorHandle().IsOpen());
+  ASSERT_TRUE(window.Session().MonitorOpen());
 
-  bool ticked = false;
-  DuringNextExchange([&] {
-    ticked = true;
-    EXPECT_TRUE(window.link().Busy());
-    window.TimerTimer();
-    // A click on the port button waits for the scan: its port may not close under an exchange.
-    u.btnRealPort->click();
-    EXPECT_TRUE(window.MonitorHandle().IsOpen());
-  });
   u.actConnectDevice->trigger();
-  ASSERT_TRUE(ticked);
+  ASSERT_TRUE(window.Session().Busy());
+  window.TimerTimer();
+  // A click on the port button waits for the scan: its port does not close under an exchange.
+  u.btnRealPort->click();
+  EXPECT_TRUE(window.Session().MonitorOpen());
+  ASSERT_TRUE(WaitForDevice());
   EXPECT_EQ(window.Entries().DeviceEntries().size(), 1u) << "COM1 is held by the monitor";
 
-  // The held-back click closes the port once the scan is over.
-  QTRY_VERIFY_WITH_TIMEOUT(!window.MonitorHandle().IsOpen(), 5000);
+  // The waiting click closed the port once the scan was over.
+  EXPECT_FALSE(window.Session().MonitorOpen());
   // Nothing of the skipped tick reached the monitored controller: the first request it
   // ever receives is the one sent after reopening.
   ClickPort();
@@ -160,14 +162,15 @@ TEST_F(MonitorActionsTest, TicksAreSkippedWhileAScanHoldsTheLink) {
 }
 
 TEST_F(MonitorActionsTest, PollsSendNothingWithMonitoringSwitchedOff) {
-  StartMonitored(sim::DefaultSetup(1));
+  sim::Controller& controller = StartMonitored(sim::DefaultSetup(1));
   TFormLUM& window = Window();
   ClickPort();
   window.ui().chkMonitor->setChecked(false);
-  const auto frame = window.link().TxFrame();
-  window.TimerTimer();
-  EXPECT_EQ(window.link().TxFrame(), frame);
-  EXPECT_TRUE(window.MonitorHandle().IsOpen());
+  Tick();
+  window.ui().btnTest->click();  // a request after the tick: the first one the controller sees
+  ASSERT_TRUE(controller.WaitForRequests(1, kArrival));
+  EXPECT_EQ(sim::DecodeRequest(controller.RequestLog().front()).code, command::kMemoryRead);
+  EXPECT_TRUE(window.Session().MonitorOpen());
 }
 
 TEST_F(MonitorActionsTest, SettingsReadEmptiesItsFieldsAndSendsTheFiveMemoryReads) {
@@ -200,13 +203,14 @@ TEST_F(MonitorActionsTest, TestSendsItsReadOnlyOnAnOpenMonitorPort) {
   TFormLUM& window = Window();
   Ui::TFormLUM& u = window.ui();
   ASSERT_TRUE(u.btnTest->isEnabled());
-  const auto idle = window.link().TxFrame();
   u.btnTest->click();
-  EXPECT_EQ(window.link().TxFrame(), idle) << "nothing is sent with the port closed";
+  ASSERT_TRUE(WaitForDevice());
+  EXPECT_TRUE(controller.RequestLog().empty()) << "nothing is sent with the port closed";
 
   ClickPort();
   u.btnTest->click();
   ASSERT_TRUE(controller.WaitForRequests(1, kArrival));
+  ASSERT_EQ(controller.RequestLog().size(), 1u);
   const sim::Request read = sim::DecodeRequest(controller.RequestLog().front());
   EXPECT_EQ(read.code, command::kMemoryRead);
   EXPECT_EQ(read.byteArg, 8);

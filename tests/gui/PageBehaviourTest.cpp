@@ -210,18 +210,5 @@ TEST_F(PageBehaviourTest, TreeListsFilesAndDevicesSortedAndSelectsTheFirst) {
   EXPECT_EQ(Window().StatusPanel(0).text(), QStringLiteral("COM3,QV-1"));
 }
 
-TEST_F(PageBehaviourTest, WhileBusyTheCurrentEntryAndChannelStayPut) {
-  Window().SetBusy(true);
-  SelectNode("New File");
-  EXPECT_EQ(Window().CurrentEntry(), entry_);
-  EXPECT_EQ(u().tvDevices->currentItem()->text(0), QStringLiteral("a.LUM"));
-  u().rgChannel->SetItemIndex(1);
-  EXPECT_EQ(Window().ShownChannel(), 0);
-  EXPECT_EQ(u().rgChannel->ItemIndex(), 0);
-  Window().SetBusy(false);
-  SelectNode("New File");
-  EXPECT_NE(Window().CurrentEntry(), entry_);
-}
-
 }  // namespace
 }  // namespace lum::test

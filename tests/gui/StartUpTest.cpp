@@ -65,9 +65,8 @@ TEST_F(StartUpTest, WindowStartsAtItsSizeOnTheDevicePageWithThreePagesHidden) {
   EXPECT_FALSE(u.MenuHelpOnHelp->isEnabled());
   EXPECT_FALSE(window.Timer().isActive());
   EXPECT_EQ(window.Timer().interval(), 1000);
-  EXPECT_FALSE(window.MonitorHandle().IsOpen());
-  EXPECT_FALSE(window.link().DeviceIdentified());
-  EXPECT_EQ(window.link().RxPos(), link_layout::kRxRingStart);
+  EXPECT_FALSE(window.Session().MonitorOpen());
+  EXPECT_FALSE(window.Session().Busy());
 }
 
 TEST_F(StartUpTest, NewFileEntryEqualsTheStartBlockByteForByte) {

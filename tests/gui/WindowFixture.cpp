@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QTest>
 #include <QTreeWidget>
 #include <cstdlib>
@@ -85,6 +86,14 @@ TCONFIG_BLOCK SampleBlock(int row) {
     }
   }
   return block;
+}
+
+bool WindowFixture::WaitForSession(DeviceSession& session) {
+  constexpr int kLongestOperationMs = 60000;
+  const bool ended = QTest::qWaitFor([&session] { return !session.Busy(); }, kLongestOperationMs);
+  // The last results were posted before the session counted itself idle; show them.
+  QCoreApplication::processEvents();
+  return ended;
 }
 
 }  // namespace lum::test

@@ -36,6 +36,12 @@ class WindowFixture : public ::testing::Test {
   /// Selects the tree node with this text, as a click does.
   void SelectNode(const QString& text);
 
+  /// Lets the event loop run until `session` has ended every operation asked for and the
+  /// window has shown what they reported; false when that takes more than a minute.
+  static bool WaitForSession(DeviceSession& session);
+  /// The same for the main window's session.
+  bool WaitForDevice() { return WaitForSession(Window().Session()); }
+
   std::string Dir() const { return dir_; }
   TFormLUM& Window() { return *window_; }
 
