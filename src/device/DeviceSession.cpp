@@ -72,7 +72,7 @@ void DeviceSession::Deliver(const Workspace& workspace) {
 
 void DeviceSession::Scan(ScanDone done) {
   auto workspace = TakeWorkspace();
-  RunOnWorker([this, workspace, ports = ports_, messages = messages_, names = type_names_, done] {
+  RunOnWorker([this, workspace, ports = ports_, messages = messages_, names = type_names_, done = std::move(done)] {
     AttachOnWorker(*workspace);
     PortMapOpener opener(ports, &worker_observer_);
     DeviceContext context{link_, worker_entries_, opener, messages};
@@ -89,7 +89,7 @@ void DeviceSession::Scan(ScanDone done) {
 
 void DeviceSession::Write(WriteDone done) {
   auto workspace = TakeWorkspace();
-  RunOnWorker([this, workspace, ports = ports_, messages = messages_, done] {
+  RunOnWorker([this, workspace, ports = ports_, messages = messages_, done = std::move(done)] {
     AttachOnWorker(*workspace);
     PortMapOpener opener(ports, &worker_observer_);
     DeviceContext context{link_, worker_entries_, opener, messages};
@@ -103,7 +103,7 @@ void DeviceSession::Write(WriteDone done) {
 }
 
 void DeviceSession::OpenMonitor(const std::string& path, OpenDone done) {
-  RunOnWorker([this, path, done] {
+  RunOnWorker([this, path, done = std::move(done)] {
     const bool opened = monitor_.Open(path);
     events_.Post([this, opened, done] {
       monitor_open_ = monitor_open_ || opened;
@@ -113,7 +113,7 @@ void DeviceSession::OpenMonitor(const std::string& path, OpenDone done) {
 }
 
 void DeviceSession::CloseMonitor(Done done) {
-  RunOnWorker([this, done] {
+  RunOnWorker([this, done = std::move(done)] {
     monitor_.Close();
     events_.Post([this, done] {
       monitor_open_ = false;
@@ -124,7 +124,7 @@ void DeviceSession::CloseMonitor(Done done) {
 
 void DeviceSession::MonitorJob(std::function<void(Monitor&)> exchanges, Done done) {
   auto workspace = TakeWorkspace();
-  RunOnWorker([this, workspace, exchanges = std::move(exchanges), done] {
+  RunOnWorker([this, workspace, exchanges = std::move(exchanges), done = std::move(done)] {
     AttachOnWorker(*workspace);
     exchanges(monitor_);
     if (workspace->copy) workspace->after = *workspace->copy;
@@ -152,7 +152,7 @@ void DeviceSession::TestMemoryRead(Done done) {
 void DeviceSession::Upgrade(const std::string& portName, const std::string& portPath, const EffContent& content,
                             UpgradeMemo& memo, UpgradeDone done) {
   auto copy = std::make_shared<const EffContent>(content);
-  RunOnWorker([this, portName, portPath, copy, &memo, messages = messages_, done] {
+  RunOnWorker([this, portName, portPath, copy, &memo, messages = messages_, done = std::move(done)] {
     QueuedMemo queued(events_, memo);
     const bool completed = RunUpgrade(portName, portPath, *copy, queued, messages, clock_);
     events_.Post([completed, done] {

@@ -111,7 +111,7 @@ void TFormLUM::CreateNewFileEntry() {
 void TFormLUM::AddNewFileEntry() {
   auto entry = std::make_unique<TDEVICE_CONFIG>();
   entry->Config = NewFileStartBlock();
-  entries_.AddFileEntry(std::move(entry));
+  Entries().AddFileEntry(std::move(entry));
 }
 
 std::vector<std::string> TFormLUM::ListPorts() {

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QTextBlock>
+#include <QTimer>
 #include <QTreeWidget>
 #include <string>
 

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 #include "ActionsTestFixture.h"
 #include "ImageLists.h"
