@@ -143,7 +143,7 @@ TEST_P(ContrastTest, EveryTextStandsOutFromItsBackground) {
 }
 
 INSTANTIATE_TEST_SUITE_P(DefaultAndDark, ContrastTest, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Dark" : "Default"; });
+                         [](const ::testing::TestParamInfo<bool>& param) { return param.param ? "Dark" : "Default"; });
 
 }  // namespace
 }  // namespace lum::test

@@ -52,6 +52,7 @@ TEST_F(FeedbackTest, PortListsShowPortsPluggedInAfterStartUp) {
   WritePorts({{"COM4", plugged.Path()}});
   window.ui().actConnectDevice->trigger();
   EXPECT_EQ(Items(real), QStringList{"COM4"});
+  ASSERT_TRUE(WaitForDevice());
   EXPECT_EQ(TreeTexts().filter("COM4").size(), 1);
 }
 
