@@ -9,6 +9,7 @@
 
 #include "cli/CliSession.h"
 #include "cli/Command.h"
+#include "data/Backups.h"
 #include "data/ConfigFile.h"
 #include "language/MessageSlots.h"
 
@@ -34,6 +35,9 @@ void Scan(const std::string& saveDirectory) {
   bool found = false;
   session.device.Scan([&found](bool read) { found = read; });
   session.device.WaitIdle();
+  for (const std::string& line :
+       BackUpReadEntries(session.context.Directory(), session.device.Entries().DeviceEntries()))
+    session.observer.InfoLine(line);
   if (!found) {
     const auto& devices = session.device.Entries().DeviceEntries();
     const bool anyAnswered =

@@ -10,6 +10,7 @@
 #include "cli/Command.h"
 #include "cli/ConfigJson.h"
 #include "data/ConfigFile.h"
+#include "data/NightProfile.h"
 #include "data/NumberFormats.h"
 #include "data/TypeTables.h"
 
@@ -62,6 +63,23 @@ std::string CapabilitiesText(const Capabilities& caps) {
   return Join(names);
 }
 
+// The same night the load page draws, as text: the timeline from dusk, then the totals.
+void PrintNightProfile(const NightProfile& profile) {
+  fmt::print("  Night from dusk ({} h to dawn):\n", FormatHoursMinutes(profile.nightMinutes));
+  for (const ProfileSegment& piece : NightTimeline(profile)) {
+    const std::string span =
+        fmt::format("{}-{}", FormatHoursMinutes(piece.start), FormatHoursMinutes(piece.start + piece.minutes));
+    if (piece.number == 0)
+      fmt::print("    {} off\n", span);
+    else
+      fmt::print("    {} {}{}, {}\n", span, piece.morning ? "morning light, segment " : "segment ", piece.number,
+                 piece.power > 0 ? fmt::format("power {} %", piece.power) : std::string("off"));
+  }
+  fmt::print("  Lit {} h per night, energy {} Ah (rated current {} A x power x hours)\n",
+             FormatHoursMinutes(profile.litMinutes), FormatAmpereHours(profile.ampereHours),
+             FormatScaled(profile.ratedCurrentMa, kScaleMilli));
+}
+
 void PrintChannel(const CliContext& context, const ConstChannel& channel, int number) {
   const int mode = channel.Mode() & bits::kWorkModeMask;
   const std::string modeName = context.WorkModeName(mode);
@@ -70,11 +88,11 @@ void PrintChannel(const CliContext& context, const ConstChannel& channel, int nu
              FormatScaled(channel.CC(), kScaleMilli), FormatScaled(channel.CV(), kScaleMilli));
   for (int k = 0; k < block_layout::kSegments; ++k) {
     const ConstTimeSegment segment = channel.Timing(k);
-    // The last segment lights the morning when the work mode is not "always on".
-    const bool morning = k == block_layout::kSegments - 1 && mode != 0;
+    const bool morning = k == block_layout::kSegments - 1 && HasMorningSegment(channel.Mode());
     fmt::print("  Segment {}{}: {} min, power {} %\n", k + 1, morning ? " (morning light)" : "", segment.Minutes(),
                segment.Power());
   }
+  PrintNightProfile(ComputeNightProfile(ScheduleOf(channel)));
 }
 
 void PrintForPeople(const CliContext& context, const std::string& path, const TCONFIG_BLOCK& block) {

@@ -7,6 +7,7 @@
 #include <QMetaObject>
 
 #include "FormLUM.h"
+#include "data/Backups.h"
 #include "device/DeviceSession.h"
 #include "ui_FormLUM.h"
 
@@ -51,6 +52,7 @@ void TFormLUM::actConnectDeviceExecute() {
   u.actWriteToDevice->setEnabled(false);
   PreparedSession().Scan([this](bool found) {
     Ui::TFormLUM& done = *ui_;
+    for (const std::string& line : BackUpReadEntries(work_dir_, Entries().DeviceEntries())) observer_.InfoLine(line);
     // Even a scan that read nothing replaced the earlier device entries, so the tree is
     // rebuilt either way: it must never refer to them.
     RebuildEntryTree();

@@ -4,6 +4,7 @@
 #include "FormAboutLUM.h"
 #include "FormFirmwareUpgrade.h"
 #include "FormLUM.h"
+#include "FormNightProfile.h"
 #include "LanguageMenu.h"
 #include "StartArguments.h"
 #include "VersionInfo.h"
@@ -40,14 +41,16 @@ int main(int argc, char* argv[]) {
   const lum::StartRequest request = lum::ReadStartArguments(arguments);
   if (request.kind != lum::StartRequest::Kind::Run) return AnswerWithoutWindow(request);
 
-  // The windows in their fixed order: main window, upgrade window, about box. Creating the
-  // about box applies the remembered language to all three.
+  // The windows in their fixed order: main window, upgrade window, the tool windows, about
+  // box. Creating the about box applies the remembered language to all of them.
   lum::TFormLUM mainWindow;
   lum::TFormFirmwareUpgrade upgradeWindow(mainWindow);
   mainWindow.SetUpgradeDialog(&upgradeWindow);
+  lum::TFormNightProfile nightProfileWindow(mainWindow);
   auto* languages = new lum::LanguageMenu(mainWindow);
   languages->AddWindow(&mainWindow);
   languages->AddWindow(&upgradeWindow);
+  languages->AddWindow(&nightProfileWindow);
   lum::TFormAboutLUM aboutBox(mainWindow, *languages);
   mainWindow.SetAboutDialog(&aboutBox);
   mainWindow.show();

@@ -37,6 +37,9 @@ inline constexpr int kMinutesUnit = 33;       // "分", shown nowhere
 inline constexpr int kSecondsUnit = 34;       // "秒", the caption of btnSCDelayUnit
 inline constexpr int kApplyTitle = 35;        // "重要信息"
 inline constexpr int kApplyQuestion = 36;     // "当前数据已修改，确认更新吗？"
+inline constexpr int kDusk = 37;               // "黄昏", start of the night profile's timeline
+inline constexpr int kDawn = 38;               // "黎明", its end
+inline constexpr int kNightSummary = 39;       // "每夜亮灯 %s 小时，约 %s Ah"
 inline constexpr int kOpenPortCaption = 48;   // "打开通讯端口"
 inline constexpr int kClosePortCaption = 50;  // "关闭通讯端口"
 

@@ -10,7 +10,9 @@
 #include <sstream>
 
 #include "cli/Lumctl.h"
+#include "data/Backups.h"
 #include "data/ConfigFile.h"
+#include "data/NumberFormats.h"
 #include "link/Frame.h"
 #include "sim/Simulator.h"
 #include "support/PtyPair.h"
@@ -57,17 +59,27 @@ TEST_F(LumctlDevices, ScanReadsAndSavesEachController) {
 
   ASSERT_EQ(scanned.status, 0) << scanned.err;
   const auto lines = Lines(scanned.out);
-  ASSERT_GE(lines.size(), 5u);
+  ASSERT_GE(lines.size(), 6u);
   EXPECT_TRUE(Contains(lines[0], "] Scan connected device:: Open port @COM3.")) << scanned.out;
   EXPECT_TRUE(Contains(lines[1], "] Connected device is 双路普通型太阳能控制器 @COM3")) << scanned.out;
   EXPECT_EQ(lines[3], "Ok");
-  EXPECT_TRUE(Contains(lines[4], "saved/COM3.LUM")) << scanned.out;
+  EXPECT_TRUE(Contains(lines[4], "] Backup saved: ")) << scanned.out;
+  EXPECT_TRUE(Contains(lines[5], "saved/COM3.LUM")) << scanned.out;
 
-  const ConfigFileResult saved = OpenConfigFile(Path("saved/COM3.LUM"));
-  ASSERT_EQ(saved.status, ConfigFileStatus::Ok);
   TCONFIG_BLOCK expected = setup.config;
   expected.SetOTP(0);  // the scan does not read the over-temperature limit
+  const ConfigFileResult saved = OpenConfigFile(Path("saved/COM3.LUM"));
+  ASSERT_EQ(saved.status, ConfigFileStatus::Ok);
   EXPECT_EQ(saved.block, expected);
+
+  // The automatic backup holds the same configuration, under the controller's serial number.
+  const auto backups = ListBackups(dir_.string(), FormatSerial(setup.serialNumber));
+  ASSERT_EQ(backups.size(), 1u);
+  EXPECT_TRUE(Contains(lines[4], backups[0].path)) << scanned.out;
+  EXPECT_EQ(OpenConfigFile(backups[0].path).block, expected);
+  // Every read is kept: a second scan adds a backup and replaces none.
+  ASSERT_EQ(Run("scan").status, 0);
+  EXPECT_EQ(ListBackups(dir_.string(), FormatSerial(setup.serialNumber)).size(), 2u);
 }
 
 TEST_F(LumctlDevices, ScanWithoutControllersExits1) {
@@ -77,6 +89,7 @@ TEST_F(LumctlDevices, ScanWithoutControllersExits1) {
   EXPECT_EQ(scanned.status, 1);
   EXPECT_TRUE(Contains(scanned.out, "Open port @COM1.")) << scanned.out;
   EXPECT_FALSE(Contains(scanned.out, "Connected device"));
+  EXPECT_FALSE(std::filesystem::exists(Path("backups")));  // nothing read, nothing kept
 }
 
 TEST_F(LumctlDevices, ScanSavesOnlyControllersReadCompletely) {

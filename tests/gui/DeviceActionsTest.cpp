@@ -10,7 +10,9 @@
 
 #include "ActionsTestFixture.h"
 #include "ImageLists.h"
+#include "data/Backups.h"
 #include "data/ConfigFile.h"
+#include "data/NumberFormats.h"
 #include "support/PtyPair.h"
 
 namespace lum::test {
@@ -71,6 +73,14 @@ TEST_F(DeviceActionsTest, ScanListsEveryOpenPortBesideTheFilesInSortOrder) {
   EXPECT_EQ(CountInfo("] Connected device is " + u.cbbDeviceTypes->itemText(0) + " @COM5"), 1);
   EXPECT_EQ(CountInfo("] Reading configuration data ..."), 2);
   EXPECT_EQ(InfoLines().count("Ok"), 2);
+
+  // Each controller read is backed up under its serial number, holding what was read.
+  EXPECT_EQ(CountInfo("] Backup saved: "), 2);
+  for (const auto& [setup, entry] : {std::pair{&second, devices[1].get()}, std::pair{&fifth, devices[2].get()}}) {
+    const auto backups = ListBackups(Dir(), FormatSerial(setup->serialNumber));
+    ASSERT_EQ(backups.size(), 1u) << setup->model;
+    EXPECT_EQ(OpenConfigFile(backups[0].path).block, entry->Config) << setup->model;
+  }
 
   EXPECT_TRUE(u.actConnectDevice->isEnabled());
   EXPECT_TRUE(u.actWriteToDevice->isEnabled());

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/ConfigBlock.h"
+#include "data/DeviceConfig.h"
+
+namespace lum {
+
+/// Every configuration read from a controller is kept as a configuration file
+/// `backups/<serial number>/<UTC time>.LUM` under the working directory. A backup is never
+/// replaced; old ones go only by an explicit prune.
+namespace backup_files {
+inline constexpr char kFolder[] = "backups";
+inline constexpr char kExtension[] = ".LUM";
+}  // namespace backup_files
+
+struct BackupFile {
+  std::string path;
+  std::string serial;  // the folder name: FormatSerial of the controller's serial number
+  std::chrono::system_clock::time_point time;
+};
+
+/// Saves the block as a new backup of the controller and returns its path. Two backups of
+/// the same second get "-2", "-3", ... after the time; an existing file is never replaced,
+/// even by another program saving at the same moment. Throws std::runtime_error naming the
+/// path when the file cannot be written.
+std::string SaveBackup(const std::string& directory, uint32_t serial, const TCONFIG_BLOCK& block,
+                       std::chrono::system_clock::time_point when = std::chrono::system_clock::now());
+
+/// Backs up every entry of the list that a complete read filled (FromDevice) and returns one
+/// information line per entry: "[stamp] Backup saved: PATH", or "[stamp] Backup failed: WHY"
+/// (a backup that fails never fails the read).
+std::vector<std::string> BackUpReadEntries(const std::string& directory, const EntryStore::List& entries);
+
+/// The backups under the directory, newest first; only one controller's when serial is given.
+/// Files whose names are not backup names are left out.
+std::vector<BackupFile> ListBackups(const std::string& directory, const std::optional<std::string>& serial = {});
+
+/// Removes all but the newest `keep` backups of each controller (of one when serial is given)
+/// and returns the removed files.
+std::vector<BackupFile> PruneBackups(const std::string& directory, size_t keep,
+                                     const std::optional<std::string>& serial = {});
+
+/// "yyyy-mm-dd hh:mm:ss UTC".
+std::string FormatBackupTime(std::chrono::system_clock::time_point time);
+
+}  // namespace lum
