@@ -280,7 +280,8 @@ const char* const kTagged[] = {"tsBase",
                                "actFirmwareUpgrade",
                                "actConnectDevice",
                                "actWriteToDevice",
-                               "actSaveConfigToFile"};
+                               "actSaveConfigToFile",
+                               "actNightProfile"};
 
 using FormLayoutTest = WindowFixture;
 

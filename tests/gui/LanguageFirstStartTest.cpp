@@ -44,12 +44,14 @@ TEST_F(LanguageFirstStartTest, EmptyDirectoryGetsTheCompleteDefaultFileButNoSett
   EXPECT_EQ(file.ReadOr(keys::kFileInfo, keys::kLanguage, ""), "Chinese Simplified(简体中文)");
   EXPECT_EQ(file.ReadOr(keys::kFileInfo, keys::kApplication, ""), "LUM");
 
-  // One Caption entry per tagged component, main window then upgrade window, in form order.
+  // One Caption entry per tagged component, main window then upgrade window, in form order,
+  // then the captions of the tool windows.
   std::vector<std::string> expected = TaggedCaptionKeys(UiFile("FormLUM.ui"));
   const std::vector<std::string> upgrade = TaggedCaptionKeys(UiFile("FormFirmwareUpgrade.ui"));
-  ASSERT_EQ(expected.size(), 61u);
+  ASSERT_EQ(expected.size(), 62u);
   ASSERT_EQ(upgrade.size(), 7u);
   expected.insert(expected.end(), upgrade.begin(), upgrade.end());
+  expected.push_back("FormNightProfile.Caption");
   EXPECT_EQ(SectionKeys(file, keys::kStrings), expected);
   EXPECT_EQ(file.ReadOr(keys::kStrings, "FormLUM.tsBase.Caption", ""), "设备");
   EXPECT_EQ(file.ReadOr(keys::kStrings, "FormLUM.lbledtRealBattV.Caption", ""), "蓄电池电压");

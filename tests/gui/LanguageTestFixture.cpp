@@ -26,6 +26,8 @@ void LanguageFixture::CreateWindows(const std::function<void()>& beforeAbout) {
   languages_ = new LanguageMenu(main);
   languages_->AddWindow(&main);
   languages_->AddWindow(upgrade_.get());
+  night_profile_ = std::make_unique<TFormNightProfile>(main);
+  languages_->AddWindow(night_profile_.get());
   if (beforeAbout) beforeAbout();
   about_ = std::make_unique<TFormAboutLUM>(main, *languages_);
   main.SetAboutDialog(about_.get());
@@ -33,6 +35,7 @@ void LanguageFixture::CreateWindows(const std::function<void()>& beforeAbout) {
 
 void LanguageFixture::DestroyWindows() {
   about_.reset();
+  night_profile_.reset();
   upgrade_.reset();
   languages_ = nullptr;  // the main window owns it
 }
