@@ -152,6 +152,7 @@ std::vector<BackupFile> ListBackups(const std::string& directory, const std::opt
     return a.file.serial < b.file.serial;
   });
   std::vector<BackupFile> files;
+  files.reserve(found.size());
   for (Found& f : found) files.push_back(std::move(f.file));
   return files;
 }
