@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace lum::store {
+
+/// A column value: NULL, an integer, a real, a text or bytes.
+using Blob = std::vector<uint8_t>;
+using Value = std::variant<std::nullptr_t, int64_t, double, std::string, Blob>;
+using Row = std::vector<Value>;
+using Rows = std::vector<Row>;
+
+/// A statement or connection that failed; what() is the database's own message.
+/// `connectionLost` says the server is gone (the caller may keep its work elsewhere).
+class DatabaseError : public std::runtime_error {
+ public:
+  DatabaseError(const std::string& message, bool connectionLost = false)
+      : std::runtime_error(message), connectionLost_(connectionLost) {}
+  bool ConnectionLost() const { return connectionLost_; }
+
+ private:
+  bool connectionLost_;
+};
+
+/// The SQL both backends understand, with the few words in which they differ.
+enum class Dialect { SQLite, PostgreSQL };
+
+/// Column types spelled differently by the two backends.
+enum class ColumnType { AutoId, Bytes, Integer, Text };
+
+/// One connection to a database. Statements use `?` for parameters on both backends.
+/// A table module creates its own table (CREATE TABLE IF NOT EXISTS through EnsureSchema,
+/// with TypeOf() for the column types that differ) and runs its statements through Query.
+///
+///   db.EnsureSchema("CREATE TABLE IF NOT EXISTS t (id " + db.TypeOf(ColumnType::AutoId) + ", b " +
+///           db.TypeOf(ColumnType::Bytes) + ")");
+///   db.Transaction([&] { db.Query("INSERT INTO t (b) VALUES (?)", {Blob{1, 2}}); });
+///   Rows rows = db.Query("SELECT id, b FROM t WHERE id > ?", {int64_t{0}});
+///
+/// Not thread-safe: one thread at a time per connection.
+class Database {
+ public:
+  virtual ~Database() = default;
+
+  virtual Dialect Kind() const = 0;
+  /// The backend's spelling of a column type.
+  std::string TypeOf(ColumnType type) const;
+  /// Statements without parameters or results, several separated by ';' allowed.
+  virtual void Exec(const std::string& sql) = 0;
+  /// Runs CREATE ... IF NOT EXISTS statements (like Exec) safely while other clients run
+  /// the same ones.
+  virtual void EnsureSchema(const std::string& ddl) { Exec(ddl); }
+  /// One statement with parameters; the rows it returns (none for INSERT without RETURNING).
+  virtual Rows Query(const std::string& sql, const std::vector<Value>& params = {}) = 0;
+  /// Runs `work` in a transaction: committed when it returns, rolled back when it throws
+  /// (the exception goes on). Not nested.
+  void Transaction(const std::function<void()>& work);
+  /// False once the connection is known to be gone; Reconnect tries again.
+  virtual bool Connected() const { return true; }
+  virtual bool Reconnect() { return Connected(); }
+
+ protected:
+  /// What opens a transaction (SQLite takes the write lock at once, so that two writers
+  /// wait for each other instead of failing on the upgrade).
+  virtual const char* BeginStatement() const { return "BEGIN"; }
+};
+
+/// True for a PostgreSQL connection string ("postgresql://..." or "postgres://...");
+/// anything else names an SQLite file.
+bool IsPostgresUrl(const std::string& target);
+
+/// Opens an SQLite file (created when missing) or connects to PostgreSQL, by the target's form.
+/// Throws DatabaseError naming the target when it cannot.
+std::unique_ptr<Database> OpenDatabase(const std::string& target);
+
+}  // namespace lum::store

@@ -1,0 +1,104 @@
+#include "store/SqliteDatabase.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+
+namespace lum::store {
+
+namespace {
+// Long enough for another bench's transaction of a few rows on a busy machine.
+constexpr int kBusyTimeoutMs = 30000;
+
+struct StatementDeleter {
+  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+int Bind(sqlite3_stmt* statement, int index, const Value& value) {
+  struct Binder {
+    sqlite3_stmt* s;
+    int i;
+    int operator()(std::nullptr_t) const { return sqlite3_bind_null(s, i); }
+    int operator()(int64_t v) const { return sqlite3_bind_int64(s, i, v); }
+    int operator()(double v) const { return sqlite3_bind_double(s, i, v); }
+    int operator()(const std::string& v) const {
+      return sqlite3_bind_text64(s, i, v.data(), v.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
+    int operator()(const Blob& v) const {
+      // A zero-length blob must still be a blob, not NULL.
+      static const uint8_t kEmpty = 0;
+      return sqlite3_bind_blob64(s, i, v.empty() ? &kEmpty : v.data(), v.size(), SQLITE_TRANSIENT);
+    }
+  };
+  return std::visit(Binder{statement, index}, value);
+}
+
+Value Column(sqlite3_stmt* statement, int column) {
+  switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+      return static_cast<int64_t>(sqlite3_column_int64(statement, column));
+    case SQLITE_FLOAT:
+      return sqlite3_column_double(statement, column);
+    case SQLITE_TEXT: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+      return std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement, column)));
+    }
+    case SQLITE_BLOB: {
+      const auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(statement, column));
+      return Blob(bytes, bytes + sqlite3_column_bytes(statement, column));
+    }
+    default:
+      return nullptr;
+  }
+}
+}  // namespace
+
+SqliteDatabase::SqliteDatabase(const std::string& path) : path_(path) {
+  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw DatabaseError(path + ": " + message);
+  }
+  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  try {
+    Query("PRAGMA journal_mode=WAL");  // readers never wait for a bench that is writing
+  } catch (...) {
+    sqlite3_close(db_);
+    throw;
+  }
+}
+
+SqliteDatabase::~SqliteDatabase() { sqlite3_close(db_); }
+
+void SqliteDatabase::Fail(const std::string& what) const {
+  throw DatabaseError(path_ + ": " + what + ": " + sqlite3_errmsg(db_));
+}
+
+void SqliteDatabase::Exec(const std::string& sql) {
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(sql);
+}
+
+Rows SqliteDatabase::Query(const std::string& sql, const std::vector<Value>& params) {
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) Fail(sql);
+  const Statement statement(raw);
+  if (sqlite3_bind_parameter_count(raw) != static_cast<int>(params.size()))
+    throw DatabaseError(path_ + ": " + sql + ": " + std::to_string(params.size()) + " parameters given");
+  for (size_t i = 0; i < params.size(); ++i)
+    if (Bind(raw, static_cast<int>(i + 1), params[i]) != SQLITE_OK) Fail(sql);
+
+  Rows rows;
+  for (;;) {
+    const int step = sqlite3_step(raw);
+    if (step == SQLITE_DONE) return rows;
+    if (step != SQLITE_ROW) Fail(sql);
+    Row row;
+    const int columns = sqlite3_column_count(raw);
+    for (int c = 0; c < columns; ++c) row.push_back(Column(raw, c));
+    rows.push_back(std::move(row));
+  }
+}
+
+}  // namespace lum::store

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "store/Database.h"
+
+struct sqlite3;
+
+namespace lum::store {
+
+/// An SQLite file. Several processes may write to it at once: each waits for the others'
+/// transactions (busy timeout) instead of failing.
+class SqliteDatabase : public Database {
+ public:
+  /// Opens (or creates) the file. Throws DatabaseError naming the file.
+  explicit SqliteDatabase(const std::string& path);
+  ~SqliteDatabase() override;
+  SqliteDatabase(const SqliteDatabase&) = delete;
+  SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+
+  Dialect Kind() const override { return Dialect::SQLite; }
+  void Exec(const std::string& sql) override;
+  Rows Query(const std::string& sql, const std::vector<Value>& params = {}) override;
+
+ protected:
+  const char* BeginStatement() const override { return "BEGIN IMMEDIATE"; }
+
+ private:
+  [[noreturn]] void Fail(const std::string& what) const;
+
+  sqlite3* db_ = nullptr;
+  std::string path_;
+};
+
+}  // namespace lum::store

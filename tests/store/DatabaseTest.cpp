@@ -1,0 +1,111 @@
+// The database layer on both backends: values of every kind come back as stored,
+// transactions commit or roll back as a whole, and failures carry the database's message.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "data/TempDir.h"
+#include "store/Database.h"
+#include "store/PostgresDatabase.h"
+#include "support/PgCluster.h"
+
+namespace lum::store {
+namespace {
+
+void CheckBackend(Database& db) {
+  db.Exec("CREATE TABLE t (id " + db.TypeOf(ColumnType::AutoId) + ", n " + db.TypeOf(ColumnType::Integer) +
+          ", x DOUBLE PRECISION, s " + db.TypeOf(ColumnType::Text) + ", b " + db.TypeOf(ColumnType::Bytes) + ")");
+
+  const Blob bytes = {0x00, 0xFF, 0x5C, 0x78, 0x00, 0x27};  // NUL, high byte, "\x", quote
+  const std::string text = "it's ? \"quoted\" 光控点电压";
+  const int64_t big = std::numeric_limits<int64_t>::min() + 1;
+  db.Query("INSERT INTO t (n, x, s, b) VALUES (?, ?, ?, ?)", {big, 2.5, text, bytes});
+  db.Query("INSERT INTO t (n, x, s, b) VALUES (?, ?, ?, ?)", {nullptr, nullptr, std::string(), Blob{}});
+
+  const Rows rows = db.Query("SELECT n, x, s, b FROM t WHERE s = ? OR n IS NULL ORDER BY id", {text});
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0][0], Value(big));
+  EXPECT_EQ(rows[0][1], Value(2.5));
+  EXPECT_EQ(rows[0][2], Value(text));
+  EXPECT_EQ(rows[0][3], Value(bytes));
+  EXPECT_EQ(rows[1][0], Value(nullptr));
+  EXPECT_EQ(rows[1][2], Value(std::string()));
+  EXPECT_EQ(rows[1][3], Value(Blob{})) << "an empty blob is not NULL";
+
+  // A transaction that throws leaves nothing behind; one that returns keeps everything.
+  EXPECT_THROW(db.Transaction([&] {
+    db.Query("INSERT INTO t (n) VALUES (?)", {int64_t{7}});
+    db.Query("INSERT INTO no_such_table (n) VALUES (1)");
+  }),
+               DatabaseError);
+  db.Transaction([&] {
+    db.Query("INSERT INTO t (n) VALUES (?)", {int64_t{8}});
+    db.Query("INSERT INTO t (n) VALUES (?)", {int64_t{9}});
+  });
+  const Rows numbers = db.Query("SELECT n FROM t WHERE n > ? ORDER BY n", {int64_t{0}});
+  ASSERT_EQ(numbers.size(), 2u);
+  EXPECT_EQ(numbers[0][0], Value(int64_t{8}));
+
+  try {
+    db.Query("SELEC nonsense");
+    ADD_FAILURE() << "a bad statement was accepted";
+  } catch (const DatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("SELEC"), std::string::npos) << e.what();
+    EXPECT_FALSE(e.ConnectionLost());
+  }
+}
+
+class SqliteDatabaseTest : public TempDir {};
+
+TEST_F(SqliteDatabaseTest, StoresEveryKindOfValueAndHonoursTransactions) {
+  const auto db = OpenDatabase(Path("records.db"));
+  EXPECT_EQ(db->Kind(), Dialect::SQLite);
+  CheckBackend(*db);
+}
+
+TEST_F(SqliteDatabaseTest, UnopenableFileIsNamedInTheError) {
+  try {
+    OpenDatabase(Path("missing-folder/records.db"));
+    FAIL() << "opened a file in a folder that does not exist";
+  } catch (const DatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("missing-folder/records.db"), std::string::npos) << e.what();
+  }
+}
+
+TEST(PostgresDatabaseTest, StoresEveryKindOfValueAndNoticesALostServer) {
+  PgCluster cluster;
+  const std::string url = cluster.NewDatabase();
+  ASSERT_TRUE(IsPostgresUrl(url));
+  const auto db = OpenDatabase(url);
+  EXPECT_EQ(db->Kind(), Dialect::PostgreSQL);
+  CheckBackend(*db);
+
+  cluster.Stop();
+  try {
+    db->Query("SELECT 1");
+    FAIL() << "a stopped server answered";
+  } catch (const DatabaseError& e) {
+    EXPECT_TRUE(e.ConnectionLost()) << e.what();
+  }
+  EXPECT_FALSE(db->Connected());
+  cluster.Start();
+  EXPECT_TRUE(db->Reconnect());
+  EXPECT_EQ(db->Query("SELECT COUNT(*) FROM t")[0][0], Value(int64_t{4}));
+}
+
+TEST(PostgresDatabaseTest, UnreachableServerIsAConnectionLoss) {
+  try {
+    OpenDatabase("postgresql://lum@/none?host=/nonexistent-socket-dir&port=5432");
+    FAIL() << "connected to nothing";
+  } catch (const DatabaseError& e) {
+    EXPECT_TRUE(e.ConnectionLost());
+  }
+}
+
+TEST(PlaceholderTest, QuestionMarksInsideQuotesStay) {
+  EXPECT_EQ(NumberPlaceholders("SELECT '?', \"a?\" FROM t WHERE a = ? AND b = ?"),
+            "SELECT '?', \"a?\" FROM t WHERE a = $1 AND b = $2");
+}
+
+}  // namespace
+}  // namespace lum::store
