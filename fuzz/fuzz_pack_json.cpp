@@ -6,12 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "cli/ConfigJson.h"
 #include "cli/JsonDocument.h"
+#include "data/ConfigJson.h"
 
 namespace {
 
 using lum::TCONFIG_BLOCK;
+using namespace lum;
 using namespace lum::cli;
 
 enum Shape : uint8_t { kRawText, kEditedDocument, kNesting, kShapes };

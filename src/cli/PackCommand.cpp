@@ -5,8 +5,8 @@
 
 #include "cli/CliContext.h"
 #include "cli/Command.h"
-#include "cli/ConfigJson.h"
 #include "cli/JsonDocument.h"
+#include "data/ConfigJson.h"
 #include "data/ConfigFile.h"
 #include "language/MessageSlots.h"
 

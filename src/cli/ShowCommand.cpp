@@ -8,7 +8,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/Command.h"
-#include "cli/ConfigJson.h"
+#include "data/ConfigJson.h"
 #include "data/ConfigFile.h"
 #include "data/NightProfile.h"
 #include "data/NumberFormats.h"

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <cctype>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -115,6 +116,28 @@ uint16_t ParseScaled(const std::string& text, unsigned scale) {
 
 std::string FormatSerial(uint32_t serial) {
   return fmt::format("{:02X}{:08d}", serial >> kSerialHighShift, serial & kSerialLowMask);
+}
+
+std::optional<uint32_t> ParseSerial(const std::string& text) {
+  constexpr size_t kHighDigits = 2, kLowDigits = 8;
+  if (text.size() != kHighDigits + kLowDigits) return std::nullopt;
+  uint32_t high = 0, low = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (i < kHighDigits) {
+      const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                        : (c >= 'A' && c <= 'F')                    ? c - 'A' + 10
+                        : (c >= 'a' && c <= 'f')                    ? c - 'a' + 10
+                                                                    : -1;
+      if (digit < 0) return std::nullopt;
+      high = high * 16 + static_cast<uint32_t>(digit);
+    } else {
+      if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+      low = low * 10 + static_cast<uint32_t>(c - '0');
+    }
+  }
+  if (low > kSerialLowMask) return std::nullopt;
+  return high << kSerialHighShift | low;
 }
 
 std::string FormatFirmware(uint16_t version, uint16_t build) {

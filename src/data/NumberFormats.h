@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -26,6 +27,9 @@ uint16_t ParseScaled(const std::string& text, unsigned scale);
 
 /// "%.2X%.8d" of (serial >> 24, serial & 0xFFFFFF).
 std::string FormatSerial(uint32_t serial);
+/// The serial number a FormatSerial text shows (two hex digits, eight decimal digits below
+/// 2^24), or nullopt for any other text.
+std::optional<uint32_t> ParseSerial(const std::string& text);
 /// "%d.%d.%d.%d" of (version / 100, (version % 100) / 10, version % 10, build).
 std::string FormatFirmware(uint16_t version, uint16_t build);
 /// "%.2d-%.2d-%.4d" of (bits 24-31, bits 16-23, bits 0-15).

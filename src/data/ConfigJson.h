@@ -5,7 +5,7 @@
 
 #include "data/ConfigBlock.h"
 
-namespace lum::cli {
+namespace lum {
 
 /// A JSON document that does not describe a block; what() names the field, for example
 /// "Channels[0][1].Timing[4].Power: 300 is out of range (0 to 255)".
@@ -22,4 +22,4 @@ nlohmann::ordered_json BlockToJson(const TCONFIG_BLOCK& block);
 /// (they read as zero); every other field must be present. Unknown fields are refused.
 TCONFIG_BLOCK BlockFromJson(const nlohmann::json& document);
 
-}  // namespace lum::cli
+}  // namespace lum

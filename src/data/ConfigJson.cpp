@@ -1,4 +1,4 @@
-#include "cli/ConfigJson.h"
+#include "data/ConfigJson.h"
 
 #include <fmt/format.h>
 
@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-namespace lum::cli {
+namespace lum {
 
 namespace {
 
@@ -204,4 +204,4 @@ TCONFIG_BLOCK BlockFromJson(const json& document) {
   return block;
 }
 
-}  // namespace lum::cli
+}  // namespace lum

@@ -1,0 +1,167 @@
+#include "provision/Job.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+
+#include "base/Sha256.h"
+#include "data/ConfigFile.h"
+#include "data/ConfigJson.h"
+#include "data/TypeTables.h"
+
+namespace lum {
+
+namespace {
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+constexpr const char* kName = "name";
+constexpr const char* kConfig = "config";
+constexpr const char* kOverrides = "overrides";
+constexpr const char* kProducts = "products";
+constexpr const char* kMinFirmware = "minFirmware";
+constexpr const char* kUpgrade = "upgrade";
+const std::set<std::string> kKnownKeys = {kName, kConfig, kOverrides, kProducts, kMinFirmware, kUpgrade};
+constexpr const char* kLumExtension = ".lum";
+
+std::string ReadText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw JobError(path + ": cannot be read");
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::string Text(const json& document, const char* key, const std::string& jobPath) {
+  if (!document.contains(key)) return {};
+  const json& value = document[key];
+  if (!value.is_string() || value.get<std::string>().empty())
+    throw JobError(fmt::format("{}: \"{}\" must be a non-empty text", jobPath, key));
+  return value.get<std::string>();
+}
+
+std::string Beside(const std::string& jobPath, const std::string& name) {
+  if (name.empty()) return {};
+  const fs::path path(name);
+  return path.is_absolute() ? name : (fs::path(jobPath).parent_path() / path).lexically_normal().string();
+}
+
+bool IsLumFile(const std::string& path) {
+  std::string extension = fs::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
+  return extension == kLumExtension;
+}
+
+TCONFIG_BLOCK ReadConfiguration(const std::string& path) {
+  if (IsLumFile(path)) {
+    ConfigFileResult file;
+    try {
+      file = OpenConfigFile(path);
+    } catch (const std::runtime_error& e) {
+      throw JobError(e.what());
+    }
+    if (file.status != ConfigFileStatus::Ok) throw JobError(OpenFailureLine(file.status, path, "config"));
+    return file.block;
+  }
+  try {
+    return BlockFromJson(json::parse(ReadText(path)));
+  } catch (const json::exception& e) {
+    throw JobError(path + ": " + e.what());
+  } catch (const ConfigJsonError& e) {
+    throw JobError(path + ": " + e.what());
+  }
+}
+
+uint32_t ProductCode(const json& value, const std::string& where) {
+  uint64_t code = 0;
+  if (value.is_number_unsigned()) {
+    code = value.get<uint64_t>();
+  } else if (value.is_string()) {
+    const std::string text = value.get<std::string>();
+    try {
+      size_t used = 0;
+      code = std::stoull(text, &used, 0);
+      if (used != text.size()) throw std::invalid_argument(text);
+    } catch (const std::logic_error&) {
+      throw JobError(where + ": '" + text + "' is not a number");
+    }
+  } else {
+    throw JobError(where + ": must be a number or a text like \"0x123450\"");
+  }
+  if (code > UINT32_MAX || LookupProductID(static_cast<uint32_t>(code)) < 0)
+    throw JobError(fmt::format("{}: 0x{:X} is not a product code of the device type table", where, code));
+  return static_cast<uint32_t>(code);
+}
+}  // namespace
+
+bool ProvisioningJob::Accepts(uint32_t productCode) const {
+  return std::find(products.begin(), products.end(), productCode) != products.end();
+}
+
+TCONFIG_BLOCK ProvisioningJob::BlockFor(uint32_t serialNumber, const TCONFIG_BLOCK& unitBefore) const {
+  const UnitOverride* unit = overrides.For(serialNumber);
+  TCONFIG_BLOCK block = unit ? ApplyOverride(base, *unit) : base;
+  block.SetProductID(unitBefore.ProductID());
+  block.SetCapFlags(unitBefore.CapFlags());
+  return block;
+}
+
+ProvisioningJob LoadJob(const std::string& path) {
+  json document;
+  try {
+    document = json::parse(ReadText(path));
+  } catch (const json::exception& e) {
+    throw JobError(path + ": " + e.what());
+  }
+  if (!document.is_object()) throw JobError(path + ": must be a JSON object");
+  for (const auto& item : document.items())
+    if (!kKnownKeys.count(item.key())) throw JobError(path + ": \"" + item.key() + "\" is not a field of a job");
+
+  ProvisioningJob job;
+  job.name = Text(document, kName, path);
+  if (job.name.empty()) job.name = fs::path(path).stem().string();
+  const std::string config = Text(document, kConfig, path);
+  if (config.empty()) throw JobError(path + ": \"config\" (the configuration file) is missing");
+  job.configPath = Beside(path, config);
+  job.base = ReadConfiguration(job.configPath);
+  if (LookupProductID(job.base.ProductID()) < 0)
+    throw JobError(job.configPath + ": holds no valid configuration (no device type)");
+
+  if (document.contains(kProducts)) {
+    const json& list = document[kProducts];
+    if (!list.is_array() || list.empty()) throw JobError(path + ": \"products\" must be a non-empty list");
+    for (size_t i = 0; i < list.size(); ++i)
+      job.products.push_back(ProductCode(list[i], fmt::format("{}: products[{}]", path, i)));
+  } else {
+    job.products.push_back(job.base.ProductID());
+  }
+
+  const std::string firmware = Text(document, kMinFirmware, path);
+  if (!firmware.empty()) {
+    job.minFirmware = ParseFirmwareLevel(firmware);
+    if (!job.minFirmware)
+      throw JobError(path + ": \"minFirmware\": '" + firmware + "' is not a version like 1.2.3 or 1.2.3.7");
+  }
+
+  job.upgradePath = Beside(path, Text(document, kUpgrade, path));
+  if (!job.upgradePath.empty() && !fs::is_regular_file(job.upgradePath))
+    throw JobError(job.upgradePath + ": the upgrade file cannot be found");
+
+  job.overridesPath = Beside(path, Text(document, kOverrides, path));
+  if (!job.overridesPath.empty()) {
+    job.overrides = Overrides::Load(job.overridesPath);
+    for (const UnitOverride& unit : job.overrides.Units())
+      ApplyOverride(job.base, unit, fmt::format("{} line {}: ", job.overridesPath, unit.line));
+  }
+  return job;
+}
+
+std::string ConfigHash(const TCONFIG_BLOCK& block) { return Sha256Hex(block.data(), block_layout::kSize); }
+
+}  // namespace lum

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/ConfigBlock.h"
+#include "provision/Firmware.h"
+#include "provision/JobError.h"
+#include "provision/Overrides.h"
+
+namespace lum {
+
+/// A provisioning job: what every unit of a bench gets and which units may get it. Read from
+/// a JSON file:
+///
+///   { "name": "street-2026",            optional, default: the file name without extension
+///     "config": "night-profile.LUM",     a .LUM file, or lumctl's JSON (show --json)
+///     "overrides": "sites.csv",          optional, per-unit values by serial number
+///     "products": ["0x123450"],          optional, default: the configuration's product code
+///     "minFirmware": "1.2.3",            optional ("1.2.3" or "1.2.3.7")
+///     "upgrade": "firmware.eff" }        optional: named in the refusal of older firmware
+///
+/// File names are relative to the job file's folder.
+struct ProvisioningJob {
+  std::string name;
+  std::string configPath;
+  std::string overridesPath;  // empty without overrides
+  std::string upgradePath;    // empty without an upgrade file
+  TCONFIG_BLOCK base;
+  std::vector<uint32_t> products;
+  std::optional<FirmwareLevel> minFirmware;
+  Overrides overrides;
+
+  bool Accepts(uint32_t productCode) const;
+  /// The block written to a unit: the job's configuration with the unit's overrides, carrying
+  /// the unit's own product code and capability byte (which no write changes).
+  TCONFIG_BLOCK BlockFor(uint32_t serialNumber, const TCONFIG_BLOCK& unitBefore) const;
+};
+
+/// Reads and checks a job file and every file it names (each override applied once, so that
+/// a bad value is reported now, not at the bench). Throws JobError.
+ProvisioningJob LoadJob(const std::string& path);
+
+/// The hash recorded for a written block (SHA-256 of its 1760 bytes, hex).
+std::string ConfigHash(const TCONFIG_BLOCK& block);
+
+}  // namespace lum
