@@ -155,7 +155,7 @@ TCONFIG_BLOCK ApplyOverride(const TCONFIG_BLOCK& base, const UnitOverride& unit,
   auto document = BlockToJson(base);
   for (const auto& [path, value] : unit.values) {
     nlohmann::ordered_json* number = FindNumber(document, path);
-    if (!number) throw JobError(where + "'" + path + "' is not a field of the configuration");
+    if (!number) throw JobError(fmt::format("{}'{}' is not a field of the configuration", where, path));
     *number = value;
   }
   try {

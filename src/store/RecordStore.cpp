@@ -73,6 +73,7 @@ bool RecordStore::SendSpool() {
     return false;
   }
   std::vector<std::string> sent;
+  sent.reserve(waiting.size());
   for (const CommissioningRecord& record : waiting) sent.push_back(record.attemptId);
   spool_->Transaction([&] { DeleteRecords(*spool_, sent); });
   return true;
