@@ -19,6 +19,8 @@ Controller::Controller(const ControllerSetup& setup)
       splitReplies_(setup.splitReplies),
       splitPause_(setup.splitPauseMs),
       replyDelay_(setup.replyDelayMs),
+      plugged_(!setup.unplugged),
+      vanishAfterWrites_(setup.vanishAfterWrites),
       responder_(setup),
       noise_(setup.noiseSeed) {}
 
@@ -42,6 +44,19 @@ TCONFIG_BLOCK Controller::Config() const {
   return responder_.Config();
 }
 
+void Controller::Plug(const ControllerSetup& setup) {
+  std::lock_guard lock(mutex_);
+  responder_ = Responder(setup);
+  vanishAfterWrites_ = setup.vanishAfterWrites;
+  writesAnswered_ = 0;
+  plugged_ = true;
+}
+
+void Controller::Unplug() {
+  plugged_ = false;
+  dropOutput_ = true;
+}
+
 bool Controller::OnReadable(TimePoint now) {
   std::array<uint8_t, kReadChunk> buffer;
   for (;;) {
@@ -54,8 +69,12 @@ bool Controller::OnReadable(TimePoint now) {
       std::optional<Bytes> reply;
       {
         std::lock_guard lock(mutex_);
+        if (!plugged_) continue;  // nobody there to hear it
         log_.push_back(frame);
-        reply = responder_.Answer(DecodeRequest(frame), measured);
+        const Request request = DecodeRequest(frame);
+        reply = responder_.Answer(request, measured);
+        if (reply && request.IsWrite() && vanishAfterWrites_ > 0 && ++writesAnswered_ == vanishAfterWrites_)
+          plugged_ = false;
       }
       logged_.notify_all();
       if (reply) Queue(*reply, now);
@@ -77,6 +96,7 @@ void Controller::Queue(const Bytes& reply, TimePoint now) {
 }
 
 void Controller::WriteDue(TimePoint now) {
+  if (dropOutput_.exchange(false)) output_.clear();  // taken away before it could answer
   while (!output_.empty() && output_.front().due <= now) {
     pty_.Write(output_.front().bytes.data(), output_.front().bytes.size());
     output_.pop_front();

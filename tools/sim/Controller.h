@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -11,8 +12,8 @@
 
 #include "sim/ControllerSetup.h"
 #include "sim/Pty.h"
-#include "sim/Responder.h"
 #include "sim/Request.h"
+#include "sim/Responder.h"
 
 namespace lum::sim {
 
@@ -35,8 +36,18 @@ class Controller {
   /// Waits until the log holds at least `count` requests; false when the time ran out.
   bool WaitForRequests(size_t count, std::chrono::milliseconds timeout) const;
 
-  /// The configuration block as it is now, with every write stored so far.
+  /// The configuration block as it is now, with every write stored so far (of the unit
+  /// plugged last).
   TCONFIG_BLOCK Config() const;
+
+  /// Plugs the controller `setup` describes into this port, replacing the one there: from now
+  /// on it answers with its own identity and configuration. How the line behaves (noise, split
+  /// and delayed replies, measurements) stays as the port was made.
+  void Plug(const ControllerSetup& setup);
+  /// Takes the controller away: requests go unanswered (and unlogged) until the next Plug;
+  /// replies not yet sent are lost.
+  void Unplug();
+  bool Plugged() const { return plugged_; }
 
   // Driven by the simulator's thread only.
   int Fd() const { return pty_.Fd(); }
@@ -63,7 +74,11 @@ class Controller {
   const bool splitReplies_;
   const std::chrono::milliseconds splitPause_;
   const std::chrono::milliseconds replyDelay_;
-  mutable std::mutex mutex_;  // guards responder_ and log_
+  std::atomic<bool> plugged_;
+  std::atomic<bool> dropOutput_{false};
+  mutable std::mutex mutex_;  // guards responder_, log_ and the write count below
+  unsigned vanishAfterWrites_;
+  unsigned writesAnswered_ = 0;
   mutable std::condition_variable logged_;
   Responder responder_;
   std::vector<RawFrame> log_;

@@ -54,6 +54,10 @@ struct ControllerSetup {
   uint32_t noiseSeed = 1;
   unsigned replyDelayMs = 0;                  // pause before each reply
   std::map<uint8_t, Alteration> alterations;  // by command code, applied to written values
+
+  // On a bench port.
+  bool unplugged = false;          // the port starts empty: nothing answers until a Plug
+  unsigned vanishAfterWrites = 0;  // taken away right after answering this many writes (0: never)
 };
 
 /// Number of rows DefaultSetup accepts (the device type table's).

@@ -30,6 +30,8 @@ const char* const kSetupTextHelp =
     "  split[=MS]     send each reply in two writes: 5 bytes, then the rest MS (default 5) ms later\n"
     "  noise[=SEED]   random bytes before and after each reply (never inside one)\n"
     "  delay=MS       wait MS milliseconds before each reply\n"
+    "  unplugged      the port starts empty (lum-sim's plug command puts a controller there)\n"
+    "  vanish=N       taken away right after answering N write requests (lost mid-write)\n"
     "  alter=CODE:keep | alter=CODE:xor:MASK | alter=CODE:inc\n"
     "                 for writes with command CODE: keep the old value, store value XOR MASK,\n"
     "                 or store value + 1 (so that a write's verification fails); repeatable\n";
@@ -92,7 +94,7 @@ struct Key {
   Apply apply;
 };
 
-const std::array<Key, 17> kKeys = {{
+const std::array<Key, 19> kKeys = {{
     {"model", Value::Required,
      [](ControllerSetup& s, const Pair& p) {
        if (p.value.size() >= frame::kLongDataLimit) throw SetupTextError("'model': longer than 25 characters");
@@ -127,6 +129,9 @@ const std::array<Key, 17> kKeys = {{
     {"uptime", Value::Required,
      [](ControllerSetup& s, const Pair& p) { s.measurements.powerOnSeconds = Number(p.key, p.value, kLongMax); }},
     {"silent", Value::None, [](ControllerSetup& s, const Pair&) { s.silent = true; }},
+    {"unplugged", Value::None, [](ControllerSetup& s, const Pair&) { s.unplugged = true; }},
+    {"vanish", Value::Required,
+     [](ControllerSetup& s, const Pair& p) { s.vanishAfterWrites = Number(p.key, p.value, kWordMax); }},
     {"fromtry", Value::Required,
      [](ControllerSetup& s, const Pair& p) {
        s.answerFromTry = static_cast<uint8_t>(Number(p.key, p.value, kByteMax));

@@ -6,20 +6,36 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <fstream>
+#include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "data/TypeTables.h"
+#include "sim/BenchControl.h"
 #include "sim/LoaderMain.h"
 #include "sim/PortsIni.h"
-#include "sim/Simulator.h"
 #include "sim/SetupText.h"
+#include "sim/Simulator.h"
 
 namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitBadInput = 2;
 constexpr const char* kDefaultController = "row=1";
 constexpr const char* kLoaderCommand = "loader";
+// A demonstration stream: a new unit on every port this long after the last was taken away.
+constexpr std::chrono::milliseconds kStreamGap{3000};
+constexpr int kStreamRounds = 500;  // about an hour of units at --stream 8
+constexpr double kMsPerSecond = 1000.0;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw lum::sim::SetupTextError(path + ": cannot be read");
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
 
 std::string Description() {
   return "Runs simulated solar and street-light controllers, each on its own pseudo-terminal, until\n"
@@ -38,6 +54,14 @@ std::string Footer() {
          "  lum-sim --controller row=2,alter=0x31:xor:0x0001,split --ports-ini LUM.INI\n"
          "With --ports-ini LUM.INI, lum and lumctl started in that directory see the controllers as\n"
          "COM1, COM2, ... in the order given.\n"
+         "\nBenches: a controller with 'unplugged' is an empty port. Controllers are plugged and unplugged\n"
+         "by commands \"plug PORT SETUP\" and \"unplug PORT\" (PORT 1 is the first --controller), read\n"
+         "from standard input with --control, or at given times from a schedule file (--schedule) whose\n"
+         "lines are \"SECONDS plug PORT SETUP\" or \"SECONDS unplug PORT\". --stream SECONDS keeps\n"
+         "every port busy: each unit is unplugged after SECONDS and a new one (next serial number)\n"
+         "is plugged shortly after (500 times).\n"
+         "  lum-sim --controller row=1,unplugged --controller row=1,unplugged --ports-ini LUM.INI --control\n"
+         "  lum-sim --controller row=1,serial=0x01000001 --controller row=1,serial=0x01000002 --stream 8\n"
          "\n'lum-sim loader --help' describes the simulated firmware loader.";
 }
 
@@ -61,6 +85,15 @@ int main(int argc, char** argv) {
       ->type_name("SETUP");
   app.add_option("--ports-ini", portsIni, "Write a LUM.INI with a [Ports] section: COM1=<first path>, ...")
       ->type_name("FILE");
+  std::string scheduleFile;
+  bool control = false;
+  double streamSeconds = 0;
+  app.add_option("--schedule", scheduleFile, "Plug and unplug controllers at the times a file gives (see below)")
+      ->type_name("FILE");
+  app.add_flag("--control", control, "Read \"plug PORT SETUP\" and \"unplug PORT\" commands from standard input");
+  app.add_option("--stream", streamSeconds, "Unplug every unit after SECONDS and plug a new one (a demonstration)")
+      ->type_name("SECONDS")
+      ->check(CLI::PositiveNumber);
   CLI11_PARSE(app, argc, argv);
   if (controllers.empty()) controllers.emplace_back(kDefaultController);
 
@@ -69,17 +102,31 @@ int main(int argc, char** argv) {
   try {
     lum::sim::Simulator simulator;
     std::vector<std::string> paths;
+    std::vector<lum::sim::Controller*> ports;
+    std::vector<lum::sim::ControllerSetup> setups;
     for (const std::string& text : controllers) {
       const lum::sim::ControllerSetup setup = lum::sim::ParseControllerSetup(text);
-      const lum::sim::Controller& controller = simulator.AddController(setup);
+      lum::sim::Controller& controller = simulator.AddController(setup);
+      ports.push_back(&controller);
+      setups.push_back(setup);
       const uint32_t product = setup.config.ProductID();
       fmt::print("{} row={} model={} product=0x{:06X}\n", controller.Path(), lum::LookupProductID(product), setup.model,
                  product);
       paths.push_back(controller.Path());
     }
     if (!portsIni.empty()) lum::sim::WritePortsIni(portsIni, paths);
+    std::vector<lum::sim::ControlCommand> schedule;
+    if (!scheduleFile.empty()) schedule = lum::sim::ParseSchedule(ReadFile(scheduleFile));
+    if (streamSeconds > 0) {
+      const auto hold = std::chrono::milliseconds(static_cast<int64_t>(streamSeconds * kMsPerSecond));
+      for (auto& command : lum::sim::StreamSchedule(setups, hold, kStreamGap, kStreamRounds))
+        schedule.push_back(command);
+    }
     std::fflush(stdout);
     simulator.Start();
+    lum::sim::BenchDriver driver(ports, std::cerr);
+    if (!schedule.empty()) driver.RunSchedule(std::move(schedule));
+    if (control) driver.ReadCommands(std::cin);
     int signal = 0;
     sigwait(&stopSignals, &signal);
   } catch (const std::exception& e) {

@@ -1,0 +1,171 @@
+// lumctl provision: runs a bench in the terminal, one status line per port.
+#include <fmt/format.h>
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "cli/CliContext.h"
+#include "cli/Command.h"
+#include "cli/Commissioning.h"
+#include "data/NumberFormats.h"
+#include "provision/Bench.h"
+
+namespace lum::cli {
+
+namespace {
+
+struct Options {
+  std::string job, db, bench, operatorName;
+  int count = 0;
+  bool force = false;
+};
+
+std::string HostName() {
+  char name[256] = {};
+  return gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string("bench");
+}
+
+std::string StatusLine(const PortState& state) {
+  std::string line =
+      fmt::format("{:<5} {:<15} {:>3}%  {}", state.port, PhaseText(state.phase), state.progress, state.unit);
+  if (state.result) line += fmt::format("  {}", store::OutcomeText(*state.result));
+  if (!state.reason.empty()) line += ": " + state.reason;
+  return line;
+}
+
+// On a terminal the port lines are redrawn in place; otherwise each change is one line.
+class TerminalBench : public BenchObserver {
+ public:
+  TerminalBench() : live_(isatty(STDOUT_FILENO) != 0) {}
+  void Begin(const std::vector<std::string>& ports) {
+    std::lock_guard lock(mutex_);
+    for (const std::string& port : ports) {
+      PortState state;
+      state.port = port;
+      states_[port] = state;
+    }
+    if (live_) Redraw(false);
+  }
+  void PortChanged(const PortState& state) override {
+    std::lock_guard lock(mutex_);
+    states_[state.port] = state;
+    if (live_)
+      Redraw(true);
+    else
+      std::cout << StatusLine(state) << std::endl;
+  }
+  void Recorded(const store::CommissioningRecord& r) override {
+    if (live_) return;
+    std::lock_guard lock(mutex_);
+    std::cout << fmt::format("{} {} {}{}", r.port, FormatSerial(r.serialNumber), store::OutcomeText(r.result),
+                             r.reason.empty() ? "" : ": " + r.reason)
+              << std::endl;
+  }
+
+ private:
+  void Redraw(bool over) {
+    if (over) std::cout << fmt::format("\x1b[{}A", states_.size());
+    for (const auto& [port, state] : states_) std::cout << "\x1b[2K" << StatusLine(state) << '\n';
+    std::cout << std::flush;
+  }
+  bool live_;
+  std::mutex mutex_;
+  std::map<std::string, PortState> states_;
+};
+
+// SIGINT and SIGTERM stop the bench after the attempts under way; SIGUSR1 ends the watcher.
+// Made before any thread of the bench, so that only the watcher takes these signals.
+class StopOnSignal {
+ public:
+  StopOnSignal() {
+    sigemptyset(&signals_);
+    for (int signal : {SIGINT, SIGTERM, SIGUSR1}) sigaddset(&signals_, signal);
+    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+  }
+  void Watch(Bench& bench) {
+    watcher_ = std::thread([this, &bench] {
+      int signal = 0;
+      sigwait(&signals_, &signal);
+      if (signal != SIGUSR1) bench.RequestStop();
+    });
+  }
+  ~StopOnSignal() {
+    if (!watcher_.joinable()) return;
+    pthread_kill(watcher_.native_handle(), SIGUSR1);
+    watcher_.join();
+  }
+
+ private:
+  sigset_t signals_{};
+  std::thread watcher_;
+};
+
+void Provision(const Options& options) {
+  ProvisioningJob job;
+  try {
+    job = LoadJob(options.job);
+  } catch (const JobError& e) {
+    std::cerr << e.what() << '\n';
+    throw CLI::RuntimeError(kExitBadInput);
+  }
+  const CliContext context;
+  std::unique_ptr<store::RecordStore> records;
+  try {
+    records = OpenRecords(context, options.db);
+  } catch (const store::DatabaseError& e) {
+    std::cerr << e.what() << '\n';
+    throw CLI::RuntimeError(kExitFailed);
+  }
+  BenchSettings settings;
+  settings.bench = options.bench.empty() ? HostName() : options.bench;
+  const char* user = std::getenv("USER");
+  settings.operatorName = !options.operatorName.empty() ? options.operatorName : user ? user : "";
+  settings.count = options.count;
+  settings.force = options.force;
+
+  StopOnSignal signals;
+  TerminalBench terminal;
+  Bench bench(job, *records, context.Ports(), settings, terminal);
+  if (bench.Ports().empty()) {
+    std::cerr << "No port to watch: map the bench's ports in LUM.INI [Ports].\n";
+    throw CLI::RuntimeError(kExitFailed);
+  }
+  terminal.Begin(bench.Ports());
+  signals.Watch(bench);
+  bench.Start();
+  bench.WaitFinished();
+
+  const BenchCounts counts = bench.Counts();
+  fmt::print("done {}, failed {}, refused {}, interrupted {}, already done {}\n", counts.done, counts.failed,
+             counts.refused, counts.interrupted, counts.alreadyDone);
+  if (const size_t waiting = records->SpooledCount())
+    fmt::print("{} records wait in {} for {}; they are sent on the next run\n", waiting,
+               store::SpoolPathIn(context.Directory()), records->Target());
+  if (counts.failed + counts.refused + counts.interrupted > 0) throw CLI::RuntimeError(kExitFailed);
+}
+
+const CommandRegistration kRegistration([](CLI::App& app) {
+  auto* command = app.add_subcommand("provision", "Provision every unit plugged into the mapped ports with a job");
+  auto options = std::make_shared<Options>();
+  command->add_option("job", options->job, "Job file (JSON; lumctl job check explains it)")->required();
+  command->add_option("--db", options->db, "SQLite file or postgresql:// URL (default: commissioning.db here)");
+  command->add_option("--bench", options->bench, "Bench name recorded with every unit (default: the host name)");
+  command->add_option("--operator", options->operatorName, "Operator recorded with every unit (default: $USER)");
+  command->add_option("--count", options->count, "Stop after this many units (default: until Ctrl+C)")
+      ->check(CLI::NonNegativeNumber);
+  command->add_flag("--force", options->force, "Write units already done with this job and configuration again");
+  command->callback([options] { Provision(*options); });
+});
+
+}  // namespace
+
+}  // namespace lum::cli

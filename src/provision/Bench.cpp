@@ -1,0 +1,103 @@
+#include "provision/Bench.h"
+
+namespace lum {
+
+namespace {
+constexpr double kMsPerHour = 3600.0 * 1000.0;
+}
+
+const char* PhaseText(PortPhase phase) {
+  switch (phase) {
+    case PortPhase::Waiting:
+      return "waiting";
+    case PortPhase::Reading:
+      return "reading";
+    case PortPhase::Writing:
+      return "writing";
+    case PortPhase::Verifying:
+      return "verifying";
+    case PortPhase::Unplug:
+      return "unplug the unit";
+  }
+  return "";
+}
+
+Bench::Bench(const ProvisioningJob& job, store::RecordStore& records, const PortMap& ports, BenchSettings settings,
+             BenchObserver& observer)
+    : job_(job), records_(records), settings_(std::move(settings)), observer_(observer) {
+  for (int n = kFirstComPort; n <= kLastComPort; ++n) {
+    const auto path = ports.PathOf(n);
+    if (!path) continue;
+    portNames_.push_back(ComName(n));
+    ports_.push_back(std::make_unique<BenchPort>(
+        ComName(n), *path,
+        BenchPort::Shared{job_, records_, settings_, observer_, stopping_,
+                          [this](const store::CommissioningRecord& record) { Count(record); }}));
+  }
+}
+
+Bench::~Bench() { Stop(); }
+
+void Bench::Start() {
+  if (!stopping_.exchange(false)) return;
+  started_ = std::chrono::steady_clock::now();
+  for (auto& port : ports_) threads_.emplace_back([&port] { port->Run(); });
+}
+
+void Bench::RequestStop() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+}
+
+void Bench::Stop() {
+  RequestStop();
+  for (std::thread& thread : threads_) thread.join();
+  threads_.clear();
+  records_.Flush();
+}
+
+void Bench::WaitFinished() {
+  {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return stopping_ || (settings_.count > 0 && counts_.Finished() >= settings_.count); });
+  }
+  Stop();
+}
+
+void Bench::Count(const store::CommissioningRecord& record) {
+  {
+    std::lock_guard lock(mutex_);
+    switch (record.result) {
+      case store::Outcome::Done:
+        ++counts_.done;
+        break;
+      case store::Outcome::Failed:
+        ++counts_.failed;
+        break;
+      case store::Outcome::Refused:
+        ++counts_.refused;
+        break;
+      case store::Outcome::Interrupted:
+        ++counts_.interrupted;
+        break;
+      case store::Outcome::AlreadyDone:
+        ++counts_.alreadyDone;
+        break;
+    }
+    if (settings_.count > 0 && counts_.Finished() >= settings_.count) stopping_ = true;
+  }
+  changed_.notify_all();
+}
+
+BenchCounts Bench::Counts() const {
+  std::lock_guard lock(mutex_);
+  BenchCounts counts = counts_;
+  const auto elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started_).count();
+  counts.donePerHour = elapsed > 0 ? counts.done * kMsPerHour / elapsed : 0;
+  return counts;
+}
+
+}  // namespace lum

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/DeviceConfig.h"
+#include "device/DeviceSession.h"
+#include "provision/BenchTypes.h"
+#include "provision/Job.h"
+#include "store/RecordStore.h"
+
+namespace lum {
+
+/// One port of a bench, run on a thread of its own with a device session on that port: waits
+/// for a unit, provisions it, records the attempt and waits for the unit to be taken away.
+class BenchPort {
+ public:
+  struct Shared {
+    const ProvisioningJob& job;
+    store::RecordStore& records;
+    const BenchSettings& settings;
+    BenchObserver& observer;
+    std::atomic<bool>& stopping;
+    /// Called with every record, after it was stored.
+    std::function<void(const store::CommissioningRecord&)> counted;
+  };
+
+  BenchPort(std::string comName, std::string path, Shared shared);
+  ~BenchPort();
+  BenchPort(const BenchPort&) = delete;
+  BenchPort& operator=(const BenchPort&) = delete;
+
+  /// The thread's body; returns once `stopping` is set (after the attempt under way).
+  void Run();
+
+ private:
+  class Lines;
+  /// Scans the port: the unit's entry, or null when none answers (or the read was not complete).
+  const TDEVICE_CONFIG* ReadUnit();
+  store::CommissioningRecord Attempt(const TDEVICE_CONFIG& before);
+  /// Writes and reads back; fills the record's result, reason and after-block.
+  void WriteAndVerify(const TCONFIG_BLOCK& target, const TDEVICE_CONFIG& before, store::CommissioningRecord& record);
+  /// Until the unit stops answering, or another unit answers in its place.
+  void WaitUntilUnplugged(uint32_t serialNumber);
+  void Report(PortPhase phase, int progress);
+  void Pause();
+
+  std::string comName_;
+  Shared shared_;
+  std::unique_ptr<Lines> lines_;
+  std::unique_ptr<DeviceSession> session_;
+  PortState state_;
+};
+
+}  // namespace lum

@@ -1,0 +1,72 @@
+// lumctl job check, provision and records against simulated units on mapped ports.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "cli/Lumctl.h"
+#include "sim/Simulator.h"
+#include "support/BenchSupport.h"
+
+namespace lum {
+namespace {
+
+class LumctlProvision : public Lumctl {
+ protected:
+  void MapPorts(SimulatedBench& bench, int count) {
+    std::string ini = "[Ports]\r\n";
+    for (int n = 1; n <= count; ++n) ini += "COM" + std::to_string(n) + "=" + bench.Port(n).Path() + "\r\n";
+    WriteRaw("LUM.INI", ini);
+  }
+};
+
+TEST_F(LumctlProvision, JobCheckTellsWhatEachUnitGets) {
+  WriteRaw("sites.csv", "serial,SCV\n0100000041,480\n");
+  WriteJobFiles(dir_.string(), R"("overrides": "sites.csv", "minFirmware": "1.2.3")");
+  const auto checked = Run("job check job.json");
+  EXPECT_EQ(checked.status, 0) << checked.err;
+  EXPECT_TRUE(Contains(checked.out, "Job: street")) << checked.out;
+  EXPECT_TRUE(Contains(checked.out, "Minimum firmware: 1.2.3.0")) << checked.out;
+  EXPECT_TRUE(Contains(checked.out, "0100000041: SCV 520 -> 480")) << checked.out;
+
+  WriteRaw("sites.csv", "serial,SCV\n0100000041,too much\n");
+  const auto bad = Run("job check job.json");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_TRUE(Contains(bad.err, "sites.csv line 2")) << bad.err;
+}
+
+TEST_F(LumctlProvision, ProvisionRecordsEachUnitAndRecordsListsAndExportsThem) {
+  SimulatedBench bench(2);
+  MapPorts(bench, 2);
+  WriteJobFiles(dir_.string(), R"("minFirmware": "1.2.3.5")");
+  bench.Port(1).Plug(SimulatedBench::Unit(0x01000001));
+  sim::ControllerSetup old = SimulatedBench::Unit(0x01000002);
+  old.firmwareBuild = 1;
+  bench.Port(2).Plug(old);
+
+  const auto run = Run("provision job.json --count 2 --bench line-3 --operator ana");
+  EXPECT_EQ(run.status, 1) << "a refused unit is not a success: " << run.out << run.err;
+  EXPECT_TRUE(Contains(run.out, "COM1 0100000001 done")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "COM2 0100000002 refused: firmware 1.2.3.1 is older than 1.2.3.5")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "done 1, failed 0, refused 1")) << run.out;
+  EXPECT_TRUE(std::filesystem::exists(Path("commissioning.db"))) << "beside LUM.INI by default";
+
+  const auto csv = Run("records --csv");
+  EXPECT_EQ(csv.status, 0) << csv.err;
+  EXPECT_TRUE(Contains(csv.out, "time_utc,bench,operator,port,job,config_hash,model,serial")) << csv.out;
+  EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 3) << csv.out;
+
+  const auto json = nlohmann::json::parse(Run("records --json --result done").out);
+  ASSERT_EQ(json.size(), 1u);
+  EXPECT_EQ(json[0]["serial"], "0100000001");
+  EXPECT_EQ(json[0]["bench"], "line-3");
+  EXPECT_EQ(json[0]["operator"], "ana");
+  EXPECT_EQ(json[0]["after"].get<std::string>().size(), 2 * block_layout::kSize);
+
+  EXPECT_TRUE(Contains(Run("records --job other").out, "0 records"));
+  EXPECT_TRUE(Contains(Run("records --since 2999-01-01").out, "0 records"));
+  EXPECT_EQ(Run("records --result maybe").status, 2);
+}
+
+}  // namespace
+}  // namespace lum

@@ -1,0 +1,153 @@
+// The bench against simulated controllers plugged into pseudo-terminal ports: what is
+// written, verified and recorded for each unit, and how units that do not fit, alter a value,
+// vanish mid-write or come back are told apart.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "data/TempDir.h"
+#include "provision/Bench.h"
+#include "provision/UnitChecks.h"
+#include "support/BenchSupport.h"
+
+namespace lum {
+namespace {
+
+using store::Outcome;
+
+class BenchTest : public TempDir {
+ protected:
+  void StartBench(SimulatedBench& ports, const std::string& jobExtra = {}, BenchSettings settings = {}) {
+    job_ = LoadJob(WriteJobFiles(dir_.string(), jobExtra));
+    records_ = std::make_unique<store::RecordStore>(Path("commissioning.db"), Path("spool.db"));
+    settings.bench = "test-bench";
+    settings.operatorName = "ana";
+    settings.presencePoll = std::chrono::milliseconds(50);
+    bench_ = std::make_unique<Bench>(job_, *records_, ports.Ports(), settings, observer_);
+    bench_->Start();
+  }
+  // The unit's record, once it arrives.
+  store::CommissioningRecord Next(size_t count) {
+    EXPECT_TRUE(observer_.WaitForRecords(count)) << "no record " << count;
+    const auto records = observer_.Records();
+    return records.size() >= count ? records[count - 1] : store::CommissioningRecord{};
+  }
+  void TearDown() override {
+    bench_.reset();
+    TempDir::TearDown();
+  }
+
+  ProvisioningJob job_;
+  std::unique_ptr<store::RecordStore> records_;
+  RecordingBench observer_;
+  std::unique_ptr<Bench> bench_;
+};
+
+TEST_F(BenchTest, FourUnitsOnFourPortsAreWrittenVerifiedAndRecordedWithTheirBlocks) {
+  SimulatedBench ports(4);
+  StartBench(ports);
+  EXPECT_EQ(bench_->Ports(), (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4"}));
+  const sim::ControllerSetup fresh = SimulatedBench::Unit(0);
+  for (int n = 1; n <= 4; ++n) {
+    ports.Port(n).Plug(SimulatedBench::Unit(0x01000000u + static_cast<uint32_t>(n)));
+    const store::CommissioningRecord record = Next(static_cast<size_t>(n));
+    EXPECT_EQ(record.result, Outcome::Done) << record.reason;
+    EXPECT_EQ(record.port, "COM" + std::to_string(n));
+    EXPECT_EQ(record.serialNumber, 0x01000000u + static_cast<uint32_t>(n));
+    EXPECT_EQ(record.bench, "test-bench");
+    EXPECT_EQ(record.operatorName, "ana");
+    EXPECT_EQ(record.job, "street");
+    EXPECT_EQ(record.firmwareVersion, fresh.firmwareVersion);
+
+    // Before: what the fresh unit held; after: what the job wrote, as read back.
+    ASSERT_EQ(record.before.size(), block_layout::kSize);
+    ASSERT_EQ(record.after.size(), block_layout::kSize);
+    TCONFIG_BLOCK before, after;
+    std::copy(record.before.begin(), record.before.end(), before.bytes().begin());
+    std::copy(record.after.begin(), record.after.end(), after.bytes().begin());
+    EXPECT_TRUE(ReadBackMismatches(fresh.config, before).empty()) << "the before block is the unit's own";
+    EXPECT_TRUE(ReadBackMismatches(JobBlock(), after).empty());
+    EXPECT_FALSE(ReadBackMismatches(JobBlock(), before).empty());
+    EXPECT_EQ(record.configHash, ConfigHash(job_.BlockFor(record.serialNumber, before)));
+    // The controller itself holds the job's values.
+    EXPECT_EQ(ports.Port(n).Config().BattOVP(), JobBlock().BattOVP());
+    EXPECT_EQ(ports.Port(n).Config().Channel(0, 1).Timing(2).Minutes(), 45);
+  }
+  bench_->Stop();
+  const auto stored = records_->Records();
+  ASSERT_EQ(stored.size(), 4u);
+  for (const auto& record : stored) EXPECT_EQ(record.result, Outcome::Done);
+  EXPECT_EQ(bench_->Counts().done, 4);
+}
+
+TEST_F(BenchTest, AlteredValueFailsNamingTheFieldAndOldFirmwareIsRefused) {
+  SimulatedBench ports(2);
+  StartBench(ports, R"("minFirmware": "1.2.3.5")");
+  sim::ControllerSetup altering = SimulatedBench::Unit(0x01000011);
+  altering.alterations[command::kBattOVP] = {sim::AlterKind::Increment};
+  ports.Port(1).Plug(altering);
+  const auto failed = Next(1);
+  EXPECT_EQ(failed.result, Outcome::Failed);
+  EXPECT_NE(failed.reason.find("BattOVP"), std::string::npos) << failed.reason;
+  EXPECT_EQ(failed.reason.find("SCV"), std::string::npos) << "only the altered field is named: " << failed.reason;
+
+  sim::ControllerSetup old = SimulatedBench::Unit(0x01000012);
+  old.firmwareBuild = 4;  // 1.2.3.4
+  ports.Port(2).Plug(old);
+  const auto refused = Next(2);
+  EXPECT_EQ(refused.result, Outcome::Refused);
+  EXPECT_NE(refused.reason.find("older than 1.2.3.5"), std::string::npos) << refused.reason;
+  EXPECT_TRUE(refused.after.empty()) << "nothing was written";
+  EXPECT_NE(ports.Port(2).Config().BattOVP(), JobBlock().BattOVP());
+}
+
+TEST_F(BenchTest, UnitLostMidWriteIsInterruptedThenWrittenWhenItReturns) {
+  SimulatedBench ports(1);
+  StartBench(ports);
+  sim::ControllerSetup vanishing = SimulatedBench::Unit(0x01000021);
+  vanishing.vanishAfterWrites = 3;
+  ports.Port(1).Plug(vanishing);
+  const auto lost = Next(1);
+  EXPECT_EQ(lost.result, Outcome::Interrupted) << lost.reason;
+  EXPECT_FALSE(ports.Port(1).Plugged());
+
+  ports.Port(1).Plug(SimulatedBench::Unit(0x01000021));  // the same unit, plugged in again
+  const auto done = Next(2);
+  EXPECT_EQ(done.result, Outcome::Done) << done.reason;
+  EXPECT_EQ(done.serialNumber, 0x01000021u);
+  EXPECT_EQ(ports.Port(1).Config().BattOVP(), JobBlock().BattOVP());
+}
+
+TEST_F(BenchTest, SameUnitPluggedTwiceIsAlreadyDone) {
+  SimulatedBench ports(1);
+  StartBench(ports);
+  ports.Port(1).Plug(SimulatedBench::Unit(0x01000031));
+  EXPECT_EQ(Next(1).result, Outcome::Done);
+  const size_t seen = observer_.StateCount();
+  ports.Port(1).Unplug();
+  ASSERT_TRUE(observer_.WaitForPhase("COM1", PortPhase::Waiting, seen)) << "the removal was not noticed";
+  ports.Port(1).ClearRequestLog();
+  // Plugged again: nothing is written (the request log shows no write).
+  ports.Port(1).Plug(SimulatedBench::Unit(0x01000031));
+  const auto again = Next(2);
+  EXPECT_EQ(again.result, Outcome::AlreadyDone);
+  for (const auto& frame : ports.Port(1).RequestLog())
+    EXPECT_EQ(frame[frame::kIndex] & frame::kWriteFlag, 0) << "a write was sent to a unit already done";
+}
+
+TEST_F(BenchTest, OverridesAreAppliedBySerialNumber) {
+  std::ofstream(Path("sites.csv")) << "serial,SCV,Channels[0][0].CC\n0100000041,480,900\n";
+  SimulatedBench ports(2);
+  StartBench(ports, R"("overrides": "sites.csv")");
+  ports.Port(1).Plug(SimulatedBench::Unit(0x01000029));  // shown as 0100000041
+  ports.Port(2).Plug(SimulatedBench::Unit(0x01000030));
+  Next(2);
+  for (const auto& record : observer_.Records()) EXPECT_EQ(record.result, Outcome::Done) << record.reason;
+  EXPECT_EQ(ports.Port(1).Config().SCV(), 480);
+  EXPECT_EQ(ports.Port(1).Config().Channel(0, 0).CC(), 900);
+  EXPECT_EQ(ports.Port(2).Config().SCV(), JobBlock().SCV());
+  EXPECT_EQ(ports.Port(2).Config().Channel(0, 0).CC(), JobBlock().Channel(0, 0).CC());
+}
+
+}  // namespace
+}  // namespace lum
