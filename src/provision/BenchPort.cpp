@@ -54,7 +54,7 @@ class BenchPort::Lines : public LinkObserver {
   std::vector<std::string> lines_;
 };
 
-BenchPort::BenchPort(std::string comName, std::string path, Shared shared)
+BenchPort::BenchPort(std::string comName, const std::string& path, Shared shared)
     : comName_(std::move(comName)),
       shared_(std::move(shared)),
       lines_(std::make_unique<Lines>()),

@@ -28,7 +28,7 @@ class BenchPort {
     std::function<void(const store::CommissioningRecord&)> counted;
   };
 
-  BenchPort(std::string comName, std::string path, Shared shared);
+  BenchPort(std::string comName, const std::string& path, Shared shared);
   ~BenchPort();
   BenchPort(const BenchPort&) = delete;
   BenchPort& operator=(const BenchPort&) = delete;

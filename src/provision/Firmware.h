@@ -11,7 +11,10 @@ namespace lum {
 struct FirmwareLevel {
   uint16_t version = 0;
   uint16_t build = 0;
-  auto operator<=>(const FirmwareLevel&) const = default;
+  bool operator==(const FirmwareLevel&) const = default;
+  bool operator<(const FirmwareLevel& other) const {
+    return version != other.version ? version < other.version : build < other.build;
+  }
 };
 
 /// "1.2.3" (build 0) or "1.2.3.7", as the window shows a firmware version; nullopt for
