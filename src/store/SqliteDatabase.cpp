@@ -2,13 +2,18 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace lum::store {
 
 namespace {
 // Long enough for another bench's transaction of a few rows on a busy machine.
 constexpr int kBusyTimeoutMs = 30000;
+constexpr std::chrono::milliseconds kLockedRetry{10};
+// Readers never wait for a bench that is writing.
+constexpr const char* kWalPragma = "PRAGMA journal_mode=WAL";
 
 struct StatementDeleter {
   void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
@@ -62,11 +67,23 @@ SqliteDatabase::SqliteDatabase(const std::string& path) : path_(path) {
     throw DatabaseError(path + ": " + message);
   }
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-  try {
-    Query("PRAGMA journal_mode=WAL");  // readers never wait for a bench that is writing
-  } catch (...) {
+  if (!UseWriteAheadLog()) {
+    const std::string message = sqlite3_errmsg(db_);
     sqlite3_close(db_);
-    throw;
+    db_ = nullptr;
+    throw DatabaseError(path + ": " + kWalPragma + ": " + message);
+  }
+}
+
+bool SqliteDatabase::UseWriteAheadLog() {
+  // Switching the journal mode skips the busy handler while another connection opens the
+  // same new file, so the switch is retried here for as long as the busy timeout.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+  for (;;) {
+    const int result = sqlite3_exec(db_, kWalPragma, nullptr, nullptr, nullptr);
+    if (result == SQLITE_OK) return true;
+    if ((result != SQLITE_BUSY && result != SQLITE_LOCKED) || std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(kLockedRetry);
   }
 }
 

@@ -2,7 +2,10 @@
 // transactions commit or roll back as a whole, and failures carry the database's message.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <limits>
+#include <thread>
+#include <vector>
 
 #include "data/TempDir.h"
 #include "store/Database.h"
@@ -69,6 +72,35 @@ TEST_F(SqliteDatabaseTest, UnopenableFileIsNamedInTheError) {
     FAIL() << "opened a file in a folder that does not exist";
   } catch (const DatabaseError& e) {
     EXPECT_NE(std::string(e.what()).find("missing-folder/records.db"), std::string::npos) << e.what();
+  }
+}
+
+TEST_F(SqliteDatabaseTest, BenchesOpeningANewFileAtOnceAllGetIt) {
+  // Each round a new file, opened by several connections in the same instant (two benches
+  // starting together): every one must open it and create the table, none may give up.
+  constexpr int kRounds = 20;
+  constexpr int kConnections = 6;
+  for (int round = 0; round < kRounds; ++round) {
+    const std::string path = Path("shared-" + std::to_string(round) + ".db");
+    std::atomic<int> ready{0};
+    std::atomic<int> failures{0};
+    std::vector<std::thread> openers;
+    for (int c = 0; c < kConnections; ++c)
+      openers.emplace_back([&] {
+        ++ready;
+        while (ready < kConnections) std::this_thread::yield();
+        try {
+          const auto db = OpenDatabase(path);
+          db->EnsureSchema("CREATE TABLE IF NOT EXISTS t (n " + db->TypeOf(ColumnType::Integer) + ")");
+          db->Query("INSERT INTO t (n) VALUES (?)", {int64_t{1}});
+        } catch (const DatabaseError& e) {
+          ++failures;
+          ADD_FAILURE() << e.what();
+        }
+      });
+    for (std::thread& t : openers) t.join();
+    ASSERT_EQ(failures, 0) << "round " << round;
+    EXPECT_EQ(OpenDatabase(path)->Query("SELECT COUNT(*) FROM t")[0][0], Value(int64_t{kConnections}));
   }
 }
 
