@@ -15,9 +15,9 @@
 
 #include "cli/CliContext.h"
 #include "cli/Command.h"
-#include "cli/Commissioning.h"
 #include "data/NumberFormats.h"
 #include "provision/Bench.h"
+#include "store/RecordStore.h"
 
 namespace lum::cli {
 
@@ -120,7 +120,7 @@ void Provision(const Options& options) {
   const CliContext context;
   std::unique_ptr<store::RecordStore> records;
   try {
-    records = OpenRecords(context, options.db);
+    records = store::OpenRecordStore(context.Directory(), options.db);
   } catch (const store::DatabaseError& e) {
     std::cerr << e.what() << '\n';
     throw CLI::RuntimeError(kExitFailed);
@@ -148,8 +148,8 @@ void Provision(const Options& options) {
   fmt::print("done {}, failed {}, refused {}, interrupted {}, already done {}\n", counts.done, counts.failed,
              counts.refused, counts.interrupted, counts.alreadyDone);
   if (const size_t waiting = records->SpooledCount())
-    fmt::print("{} records wait in {} for {}; they are sent on the next run\n", waiting,
-               store::SpoolPathIn(context.Directory()), records->Target());
+    fmt::print("{} records wait in {} for {}; they are sent on the next run\n", waiting, records->SpoolPath(),
+               records->Target());
   if (counts.failed + counts.refused + counts.interrupted > 0) throw CLI::RuntimeError(kExitFailed);
 }
 

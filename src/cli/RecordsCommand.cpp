@@ -4,12 +4,13 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <string>
 
+#include "cli/CliContext.h"
 #include "cli/Command.h"
-#include "cli/Commissioning.h"
 #include "data/NumberFormats.h"
+#include "provision/RecordExport.h"
+#include "store/RecordStore.h"
 
 namespace lum::cli {
 
@@ -22,65 +23,6 @@ struct Options {
   std::string db, job, since, result;
   bool csv = false, json = false;
 };
-
-std::string Hex(const store::Blob& bytes) {
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (uint8_t byte : bytes) text += fmt::format("{:02X}", byte);
-  return text;
-}
-
-// Quoted when it holds a separator, a quote or a line break.
-std::string CsvCell(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
-}
-
-// Name and text of each exported column, in order.
-std::vector<std::pair<const char*, std::string>> Columns(const CommissioningRecord& r) {
-  return {{"time_utc", r.timeUtc},
-          {"bench", r.bench},
-          {"operator", r.operatorName},
-          {"port", r.port},
-          {"job", r.job},
-          {"config_hash", r.configHash},
-          {"model", r.model},
-          {"serial", FormatSerial(r.serialNumber)},
-          {"firmware", FormatFirmware(r.firmwareVersion, r.firmwareBuild)},
-          {"batch", FormatBatch(r.batchCode)},
-          {"product", fmt::format("0x{:06X}", r.productCode)},
-          {"result", store::OutcomeText(r.result)},
-          {"reason", r.reason},
-          {"duration_ms", std::to_string(r.durationMs)},
-          {"before", Hex(r.before)},
-          {"after", Hex(r.after)},
-          {"attempt_id", r.attemptId}};
-}
-
-void PrintCsv(const std::vector<CommissioningRecord>& records) {
-  const CommissioningRecord empty;
-  std::string header;
-  for (const auto& [name, text] : Columns(empty)) header += (header.empty() ? "" : ",") + std::string(name);
-  std::cout << header << '\n';
-  for (const CommissioningRecord& r : records) {
-    std::string line;
-    for (const auto& [name, text] : Columns(r)) line += (line.empty() ? "" : ",") + CsvCell(text);
-    std::cout << line << '\n';
-  }
-}
-
-void PrintJson(const std::vector<CommissioningRecord>& records) {
-  nlohmann::ordered_json list = nlohmann::ordered_json::array();
-  for (const CommissioningRecord& r : records) {
-    nlohmann::ordered_json row;
-    for (const auto& [name, text] : Columns(r)) row[name] = text;
-    row["duration_ms"] = r.durationMs;
-    list.push_back(row);
-  }
-  std::cout << list.dump(2) << '\n';
-}
 
 void PrintForPeople(const std::vector<CommissioningRecord>& records) {
   for (const CommissioningRecord& r : records)
@@ -109,15 +51,15 @@ void ListRecords(const Options& options) {
   }
   std::vector<CommissioningRecord> records;
   try {
-    records = OpenRecords(CliContext(), options.db)->Records(filter);
+    records = store::OpenRecordStore(CliContext().Directory(), options.db)->Records(filter);
   } catch (const store::DatabaseError& e) {
     std::cerr << e.what() << '\n';
     throw CLI::RuntimeError(kExitFailed);
   }
   if (options.csv)
-    PrintCsv(records);
+    std::cout << RecordsCsv(records);
   else if (options.json)
-    PrintJson(records);
+    std::cout << RecordsJson(records);
   else
     PrintForPeople(records);
 }

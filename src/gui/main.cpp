@@ -5,6 +5,7 @@
 #include "FormFirmwareUpgrade.h"
 #include "FormLUM.h"
 #include "FormNightProfile.h"
+#include "FormProvisioning.h"
 #include "LanguageMenu.h"
 #include "StartArguments.h"
 #include "VersionInfo.h"
@@ -47,10 +48,12 @@ int main(int argc, char* argv[]) {
   lum::TFormFirmwareUpgrade upgradeWindow(mainWindow);
   mainWindow.SetUpgradeDialog(&upgradeWindow);
   lum::TFormNightProfile nightProfileWindow(mainWindow);
+  lum::TFormProvisioning provisioningWindow(mainWindow);
   auto* languages = new lum::LanguageMenu(mainWindow);
   languages->AddWindow(&mainWindow);
   languages->AddWindow(&upgradeWindow);
   languages->AddWindow(&nightProfileWindow);
+  languages->AddWindow(&provisioningWindow);
   lum::TFormAboutLUM aboutBox(mainWindow, *languages);
   mainWindow.SetAboutDialog(&aboutBox);
   mainWindow.show();

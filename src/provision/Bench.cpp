@@ -41,7 +41,12 @@ Bench::~Bench() { Stop(); }
 void Bench::Start() {
   if (!stopping_.exchange(false)) return;
   started_ = std::chrono::steady_clock::now();
-  for (auto& port : ports_) threads_.emplace_back([&port] { port->Run(); });
+  runningPorts_ = ports_.size();
+  for (auto& port : ports_)
+    threads_.emplace_back([this, &port] {
+      port->Run();
+      --runningPorts_;
+    });
 }
 
 void Bench::RequestStop() {

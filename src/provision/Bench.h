@@ -46,6 +46,8 @@ class Bench {
   /// With a count of 0, until Stop.
   void WaitFinished();
   bool Running() const { return !stopping_; }
+  /// Every port has ended its work (after a stop was asked for): Stop then returns at once.
+  bool Ended() const { return runningPorts_ == 0; }
   BenchCounts Counts() const;
 
  private:
@@ -59,6 +61,7 @@ class Bench {
   std::vector<std::unique_ptr<BenchPort>> ports_;
   std::vector<std::thread> threads_;
   std::atomic<bool> stopping_{true};
+  std::atomic<size_t> runningPorts_{0};
   std::chrono::steady_clock::time_point started_;
   mutable std::mutex mutex_;  // guards counts_
   std::condition_variable changed_;

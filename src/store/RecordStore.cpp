@@ -5,11 +5,14 @@
 namespace lum::store {
 
 namespace {
+constexpr const char* kDefaultFileName = "commissioning.db";
 constexpr const char* kSpoolFileName = "commissioning-spool.db";
-}
+}  // namespace
 
-std::string SpoolPathIn(const std::string& directory) {
-  return (std::filesystem::path(directory) / kSpoolFileName).string();
+std::unique_ptr<RecordStore> OpenRecordStore(const std::string& directory, const std::string& db) {
+  const std::filesystem::path folder(directory);
+  return std::make_unique<RecordStore>(db.empty() ? (folder / kDefaultFileName).string() : db,
+                                       (folder / kSpoolFileName).string());
 }
 
 RecordStore::RecordStore(const std::string& target, const std::string& spoolPath,

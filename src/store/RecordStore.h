@@ -41,6 +41,7 @@ class RecordStore {
   /// False while the server is away.
   bool Online();
   const std::string& Target() const { return target_; }
+  const std::string& SpoolPath() const { return spoolPath_; }
 
  private:
   bool TryConnect();
@@ -57,8 +58,9 @@ class RecordStore {
   std::unique_ptr<Database> spool_;    // opened when first needed
 };
 
-/// The spool file for a database target: beside an SQLite file it is not used; for a server
-/// it is "commissioning-spool.db" in `directory`.
-std::string SpoolPathIn(const std::string& directory);
+/// The commissioning records of a bench working in `directory`: `db` when given (an SQLite
+/// file or a postgresql:// URL), otherwise "commissioning.db" in `directory`; rows for an
+/// unreachable server wait in "commissioning-spool.db" there. Throws DatabaseError.
+std::unique_ptr<RecordStore> OpenRecordStore(const std::string& directory, const std::string& db = {});
 
 }  // namespace lum::store

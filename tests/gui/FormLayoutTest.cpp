@@ -281,7 +281,8 @@ const char* const kTagged[] = {"tsBase",
                                "actConnectDevice",
                                "actWriteToDevice",
                                "actSaveConfigToFile",
-                               "actNightProfile"};
+                               "actNightProfile",
+                               "actProvisioning"};
 
 using FormLayoutTest = WindowFixture;
 

@@ -1,0 +1,286 @@
+#include "FormProvisioning.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaObject>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSysInfo>
+#include <optional>
+#include <stdexcept>
+
+#include "FixedColours.h"
+#include "FormLUM.h"
+#include "InputGuards.h"
+#include "base/AtomicFile.h"
+#include "provision/JobError.h"
+#include "provision/RecordExport.h"
+#include "ui_FormLUM.h"
+#include "ui_FormProvisioning.h"
+
+namespace lum {
+
+namespace {
+using store::Outcome;
+
+const QString kJobFilter = QStringLiteral("Provisioning Job (*.json *.JSON)");
+const QString kJobSuffix = QStringLiteral("json");
+const QString kCsvFilter = QStringLiteral("CSV (*.csv *.CSV)");
+const QString kCsvSuffix = QStringLiteral("csv");
+constexpr int kEndingLookMs = 100;
+constexpr int kRateRefreshMs = 5000;
+// Columns of a port row, under the header labels of the form's first row.
+enum Column { kPortColumn, kPhaseColumn, kUnitColumn, kProgressColumn, kResultColumn };
+
+// Results that need nothing more from the operator read green, those that need a look red,
+// refusals and interruptions amber.
+QColor OutcomeColour(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::Done:
+    case Outcome::AlreadyDone:
+      return {160, 232, 160};
+    case Outcome::Failed:
+      return {255, 150, 150};
+    case Outcome::Refused:
+    case Outcome::Interrupted:
+      return {255, 214, 120};
+  }
+  return {};
+}
+
+void Paint(QLabel& label, const std::optional<QColor>& background) {
+  label.setAutoFillBackground(background.has_value());
+  QPalette palette = label.palette();
+  if (background) {
+    palette.setColor(QPalette::Window, *background);
+    palette.setColor(QPalette::WindowText, kFixedText);
+  } else {
+    palette = QPalette();
+  }
+  label.setPalette(palette);
+}
+
+QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
+}  // namespace
+
+// What the bench reports from its ports' threads, shown on the window's thread.
+class TFormProvisioning::Reports : public BenchObserver {
+ public:
+  explicit Reports(TFormProvisioning& window) : window_(window) {}
+  void PortChanged(const PortState& state) override {
+    QMetaObject::invokeMethod(
+        &window_, [w = &window_, state] { w->ShowPort(state); }, Qt::QueuedConnection);
+  }
+  void Recorded(const store::CommissioningRecord&) override {
+    QMetaObject::invokeMethod(
+        &window_, [w = &window_] { w->ShowCounts(); }, Qt::QueuedConnection);
+  }
+
+ private:
+  TFormProvisioning& window_;
+};
+
+TFormProvisioning::TFormProvisioning(TFormLUM& mainWindow)
+    : QDialog(&mainWindow),
+      ui_(std::make_unique<Ui::TFormProvisioning>()),
+      main_(mainWindow),
+      reports_(std::make_unique<Reports>(*this)) {
+  ui_->setupUi(this);
+  setFont(main_.font());  // a window does not inherit its parent's font
+  WheelOnlyWithFocus(*this);
+  Ui::TFormProvisioning& u = *ui_;
+  u.lbledtBench->setText(QSysInfo::machineHostName());
+  u.lbledtDatabase->setPlaceholderText(QStringLiteral("commissioning.db"));
+  auto guarded = [this](void (TFormProvisioning::*handler)()) {
+    return [this, handler] { main_.RunGuarded([this, handler] { (this->*handler)(); }); };
+  };
+  // Modal: while the bench owns the ports, no scan or monitor of the main window reaches for them.
+  connect(main_.ui().actProvisioning, &QAction::triggered, this, [this] { exec(); });
+  connect(u.btnOpenJob, &QPushButton::clicked, this, guarded(&TFormProvisioning::btnOpenJobClick));
+  connect(u.btnStart, &QPushButton::clicked, this, guarded(&TFormProvisioning::btnStartClick));
+  connect(u.btnStop, &QPushButton::clicked, this, guarded(&TFormProvisioning::btnStopClick));
+  connect(u.btnExportRecords, &QPushButton::clicked, this, guarded(&TFormProvisioning::btnExportRecordsClick));
+  ending_.setInterval(kEndingLookMs);
+  connect(&ending_, &QTimer::timeout, this, [this] { FinishWhenEnded(); });
+  rate_.setInterval(kRateRefreshMs);
+  connect(&rate_, &QTimer::timeout, this, [this] { ShowCounts(); });
+}
+
+TFormProvisioning::~TFormProvisioning() {
+  // The ports' threads end before the window they report to goes away.
+  bench_.reset();
+}
+
+void TFormProvisioning::reject() {
+  if (!Running()) QDialog::reject();
+}
+
+std::string TFormProvisioning::Directory() const { return main_.WorkDir().empty() ? "." : main_.WorkDir(); }
+
+void TFormProvisioning::btnOpenJobClick() {
+  const auto path = main_.dialogs().OpenFileName(kJobFilter, FromUtf8(main_.WorkDir()), kJobSuffix);
+  if (path) OpenJob(QFileInfo(*path).absoluteFilePath().toStdString());
+}
+
+void TFormProvisioning::OpenJob(const std::string& path) {
+  try {
+    job_ = std::make_unique<ProvisioningJob>(LoadJob(path));
+  } catch (const JobError& e) {
+    job_.reset();
+    ui_->lbledtJobFile->clear();
+    ui_->lbledtJobName->clear();
+    EnableControls();
+    main_.dialogs().ShowError(FromUtf8(e.what()));
+    return;
+  }
+  ui_->lbledtJobFile->setText(FromUtf8(path));
+  ui_->lbledtJobName->setText(FromUtf8(job_->name));
+  EnableControls();
+}
+
+void TFormProvisioning::EnableControls() {
+  Ui::TFormProvisioning& u = *ui_;
+  const bool idle = !Running();
+  u.btnOpenJob->setEnabled(idle);
+  u.btnStart->setEnabled(idle && job_ != nullptr);
+  u.btnStop->setEnabled(!idle && !ending_.isActive());
+  for (QWidget* setting :
+       std::initializer_list<QWidget*>{u.lbledtDatabase, u.lbledtBench, u.lbledtOperator, u.chkForce})
+    setting->setEnabled(idle);
+}
+
+void TFormProvisioning::btnStartClick() {
+  if (!job_ || Running()) return;
+  main_.ListPorts();  // the mapping as LUM.INI holds it now
+  BenchSettings settings;
+  settings.bench = ui_->lbledtBench->text().toStdString();
+  settings.operatorName = ui_->lbledtOperator->text().toStdString();
+  settings.force = ui_->chkForce->isChecked();
+  records_ = store::OpenRecordStore(Directory(), ui_->lbledtDatabase->text().trimmed().toStdString());
+  auto bench = std::make_unique<Bench>(*job_, *records_, main_.Ports(), settings, *reports_);
+  if (bench->Ports().empty()) {
+    records_.reset();
+    throw std::runtime_error("No port is mapped: the bench has nothing to watch");
+  }
+  bench_ = std::move(bench);
+  BuildRows(bench_->Ports());
+  ShowCounts();
+  bench_->Start();
+  rate_.start();
+  EnableControls();
+}
+
+void TFormProvisioning::btnStopClick() {
+  if (!Running()) return;
+  bench_->RequestStop();
+  ending_.start();
+  EnableControls();
+}
+
+void TFormProvisioning::FinishWhenEnded() {
+  if (!bench_ || !bench_->Ended()) return;
+  ending_.stop();
+  rate_.stop();
+  bench_->Stop();  // every port has ended: nothing to wait for but the records' last send
+  ShowCounts();
+  bench_.reset();
+  records_.reset();
+  EnableControls();
+}
+
+void TFormProvisioning::btnExportRecordsClick() {
+  const auto path = main_.dialogs().SaveFileName(kCsvFilter, kCsvSuffix, FromUtf8(main_.WorkDir()));
+  if (!path) return;
+  store::RecordFilter filter;
+  if (job_) filter.job = job_->name;
+  std::unique_ptr<store::RecordStore> opened;
+  store::RecordStore* records = records_.get();
+  if (!records) {
+    opened = store::OpenRecordStore(Directory(), ui_->lbledtDatabase->text().trimmed().toStdString());
+    records = opened.get();
+  }
+  WriteFileAtomically(path->toStdString(), RecordsCsv(records->Records(filter)));
+}
+
+void TFormProvisioning::BuildRows(const std::vector<std::string>& ports) {
+  for (auto& [name, row] : rows_)
+    for (QWidget* cell : std::initializer_list<QWidget*>{row.port, row.phase, row.unit, row.progress, row.result})
+      delete cell;
+  rows_.clear();
+  auto* grid = qobject_cast<QGridLayout*>(ui_->pnlPorts->layout());
+  int line = 1;  // under the header labels
+  for (const std::string& port : ports) {
+    QWidget* panel = ui_->pnlPorts;
+    PortRow row{new QLabel(FromUtf8(port), panel), new QLabel(panel), new QLabel(panel), new QProgressBar(panel),
+                new QLabel(panel)};
+    row.progress->setRange(0, 100);
+    row.progress->setValue(0);
+    row.result->setMargin(2);
+    // A long reason is cut at the window's edge (the tip holds all of it) instead of widening the rows.
+    row.result->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    grid->addWidget(row.port, line, kPortColumn);
+    grid->addWidget(row.phase, line, kPhaseColumn);
+    grid->addWidget(row.unit, line, kUnitColumn);
+    grid->addWidget(row.progress, line, kProgressColumn);
+    grid->addWidget(row.result, line, kResultColumn);
+    rows_[port] = row;
+    ++line;
+  }
+  grid->setColumnStretch(kResultColumn, 1);
+  grid->setRowStretch(line, 1);
+}
+
+QString TFormProvisioning::OutcomeCaption(Outcome outcome) const {
+  const Ui::TFormProvisioning& u = *ui_;
+  switch (outcome) {
+    case Outcome::Done:
+      return u.lblDoneCaption->text();
+    case Outcome::Failed:
+      return u.lblFailedCaption->text();
+    case Outcome::Refused:
+      return u.lblRefusedCaption->text();
+    case Outcome::Interrupted:
+      return u.lblInterruptedCaption->text();
+    case Outcome::AlreadyDone:
+      return u.lblAlreadyDoneCaption->text();
+  }
+  return {};
+}
+
+void TFormProvisioning::ShowPort(const PortState& state) {
+  const auto found = rows_.find(state.port);
+  if (found == rows_.end()) return;
+  const PortRow& row = found->second;
+  row.phase->setText(QString::fromLatin1(PhaseText(state.phase)));
+  row.unit->setText(FromUtf8(state.unit));
+  row.progress->setValue(state.progress);
+  if (!state.result) {
+    row.result->clear();
+    row.result->setToolTip({});
+    Paint(*row.result, std::nullopt);
+    return;
+  }
+  QString text = OutcomeCaption(*state.result);
+  if (!state.reason.empty()) text += QStringLiteral(": ") + FromUtf8(state.reason);
+  row.result->setText(text);
+  row.result->setToolTip(FromUtf8(state.reason));
+  Paint(*row.result, OutcomeColour(*state.result));
+}
+
+void TFormProvisioning::ShowCounts() {
+  if (!bench_) return;
+  const BenchCounts counts = bench_->Counts();
+  Ui::TFormProvisioning& u = *ui_;
+  u.lblDone->setNum(counts.done);
+  u.lblFailed->setNum(counts.failed);
+  u.lblRefused->setNum(counts.refused);
+  u.lblInterrupted->setNum(counts.interrupted);
+  u.lblAlreadyDone->setNum(counts.alreadyDone);
+  u.lblPerHour->setText(QString::number(counts.donePerHour, 'f', 0));
+}
+
+}  // namespace lum
