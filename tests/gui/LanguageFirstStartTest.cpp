@@ -45,13 +45,16 @@ TEST_F(LanguageFirstStartTest, EmptyDirectoryGetsTheCompleteDefaultFileButNoSett
   EXPECT_EQ(file.ReadOr(keys::kFileInfo, keys::kApplication, ""), "LUM");
 
   // One Caption entry per tagged component, main window then upgrade window, in form order,
-  // then the captions of the tool windows.
+  // then the captions of the tool windows (the provisioning window's with its components).
   std::vector<std::string> expected = TaggedCaptionKeys(UiFile("FormLUM.ui"));
   const std::vector<std::string> upgrade = TaggedCaptionKeys(UiFile("FormFirmwareUpgrade.ui"));
-  ASSERT_EQ(expected.size(), 62u);
+  const std::vector<std::string> provisioning = TaggedCaptionKeys(UiFile("FormProvisioning.ui"));
+  ASSERT_EQ(expected.size(), 63u);
   ASSERT_EQ(upgrade.size(), 7u);
   expected.insert(expected.end(), upgrade.begin(), upgrade.end());
   expected.push_back("FormNightProfile.Caption");
+  expected.push_back("FormProvisioning.Caption");
+  expected.insert(expected.end(), provisioning.begin(), provisioning.end());
   EXPECT_EQ(SectionKeys(file, keys::kStrings), expected);
   EXPECT_EQ(file.ReadOr(keys::kStrings, "FormLUM.tsBase.Caption", ""), "设备");
   EXPECT_EQ(file.ReadOr(keys::kStrings, "FormLUM.lbledtRealBattV.Caption", ""), "蓄电池电压");

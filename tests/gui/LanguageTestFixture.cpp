@@ -28,6 +28,8 @@ void LanguageFixture::CreateWindows(const std::function<void()>& beforeAbout) {
   languages_->AddWindow(upgrade_.get());
   night_profile_ = std::make_unique<TFormNightProfile>(main);
   languages_->AddWindow(night_profile_.get());
+  provisioning_ = std::make_unique<TFormProvisioning>(main);
+  languages_->AddWindow(provisioning_.get());
   if (beforeAbout) beforeAbout();
   about_ = std::make_unique<TFormAboutLUM>(main, *languages_);
   main.SetAboutDialog(about_.get());
@@ -35,6 +37,7 @@ void LanguageFixture::CreateWindows(const std::function<void()>& beforeAbout) {
 
 void LanguageFixture::DestroyWindows() {
   about_.reset();
+  provisioning_.reset();
   night_profile_.reset();
   upgrade_.reset();
   languages_ = nullptr;  // the main window owns it

@@ -10,6 +10,7 @@
 #include "FormAboutLUM.h"
 #include "FormFirmwareUpgrade.h"
 #include "FormNightProfile.h"
+#include "FormProvisioning.h"
 #include "LanguageMenu.h"
 #include "WindowFixture.h"
 #include "language/ProfileFile.h"
@@ -51,6 +52,7 @@ class LanguageFixture : public WindowFixture {
  private:
   std::unique_ptr<TFormFirmwareUpgrade> upgrade_;
   std::unique_ptr<TFormNightProfile> night_profile_;
+  std::unique_ptr<TFormProvisioning> provisioning_;
   std::unique_ptr<TFormAboutLUM> about_;
   LanguageMenu* languages_ = nullptr;
 };
