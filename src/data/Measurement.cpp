@@ -96,6 +96,23 @@ Unit UnitOf(ValueId id) { return RowOf(id).unit; }
 
 const char* ValueKey(ValueId id) { return RowOf(id).key; }
 
+double NaturalValue(const Measurement& value) {
+  const auto raw = static_cast<double>(value.raw);
+  switch (value.unit) {
+    case Unit::Millivolts:
+    case Unit::Milliamperes:
+      return raw / kMilli;
+    case Unit::TenMillivolts:
+      return raw / kCenti;
+    case Unit::Seconds:
+    case Unit::Celsius:
+    case Unit::Count:
+    case Unit::Code:
+      break;
+  }
+  return raw;
+}
+
 std::string FormatNumber(const Measurement& value, Decimals decimals) {
   switch (value.unit) {
     case Unit::Seconds: {

@@ -64,6 +64,9 @@ std::string FormatValue(const Measurement& value, Decimals decimals = Decimals::
 /// FormatValue without the unit symbol ("12.34" for "12.34 V"), for columns of numbers.
 std::string FormatNumber(const Measurement& value, Decimals decimals = Decimals::OfUnit);
 
+/// The value in its natural unit: volts, amperes, °C, seconds; counts and codes as they came.
+double NaturalValue(const Measurement& value);
+
 /// A stable lower-case name for files, columns and charts ("battery_v", "power_on").
 const char* ValueKey(ValueId id);
 

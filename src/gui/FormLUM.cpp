@@ -47,6 +47,8 @@ TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
   timer_ = new QTimer(this);
   timer_->setObjectName(QStringLiteral("Timer"));
   timer_->setInterval(kTimerIntervalMs);
+  feed_ = new PollFeed(this);
+  observer_.SetValueTap([this](const Measurement& value) { feed_->Add(value); });
 
   BuildToolBar();
   BuildStatusBar();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Dialogs.h"
+#include "PollFeed.h"
 #include "WindowLinkObserver.h"
 #include "base/Clock.h"
 #include "data/DeviceConfig.h"
@@ -75,6 +76,8 @@ class TFormLUM : public QMainWindow {
   MessageTable& Messages() { return messages_; }
   QString Message(int slot) const;
   LinkObserver& Observer() { return observer_; }
+  /// The live monitor's polls, for the chart and the recordings.
+  PollFeed& Feed() { return *feed_; }
   Dialogs& dialogs() { return *dialogs_; }
   const PortMap& Ports() const { return ports_; }
   /// Reads the port mapping again and lists the openable ports into the real-time page's list
@@ -197,6 +200,7 @@ class TFormLUM : public QMainWindow {
   std::unique_ptr<Ui::TFormLUM> ui_;
   GridSpinEdit* seInput_ = nullptr;
   QTimer* timer_ = nullptr;
+  PollFeed* feed_ = nullptr;
   std::unique_ptr<QtDialogs> own_dialogs_;
   Dialogs* dialogs_;
   std::string work_dir_;

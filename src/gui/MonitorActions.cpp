@@ -44,10 +44,12 @@ void TFormLUM::btnRealPortClick() {
       u.btnRealPort->setText(Message(msg::kClosePortCaption));
       StatusPanel(names::kNodePanel).setText(QString::fromStdString(FormatText(kConnectingStatus, {portText})));
       timer_->start();
+      feed_->MonitorOpened(QString::fromStdString(portText));
     } else {
       timer_->stop();
       u.btnRealPort->setText(Message(msg::kOpenPortCaption));
       StatusPanel(names::kNodePanel).setText(QString::fromStdString(FormatText(kClosedStatus, {portText})));
+      feed_->MonitorClosed();
     }
     u.cbbRealComPort->setEnabled(!open);
     for (QWidget* control :
@@ -67,7 +69,9 @@ void TFormLUM::btnRealPortClick() {
   });
 }
 
-void TFormLUM::TimerTimer() { PreparedSession().Poll(ui_->chkMonitor->isChecked()); }
+void TFormLUM::TimerTimer() {
+  PreparedSession().Poll(ui_->chkMonitor->isChecked(), [this] { feed_->EndPoll(); });
+}
 
 void TFormLUM::btnReadSettingClick() {
   Ui::TFormLUM& u = *ui_;

@@ -81,6 +81,7 @@ void WindowLinkObserver::ValueReceived(const Measurement& value) {
   for (const SpinField& field : kSpinFields)
     if (field.id == value.id)
       if (auto* spin = window_.findChild<QSpinBox*>(field.objectName)) spin->setValue(static_cast<int>(value.raw));
+  if (tap_) tap_(value);
 }
 
 void WindowLinkObserver::SetStatusFlags(const std::string& text) {

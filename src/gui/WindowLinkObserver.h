@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "link/LinkObserver.h"
 
 class QWidget;
@@ -19,9 +21,12 @@ class WindowLinkObserver : public LinkObserver {
   void ValueReceived(const Measurement& value) override;
   void SetStatusFlags(const std::string& text) override;
   void ClearStatusImage() override;
+  /// Also hands every value to `tap` (the live monitor's feed).
+  void SetValueTap(std::function<void(const Measurement&)> tap) { tap_ = std::move(tap); }
 
  private:
   QWidget& window_;
+  std::function<void(const Measurement&)> tap_;
 };
 
 }  // namespace lum

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "FormAboutLUM.h"
+#include "FormChart.h"
 #include "FormFirmwareUpgrade.h"
 #include "FormLUM.h"
 #include "FormNightProfile.h"
@@ -49,11 +50,13 @@ int main(int argc, char* argv[]) {
   mainWindow.SetUpgradeDialog(&upgradeWindow);
   lum::TFormNightProfile nightProfileWindow(mainWindow);
   lum::TFormProvisioning provisioningWindow(mainWindow);
+  lum::TFormChart chartWindow(mainWindow);
   auto* languages = new lum::LanguageMenu(mainWindow);
   languages->AddWindow(&mainWindow);
   languages->AddWindow(&upgradeWindow);
   languages->AddWindow(&nightProfileWindow);
   languages->AddWindow(&provisioningWindow);
+  languages->AddWindow(&chartWindow);
   lum::TFormAboutLUM aboutBox(mainWindow, *languages);
   mainWindow.SetAboutDialog(&aboutBox);
   mainWindow.show();

@@ -282,7 +282,8 @@ const char* const kTagged[] = {"tsBase",
                                "actWriteToDevice",
                                "actSaveConfigToFile",
                                "actNightProfile",
-                               "actProvisioning"};
+                               "actProvisioning",
+                               "actLiveChart"};
 
 using FormLayoutTest = WindowFixture;
 

@@ -49,12 +49,15 @@ TEST_F(LanguageFirstStartTest, EmptyDirectoryGetsTheCompleteDefaultFileButNoSett
   std::vector<std::string> expected = TaggedCaptionKeys(UiFile("FormLUM.ui"));
   const std::vector<std::string> upgrade = TaggedCaptionKeys(UiFile("FormFirmwareUpgrade.ui"));
   const std::vector<std::string> provisioning = TaggedCaptionKeys(UiFile("FormProvisioning.ui"));
-  ASSERT_EQ(expected.size(), 63u);
+  ASSERT_EQ(expected.size(), 64u);
   ASSERT_EQ(upgrade.size(), 7u);
   expected.insert(expected.end(), upgrade.begin(), upgrade.end());
   expected.push_back("FormNightProfile.Caption");
   expected.push_back("FormProvisioning.Caption");
   expected.insert(expected.end(), provisioning.begin(), provisioning.end());
+  const std::vector<std::string> chart = TaggedCaptionKeys(UiFile("FormChart.ui"));
+  expected.push_back("FormChart.Caption");
+  expected.insert(expected.end(), chart.begin(), chart.end());
   EXPECT_EQ(SectionKeys(file, keys::kStrings), expected);
   EXPECT_EQ(file.ReadOr(keys::kStrings, "FormLUM.tsBase.Caption", ""), "设备");
   EXPECT_EQ(file.ReadOr(keys::kStrings, "FormLUM.lbledtRealBattV.Caption", ""), "蓄电池电压");

@@ -30,6 +30,8 @@ void LanguageFixture::CreateWindows(const std::function<void()>& beforeAbout) {
   languages_->AddWindow(night_profile_.get());
   provisioning_ = std::make_unique<TFormProvisioning>(main);
   languages_->AddWindow(provisioning_.get());
+  chart_ = std::make_unique<TFormChart>(main);
+  languages_->AddWindow(chart_.get());
   if (beforeAbout) beforeAbout();
   about_ = std::make_unique<TFormAboutLUM>(main, *languages_);
   main.SetAboutDialog(about_.get());
@@ -38,6 +40,7 @@ void LanguageFixture::CreateWindows(const std::function<void()>& beforeAbout) {
 void LanguageFixture::DestroyWindows() {
   about_.reset();
   provisioning_.reset();
+  chart_.reset();
   night_profile_.reset();
   upgrade_.reset();
   languages_ = nullptr;  // the main window owns it

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FormAboutLUM.h"
+#include "FormChart.h"
 #include "FormFirmwareUpgrade.h"
 #include "FormNightProfile.h"
 #include "FormProvisioning.h"
@@ -53,6 +54,7 @@ class LanguageFixture : public WindowFixture {
   std::unique_ptr<TFormFirmwareUpgrade> upgrade_;
   std::unique_ptr<TFormNightProfile> night_profile_;
   std::unique_ptr<TFormProvisioning> provisioning_;
+  std::unique_ptr<TFormChart> chart_;
   std::unique_ptr<TFormAboutLUM> about_;
   LanguageMenu* languages_ = nullptr;
 };

@@ -1,0 +1,53 @@
+#include "data/Decimate.h"
+
+#include <algorithm>
+
+namespace lum {
+
+namespace {
+using Iterator = std::vector<PollSample>::const_iterator;
+}  // namespace
+
+std::vector<PlotPoint> DecimateMinMax(const std::vector<PollSample>& samples, ValueId id, int64_t fromMs, int64_t toMs,
+                                      int columns) {
+  std::vector<PlotPoint> points;
+  const auto index = PolledIndex(id);
+  if (!index || columns <= 0 || toMs < fromMs) return points;
+  const auto has = [&](const PollSample& s) { return s.raw[*index].has_value(); };
+  const auto value = [&](const PollSample& s) { return *s.raw[*index]; };
+  const auto add = [&](const PollSample& s) { points.push_back({static_cast<double>(s.timeMs), *s.Natural(id)}); };
+
+  const Iterator begin = std::lower_bound(samples.begin(), samples.end(), fromMs,
+                                          [](const PollSample& s, int64_t t) { return s.timeMs < t; });
+  const Iterator end =
+      std::upper_bound(begin, samples.end(), toMs, [](int64_t t, const PollSample& s) { return t < s.timeMs; });
+  const auto before = std::find_if(std::make_reverse_iterator(begin), samples.rend(), has);
+  if (before != samples.rend()) add(*before);
+
+  if (std::count_if(begin, end, has) <= 2 * static_cast<std::ptrdiff_t>(columns)) {
+    for (Iterator s = begin; s != end; ++s)
+      if (has(*s)) add(*s);
+  } else {
+    const double width = static_cast<double>(toMs - fromMs + 1) / columns;
+    Iterator s = begin;
+    for (int column = 0; column < columns && s != end; ++column) {
+      const auto columnEnd = fromMs + static_cast<int64_t>(width * (column + 1));
+      Iterator low = end;
+      Iterator high = end;
+      for (; s != end && (s->timeMs < columnEnd || column == columns - 1); ++s) {
+        if (!has(*s)) continue;
+        if (low == end || value(*s) < value(*low)) low = s;
+        if (high == end || value(*s) > value(*high)) high = s;
+      }
+      if (low == end) continue;
+      add(*std::min(low, high));
+      if (low != high) add(*std::max(low, high));
+    }
+  }
+
+  const auto after = std::find_if(end, samples.end(), has);
+  if (after != samples.end()) add(*after);
+  return points;
+}
+
+}  // namespace lum

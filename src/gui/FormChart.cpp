@@ -1,0 +1,334 @@
+#include "FormChart.h"
+
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+#include "Dialogs.h"
+#include "FormLUM.h"
+#include "PollFeed.h"
+#include "base/AtomicFile.h"
+#include "data/Decimate.h"
+#include "data/NightProfile.h"
+#include "data/NumberFormats.h"
+#include "data/PollCsv.h"
+#include "language/MessageSlots.h"
+#include "ui_FormChart.h"
+#include "ui_FormLUM.h"
+
+namespace lum {
+
+namespace {
+
+constexpr int64_t kMsPerSecond = 1000;
+constexpr int64_t kMsPerMinute = 60 * kMsPerSecond;
+constexpr int64_t kMinimumSpanMs = kMsPerMinute;
+constexpr int64_t kMaximumSpanMs = int64_t{7} * 24 * 60 * kMsPerMinute;
+constexpr unsigned kSpanPresetsMinutes[] = {1, 10, 60, 6 * 60, 24 * 60};
+constexpr int64_t kClockFormatLimitMs = int64_t{6} * 60 * kMsPerMinute;  // longer spans show the date
+constexpr int kMinimumColumns = 100;
+constexpr double kAxisMargin = 0.05;
+constexpr double kLeastAxisMargin = 0.1;
+constexpr double kLineWidth = 1.5;
+constexpr int kNoSelection = -1;
+
+enum class Axis { Volts, Amperes, Celsius };
+
+struct Line {
+  ValueId id;
+  int nameSlot;
+  Axis axis;
+  QRgb colour;
+};
+constexpr Line kLines[] = {
+    {ValueId::BatteryVoltage, msg::kBatteryVoltageLine, Axis::Volts, 0xFF1F77B4},
+    {ValueId::SolarVoltage, msg::kSolarVoltageLine, Axis::Volts, 0xFFFF7F0E},
+    {ValueId::Load1Voltage, msg::kLoadVoltageLine, Axis::Volts, 0xFF2CA02C},
+    {ValueId::Load1Current, msg::kLoadCurrentLine, Axis::Amperes, 0xFFD62728},
+    {ValueId::Temperature, msg::kTemperatureLine, Axis::Celsius, 0xFF9467BD},
+};
+constexpr QRgb kThresholdColour = 0xFF707070;
+
+// The entry's thresholds, each named by the caption of its field on the pages.
+struct Threshold {
+  const char* label;
+  uint16_t (TCONFIG_BLOCK::*value)() const;
+  unsigned scale;  // raw units per volt
+};
+const Threshold kThresholds[] = {
+    {"lblBattOVP", &TCONFIG_BLOCK::BattOVP, kScaleMilli}, {"lblBattFCV", &TCONFIG_BLOCK::BattFCV, kScaleMilli},
+    {"lblBattUVP", &TCONFIG_BLOCK::BattUVP, kScaleMilli}, {"lblBattUVR", &TCONFIG_BLOCK::BattUVR, kScaleMilli},
+    {"lblSCV", &TCONFIG_BLOCK::SCV, kScaleCenti},
+};
+
+QString Caption(const QLabel* label) {
+  if (label == nullptr) return {};
+  QString text = label->text();
+  while (text.endsWith(QChar(u'：')) || text.endsWith(QLatin1Char(':'))) text.chop(1);
+  return text.trimmed();
+}
+
+struct Range {
+  double low = std::numeric_limits<double>::infinity();
+  double high = -std::numeric_limits<double>::infinity();
+  void Add(double v) {
+    low = std::min(low, v);
+    high = std::max(high, v);
+  }
+  bool Empty() const { return low > high; }
+};
+
+void SetAxisRange(QValueAxis& axis, Range range, double emptyLow, double emptyHigh) {
+  if (range.Empty()) {
+    axis.setRange(emptyLow, emptyHigh);
+    return;
+  }
+  const double margin = std::max((range.high - range.low) * kAxisMargin, kLeastAxisMargin);
+  axis.setRange(range.low - margin, range.high + margin);
+}
+
+// Empty ranges: a 12 V system, an ampere, room temperatures.
+constexpr double kVoltsShown = 15;
+constexpr double kAmperesShown = 1;
+constexpr double kCelsiusShown = 50;
+
+}  // namespace
+
+TFormChart::TFormChart(TFormLUM& mainWindow)
+    : QWidget(&mainWindow, Qt::Window), ui_(std::make_unique<Ui::TFormChart>()), main_(mainWindow) {
+  ui_->setupUi(this);
+  BuildChart();
+  for (unsigned minutes : kSpanPresetsMinutes)
+    ui_->cbbSpan->addItem(QString::fromStdString(FormatHoursMinutes(minutes)),
+                          QVariant::fromValue<qlonglong>(minutes * kMsPerMinute));
+  SetSpan(kDefaultSpanMs);
+  ui_->cbbSource->addItem(main_.Message(msg::kLiveData));
+
+  connect(main_.ui().actLiveChart, &QAction::triggered, this, [this] { actLiveChartExecute(); });
+  connect(&main_.Feed(), &PollFeed::sampleTaken, this, &TFormChart::AddLiveSample);
+  connect(ui_->cbbSpan, &QComboBox::activated, this, [this] { cbbSpanChange(); });
+  connect(ui_->btnPause, &QPushButton::clicked, this, [this] { btnPauseClick(); });
+  connect(ui_->btnZoomIn, &QPushButton::clicked, this, [this] { btnZoomInClick(); });
+  connect(ui_->btnZoomOut, &QPushButton::clicked, this, [this] { btnZoomOutClick(); });
+  connect(ui_->sbTime, &QScrollBar::valueChanged, this, [this] { sbTimeChange(); });
+  connect(ui_->btnExportPng, &QPushButton::clicked, this,
+          [this] { main_.RunGuarded([this] { btnExportPngClick(); }); });
+  connect(ui_->btnExportCsv, &QPushButton::clicked, this,
+          [this] { main_.RunGuarded([this] { btnExportCsvClick(); }); });
+}
+
+TFormChart::~TFormChart() = default;
+
+void TFormChart::BuildChart() {
+  auto* chart = new QChart;
+  chart->legend()->setAlignment(Qt::AlignBottom);
+  time_axis_ = new QDateTimeAxis;
+  volt_axis_ = new QValueAxis;
+  ampere_axis_ = new QValueAxis;
+  celsius_axis_ = new QValueAxis;
+  volt_axis_->setTitleText(QStringLiteral("V"));
+  ampere_axis_->setTitleText(QStringLiteral("A"));
+  celsius_axis_->setTitleText(QStringLiteral("°C"));
+  chart->addAxis(time_axis_, Qt::AlignBottom);
+  chart->addAxis(volt_axis_, Qt::AlignLeft);
+  chart->addAxis(ampere_axis_, Qt::AlignRight);
+  chart->addAxis(celsius_axis_, Qt::AlignRight);
+  for (const Line& line : kLines) {
+    auto* series = new QLineSeries;
+    series->setPen(QPen(QColor::fromRgb(line.colour), kLineWidth));
+    chart->addSeries(series);
+    series->attachAxis(time_axis_);
+    series->attachAxis(line.axis == Axis::Volts     ? volt_axis_
+                       : line.axis == Axis::Amperes ? ampere_axis_
+                                                    : celsius_axis_);
+    series_[line.id] = series;
+  }
+  for (size_t i = 0; i < std::size(kThresholds); ++i) {
+    auto* series = new QLineSeries;
+    series->setPen(QPen(QColor::fromRgb(kThresholdColour), 1, Qt::DashLine));
+    chart->addSeries(series);
+    series->attachAxis(time_axis_);
+    series->attachAxis(volt_axis_);
+    thresholds_.emplace_back(series, 0.0);
+  }
+  ui_->ChartView->setChart(chart);
+}
+
+QChart& TFormChart::Chart() const { return *ui_->ChartView->chart(); }
+
+QLineSeries& TFormChart::Series(ValueId id) const { return *series_.at(id); }
+
+std::vector<QLineSeries*> TFormChart::ThresholdLines() const {
+  std::vector<QLineSeries*> lines;
+  for (const auto& [series, volts] : thresholds_)
+    if (series->isVisible()) lines.push_back(series);
+  return lines;
+}
+
+void TFormChart::actLiveChartExecute() {
+  show();
+  raise();
+}
+
+void TFormChart::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  Redraw();
+}
+
+void TFormChart::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (isVisible()) Redraw();
+}
+
+void TFormChart::AddLiveSample(const PollSample& sample) {
+  live_.push_back(sample);
+  const auto kept = std::lower_bound(live_.begin(), live_.end(), sample.timeMs - kLiveKeptMs,
+                                     [](const PollSample& s, int64_t t) { return s.timeMs < t; });
+  live_.erase(live_.begin(), kept);
+  if (following_ || end_ms_ == 0) end_ms_ = sample.timeMs;
+  // A hidden window draws when it is shown; drawing costs nothing meanwhile.
+  if (isVisible()) Redraw();
+}
+
+void TFormChart::SetSpan(int64_t spanMs) {
+  span_ms_ = std::clamp(spanMs, kMinimumSpanMs, kMaximumSpanMs);
+  const QSignalBlocker quiet(ui_->cbbSpan);
+  const int preset = ui_->cbbSpan->findData(QVariant::fromValue<qlonglong>(span_ms_));
+  if (preset != kNoSelection) {
+    ui_->cbbSpan->setCurrentIndex(preset);
+    return;
+  }
+  // A zoom between the presets shows its own length.
+  ui_->cbbSpan->setCurrentIndex(kNoSelection);
+  ui_->cbbSpan->setPlaceholderText(
+      QString::fromStdString(FormatHoursMinutes(static_cast<unsigned>(span_ms_ / kMsPerMinute))));
+}
+
+void TFormChart::FollowNewest() {
+  following_ = !paused_;
+  if (following_ && !live_.empty()) end_ms_ = live_.back().timeMs;
+}
+
+void TFormChart::cbbSpanChange() {
+  SetSpan(ui_->cbbSpan->currentData().toLongLong());
+  Redraw();
+}
+
+void TFormChart::btnPauseClick() {
+  paused_ = ui_->btnPause->isChecked();
+  FollowNewest();
+  Redraw();
+}
+
+void TFormChart::btnZoomInClick() {
+  SetSpan(span_ms_ / 2);
+  Redraw();
+}
+
+void TFormChart::btnZoomOutClick() {
+  SetSpan(span_ms_ * 2);
+  Redraw();
+}
+
+// The scroll bar counts seconds from the first poll to the end of the view.
+void TFormChart::sbTimeChange() {
+  if (updating_scroll_ || live_.empty()) return;
+  const QScrollBar& bar = *ui_->sbTime;
+  end_ms_ = live_.front().timeMs + int64_t{bar.value()} * kMsPerSecond;
+  following_ = !paused_ && bar.value() == bar.maximum();
+  if (following_) end_ms_ = live_.back().timeMs;
+  Redraw();
+}
+
+void TFormChart::UpdateScrollBar() {
+  QScrollBar& bar = *ui_->sbTime;
+  updating_scroll_ = true;
+  if (live_.empty()) {
+    bar.setRange(0, 0);
+  } else {
+    const int64_t first = live_.front().timeMs;
+    const int64_t length = live_.back().timeMs - first;
+    bar.setRange(static_cast<int>(std::min(span_ms_, length) / kMsPerSecond), static_cast<int>(length / kMsPerSecond));
+    bar.setPageStep(static_cast<int>(span_ms_ / kMsPerSecond));
+    bar.setValue(static_cast<int>((end_ms_ - first) / kMsPerSecond));
+  }
+  updating_scroll_ = false;
+}
+
+void TFormChart::UpdateThresholds() {
+  const TDEVICE_CONFIG* entry = main_.CurrentEntry();
+  for (size_t i = 0; i < thresholds_.size(); ++i) {
+    auto& [series, volts] = thresholds_[i];
+    const Threshold& threshold = kThresholds[i];
+    const uint16_t value = entry != nullptr ? (entry->Config.*threshold.value)() : 0;
+    volts = static_cast<double>(value) / threshold.scale;
+    series->setVisible(value > 0);
+    series->setName(
+        QStringLiteral("%1 %2 V").arg(Caption(main_.findChild<QLabel*>(QString::fromLatin1(threshold.label))),
+                                      QString::fromStdString(FormatScaled(value, threshold.scale))));
+    series->replace(
+        QList<QPointF>{{static_cast<double>(ViewStartMs()), volts}, {static_cast<double>(ViewEndMs()), volts}});
+  }
+}
+
+void TFormChart::Redraw() {
+  const int columns = std::max(kMinimumColumns, static_cast<int>(Chart().plotArea().width()));
+  Range volts;
+  Range amperes;
+  Range celsius;
+  for (const Line& line : kLines) {
+    QLineSeries& series = *series_.at(line.id);
+    series.setName(main_.Message(line.nameSlot));
+    Range& range = line.axis == Axis::Volts ? volts : line.axis == Axis::Amperes ? amperes : celsius;
+    QList<QPointF> points;
+    for (const PlotPoint& p : DecimateMinMax(live_, line.id, ViewStartMs(), ViewEndMs(), columns)) {
+      points.append({p.x, p.y});
+      if (p.x >= static_cast<double>(ViewStartMs()) && p.x <= static_cast<double>(ViewEndMs())) range.Add(p.y);
+    }
+    series.replace(points);
+  }
+  UpdateThresholds();
+  for (const auto& [series, value] : thresholds_)
+    if (series->isVisible()) volts.Add(value);
+
+  time_axis_->setFormat(span_ms_ > kClockFormatLimitMs ? QStringLiteral("MM-dd HH:mm") : QStringLiteral("HH:mm:ss"));
+  time_axis_->setRange(QDateTime::fromMSecsSinceEpoch(ViewStartMs()), QDateTime::fromMSecsSinceEpoch(ViewEndMs()));
+  SetAxisRange(*volt_axis_, volts, 0, kVoltsShown);
+  if (!amperes.Empty()) amperes.Add(0);  // currents are read against zero
+  SetAxisRange(*ampere_axis_, amperes, 0, kAmperesShown);
+  SetAxisRange(*celsius_axis_, celsius, 0, kCelsiusShown);
+  UpdateScrollBar();
+}
+
+void TFormChart::btnExportPngClick() {
+  const auto path = main_.dialogs().SaveFileName(QStringLiteral("PNG (*.png)"), QStringLiteral("png"),
+                                                 QString::fromStdString(main_.WorkDir()));
+  if (!path) return;
+  if (!ui_->ChartView->grab().save(*path, "PNG")) throw std::runtime_error("Unable to write to " + path->toStdString());
+}
+
+// The polls in view, as the recordings export them.
+void TFormChart::btnExportCsvClick() {
+  const auto path = main_.dialogs().SaveFileName(QStringLiteral("CSV (*.csv)"), QStringLiteral("csv"),
+                                                 QString::fromStdString(main_.WorkDir()));
+  if (!path) return;
+  std::string csv = PollCsvHeader() + "\n";
+  for (const PollSample& sample : live_)
+    if (sample.timeMs >= ViewStartMs() && sample.timeMs <= ViewEndMs()) csv += PollCsvRow("", sample) + "\n";
+  WriteFileAtomically(path->toStdString(), csv);
+}
+
+}  // namespace lum

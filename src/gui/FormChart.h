@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "data/PollSample.h"
+
+class QChart;
+class QDateTimeAxis;
+class QLineSeries;
+class QValueAxis;
+
+namespace Ui {
+class TFormChart;
+}
+
+namespace lum {
+
+class TFormLUM;
+
+/// The chart window (Tools menu): battery, solar and load voltage, load current and
+/// temperature of the live monitor against time, with the open entry's thresholds as
+/// dashed lines. Volts on the left axis, amperes and °C on the right. The last 10 minutes
+/// by default; zoom halves or doubles the span, the scroll bar pans, pause stops following
+/// the newest poll. Lines are drawn from at most two points per pixel column (the lowest
+/// and the highest), so a day of polls draws as fast as ten minutes.
+class TFormChart : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int64_t kDefaultSpanMs = int64_t{10} * 60 * 1000;
+  /// The live polls kept in memory; older ones drop out (the recordings keep them).
+  static constexpr int64_t kLiveKeptMs = int64_t{24} * 60 * 60 * 1000;
+
+  explicit TFormChart(TFormLUM& mainWindow);
+  ~TFormChart() override;
+
+  Ui::TFormChart& ui() { return *ui_; }
+  QChart& Chart() const;
+  /// The line of a polled value.
+  QLineSeries& Series(ValueId id) const;
+  /// The threshold lines shown (those of the entry's non-zero thresholds).
+  std::vector<QLineSeries*> ThresholdLines() const;
+  /// The time range shown, milliseconds since the epoch.
+  int64_t ViewStartMs() const { return end_ms_ - span_ms_; }
+  int64_t ViewEndMs() const { return end_ms_; }
+  int64_t SpanMs() const { return span_ms_; }
+  const std::vector<PollSample>& Samples() const { return live_; }
+
+  void actLiveChartExecute();
+  /// A poll of the live monitor: kept, and drawn when the window is shown.
+  void AddLiveSample(const PollSample& sample);
+  void cbbSpanChange();
+  void btnPauseClick();
+  void btnZoomInClick();
+  void btnZoomOutClick();
+  void sbTimeChange();
+  void btnExportPngClick();
+  void btnExportCsvClick();
+  /// Lines, thresholds, axes and scroll bar from the samples and the view.
+  void Redraw();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void BuildChart();
+  void SetSpan(int64_t spanMs);
+  void FollowNewest();
+  void UpdateScrollBar();
+  void UpdateThresholds();
+
+  std::unique_ptr<Ui::TFormChart> ui_;
+  TFormLUM& main_;
+  QDateTimeAxis* time_axis_ = nullptr;
+  QValueAxis* volt_axis_ = nullptr;
+  QValueAxis* ampere_axis_ = nullptr;
+  QValueAxis* celsius_axis_ = nullptr;
+  std::map<ValueId, QLineSeries*> series_;
+  std::vector<std::pair<QLineSeries*, double>> thresholds_;
+
+  std::vector<PollSample> live_;
+  bool paused_ = false;
+  bool following_ = true;
+  int64_t span_ms_ = kDefaultSpanMs;
+  int64_t end_ms_ = 0;
+  bool updating_scroll_ = false;
+};
+
+}  // namespace lum

@@ -1,0 +1,174 @@
+// The chart window: live polls of a simulated controller, the entry's thresholds, the view's
+// span, zoom, pan and pause, and the exports.
+#include <gtest/gtest.h>
+
+#include <QAbstractAxis>
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "ActionsTestFixture.h"
+#include "FormChart.h"
+#include "data/PollCsv.h"
+#include "ui_FormChart.h"
+#include "ui_FormLUM.h"
+
+namespace lum::test {
+namespace {
+
+constexpr int64_t kStartMs = 1796688000000;  // 2026-12-08 00:00 UTC
+constexpr int64_t kSecond = 1000;
+constexpr int64_t kMinute = 60 * kSecond;
+
+class ChartWindowTest : public ActionsTest {
+ protected:
+  void TearDown() override {
+    chart_.reset();
+    ActionsTest::TearDown();
+  }
+  TFormChart& OpenChart() {
+    chart_ = std::make_unique<TFormChart>(Window());
+    Window().ui().actLiveChart->trigger();
+    return *chart_;
+  }
+  // A poll of the live monitor as the window's observer reports it.
+  void Feed(int64_t timeMs, int64_t batteryMv) {
+    Window().Feed().Add(MakeMeasurement(ValueId::BatteryVoltage, batteryMv));
+    Window().Feed().EndPoll(timeMs);
+  }
+  static QString AxisTitle(QLineSeries& series) {
+    for (QAbstractAxis* axis : series.attachedAxes())
+      if (axis->orientation() == Qt::Vertical) return axis->titleText();
+    return {};
+  }
+  static double LastY(const QLineSeries& series) { return series.points().isEmpty() ? -1 : series.points().back().y(); }
+  // The number a monitor page field shows: "12.340 V" -> 12.34.
+  double FieldNumber(QLineEdit* field) { return field->text().section(QLatin1Char(' '), 0, 0).toDouble(); }
+
+  std::unique_ptr<TFormChart> chart_;
+};
+
+TEST_F(ChartWindowTest, LivePollsArePlottedInTheirUnitsOnTheirAxes) {
+  sim::Controller& controller = simulator.AddController(sim::DefaultSetup(1));
+  simulator.Start();
+  WritePorts({{"COM1", controller.Path()}});
+  Create();
+  TFormChart& chart = OpenChart();
+  EXPECT_TRUE(chart.isVisible());
+  Ui::TFormLUM& u = Window().ui();
+  u.btnRealPort->click();
+  ASSERT_TRUE(WaitForDevice());
+  Window().Timer().stop();
+  for (int tick = 0; tick < 2; ++tick) {
+    Window().TimerTimer();
+    ASSERT_TRUE(WaitForDevice());
+  }
+
+  ASSERT_EQ(chart.Samples().size(), 2u);
+  struct Expected {
+    ValueId id;
+    QLineEdit* field;  // the monitor page's field of the same poll
+    const char* axis;
+  };
+  for (const Expected& e :
+       {Expected{ValueId::BatteryVoltage, u.lbledtBattV, "V"}, Expected{ValueId::SolarVoltage, u.lbledtSolarV, "V"},
+        Expected{ValueId::Load1Voltage, u.lbledtLoad1V, "V"}, Expected{ValueId::Load1Current, u.lbledtLoad1A, "A"},
+        Expected{ValueId::Temperature, u.lbledtTemp, "°C"}}) {
+    QLineSeries& series = chart.Series(e.id);
+    EXPECT_EQ(series.count(), 2) << ValueKey(e.id);
+    EXPECT_DOUBLE_EQ(LastY(series), FieldNumber(e.field)) << ValueKey(e.id);
+    EXPECT_GT(LastY(series), 0) << ValueKey(e.id);
+    EXPECT_EQ(AxisTitle(series), QString::fromUtf8(e.axis)) << ValueKey(e.id);
+  }
+  EXPECT_EQ(chart.Series(ValueId::BatteryVoltage).name(), "蓄电池电压");
+}
+
+TEST_F(ChartWindowTest, TheShownEntrysThresholdsAreDashedLinesNamedByTheirFields) {
+  Create();
+  FillTypeLists();
+  TCONFIG_BLOCK block = SampleBlock(1);
+  block.SetBattUVR(0);  // not set: no line
+  AddFileEntry("/data/a.LUM", block);
+  SelectNode("a.LUM");
+  TFormChart& chart = OpenChart();
+  Feed(kStartMs, 12500);
+
+  std::map<QString, double> lines;
+  for (QLineSeries* line : chart.ThresholdLines()) {
+    ASSERT_EQ(line->count(), 2);
+    EXPECT_EQ(line->at(0).y(), line->at(1).y());
+    EXPECT_EQ(line->pen().style(), Qt::DashLine);
+    EXPECT_EQ(AxisTitle(*line), "V");
+    lines[line->name()] = line->at(0).y();
+  }
+  EXPECT_EQ(lines, (std::map<QString, double>{{"过充保护电压 14.60 V", 14.6},
+                                              {"浮充转换电压 13.70 V", 13.7},
+                                              {"过放保护电压 11.00 V", 11.0},
+                                              {"光控点电压 6.20 V", 6.2}}));
+}
+
+TEST_F(ChartWindowTest, TheLastTenMinutesFollowTheNewestPollUntilPausedZoomAndPanMoveTheView) {
+  Create();
+  TFormChart& chart = OpenChart();
+  for (int64_t s = 0; s <= 30 * 60; ++s) Feed(kStartMs + s * kSecond, 12000 + s % 7);
+  const int64_t newest = kStartMs + 30 * kMinute;
+  EXPECT_EQ(chart.ViewEndMs(), newest);
+  EXPECT_EQ(chart.SpanMs(), 10 * kMinute);
+  const QLineSeries& battery = chart.Series(ValueId::BatteryVoltage);
+  EXPECT_LE(battery.at(1).x(), static_cast<double>(newest - 10 * kMinute + kSecond));  // the line starts at the edge
+  EXPECT_EQ(battery.points().back().x(), static_cast<double>(newest));
+
+  Ui::TFormChart& c = chart.ui();
+  c.btnZoomIn->click();
+  EXPECT_EQ(chart.SpanMs(), 5 * kMinute);
+  EXPECT_EQ(chart.ViewEndMs(), newest);
+  c.btnZoomOut->click();
+  c.btnZoomOut->click();
+  EXPECT_EQ(chart.SpanMs(), 20 * kMinute);
+  EXPECT_EQ(c.cbbSpan->currentText(), "");  // between the presets
+  c.cbbSpan->setCurrentIndex(c.cbbSpan->findText("0:10"));
+  emit c.cbbSpan->activated(c.cbbSpan->currentIndex());
+  EXPECT_EQ(chart.SpanMs(), 10 * kMinute);
+
+  c.btnPause->click();
+  Feed(newest + kSecond, 12000);
+  EXPECT_EQ(chart.ViewEndMs(), newest);  // paused: the view stays
+  c.sbTime->setValue(c.sbTime->minimum());
+  EXPECT_EQ(chart.ViewStartMs(), kStartMs);  // panned to the first poll
+  c.btnPause->click();
+  EXPECT_EQ(chart.ViewEndMs(), newest + kSecond);  // following again
+  Feed(newest + 2 * kSecond, 12000);
+  EXPECT_EQ(chart.ViewEndMs(), newest + 2 * kSecond);
+}
+
+TEST_F(ChartWindowTest, ExportsThePictureAndThePollsInView) {
+  Create();
+  TFormChart& chart = OpenChart();
+  for (int64_t s = 0; s < 15 * 60; ++s) Feed(kStartMs + s * kSecond, 12000 + s);
+
+  const QString png = QString::fromStdString(Dir() + "/chart.png");
+  dialogs_.AnswerFileName(png);
+  chart.ui().btnExportPng->click();
+  const QImage image(png);
+  EXPECT_EQ(image.size(), chart.ui().ChartView->size());
+
+  const QString csv = QString::fromStdString(Dir() + "/chart.csv");
+  dialogs_.AnswerFileName(csv);
+  chart.ui().btnExportCsv->click();
+  QFile file(csv);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QStringList rows = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ASSERT_EQ(rows.size(), 1 + 10 * 60 + 1);  // header, then the polls from the view's start to its end
+  EXPECT_EQ(rows[0].toStdString(), PollCsvHeader());
+  EXPECT_EQ(rows[1], ",2026-12-08T00:04:59.000Z,,,12.299,,,");
+  EXPECT_EQ(rows.back(), ",2026-12-08T00:14:59.000Z,,,12.899,,,");
+  EXPECT_TRUE(dialogs_.Errors().empty());
+}
+
+}  // namespace
+}  // namespace lum::test
