@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 namespace lum {
@@ -8,5 +9,12 @@ namespace lum {
 /// Local time as "yyyy-mm-dd hh:mm:ss.zzz".
 std::string NowStamp();
 std::string FormatStamp(std::chrono::system_clock::time_point when);
+
+/// UTC as "yyyy-mm-ddThh:mm:ss.zzzZ" (sorts as text).
+std::string UtcStamp(std::chrono::system_clock::time_point when = std::chrono::system_clock::now());
+
+/// A UTC time typed by a person: "yyyy-mm-dd", "yyyy-mm-ddThh:mm" or "yyyy-mm-ddThh:mm:ss"
+/// ("T" or a space; an optional "Z"); nullopt for anything else.
+std::optional<std::chrono::system_clock::time_point> ParseUtcStamp(const std::string& text);
 
 }  // namespace lum

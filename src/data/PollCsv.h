@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "data/PollSample.h"
@@ -9,12 +8,9 @@ namespace lum {
 
 /// "serial,time,power_on,temperature,battery_v,solar_v,load1_v,load1_a": the value keys.
 std::string PollCsvHeader();
-/// One poll: the serial as given, the UTC time "yyyy-mm-ddThh:mm:ss.zzzZ", then each value
-/// as a number in its natural unit (volts, amperes, °C; the power-on time as h:mm:ss),
-/// empty where its reply did not come.
+/// One poll: the serial as given, the UTC time (UtcStamp), then each value as a number in its
+/// natural unit (volts, amperes, °C; the power-on time as h:mm:ss), empty where its reply did
+/// not come.
 std::string PollCsvRow(const std::string& serial, const PollSample& sample);
-
-/// "yyyy-mm-ddThh:mm:ss.zzzZ" of milliseconds since the epoch.
-std::string FormatUtcMs(int64_t timeMs);
 
 }  // namespace lum

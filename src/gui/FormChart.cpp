@@ -20,6 +20,7 @@
 #include "Dialogs.h"
 #include "FormLUM.h"
 #include "PollFeed.h"
+#include "WindowRecorder.h"
 #include "base/AtomicFile.h"
 #include "data/Decimate.h"
 #include "data/NightProfile.h"
@@ -35,6 +36,7 @@ namespace {
 
 constexpr int64_t kMsPerSecond = 1000;
 constexpr int64_t kMsPerMinute = 60 * kMsPerSecond;
+constexpr int64_t kMsPerHour = 60 * kMsPerMinute;
 constexpr int64_t kMinimumSpanMs = kMsPerMinute;
 constexpr int64_t kMaximumSpanMs = int64_t{7} * 24 * 60 * kMsPerMinute;
 constexpr unsigned kSpanPresetsMinutes[] = {1, 10, 60, 6 * 60, 24 * 60};
@@ -44,6 +46,7 @@ constexpr double kAxisMargin = 0.05;
 constexpr double kLeastAxisMargin = 0.1;
 constexpr double kLineWidth = 1.5;
 constexpr int kNoSelection = -1;
+constexpr qlonglong kLiveSource = -1;
 
 enum class Axis { Volts, Amperes, Celsius };
 
@@ -107,18 +110,25 @@ constexpr double kCelsiusShown = 50;
 
 }  // namespace
 
-TFormChart::TFormChart(TFormLUM& mainWindow)
-    : QWidget(&mainWindow, Qt::Window), ui_(std::make_unique<Ui::TFormChart>()), main_(mainWindow) {
+TFormChart::TFormChart(TFormLUM& mainWindow, WindowRecorder& recorder)
+    : QWidget(&mainWindow, Qt::Window),
+      ui_(std::make_unique<Ui::TFormChart>()),
+      main_(mainWindow),
+      recorder_(recorder) {
   ui_->setupUi(this);
   BuildChart();
   for (unsigned minutes : kSpanPresetsMinutes)
     ui_->cbbSpan->addItem(QString::fromStdString(FormatHoursMinutes(minutes)),
                           QVariant::fromValue<qlonglong>(minutes * kMsPerMinute));
   SetSpan(kDefaultSpanMs);
-  ui_->cbbSource->addItem(main_.Message(msg::kLiveData));
+  ui_->cbbSource->addItem(main_.Message(msg::kLiveData), kLiveSource);
 
   connect(main_.ui().actLiveChart, &QAction::triggered, this, [this] { actLiveChartExecute(); });
   connect(&main_.Feed(), &PollFeed::sampleTaken, this, &TFormChart::AddLiveSample);
+  connect(&recorder_, &WindowRecorder::recordingStarted, this, [this] {
+    if (isVisible()) RefreshSources();
+  });
+  connect(ui_->cbbSource, &QComboBox::activated, this, [this] { main_.RunGuarded([this] { cbbSourceChange(); }); });
   connect(ui_->cbbSpan, &QComboBox::activated, this, [this] { cbbSpanChange(); });
   connect(ui_->btnPause, &QPushButton::clicked, this, [this] { btnPauseClick(); });
   connect(ui_->btnZoomIn, &QPushButton::clicked, this, [this] { btnZoomInClick(); });
@@ -185,6 +195,7 @@ void TFormChart::actLiveChartExecute() {
 
 void TFormChart::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  RefreshSources();
   Redraw();
 }
 
@@ -195,12 +206,60 @@ void TFormChart::resizeEvent(QResizeEvent* event) {
 
 void TFormChart::AddLiveSample(const PollSample& sample) {
   live_.push_back(sample);
-  const auto kept = std::lower_bound(live_.begin(), live_.end(), sample.timeMs - kLiveKeptMs,
-                                     [](const PollSample& s, int64_t t) { return s.timeMs < t; });
-  live_.erase(live_.begin(), kept);
+  // Old polls go an hour at a time, not one per poll.
+  if (sample.timeMs - live_.front().timeMs > kLiveKeptMs + kMsPerHour) {
+    const auto kept = std::lower_bound(live_.begin(), live_.end(), sample.timeMs - kLiveKeptMs,
+                                       [](const PollSample& s, int64_t t) { return s.timeMs < t; });
+    live_.erase(live_.begin(), kept);
+  }
+  if (!showing_live_) return;
   if (following_ || end_ms_ == 0) end_ms_ = sample.timeMs;
   // A hidden window draws when it is shown; drawing costs nothing meanwhile.
   if (isVisible()) Redraw();
+}
+
+void TFormChart::RefreshSources() {
+  QComboBox& sources = *ui_->cbbSource;
+  const qlonglong chosen = sources.currentIndex() >= 0 ? sources.currentData().toLongLong() : kLiveSource;
+  const QSignalBlocker quiet(sources);
+  sources.clear();
+  sources.addItem(main_.Message(msg::kLiveData), kLiveSource);
+  store::Recordings* recordings = recorder_.Recordings();
+  if (recordings == nullptr) return;  // reported by the recorder
+  for (const store::RecordingInfo& info : recordings->List())
+    sources.addItem(
+        QStringLiteral("%1  %2  (%3)")
+            .arg(QString::fromStdString(info.serial),
+                 QDateTime::fromMSecsSinceEpoch(info.firstMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+            .arg(info.polls),
+        QVariant::fromValue<qlonglong>(info.id));
+  const int index = sources.findData(QVariant::fromValue(chosen));
+  sources.setCurrentIndex(index >= 0 ? index : 0);
+}
+
+void TFormChart::cbbSourceChange() {
+  const qlonglong source = ui_->cbbSource->currentData().toLongLong();
+  showing_live_ = source == kLiveSource;
+  recorded_.clear();
+  recorded_serial_.clear();
+  if (showing_live_) {
+    SetSpan(kDefaultSpanMs);
+    FollowNewest();
+    Redraw();
+    return;
+  }
+  store::Recordings* recordings = recorder_.Recordings();
+  if (recordings == nullptr) return;
+  recorded_ = recordings->Load(source);
+  for (const store::RecordingInfo& info : recordings->List())
+    if (info.id == source) recorded_serial_ = info.serial;
+  // The whole recording at first; zoom and the scroll bar go through it.
+  following_ = false;
+  if (!recorded_.empty()) {
+    SetSpan(recorded_.back().timeMs - recorded_.front().timeMs);
+    end_ms_ = recorded_.front().timeMs + span_ms_;
+  }
+  Redraw();
 }
 
 void TFormChart::SetSpan(int64_t spanMs) {
@@ -218,7 +277,7 @@ void TFormChart::SetSpan(int64_t spanMs) {
 }
 
 void TFormChart::FollowNewest() {
-  following_ = !paused_;
+  following_ = showing_live_ && !paused_;
   if (following_ && !live_.empty()) end_ms_ = live_.back().timeMs;
 }
 
@@ -243,27 +302,30 @@ void TFormChart::btnZoomOutClick() {
   Redraw();
 }
 
-// The scroll bar counts seconds from the first poll to the end of the view.
+// The scroll bar counts seconds from the first poll to the start of the view; at its end
+// the view ends with the newest poll.
 void TFormChart::sbTimeChange() {
-  if (updating_scroll_ || live_.empty()) return;
+  const std::vector<PollSample>& samples = Samples();
+  if (updating_scroll_ || samples.empty()) return;
   const QScrollBar& bar = *ui_->sbTime;
-  end_ms_ = live_.front().timeMs + int64_t{bar.value()} * kMsPerSecond;
-  following_ = !paused_ && bar.value() == bar.maximum();
-  if (following_) end_ms_ = live_.back().timeMs;
+  const bool atEnd = bar.value() == bar.maximum();
+  end_ms_ = atEnd ? samples.back().timeMs : samples.front().timeMs + int64_t{bar.value()} * kMsPerSecond + span_ms_;
+  following_ = showing_live_ && !paused_ && atEnd;
   Redraw();
 }
 
 void TFormChart::UpdateScrollBar() {
   QScrollBar& bar = *ui_->sbTime;
+  const std::vector<PollSample>& samples = Samples();
   updating_scroll_ = true;
-  if (live_.empty()) {
+  if (samples.empty()) {
     bar.setRange(0, 0);
   } else {
-    const int64_t first = live_.front().timeMs;
-    const int64_t length = live_.back().timeMs - first;
-    bar.setRange(static_cast<int>(std::min(span_ms_, length) / kMsPerSecond), static_cast<int>(length / kMsPerSecond));
+    const int64_t first = samples.front().timeMs;
+    const int64_t scrollable = std::max<int64_t>(samples.back().timeMs - first - span_ms_, 0);
+    bar.setRange(0, static_cast<int>(scrollable / kMsPerSecond));
     bar.setPageStep(static_cast<int>(span_ms_ / kMsPerSecond));
-    bar.setValue(static_cast<int>((end_ms_ - first) / kMsPerSecond));
+    bar.setValue(static_cast<int>(std::max<int64_t>(ViewStartMs() - first, 0) / kMsPerSecond));
   }
   updating_scroll_ = false;
 }
@@ -294,7 +356,7 @@ void TFormChart::Redraw() {
     series.setName(main_.Message(line.nameSlot));
     Range& range = line.axis == Axis::Volts ? volts : line.axis == Axis::Amperes ? amperes : celsius;
     QList<QPointF> points;
-    for (const PlotPoint& p : DecimateMinMax(live_, line.id, ViewStartMs(), ViewEndMs(), columns)) {
+    for (const PlotPoint& p : DecimateMinMax(Samples(), line.id, ViewStartMs(), ViewEndMs(), columns)) {
       points.append({p.x, p.y});
       if (p.x >= static_cast<double>(ViewStartMs()) && p.x <= static_cast<double>(ViewEndMs())) range.Add(p.y);
     }
@@ -326,8 +388,9 @@ void TFormChart::btnExportCsvClick() {
                                                  QString::fromStdString(main_.WorkDir()));
   if (!path) return;
   std::string csv = PollCsvHeader() + "\n";
-  for (const PollSample& sample : live_)
-    if (sample.timeMs >= ViewStartMs() && sample.timeMs <= ViewEndMs()) csv += PollCsvRow("", sample) + "\n";
+  const std::string serial = showing_live_ ? recorder_.Serial() : recorded_serial_;
+  for (const PollSample& sample : Samples())
+    if (sample.timeMs >= ViewStartMs() && sample.timeMs <= ViewEndMs()) csv += PollCsvRow(serial, sample) + "\n";
   WriteFileAtomically(path->toStdString(), csv);
 }
 

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "data/PollSample.h"
@@ -19,10 +20,11 @@ class TFormChart;
 namespace lum {
 
 class TFormLUM;
+class WindowRecorder;
 
 /// The chart window (Tools menu): battery, solar and load voltage, load current and
-/// temperature of the live monitor against time, with the open entry's thresholds as
-/// dashed lines. Volts on the left axis, amperes and °C on the right. The last 10 minutes
+/// temperature of the live monitor, or of a recording, against time, with the open entry's
+/// thresholds as dashed lines. Volts on the left axis, amperes and °C on the right. The last 10 minutes
 /// by default; zoom halves or doubles the span, the scroll bar pans, pause stops following
 /// the newest poll. Lines are drawn from at most two points per pixel column (the lowest
 /// and the highest), so a day of polls draws as fast as ten minutes.
@@ -34,7 +36,7 @@ class TFormChart : public QWidget {
   /// The live polls kept in memory; older ones drop out (the recordings keep them).
   static constexpr int64_t kLiveKeptMs = int64_t{24} * 60 * 60 * 1000;
 
-  explicit TFormChart(TFormLUM& mainWindow);
+  TFormChart(TFormLUM& mainWindow, WindowRecorder& recorder);
   ~TFormChart() override;
 
   Ui::TFormChart& ui() { return *ui_; }
@@ -47,11 +49,17 @@ class TFormChart : public QWidget {
   int64_t ViewStartMs() const { return end_ms_ - span_ms_; }
   int64_t ViewEndMs() const { return end_ms_; }
   int64_t SpanMs() const { return span_ms_; }
-  const std::vector<PollSample>& Samples() const { return live_; }
+  bool ShowingLive() const { return showing_live_; }
+  /// The polls of the source shown: the live monitor's or the recording's.
+  const std::vector<PollSample>& Samples() const { return showing_live_ ? live_ : recorded_; }
 
   void actLiveChartExecute();
   /// A poll of the live monitor: kept, and drawn when the window is shown.
   void AddLiveSample(const PollSample& sample);
+  /// The live data, then the recordings of the database, newest last.
+  void RefreshSources();
+  /// Shows the chosen source: the live data following the newest poll, or a whole recording.
+  void cbbSourceChange();
   void cbbSpanChange();
   void btnPauseClick();
   void btnZoomInClick();
@@ -75,6 +83,7 @@ class TFormChart : public QWidget {
 
   std::unique_ptr<Ui::TFormChart> ui_;
   TFormLUM& main_;
+  WindowRecorder& recorder_;
   QDateTimeAxis* time_axis_ = nullptr;
   QValueAxis* volt_axis_ = nullptr;
   QValueAxis* ampere_axis_ = nullptr;
@@ -83,6 +92,9 @@ class TFormChart : public QWidget {
   std::vector<std::pair<QLineSeries*, double>> thresholds_;
 
   std::vector<PollSample> live_;
+  std::vector<PollSample> recorded_;
+  std::string recorded_serial_;
+  bool showing_live_ = true;
   bool paused_ = false;
   bool following_ = true;
   int64_t span_ms_ = kDefaultSpanMs;

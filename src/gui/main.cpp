@@ -10,6 +10,7 @@
 #include "LanguageMenu.h"
 #include "StartArguments.h"
 #include "VersionInfo.h"
+#include "WindowRecorder.h"
 
 namespace {
 // Help and version are answered before Qt starts, so that they need no display.
@@ -50,7 +51,8 @@ int main(int argc, char* argv[]) {
   mainWindow.SetUpgradeDialog(&upgradeWindow);
   lum::TFormNightProfile nightProfileWindow(mainWindow);
   lum::TFormProvisioning provisioningWindow(mainWindow);
-  lum::TFormChart chartWindow(mainWindow);
+  auto* recorder = new lum::WindowRecorder(mainWindow);
+  lum::TFormChart chartWindow(mainWindow, *recorder);
   auto* languages = new lum::LanguageMenu(mainWindow);
   languages->AddWindow(&mainWindow);
   languages->AddWindow(&upgradeWindow);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "base/TimeStamp.h"
 #include "data/NumberFormats.h"
 #include "provision/UnitChecks.h"
 
@@ -112,7 +113,7 @@ CommissioningRecord BenchPort::Attempt(const TDEVICE_CONFIG& before) {
   const BenchSettings& settings = shared_.settings;
   CommissioningRecord record;
   record.attemptId = store::NewAttemptId();
-  record.timeUtc = store::UtcTimeText();
+  record.timeUtc = UtcStamp();
   record.bench = settings.bench;
   record.operatorName = settings.operatorName;
   record.port = comName_;

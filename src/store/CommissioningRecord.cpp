@@ -90,11 +90,6 @@ std::string NewAttemptId() {
   return fmt::format("{:016x}{:016x}", random(), random());
 }
 
-std::string UtcTimeText(std::chrono::system_clock::time_point when) {
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() % 1000;
-  return fmt::format("{:%Y-%m-%dT%H:%M:%S}.{:03d}Z", std::chrono::floor<std::chrono::seconds>(when), ms);
-}
-
 void CreateCommissioningTable(Database& db) {
   const std::string integer = db.TypeOf(ColumnType::Integer), text = db.TypeOf(ColumnType::Text);
   const std::string bytes = db.TypeOf(ColumnType::Bytes);

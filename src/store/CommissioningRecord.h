@@ -21,7 +21,7 @@ std::optional<Outcome> OutcomeFromText(const std::string& text);
 /// before and after, and how it ended.
 struct CommissioningRecord {
   std::string attemptId;  // unique per attempt: a row sent twice is stored once
-  std::string timeUtc;    // "yyyy-mm-ddThh:mm:ss.zzzZ", sorts as text
+  std::string timeUtc;    // UtcStamp: "yyyy-mm-ddThh:mm:ss.zzzZ", sorts as text
   std::string bench;
   std::string operatorName;
   std::string port;
@@ -43,8 +43,6 @@ struct CommissioningRecord {
 
 /// A fresh attempt identifier (128 random bits in hex).
 std::string NewAttemptId();
-/// The time as "yyyy-mm-ddThh:mm:ss.zzzZ" in UTC.
-std::string UtcTimeText(std::chrono::system_clock::time_point when = std::chrono::system_clock::now());
 
 /// What `records` lists: every given criterion must hold.
 struct RecordFilter {

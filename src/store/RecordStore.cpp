@@ -5,13 +5,12 @@
 namespace lum::store {
 
 namespace {
-constexpr const char* kDefaultFileName = "commissioning.db";
 constexpr const char* kSpoolFileName = "commissioning-spool.db";
 }  // namespace
 
 std::unique_ptr<RecordStore> OpenRecordStore(const std::string& directory, const std::string& db) {
   const std::filesystem::path folder(directory);
-  return std::make_unique<RecordStore>(db.empty() ? (folder / kDefaultFileName).string() : db,
+  return std::make_unique<RecordStore>(db.empty() ? (folder / kDefaultDatabaseFile).string() : db,
                                        (folder / kSpoolFileName).string());
 }
 

@@ -58,6 +58,9 @@ class RecordStore {
   std::unique_ptr<Database> spool_;    // opened when first needed
 };
 
+/// The database file of a working directory: the commissioning records and the recordings.
+inline constexpr char kDefaultDatabaseFile[] = "commissioning.db";
+
 /// The commissioning records of a bench working in `directory`: `db` when given (an SQLite
 /// file or a postgresql:// URL), otherwise "commissioning.db" in `directory`; rows for an
 /// unreachable server wait in "commissioning-spool.db" there. Throws DatabaseError.

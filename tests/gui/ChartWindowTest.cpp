@@ -14,7 +14,10 @@
 
 #include "ActionsTestFixture.h"
 #include "FormChart.h"
+#include "WindowRecorder.h"
+#include "data/NumberFormats.h"
 #include "data/PollCsv.h"
+#include "store/Recordings.h"
 #include "ui_FormChart.h"
 #include "ui_FormLUM.h"
 
@@ -32,7 +35,8 @@ class ChartWindowTest : public ActionsTest {
     ActionsTest::TearDown();
   }
   TFormChart& OpenChart() {
-    chart_ = std::make_unique<TFormChart>(Window());
+    recorder_ = new WindowRecorder(Window());
+    chart_ = std::make_unique<TFormChart>(Window(), *recorder_);
     Window().ui().actLiveChart->trigger();
     return *chart_;
   }
@@ -50,17 +54,21 @@ class ChartWindowTest : public ActionsTest {
   // The number a monitor page field shows: "12.340 V" -> 12.34.
   double FieldNumber(QLineEdit* field) { return field->text().section(QLatin1Char(' '), 0, 0).toDouble(); }
 
+  WindowRecorder* recorder_ = nullptr;  // the window owns it
   std::unique_ptr<TFormChart> chart_;
 };
 
-TEST_F(ChartWindowTest, LivePollsArePlottedInTheirUnitsOnTheirAxes) {
-  sim::Controller& controller = simulator.AddController(sim::DefaultSetup(1));
+TEST_F(ChartWindowTest, LivePollsArePlottedInTheirUnitsOnTheirAxesAndRecordedUnderTheControllersSerial) {
+  const sim::ControllerSetup setup = sim::DefaultSetup(1);
+  sim::Controller& controller = simulator.AddController(setup);
   simulator.Start();
   WritePorts({{"COM1", controller.Path()}});
   Create();
   TFormChart& chart = OpenChart();
   EXPECT_TRUE(chart.isVisible());
   Ui::TFormLUM& u = Window().ui();
+  u.actConnectDevice->trigger();  // the scan tells which controller is on COM1
+  ASSERT_TRUE(WaitForDevice());
   u.btnRealPort->click();
   ASSERT_TRUE(WaitForDevice());
   Window().Timer().stop();
@@ -86,6 +94,67 @@ TEST_F(ChartWindowTest, LivePollsArePlottedInTheirUnitsOnTheirAxes) {
     EXPECT_EQ(AxisTitle(series), QString::fromUtf8(e.axis)) << ValueKey(e.id);
   }
   EXPECT_EQ(chart.Series(ValueId::BatteryVoltage).name(), "蓄电池电压");
+
+  // Both polls are in the working directory's database, as the chart has them.
+  const std::vector<store::RecordingInfo> list = recorder_->Recordings()->List();
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].serial, FormatSerial(setup.serialNumber));
+  EXPECT_EQ(recorder_->Recordings()->Load(list[0].id), chart.Samples());
+  // The chart lists the recording after the live data.
+  ASSERT_EQ(chart.ui().cbbSource->count(), 2);
+  EXPECT_EQ(chart.ui().cbbSource->itemText(0), "实时数据");
+  EXPECT_TRUE(chart.ui().cbbSource->itemText(1).startsWith(QString::fromStdString(list[0].serial)));
+}
+
+TEST_F(ChartWindowTest, ARecordedDayOpensWholeDrawnFromTwoPointsPerPixelColumnAndScrolls) {
+  Create();
+  TCONFIG_BLOCK block = SampleBlock(1);
+  AddFileEntry("/data/a.LUM", block);
+  {
+    const auto db = store::OpenRecordingsDatabase(Dir());
+    store::Recordings recordings(*db);
+    const int64_t id = recordings.Start("0A00000066");
+    std::vector<PollSample> day;
+    for (int64_t s = 0; s < 86400; ++s) {
+      PollSample poll;
+      poll.timeMs = kStartMs + s * kSecond;
+      poll.raw = {s, 25, 12000 + s % 1000, 1800, 12000, s == 50000 ? 9000 : 1000};  // one current peak
+      day.push_back(poll);
+    }
+    recordings.Add(id, day);
+  }
+  TFormChart& chart = OpenChart();
+  chart.resize(900, 500);
+  Ui::TFormChart& c = chart.ui();
+  ASSERT_EQ(c.cbbSource->count(), 2);
+  c.cbbSource->setCurrentIndex(1);
+  emit c.cbbSource->activated(1);
+
+  EXPECT_FALSE(chart.ShowingLive());
+  ASSERT_EQ(chart.Samples().size(), 86400u);
+  EXPECT_EQ(chart.ViewStartMs(), kStartMs);
+  EXPECT_EQ(chart.ViewEndMs(), kStartMs + 86399 * kSecond);
+  QLineSeries& current = chart.Series(ValueId::Load1Current);
+  const int columns = static_cast<int>(chart.Chart().plotArea().width());
+  EXPECT_LE(current.count(), 2 * std::max(columns, 100) + 2);
+  double peak = 0;
+  for (const QPointF& p : current.points()) peak = std::max(peak, p.y());
+  EXPECT_DOUBLE_EQ(peak, 9.0);  // the one peak survives the reduction
+
+  // A new live poll does not move the recording's view.
+  Feed(kStartMs + 2 * 86400 * kSecond, 12000);
+  EXPECT_EQ(chart.ViewEndMs(), kStartMs + 86399 * kSecond);
+  c.btnZoomIn->click();
+  c.sbTime->setValue(c.sbTime->minimum());
+  EXPECT_EQ(chart.ViewStartMs(), kStartMs);
+  EXPECT_LT(chart.ViewEndMs(), kStartMs + 86399 * kSecond);
+
+  // Back to the live data: following its newest poll for the last ten minutes.
+  c.cbbSource->setCurrentIndex(0);
+  emit c.cbbSource->activated(0);
+  EXPECT_TRUE(chart.ShowingLive());
+  EXPECT_EQ(chart.SpanMs(), 10 * kMinute);
+  EXPECT_EQ(chart.ViewEndMs(), kStartMs + 2 * 86400 * kSecond);
 }
 
 TEST_F(ChartWindowTest, TheShownEntrysThresholdsAreDashedLinesNamedByTheirFields) {

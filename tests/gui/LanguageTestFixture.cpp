@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "WindowRecorder.h"
 #include "language/TextEncoding.h"
 
 namespace lum::test {
@@ -30,7 +31,7 @@ void LanguageFixture::CreateWindows(const std::function<void()>& beforeAbout) {
   languages_->AddWindow(night_profile_.get());
   provisioning_ = std::make_unique<TFormProvisioning>(main);
   languages_->AddWindow(provisioning_.get());
-  chart_ = std::make_unique<TFormChart>(main);
+  chart_ = std::make_unique<TFormChart>(main, *new WindowRecorder(main));
   languages_->AddWindow(chart_.get());
   if (beforeAbout) beforeAbout();
   about_ = std::make_unique<TFormAboutLUM>(main, *languages_);

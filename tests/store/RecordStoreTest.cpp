@@ -5,6 +5,7 @@
 #include <set>
 #include <thread>
 
+#include "base/TimeStamp.h"
 #include "data/TempDir.h"
 #include "store/RecordStore.h"
 #include "support/PgCluster.h"
@@ -13,7 +14,7 @@ namespace lum::store {
 namespace {
 
 CommissioningRecord Attempt(uint32_t serial, Outcome result, const std::string& bench = "bench-a",
-                            const std::string& time = UtcTimeText()) {
+                            const std::string& time = UtcStamp()) {
   CommissioningRecord r;
   r.attemptId = NewAttemptId();
   r.timeUtc = time;

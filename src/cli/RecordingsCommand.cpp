@@ -1,0 +1,76 @@
+// lumctl recordings: the polls recorded by the window's monitor and lumctl monitor --db.
+#include <fmt/format.h>
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "base/TimeStamp.h"
+#include "cli/CliContext.h"
+#include "cli/Command.h"
+#include "data/PollCsv.h"
+#include "store/Recordings.h"
+
+namespace lum::cli {
+
+namespace {
+
+struct Options {
+  std::string db;
+  std::string serial;
+  std::string since;
+  bool csv = false;
+};
+
+std::string UtcText(int64_t ms) {
+  return UtcStamp(std::chrono::system_clock::time_point{std::chrono::milliseconds(ms)});
+}
+
+void Run(const Options& options) {
+  store::RecordingFilter filter;
+  if (!options.serial.empty()) filter.serial = options.serial;
+  if (!options.since.empty()) {
+    const auto since = ParseUtcStamp(options.since);
+    if (!since) {
+      std::cerr << "--since: '" << options.since << "' is not a UTC time like 2026-12-08 or 2026-12-08T14:00\n";
+      throw CLI::RuntimeError(kExitBadInput);
+    }
+    filter.sinceMs = std::chrono::duration_cast<std::chrono::milliseconds>(since->time_since_epoch()).count();
+  }
+  try {
+    const auto db = store::OpenRecordingsDatabase(CliContext().Directory(), options.db);
+    store::Recordings recordings(*db);
+    if (options.csv) {
+      std::cout << PollCsvHeader() << '\n';
+      recordings.Export(filter, [](const std::string& serial, const PollSample& sample) {
+        std::cout << PollCsvRow(serial, sample) << '\n';
+      });
+      return;
+    }
+    const auto list = recordings.List(filter);
+    for (const store::RecordingInfo& info : list)
+      fmt::print("{}  {}  {} .. {}  {} polls\n", info.id, info.serial, UtcText(info.firstMs), UtcText(info.lastMs),
+                 info.polls);
+    fmt::print("{} recordings\n", list.size());
+  } catch (const store::DatabaseError& e) {
+    std::cerr << e.what() << '\n';
+    throw CLI::RuntimeError(kExitFailed);
+  }
+}
+
+const CommandRegistration kRegistration([](CLI::App& app) {
+  auto options = std::make_shared<Options>();
+  auto* command = app.add_subcommand("recordings", "List the monitor's recordings, or export their polls as CSV");
+  command->add_option("--db", options->db, "SQLite file or postgresql:// URL (default: commissioning.db here)");
+  command->add_option("--serial", options->serial, "Only this controller's (serial number as lumctl scan shows it)");
+  command->add_option("--since", options->since,
+                      "Only polls at or after this UTC time (2026-12-08 or 2026-12-08T14:00)");
+  command->add_flag("--csv", options->csv, "Every poll: serial, UTC time, values in V, A, °C (power-on as h:mm:ss)");
+  command->callback([options] { Run(*options); });
+});
+
+}  // namespace
+
+}  // namespace lum::cli

@@ -1,0 +1,65 @@
+#include "WindowRecorder.h"
+
+#include <fmt/format.h>
+
+#include "FormLUM.h"
+#include "PollFeed.h"
+#include "base/TimeStamp.h"
+#include "data/NumberFormats.h"
+
+namespace lum {
+
+WindowRecorder::WindowRecorder(TFormLUM& mainWindow) : QObject(&mainWindow), main_(mainWindow) {
+  connect(&main_.Feed(), &PollFeed::monitorOpened, this, &WindowRecorder::Opened);
+  connect(&main_.Feed(), &PollFeed::monitorClosed, this, [this] {
+    serial_.clear();
+    recording_.reset();
+  });
+  connect(&main_.Feed(), &PollFeed::sampleTaken, this, &WindowRecorder::Record);
+}
+
+WindowRecorder::~WindowRecorder() = default;
+
+store::Recordings* WindowRecorder::Recordings() {
+  if (recordings_) return recordings_.get();
+  try {
+    db_ = store::OpenRecordingsDatabase(main_.WorkDir());
+    recordings_ = std::make_unique<store::Recordings>(*db_);
+  } catch (const std::exception& e) {
+    recordings_.reset();
+    db_.reset();
+    Report(e.what());
+  }
+  return recordings_.get();
+}
+
+void WindowRecorder::Opened(const QString& port) {
+  serial_ = store::kUnknownSerial;
+  for (const auto& entry : main_.Entries().DeviceEntries())
+    if (entry->FromDevice && entry->Name == port.toStdString()) serial_ = FormatSerial(entry->SerialNumber);
+  recording_.reset();
+  reported_ = false;
+}
+
+// Polls outside an opening (none should come) are not recorded.
+void WindowRecorder::Record(const PollSample& sample) {
+  if (serial_.empty()) return;
+  store::Recordings* recordings = Recordings();
+  if (recordings == nullptr) return;
+  try {
+    const bool first = !recording_;
+    if (first) recording_ = recordings->Start(serial_);
+    recordings->Add(*recording_, {sample});
+    if (first) emit recordingStarted();
+  } catch (const std::exception& e) {
+    Report(e.what());
+  }
+}
+
+void WindowRecorder::Report(const std::string& failure) {
+  if (reported_) return;
+  reported_ = true;
+  main_.Observer().InfoLine(fmt::format("[{}] Recording failed: {}", NowStamp(), failure));
+}
+
+}  // namespace lum
