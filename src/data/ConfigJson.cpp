@@ -2,11 +2,14 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <limits>
 #include <set>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace lum {
 
@@ -16,20 +19,63 @@ using nlohmann::json;
 using nlohmann::ordered_json;
 namespace L = block_layout;
 
-// Reserved byte runs of the block and of a channel record: name, offset, length.
-struct ReservedRun {
-  const char* name;
+constexpr char kTiming[] = "Timing";
+constexpr char kTiming2[] = "Timing2";
+constexpr char kReserved[] = "Reserved";
+
+// One key of a region (the block before its channel table, or a channel record): a field,
+// a timing table of five segments, or a run of bytes no field covers.
+struct Item {
   size_t offset;
   size_t length;
+  std::string name;
+  const ConfigField* field = nullptr;       // a field
+  FieldScope segments = FieldScope::Block;  // Timing or Timing2: a timing table
+  bool optional = false;
 };
-constexpr ReservedRun Between(const char* name, size_t fieldEnd, size_t nextField) {
-  return {name, fieldEnd, nextField - fieldEnd};
+
+bool IsTimingTable(FieldScope scope) { return scope == FieldScope::Timing || scope == FieldScope::Timing2; }
+
+// The region's keys in the order of their bytes, with the uncovered runs between them:
+// "Reserved" + offset in the block, "Reserved" in a channel record (with its offset when
+// there are several).
+std::vector<Item> Layout(FieldTable fields, bool channel) {
+  const FieldScope scope = channel ? FieldScope::Channel : FieldScope::Block;
+  std::vector<Item> items;
+  for (const ConfigField& field : fields)
+    if (field.scope == scope)
+      items.push_back({field.offset, field.width, field.name, &field, scope, field.jsonOptional});
+  if (channel) {
+    const size_t tableSize = L::kSegmentSize * L::kSegments;
+    for (const auto& [table, offset, name] : {std::tuple{FieldScope::Timing, L::kChTiming, kTiming},
+                                              std::tuple{FieldScope::Timing2, L::kChTiming2, kTiming2}}) {
+      bool optional = true;
+      for (const ConfigField& field : fields)
+        if (field.scope == table) optional = optional && field.jsonOptional;
+      items.push_back({offset, tableSize, name, nullptr, table, optional});
+    }
+  }
+  std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.offset < b.offset; });
+
+  const size_t end = channel ? L::kChannelSize : L::kChannels;
+  std::vector<Item> gaps;
+  size_t covered = 0;
+  for (size_t i = 0; i <= items.size(); ++i) {
+    const size_t next = i < items.size() ? items[i].offset : end;
+    if (next > covered)
+      gaps.push_back(
+          {covered, next - covered, fmt::format("{}{}", kReserved, covered), nullptr, FieldScope::Block, true});
+    if (i < items.size()) covered = std::max(covered, items[i].offset + items[i].length);
+  }
+  if (channel && gaps.size() == 1) gaps.front().name = kReserved;
+  items.insert(items.end(), gaps.begin(), gaps.end());
+  std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.offset < b.offset; });
+  return items;
 }
-constexpr size_t kByte = 1;
-constexpr size_t kWord = 2;
-constexpr ReservedRun kBlockReserved[] = {Between("Reserved18", L::kBattReserved + kWord, L::kSCV),
-                                          Between("Reserved27", L::kSCDelay + kByte, L::kChannels)};
-constexpr ReservedRun kChannelReserved = Between("Reserved", L::kChMode + kByte, L::kChCC);
+
+uint32_t MaxOfWidth(size_t width) {
+  return width >= sizeof(uint32_t) ? std::numeric_limits<uint32_t>::max() : (uint32_t{1} << (8 * width)) - 1;
+}
 
 ordered_json Bytes(const uint8_t* p, size_t length) {
   ordered_json list = ordered_json::array();
@@ -37,13 +83,38 @@ ordered_json Bytes(const uint8_t* p, size_t length) {
   return list;
 }
 
-ordered_json Segments(const ConstChannel& channel, bool second) {
+// The fields of one timing table, in the order of their bytes.
+std::vector<const ConfigField*> SegmentFields(FieldTable fields, FieldScope table) {
+  std::vector<const ConfigField*> result;
+  for (const ConfigField& field : fields)
+    if (field.scope == table) result.push_back(&field);
+  std::sort(result.begin(), result.end(), [](auto* a, auto* b) { return a->offset < b->offset; });
+  return result;
+}
+
+ordered_json Segments(const TCONFIG_BLOCK& block, FieldTable fields, FieldScope table, int g, int c) {
   ordered_json list = ordered_json::array();
   for (int k = 0; k < L::kSegments; ++k) {
-    const ConstTimeSegment s = second ? channel.Timing2(k) : channel.Timing(k);
-    list.push_back({{"Minutes", s.Minutes()}, {"Power", s.Power()}});
+    ordered_json segment = ordered_json::object();
+    for (const ConfigField* field : SegmentFields(fields, table))
+      segment[field->name] = ReadValue(block, *field, {g, c, k});
+    list.push_back(std::move(segment));
   }
   return list;
+}
+
+ordered_json Region(const TCONFIG_BLOCK& block, FieldTable fields, bool channel, int g = 0, int c = 0) {
+  ordered_json doc = ordered_json::object();
+  const size_t base = channel ? L::ChannelOffset(g, c) : 0;
+  for (const Item& item : Layout(fields, channel)) {
+    if (item.field != nullptr)
+      doc[item.name] = ReadValue(block, *item.field, {g, c, 0});
+    else if (IsTimingTable(item.segments))
+      doc[item.name] = Segments(block, fields, item.segments, g, c);
+    else
+      doc[item.name] = Bytes(block.data() + base + item.offset, item.length);
+  }
+  return doc;
 }
 
 // Reads a JSON object field by field, naming the path of whatever is wrong.
@@ -59,15 +130,14 @@ class Reader {
     for (const auto& key : known_) Fail(Child(key), "is not a field of this record");
   }
 
-  template <typename T>
-  T Number(const char* key, bool optional = false) {
-    const json* value = Take(key, optional);
+  uint32_t Number(const std::string& key, uint32_t max, bool optional) {
+    const json* value = Take(key.c_str(), optional);
     if (value == nullptr) return 0;
-    return NumberAt<T>(*value, Child(key));
+    return NumberAt(*value, Child(key), max);
   }
 
-  const json* Array(const char* key, size_t size, bool optional = false) {
-    const json* value = Take(key, optional);
+  const json* Array(const std::string& key, size_t size, bool optional = false) {
+    const json* value = Take(key.c_str(), optional);
     if (value == nullptr) return nullptr;
     if (!value->is_array() || value->size() != size) Fail(Child(key), fmt::format("must be a list of {} items", size));
     return value;
@@ -75,13 +145,11 @@ class Reader {
 
   std::string Child(const std::string& key) const { return path_.empty() ? key : path_ + "." + key; }
 
-  template <typename T>
-  static T NumberAt(const json& value, const std::string& path) {
-    constexpr auto kMax = std::numeric_limits<T>::max();
-    if (value.is_number_unsigned() && value.get<uint64_t>() <= kMax) return static_cast<T>(value.get<uint64_t>());
+  static uint32_t NumberAt(const json& value, const std::string& path, uint32_t max) {
+    if (value.is_number_unsigned() && value.get<uint64_t>() <= max) return static_cast<uint32_t>(value.get<uint64_t>());
     if (value.is_number_integer() || value.is_number_unsigned())
-      Fail(path, fmt::format("{} is out of range (0 to {})", value.dump(), kMax));
-    Fail(path, fmt::format("must be a whole number from 0 to {}, not {}", kMax, value.dump()));
+      Fail(path, fmt::format("{} is out of range (0 to {})", value.dump(), max));
+    Fail(path, fmt::format("must be a whole number from 0 to {}, not {}", max, value.dump()));
   }
 
   [[noreturn]] static void Fail(const std::string& path, const std::string& what) {
@@ -104,101 +172,67 @@ class Reader {
   std::set<std::string> known_;
 };
 
-void ReadBytes(Reader& reader, const ReservedRun& run, uint8_t* base) {
+void ReadBytes(Reader& reader, const Item& run, uint8_t* base) {
   const json* list = reader.Array(run.name, run.length, true);
   if (list == nullptr) return;
+  constexpr uint32_t kByteMax = 0xFF;
   for (size_t i = 0; i < run.length; ++i)
-    base[run.offset + i] = Reader::NumberAt<uint8_t>((*list)[i], fmt::format("{}[{}]", reader.Child(run.name), i));
+    base[run.offset + i] =
+        static_cast<uint8_t>(Reader::NumberAt((*list)[i], fmt::format("{}[{}]", reader.Child(run.name), i), kByteMax));
 }
 
-void ReadSegments(Reader& reader, const char* key, TCHANNEL_CONFIG& channel, bool second) {
-  const json* list = reader.Array(key, L::kSegments, second);
+void ReadSegments(Reader& reader, const Item& item, FieldTable fields, TCONFIG_BLOCK& block, int g, int c) {
+  const json* list = reader.Array(item.name, L::kSegments, item.optional);
   if (list == nullptr) return;
   for (int k = 0; k < L::kSegments; ++k) {
-    Reader segment((*list)[static_cast<size_t>(k)], fmt::format("{}[{}]", reader.Child(key), k));
-    TTIME_SEGMENT s = second ? channel.Timing2(k) : channel.Timing(k);
-    s.SetMinutes(segment.Number<uint16_t>("Minutes"));
-    s.SetPower(segment.Number<uint8_t>("Power"));
+    Reader segment((*list)[static_cast<size_t>(k)], fmt::format("{}[{}]", reader.Child(item.name), k));
+    for (const ConfigField* field : SegmentFields(fields, item.segments))
+      WriteValue(block, *field, {g, c, k}, segment.Number(field->name, MaxOfWidth(field->width), false));
     segment.RefuseUnknown();
   }
 }
 
-void ReadChannel(const json& node, const std::string& path, TCHANNEL_CONFIG channel, uint8_t* record) {
-  Reader reader(node, path);
-  channel.SetMode(reader.Number<uint8_t>("Mode"));
-  ReadBytes(reader, kChannelReserved, record);
-  channel.SetCC(reader.Number<uint16_t>("CC"));
-  channel.SetCV(reader.Number<uint16_t>("CV"));
-  ReadSegments(reader, "Timing", channel, false);
-  ReadSegments(reader, "Timing2", channel, true);
-  reader.RefuseUnknown();
+void ReadRegion(Reader& reader, FieldTable fields, TCONFIG_BLOCK& block, bool channel, int g = 0, int c = 0) {
+  uint8_t* base = block.data() + (channel ? L::ChannelOffset(g, c) : 0);
+  for (const Item& item : Layout(fields, channel)) {
+    if (item.field != nullptr)
+      WriteValue(block, *item.field, {g, c, 0}, reader.Number(item.name, MaxOfWidth(item.length), item.optional));
+    else if (IsTimingTable(item.segments))
+      ReadSegments(reader, item, fields, block, g, c);
+    else
+      ReadBytes(reader, item, base);
+  }
 }
 
 }  // namespace
 
-ordered_json BlockToJson(const TCONFIG_BLOCK& block) {
-  ordered_json doc;
-  doc["ProductID"] = block.ProductID();
-  doc["FuncFlags"] = block.FuncFlags();
-  doc["Address"] = block.Address();
-  doc["OTP"] = block.OTP();
-  doc["CapFlags"] = block.CapFlags();
-  doc["BattOVP"] = block.BattOVP();
-  doc["BattFCV"] = block.BattFCV();
-  doc["BattUVP"] = block.BattUVP();
-  doc["BattUVR"] = block.BattUVR();
-  doc["BattReserved"] = block.BattReserved();
-  doc[kBlockReserved[0].name] = Bytes(block.data() + kBlockReserved[0].offset, kBlockReserved[0].length);
-  doc["SCV"] = block.SCV();
-  doc["SCDelay"] = block.SCDelay();
-  doc[kBlockReserved[1].name] = Bytes(block.data() + kBlockReserved[1].offset, kBlockReserved[1].length);
+ordered_json BlockToJson(const TCONFIG_BLOCK& block, FieldTable fields) {
+  ordered_json doc = Region(block, fields, false);
   ordered_json groups = ordered_json::array();
   for (int g = 0; g < L::kGroups; ++g) {
     ordered_json group = ordered_json::array();
-    for (int c = 0; c < L::kChannelsPerGroup; ++c) {
-      const ConstChannel channel = block.Channel(g, c);
-      const uint8_t* record = block.data() + L::ChannelOffset(g, c);
-      ordered_json item;
-      item["Mode"] = channel.Mode();
-      item[kChannelReserved.name] = Bytes(record + kChannelReserved.offset, kChannelReserved.length);
-      item["CC"] = channel.CC();
-      item["CV"] = channel.CV();
-      item["Timing"] = Segments(channel, false);
-      item["Timing2"] = Segments(channel, true);
-      group.push_back(std::move(item));
-    }
+    for (int c = 0; c < L::kChannelsPerGroup; ++c) group.push_back(Region(block, fields, true, g, c));
     groups.push_back(std::move(group));
   }
   doc["Channels"] = std::move(groups);
   return doc;
 }
 
-TCONFIG_BLOCK BlockFromJson(const json& document) {
+TCONFIG_BLOCK BlockFromJson(const json& document, FieldTable fields) {
   TCONFIG_BLOCK block;
   Reader reader(document, "");
-  block.SetProductID(reader.Number<uint32_t>("ProductID"));
-  block.SetFuncFlags(reader.Number<uint8_t>("FuncFlags"));
-  block.SetAddress(reader.Number<uint8_t>("Address"));
-  block.SetOTP(reader.Number<uint8_t>("OTP"));
-  block.SetCapFlags(reader.Number<uint8_t>("CapFlags"));
-  block.SetBattOVP(reader.Number<uint16_t>("BattOVP"));
-  block.SetBattFCV(reader.Number<uint16_t>("BattFCV"));
-  block.SetBattUVP(reader.Number<uint16_t>("BattUVP"));
-  block.SetBattUVR(reader.Number<uint16_t>("BattUVR"));
-  block.SetBattReserved(reader.Number<uint16_t>("BattReserved", true));
-  block.SetSCV(reader.Number<uint16_t>("SCV"));
-  block.SetSCDelay(reader.Number<uint8_t>("SCDelay"));
-  for (const auto& run : kBlockReserved) ReadBytes(reader, run, block.data());
-
+  ReadRegion(reader, fields, block, false);
   const json* groups = reader.Array("Channels", L::kGroups);
   for (int g = 0; g < L::kGroups; ++g) {
     const json& group = (*groups)[static_cast<size_t>(g)];
     const std::string groupPath = fmt::format("Channels[{}]", g);
     if (!group.is_array() || group.size() != L::kChannelsPerGroup)
       Reader::Fail(groupPath, fmt::format("must be a list of {} items", L::kChannelsPerGroup));
-    for (int c = 0; c < L::kChannelsPerGroup; ++c)
-      ReadChannel(group[static_cast<size_t>(c)], fmt::format("{}[{}]", groupPath, c), block.Channel(g, c),
-                  block.data() + L::ChannelOffset(g, c));
+    for (int c = 0; c < L::kChannelsPerGroup; ++c) {
+      Reader channel(group[static_cast<size_t>(c)], fmt::format("{}[{}]", groupPath, c));
+      ReadRegion(channel, fields, block, true, g, c);
+      channel.RefuseUnknown();
+    }
   }
   reader.RefuseUnknown();
   return block;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "data/ConfigBlock.h"
+#include "data/ConfigFields.h"
 
 namespace lum {
 
@@ -14,12 +15,13 @@ class ConfigJsonError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-/// Every field of the block as raw numbers (reserved bytes as arrays), all 12 x 4 channel
-/// records with Timing and Timing2.
-nlohmann::ordered_json BlockToJson(const TCONFIG_BLOCK& block);
+/// Every field of the table as raw numbers in the order of the block, the bytes no field
+/// covers as arrays ("Reserved18"), all 12 x 4 channel records with Timing and Timing2.
+nlohmann::ordered_json BlockToJson(const TCONFIG_BLOCK& block, FieldTable fields = ConfigFields());
 
-/// The block a document describes. Reserved bytes, BattReserved and Timing2 may be left out
-/// (they read as zero); every other field must be present. Unknown fields are refused.
-TCONFIG_BLOCK BlockFromJson(const nlohmann::json& document);
+/// The block a document describes. Uncovered bytes and the fields the table marks optional
+/// (BattReserved, Timing2) may be left out (they read as zero); every other field must be
+/// present. Unknown fields are refused.
+TCONFIG_BLOCK BlockFromJson(const nlohmann::json& document, FieldTable fields = ConfigFields());
 
 }  // namespace lum

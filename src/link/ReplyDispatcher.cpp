@@ -20,6 +20,7 @@ constexpr int64_t kSecondsPerMinute = 60;
 struct Reply {
   std::span<const uint8_t> bytes;
   uint8_t address() const { return bytes[frame::kAddress]; }
+  uint8_t code() const { return bytes[frame::kCode]; }
   uint8_t b2() const { return bytes[frame::kIndex]; }
   uint8_t b3() const { return bytes[frame::kByteArg]; }
   uint16_t W() const { return ReadU16Be(&bytes[frame::kWord]); }
@@ -47,17 +48,35 @@ void ReportWord(const Reply& r, Context& c) {
   Report(c, id, r.W());
 }
 
-std::optional<TCHANNEL_CONFIG> ChannelOf(const Reply& r, Context& c) {
-  if (!TCONFIG_BLOCK::ChannelInRange(r.group(), r.channel())) return std::nullopt;
-  return c.block.Channel(r.group(), r.channel());
+uint32_t SlotValue(const Reply& r, FrameSlot slot) {
+  switch (slot) {
+    case FrameSlot::Word:
+      return r.W();
+    case FrameSlot::ByteArg:
+      return r.b3();
+    case FrameSlot::Flags:
+      return r.b2() & frame::kFuncFlagsMask;
+    case FrameSlot::Address:
+      return r.address();
+    case FrameSlot::Minutes:
+      return r.minutes();
+    case FrameSlot::None:
+      break;
+  }
+  return 0;
 }
 
-void SetTiming(const Reply& r, Context& c, bool second) {
-  const auto channel = ChannelOf(r, c);
-  if (!channel || r.segment() >= block_layout::kSegments) return;
-  TTIME_SEGMENT segment = second ? channel->Timing2(r.segment()) : channel->Timing(r.segment());
-  segment.SetMinutes(r.minutes());
-  segment.SetPower(r.b3());
+// Writes the configuration fields a short reply carries into the block; a channel or
+// segment outside the block's tables discards them all.
+void DecodeFields(const Reply& r, Context& c, FieldTable table) {
+  if ((r.code() & frame::kReplyFlag) == 0) return;
+  const auto command = static_cast<uint8_t>(r.code() & ~frame::kReplyFlag);
+  const FieldPlace place{r.group(), r.channel(), r.segment()};
+  for (const ConfigField& field : table) {
+    if (field.command != command || field.replySlot == FrameSlot::None) continue;
+    if (!PlaceInRange(field, place)) return;
+    WriteValue(c.block, field, place, SlotValue(r, field.replySlot));
+  }
 }
 
 void SetModel(const Reply& r, Context& c) {
@@ -75,7 +94,8 @@ struct Route {
   Handler handle;
 };
 
-// The reply table; a code not listed here (memory reads included) is consumed unseen.
+// What replies carry beside configuration fields; a code neither here nor in the field
+// table (memory reads included) is consumed unseen.
 const std::array kRoutes{
     Route{ReplyCode(command::kIdentify), false,
           [](const Reply& r, Context& c) {
@@ -108,18 +128,11 @@ const std::array kRoutes{
             Report(c, ValueId::BatchCode, r.Identity32());
           }},
     Route{ReplyCode(command::kFuncFlags), false,
-          [](const Reply& r, Context& c) {
-            c.block.SetFuncFlags(r.b2() & frame::kFuncFlagsMask);
-            c.block.SetAddress(r.address());
-            c.block.SetCapFlags(r.b3());
+          [](const Reply&, Context& c) {
             c.observer.SetStatusFlags(fmt::format("{:02X},{:02X}", c.block.FuncFlags(), c.block.CapFlags()));
           }},
     Route{ReplyCode(command::kStatusImage), false, [](const Reply&, Context& c) { c.observer.ClearStatusImage(); }},
-    Route{ReplyCode(command::kTemperature), false,
-          [](const Reply& r, Context& c) {
-            c.block.SetOTP(r.b3());
-            Report(c, ValueId::Temperature, r.W());
-          }},
+    Route{ReplyCode(command::kTemperature), false, ReportWord<ValueId::Temperature>},
     Route{ReplyCode(command::kBatteryVoltage), false, ReportWord<ValueId::BatteryVoltage>},
     Route{ReplyCode(command::kSolarVoltage), false, ReportWord<ValueId::SolarVoltage>},
     Route{ReplyCode(command::kLoad1Voltage), false, ReportWord<ValueId::Load1Voltage>},
@@ -135,45 +148,22 @@ const std::array kRoutes{
             Report(c, ValueId::Load1ARef, r.W());
           }},
     Route{ReplyCode(command::kDCInVRef), false, ReportWord<ValueId::DCInVRef>},
-    Route{ReplyCode(command::kLightControl), false,
-          [](const Reply& r, Context& c) {
-            c.block.SetSCDelay(r.b3());
-            c.block.SetSCV(r.W());
-          }},
-    Route{ReplyCode(command::kBattOVP), false, [](const Reply& r, Context& c) { c.block.SetBattOVP(r.W()); }},
-    Route{ReplyCode(command::kBattFCV), false, [](const Reply& r, Context& c) { c.block.SetBattFCV(r.W()); }},
-    Route{ReplyCode(command::kBattUVP), false, [](const Reply& r, Context& c) { c.block.SetBattUVP(r.W()); }},
-    Route{ReplyCode(command::kBattUVR), false, [](const Reply& r, Context& c) { c.block.SetBattUVR(r.W()); }},
-    Route{ReplyCode(command::kBattReserved), false, [](const Reply& r, Context& c) { c.block.SetBattReserved(r.W()); }},
-    Route{ReplyCode(command::kChannelCV), false,
-          [](const Reply& r, Context& c) {
-            if (auto channel = ChannelOf(r, c)) channel->SetCV(r.W());
-          }},
-    Route{ReplyCode(command::kChannelCC), false,
-          [](const Reply& r, Context& c) {
-            if (auto channel = ChannelOf(r, c)) channel->SetCC(r.W());
-          }},
-    Route{ReplyCode(command::kChannelMode), false,
-          [](const Reply& r, Context& c) {
-            if (auto channel = ChannelOf(r, c)) channel->SetMode(r.b3());
-          }},
-    Route{ReplyCode(command::kChannelTiming), false, [](const Reply& r, Context& c) { SetTiming(r, c, false); }},
-    Route{ReplyCode(command::kChannelTiming2), false, [](const Reply& r, Context& c) { SetTiming(r, c, true); }},
     Route{ReplyCode(command::kModelText), true, SetModel},
 };
 
 }  // namespace
 
 ReplyEffect DispatchReply(std::span<const uint8_t> reply, TCONFIG_BLOCK& block, TDEVICE_CONFIG* entry,
-                          LinkObserver& observer) {
+                          LinkObserver& observer, FieldTable fields) {
   if (reply.size() <= frame::kLongLength) return {};
-  const auto route = std::find_if(kRoutes.begin(), kRoutes.end(),
-                                  [&](const Route& candidate) { return candidate.code == reply[frame::kCode]; });
-  if (route == kRoutes.end()) return {};
-  // A short reply's fields exist only in a full 8-byte frame.
-  if (!route->isLong && reply.size() != frame::kSize) return {};
   Context context{block, entry, observer, {}};
-  route->handle(Reply{reply}, context);
+  const Reply r{reply};
+  // A short reply's fields exist only in a full 8-byte frame.
+  const bool shortFrame = reply.size() == frame::kSize;
+  if (shortFrame) DecodeFields(r, context, fields);
+  const auto route =
+      std::find_if(kRoutes.begin(), kRoutes.end(), [&](const Route& candidate) { return candidate.code == r.code(); });
+  if (route != kRoutes.end() && (route->isLong || shortFrame)) route->handle(r, context);
   return context.effect;
 }
 

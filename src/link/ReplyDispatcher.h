@@ -4,6 +4,7 @@
 #include <span>
 
 #include "data/ConfigBlock.h"
+#include "data/ConfigFields.h"
 #include "data/DeviceConfig.h"
 #include "link/LinkObserver.h"
 
@@ -15,11 +16,11 @@ struct ReplyEffect {
 };
 
 /// Decodes one checked reply frame (short or long, CRC included) by its reply code:
-/// values go into `block`, identity fields into `entry` (skipped when null), texts and
+/// configuration fields (by `fields`) go into `block`, identity fields into `entry` (skipped when null), texts and
 /// flags to `observer`. Unknown codes, memory-read replies, channel replies outside the
 /// block's channel table and long replies whose length byte does not match the frame are
 /// consumed without effect.
 ReplyEffect DispatchReply(std::span<const uint8_t> reply, TCONFIG_BLOCK& block, TDEVICE_CONFIG* entry,
-                          LinkObserver& observer);
+                          LinkObserver& observer, FieldTable fields = ConfigFields());
 
 }  // namespace lum

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace lum::sim {
 
@@ -26,20 +27,16 @@ struct FrameArgs {
   uint16_t word = 0;
 };
 
-// Where a command's value lives: the device, a channel record, or a segment of a channel.
-enum class Scope { Device, Channel, Segment };
-// Which argument of a write an alteration changes (nothing for commands that only read).
+// Which argument of a write an alteration changes.
 enum class AlterTarget { Word, Minutes, ByteArg };
 
-using ReadFn = FrameArgs (*)(const State&, const Request&);
-using WriteFn = void (*)(TCONFIG_BLOCK&, const Request&);
-
-struct ShortCommand {
+// The commands that carry no configuration field: identity and measurements. Their reply
+// arguments are filled in after those of the fields a command carries (the temperature
+// reply carries the OTP field and the measured temperature).
+using FillFn = void (*)(const State&, FrameArgs&);
+struct ValueCommand {
   uint8_t code;
-  Scope scope;
-  ReadFn read;
-  WriteFn write;  // null for commands that only read
-  AlterTarget alter;
+  FillFn fill;
 };
 
 // A 32-bit value as the identity replies carry it: top byte, next byte, low word.
@@ -47,112 +44,89 @@ FrameArgs Split32(uint32_t v) {
   return {static_cast<uint8_t>(v >> kTopShift), static_cast<uint8_t>((v >> kSecondShift) & kByteMask),
           static_cast<uint16_t>(v & kWordMask)};
 }
-FrameArgs Word(uint16_t w) { return {0, 0, w}; }
 
-uint8_t ReplyIndex(const Request& r) { return ChannelIndex(r.Channel(), r.Group()); }
-ConstChannel ChannelOf(const ControllerSetup& setup, const Request& r) {
-  return setup.config.Channel(r.Group(), r.Channel());
-}
-TCHANNEL_CONFIG ChannelOf(TCONFIG_BLOCK& block, const Request& r) { return block.Channel(r.Group(), r.Channel()); }
-
-const std::array<ShortCommand, 22> kShortCommands = {{
-    {command::kIdentify, Scope::Device,
-     [](const State& s, const Request&) { return Split32(s.setup.config.ProductID()); }, nullptr, AlterTarget::Word},
-    {command::kFirmwareVersion, Scope::Device,
-     [](const State& s, const Request&) {
-       return FrameArgs{0, s.setup.firmwareVersion, s.setup.firmwareBuild};
-     },
-     nullptr, AlterTarget::Word},
-    {command::kSerialNumber, Scope::Device,
-     [](const State& s, const Request&) { return Split32(s.setup.serialNumber); }, nullptr, AlterTarget::Word},
-    {command::kPowerOnTime, Scope::Device,
-     [](const State& s, const Request&) {
-       return FrameArgs{0, s.now.powerOnSeconds, s.now.powerOnMinutes};
-     },
-     nullptr, AlterTarget::Word},
-    {command::kBatchCode, Scope::Device, [](const State& s, const Request&) { return Split32(s.setup.batchCode); },
-     nullptr, AlterTarget::Word},
-    {command::kFuncFlags, Scope::Device,
-     [](const State& s, const Request&) {
-       return FrameArgs{static_cast<uint8_t>(s.setup.config.FuncFlags() & frame::kFuncFlagsMask),
-                        s.setup.config.CapFlags(), 0};
-     },
-     [](TCONFIG_BLOCK& b, const Request& r) {
-       b.SetFuncFlags(r.index & frame::kFuncFlagsMask);
-       b.SetAddress(r.byteArg);
-     },
-     AlterTarget::ByteArg},
-    {command::kTemperature, Scope::Device,
-     [](const State& s, const Request&) {
-       return FrameArgs{0, s.setup.config.OTP(), s.now.temperature};
-     },
-     [](TCONFIG_BLOCK& b, const Request& r) { b.SetOTP(r.byteArg); }, AlterTarget::ByteArg},
-    {command::kBatteryVoltage, Scope::Device, [](const State& s, const Request&) { return Word(s.now.batteryMv); },
-     nullptr, AlterTarget::Word},
-    {command::kSolarVoltage, Scope::Device, [](const State& s, const Request&) { return Word(s.now.solar10Mv); },
-     nullptr, AlterTarget::Word},
-    {command::kLoad1Voltage, Scope::Device, [](const State& s, const Request&) { return Word(s.now.load1Mv); }, nullptr,
-     AlterTarget::Word},
-    {command::kLoad1Current, Scope::Device, [](const State& s, const Request&) { return Word(s.now.load1Ma); }, nullptr,
-     AlterTarget::Word},
-    {command::kLightControl, Scope::Device,
-     [](const State& s, const Request&) {
-       return FrameArgs{0, s.setup.config.SCDelay(), s.setup.config.SCV()};
-     },
-     [](TCONFIG_BLOCK& b, const Request& r) {
-       b.SetSCDelay(r.byteArg);
-       b.SetSCV(r.word);
-     },
-     AlterTarget::Word},
-    {command::kBattOVP, Scope::Device, [](const State& s, const Request&) { return Word(s.setup.config.BattOVP()); },
-     [](TCONFIG_BLOCK& b, const Request& r) { b.SetBattOVP(r.word); }, AlterTarget::Word},
-    {command::kBattFCV, Scope::Device, [](const State& s, const Request&) { return Word(s.setup.config.BattFCV()); },
-     [](TCONFIG_BLOCK& b, const Request& r) { b.SetBattFCV(r.word); }, AlterTarget::Word},
-    {command::kBattUVP, Scope::Device, [](const State& s, const Request&) { return Word(s.setup.config.BattUVP()); },
-     [](TCONFIG_BLOCK& b, const Request& r) { b.SetBattUVP(r.word); }, AlterTarget::Word},
-    {command::kBattUVR, Scope::Device, [](const State& s, const Request&) { return Word(s.setup.config.BattUVR()); },
-     [](TCONFIG_BLOCK& b, const Request& r) { b.SetBattUVR(r.word); }, AlterTarget::Word},
-    {command::kBattReserved, Scope::Device,
-     [](const State& s, const Request&) { return Word(s.setup.config.BattReserved()); },
-     [](TCONFIG_BLOCK& b, const Request& r) { b.SetBattReserved(r.word); }, AlterTarget::Word},
-    {command::kChannelCV, Scope::Channel,
-     [](const State& s, const Request& r) {
-       return FrameArgs{ReplyIndex(r), 0, ChannelOf(s.setup, r).CV()};
-     },
-     [](TCONFIG_BLOCK& b, const Request& r) { ChannelOf(b, r).SetCV(r.word); }, AlterTarget::Word},
-    {command::kChannelCC, Scope::Channel,
-     [](const State& s, const Request& r) {
-       return FrameArgs{ReplyIndex(r), 0, ChannelOf(s.setup, r).CC()};
-     },
-     [](TCONFIG_BLOCK& b, const Request& r) { ChannelOf(b, r).SetCC(r.word); }, AlterTarget::Word},
-    {command::kChannelMode, Scope::Channel,
-     [](const State& s, const Request& r) {
-       return FrameArgs{ReplyIndex(r), ChannelOf(s.setup, r).Mode(), 0};
-     },
-     [](TCONFIG_BLOCK& b, const Request& r) { ChannelOf(b, r).SetMode(r.byteArg); }, AlterTarget::ByteArg},
-    {command::kChannelTiming, Scope::Segment,
-     [](const State& s, const Request& r) {
-       const ConstTimeSegment seg = ChannelOf(s.setup, r).Timing(r.Segment());
-       return FrameArgs{ReplyIndex(r), seg.Power(), SegmentWord(r.Segment(), seg.Minutes())};
-     },
-     [](TCONFIG_BLOCK& b, const Request& r) {
-       TTIME_SEGMENT seg = ChannelOf(b, r).Timing(r.Segment());
-       seg.SetMinutes(r.Minutes());
-       seg.SetPower(r.byteArg);
-     },
-     AlterTarget::Minutes},
-    {command::kChannelTiming2, Scope::Segment,
-     [](const State& s, const Request& r) {
-       const ConstTimeSegment seg = ChannelOf(s.setup, r).Timing2(r.Segment());
-       return FrameArgs{ReplyIndex(r), seg.Power(), SegmentWord(r.Segment(), seg.Minutes())};
-     },
-     [](TCONFIG_BLOCK& b, const Request& r) {
-       TTIME_SEGMENT seg = ChannelOf(b, r).Timing2(r.Segment());
-       seg.SetMinutes(r.Minutes());
-       seg.SetPower(r.byteArg);
-     },
-     AlterTarget::Minutes},
+const std::array<ValueCommand, 10> kValueCommands = {{
+    {command::kIdentify, [](const State& s, FrameArgs& a) { a = Split32(s.setup.config.ProductID()); }},
+    {command::kFirmwareVersion,
+     [](const State& s, FrameArgs& a) {
+       a = FrameArgs{0, s.setup.firmwareVersion, s.setup.firmwareBuild};
+     }},
+    {command::kSerialNumber, [](const State& s, FrameArgs& a) { a = Split32(s.setup.serialNumber); }},
+    {command::kPowerOnTime,
+     [](const State& s, FrameArgs& a) {
+       a = FrameArgs{0, s.now.powerOnSeconds, s.now.powerOnMinutes};
+     }},
+    {command::kBatchCode, [](const State& s, FrameArgs& a) { a = Split32(s.setup.batchCode); }},
+    {command::kTemperature, [](const State& s, FrameArgs& a) { a.word = s.now.temperature; }},
+    {command::kBatteryVoltage, [](const State& s, FrameArgs& a) { a.word = s.now.batteryMv; }},
+    {command::kSolarVoltage, [](const State& s, FrameArgs& a) { a.word = s.now.solar10Mv; }},
+    {command::kLoad1Voltage, [](const State& s, FrameArgs& a) { a.word = s.now.load1Mv; }},
+    {command::kLoad1Current, [](const State& s, FrameArgs& a) { a.word = s.now.load1Ma; }},
 }};
+
+// The fields of the table that a command reads or writes.
+std::vector<const ConfigField*> FieldsOf(FieldTable fields, uint8_t code) {
+  std::vector<const ConfigField*> result;
+  for (const ConfigField& field : fields)
+    if (field.command == code && (field.writeSlot != FrameSlot::None || field.replySlot != FrameSlot::None))
+      result.push_back(&field);
+  return result;
+}
+
+FieldPlace PlaceOf(const Request& r) { return {r.Group(), r.Channel(), r.Segment()}; }
+
+uint32_t FromRequest(const Request& r, FrameSlot slot) {
+  switch (slot) {
+    case FrameSlot::Word:
+      return r.word;
+    case FrameSlot::ByteArg:
+      return r.byteArg;
+    case FrameSlot::Flags:
+      return r.index & frame::kFuncFlagsMask;
+    case FrameSlot::Minutes:
+      return r.Minutes();
+    case FrameSlot::Address:
+    case FrameSlot::None:
+      break;
+  }
+  return 0;
+}
+
+// The reply's arguments for the fields held; the address slot is the frame's own address.
+FrameArgs ReplyArgs(const TCONFIG_BLOCK& config, const std::vector<const ConfigField*>& fields, const Request& r) {
+  FrameArgs args;
+  for (const ConfigField* field : fields) {
+    const uint32_t value = ReadValue(config, *field, PlaceOf(r));
+    if (field->scope != FieldScope::Block) args.index = ChannelIndex(r.Channel(), r.Group());
+    switch (field->replySlot) {
+      case FrameSlot::Word:
+        args.word = static_cast<uint16_t>(value);
+        break;
+      case FrameSlot::ByteArg:
+        args.byteArg = static_cast<uint8_t>(value);
+        break;
+      case FrameSlot::Flags:
+        args.index = static_cast<uint8_t>(args.index | (value & frame::kFuncFlagsMask));
+        break;
+      case FrameSlot::Minutes:
+        args.word = SegmentWord(r.Segment(), static_cast<uint16_t>(value));
+        break;
+      case FrameSlot::Address:
+      case FrameSlot::None:
+        break;
+    }
+  }
+  return args;
+}
+
+// An alteration changes the segment's minutes, else the word, else the byte argument.
+AlterTarget AlterTargetOf(const std::vector<const ConfigField*>& fields) {
+  const auto writes = [&](FrameSlot slot) {
+    return std::any_of(fields.begin(), fields.end(), [&](const ConfigField* f) { return f->writeSlot == slot; });
+  };
+  if (writes(FrameSlot::Minutes)) return AlterTarget::Minutes;
+  return writes(FrameSlot::Word) ? AlterTarget::Word : AlterTarget::ByteArg;
+}
 
 using LongFn = std::optional<Bytes> (*)(const ControllerSetup&, const Request&);
 struct LongCommand {
@@ -177,12 +151,6 @@ const std::array<LongCommand, 2> kLongCommands = {{
        return data;
      }},
 }};
-
-bool InTable(Scope scope, const Request& r) {
-  if (scope == Scope::Device) return true;
-  if (!TCONFIG_BLOCK::ChannelInRange(r.Group(), r.Channel())) return false;
-  return scope == Scope::Channel || r.Segment() < block_layout::kSegments;
-}
 
 uint16_t Altered(uint16_t value, const Alteration& how) {
   return how.kind == AlterKind::Xor ? static_cast<uint16_t>(value ^ how.mask) : static_cast<uint16_t>(value + 1);
@@ -221,16 +189,26 @@ std::optional<Bytes> Responder::Answer(const Request& request, const Measurement
     return EncodeLongFrame(setup_.config.Address(), replyCode, *data);
   }
 
-  const auto command = std::find_if(kShortCommands.begin(), kShortCommands.end(),
-                                    [&](const ShortCommand& c) { return c.code == request.code; });
-  if (command == kShortCommands.end() || !InTable(command->scope, request)) return std::nullopt;
-  if (request.IsWrite() && command->write) {
+  const std::vector<const ConfigField*> held = FieldsOf(fields_, request.code);
+  const auto valueCommand = std::find_if(kValueCommands.begin(), kValueCommands.end(),
+                                         [&](const ValueCommand& c) { return c.code == request.code; });
+  if (held.empty() && valueCommand == kValueCommands.end()) return std::nullopt;
+  if (std::any_of(held.begin(), held.end(), [&](const ConfigField* f) { return !PlaceInRange(*f, PlaceOf(request)); }))
+    return std::nullopt;
+  const bool writable =
+      std::any_of(held.begin(), held.end(), [](const ConfigField* f) { return f->writeSlot != FrameSlot::None; });
+  if (request.IsWrite() && writable) {
     const auto alteration = setup_.alterations.find(request.code);
-    const std::optional<Request> stored =
-        alteration == setup_.alterations.end() ? request : ApplyAlteration(request, command->alter, alteration->second);
-    if (stored) command->write(setup_.config, *stored);
+    const std::optional<Request> stored = alteration == setup_.alterations.end()
+                                              ? request
+                                              : ApplyAlteration(request, AlterTargetOf(held), alteration->second);
+    if (stored)
+      for (const ConfigField* field : held)
+        if (field->writeSlot != FrameSlot::None)
+          WriteValue(setup_.config, *field, PlaceOf(*stored), FromRequest(*stored, field->writeSlot));
   }
-  const FrameArgs args = command->read(State{setup_, now}, request);
+  FrameArgs args = ReplyArgs(setup_.config, held, request);
+  if (valueCommand != kValueCommands.end()) valueCommand->fill(State{setup_, now}, args);
   const FrameBytes reply = EncodeFrame(setup_.config.Address(), replyCode, args.index, args.byteArg, args.word);
   return Bytes(reply.begin(), reply.end());
 }

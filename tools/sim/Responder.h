@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "data/ConfigFields.h"
 #include "sim/ControllerSetup.h"
 #include "sim/Measurements.h"
 #include "sim/Request.h"
@@ -12,7 +13,9 @@ namespace lum::sim {
 /// block that writes change) and turns each checked request into its reply frame.
 class Responder {
  public:
-  explicit Responder(ControllerSetup setup) : setup_(std::move(setup)) {}
+  /// `fields` tells which commands read and write which configuration fields.
+  explicit Responder(ControllerSetup setup, FieldTable fields = ConfigFields())
+      : setup_(std::move(setup)), fields_(fields) {}
 
   /// The reply frame for a request, or nullopt when the controller stays quiet (silent,
   /// an identification try below answerFromTry, an unknown command, a channel, segment or
@@ -25,6 +28,7 @@ class Responder {
  private:
   ControllerSetup setup_;
   uint32_t answered_ = 0;  // requests answered so far, for answerLimit
+  FieldTable fields_;
 };
 
 }  // namespace lum::sim

@@ -1,0 +1,133 @@
+#include "cli/BlockText.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <vector>
+
+#include "data/NightProfile.h"
+#include "data/NumberFormats.h"
+#include "data/TypeTables.h"
+
+namespace lum::cli {
+
+namespace {
+
+namespace bits = block_bits;
+
+struct FlagName {
+  uint8_t mask;
+  const char* name;
+};
+constexpr FlagName kFuncFlagNames[] = {
+    {bits::kIRReceiver, "IR receiver"}, {bits::kTempComp, "temperature compensation"},
+    {bits::kPWMDimming, "PWM dimming"}, {bits::kEnergySaving, "energy saving"},
+    {bits::kMiEnabled, "MI extension"},
+};
+constexpr const char* kMiModeNames[] = {"rain detection", "motion (PIR) lighting"};
+constexpr int kShownChannelGroup = 0;
+
+std::string Join(const std::vector<std::string>& parts) {
+  std::string text;
+  for (const auto& part : parts) text += (text.empty() ? "" : ", ") + part;
+  return text.empty() ? "none" : text;
+}
+
+std::string FuncFlagsText(uint8_t flags) {
+  std::vector<std::string> names;
+  for (const auto& flag : kFuncFlagNames)
+    if (flags & flag.mask) names.emplace_back(flag.name);
+  const unsigned mode = flags & bits::kMiModeMask;
+  const std::string modeName = mode < std::size(kMiModeNames) ? kMiModeNames[mode] : "not used by the pages";
+  return fmt::format("0x{:02X}: {}; MI mode {} ({})", flags, Join(names), mode, modeName);
+}
+
+std::string CapabilitiesText(const Capabilities& caps) {
+  std::vector<std::string> names;
+  const std::pair<bool, const char*> flags[] = {
+      {caps.HasBattery, "battery"},
+      {caps.HasLightControl, "light control"},
+      {caps.HasRatedCurrent, "rated current"},
+      {caps.HasVoltageLimit, "voltage limit"},
+      {caps.HasTempComp, "temperature compensation"},
+      {caps.HasOverTempLimit, "over-temperature limit"},
+      {caps.HasPWMDimming, "PWM dimming"},
+  };
+  for (const auto& [present, name] : flags)
+    if (present) names.emplace_back(name);
+  return Join(names);
+}
+
+// The same night the load page draws, as text: the timeline from dusk, then the totals.
+std::string NightProfileText(const NightProfile& profile) {
+  std::string text = fmt::format("  Night from dusk ({} h to dawn):\n", FormatHoursMinutes(profile.nightMinutes));
+  for (const ProfileSegment& piece : NightTimeline(profile)) {
+    const std::string span =
+        fmt::format("{}-{}", FormatHoursMinutes(piece.start), FormatHoursMinutes(piece.start + piece.minutes));
+    if (piece.number == 0)
+      text += fmt::format("    {} off\n", span);
+    else
+      text += fmt::format("    {} {}{}, {}\n", span, piece.morning ? "morning light, segment " : "segment ",
+                          piece.number, piece.power > 0 ? fmt::format("power {} %", piece.power) : std::string("off"));
+  }
+  text += fmt::format("  Lit {} h per night, energy {} Ah (rated current {} A x power x hours)\n",
+                      FormatHoursMinutes(profile.litMinutes), FormatAmpereHours(profile.ampereHours),
+                      FormatScaled(profile.ratedCurrentMa, kScaleMilli));
+  return text;
+}
+
+std::string ChannelText(const CliContext& context, const ConstChannel& channel, int number) {
+  const int mode = channel.Mode() & bits::kWorkModeMask;
+  const std::string modeName = context.WorkModeName(mode);
+  std::string text =
+      fmt::format("Channel {}: work mode {} ({}), loop {}, CC {} A, CV {} V\n", number, mode,
+                  modeName.empty() ? "not in the list" : modeName, (channel.Mode() & bits::kLoopMode) ? "on" : "off",
+                  FormatScaled(channel.CC(), kScaleMilli), FormatScaled(channel.CV(), kScaleMilli));
+  for (int k = 0; k < block_layout::kSegments; ++k) {
+    const ConstTimeSegment segment = channel.Timing(k);
+    const bool morning = k == block_layout::kSegments - 1 && HasMorningSegment(channel.Mode());
+    text += fmt::format("  Segment {}{}: {} min, power {} %\n", k + 1, morning ? " (morning light)" : "",
+                        segment.Minutes(), segment.Power());
+  }
+  return text + NightProfileText(ComputeNightProfile(ScheduleOf(channel)));
+}
+
+bool Named(const ConfigField& field, const char* name) { return std::strcmp(field.name, name) == 0; }
+
+// The line of a block field: the few that mean more than a number are put in words.
+std::string FieldLine(const CliContext& context, const TCONFIG_BLOCK& block, const ConfigField& field, int row) {
+  const uint32_t value = ReadValue(block, field);
+  if (Named(field, "ProductID"))
+    return fmt::format("Device type: {} (product code 0x{:08X})\n", row < 0 ? "unknown" : context.DeviceTypeName(row),
+                       value);
+  if (Named(field, "FuncFlags")) return fmt::format("FuncFlags: {}\n", FuncFlagsText(static_cast<uint8_t>(value)));
+  if (Named(field, "CapFlags"))
+    return fmt::format("CapFlags: 0x{:02X} ({})\nCapabilities: {}\n", value,
+                       value == 0 ? "capabilities of the device type" : "capabilities from this byte",
+                       CapabilitiesText(ResolveCapabilities(static_cast<uint8_t>(value), row)));
+  if (Named(field, "SCDelay"))
+    return fmt::format("SCDelay: {}, unit bit {}\n", value & bits::kSCDelayValue, (value & bits::kSCDelayUnit) ? 1 : 0);
+  return fmt::format("{}: {}\n", field.name, FormatFieldValue(field, value));
+}
+
+}  // namespace
+
+std::string BlockText(const CliContext& context, const std::string& path, const TCONFIG_BLOCK& block,
+                      FieldTable fields) {
+  const int row = LookupProductID(block.ProductID());
+  std::vector<const ConfigField*> blockFields;
+  for (const ConfigField& field : fields)
+    if (field.scope == FieldScope::Block) blockFields.push_back(&field);
+  std::stable_sort(blockFields.begin(), blockFields.end(), [](auto* a, auto* b) { return a->offset < b->offset; });
+
+  std::string text = fmt::format("File: {}\n", path);
+  for (const ConfigField* field : blockFields) text += FieldLine(context, block, *field, row);
+  if (row < 0) return text + "Channels: none shown (unknown device type)\n";
+  const int channels = DeviceTypes()[static_cast<size_t>(row)].Channels;
+  for (int c = 0; c < channels; ++c) text += ChannelText(context, block.Channel(kShownChannelGroup, c), c + 1);
+  return text;
+}
+
+}  // namespace lum::cli

@@ -1,0 +1,84 @@
+// A field added as one row of a copy of the field table reaches every part the table drives.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "base/ByteOrder.h"
+#include "cli/BlockText.h"
+#include "cli/CliContext.h"
+#include "cli/ConfigJson.h"
+#include "data/ConfigFields.h"
+#include "data/NewFileBlock.h"
+#include "link/Frame.h"
+#include "link/ReplyDispatcher.h"
+#include "sim/Responder.h"
+#include "support/RecordingObserver.h"
+
+namespace lum {
+namespace {
+
+constexpr uint8_t kExtraCommand = 0x36;  // a command no row uses
+constexpr uint16_t kExtraOffset = 18;    // in the reserved bytes after BattReserved
+
+class FieldTableTest : public ::testing::Test {
+ protected:
+  FieldTableTest() : fields(ConfigFields().begin(), ConfigFields().end()) {
+    fields.push_back(ConfigField{"Extra", FieldScope::Block, kExtraOffset, 2, 1000, "V", 0, 0xFFFF, 0, "",
+                                 kExtraCommand, FrameSlot::Word, FrameSlot::Word, WriteNeed::Always, false, false});
+  }
+  const ConfigField& Extra() const { return fields.back(); }
+
+  std::vector<ConfigField> fields;
+  test::RecordingObserver observer;
+};
+
+TEST_F(FieldTableTest, AnAddedFieldIsDecodedAnsweredShownAndCarriedThroughJson) {
+  // Decoded from its reply into the block; the built-in table leaves those bytes alone.
+  TCONFIG_BLOCK block = NewFileStartBlock();
+  const auto reply = EncodeFrame(0, ReplyCode(kExtraCommand), 0, 0, 12345);
+  DispatchReply(reply, block, nullptr, observer);
+  EXPECT_EQ(ReadValue(block, Extra()), 0u);
+  DispatchReply(reply, block, nullptr, observer, fields);
+  EXPECT_EQ(ReadValue(block, Extra()), 12345u);
+  EXPECT_EQ(block.data()[kExtraOffset], 12345 & 0xFF);
+
+  // A simulated controller stores a write of it and answers with what it holds.
+  sim::Responder controller(sim::DefaultSetup(0), fields);
+  const auto write = sim::DecodeRequest(EncodeFrame(0, kExtraCommand, frame::kWriteFlag, 0, 4321));
+  const auto answer = controller.Answer(write, {});
+  ASSERT_TRUE(answer.has_value());
+  EXPECT_EQ(ReadU16Be(answer->data() + frame::kWord), 4321);
+  EXPECT_EQ(ReadValue(controller.Config(), Extra()), 4321u);
+
+  // Shown with its scale and unit among the fields, in the order of the block.
+  const std::string text = cli::BlockText(cli::CliContext(), "x.LUM", block, fields);
+  const size_t battReserved = text.find("BattReserved: 0\n");
+  const size_t extra = text.find("Extra: 12.34 V\n");
+  ASSERT_NE(extra, std::string::npos) << text;
+  EXPECT_LT(battReserved, extra);
+  EXPECT_LT(extra, text.find("SCV: "));
+
+  // Carried through JSON by its name; the reserved run before SCV shrinks around it.
+  const auto doc = cli::BlockToJson(block, fields);
+  EXPECT_EQ(doc.at("Extra"), 12345);
+  EXPECT_FALSE(doc.contains("Reserved18"));
+  EXPECT_EQ(doc.at("Reserved20").size(), 4u);
+  EXPECT_EQ(cli::BlockFromJson(nlohmann::json::parse(doc.dump()), fields), block);
+  EXPECT_THROW(cli::BlockFromJson(nlohmann::json::parse(doc.dump())), cli::ConfigJsonError);
+}
+
+// The built-in table describes the block without overlaps and with the layout's reserved runs.
+TEST_F(FieldTableTest, BuiltInJsonKeepsItsReservedRuns) {
+  const auto doc = cli::BlockToJson(TCONFIG_BLOCK());
+  EXPECT_EQ(doc.at("Reserved18").size(), 6u);
+  EXPECT_EQ(doc.at("Reserved27").size(), 5u);
+  const auto& channel = doc.at("Channels").at(0).at(0);
+  EXPECT_EQ(channel.at("Reserved").size(), 1u);
+  std::vector<std::string> keys;
+  for (const auto& item : channel.items()) keys.push_back(item.key());
+  EXPECT_EQ(keys, (std::vector<std::string>{"Mode", "Reserved", "CC", "CV", "Timing", "Timing2"}));
+  EXPECT_EQ(channel.at("Timing").at(4).dump(), R"({"Minutes":0,"Power":0})");
+}
+
+}  // namespace
+}  // namespace lum
