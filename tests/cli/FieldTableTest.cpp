@@ -6,7 +6,7 @@
 #include "base/ByteOrder.h"
 #include "cli/BlockText.h"
 #include "cli/CliContext.h"
-#include "cli/ConfigJson.h"
+#include "data/ConfigJson.h"
 #include "data/ConfigFields.h"
 #include "data/NewFileBlock.h"
 #include "link/Frame.h"
@@ -59,17 +59,17 @@ TEST_F(FieldTableTest, AnAddedFieldIsDecodedAnsweredShownAndCarriedThroughJson) 
   EXPECT_LT(extra, text.find("SCV: "));
 
   // Carried through JSON by its name; the reserved run before SCV shrinks around it.
-  const auto doc = cli::BlockToJson(block, fields);
+  const auto doc = BlockToJson(block, fields);
   EXPECT_EQ(doc.at("Extra"), 12345);
   EXPECT_FALSE(doc.contains("Reserved18"));
   EXPECT_EQ(doc.at("Reserved20").size(), 4u);
-  EXPECT_EQ(cli::BlockFromJson(nlohmann::json::parse(doc.dump()), fields), block);
-  EXPECT_THROW(cli::BlockFromJson(nlohmann::json::parse(doc.dump())), cli::ConfigJsonError);
+  EXPECT_EQ(BlockFromJson(nlohmann::json::parse(doc.dump()), fields), block);
+  EXPECT_THROW(BlockFromJson(nlohmann::json::parse(doc.dump())), ConfigJsonError);
 }
 
 // The built-in table describes the block without overlaps and with the layout's reserved runs.
 TEST_F(FieldTableTest, BuiltInJsonKeepsItsReservedRuns) {
-  const auto doc = cli::BlockToJson(TCONFIG_BLOCK());
+  const auto doc = BlockToJson(TCONFIG_BLOCK());
   EXPECT_EQ(doc.at("Reserved18").size(), 6u);
   EXPECT_EQ(doc.at("Reserved27").size(), 5u);
   const auto& channel = doc.at("Channels").at(0).at(0);
