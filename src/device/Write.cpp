@@ -103,8 +103,8 @@ WriteResult WriteDevice(DeviceContext& context) {
     observer.InfoLine(IncompleteReadLine());
   } else if (!unwritable.empty()) {
     for (const FieldRef& segment : unwritable)
-      observer.InfoLine(UnwritableSegmentLine(
-          FieldName(segment), entry->Config.Channel(0, segment.channel).Timing(segment.segment).Minutes()));
+      observer.InfoLine(
+          UnwritableSegmentLine(FieldName(segment), ReadValue(entry->Config, *segment.field, segment.Place())));
     result = WriteResult::Unwritable;
   } else {
     context.link.SetEntry(entry);  // the serial number reply updates the entry written

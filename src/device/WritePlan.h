@@ -6,36 +6,23 @@
 #include <vector>
 
 #include "data/ConfigBlock.h"
+#include "data/ConfigFields.h"
 #include "data/TypeTables.h"
 
 namespace lum {
 
-/// A block field that a write request carries and its echo decodes back.
-enum class FieldId {
-  OTP,
-  SCDelay,
-  SCV,
-  BattOVP,
-  BattFCV,
-  BattUVP,
-  BattUVR,
-  CV,
-  CC,
-  Mode,
-  Minutes,
-  Power,
-  FuncFlags,
-  Address
-};
-
+/// One instance of a field that a write request carries and its echo decodes back: only
+/// group 0 of the channel table travels.
 struct FieldRef {
-  FieldId id;
-  int channel = 0;  // group 0; for CV, CC, Mode, Minutes and Power
-  int segment = 0;  // for Minutes and Power
+  const ConfigField* field = nullptr;
+  int channel = 0;  // for channel and segment fields
+  int segment = 0;  // for segment fields
+  FieldPlace Place() const { return {0, channel, segment}; }
   bool operator==(const FieldRef&) const = default;
 };
 
-/// The field's value in a block, as the echo decodes it (Minutes to 12 bits, FuncFlags to 7).
+/// The field's value in a block as its request carries it and its echo decodes it (minutes
+/// to 12 bits, FuncFlags to 7).
 uint16_t ReadField(const TCONFIG_BLOCK& block, const FieldRef& field);
 void WriteField(TCONFIG_BLOCK& block, const FieldRef& field, uint16_t value);
 
@@ -54,22 +41,22 @@ struct WriteRequest {
   std::vector<SentField> fields;
 };
 
-/// The write sequence for a block, in order, with its conditions: capabilities and channel
-/// count resolved from the block's CapFlags and the device type row of its ProductID.
-std::vector<WriteRequest> PlanWrite(const TCONFIG_BLOCK& block);
-
-/// Whether a controller with these capabilities holds the field at all.
-bool CanHold(const Capabilities& caps, FieldId id);
+/// The write sequence for a block, in the order of the field table: block fields by request,
+/// each run of channel requests once per channel (segment requests once per segment).
+/// Capabilities and channel count come from the block's CapFlags and the device type row of
+/// its ProductID; a request goes only when the controller holds all its fields and none of
+/// them that is not sent when zero is zero.
+std::vector<WriteRequest> PlanWrite(const TCONFIG_BLOCK& block, FieldTable fields = ConfigFields());
 
 /// The fields of the write sequence that a controller with these capabilities and channel
 /// count holds, in the sequence's order.
-std::vector<FieldRef> HeldFields(const Capabilities& caps, int channels);
+std::vector<FieldRef> HeldFields(const Capabilities& caps, int channels, FieldTable fields = ConfigFields());
 
 /// The field as people read it: "BattOVP", "channel 2 CC", "channel 1 segment 3 minutes".
 std::string FieldName(const FieldRef& field);
 
-/// Segments of the write sequence whose minutes do not fit the 12 bits they travel in.
-std::vector<FieldRef> UnwritableSegments(const TCONFIG_BLOCK& block);
+/// Segment minutes of the write sequence that do not fit the 12 bits they travel in.
+std::vector<FieldRef> UnwritableSegments(const TCONFIG_BLOCK& block, FieldTable fields = ConfigFields());
 
 /// A field of the entry that the controller does not hold: what the entry has, and what
 /// the controller has when that is known (an echo, or the last read of the controller).
@@ -87,7 +74,7 @@ struct FieldMismatch {
 /// and its product's row.
 std::vector<FieldMismatch> FieldsNotHeld(const TCONFIG_BLOCK& entry, const TCONFIG_BLOCK& echo,
                                          const std::vector<WriteRequest>& plan, const std::vector<bool>& answered,
-                                         const TCONFIG_BLOCK* lastRead);
+                                         const TCONFIG_BLOCK* lastRead, FieldTable fields = ConfigFields());
 
 /// Sets every field the plan sends to a value other than the one sent, so that an echo
 /// that never comes cannot pass for a correct one.

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "data/CommandCodes.h"
 #include "data/NumberFormats.h"
 
 namespace lum {
@@ -20,45 +21,25 @@ std::optional<std::string> RefusalReason(const ProvisioningJob& job, const TDEVI
 }
 
 std::string FieldPath(const FieldRef& f) {
-  const std::string channel = fmt::format("Channels[0][{}]", f.channel);
-  switch (f.id) {
-    case FieldId::OTP:
-      return "OTP";
-    case FieldId::SCDelay:
-      return "SCDelay";
-    case FieldId::SCV:
-      return "SCV";
-    case FieldId::BattOVP:
-      return "BattOVP";
-    case FieldId::BattFCV:
-      return "BattFCV";
-    case FieldId::BattUVP:
-      return "BattUVP";
-    case FieldId::BattUVR:
-      return "BattUVR";
-    case FieldId::CV:
-      return channel + ".CV";
-    case FieldId::CC:
-      return channel + ".CC";
-    case FieldId::Mode:
-      return channel + ".Mode";
-    case FieldId::Minutes:
-      return fmt::format("{}.Timing[{}].Minutes", channel, f.segment);
-    case FieldId::Power:
-      return fmt::format("{}.Timing[{}].Power", channel, f.segment);
-    case FieldId::FuncFlags:
-      return "FuncFlags";
-    case FieldId::Address:
-      return "Address";
+  const std::string channel = fmt::format("Channels[0][{}].", f.channel);
+  switch (f.field->scope) {
+    case FieldScope::Block:
+      return f.field->name;
+    case FieldScope::Channel:
+      return channel + f.field->name;
+    case FieldScope::Timing:
+      return fmt::format("{}Timing[{}].{}", channel, f.segment, f.field->name);
+    case FieldScope::Timing2:
+      return fmt::format("{}Timing2[{}].{}", channel, f.segment, f.field->name);
   }
-  return "?";
+  return f.field->name;
 }
 
 std::vector<std::string> ReadBackMismatches(const TCONFIG_BLOCK& written, const TCONFIG_BLOCK& readBack) {
   std::vector<std::string> mismatches;
   for (const WriteRequest& request : PlanWrite(written))
     for (const SentField& sent : request.fields) {
-      if (sent.field.id == FieldId::OTP) continue;
+      if (sent.field.field->command == command::kTemperature) continue;
       const uint16_t held = ReadField(readBack, sent.field);
       if (held != sent.value)
         mismatches.push_back(fmt::format("{}: wrote {}, holds {}", FieldPath(sent.field), sent.value, held));

@@ -6,9 +6,10 @@
 #include "base/ByteOrder.h"
 #include "cli/BlockText.h"
 #include "cli/CliContext.h"
-#include "data/ConfigJson.h"
 #include "data/ConfigFields.h"
+#include "data/ConfigJson.h"
 #include "data/NewFileBlock.h"
+#include "device/WritePlan.h"
 #include "link/Frame.h"
 #include "link/ReplyDispatcher.h"
 #include "sim/Responder.h"
@@ -65,6 +66,46 @@ TEST_F(FieldTableTest, AnAddedFieldIsDecodedAnsweredShownAndCarriedThroughJson) 
   EXPECT_EQ(doc.at("Reserved20").size(), 4u);
   EXPECT_EQ(BlockFromJson(nlohmann::json::parse(doc.dump()), fields), block);
   EXPECT_THROW(BlockFromJson(nlohmann::json::parse(doc.dump())), ConfigJsonError);
+}
+
+TEST_F(FieldTableTest, AnAddedFieldIsWrittenAndVerifiedByItsEcho) {
+  TCONFIG_BLOCK entry = sim::DefaultSetup(0).config;
+  EXPECT_EQ(PlanWrite(entry, fields).size(), PlanWrite(entry).size());  // not sent while zero
+  WriteValue(entry, Extra(), {}, 2500);
+  const auto plan = PlanWrite(entry, fields);
+  ASSERT_EQ(plan.size(), PlanWrite(entry).size() + 1);
+  EXPECT_EQ(plan.back().command, kExtraCommand);  // in the order of the table: last
+  EXPECT_EQ(plan.back().index, frame::kWriteFlag);
+  EXPECT_EQ(plan.back().word, 2500);
+
+  // The controller stores every request and echoes it; its echoes verify the write.
+  sim::Responder controller(sim::DefaultSetup(0), fields);
+  TCONFIG_BLOCK echo = entry;
+  MarkUnechoed(echo, plan);
+  for (const WriteRequest& r : plan) {
+    const auto answer =
+        controller.Answer(sim::DecodeRequest(EncodeFrame(0, r.command, r.index, r.byteArg, r.word)), {});
+    ASSERT_TRUE(answer.has_value()) << int{r.command};
+    DispatchReply(*answer, echo, nullptr, observer, fields);
+  }
+  const std::vector<bool> answered(plan.size(), true);
+  EXPECT_EQ(ReadValue(controller.Config(), Extra()), 2500u);
+  EXPECT_TRUE(FieldsNotHeld(entry, echo, plan, answered, &entry, fields).empty());
+
+  // An echo of another value, or none, names the field.
+  WriteValue(echo, Extra(), {}, 2501);
+  auto mismatches = FieldsNotHeld(entry, echo, plan, answered, &entry, fields);
+  ASSERT_EQ(mismatches.size(), 1u);
+  EXPECT_EQ(FieldName(mismatches[0].field), "Extra");
+  EXPECT_EQ(mismatches[0].held, 2501);
+  // Held but not sent (zero in the entry): the last read of the controller decides.
+  TCONFIG_BLOCK zero = entry;
+  WriteValue(zero, Extra(), {}, 0);
+  const auto unsent = PlanWrite(zero, fields);
+  mismatches = FieldsNotHeld(zero, zero, unsent, std::vector<bool>(unsent.size(), true), &entry, fields);
+  ASSERT_EQ(mismatches.size(), 1u);
+  EXPECT_FALSE(mismatches[0].sent);
+  EXPECT_EQ(mismatches[0].held, 2500);
 }
 
 // The built-in table describes the block without overlaps and with the layout's reserved runs.
