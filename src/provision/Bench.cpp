@@ -12,6 +12,8 @@ const char* PhaseText(PortPhase phase) {
       return "waiting";
     case PortPhase::Reading:
       return "reading";
+    case PortPhase::Upgrading:
+      return "upgrading: restart the unit";
     case PortPhase::Writing:
       return "writing";
     case PortPhase::Verifying:

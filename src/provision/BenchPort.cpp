@@ -16,6 +16,7 @@ using store::CommissioningRecord;
 using store::Outcome;
 
 // Progress through one unit's steps.
+constexpr int kUpgradeProgress = 5;
 constexpr int kReadProgress = 15;
 constexpr int kWriteProgress = 35;
 constexpr int kVerifyProgress = 70;
@@ -55,10 +56,28 @@ class BenchPort::Lines : public LinkObserver {
   std::vector<std::string> lines_;
 };
 
+// The loader dialogue's lines; the last one tells where an upgrade stopped.
+class BenchPort::UpgradeLines : public UpgradeMemo {
+ public:
+  void SetText(const std::string& text) override { last_ = text; }
+  void AddLine(const std::string& text) override { last_ = text; }
+  void EndLine(const std::string& text) override { last_ += text; }
+  void SetFileName(const std::string&) override {}
+  void SetFirmwareVersion(const std::string&) override {}
+  void SetDescription(const std::string&) override {}
+  void SetProgress(int) override {}
+  const std::string& Last() const { return last_; }
+
+ private:
+  std::string last_;
+};
+
 BenchPort::BenchPort(std::string comName, const std::string& path, Shared shared)
     : comName_(std::move(comName)),
+      path_(path),
       shared_(std::move(shared)),
       lines_(std::make_unique<Lines>()),
+      upgradeLines_(std::make_unique<UpgradeLines>()),
       session_(DeviceSession::OnPort(comName_, path, *lines_)) {
   state_.port = comName_;
 }
@@ -130,18 +149,14 @@ CommissioningRecord BenchPort::Attempt(const TDEVICE_CONFIG& before) {
   state_.reason.clear();
   Report(PortPhase::Reading, kReadProgress);
 
-  if (const auto refusal = RefusalReason(shared_.job, before)) {
-    record.result = Outcome::Refused;
-    record.reason = *refusal;
-  } else {
-    const TCONFIG_BLOCK target = shared_.job.BlockFor(before.SerialNumber, before.Config);
-    record.configHash = ConfigHash(target);
-    if (!settings.force && shared_.records.AlreadyDone(before.SerialNumber, record.job, record.configHash)) {
-      record.result = Outcome::AlreadyDone;
-    } else {
-      WriteAndVerify(target, before, record);
-    }
+  std::optional<TDEVICE_CONFIG> unit = before;
+  std::string upgraded;
+  if (NeedsUpgrade(shared_.job, before)) {
+    unit = Upgrade(before, record);
+    if (unit) upgraded = "upgraded from " + FormatFirmware(before.FirmwareVersion, before.FirmwareBuild);
   }
+  if (unit) Provision(*unit, record);  // otherwise the upgrade has told how it ended
+  if (!upgraded.empty()) record.reason = upgraded + (record.reason.empty() ? "" : "; " + record.reason);
   record.durationMs =
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
   return record;
@@ -184,6 +199,43 @@ void BenchPort::WriteAndVerify(const TCONFIG_BLOCK& target, const TDEVICE_CONFIG
   record.result = Outcome::Failed;
   record.reason = Join(mismatches.empty() ? notHeld : mismatches);
   if (record.reason.empty()) record.reason = "the write was not verified";
+}
+
+void BenchPort::Provision(const TDEVICE_CONFIG& unit, CommissioningRecord& record) {
+  if (const auto refusal = RefusalReason(shared_.job, unit)) {
+    record.result = Outcome::Refused;
+    record.reason = *refusal;
+    return;
+  }
+  const TCONFIG_BLOCK target = shared_.job.BlockFor(unit.SerialNumber, unit.Config);
+  record.configHash = ConfigHash(target);
+  if (!shared_.settings.force && shared_.records.AlreadyDone(unit.SerialNumber, record.job, record.configHash)) {
+    record.result = Outcome::AlreadyDone;
+    return;
+  }
+  WriteAndVerify(target, unit, record);
+}
+
+std::optional<TDEVICE_CONFIG> BenchPort::Upgrade(const TDEVICE_CONFIG& before, CommissioningRecord& record) {
+  Report(PortPhase::Upgrading, kUpgradeProgress);
+  bool completed = false;
+  session_->Upgrade(comName_, path_, *shared_.job.upgrade, *upgradeLines_, [&](bool done) { completed = done; });
+  session_->WaitIdle();
+  if (!completed) {
+    record.result = Outcome::Failed;
+    record.reason = "the upgrade did not complete (" + upgradeLines_->Last() + ")";
+    return std::nullopt;
+  }
+  Report(PortPhase::Reading, kReadProgress);
+  const TDEVICE_CONFIG* after = ReadUnit();
+  if (!after || after->SerialNumber != before.SerialNumber) {
+    record.result = Outcome::Interrupted;
+    record.reason = "the unit did not answer after its upgrade";
+    return std::nullopt;
+  }
+  record.firmwareVersion = after->FirmwareVersion;
+  record.firmwareBuild = after->FirmwareBuild;
+  return *after;
 }
 
 void BenchPort::WaitUntilUnplugged(uint32_t serialNumber) {

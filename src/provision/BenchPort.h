@@ -3,6 +3,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,19 +39,28 @@ class BenchPort {
 
  private:
   class Lines;
+  class UpgradeLines;
   /// Scans the port: the unit's entry, or null when none answers (or the read was not complete).
   const TDEVICE_CONFIG* ReadUnit();
   store::CommissioningRecord Attempt(const TDEVICE_CONFIG& before);
+  /// Refuses the unit, finds it already done, or writes it.
+  void Provision(const TDEVICE_CONFIG& unit, store::CommissioningRecord& record);
   /// Writes and reads back; fills the record's result, reason and after-block.
   void WriteAndVerify(const TCONFIG_BLOCK& target, const TDEVICE_CONFIG& before, store::CommissioningRecord& record);
+  /// Installs the job's upgrade file and reads the unit again: the unit as it is now, or
+  /// nullopt with the record's result and reason filled when the upgrade did not complete or
+  /// the unit did not come back.
+  std::optional<TDEVICE_CONFIG> Upgrade(const TDEVICE_CONFIG& before, store::CommissioningRecord& record);
   /// Until the unit stops answering, or another unit answers in its place.
   void WaitUntilUnplugged(uint32_t serialNumber);
   void Report(PortPhase phase, int progress);
   void Pause();
 
   std::string comName_;
+  std::string path_;
   Shared shared_;
   std::unique_ptr<Lines> lines_;
+  std::unique_ptr<UpgradeLines> upgradeLines_;
   std::unique_ptr<DeviceSession> session_;
   PortState state_;
 };

@@ -12,12 +12,13 @@ namespace lum {
 enum class PortPhase {
   Waiting,    // no unit answers: waiting for one to be plugged
   Reading,    // reading the unit's identity and configuration
+  Upgrading,  // installing the job's upgrade file: the unit is to be restarted into its loader
   Writing,    // writing the job's configuration with the unit's overrides
   Verifying,  // reading the whole configuration back
   Unplug,     // finished: waiting for the unit to be taken away
 };
 
-/// "waiting", "reading", "writing", "verifying", "unplug the unit".
+/// "waiting", "reading", "upgrading: restart the unit", "writing", "verifying", "unplug the unit".
 const char* PhaseText(PortPhase phase);
 
 /// One port of the bench as people see it.

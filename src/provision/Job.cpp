@@ -12,7 +12,11 @@
 #include "base/Sha256.h"
 #include "data/ConfigFile.h"
 #include "data/ConfigJson.h"
+#include "data/NumberFormats.h"
 #include "data/TypeTables.h"
+#include "language/MessageTable.h"
+#include "upgrade/EffFile.h"
+#include "upgrade/ModelName.h"
 
 namespace lum {
 
@@ -98,10 +102,45 @@ uint32_t ProductCode(const json& value, const std::string& where) {
     throw JobError(fmt::format("{}: 0x{:X} is not a product code of the device type table", where, code));
   return static_cast<uint32_t>(code);
 }
+// The loader's report of a file it refuses: its lines, for the job's error.
+class UpgradeCheck : public UpgradeMemo {
+ public:
+  void SetText(const std::string& text) override { lines_ = text; }
+  void AddLine(const std::string& text) override { lines_ += (lines_.empty() ? "" : "; ") + text; }
+  void EndLine(const std::string& text) override { lines_ += text; }
+  void SetFileName(const std::string&) override {}
+  void SetFirmwareVersion(const std::string&) override {}
+  void SetDescription(const std::string&) override {}
+  void SetProgress(int) override {}
+  const std::string& Lines() const { return lines_; }
+
+ private:
+  std::string lines_;
+};
+
+std::shared_ptr<const EffContent> LoadUpgrade(const std::string& path) {
+  if (!fs::is_regular_file(path)) throw JobError(path + ": the upgrade file cannot be found");
+  auto content = std::make_shared<EffContent>();
+  UpgradeCheck check;
+  MessageTable messages;
+  messages.FillBuiltIn();
+  bool accepted = false;
+  try {
+    accepted = LoadEffFile(path, *content, check, messages, DefaultModelNames());
+  } catch (const std::runtime_error& e) {
+    throw JobError(path + ": " + e.what());
+  }
+  if (!accepted) throw JobError(path + ": not an upgrade file that can be sent (" + check.Lines() + ")");
+  return content;
+}
 }  // namespace
 
 bool ProvisioningJob::Accepts(uint32_t productCode) const {
   return std::find(products.begin(), products.end(), productCode) != products.end();
+}
+
+bool ProvisioningJob::FirmwareTooOld(uint16_t version, uint16_t build) const {
+  return minFirmware && FirmwareLevel{version, build} < *minFirmware;
 }
 
 TCONFIG_BLOCK ProvisioningJob::BlockFor(uint32_t serialNumber, const TCONFIG_BLOCK& unitBefore) const {
@@ -150,8 +189,15 @@ ProvisioningJob LoadJob(const std::string& path) {
   }
 
   job.upgradePath = Beside(path, Text(document, kUpgrade, path));
-  if (!job.upgradePath.empty() && !fs::is_regular_file(job.upgradePath))
-    throw JobError(job.upgradePath + ": the upgrade file cannot be found");
+  if (!job.upgradePath.empty()) {
+    if (!job.minFirmware) throw JobError(path + ": \"upgrade\" needs \"minFirmware\", the units it is for");
+    job.upgrade = LoadUpgrade(job.upgradePath);
+    const FirmwareLevel installs{job.upgrade->Version, job.upgrade->Build};
+    if (installs < *job.minFirmware)
+      throw JobError(fmt::format("{}: installs firmware {}, older than \"minFirmware\" {}", job.upgradePath,
+                                 FormatFirmware(installs.version, installs.build),
+                                 FormatFirmware(job.minFirmware->version, job.minFirmware->build)));
+  }
 
   job.overridesPath = Beside(path, Text(document, kOverrides, path));
   if (!job.overridesPath.empty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "provision/Firmware.h"
 #include "provision/JobError.h"
 #include "provision/Overrides.h"
+#include "upgrade/EffContent.h"
 
 namespace lum {
 
@@ -20,20 +22,23 @@ namespace lum {
 ///     "overrides": "sites.csv",          optional, per-unit values by serial number
 ///     "products": ["0x123450"],          optional, default: the configuration's product code
 ///     "minFirmware": "1.2.3",            optional ("1.2.3" or "1.2.3.7")
-///     "upgrade": "firmware.eff" }        optional: named in the refusal of older firmware
+///     "upgrade": "firmware.eff" }        optional: installed first on units older than minFirmware
 ///
 /// File names are relative to the job file's folder.
 struct ProvisioningJob {
   std::string name;
   std::string configPath;
-  std::string overridesPath;  // empty without overrides
-  std::string upgradePath;    // empty without an upgrade file
+  std::string overridesPath;                  // empty without overrides
+  std::string upgradePath;                    // empty without an upgrade file
+  std::shared_ptr<const EffContent> upgrade;  // the upgrade file, loaded and accepted
   TCONFIG_BLOCK base;
   std::vector<uint32_t> products;
   std::optional<FirmwareLevel> minFirmware;
   Overrides overrides;
 
   bool Accepts(uint32_t productCode) const;
+  /// The unit's firmware is older than the job's minimum.
+  bool FirmwareTooOld(uint16_t version, uint16_t build) const;
   /// The block written to a unit: the job's configuration with the unit's overrides, carrying
   /// the unit's own product code and capability byte (which no write changes).
   TCONFIG_BLOCK BlockFor(uint32_t serialNumber, const TCONFIG_BLOCK& unitBefore) const;

@@ -10,14 +10,15 @@ namespace lum {
 std::optional<std::string> RefusalReason(const ProvisioningJob& job, const TDEVICE_CONFIG& unit) {
   const uint32_t product = unit.Config.ProductID();
   if (!job.Accepts(product)) return fmt::format("product 0x{:06X} is not one of the job's", product);
-  const FirmwareLevel level{unit.FirmwareVersion, unit.FirmwareBuild};
-  if (job.minFirmware && level < *job.minFirmware) {
-    std::string reason = fmt::format("firmware {} is older than {}", FormatFirmware(level.version, level.build),
-                                     FormatFirmware(job.minFirmware->version, job.minFirmware->build));
-    if (!job.upgradePath.empty()) reason += "; install " + job.upgradePath + " first";
-    return reason;
-  }
+  if (job.FirmwareTooOld(unit.FirmwareVersion, unit.FirmwareBuild))
+    return fmt::format("firmware {} is older than {}", FormatFirmware(unit.FirmwareVersion, unit.FirmwareBuild),
+                       FormatFirmware(job.minFirmware->version, job.minFirmware->build));
   return std::nullopt;
+}
+
+bool NeedsUpgrade(const ProvisioningJob& job, const TDEVICE_CONFIG& unit) {
+  return job.upgrade != nullptr && job.Accepts(unit.Config.ProductID()) &&
+         job.FirmwareTooOld(unit.FirmwareVersion, unit.FirmwareBuild);
 }
 
 std::string FieldPath(const FieldRef& f) {

@@ -14,6 +14,10 @@ namespace lum {
 /// the job's minimum), or nullopt when it does.
 std::optional<std::string> RefusalReason(const ProvisioningJob& job, const TDEVICE_CONFIG& unit);
 
+/// The job's upgrade file is to be installed on the unit first: its product is accepted and
+/// its firmware older than the job's minimum.
+bool NeedsUpgrade(const ProvisioningJob& job, const TDEVICE_CONFIG& unit);
+
 /// A field as the configuration's JSON names it ("BattOVP", "Channels[0][1].CC",
 /// "Channels[0][0].Timing[4].Minutes"), the name the overrides file uses too.
 std::string FieldPath(const FieldRef& field);

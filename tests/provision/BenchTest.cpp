@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
+#include <thread>
 
+#include "data/NumberFormats.h"
 #include "data/TempDir.h"
 #include "provision/Bench.h"
 #include "provision/UnitChecks.h"
 #include "support/BenchSupport.h"
+#include "support/UpgradeTestSupport.h"
 
 namespace lum {
 namespace {
@@ -42,6 +46,46 @@ class BenchTest : public TempDir {
   RecordingBench observer_;
   std::unique_ptr<Bench> bench_;
 };
+
+TEST_F(BenchTest, OldFirmwareIsUpgradedFirstAndAnUpgradeThatNeverStartsFails) {
+  test::EffFields eff;  // firmware 1.2.3.7, one block of image and of data in the loader's block size
+  eff.blockSize = sim::LoaderOptions{}.BlockSize;
+  eff.image = test::Pattern(eff.blockSize);
+  eff.data = test::Pattern(eff.blockSize, 3);
+  const auto bytes = test::BuildEff(eff);
+  std::ofstream(Path("new.eff"), std::ios::binary) << std::string(bytes.begin(), bytes.end());
+  SimulatedBench ports(2);
+  StartBench(ports, R"("minFirmware": "1.2.3", "upgrade": "new.eff")");
+
+  // COM1's unit is restarted into its loader when asked; COM2's never is.
+  const size_t since = observer_.StateCount();
+  for (int n = 1; n <= 2; ++n) {
+    sim::ControllerSetup old = SimulatedBench::Unit(0x01000070u + static_cast<uint32_t>(n));
+    old.firmwareVersion = 122;
+    ports.Port(n).Plug(old);
+  }
+  ASSERT_TRUE(observer_.WaitForPhase("COM1", PortPhase::Upgrading, since));
+  // The operator's restart comes once the loader's port is open.
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  ports.Port(1).Restart();
+
+  ASSERT_TRUE(observer_.WaitForRecords(2));
+  std::map<std::string, store::CommissioningRecord> byPort;
+  for (const auto& record : observer_.Records()) byPort[record.port] = record;
+  const store::CommissioningRecord& upgraded = byPort["COM1"];
+  EXPECT_EQ(upgraded.result, Outcome::Done) << upgraded.reason;
+  EXPECT_EQ(upgraded.firmwareVersion, eff.version) << "recorded as it is now";
+  EXPECT_EQ(upgraded.firmwareBuild, eff.build);
+  EXPECT_EQ(upgraded.reason, "upgraded from " + FormatFirmware(122, SimulatedBench::Unit(0).firmwareBuild));
+  EXPECT_EQ(ports.Port(1).Config().BattOVP(), JobBlock().BattOVP()) << "written after the upgrade";
+
+  const store::CommissioningRecord& stuck = byPort["COM2"];
+  EXPECT_EQ(stuck.result, Outcome::Failed);
+  EXPECT_NE(stuck.reason.find("the upgrade did not complete"), std::string::npos) << stuck.reason;
+  EXPECT_EQ(stuck.firmwareVersion, 122);
+  EXPECT_TRUE(stuck.after.empty()) << "nothing was written";
+  EXPECT_NE(ports.Port(2).Config().BattOVP(), JobBlock().BattOVP());
+}
 
 TEST_F(BenchTest, FourUnitsOnFourPortsAreWrittenVerifiedAndRecordedWithTheirBlocks) {
   SimulatedBench ports(4);

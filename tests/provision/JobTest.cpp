@@ -13,6 +13,7 @@
 #include "data/TempDir.h"
 #include "data/TypeTables.h"
 #include "provision/Job.h"
+#include "support/UpgradeTestSupport.h"
 
 namespace lum {
 namespace {
@@ -102,7 +103,24 @@ TEST_F(JobTest, BadJobsAreRefusedWithTheirReason) {
   EXPECT_NE(LoadError(R"({"config": "missing.LUM"})").find("missing.LUM"), std::string::npos);
   EXPECT_NE(LoadError(R"({"config": "night.LUM", "products": ["0x999990"]})").find("products[0]"), std::string::npos);
   EXPECT_NE(LoadError(R"({"config": "night.LUM", "minFirmware": "1.23"})").find("minFirmware"), std::string::npos);
-  EXPECT_NE(LoadError(R"({"config": "night.LUM", "upgrade": "none.eff"})").find("none.eff"), std::string::npos);
+  EXPECT_NE(LoadError(R"({"config": "night.LUM", "minFirmware": "1.2.3", "upgrade": "none.eff"})").find("none.eff"),
+            std::string::npos);
+
+  // An upgrade file is for units older than the minimum, must be one the loader takes, and
+  // must install at least the minimum.
+  const auto eff = test::BuildEff(test::EffFields{});  // firmware 1.2.3.7
+  WriteRaw("new.eff", std::string(eff.begin(), eff.end()));
+  EXPECT_NE(LoadError(R"({"config": "night.LUM", "upgrade": "new.eff"})").find("minFirmware"), std::string::npos);
+  EXPECT_NE(LoadError(R"({"config": "night.LUM", "minFirmware": "1.2.4", "upgrade": "new.eff"})").find("1.2.3.7"),
+            std::string::npos);
+  WriteRaw("bad.eff", "EFF but nothing else");
+  EXPECT_NE(LoadError(R"({"config": "night.LUM", "minFirmware": "1.2.3", "upgrade": "bad.eff"})").find("bad.eff"),
+            std::string::npos);
+  WriteRaw("job.json", R"({"config": "night.LUM", "minFirmware": "1.2.3.7", "upgrade": "new.eff"})");
+  const ProvisioningJob job = LoadJob(Path("job.json"));
+  ASSERT_TRUE(job.upgrade);
+  EXPECT_TRUE(job.upgrade->Accepted);
+  EXPECT_EQ(job.upgrade->Version, 123);
 
   SaveConfigFile(Path("empty.LUM"), TCONFIG_BLOCK());
   EXPECT_NE(LoadError(R"({"config": "empty.LUM"})").find("no valid configuration"), std::string::npos);

@@ -64,7 +64,11 @@ TEST(BenchControlText, CommandsSchedulesAndStreams) {
   EXPECT_EQ(plug.setup.serialNumber, 5u);
   EXPECT_EQ(ParseControlLine("plug 1").setup.serialNumber, DefaultSetup(1).serialNumber) << "the default unit";
   EXPECT_EQ(ParseControlLine("unplug 3").action, ControlCommand::Action::Unplug);
-  for (const char* bad : {"plug", "unplug x", "unplug 1 row=1", "jump 1", "plug 0 row=1", "plug 1 row=9"})
+  const ControlCommand restart = ParseControlLine("restart 4");
+  EXPECT_EQ(restart.action, ControlCommand::Action::Restart);
+  EXPECT_EQ(restart.port, 4);
+  for (const char* bad :
+       {"plug", "unplug x", "unplug 1 row=1", "jump 1", "plug 0 row=1", "plug 1 row=9", "restart", "restart 1 row=1"})
     EXPECT_THROW(ParseControlLine(bad), SetupTextError) << bad;
 
   const auto schedule = ParseSchedule("# a bench\n2.5 unplug 1\n\n0.5 plug 1 row=1\n");

@@ -13,6 +13,7 @@ namespace lum::sim {
 namespace {
 constexpr const char* kPlug = "plug";
 constexpr const char* kUnplug = "unplug";
+constexpr const char* kRestart = "restart";
 constexpr char kComment = '#';
 constexpr double kMsPerSecond = 1000.0;
 
@@ -35,8 +36,10 @@ ControlCommand ParseControlLine(const std::string& line) {
     command.setup = ParseControllerSetup(setup);
   } else if (action == kUnplug && !port.empty() && setup.empty()) {
     command.action = ControlCommand::Action::Unplug;
+  } else if (action == kRestart && !port.empty() && setup.empty()) {
+    command.action = ControlCommand::Action::Restart;
   } else {
-    throw SetupTextError("'" + line + "': expected \"plug PORT [SETUP]\" or \"unplug PORT\"");
+    throw SetupTextError("'" + line + "': expected \"plug PORT [SETUP]\", \"unplug PORT\" or \"restart PORT\"");
   }
   command.port = PortNumber(port);
   return command;
@@ -98,10 +101,17 @@ void Apply(const ControlCommand& command, const std::vector<Controller*>& ports)
   if (command.port < 1 || static_cast<size_t>(command.port) > ports.size())
     throw SetupTextError("there is no port " + std::to_string(command.port));
   Controller& controller = *ports[static_cast<size_t>(command.port - 1)];
-  if (command.action == ControlCommand::Action::Plug)
-    controller.Plug(command.setup);
-  else
-    controller.Unplug();
+  switch (command.action) {
+    case ControlCommand::Action::Plug:
+      controller.Plug(command.setup);
+      break;
+    case ControlCommand::Action::Unplug:
+      controller.Unplug();
+      break;
+    case ControlCommand::Action::Restart:
+      controller.Restart();
+      break;
+  }
 }
 
 }  // namespace lum::sim

@@ -18,15 +18,16 @@ namespace lum::sim {
 /// on port PORT (1 = the first port, COM1 in the --ports-ini order), "unplug PORT" takes it
 /// away.
 struct ControlCommand {
-  enum class Action { Plug, Unplug };
+  enum class Action { Plug, Unplug, Restart };
   Action action = Action::Plug;
   int port = 1;
   ControllerSetup setup;            // for Plug
   std::chrono::milliseconds at{0};  // in a schedule: time after start
 };
 
-/// "plug PORT [SETUP]" (without SETUP: the default controller) or "unplug PORT". Throws SetupTextError naming what is
-/// wrong.
+/// "plug PORT [SETUP]" (without SETUP: the default controller), "unplug PORT" or "restart PORT"
+/// (the unit restarts into its loader and takes an upgrade). Throws SetupTextError naming what
+/// is wrong.
 ControlCommand ParseControlLine(const std::string& line);
 
 /// A schedule: one "SECONDS plug PORT SETUP" or "SECONDS unplug PORT" per line (SECONDS may

@@ -10,6 +10,7 @@ namespace lum::sim {
 namespace {
 constexpr size_t kReadChunk = 256;
 constexpr size_t kSplitFirstPart = 5;  // bytes of a reply in the first of two writes
+constexpr std::chrono::milliseconds kAnnounceInterval{200};
 }  // namespace
 
 Controller::Controller(const ControllerSetup& setup)
@@ -55,6 +56,46 @@ void Controller::Plug(const ControllerSetup& setup) {
 void Controller::Unplug() {
   plugged_ = false;
   dropOutput_ = true;
+  std::lock_guard lock(mutex_);
+  loader_.reset();
+}
+
+void Controller::Restart(const LoaderOptions& loader) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!plugged_) return;
+    loader_ = std::make_unique<LoaderMachine>(loader);
+    loaderHeard_ = false;
+    nextAnnouncement_ = std::chrono::steady_clock::now();
+  }
+  dropOutput_ = true;  // a restart loses what the controller was about to say
+  if (wake_) wake_();  // the simulator's thread may be waiting with nothing due
+}
+
+std::optional<Controller::TimePoint> Controller::AnnouncementDue() const {
+  std::lock_guard lock(mutex_);
+  if (!loader_ || loaderHeard_) return std::nullopt;
+  return nextAnnouncement_;
+}
+
+bool Controller::InLoader() const {
+  std::lock_guard lock(mutex_);
+  return loader_ != nullptr;
+}
+
+std::vector<Bytes> Controller::FeedLoader(const uint8_t* data, size_t size) {
+  std::lock_guard lock(mutex_);
+  std::vector<Bytes> replies;
+  if (!loader_) return replies;
+  loaderHeard_ = true;
+  for (auto& reply : loader_->Feed(data, size)) replies.emplace_back(reply.begin(), reply.end());
+  const LoaderRecord& record = loader_->Record();
+  if (record.Quits > 0) {
+    // Restarts as a controller with what the upgrade installed.
+    if (record.Version && record.Build) responder_.SetFirmware(static_cast<uint8_t>(*record.Version), *record.Build);
+    loader_.reset();
+  }
+  return replies;
 }
 
 bool Controller::OnReadable(TimePoint now) {
@@ -63,6 +104,10 @@ bool Controller::OnReadable(TimePoint now) {
     const PtyEndpoint::ReadResult got = pty_.Read(buffer.data(), buffer.size());
     if (got.noClient) return false;
     if (got.count == 0) return true;
+    if (InLoader()) {
+      for (const Bytes& reply : FeedLoader(buffer.data(), got.count)) Queue(reply, now);
+      continue;
+    }
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - started_);
     const Measurements measured = MeasurementsAt(measurements_, static_cast<uint64_t>(elapsed.count()));
     for (const RawFrame& frame : scanner_.Feed(buffer.data(), got.count)) {
@@ -97,6 +142,13 @@ void Controller::Queue(const Bytes& reply, TimePoint now) {
 
 void Controller::WriteDue(TimePoint now) {
   if (dropOutput_.exchange(false)) output_.clear();  // taken away before it could answer
+  if (const auto due = AnnouncementDue(); due && *due <= now) {
+    // Like a real loader, it announces itself again and again until the program answers.
+    const std::vector<uint8_t> banner = LoaderMachine::Announcement();
+    pty_.Write(banner.data(), banner.size());
+    std::lock_guard lock(mutex_);
+    nextAnnouncement_ = now + kAnnounceInterval;
+  }
   while (!output_.empty() && output_.front().due <= now) {
     pty_.Write(output_.front().bytes.data(), output_.front().bytes.size());
     output_.pop_front();
@@ -104,8 +156,9 @@ void Controller::WriteDue(TimePoint now) {
 }
 
 std::optional<Controller::TimePoint> Controller::NextDue() const {
-  if (output_.empty()) return std::nullopt;
-  return output_.front().due;
+  std::optional<TimePoint> due = AnnouncementDue();
+  if (!output_.empty() && (!due || output_.front().due < *due)) due = output_.front().due;
+  return due;
 }
 
 }  // namespace lum::sim

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "sim/ControllerSetup.h"
+#include "sim/LoaderMachine.h"
 #include "sim/Pty.h"
 #include "sim/Request.h"
 #include "sim/Responder.h"
@@ -48,6 +51,16 @@ class Controller {
   /// replies not yet sent are lost.
   void Unplug();
   bool Plugged() const { return plugged_; }
+  /// Restarts the unit plugged here into its loader, as a power cycle does: it announces the
+  /// loader (again and again until the program answers) and takes an upgrade; the
+  /// "Q" that ends it restarts the controller with the version and build received (its
+  /// configuration kept). Ignored without a unit.
+  void Restart(const LoaderOptions& loader = {});
+  /// The unit's loader is listening.
+  bool InLoader() const;
+
+  /// Called when the simulator's thread has something new to do (set by the simulator).
+  void SetWake(std::function<void()> wake) { wake_ = std::move(wake); }
 
   // Driven by the simulator's thread only.
   int Fd() const { return pty_.Fd(); }
@@ -65,6 +78,10 @@ class Controller {
     Bytes bytes;
   };
   void Queue(const Bytes& reply, TimePoint now);
+  /// When the loader's next announcement is due: while it has not heard the program.
+  std::optional<TimePoint> AnnouncementDue() const;
+  /// Feeds the loader; its replies. Ends the loader at its "Q".
+  std::vector<Bytes> FeedLoader(const uint8_t* data, size_t size);
 
   PtyEndpoint pty_;
   const TimePoint started_;
@@ -81,6 +98,10 @@ class Controller {
   unsigned writesAnswered_ = 0;
   mutable std::condition_variable logged_;
   Responder responder_;
+  std::unique_ptr<LoaderMachine> loader_;  // while the unit runs its loader
+  bool loaderHeard_ = false;               // the program has spoken to the loader
+  TimePoint nextAnnouncement_{};
+  std::function<void()> wake_;
   std::vector<RawFrame> log_;
 
   // The simulator thread's own.

@@ -24,6 +24,11 @@ class Responder {
   std::optional<Bytes> Answer(const Request& request, const Measurements& now);
 
   const TCONFIG_BLOCK& Config() const { return setup_.config; }
+  /// What the controller reports as its firmware from now on (after an upgrade).
+  void SetFirmware(uint8_t version, uint16_t build) {
+    setup_.firmwareVersion = version;
+    setup_.firmwareBuild = build;
+  }
 
  private:
   ControllerSetup setup_;

@@ -40,6 +40,7 @@ Simulator::~Simulator() {
 Controller& Simulator::AddController(const ControllerSetup& setup) {
   auto controller = std::make_unique<Controller>(setup);
   Controller& added = *controller;
+  added.SetWake([this] { Wake(); });
   {
     std::lock_guard lock(mutex_);
     slots_.push_back({std::move(controller), {}});

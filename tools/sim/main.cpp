@@ -57,7 +57,9 @@ std::string Footer() {
          "\nBenches: a controller with 'unplugged' is an empty port. Controllers are plugged and unplugged\n"
          "by commands \"plug PORT SETUP\" and \"unplug PORT\" (PORT 1 is the first --controller), read\n"
          "from standard input with --control, or at given times from a schedule file (--schedule) whose\n"
-         "lines are \"SECONDS plug PORT SETUP\" or \"SECONDS unplug PORT\". --stream SECONDS keeps\n"
+         "lines are \"SECONDS plug PORT SETUP\" or \"SECONDS unplug PORT\". \"restart PORT\" restarts the\n"
+         "unit into its loader, which takes an upgrade and restarts it with the new firmware.\n"
+         "--stream SECONDS keeps\n"
          "every port busy: each unit is unplugged after SECONDS and a new one (next serial number)\n"
          "is plugged shortly after (500 times).\n"
          "  lum-sim --controller row=1,unplugged --controller row=1,unplugged --ports-ini LUM.INI --control\n"
@@ -90,7 +92,7 @@ int main(int argc, char** argv) {
   double streamSeconds = 0;
   app.add_option("--schedule", scheduleFile, "Plug and unplug controllers at the times a file gives (see below)")
       ->type_name("FILE");
-  app.add_flag("--control", control, "Read \"plug PORT SETUP\" and \"unplug PORT\" commands from standard input");
+  app.add_flag("--control", control, "Read \"plug PORT SETUP\", \"unplug PORT\" and \"restart PORT\" commands from standard input");
   app.add_option("--stream", streamSeconds, "Unplug every unit after SECONDS and plug a new one (a demonstration)")
       ->type_name("SECONDS")
       ->check(CLI::PositiveNumber);
