@@ -51,6 +51,20 @@ std::optional<std::chrono::system_clock::time_point> ParseUtcStamp(const std::st
   return std::chrono::system_clock::from_time_t(timegm(&parts));
 }
 
+std::string IsoStamp(std::chrono::system_clock::time_point when) {
+  constexpr long kSecondsPerMinute = 60;
+  constexpr long kMinutesPerHour = 60;
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() % 1000;
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  const long offsetMinutes = local.tm_gmtoff / kSecondsPerMinute;
+  const long offset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+  return fmt::format("{:04d}-{:02d}-{:02d}T{:02d}:{:02d}:{:02d}.{:03d}{}{:02d}:{:02d}", local.tm_year + 1900,
+                     local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms),
+                     offsetMinutes < 0 ? '-' : '+', offset / kMinutesPerHour, offset % kMinutesPerHour);
+}
+
 std::string NowStamp() { return FormatStamp(std::chrono::system_clock::now()); }
 
 }  // namespace lum

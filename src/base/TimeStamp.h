@@ -17,4 +17,7 @@ std::string UtcStamp(std::chrono::system_clock::time_point when = std::chrono::s
 /// ("T" or a space; an optional "Z"); nullopt for anything else.
 std::optional<std::chrono::system_clock::time_point> ParseUtcStamp(const std::string& text);
 
+/// Local time in ISO 8601 with milliseconds and the UTC offset: "2026-07-28T09:15:02.125+02:00".
+std::string IsoStamp(std::chrono::system_clock::time_point when = std::chrono::system_clock::now());
+
 }  // namespace lum

@@ -1,6 +1,7 @@
 #include "cli/CliContext.h"
 
 #include <filesystem>
+#include <stdexcept>
 #include <utility>
 
 #include "data/TypeTables.h"
@@ -9,16 +10,40 @@
 
 namespace lum::cli {
 
-CliContext::CliContext(std::string directory) : directory_(std::move(directory)) {
-  const std::string name = Settings(directory_).LanguageFile();
-  if (IsPlainFileName(name)) language_ = ProfileFile::Load((std::filesystem::path(directory_) / name).string());
+namespace {
+std::optional<std::string>& LanguageOverride() {
+  static std::optional<std::string> path;
+  return path;
+}
+}  // namespace
+
+void CliContext::UseLanguageFile(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) throw std::runtime_error(path + ": no such language file");
+  LanguageOverride() = path;
+}
+
+CliContext::CliContext(std::string directory)
+    : directory_(std::move(directory)),
+      locations_(LocateFiles(directory_, Environment::FromProcess(), InstalledLanguageDir())) {
   messages_.FillBuiltIn();
+  if (const auto path = LanguageFilePath()) language_ = ProfileFile::Load(*path);
   ReadMessages(language_, messages_);
+}
+
+std::optional<std::string> CliContext::LanguageFilePath() const {
+  if (LanguageOverride()) return LanguageOverride();
+  const auto dirs = locations_.LanguageDirs();
+  const std::string name =
+      Settings(locations_.settingsDir).LanguageFile(LocaleLanguageFile(Environment::FromProcess(), dirs));
+  // A remembered name with a folder part reads nothing outside the language folders.
+  if (!IsPlainFileName(name)) return std::nullopt;
+  return FindLanguageFile(dirs, name);
 }
 
 const PortMap& CliContext::Ports() const {
   if (!ports_) {
-    const auto section = Settings(directory_).PortsSection();
+    const auto section = Settings(locations_.settingsDir).PortsSection();
     ports_ = section ? PortMap::FromSection(*section) : PortMap::FromSystem();
   }
   return *ports_;

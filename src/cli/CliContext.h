@@ -3,21 +3,31 @@
 #include <optional>
 #include <string>
 
+#include "language/FileLocations.h"
 #include "language/MessageTable.h"
 #include "language/ProfileFile.h"
 #include "link/PortNames.h"
 
 namespace lum::cli {
 
-/// What every command takes from its working directory: the port mapping of LUM.INI, the
-/// message table with the remembered language file's texts, and the type names it gives.
-/// lumctl only reads: it never writes LUM.INI or a language file.
+/// What every command takes from its working directory (or, when that holds no LUM.INI, from
+/// the XDG settings folder): the port mapping of LUM.INI, the message table with the texts of
+/// the language file in use, and the type names it gives. The language file is the one given
+/// with --lang, else LUM.INI's choice, else the one the locale asks for. lumctl only reads: it
+/// never writes LUM.INI or a language file.
 class CliContext {
  public:
   /// The context of a directory (the working directory for lumctl).
   explicit CliContext(std::string directory = ".");
 
+  /// --lang FILE: every context of this process uses that file. Throws std::runtime_error when
+  /// it is not a readable file.
+  static void UseLanguageFile(const std::string& path);
+
   const std::string& Directory() const { return directory_; }
+  const FileLocations& Locations() const { return locations_; }
+  /// The language file in use, or nullopt when the built-in texts are.
+  std::optional<std::string> LanguageFilePath() const;
   /// [Ports] of LUM.INI when that section exists, otherwise the machine's serial devices.
   const PortMap& Ports() const;
   /// Built-in texts, overridden by the language file's [Messages].
@@ -29,6 +39,7 @@ class CliContext {
 
  private:
   std::string directory_;
+  FileLocations locations_;
   ProfileFile language_;
   MessageTable messages_;
   mutable std::optional<PortMap> ports_;

@@ -4,7 +4,8 @@
 
 namespace lum::cli {
 
-CliSession::CliSession() : device(context.Ports(), observer) {
+CliSession::CliSession(std::optional<int> onlyPort)
+    : device(onlyPort ? context.Ports().Only(*onlyPort) : context.Ports(), observer) {
   device.SetMessages(context.Messages());
   DeviceTypeNames names;
   for (int row = 0; row < kDeviceTypeCount; ++row) names.push_back(context.DeviceTypeName(row));

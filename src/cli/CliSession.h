@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "cli/CliContext.h"
 #include "cli/ConsoleObserver.h"
 #include "device/DeviceSession.h"
@@ -11,7 +13,8 @@ namespace lum::cli {
 /// and device type names. Commands ask the session for an operation and wait for it with
 /// WaitIdle, which shows its reports on the console as they come.
 struct CliSession {
-  CliSession();
+  /// On every port of LUM.INI, or on `onlyPort` (COMn) alone.
+  explicit CliSession(std::optional<int> onlyPort = std::nullopt);
   CliSession(const CliSession&) = delete;
   CliSession& operator=(const CliSession&) = delete;
 

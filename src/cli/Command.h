@@ -21,7 +21,7 @@ struct CommandRegistration {
 
 /// Exit statuses shared by every command.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;    // the operation ran and failed (no controller, a rejected file)
-inline constexpr int kExitBadInput = 2;  // bad arguments, bad JSON, an unreadable file
+inline constexpr int kExitFailed = 1;    // a device or verification failure (no controller, no answer, no port)
+inline constexpr int kExitBadInput = 2;  // bad arguments, bad JSON, an unreadable or rejected file
 
 }  // namespace lum::cli

@@ -7,7 +7,7 @@
 namespace lum::cli {
 
 void ConsoleObserver::InfoLine(const std::string& line) {
-  std::cout << (line == kEndOfWriteLine ? std::string() : line) << std::endl;
+  *info_ << (line == kEndOfWriteLine ? std::string() : line) << std::endl;
 }
 
 void ConsoleObserver::TraceLine(const std::string& line) { std::cerr << line << std::endl; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iostream>
 #include <map>
 #include <string>
 
@@ -16,12 +17,16 @@ class ConsoleObserver : public LinkObserver {
   void TraceLine(const std::string& line) override;
   void ValueReceived(const Measurement& value) override { values_.insert_or_assign(value.id, value); }
 
+  /// Information lines go to `out` from now on (stderr when stdout carries data for scripts).
+  void SendInfoTo(std::ostream& out) { info_ = &out; }
+
   /// The last value reported for `id`, or null while none was since the last ForgetValues.
   const Measurement* Last(ValueId id) const;
   /// Forgets every value, so that what a poll did not get is known as missing.
   void ForgetValues() { values_.clear(); }
 
  private:
+  std::ostream* info_ = &std::cout;
   std::map<ValueId, Measurement> values_;
 };
 

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <iostream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "cli/CliSession.h"
 #include "cli/Command.h"
 #include "device/Monitor.h"
+#include "link/PortTrouble.h"
 
 namespace lum::cli {
 
@@ -63,16 +65,46 @@ std::string PeopleLine(const std::vector<std::string>& values) {
   return line;
 }
 
+// For scripts: each column's unit in the header, the time in ISO 8601 with its UTC offset,
+// the power-on time also in seconds.
+constexpr char kSecondsKey[] = "power_on_s";
+constexpr char kClockFormat[] = "h:mm:ss";
+
 std::string CsvHeader() {
-  std::string header = "time";
-  for (const Column& column : kColumns) header += std::string(",") + ValueKey(column.id);
+  std::string header = fmt::format("time,{} (s)", kSecondsKey);
+  for (const Column& column : kColumns) {
+    const Unit unit = UnitOf(column.id);
+    const char* symbol = unit == Unit::Seconds ? kClockFormat : UnitSymbol(unit);
+    header += *symbol ? fmt::format(",{} ({})", ValueKey(column.id), symbol) : fmt::format(",{}", ValueKey(column.id));
+  }
   return header;
 }
 
-std::string CsvRow(const std::vector<std::string>& values) {
-  std::string row = NowStamp();
-  for (const std::string& value : values) row += "," + value;
+const Measurement* PowerOnTime(const ConsoleObserver& observer) { return observer.Last(ValueId::PowerOnTime); }
+
+std::string CsvRow(const ConsoleObserver& observer) {
+  const Measurement* seconds = PowerOnTime(observer);
+  std::string row = IsoStamp() + "," + (seconds ? std::to_string(seconds->raw) : "");
+  for (const std::string& value : Values(observer, FormatNumber)) row += "," + value;
   return row;
+}
+
+// One object per poll: numbers in the unit the key names (volts, amperes, °C, seconds), null
+// for a value not received.
+std::string JsonLine(const ConsoleObserver& observer) {
+  nlohmann::ordered_json line;
+  line["time"] = IsoStamp();
+  const Measurement* seconds = PowerOnTime(observer);
+  line[kSecondsKey] = seconds ? nlohmann::ordered_json(seconds->raw) : nlohmann::ordered_json();
+  for (const Column& column : kColumns) {
+    const Measurement* value = observer.Last(column.id);
+    if (column.id == ValueId::PowerOnTime)
+      line[ValueKey(column.id)] = value ? nlohmann::ordered_json(FormatNumber(*value)) : nlohmann::ordered_json();
+    else
+      line[ValueKey(column.id)] =
+          value ? nlohmann::ordered_json(std::stod(FormatNumber(*value))) : nlohmann::ordered_json();
+  }
+  return line.dump();
 }
 
 void WaitUntil(Clock& clock, uint64_t deadline) {
@@ -83,7 +115,21 @@ void WaitUntil(Clock& clock, uint64_t deadline) {
   }
 }
 
-void RunMonitor(const std::string& port, unsigned count, bool csv) {
+enum class Output { People, Csv, Json };
+
+std::string Line(const ConsoleObserver& observer, Output output) {
+  switch (output) {
+    case Output::Csv:
+      return CsvRow(observer);
+    case Output::Json:
+      return JsonLine(observer);
+    case Output::People:
+      break;
+  }
+  return PeopleLine(Values(observer, FormatValue));
+}
+
+void RunMonitor(const std::string& port, unsigned count, Output output) {
   CliSession session;
   const auto path = session.context.Ports().Resolve(port);
   if (!path) {
@@ -94,7 +140,7 @@ void RunMonitor(const std::string& port, unsigned count, bool csv) {
   device.OpenMonitor(*path);
   device.WaitIdle();
   if (!device.MonitorOpen()) {
-    std::cerr << "Cannot open " << *path << std::endl;
+    std::cerr << "Cannot open " << *path << ": " << PortOpenReason(*path, device.MonitorOpenFailure()) << std::endl;
     throw CLI::RuntimeError(kExitFailed);
   }
 
@@ -104,7 +150,7 @@ void RunMonitor(const std::string& port, unsigned count, bool csv) {
   sigaction(SIGINT, &action, nullptr);
 
   Clock& clock = SystemClock();
-  if (csv) std::cout << CsvHeader() << std::endl;
+  if (output == Output::Csv) std::cout << CsvHeader() << std::endl;
   uint64_t next = clock.NowMs();
   bool anyAnswered = false;
   for (unsigned polls = 0; !g_interrupted && (count == 0 || polls < count); ++polls) {
@@ -114,9 +160,8 @@ void RunMonitor(const std::string& port, unsigned count, bool csv) {
     session.observer.ForgetValues();
     device.Poll(true);
     device.WaitIdle();
-    const auto values = Values(session.observer, csv ? FormatNumber : FormatValue);
-    anyAnswered = anyAnswered || std::any_of(values.begin(), values.end(), [](const auto& v) { return !v.empty(); });
-    std::cout << (csv ? CsvRow(values) : PeopleLine(values)) << std::endl;
+    anyAnswered = anyAnswered || AnyValue(Values(session.observer, FormatNumber));
+    std::cout << Line(session.observer, output) << std::endl;
   }
   device.CloseMonitor();
   device.WaitIdle();
@@ -131,10 +176,15 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   auto port = std::make_shared<std::string>();
   auto count = std::make_shared<unsigned>(0);
   auto csv = std::make_shared<bool>(false);
+  auto json = std::make_shared<bool>(false);
   command->add_option("port", *port, "COMn of LUM.INI, or a device path")->required();
   command->add_option("--count", *count, "Stop after N polls (0: until Ctrl+C)")->check(CLI::NonNegativeNumber);
-  command->add_flag("--csv", *csv, "Comma-separated values: a header row, then one row per poll");
-  command->callback([port, count, csv] { RunMonitor(*port, *count, *csv); });
+  auto* csvFlag = command->add_flag(
+      "--csv", *csv, "Comma-separated values: a header row with units, then one row per poll (ISO 8601 time)");
+  command->add_flag("--json", *json, "One JSON object per poll and line")->excludes(csvFlag);
+  command->callback([port, count, csv, json] {
+    RunMonitor(*port, *count, *json ? Output::Json : *csv ? Output::Csv : Output::People);
+  });
 });
 
 }  // namespace

@@ -1,9 +1,12 @@
 // lumctl scan: find and read the controllers on COM1..COM16, optionally saving each one read.
+#include <fmt/format.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
 
@@ -11,6 +14,8 @@
 #include "cli/Command.h"
 #include "data/Backups.h"
 #include "data/ConfigFile.h"
+#include "data/NumberFormats.h"
+#include "data/TypeTables.h"
 #include "language/MessageSlots.h"
 
 namespace lum::cli {
@@ -30,14 +35,43 @@ void SaveEntries(CliSession& session, const std::string& directory) {
   }
 }
 
-void Scan(const std::string& saveDirectory) {
+// What identifies each controller read: for people a line after the scan's own lines, for
+// scripts one JSON object per line.
+void PrintIdentities(const CliSession& session, bool asJson) {
+  for (const auto& entry : session.device.Entries().DeviceEntries()) {
+    if (!entry->FromDevice) continue;
+    const int row = LookupProductID(entry->Config.ProductID());
+    const std::string type = session.context.DeviceTypeName(row);
+    const std::string serial = FormatSerial(entry->SerialNumber);
+    const std::string firmware = FormatFirmware(entry->FirmwareVersion, entry->FirmwareBuild);
+    if (!asJson) {
+      std::cout << fmt::format("{}: model {}, serial number {}, firmware {}", entry->Name, entry->Model, serial,
+                               firmware)
+                << std::endl;
+      continue;
+    }
+    nlohmann::ordered_json line;
+    line["port"] = entry->Name;
+    line["model"] = entry->Model;
+    line["serial_number"] = serial;
+    line["firmware"] = firmware;
+    line["product_id"] = entry->Config.ProductID();
+    line["device_type"] = type;
+    std::cout << line.dump() << std::endl;
+  }
+}
+
+void Scan(const std::string& saveDirectory, bool asJson) {
   CliSession session;
+  // For scripts stdout holds only the JSON lines; the scan's own lines go to stderr.
+  if (asJson) session.observer.SendInfoTo(std::cerr);
   bool found = false;
   session.device.Scan([&found](bool read) { found = read; });
   session.device.WaitIdle();
   for (const std::string& line :
        BackUpReadEntries(session.context.Directory(), session.device.Entries().DeviceEntries()))
     session.observer.InfoLine(line);
+  PrintIdentities(session, asJson);
   if (!found) {
     const auto& devices = session.device.Entries().DeviceEntries();
     const bool anyAnswered =
@@ -57,8 +91,12 @@ void Scan(const std::string& saveDirectory) {
 const CommandRegistration kRegistration([](CLI::App& app) {
   auto* command = app.add_subcommand("scan", "Find the controllers on COM1..COM16 and read each one's configuration");
   auto directory = std::make_shared<std::string>();
+  auto asJson = std::make_shared<bool>(false);
   command->add_option("--save", *directory, "Save each controller read as DIR/COMn.LUM");
-  command->callback([directory] { Scan(*directory); });
+  command->add_flag("--json", *asJson,
+                    "One JSON object per controller read on stdout (port, model, serial number, firmware); the "
+                    "scan's lines go to stderr");
+  command->callback([directory, asJson] { Scan(*directory, *asJson); });
 });
 
 }  // namespace

@@ -23,7 +23,7 @@ void Show(const std::string& path, bool asJson) {
   }
   if (result.status != ConfigFileStatus::Ok) {
     std::cerr << OpenFailureLine(result.status, path) << '\n';
-    throw CLI::RuntimeError(kExitFailed);
+    throw CLI::RuntimeError(kExitBadInput);
   }
   if (asJson) {
     std::cout << BlockToJson(result.block).dump(2) << '\n';

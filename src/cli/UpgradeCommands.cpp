@@ -87,14 +87,14 @@ void EffInfo(const std::string& path) {
   const CliContext context;
   auto content = std::make_unique<EffContent>();
   ConsoleMemo memo(false);
-  if (!Load(context, path, *content, memo)) throw CLI::RuntimeError(kExitFailed);
+  if (!Load(context, path, *content, memo)) throw CLI::RuntimeError(kExitBadInput);
 }
 
 void Upgrade(const std::string& path, const std::string& port) {
   CliSession session;
   auto content = std::make_unique<EffContent>();
   ConsoleMemo memo(true);
-  if (!Load(session.context, path, *content, memo)) throw CLI::RuntimeError(kExitFailed);
+  if (!Load(session.context, path, *content, memo)) throw CLI::RuntimeError(kExitBadInput);
   // A port that is not mapped has no path: the dialogue then fails at its first step.
   const std::string portPath = session.context.Ports().Resolve(port).value_or("");
   bool completed = false;

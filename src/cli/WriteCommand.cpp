@@ -4,19 +4,31 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "cli/CliSession.h"
 #include "cli/Command.h"
 #include "data/ConfigFile.h"
+#include "link/PortNames.h"
 
 namespace lum::cli {
 
 namespace {
 
-void Write(const std::string& path) {
-  CliSession session;
+std::optional<int> PortNumber(const std::string& port) {
+  if (port.empty()) return std::nullopt;
+  const auto n = ComNumber(port);
+  if (!n) {
+    std::cerr << port << ": --port takes a port name COM1..COM16" << std::endl;
+    throw CLI::RuntimeError(kExitBadInput);
+  }
+  return n;
+}
+
+void Write(const std::string& path, const std::string& port) {
+  CliSession session(PortNumber(port));
   const std::string fullPath = std::filesystem::absolute(path).string();
   session.observer.InfoLine(OpenFileLine(fullPath));
   ConfigFileResult file;
@@ -28,7 +40,7 @@ void Write(const std::string& path) {
   }
   if (file.status != ConfigFileStatus::Ok) {
     session.observer.InfoLine(OpenFailureLine(file.status, fullPath));
-    throw CLI::RuntimeError(kExitFailed);
+    throw CLI::RuntimeError(kExitBadInput);
   }
   EntryStore& entries = session.device.Entries();
   entries.SetCurrentEntry(&entries.AddFileEntry(EntryFromFile(fullPath, file.block)));
@@ -40,7 +52,7 @@ void Write(const std::string& path) {
     case WriteResult::Verified:
       return;
     case WriteResult::NoMatchingController:
-      std::cerr << "No controller of this product found." << std::endl;
+      std::cerr << "No controller of this product found" << (port.empty() ? "" : " on " + port) << "." << std::endl;
       break;
     case WriteResult::NoConfig:
     case WriteResult::Unwritable:
@@ -55,8 +67,11 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   auto* command = app.add_subcommand(
       "write", "Write a configuration file into the first controller of its product on COM1..COM16, and verify it");
   auto path = std::make_shared<std::string>();
+  auto port = std::make_shared<std::string>();
   command->add_option("file", *path, "Configuration file (.LUM)")->required();
-  command->callback([path] { Write(*path); });
+  command->add_option("--port", *port,
+                      "Write the controller on this port (COMn) only, when several of the same product are connected");
+  command->callback([path, port] { Write(*path, *port); });
 });
 
 }  // namespace

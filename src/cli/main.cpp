@@ -1,7 +1,10 @@
 #include <CLI/CLI.hpp>
 #include <exception>
 #include <iostream>
+#include <string>
 
+#include "VersionInfo.h"
+#include "cli/CliContext.h"
 #include "cli/Command.h"
 
 namespace lum::cli {
@@ -13,8 +16,17 @@ std::vector<CommandSetup>& RegisteredCommands() {
 
 int main(int argc, char** argv) {
   try {
-    CLI::App app{"lumctl: Lumaris Workbench from a terminal. Reads LUM.INI in the working directory."};
+    CLI::App app{
+        "lumctl: Lumaris Workbench from a terminal. Reads LUM.INI in the working directory, or in "
+        "$XDG_CONFIG_HOME/lum when the working directory holds none."};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("lumctl ") + lum::version::kFileVersion);
+    // Taken as soon as it is parsed, so that the command's callback already speaks that language.
+    app.add_option_function<std::string>(
+           "--lang", [](const std::string& path) { lum::cli::CliContext::UseLanguageFile(path); },
+           "Language file (.lng) for the texts, instead of LUM.INI's choice or the locale's")
+        ->check(CLI::ExistingFile)
+        ->trigger_on_parse();
     for (const auto& setup : lum::cli::RegisteredCommands()) setup(app);
     try {
       app.parse(argc, argv);

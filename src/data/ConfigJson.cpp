@@ -11,6 +11,8 @@
 #include <tuple>
 #include <vector>
 
+#include "data/NumberFormats.h"
+
 namespace lum {
 
 namespace {
@@ -156,8 +158,7 @@ class Reader {
     throw ConfigJsonError(fmt::format("{}: {}", path.empty() ? "document" : path, what));
   }
 
- private:
-  const json* Take(const char* key, bool optional) {
+  const json* Take(const char* key, bool optional = false) {
     const auto it = node_.find(key);
     if (it == node_.end()) {
       if (!optional) Fail(Child(key), "is missing");
@@ -167,6 +168,7 @@ class Reader {
     return &*it;
   }
 
+ private:
   const json& node_;
   std::string path_;
   std::set<std::string> known_;
@@ -204,10 +206,50 @@ void ReadRegion(Reader& reader, FieldTable fields, TCONFIG_BLOCK& block, bool ch
   }
 }
 
+// Documents of this format name and version or older, and those from before the format had a
+// name (no Format key), are read; a newer version or another format is refused.
+void CheckFormat(Reader& reader, const json& document) {
+  const auto format = document.find(json_format::kFormatKey);
+  if (format == document.end()) return;
+  if (*format != json_format::kFormatName)
+    Reader::Fail(json_format::kFormatKey, fmt::format("{} is not \"{}\"", format->dump(), json_format::kFormatName));
+  reader.Take(json_format::kFormatKey);
+  const uint32_t version = reader.Number(json_format::kVersionKey, std::numeric_limits<uint32_t>::max(), false);
+  if (version > json_format::kVersion)
+    Reader::Fail(json_format::kVersionKey, fmt::format("{} is newer than this lumctl reads ({}); use a newer lumctl",
+                                                       version, json_format::kVersion));
+  if (document.contains(json_format::kUnitsKey)) reader.Take(json_format::kUnitsKey);
+}
+
+// The unit a field's number is stored in: the shown unit divided by the field's scale.
+std::string StoredUnit(const ConfigField& field) {
+  const std::string unit = field.unit;
+  if (unit.empty() || field.scale == 1) return unit;
+  if (field.scale == kScaleMilli) return "m" + unit;
+  return fmt::format("{} m{}", kScaleMilli / field.scale, unit);
+}
+
+std::string UnitPath(const ConfigField& field) {
+  switch (field.scope) {
+    case FieldScope::Block:
+      return field.name;
+    case FieldScope::Channel:
+      return fmt::format("Channels[][].{}", field.name);
+    case FieldScope::Timing:
+      return fmt::format("Channels[][].{}[].{}", kTiming, field.name);
+    case FieldScope::Timing2:
+      return fmt::format("Channels[][].{}[].{}", kTiming2, field.name);
+  }
+  return field.name;
+}
+
 }  // namespace
 
 ordered_json BlockToJson(const TCONFIG_BLOCK& block, FieldTable fields) {
-  ordered_json doc = Region(block, fields, false);
+  ordered_json doc;
+  doc[json_format::kFormatKey] = json_format::kFormatName;
+  doc[json_format::kVersionKey] = json_format::kVersion;
+  doc.update(Region(block, fields, false));
   ordered_json groups = ordered_json::array();
   for (int g = 0; g < L::kGroups; ++g) {
     ordered_json group = ordered_json::array();
@@ -215,12 +257,17 @@ ordered_json BlockToJson(const TCONFIG_BLOCK& block, FieldTable fields) {
     groups.push_back(std::move(group));
   }
   doc["Channels"] = std::move(groups);
+  ordered_json units = ordered_json::object();
+  for (const ConfigField& field : fields)
+    if (*field.unit != '\0') units[UnitPath(field)] = StoredUnit(field);
+  doc[json_format::kUnitsKey] = std::move(units);
   return doc;
 }
 
 TCONFIG_BLOCK BlockFromJson(const json& document, FieldTable fields) {
   TCONFIG_BLOCK block;
   Reader reader(document, "");
+  CheckFormat(reader, document);
   ReadRegion(reader, fields, block, false);
   const json* groups = reader.Array("Channels", L::kGroups);
   for (int g = 0; g < L::kGroups; ++g) {

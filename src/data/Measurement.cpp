@@ -78,19 +78,30 @@ std::string CodeText(const Measurement& value) {
   }
 }
 
-const char* Symbol(Unit unit) {
+// The real-time page shows only voltages and currents with their symbol.
+const char* ShownSymbol(Unit unit) {
+  return unit == Unit::Millivolts || unit == Unit::TenMillivolts || unit == Unit::Milliamperes ? UnitSymbol(unit) : "";
+}
+
+}  // namespace
+
+const char* UnitSymbol(Unit unit) {
   switch (unit) {
     case Unit::Millivolts:
     case Unit::TenMillivolts:
       return "V";
     case Unit::Milliamperes:
       return "A";
-    default:
-      return "";
+    case Unit::Celsius:
+      return "°C";
+    case Unit::Seconds:
+      return "s";
+    case Unit::Count:
+    case Unit::Code:
+      break;
   }
+  return "";
 }
-
-}  // namespace
 
 Unit UnitOf(ValueId id) { return RowOf(id).unit; }
 
@@ -136,7 +147,7 @@ std::string FormatNumber(const Measurement& value, Decimals decimals) {
 
 std::string FormatValue(const Measurement& value, Decimals decimals) {
   const std::string number = FormatNumber(value, decimals);
-  const char* symbol = Symbol(value.unit);
+  const char* symbol = ShownSymbol(value.unit);
   return *symbol ? number + " " + symbol : number;
 }
 

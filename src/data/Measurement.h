@@ -67,6 +67,9 @@ std::string FormatNumber(const Measurement& value, Decimals decimals = Decimals:
 /// The value in its natural unit: volts, amperes, °C, seconds; counts and codes as they came.
 double NaturalValue(const Measurement& value);
 
+/// The unit's symbol for column headers and JSON: "V", "A", "°C", "s"; empty for counts and codes.
+const char* UnitSymbol(Unit unit);
+
 /// A stable lower-case name for files, columns and charts ("battery_v", "power_on").
 const char* ValueKey(ValueId id);
 

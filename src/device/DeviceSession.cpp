@@ -104,9 +104,11 @@ void DeviceSession::Write(WriteDone done) {
 
 void DeviceSession::OpenMonitor(const std::string& path, OpenDone done) {
   RunOnWorker([this, path, done = std::move(done)] {
-    const bool opened = monitor_.Open(path);
-    events_.Post([this, opened, done] {
+    int failure = 0;
+    const bool opened = monitor_.Open(path, &failure);
+    events_.Post([this, opened, failure, done] {
       monitor_open_ = monitor_open_ || opened;
+      monitor_failure_ = opened ? 0 : failure;
       if (done) done(opened);
     });
   });

@@ -90,6 +90,8 @@ class DeviceSession {
   const EntryStore& Entries() const { return entries_; }
   /// The monitor port is open (as of the last result delivered).
   bool MonitorOpen() const { return monitor_open_; }
+  /// Why the last OpenMonitor failed (an errno value), 0 after one that opened.
+  int MonitorOpenFailure() const { return monitor_failure_; }
 
   // --- Operations. Each is queued; `done` runs on the owner's thread with the result.
   /// Tries the session's ports in order; every port that opens becomes a device entry, read
@@ -136,6 +138,7 @@ class DeviceSession {
   DeviceTypeNames type_names_;
   EntryStore entries_;
   bool monitor_open_ = false;
+  int monitor_failure_ = 0;
 
   EventQueue events_;
   // Used on the worker only.

@@ -10,9 +10,9 @@ constexpr uint8_t kPollReads[] = {command::kPowerOnTime,  command::kTemperature,
                                   command::kSolarVoltage, command::kLoad1Voltage, command::kLoad1Current};
 }  // namespace
 
-bool Monitor::Open(const std::string& path) {
+bool Monitor::Open(const std::string& path, int* failure) {
   if (port_) return true;
-  port_ = OpenPort(path, kDeviceBaud, &link_.observer());
+  port_ = OpenPort(path, kDeviceBaud, &link_.observer(), failure);
   if (!port_) return false;
   link_.SetRxPos(link_layout::kRxRingStart);
   link_.clock().SleepMs(kOpenPauseMs);

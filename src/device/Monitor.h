@@ -32,8 +32,9 @@ class Monitor {
   Monitor& operator=(const Monitor&) = delete;
 
   /// Opens a device path at the controllers' speed: RxPos back to the ring's start, a 400 ms
-  /// pause, DeviceIdentified set. False, with nothing changed, when the port does not open.
-  bool Open(const std::string& path);
+  /// pause, DeviceIdentified set. False, with nothing changed, when the port does not open
+  /// (the reason, an errno value, in `*failure` when given).
+  bool Open(const std::string& path, int* failure = nullptr);
   /// Closes the port (if open) and clears DeviceIdentified.
   void Close();
   bool IsOpen() const { return port_ != nullptr; }

@@ -49,7 +49,7 @@ QString TFormAboutLUM::VersionText(const QString& version) {
 
 void TFormAboutLUM::FormCreate() {
   main_.RunGuarded([this] {
-    EnsureLanguageFile(main_.WorkDir());
+    EnsureLanguageFile(main_.WorkDir(), main_.DefaultLanguageFile());
     languages_.LoadLanguageList();
     ui_->LabelProductName->setText(ShownLines(QString::fromLatin1(kProductName)));
     ui_->LabelVersion->setText(ShownLines(VersionText(QString::fromLatin1(version::kFileVersion))));

@@ -34,6 +34,9 @@ TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
       ui_(std::make_unique<Ui::TFormLUM>()),
       dialogs_(options.dialogs),
       work_dir_(options.workDir.empty() ? CurrentDirectory() : options.workDir),
+      log_dir_(options.logDir.empty() ? work_dir_ : options.logDir),
+      default_language_file_(options.defaultLanguageFile.empty() ? Settings::kDefaultLanguageFile
+                                                                 : options.defaultLanguageFile),
       executable_path_(options.executablePath.empty() ? QCoreApplication::applicationFilePath().toStdString()
                                                       : options.executablePath),
       observer_(*this),
@@ -194,7 +197,7 @@ void TFormLUM::FormClose() {
   std::vector<std::string> lines;
   for (const QString& line : InfoLines()) lines.push_back(line.toStdString());
   // The window closes even when the log cannot be written; the user is told why.
-  RunGuarded([&] { AppendRunToLog(work_dir_, lines); });
+  RunGuarded([&] { AppendRunToLog(log_dir_, lines); });
 }
 
 void TFormLUM::closeEvent(QCloseEvent* event) {

@@ -38,8 +38,12 @@ struct ApplyCancelled {};
 
 /// What the main window takes from its surroundings; tests replace all of it.
 struct FormLUMOptions {
-  /// Where LUM.INI, LUM.LOG and the language files are; empty: the process's current directory.
+  /// Where LUM.INI and the language files are; empty: the process's current directory.
   std::string workDir;
+  /// Where LUM.LOG is; empty: workDir.
+  std::string logDir;
+  /// The language file used while LUM.INI remembers none; empty: the built-in default.
+  std::string defaultLanguageFile;
   /// Gives the application title; empty: the running executable.
   std::string executablePath;
   /// Null: real message boxes and file dialogs.
@@ -86,6 +90,8 @@ class TFormLUM : public QMainWindow {
   /// The device session: entry lists, link, live-monitor port and the device operations.
   DeviceSession& Session() { return *session_; }
   const std::string& WorkDir() const { return work_dir_; }
+  const std::string& LogDir() const { return log_dir_; }
+  const std::string& DefaultLanguageFile() const { return default_language_file_; }
   int RememberedWidth() const { return remembered_width_; }
 
   /// Windows built elsewhere that actions show modally.
@@ -204,6 +210,8 @@ class TFormLUM : public QMainWindow {
   std::unique_ptr<QtDialogs> own_dialogs_;
   Dialogs* dialogs_;
   std::string work_dir_;
+  std::string log_dir_;
+  std::string default_language_file_;
   std::string executable_path_;
   WindowLinkObserver observer_;
   MessageTable messages_;

@@ -74,7 +74,7 @@ void LanguageMenu::LoadLanguageList() {
   Ui::TFormLUM& u = main_.ui();
   RememberBuiltInTexts();
   // The built-in language can always be chosen again, whatever LUM.INI remembers.
-  EnsureLanguageFile(main_.WorkDir(), Settings::kDefaultLanguageFile);
+  EnsureNamedLanguageFile(main_.WorkDir(), Settings::kDefaultLanguageFile);
   language_files_.clear();
   for (QAction* entry : entries_) delete entry;
   entries_.clear();
@@ -91,7 +91,7 @@ void LanguageMenu::LoadLanguageList() {
     entries_.push_back(entry);
   }
 
-  const int position = FindRememberedFile(language_files_, Settings(main_.WorkDir()).LanguageFile());
+  const int position = FindRememberedFile(language_files_, Settings(main_.WorkDir()).LanguageFile(main_.DefaultLanguageFile()));
   if (position < 0) return;
   entries_[static_cast<size_t>(position)]->setChecked(true);
   ApplyLanguage(position);

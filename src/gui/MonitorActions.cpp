@@ -14,7 +14,9 @@
 #include "PortList.h"
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
+#include "base/TimeStamp.h"
 #include "language/MessageSlots.h"
+#include "link/PortTrouble.h"
 #include "ui_FormLUM.h"
 
 namespace lum {
@@ -62,10 +64,15 @@ void TFormLUM::btnRealPortClick() {
     return;
   }
   const std::optional<std::string> path = ports_.Resolve(portText);
-  // A port that is gone or held by someone else: nothing changes, nothing is reported.
+  // A port that is gone: nothing changes.
   if (!path) return;
-  PreparedSession().OpenMonitor(*path, [showState](bool opened) {
-    if (opened) showState(true);
+  // A port that does not open changes nothing either, but the information panel says why and
+  // what to do.
+  PreparedSession().OpenMonitor(*path, [this, showState, portText, path = *path](bool opened) {
+    if (opened)
+      showState(true);
+    else
+      observer_.InfoLine(PortOpenFailureLine(portText, path, session_->MonitorOpenFailure(), NowStamp()));
   });
 }
 

@@ -44,7 +44,11 @@ std::string StartHelpText() {
          "  --help      show this help and exit\n"
          "  --version   show the program's version and exit\n"
          "\n"
-         "lum works in the current directory: LUM.INI (ports, language), LUM.LOG, *.lng.\n";
+         "Files: started in a folder that holds LUM.INI, lum keeps LUM.INI, LUM.LOG and the\n"
+         "language files there. Otherwise settings and language files are in\n"
+         "$XDG_CONFIG_HOME/lum (~/.config/lum), the log in $XDG_STATE_HOME/lum\n"
+         "(~/.local/state/lum), and nothing is written into the start folder.\n"
+         "Language: LUM.INI's choice, else English unless the locale is Chinese.\n";
 }
 
 }  // namespace lum

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <filesystem>
 #include <iostream>
 
 #include "FormAboutLUM.h"
@@ -8,6 +9,7 @@
 #include "FormNightProfile.h"
 #include "FormProvisioning.h"
 #include "LanguageMenu.h"
+#include "ProgramShell.h"
 #include "StartArguments.h"
 #include "VersionInfo.h"
 #include "WindowRecorder.h"
@@ -43,10 +45,17 @@ int main(int argc, char* argv[]) {
   for (const QString& argument : QApplication::arguments().mid(1)) arguments.push_back(argument.toStdString());
   const lum::StartRequest request = lum::ReadStartArguments(arguments);
   if (request.kind != lum::StartRequest::Kind::Run) return AnswerWithoutWindow(request);
+  QApplication::setDesktopFileName(QStringLiteral("lum"));
+  QApplication::setWindowIcon(lum::ApplicationIcon());
+  lum::CloseOnTerminationSignals(application);
+
+  const lum::Environment environment = lum::Environment::FromProcess();
+  const lum::FileLocations locations =
+      lum::LocateFiles(std::filesystem::current_path().string(), environment, lum::InstalledLanguageDir());
 
   // The windows in their fixed order: main window, upgrade window, the tool windows, about
   // box. Creating the about box applies the remembered language to all of them.
-  lum::TFormLUM mainWindow;
+  lum::TFormLUM mainWindow(lum::OptionsFor(locations, environment));
   lum::TFormFirmwareUpgrade upgradeWindow(mainWindow);
   mainWindow.SetUpgradeDialog(&upgradeWindow);
   lum::TFormNightProfile nightProfileWindow(mainWindow);

@@ -13,6 +13,7 @@
 
 #include "base/AsciiText.h"
 #include "data/TypeTables.h"
+#include "language/FileLocations.h"
 #include "language/Settings.h"
 
 namespace lum {
@@ -49,26 +50,14 @@ void ReadMessages(const ProfileFile& file, MessageTable& table) {
   }
 }
 
-namespace {
-// Language file names are matched without regard to case (as the language menu matches the
-// remembered name), so LUM.INI naming lum_EN.LNG finds LUM_en.lng instead of creating a twin.
-bool DirectoryHolds(const std::string& directory, const std::string& name) {
-  std::error_code error;
-  if (std::filesystem::exists(std::filesystem::path(directory) / name, error)) return true;
-  for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
-    const std::string candidate = entry.path().filename().string();
-    if (EqualsIgnoringCase(candidate, name)) return true;
-  }
-  return false;
-}
-}  // namespace
-
-void EnsureLanguageFile(const std::string& directory) {
-  EnsureLanguageFile(directory, Settings(directory).LanguageFile());
+void EnsureLanguageFile(const std::string& directory, const std::string& defaultName) {
+  EnsureNamedLanguageFile(directory, Settings(directory).LanguageFile(defaultName));
 }
 
-void EnsureLanguageFile(const std::string& directory, const std::string& name) {
-  if (!IsPlainFileName(name) || DirectoryHolds(directory, name)) return;
+void EnsureNamedLanguageFile(const std::string& directory, const std::string& name) {
+  // Matched without regard to case (as the language menu matches the remembered name), so
+  // LUM.INI naming lum_EN.LNG finds LUM_en.lng instead of creating a twin.
+  if (!IsPlainFileName(name) || FindLanguageFile({directory}, name)) return;
   const std::string path = (std::filesystem::path(directory) / name).string();
   // Created as a plain new file (never replacing one that appeared meanwhile), as the
   // program's text-file writer would, then completed through the profile writer.

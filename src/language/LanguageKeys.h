@@ -7,6 +7,7 @@
 
 #include "language/MessageTable.h"
 #include "language/ProfileFile.h"
+#include "language/Settings.h"
 
 namespace lum {
 
@@ -44,12 +45,12 @@ std::string BatteryDescriptionKey(uint16_t code);
 /// slots the file lacks keep their text. The file is only read.
 void ReadMessages(const ProfileFile& file, MessageTable& table);
 
-/// Creates the remembered language file of the directory (LUM.INI's choice, default
-/// "LUM_chs.lng") when it does not exist: the comment header, then [FileInfo] Language and
-/// Application. LUM.INI is never written. Throws std::runtime_error with a clear text.
-void EnsureLanguageFile(const std::string& directory);
+/// Creates the remembered language file of the directory (LUM.INI's choice, else `defaultName`)
+/// when it does not exist: the comment header, then [FileInfo] Language and Application.
+/// LUM.INI is never written. Throws std::runtime_error with a clear text.
+void EnsureLanguageFile(const std::string& directory, const std::string& defaultName = Settings::kDefaultLanguageFile);
 /// The same for a language file of this name (the built-in language's "LUM_chs.lng").
-void EnsureLanguageFile(const std::string& directory, const std::string& name);
+void EnsureNamedLanguageFile(const std::string& directory, const std::string& name);
 
 /// The display name of a language file that is offered: [FileInfo] Application exactly "LUM"
 /// and a non-empty Language; nullopt otherwise (a directory or unreadable file included).

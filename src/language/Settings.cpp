@@ -12,8 +12,8 @@ bool IsPlainFileName(std::string_view name) {
 
 Settings::Settings(std::string directory) : path_((std::filesystem::path(std::move(directory)) / kFileName).string()) {}
 
-std::string Settings::LanguageFile() const {
-  return ProfileFile::Load(path_).ReadOr(kLanguageSection, kLanguageFileKey, kDefaultLanguageFile);
+std::string Settings::LanguageFile(const std::string& fallback) const {
+  return ProfileFile::Load(path_).ReadOr(kLanguageSection, kLanguageFileKey, fallback);
 }
 
 void Settings::SetLanguageFile(const std::string& name) const {

@@ -27,8 +27,8 @@ class Settings {
 
   const std::string& Path() const { return path_; }
 
-  /// The remembered language file name ("LUM_chs.lng" when none is remembered).
-  std::string LanguageFile() const;
+  /// The remembered language file name (`fallback` when none is remembered).
+  std::string LanguageFile(const std::string& fallback = kDefaultLanguageFile) const;
   /// Remembers a language file, creating the file or section as needed.
   /// Throws std::runtime_error "Unable to write to <path>".
   void SetLanguageFile(const std::string& name) const;

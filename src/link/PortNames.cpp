@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <string_view>
 
@@ -58,6 +59,12 @@ PortMap PortMap::FromSystem() {
   return map;
 }
 
+PortMap PortMap::Only(int n) const {
+  PortMap map;
+  if (const auto path = PathOf(n)) map.paths_[static_cast<size_t>(n)] = *path;
+  return map;
+}
+
 std::optional<std::string> PortMap::PathOf(int n) const {
   if (n < kFirstComPort || n > kLastComPort) return std::nullopt;
   return paths_[static_cast<size_t>(n)];
@@ -73,15 +80,23 @@ std::optional<std::string> PortMap::Resolve(const std::string& nameOrPath) const
   return nameOrPath;
 }
 
-std::unique_ptr<SerialPort> PortMap::Open(int n, unsigned baud, PortErrorSink* errors) const {
+std::unique_ptr<SerialPort> PortMap::Open(int n, unsigned baud, PortErrorSink* errors, int* failure) const {
   const auto path = PathOf(n);
-  return path ? OpenPort(*path, baud, errors) : nullptr;
+  if (!path && failure) *failure = ENOENT;
+  return path ? OpenPort(*path, baud, errors, failure) : nullptr;
+}
+
+std::vector<PortState> PortMap::ProbeComPorts() const {
+  std::vector<PortState> ports;
+  for (int n = kFirstComPort; n <= kLastComPort; ++n)
+    if (const auto path = PathOf(n)) ports.push_back({ComName(n), *path, ProbePort(*path)});
+  return ports;
 }
 
 std::vector<std::pair<std::string, std::string>> PortMap::ListComPorts() const {
   std::vector<std::pair<std::string, std::string>> ports;
-  for (int n = kFirstComPort; n <= kLastComPort; ++n)
-    if (const auto path = PathOf(n); path && CanOpenExclusively(*path)) ports.emplace_back(ComName(n), *path);
+  for (const PortState& port : ProbeComPorts())
+    if (port.error == 0) ports.emplace_back(port.name, port.path);
   return ports;
 }
 

@@ -18,6 +18,13 @@ std::string ComName(int n);
 /// n for "COMn" (1..16, letter case ignored); nullopt for anything else.
 std::optional<int> ComNumber(const std::string& name);
 
+/// A port of the mapping and whether it can be opened now.
+struct PortState {
+  std::string name;  // COMn
+  std::string path;
+  int error = 0;  // 0: it can be opened; otherwise why not (errno)
+};
+
 /// The mapping of the system's port names COM1..COM16 to device paths.
 class PortMap {
  public:
@@ -30,12 +37,19 @@ class PortMap {
   /// USB adapters first; never more than 16.
   static PortMap FromSystem();
 
+  /// The same mapping with COMn alone (empty when COMn does not exist).
+  PortMap Only(int n) const;
+
   /// Device path of COMn, if that port exists.
   std::optional<std::string> PathOf(int n) const;
   /// A port given by a user: "COMn" through the mapping, anything else as a device path.
   std::optional<std::string> Resolve(const std::string& nameOrPath) const;
-  /// Opens COMn; null when it does not exist or cannot be opened.
-  std::unique_ptr<SerialPort> Open(int n, unsigned baud, PortErrorSink* errors = nullptr) const;
+  /// Opens COMn; null when it does not exist or cannot be opened (the reason in `*failure`).
+  std::unique_ptr<SerialPort> Open(int n, unsigned baud, PortErrorSink* errors = nullptr, int* failure = nullptr) const;
+
+  /// Every port of the mapping, in increasing order, each opened and closed at once (no line
+  /// settings touched), with the reason when it cannot be opened.
+  std::vector<PortState> ProbeComPorts() const;
 
   /// The ports that can be opened now, in increasing order (each opened and closed at once,
   /// no line settings touched): name and device path.

@@ -56,12 +56,24 @@ bool SpeedCode(unsigned baud, speed_t& code) {
 }
 
 // Open step of OpenPort and ListComPorts: read/write, no controlling terminal, never blocking,
-// exclusive. TIOCEXCL keeps other programs out (but not root); flock keeps out everyone who
-// opens through this code, root included.
-int OpenExclusive(const std::string& path) {
+// exclusive. TIOCEXCL keeps other programs out, but the kernel lets root through: a terminal
+// that is already exclusive after the open is held by someone else and is closed again
+// untouched. flock keeps out everyone who opens through this code, root included. On failure
+// `error` holds the reason (EBUSY for a port held by someone else).
+int OpenExclusive(const std::string& path, int& error) {
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return kNoFd;
+  if (fd < 0) {
+    error = errno;
+    return kNoFd;
+  }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    error = errno == EWOULDBLOCK ? EBUSY : errno;
+    ::close(fd);
+    return kNoFd;
+  }
+  int held = 0;
+  if (::ioctl(fd, TIOCGEXCL, &held) == 0 && held != 0) {
+    error = EBUSY;
     ::close(fd);
     return kNoFd;
   }
@@ -69,8 +81,9 @@ int OpenExclusive(const std::string& path) {
   return fd;
 }
 
+// Only ever called on a descriptor whose exclusive flag this program set: the flag belongs to
+// the terminal, and a pseudo-terminal would stay exclusive after the close without this.
 void CloseExclusive(int fd) {
-  // Without this a pseudo-terminal stays exclusive after the close and could not be reopened.
   ::ioctl(fd, TIOCNXCL);
   ::close(fd);
 }
@@ -185,13 +198,18 @@ bool ApplyLineSettings(int fd, unsigned baud) {
 
 }  // namespace
 
-std::unique_ptr<SerialPort> OpenPort(const std::string& path, unsigned baud, PortErrorSink* errors) {
-  const int fd = OpenExclusive(path);
-  if (fd == kNoFd) return nullptr;
+std::unique_ptr<SerialPort> OpenPort(const std::string& path, unsigned baud, PortErrorSink* errors, int* failure) {
+  int error = 0;
+  const int fd = OpenExclusive(path, error);
+  if (fd == kNoFd) {
+    if (failure) *failure = error;
+    return nullptr;
+  }
   if (!ApplyLineSettings(fd, baud)) {
-    const int error = errno;
+    error = errno;
     if (errors && errors->ShowErrorDetails()) errors->TraceLine(fmt::format("Error: {}", ErrorText(error)));
     CloseExclusive(fd);
+    if (failure) *failure = error;
     return nullptr;
   }
   return std::make_unique<PosixSerialPort>(fd, path);
@@ -199,11 +217,14 @@ std::unique_ptr<SerialPort> OpenPort(const std::string& path, unsigned baud, Por
 
 std::string SystemMessageText(uint32_t code) { return ErrorText(static_cast<int>(code)); }
 
-bool CanOpenExclusively(const std::string& path) {
-  const int fd = OpenExclusive(path);
-  if (fd == kNoFd) return false;
+int ProbePort(const std::string& path) {
+  int error = 0;
+  const int fd = OpenExclusive(path, error);
+  if (fd == kNoFd) return error;
   CloseExclusive(fd);
-  return true;
+  return 0;
 }
+
+bool CanOpenExclusively(const std::string& path) { return ProbePort(path) == 0; }
 
 }  // namespace lum

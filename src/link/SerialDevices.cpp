@@ -1,13 +1,17 @@
 #include "link/SerialDevices.h"
 
 #include <fcntl.h>
+#include <fmt/format.h>
+#include <libudev.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 #include <system_error>
 
@@ -69,6 +73,44 @@ std::vector<std::string> OrderSerialDevices(const std::vector<std::string>& name
   for (const auto& name : builtIn)
     if (isRealPort(name)) usb.push_back(name);
   return usb;
+}
+
+std::string DeviceDescription(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISCHR(info.st_mode)) return {};
+  const std::unique_ptr<udev, decltype(&udev_unref)> context(udev_new(), udev_unref);
+  if (!context) return {};
+  const std::unique_ptr<udev_device, decltype(&udev_device_unref)> device(
+      udev_device_new_from_devnum(context.get(), 'c', info.st_rdev), udev_device_unref);
+  if (!device) return {};
+  // Owned by `device`: no reference of its own.
+  udev_device* usb = udev_device_get_parent_with_subsystem_devtype(device.get(), "usb", "usb_device");
+  if (usb == nullptr) return {};
+  const auto attribute = [usb](const char* name) {
+    const char* value = udev_device_get_sysattr_value(usb, name);
+    return std::string(value != nullptr ? value : "");
+  };
+  std::string text = attribute("manufacturer");
+  const std::string product = attribute("product");
+  if (!product.empty()) text += (text.empty() ? "" : " ") + product;
+  const std::string serial = attribute("serial");
+  if (!serial.empty()) text += fmt::format("{}serial {}", text.empty() ? "" : ", ", serial);
+  const std::string vendorId = attribute("idVendor");
+  if (!vendorId.empty()) text += fmt::format("{}USB {}:{}", text.empty() ? "" : ", ", vendorId, attribute("idProduct"));
+  return text;
+}
+
+std::vector<std::string> StableNames(const std::string& path, const std::string& byIdFolder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  const std::filesystem::path device = std::filesystem::canonical(path, error);
+  if (error) return names;
+  for (std::filesystem::directory_iterator it(byIdFolder, error), end; !error && it != end; it.increment(error)) {
+    std::error_code broken;
+    if (std::filesystem::canonical(it->path(), broken) == device && !broken) names.push_back(it->path().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::vector<std::string> ListSerialDevices() {

@@ -12,6 +12,13 @@ namespace lum {
 std::vector<std::string> OrderSerialDevices(const std::vector<std::string>& names,
                                             const std::function<bool(const std::string& name)>& isRealPort);
 
+/// What the system knows of a serial device: USB manufacturer and product, serial number and
+/// vendor:product ids (libudev); empty when it knows nothing (pseudo-terminals, built-in ports).
+std::string DeviceDescription(const std::string& path);
+
+/// The stable names of a device: the links under `byIdFolder` that lead to it, for [Ports].
+std::vector<std::string> StableNames(const std::string& path, const std::string& byIdFolder = "/dev/serial/by-id");
+
 /// Paths of the machine's serial devices in that order. Built-in ports count only when the
 /// driver knows a UART behind them (most ttyS* nodes exist whether or not a port does).
 std::vector<std::string> ListSerialDevices();

@@ -53,17 +53,22 @@ class PortErrorSink {
   virtual void TraceLine(const std::string& line) = 0;
 };
 
-/// Opens a device path exclusively (a second open fails, even for root), raw, 8N1 at `baud`,
-/// DTR and RTS raised where the device has modem lines, no flow control, reads that never
-/// wait. Returns null on failure; when the line settings are refused, "Error: %s" is traced
-/// (if the sink shows error details) and the port is closed again.
-std::unique_ptr<SerialPort> OpenPort(const std::string& path, unsigned baud, PortErrorSink* errors = nullptr);
+/// Opens a device path exclusively (a second open fails, even for root; a port another program
+/// holds exclusively is refused, even for root), raw, 8N1 at `baud`, DTR and RTS raised where
+/// the device has modem lines, no flow control, reads that never wait. Returns null on failure,
+/// with the reason in `*failure` when given (an errno value; EBUSY for a held port); when the
+/// line settings are refused, "Error: %s" is traced (if the sink shows error details) and the
+/// port is closed again.
+std::unique_ptr<SerialPort> OpenPort(const std::string& path, unsigned baud, PortErrorSink* errors = nullptr,
+                                     int* failure = nullptr);
 
 /// The system's message text for an error code (also used for a line-error mask's value).
 std::string SystemMessageText(uint32_t code);
 
-/// Whether `path` can be opened exclusively now (opened and closed at once, line settings
-/// untouched). A device held open by anyone, this program included, cannot.
+/// 0 when `path` can be opened exclusively now (opened and closed at once, line settings
+/// untouched), else why not (an errno value). A device held open by anyone, this program
+/// included, gives EBUSY.
+int ProbePort(const std::string& path);
 bool CanOpenExclusively(const std::string& path);
 
 }  // namespace lum

@@ -59,12 +59,15 @@ TEST_F(LumctlDevices, ScanReadsAndSavesEachController) {
 
   ASSERT_EQ(scanned.status, 0) << scanned.err;
   const auto lines = Lines(scanned.out);
-  ASSERT_GE(lines.size(), 6u);
+  ASSERT_GE(lines.size(), 7u);
   EXPECT_TRUE(Contains(lines[0], "] Scan connected device:: Open port @COM3.")) << scanned.out;
   EXPECT_TRUE(Contains(lines[1], "] Connected device is 双路普通型太阳能控制器 @COM3")) << scanned.out;
   EXPECT_EQ(lines[3], "Ok");
   EXPECT_TRUE(Contains(lines[4], "] Backup saved: ")) << scanned.out;
-  EXPECT_TRUE(Contains(lines[5], "saved/COM3.LUM")) << scanned.out;
+  // What identifies the controller read, after the backup, then the file saved.
+  EXPECT_EQ(lines[5], "COM3: model " + setup.model + ", serial number " + FormatSerial(setup.serialNumber) + ", firmware " +
+                          FormatFirmware(setup.firmwareVersion, setup.firmwareBuild));
+  EXPECT_TRUE(Contains(lines[6], "saved/COM3.LUM")) << scanned.out;
 
   TCONFIG_BLOCK expected = setup.config;
   expected.SetOTP(0);  // the scan does not read the over-temperature limit
@@ -190,7 +193,7 @@ TEST_F(LumctlDevices, WriteOfADamagedFilePrintsTheLogLineAndSendsNothing) {
 
   const Outcome written = Run("write bad.LUM");
 
-  EXPECT_EQ(written.status, 1);
+  EXPECT_EQ(written.status, 2);  // bad input, like every junk file
   EXPECT_TRUE(Contains(written.out, "bad.LUM data verify error.")) << written.out;
   EXPECT_TRUE(controller.RequestLog().empty());
   EXPECT_EQ(Run("write none.LUM").status, 2);
@@ -205,9 +208,13 @@ TEST_F(LumctlDevices, MonitorPrintsOneCsvRowPerPoll) {
   ASSERT_EQ(monitored.status, 0) << monitored.err;
   const auto lines = Lines(monitored.out);
   ASSERT_EQ(lines.size(), 3u) << monitored.out;
-  EXPECT_EQ(lines[0], "time,power_on,battery_v,solar_v,load1_v,load1_a,temperature");
+  EXPECT_EQ(lines[0],
+            "time,power_on_s (s),power_on (h:mm:ss),battery_v (V),solar_v (V),load1_v (V),load1_a (A),"
+            "temperature (°C)");
+  // ISO 8601 with the UTC offset, the power-on time in seconds and as the clock shows it.
   const std::regex row(
-      R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3},\d+:\d\d:\d\d,\d+\.\d\d,\d+\.\d\d,\d+\.\d{3},\d+\.\d\d,\d+)");
+      R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d,\d+,\d+:\d\d:\d\d,\d+\.\d\d,\d+\.\d\d,\d+\.\d{3},)"
+      R"(\d+\.\d\d,\d+)");
   EXPECT_TRUE(std::regex_match(lines[1], row)) << lines[1];
   EXPECT_TRUE(std::regex_match(lines[2], row)) << lines[2];
   EXPECT_EQ(controller.RequestLog().size(), 12u);

@@ -21,11 +21,15 @@ struct Outcome {
 
 class Lumctl : public TempDir {
  protected:
-  // Runs lumctl in the temporary directory (its working directory context). A run that
+  // Runs lumctl in the temporary directory (its working directory context). The XDG folders
+  // lie inside it too, so that no test reads the settings of the user running it. A run that
   // blocks is stopped after two minutes (status 124) rather than hanging the tests.
-  Outcome Run(const std::string& args) {
-    const std::string command = "cd '" + dir_.string() + "' && timeout 120 '" LUMCTL_PATH "' " + args + " >'" +
-                                Path(".out") + "' 2>'" + Path(".err") + "'";
+  // `wrapper` runs lumctl through another program (setpriv ...).
+  Outcome Run(const std::string& args, const std::string& locale = "C.UTF-8", const std::string& wrapper = "") {
+    const std::string command = "cd '" + dir_.string() + "' && LC_ALL= LC_MESSAGES= LANG=" + locale +
+                                " XDG_CONFIG_HOME='" + Path(".config") + "' XDG_STATE_HOME='" + Path(".state") +
+                                "' timeout 120 " + wrapper + "'" LUMCTL_PATH "' " + args + " >'" + Path(".out") +
+                                "' 2>'" + Path(".err") + "'";
     const int raw = std::system(command.c_str());
     Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadWholeFile(Path(".out")), ReadWholeFile(Path(".err"))};
     std::filesystem::remove(Path(".out"));

@@ -54,7 +54,7 @@ TEST_F(Lumctl, NamesAndMessagesComeFromTheRememberedLanguageFileWhichIsOnlyRead)
   EXPECT_EQ(ReadWholeFile(Path("en.lng")), lng);
 }
 
-TEST_F(Lumctl, FilesFailingTheirChecksPrintTheLogLineAndExit1) {
+TEST_F(Lumctl, FilesFailingTheirChecksAreBadInput) {
   const ConfigImage image = BuildConfigImage(DualChannelBlock());
   std::string bytes(image.begin(), image.end());
   bytes[0] = 'l';
@@ -64,12 +64,17 @@ TEST_F(Lumctl, FilesFailingTheirChecksPrintTheLogLineAndExit1) {
   WriteRaw("crc.LUM", bytes);
 
   const Outcome tag = Run("show tag.LUM");
-  EXPECT_EQ(tag.status, 1);
+  EXPECT_EQ(tag.status, 2);
   EXPECT_TRUE(Contains(tag.err, "] tag.LUM is not a LUM1.0 format file.")) << tag.err;
   const Outcome crc = Run("show --json crc.LUM");
-  EXPECT_EQ(crc.status, 1);
+  EXPECT_EQ(crc.status, 2);
   EXPECT_TRUE(Contains(crc.err, "] crc.LUM data verify error.")) << crc.err;
   EXPECT_EQ(crc.out, "");
+  // The same rule for every command: a junk file is bad input, not a device failure.
+  const Outcome written = Run("write crc.LUM");
+  EXPECT_EQ(written.status, 2) << written.err;
+  WriteRaw("junk.eff", "not an upgrade file");
+  EXPECT_EQ(Run("eff-info junk.eff").status, 2);
 }
 
 TEST_F(Lumctl, UnreadableFilesAndBadJsonExit2WithAClearMessage) {

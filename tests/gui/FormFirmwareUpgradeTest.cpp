@@ -53,7 +53,7 @@ class FormFirmwareUpgradeTest : public WindowFixture {
 
   // Writes an upgrade file into the working directory and returns its full path.
   std::string WriteEff(const std::string& name, const EffFields& eff) {
-    const auto bytes = BuildEff(eff);
+    const auto bytes = test::EffBytes(eff);
     const auto path = std::filesystem::path(Dir()) / name;
     std::ofstream(path, std::ios::binary) << std::string(bytes.begin(), bytes.end());
     return path.string();

@@ -130,6 +130,10 @@ TEST_F(MonitorActionsTest, APortThatDoesNotOpenChangesNothing) {
   EXPECT_EQ(u.Memo->toPlainText(), "kept");
   EXPECT_TRUE(u.cbbRealComPort->isEnabled());
   for (QWidget* control : MonitorControls()) EXPECT_FALSE(control->isEnabled());
+  // The information panel says why.
+  EXPECT_TRUE(u.mmoInfo->toPlainText().contains(
+      QString::fromStdString("Cannot open COM1 (" + line.SlavePath() + "): in use by another program")))
+      << u.mmoInfo->toPlainText().toStdString();
 }
 
 TEST_F(MonitorActionsTest, TicksAreSkippedAndClicksWaitWhileAScanRuns) {

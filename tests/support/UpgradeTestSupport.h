@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "upgrade/EffBuilder.h"
 #include "upgrade/EffContent.h"
 #include "upgrade/UpgradeMemo.h"
 
@@ -30,22 +31,9 @@ class MemoRecorder : public UpgradeMemo {
   int processEvents = 0;
 };
 
-/// The fields of an upgrade file to build; the checksum is computed unless given.
-struct EffFields {
-  std::string magic = "EFF";
-  std::string fileVersion = "1.0";
-  uint8_t extensionLength = 12;
-  uint8_t blockSize = 8;
-  std::optional<uint8_t> dataBlocks;  // default: enough for `data`
-  std::optional<uint32_t> checksum;   // 24 bits
-  uint32_t deviceId = 0x00515610;
-  uint16_t version = 123;
-  uint16_t build = 7;
-  std::vector<uint8_t> data;
-  std::vector<uint8_t> image;
-};
-
-std::vector<uint8_t> BuildEff(const EffFields& eff);
+using lum::EffFields;
+/// The core's file with the checksum group's ignored first byte set, to prove it is ignored.
+std::vector<uint8_t> EffBytes(const EffFields& eff);
 /// Bytes 0, 1, 2, ... (mod 256) offset by `seed`.
 std::vector<uint8_t> Pattern(size_t length, uint8_t seed = 0);
 

@@ -10,7 +10,7 @@
 namespace lum {
 namespace {
 
-using test::BuildEff;
+using test::EffBytes;
 using test::EffFields;
 using test::Pattern;
 
@@ -22,7 +22,7 @@ class EffFileTest : public TempDir {
     TempDir::SetUp();
     messages.FillBuiltIn();
   }
-  bool Load(const EffFields& eff) { return LoadRaw(BuildEff(eff)); }
+  bool Load(const EffFields& eff) { return LoadRaw(EffBytes(eff)); }
   bool LoadRaw(const std::vector<uint8_t>& bytes) {
     WriteRaw("f.eff", std::string(bytes.begin(), bytes.end()));
     return LoadEffFile(Path("f.eff"), content, memo, messages, names);
@@ -38,7 +38,7 @@ class EffFileTest : public TempDir {
 TEST_F(EffFileTest, HeaderOnlyFileIsAcceptedWithEmptyPayloads) {
   EffFields eff;
   eff.checksum = 0;
-  ASSERT_EQ(BuildEff(eff).size(), 22u);
+  ASSERT_EQ(EffBytes(eff).size(), 22u);
   EXPECT_TRUE(Load(eff));
   EXPECT_TRUE(content.Accepted);
   EXPECT_EQ(memo.lines, (std::vector<std::string>{FirstLine(), "文件版本：1.0", std::string("设备型号：") + kOneChannel,
@@ -74,7 +74,7 @@ TEST_F(EffFileTest, ShortFilesStopWithoutFurtherLines) {
   EXPECT_EQ(memo.lines, (std::vector<std::string>{FirstLine()}));
 
   // The header ends inside the device ID group.
-  auto bytes = BuildEff(EffFields{});
+  auto bytes = EffBytes(EffFields{});
   bytes.resize(16);
   EXPECT_FALSE(LoadRaw(bytes));
   EXPECT_EQ(memo.lines, (std::vector<std::string>{FirstLine(), "文件版本：1.0"}));

@@ -41,7 +41,7 @@ class LoaderDialogueTest : public ::testing::Test {
   }
 
   void Load(const EffFields& eff) {
-    const auto bytes = test::BuildEff(eff);
+    const auto bytes = test::EffBytes(eff);
     test::MemoRecorder loadMemo;
     ASSERT_TRUE(LoadEffBytes(bytes.data(), bytes.size(), "t.eff", content, loadMemo, messages, DefaultModelNames()));
   }

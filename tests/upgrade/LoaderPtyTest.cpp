@@ -2,9 +2,14 @@
 // through lumctl. Each image block costs 600 ms of real time, so the payloads are tiny.
 #include <gtest/gtest.h>
 
-#include "support/UpgradeTestSupport.h"
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
 #include "cli/Lumctl.h"
 #include "sim/Loader.h"
+#include "support/UpgradeTestSupport.h"
 #include "upgrade/EffFile.h"
 #include "upgrade/LoaderDialogue.h"
 
@@ -25,7 +30,7 @@ TEST(LoaderOverPty, ImageAndDataArriveIntact) {
   eff.data = Pattern(8, 0x90);
   eff.version = 321;
   eff.build = 4;
-  const auto bytes = test::BuildEff(eff);
+  const auto bytes = test::EffBytes(eff);
   auto content = std::make_unique<EffContent>();
   test::MemoRecorder memo;
   ASSERT_TRUE(LoadEffBytes(bytes.data(), bytes.size(), "t.eff", *content, memo, messages, DefaultModelNames()));
@@ -48,7 +53,7 @@ TEST(LoaderOverPty, ImageAndDataArriveIntact) {
 class LumctlUpgrade : public Lumctl {
  protected:
   void WriteEff(const EffFields& eff) {
-    const auto bytes = test::BuildEff(eff);
+    const auto bytes = test::EffBytes(eff);
     WriteRaw("fw.eff", std::string(bytes.begin(), bytes.end()));
   }
 };
@@ -65,7 +70,7 @@ TEST_F(LumctlUpgrade, EffInfoPrintsTheReportAndTellsTheOutcome) {
   bad.checksum = 1;
   WriteEff(bad);
   outcome = Run("eff-info fw.eff");
-  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.status, 2);  // a rejected file is bad input
   EXPECT_TRUE(Contains(outcome.out, "文件数据错误！\n"));
 
   outcome = Run("eff-info missing.eff");
@@ -90,6 +95,29 @@ TEST_F(LumctlUpgrade, PortIsFoundThroughThePortsSection) {
   outcome = Run("upgrade fw.eff --port COM6");  // not in the section
   EXPECT_EQ(outcome.status, 1);
   EXPECT_TRUE(Contains(outcome.out, "打开COM6通讯端口... 错误！\n")) << outcome.out;
+}
+
+// What the README's upgrade try-out does: a file made for the simulated loader, the loader
+// mapped like a controller, and lumctl upgrading it.
+TEST_F(LumctlUpgrade, MadeFileUpgradesTheLoaderMappedThroughItsPortsFile) {
+  const std::string sim = "'" LUM_SIM_PATH "'";
+  ASSERT_EQ(std::system(
+                ("cd '" + dir_.string() + "' && " + sim + " make-eff fw.eff --image-bytes 16 --data-bytes 16 >made.txt")
+                    .c_str()),
+            0);
+  EXPECT_EQ(Run("eff-info fw.eff").status, 0);
+  ASSERT_EQ(std::system(("cd '" + dir_.string() + "' && { " + sim +
+                         " loader --ports-ini LUM.INI >loader.txt & echo $! >loader.pid; }")
+                            .c_str()),
+            0);
+  for (int i = 0; i < 200 && !std::filesystem::exists(Path("LUM.INI")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+
+  const auto outcome = Run("upgrade fw.eff --port COM1");
+
+  std::system(("kill $(cat '" + Path("loader.pid") + "')").c_str());
+  EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
+  EXPECT_TRUE(Contains(outcome.out, "恭喜：固件升级完成！")) << outcome.out;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "sim/Loader.h"
+#include "sim/PortsIni.h"
 
 namespace lum::sim {
 
@@ -42,6 +43,9 @@ int RunLoaderMain(int argc, char** argv) {
   app.add_flag("--silent", options.Silent, "never announce");
   app.add_flag("--extra-sync-byte", options.ExtraSyncByte, "answer \"<\" with \">\" and one more byte");
   app.add_option("--link", link, "also make this symbolic link to the device path");
+  std::string portsIni;
+  app.add_option("--ports-ini", portsIni, "Write a LUM.INI with a [Ports] section: COM1=<the loader's path>")
+      ->type_name("FILE");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -67,6 +71,7 @@ int RunLoaderMain(int argc, char** argv) {
         return 1;
       }
     }
+    if (!portsIni.empty()) WritePortsIni(portsIni, {loader.Path()});
     fmt::print("{}\n", loader.Path());
     std::fflush(stdout);
     int received = 0;

@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "VersionInfo.h"
 #include "data/TypeTables.h"
 #include "sim/BenchControl.h"
 #include "sim/LoaderMain.h"
+#include "sim/MakeEffMain.h"
 #include "sim/PortsIni.h"
 #include "sim/SetupText.h"
 #include "sim/Simulator.h"
@@ -36,6 +38,7 @@ std::string ReadFile(const std::string& path) {
   text << file.rdbuf();
   return text.str();
 }
+constexpr const char* kMakeEffCommand = "make-eff";
 
 std::string Description() {
   return "Runs simulated solar and street-light controllers, each on its own pseudo-terminal, until\n"
@@ -64,7 +67,8 @@ std::string Footer() {
          "is plugged shortly after (500 times).\n"
          "  lum-sim --controller row=1,unplugged --controller row=1,unplugged --ports-ini LUM.INI --control\n"
          "  lum-sim --controller row=1,serial=0x01000001 --controller row=1,serial=0x01000002 --stream 8\n"
-         "\n'lum-sim loader --help' describes the simulated firmware loader.";
+         "\n'lum-sim loader --help' describes the simulated firmware loader, 'lum-sim make-eff --help' the\n"
+         "upgrade files made for it.";
 }
 
 void BlockStopSignals(sigset_t& signals) {
@@ -78,9 +82,11 @@ void BlockStopSignals(sigset_t& signals) {
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], kLoaderCommand) == 0) return lum::sim::RunLoaderMain(argc - 1, argv + 1);
+  if (argc > 1 && std::strcmp(argv[1], kMakeEffCommand) == 0) return lum::sim::RunMakeEffMain(argc - 1, argv + 1);
 
   CLI::App app(Description(), "lum-sim");
   app.footer(Footer());
+  app.set_version_flag("--version", std::string("lum-sim ") + lum::version::kFileVersion);
   std::vector<std::string> controllers;
   std::string portsIni;
   app.add_option("-c,--controller", controllers, "A controller, as key=value pairs (see below); repeatable")
