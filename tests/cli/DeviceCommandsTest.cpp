@@ -232,7 +232,9 @@ TEST_F(LumctlDevices, MonitorShowsAPollWithoutAnswerAsMissing) {
   const auto lines = Lines(monitored.out);
   ASSERT_EQ(lines.size(), 4u) << monitored.out;
   EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(.+,\d+:\d\d:\d\d,\d+\.\d\d,.*)"))) << lines[2];
-  EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3},,,,,,)"))) << lines[3];
+  // Nothing answered: the time, then every column empty (the power-on seconds included).
+  EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d,,,,,,,)")))
+      << lines[3];
 }
 
 TEST_F(LumctlDevices, MonitorExits1WhenNoPollIsAnswered) {
