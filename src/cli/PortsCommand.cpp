@@ -24,7 +24,7 @@ std::string About(const std::string& path) {
 void ListPorts(bool all) {
   bool anyOpens = false;
   std::string refused;
-  for (const PortState& port : CliContext().Ports().ProbeComPorts()) {
+  for (const PortProbe& port : CliContext().Ports().ProbeComPorts()) {
     if (port.error != 0) {
       refused +=
           port.name + '\t' + port.path + '\t' + "cannot be opened: " + PortOpenReason(port.path, port.error) + '\n';

@@ -223,7 +223,7 @@ void CheckFormat(Reader& reader, const json& document) {
 
 // The unit a field's number is stored in: the shown unit divided by the field's scale.
 std::string StoredUnit(const ConfigField& field) {
-  const std::string unit = field.unit;
+  std::string unit = field.unit;
   if (unit.empty() || field.scale == 1) return unit;
   if (field.scale == kScaleMilli) return "m" + unit;
   return fmt::format("{} m{}", kScaleMilli / field.scale, unit);

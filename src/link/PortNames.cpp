@@ -86,8 +86,8 @@ std::unique_ptr<SerialPort> PortMap::Open(int n, unsigned baud, PortErrorSink* e
   return path ? OpenPort(*path, baud, errors, failure) : nullptr;
 }
 
-std::vector<PortState> PortMap::ProbeComPorts() const {
-  std::vector<PortState> ports;
+std::vector<PortProbe> PortMap::ProbeComPorts() const {
+  std::vector<PortProbe> ports;
   for (int n = kFirstComPort; n <= kLastComPort; ++n)
     if (const auto path = PathOf(n)) ports.push_back({ComName(n), *path, ProbePort(*path)});
   return ports;
@@ -95,7 +95,7 @@ std::vector<PortState> PortMap::ProbeComPorts() const {
 
 std::vector<std::pair<std::string, std::string>> PortMap::ListComPorts() const {
   std::vector<std::pair<std::string, std::string>> ports;
-  for (const PortState& port : ProbeComPorts())
+  for (const PortProbe& port : ProbeComPorts())
     if (port.error == 0) ports.emplace_back(port.name, port.path);
   return ports;
 }

@@ -19,7 +19,7 @@ std::string ComName(int n);
 std::optional<int> ComNumber(const std::string& name);
 
 /// A port of the mapping and whether it can be opened now.
-struct PortState {
+struct PortProbe {
   std::string name;  // COMn
   std::string path;
   int error = 0;  // 0: it can be opened; otherwise why not (errno)
@@ -49,7 +49,7 @@ class PortMap {
 
   /// Every port of the mapping, in increasing order, each opened and closed at once (no line
   /// settings touched), with the reason when it cannot be opened.
-  std::vector<PortState> ProbeComPorts() const;
+  std::vector<PortProbe> ProbeComPorts() const;
 
   /// The ports that can be opened now, in increasing order (each opened and closed at once,
   /// no line settings touched): name and device path.

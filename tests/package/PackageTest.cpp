@@ -195,8 +195,8 @@ TEST_F(PackageTest, InstalledLumKeepsItsFilesInTheXdgFoldersAndFindsTheEnglishFi
 
   EXPECT_TRUE(Entries(start_).empty());
   EXPECT_TRUE(fs::is_regular_file(settings / "LUM_en.lng"));
-  // The English file was the one in use: the built-in language file was never created.
-  EXPECT_FALSE(fs::exists(settings / "LUM_chs.lng"));
+  // The built-in language stays offered beside the English file, in the settings folder too.
+  EXPECT_TRUE(fs::is_regular_file(settings / "LUM_chs.lng"));
   EXPECT_FALSE(fs::exists(settings / "LUM.INI"));
   const std::string log = Slurp(home_ / ".local/state/lum/LUM.LOG");
   EXPECT_TRUE(Contains(log, "Lum Started at")) << log;
