@@ -9,6 +9,7 @@
 
 #include "data/NumberFormats.h"
 #include "data/TempDir.h"
+#include "upgrade/EffBuilder.h"
 #include "provision/Bench.h"
 #include "provision/UnitChecks.h"
 #include "support/BenchSupport.h"
@@ -52,7 +53,7 @@ TEST_F(BenchTest, OldFirmwareIsUpgradedFirstAndAnUpgradeThatNeverStartsFails) {
   eff.blockSize = sim::LoaderOptions{}.BlockSize;
   eff.image = test::Pattern(eff.blockSize);
   eff.data = test::Pattern(eff.blockSize, 3);
-  const auto bytes = test::BuildEff(eff);
+  const auto bytes = BuildEff(eff);
   std::ofstream(Path("new.eff"), std::ios::binary) << std::string(bytes.begin(), bytes.end());
   SimulatedBench ports(2);
   StartBench(ports, R"("minFirmware": "1.2.3", "upgrade": "new.eff")");

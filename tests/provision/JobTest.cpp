@@ -12,6 +12,7 @@
 #include "data/NumberFormats.h"
 #include "data/TempDir.h"
 #include "data/TypeTables.h"
+#include "upgrade/EffBuilder.h"
 #include "provision/Job.h"
 #include "support/UpgradeTestSupport.h"
 
@@ -108,7 +109,7 @@ TEST_F(JobTest, BadJobsAreRefusedWithTheirReason) {
 
   // An upgrade file is for units older than the minimum, must be one the loader takes, and
   // must install at least the minimum.
-  const auto eff = test::BuildEff(test::EffFields{});  // firmware 1.2.3.7
+  const auto eff = BuildEff(test::EffFields{});  // firmware 1.2.3.7
   WriteRaw("new.eff", std::string(eff.begin(), eff.end()));
   EXPECT_NE(LoadError(R"({"config": "night.LUM", "upgrade": "new.eff"})").find("minFirmware"), std::string::npos);
   EXPECT_NE(LoadError(R"({"config": "night.LUM", "minFirmware": "1.2.4", "upgrade": "new.eff"})").find("1.2.3.7"),
