@@ -10,6 +10,7 @@
 
 #include "cli/CliSession.h"
 #include "cli/Command.h"
+#include "cli/WriteTarget.h"
 #include "data/ConfigFile.h"
 #include "link/PortNames.h"
 
@@ -27,7 +28,17 @@ std::optional<int> PortNumber(const std::string& port) {
   return n;
 }
 
-void Write(const std::string& path, const std::string& port) {
+// The controller the write would go to is read (and backed up); nothing is written.
+void DryRun(CliSession& session, const TCONFIG_BLOCK& source) {
+  const auto target = ReadWriteTarget(session, source.ProductID());
+  if (!target) {
+    std::cerr << "No controller of this product found." << std::endl;
+    throw CLI::RuntimeError(kExitFailed);
+  }
+  PrintChanges(*target, source);
+}
+
+void Write(const std::string& path, const std::string& port, bool dryRun) {
   CliSession session(PortNumber(port));
   const std::string fullPath = std::filesystem::absolute(path).string();
   session.observer.InfoLine(OpenFileLine(fullPath));
@@ -41,6 +52,10 @@ void Write(const std::string& path, const std::string& port) {
   if (file.status != ConfigFileStatus::Ok) {
     session.observer.InfoLine(OpenFailureLine(file.status, fullPath));
     throw CLI::RuntimeError(kExitBadInput);
+  }
+  if (dryRun) {
+    DryRun(session, file.block);
+    return;
   }
   EntryStore& entries = session.device.Entries();
   entries.SetCurrentEntry(&entries.AddFileEntry(EntryFromFile(fullPath, file.block)));
@@ -68,10 +83,13 @@ const CommandRegistration kRegistration([](CLI::App& app) {
       "write", "Write a configuration file into the first controller of its product on COM1..COM16, and verify it");
   auto path = std::make_shared<std::string>();
   auto port = std::make_shared<std::string>();
+  auto dryRun = std::make_shared<bool>(false);
   command->add_option("file", *path, "Configuration file (.LUM)")->required();
   command->add_option("--port", *port,
                       "Write the controller on this port (COMn) only, when several of the same product are connected");
-  command->callback([path, port] { Write(*path, *port); });
+  command->add_flag("--dry-run", *dryRun,
+                    "Read the controller the write would go to and print what would change; write nothing");
+  command->callback([path, port, dryRun] { Write(*path, *port, *dryRun); });
 });
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QMetaObject>
 
 #include "FormLUM.h"
+#include "WriteReview.h"
 #include "data/Backups.h"
 #include "device/DeviceSession.h"
 #include "ui_FormLUM.h"
@@ -64,8 +65,13 @@ void TFormLUM::actConnectDeviceExecute() {
   });
 }
 
+// What the write would change is shown first; it goes ahead only when confirmed.
 void TFormLUM::actWriteToDeviceExecute() {
   ConfirmApply();
+  const TDEVICE_CONFIG* entry = CurrentEntry();
+  if (entry != nullptr && entry->Config.ProductID() != 0 &&
+      !dialogs().ConfirmChanges(WriteChangeList(*this, entry->Config)))
+    return;
   PreparedSession().Write();
 }
 

@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+#include "ChangeView.h"
+
 class QWidget;
 
 namespace lum {
@@ -28,6 +30,8 @@ class Dialogs {
   /// The save-file dialog; `defaultSuffix` is added to a name typed without one.
   virtual std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
                                               const QString& directory = {}) = 0;
+  /// The change view before a write: the list and Ok / Cancel; true for Ok.
+  virtual bool ConfirmChanges(const ChangeList& changes) = 0;
 };
 
 /// The real dialogs: QMessageBox and QFileDialog, modal to `parent`.
@@ -41,6 +45,7 @@ class QtDialogs : public Dialogs {
                                       const QString& defaultSuffix) override;
   std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
                                       const QString& directory) override;
+  bool ConfirmChanges(const ChangeList& changes) override { return ShowChangeDialog(parent_, changes); }
 
  private:
   QWidget* parent_;

@@ -46,7 +46,14 @@ inline constexpr int kSolarVoltageLine = 42;    // "太阳能电压"
 inline constexpr int kLoadVoltageLine = 43;     // "负载电压"
 inline constexpr int kLoadCurrentLine = 44;     // "负载电流"
 inline constexpr int kTemperatureLine = 45;     // "温度"
-inline constexpr int kOpenPortCaption = 48;     // "打开通讯端口"
-inline constexpr int kClosePortCaption = 50;    // "关闭通讯端口"
+inline constexpr int kChangesTitle = 46;        // "写入前核对", the change view before a write
+inline constexpr int kChangesText = 47;         // the sentence above its list
+inline constexpr int kOpenPortCaption = 48;
+inline constexpr int kNoChange = 49;  // "没有变化：控制器已保存这些设置。"     // "打开通讯端口"
+inline constexpr int kClosePortCaption = 50;  // "关闭通讯端口"
+inline constexpr int kTargetNotRead = 51;     // no controller of the product was read
+inline constexpr int kChangeField = 52;       // the change view's columns: "设置"
+inline constexpr int kChangeBefore = 53;      // "原值"
+inline constexpr int kChangeAfter = 54;       // "新值"
 
 }  // namespace lum::msg

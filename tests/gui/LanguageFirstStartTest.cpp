@@ -74,7 +74,7 @@ TEST_F(LanguageFirstStartTest, EmptyDirectoryGetsTheCompleteDefaultFileButNoSett
               builtIn.substr(0, builtIn.find_last_not_of(' ') + 1));
   }
   EXPECT_EQ(messageKeys.front(), "Msg_2");
-  EXPECT_EQ(messageKeys.back(), "Msg_50");
+  EXPECT_EQ(messageKeys.back(), "Msg_54");
   EXPECT_EQ(SectionKeys(file, keys::kMessages), messageKeys);
 
   EXPECT_EQ(SectionKeys(file, keys::kDeviceDescription),

@@ -17,6 +17,8 @@ class ScriptedDialogs : public Dialogs {
   void AnswerCancel() { answers_.push_back(Answer::Cancel); }
   /// The next file dialog returns this name; an empty name cancels it.
   void AnswerFileName(const QString& name) { file_names_.push_back(name); }
+  /// The next change view is confirmed or cancelled; unscripted ones are confirmed.
+  void AnswerChanges(bool confirm) { change_answers_.push_back(confirm); }
 
   bool AskYesNo(const QString& title, const QString& text) override {
     return AskYesNoCancel(title, text) == Answer::Yes;
@@ -40,7 +42,16 @@ class ScriptedDialogs : public Dialogs {
     return NextName(filter);
   }
 
+  bool ConfirmChanges(const ChangeList& changes) override {
+    change_views_.push_back(changes);
+    if (change_answers_.empty()) return true;
+    const bool confirm = change_answers_.front();
+    change_answers_.pop_front();
+    return confirm;
+  }
+
   const std::vector<std::pair<QString, QString>>& Questions() const { return questions_; }
+  const std::vector<ChangeList>& ChangeViews() const { return change_views_; }
   const std::vector<QString>& Errors() const { return errors_; }
   /// The filter of every file dialog shown, and the default suffix of every save dialog.
   const std::vector<QString>& Filters() const { return filters_; }
@@ -61,6 +72,8 @@ class ScriptedDialogs : public Dialogs {
 
   std::deque<Answer> answers_;
   std::deque<QString> file_names_;
+  std::deque<bool> change_answers_;
+  std::vector<ChangeList> change_views_;
   std::vector<std::pair<QString, QString>> questions_;
   std::vector<QString> errors_;
   std::vector<QString> filters_;

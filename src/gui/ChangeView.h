@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace lum {
+
+/// One line of the change view: a field's label and unit in the language in use, its value
+/// on the controller as last read, and the value the write would send.
+struct ChangeRow {
+  QString label;
+  QString before;
+  QString after;
+  bool operator==(const ChangeRow&) const = default;
+};
+
+/// What the change view shows before a write: its title, the sentence above the list (which
+/// says "no change" when the list is empty) and the rows.
+struct ChangeList {
+  QString title;
+  QString text;
+  QStringList columns;
+  std::vector<ChangeRow> rows;
+};
+
+/// The change view as a modal dialog: the list and Ok (write) / Cancel.
+bool ShowChangeDialog(QWidget* parent, const ChangeList& changes);
+
+}  // namespace lum
