@@ -3,6 +3,7 @@
 #include <QString>
 #include <optional>
 
+#include "BackupChoice.h"
 #include "ChangeView.h"
 
 class QWidget;
@@ -32,6 +33,8 @@ class Dialogs {
                                               const QString& directory = {}) = 0;
   /// The change view before a write: the list and Ok / Cancel; true for Ok.
   virtual bool ConfirmChanges(const ChangeList& changes) = 0;
+  /// The restore list: the index of the backup chosen, or nullopt.
+  virtual std::optional<size_t> ChooseBackup(const BackupChoices& choices) = 0;
 };
 
 /// The real dialogs: QMessageBox and QFileDialog, modal to `parent`.
@@ -46,6 +49,9 @@ class QtDialogs : public Dialogs {
   std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
                                       const QString& directory) override;
   bool ConfirmChanges(const ChangeList& changes) override { return ShowChangeDialog(parent_, changes); }
+  std::optional<size_t> ChooseBackup(const BackupChoices& choices) override {
+    return ShowBackupDialog(parent_, choices);
+  }
 
  private:
   QWidget* parent_;

@@ -63,6 +63,7 @@ TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
   ConnectDeviceActions();
   ConnectFileActions();
   ConnectMonitorActions();
+  ConnectRestoreActions();
   WheelOnlyWithFocus(*this);
   KeepHiddenPagesAway(*ui_->PageControl);
   FormCreate();

@@ -155,6 +155,9 @@ class TFormLUM : public QMainWindow {
   // --- Device operations (DeviceActions.cpp).
   void actConnectDeviceExecute();
   void actWriteToDeviceExecute();
+  /// File → Restore from backup: the backups of the shown (or first read) controller.
+  void actRestoreBackupExecute();
+  BackupChoices RestoreChoices();
 
   // --- Configuration files (FileActions.cpp).
   void actOpenConfigFileExecute();
@@ -195,6 +198,7 @@ class TFormLUM : public QMainWindow {
   void ConnectDeviceActions();
   void ConnectFileActions();
   void ConnectMonitorActions();
+  void ConnectRestoreActions();
   void CreateNewFileEntry();
   void RestoreTreeSelection();
   void AddNewFileEntry();

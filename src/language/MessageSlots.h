@@ -54,6 +54,10 @@ inline constexpr int kClosePortCaption = 50;  // "关闭通讯端口"
 inline constexpr int kTargetNotRead = 51;     // no controller of the product was read
 inline constexpr int kChangeField = 52;       // the change view's columns: "设置"
 inline constexpr int kChangeBefore = 53;      // "原值"
-inline constexpr int kChangeAfter = 54;       // "新值"
+inline constexpr int kChangeAfter = 54;
+inline constexpr int kRestoreTitle = 55;   // "从备份恢复"
+inline constexpr int kBackupTime = 56;     // its columns: "读取时间"
+inline constexpr int kBackupChanges = 57;  // "变化"
+inline constexpr int kNoBackups = 58;      // "没有该控制器的备份。"       // "新值"
 
 }  // namespace lum::msg

@@ -283,7 +283,8 @@ const char* const kTagged[] = {"tsBase",
                                "actSaveConfigToFile",
                                "actNightProfile",
                                "actProvisioning",
-                               "actLiveChart"};
+                               "actLiveChart",
+                               "actRestoreBackup"};
 
 using FormLayoutTest = WindowFixture;
 

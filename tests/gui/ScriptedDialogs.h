@@ -19,6 +19,8 @@ class ScriptedDialogs : public Dialogs {
   void AnswerFileName(const QString& name) { file_names_.push_back(name); }
   /// The next change view is confirmed or cancelled; unscripted ones are confirmed.
   void AnswerChanges(bool confirm) { change_answers_.push_back(confirm); }
+  /// The next restore list chooses this backup; nullopt cancels it.
+  void AnswerBackup(std::optional<size_t> index) { backup_answers_.push_back(index); }
 
   bool AskYesNo(const QString& title, const QString& text) override {
     return AskYesNoCancel(title, text) == Answer::Yes;
@@ -52,6 +54,17 @@ class ScriptedDialogs : public Dialogs {
 
   const std::vector<std::pair<QString, QString>>& Questions() const { return questions_; }
   const std::vector<ChangeList>& ChangeViews() const { return change_views_; }
+  std::optional<size_t> ChooseBackup(const BackupChoices& choices) override {
+    backup_lists_.push_back(choices);
+    if (backup_answers_.empty()) {
+      ADD_FAILURE() << "unexpected restore list";
+      return std::nullopt;
+    }
+    const std::optional<size_t> index = backup_answers_.front();
+    backup_answers_.pop_front();
+    return index;
+  }
+  const std::vector<BackupChoices>& BackupLists() const { return backup_lists_; }
   const std::vector<QString>& Errors() const { return errors_; }
   /// The filter of every file dialog shown, and the default suffix of every save dialog.
   const std::vector<QString>& Filters() const { return filters_; }
@@ -74,6 +87,8 @@ class ScriptedDialogs : public Dialogs {
   std::deque<QString> file_names_;
   std::deque<bool> change_answers_;
   std::vector<ChangeList> change_views_;
+  std::deque<std::optional<size_t>> backup_answers_;
+  std::vector<BackupChoices> backup_lists_;
   std::vector<std::pair<QString, QString>> questions_;
   std::vector<QString> errors_;
   std::vector<QString> filters_;
