@@ -9,6 +9,7 @@
 
 #include "data/NightProfile.h"
 #include "data/NumberFormats.h"
+#include "data/PageRules.h"
 #include "data/TypeTables.h"
 
 namespace lum::cli {
@@ -27,7 +28,6 @@ constexpr FlagName kFuncFlagNames[] = {
     {bits::kMiEnabled, "MI extension"},
 };
 constexpr const char* kMiModeNames[] = {"rain detection", "motion (PIR) lighting"};
-constexpr int kShownChannelGroup = 0;
 
 std::string Join(const std::vector<std::string>& parts) {
   std::string text;
@@ -125,8 +125,8 @@ std::string BlockText(const CliContext& context, const std::string& path, const 
   std::string text = fmt::format("File: {}\n", path);
   for (const ConfigField* field : blockFields) text += FieldLine(context, block, *field, row);
   if (row < 0) return text + "Channels: none shown (unknown device type)\n";
-  const int channels = DeviceTypes()[static_cast<size_t>(row)].Channels;
-  for (int c = 0; c < channels; ++c) text += ChannelText(context, block.Channel(kShownChannelGroup, c), c + 1);
+  const int channels = ChannelsOfRow(row);
+  for (int c = 0; c < channels; ++c) text += ChannelText(context, block.Channel(kPageGroup, c), c + 1);
   return text;
 }
 

@@ -174,9 +174,12 @@ bool CanHold(const Capabilities& caps, const ConfigField& field) {
   return false;
 }
 
+std::string FormatFieldNumber(const ConfigField& field, uint32_t value) {
+  return field.scale > 1 ? FormatScaled(static_cast<uint16_t>(value), field.scale) : fmt::format("{}", value);
+}
+
 std::string FormatFieldValue(const ConfigField& field, uint32_t value) {
-  const std::string number =
-      field.scale > 1 ? FormatScaled(static_cast<uint16_t>(value), field.scale) : fmt::format("{}", value);
+  const std::string number = FormatFieldNumber(field, value);
   return *field.unit ? number + " " + field.unit : number;
 }
 

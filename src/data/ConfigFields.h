@@ -87,6 +87,9 @@ uint32_t SlotMask(FrameSlot slot);
 /// Whether a controller with these capabilities holds (and is sent) the field.
 bool CanHold(const Capabilities& caps, const ConfigField& field);
 
+/// The field's value as a number: scaled fields with two decimals ("14.40"), others whole.
+std::string FormatFieldNumber(const ConfigField& field, uint32_t value);
+
 /// The field's value for people: scaled fields with two decimals ("14.40 V"), others as
 /// numbers with their unit ("50 °C", "777").
 std::string FormatFieldValue(const ConfigField& field, uint32_t value);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "data/PageRules.h"
 #include "data/TypeTables.h"
 
 namespace lum {
@@ -14,7 +15,6 @@ constexpr int kMorningIndex = block_layout::kSegments - 1;
 constexpr double kPercent = 100.0;
 constexpr double kMinutesPerHour = 60.0;
 constexpr double kMilli = 1000.0;
-constexpr int kProfileGroup = 0;  // the pages and the device dialogue use group 0 only
 }  // namespace
 
 ChannelSchedule ScheduleOf(ConstChannel channel) {
@@ -76,12 +76,10 @@ std::vector<ProfileSegment> NightTimeline(const NightProfile& profile) {
 }
 
 std::vector<NightProfile> BlockNightProfiles(const TCONFIG_BLOCK& block) {
+  const int channels = ChannelsOfRow(LookupProductID(block.ProductID()));
   std::vector<NightProfile> profiles;
-  const int row = LookupProductID(block.ProductID());
-  if (row < 0) return profiles;
-  const int channels = DeviceTypes()[static_cast<size_t>(row)].Channels;
-  for (int c = 0; c < channels; ++c)
-    profiles.push_back(ComputeNightProfile(ScheduleOf(block.Channel(kProfileGroup, c))));
+  profiles.reserve(static_cast<size_t>(channels));
+  for (int c = 0; c < channels; ++c) profiles.push_back(ComputeNightProfile(ScheduleOf(block.Channel(kPageGroup, c))));
   return profiles;
 }
 

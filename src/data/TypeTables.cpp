@@ -30,6 +30,9 @@ const std::array<TBATTERY_TYPES, kBatteryTypeCount> kBatteryTypes = {{
 }};
 
 const std::array<const char*, kWorkModeCount> kWorkModeNames = {"一直亮灯", "夜晚亮灯", "白天亮灯"};
+
+bool RowInTable(int row) { return row >= 0 && row < kDeviceTypeCount; }
+
 }  // namespace
 
 const std::array<TDEVICE_TYPES, kDeviceTypeCount>& DeviceTypes() { return kDeviceTypes; }
@@ -41,6 +44,10 @@ int LookupProductID(uint32_t productCode) {
     if (kDeviceTypes[static_cast<size_t>(row)].ProductCode == productCode) return row;
   return -1;
 }
+
+uint32_t ProductCodeOfRow(int row) { return RowInTable(row) ? kDeviceTypes[static_cast<size_t>(row)].ProductCode : 0; }
+
+int ChannelsOfRow(int row) { return RowInTable(row) ? kDeviceTypes[static_cast<size_t>(row)].Channels : 0; }
 
 Capabilities DeriveCapabilities(uint8_t capFlags) {
   Capabilities caps;

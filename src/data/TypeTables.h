@@ -53,6 +53,12 @@ inline constexpr uint32_t kProductCodeMask = 0x00FFFFF0;
 /// Row index 0..3 whose product code equals the code in all 32 bits, or -1.
 int LookupProductID(uint32_t productCode);
 
+/// Product code of a device type row; 0 for no row (-1) or one outside the table.
+uint32_t ProductCodeOfRow(int row);
+
+/// Output channels of a device type row; 0 for no row (-1) or one outside the table.
+int ChannelsOfRow(int row);
+
 /// Capabilities from a block's CapFlags byte alone (a cleared bit means present).
 Capabilities DeriveCapabilities(uint8_t capFlags);
 

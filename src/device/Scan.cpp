@@ -95,7 +95,7 @@ bool IdentifyAndRead(DeviceContext& context, SerialPort* port, const DeviceTypeN
 
   observer.InfoLine(ReadingLine());
   observer.ProcessMessages();
-  const int channels = DeviceTypes()[static_cast<size_t>(row)].Channels;
+  const int channels = ChannelsOfRow(row);
   for (int c = 0; c < channels; ++c) read.ReadChannel(caps, c);
 
   link.SetDeviceIdentified(false);

@@ -97,8 +97,6 @@ bool Sends(const TCONFIG_BLOCK& block, const Capabilities& caps, const RequestRo
   });
 }
 
-int ChannelCount(int row) { return row < 0 ? 0 : DeviceTypes()[static_cast<size_t>(row)].Channels; }
-
 std::string LowerCase(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](char ch) { return static_cast<char>(std::tolower(static_cast<unsigned char>(ch))); });
@@ -119,7 +117,7 @@ std::vector<WriteRequest> PlanWrite(const TCONFIG_BLOCK& block, FieldTable field
   const int row = LookupProductID(block.ProductID());
   const Capabilities caps = ResolveCapabilities(block.CapFlags(), row);
   std::vector<WriteRequest> plan;
-  ForEachRequest(fields, ChannelCount(row), [&](const RequestRows& request, int c, int k) {
+  ForEachRequest(fields, ChannelsOfRow(row), [&](const RequestRows& request, int c, int k) {
     if (Sends(block, caps, request, c, k)) plan.push_back(Build(block, request, c, k));
   });
   return plan;
@@ -156,7 +154,7 @@ std::string FieldName(const FieldRef& f) {
 
 std::vector<FieldRef> UnwritableSegments(const TCONFIG_BLOCK& block, FieldTable fields) {
   std::vector<FieldRef> segments;
-  ForEachRequest(fields, ChannelCount(LookupProductID(block.ProductID())),
+  ForEachRequest(fields, ChannelsOfRow(LookupProductID(block.ProductID())),
                  [&](const RequestRows& request, int c, int k) {
                    for (const ConfigField* row : request.rows)
                      if (row->writeSlot == FrameSlot::Minutes &&
@@ -183,7 +181,7 @@ std::vector<FieldMismatch> FieldsNotHeld(const TCONFIG_BLOCK& entry, const TCONF
     }
 
   const int row = LookupProductID(echo.ProductID());
-  for (const FieldRef& field : HeldFields(ResolveCapabilities(echo.CapFlags(), row), ChannelCount(row), fields)) {
+  for (const FieldRef& field : HeldFields(ResolveCapabilities(echo.CapFlags(), row), ChannelsOfRow(row), fields)) {
     if (std::find(sent.begin(), sent.end(), field) != sent.end()) continue;
     const uint16_t wanted = ReadField(entry, field);
     const std::optional<uint16_t> held = lastRead ? std::optional<uint16_t>(ReadField(*lastRead, field)) : std::nullopt;

@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <algorithm>
+#include <array>
 
 #include "FormLUM.h"
 #include "RadioGroup.h"
@@ -15,7 +16,9 @@
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
 #include "base/TimeStamp.h"
+#include "data/ConfigFields.h"
 #include "data/NumberFormats.h"
+#include "data/PageRules.h"
 #include "data/TypeTables.h"
 #include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
@@ -23,21 +26,37 @@
 namespace lum {
 
 namespace {
-// The pages show and store group 0 of the channel table.
-constexpr int kPageGroup = 0;
-// Storing drops values at or below these (a half-typed or wrong field), keeping the old one.
-constexpr uint16_t kMinStoredSCV = 100;       // 1.00 V in tens of mV
-constexpr uint16_t kMinStoredBattOVP = 3000;  // mV
-constexpr uint16_t kMinStoredBattVoltage = 2000;
-
 // A control's own enabled flag, whatever its parent's state (a group may disable its fields).
 bool OwnEnabled(const QWidget* widget) { return !widget->testAttribute(Qt::WA_ForceDisabled); }
 
 QString ToQ(const std::string& text) { return QString::fromStdString(text); }
 
-uint16_t Parse(const QLineEdit* edit, unsigned scale) { return ParseScaled(edit->text().toStdString(), scale); }
+const ConfigField& Field(const char* name) { return *FindField(ConfigFields(), name); }
 
-void SetBit(uint8_t& flags, uint8_t mask, bool on) { flags = static_cast<uint8_t>(on ? flags | mask : flags & ~mask); }
+// A text field of the pages, the field it shows and the control whose own enabled flag
+// decides whether it is stored.
+struct TextField {
+  QLineEdit* edit;
+  const QWidget* gate;
+  const char* name;
+};
+
+std::array<TextField, 5> BlockTexts(const Ui::TFormLUM& u) {
+  return {{{u.lbledtSCV, u.grpSolarControl, "SCV"},
+           {u.lbledtBattOVP, u.grpBatteryType, "BattOVP"},
+           {u.lbledtBattFCV, u.grpBatteryType, "BattFCV"},
+           {u.lbledtBattUVP, u.grpBatteryType, "BattUVP"},
+           {u.lbledtBattUVR, u.grpBatteryType, "BattUVR"}}};
+}
+
+std::array<TextField, 2> ChannelTexts(const Ui::TFormLUM& u) {
+  return {{{u.lbledtCC, u.lbledtCC, "CC"}, {u.lbledtCV, u.lbledtCV, "CV"}}};
+}
+
+void ShowText(const TextField& text, const TCONFIG_BLOCK& block, const FieldPlace& place) {
+  const ConfigField& field = Field(text.name);
+  text.edit->setText(ToQ(FormatFieldNumber(field, ReadValue(block, field, place))));
+}
 
 constexpr char kNotTakenLine[] = "[%s] %s not taken: \"%s\" is not above %s, so %s stays.";
 
@@ -87,34 +106,23 @@ void TFormLUM::ShowEntry() {
     StatusPanel(names::kDevicePanel).clear();
   } else {
     ApplyCapabilities();
-    const uint8_t flags = block.FuncFlags();
-    u.chkMI->setChecked((flags & block_bits::kMiEnabled) != 0);
-    switch (flags & block_bits::kMiModeMask) {
-      case 0:
-        u.rbRainDetect->setChecked(true);
-        break;
-      case 1:
-        u.rbPIR->setChecked(true);
-        break;
-      default:
-        break;  // modes 2 and 3 are not the pages' to show
-    }
-    u.chkIRReceiver->setChecked((flags & block_bits::kIRReceiver) != 0);
+    const PageFlags flags = UnpackFuncFlags(block.FuncFlags());
+    u.chkMI->setChecked(flags.mi);
+    // MI modes 2 and 3 are not the pages' to show.
+    if (flags.rainDetect) u.rbRainDetect->setChecked(true);
+    if (flags.pir) u.rbPIR->setChecked(true);
+    u.chkIRReceiver->setChecked(flags.irReceiver);
     // Only ever checked here; ApplyCapabilities has unchecked them.
-    if (OwnEnabled(u.chkPWMDIM) && (flags & block_bits::kPWMDimming) != 0) u.chkPWMDIM->setChecked(true);
-    if (OwnEnabled(u.chkEnergySaving) && (flags & block_bits::kEnergySaving) != 0) u.chkEnergySaving->setChecked(true);
-    if (OwnEnabled(u.chkATC) && (flags & block_bits::kTempComp) != 0) u.chkATC->setChecked(true);
+    if (OwnEnabled(u.chkPWMDIM) && flags.pwmDimming) u.chkPWMDIM->setChecked(true);
+    if (OwnEnabled(u.chkEnergySaving) && flags.energySaving) u.chkEnergySaving->setChecked(true);
+    if (OwnEnabled(u.chkATC) && flags.tempComp) u.chkATC->setChecked(true);
 
-    u.lbledtSCV->setText(ToQ(FormatScaled(block.SCV(), kScaleCenti)));
+    for (const TextField& text : BlockTexts(u)) ShowText(text, block, {});
     SetDelayUnitFlag((block.SCDelay() & block_bits::kSCDelayUnit) != 0 ? 1 : 0);
     u.seSCDelay->setValue(block.SCDelay() & block_bits::kSCDelayValue);
-    u.lbledtBattOVP->setText(ToQ(FormatScaled(block.BattOVP(), kScaleMilli)));
-    u.lbledtBattFCV->setText(ToQ(FormatScaled(block.BattFCV(), kScaleMilli)));
-    u.lbledtBattUVP->setText(ToQ(FormatScaled(block.BattUVP(), kScaleMilli)));
-    u.lbledtBattUVR->setText(ToQ(FormatScaled(block.BattUVR(), kScaleMilli)));
     ShowMatchingBatteryType(block);
 
-    ShowChannel(block.Channel(kPageGroup, 0));
+    ShowChannel(block, 0);
     StatusPanel(names::kDevicePanel).setText(u.cbbDeviceTypes->currentText());
   }
   entry->Modified = false;
@@ -144,7 +152,7 @@ void TFormLUM::ApplyCapabilities() {
   u.lblSCDelay->setEnabled(OwnEnabled(u.grpSolarControl));
   u.btnSCDelayUnit->setEnabled(OwnEnabled(u.grpSolarControl));
 
-  const int channels = row >= 0 && row < kDeviceTypeCount ? DeviceTypes()[static_cast<size_t>(row)].Channels : 0;
+  const int channels = ChannelsOfRow(row);
   QStringList captions;
   for (int k = 1; k <= channels; ++k) captions << ToQ(FormatText(messages_.Text(msg::kChannelItem), {int64_t{k}}));
   u.rgChannel->SetItems(captions);
@@ -161,13 +169,13 @@ void TFormLUM::ApplyCapabilities() {
   u.lblLimitedV->setEnabled(caps.HasVoltageLimit);
 }
 
-void TFormLUM::ShowChannel(ConstChannel record) {
+void TFormLUM::ShowChannel(const TCONFIG_BLOCK& block, int channel) {
   Ui::TFormLUM& u = *ui_;
+  const ConstChannel record = block.Channel(kPageGroup, channel);
   const int mode = record.Mode() & block_bits::kWorkModeMask;
   u.cbbWorkMode->setCurrentIndex(mode < u.cbbWorkMode->count() ? mode : -1);
   u.chkLoopMode->setChecked((record.Mode() & block_bits::kLoopMode) != 0);
-  u.lbledtCC->setText(ToQ(FormatScaled(record.CC(), kScaleMilli)));
-  u.lbledtCV->setText(ToQ(FormatScaled(record.CV(), kScaleMilli)));
+  for (const TextField& text : ChannelTexts(u)) ShowText(text, block, {kPageGroup, channel});
   for (int r = 1; r <= block_layout::kSegments; ++r) {
     const ConstTimeSegment segment = record.Timing(r - 1);
     SetGridText(*u.StringGrid, timing_grid::kMinutesColumn, r, QString::number(segment.Minutes()));
@@ -176,14 +184,22 @@ void TFormLUM::ShowChannel(ConstChannel record) {
   RefreshShownTexts();
 }
 
-void TFormLUM::StoreChannel(TCHANNEL_CONFIG record) {
+void TFormLUM::StoreText(const QLineEdit& edit, const char* name, TCONFIG_BLOCK& block, const FieldPlace& place) {
+  const ConfigField& field = Field(name);
+  const uint32_t stored = ReadValue(block, field, place);
+  if (StoreTypedText(block, field, place, edit.text().toStdString())) return;
+  // A value at or below its threshold is not stored; the user learns which and why.
+  observer_.InfoLine(
+      FormatText(kNotTakenLine, {NowStamp(), FieldCaption(edit).toStdString(), edit.text().toStdString(),
+                                 FormatFieldNumber(field, field.storeAbove), FormatFieldNumber(field, stored)}));
+}
+
+void TFormLUM::StoreChannel(TCONFIG_BLOCK& block, int channel) {
   Ui::TFormLUM& u = *ui_;
-  // No selection (-1) becomes 0xFF, as the byte of the index.
-  uint8_t mode = static_cast<uint8_t>(u.cbbWorkMode->currentIndex());
-  if (u.chkLoopMode->isChecked()) mode |= block_bits::kLoopMode;
-  record.SetMode(mode);
-  if (OwnEnabled(u.lbledtCC)) record.SetCC(Parse(u.lbledtCC, kScaleMilli));
-  if (OwnEnabled(u.lbledtCV)) record.SetCV(Parse(u.lbledtCV, kScaleMilli));
+  TCHANNEL_CONFIG record = block.Channel(kPageGroup, channel);
+  record.SetMode(PackMode(u.cbbWorkMode->currentIndex(), u.chkLoopMode->isChecked()));
+  for (const TextField& text : ChannelTexts(u))
+    if (OwnEnabled(text.gate)) StoreText(*text.edit, text.name, block, {kPageGroup, channel});
   for (int r = 1; r <= block_layout::kSegments; ++r) {
     TTIME_SEGMENT segment = record.Timing(r - 1);
     segment.SetMinutes(static_cast<uint16_t>(GridInteger(*u.StringGrid, timing_grid::kMinutesColumn, r)));
@@ -193,59 +209,20 @@ void TFormLUM::StoreChannel(TCHANNEL_CONFIG record) {
 
 void TFormLUM::StorePages(TCONFIG_BLOCK& block) {
   Ui::TFormLUM& u = *ui_;
-  // A value at or below its threshold is not stored; the user learns which and why.
-  auto storeAbove = [this](const QLineEdit* edit, unsigned scale, uint16_t threshold, uint16_t stored, auto set) {
-    const uint16_t value = Parse(edit, scale);
-    if (value > threshold) {
-      set(value);
-      return;
-    }
-    observer_.InfoLine(
-        FormatText(kNotTakenLine, {NowStamp(), FieldCaption(*edit).toStdString(), edit->text().toStdString(),
-                                   FormatScaled(threshold, scale), FormatScaled(stored, scale)}));
-  };
-  const int row = u.cbbDeviceTypes->currentIndex();
-  block.SetProductID(row >= 0 && row < kDeviceTypeCount ? DeviceTypes()[static_cast<size_t>(row)].ProductCode : 0);
+  block.SetProductID(ProductCodeOfRow(u.cbbDeviceTypes->currentIndex()));
   block.SetAddress(static_cast<uint8_t>(u.seAddress->value()));
-
-  uint8_t flags = block.FuncFlags();
-  if (u.chkMI->isChecked()) {
-    flags |= block_bits::kMiEnabled;
-    constexpr uint8_t kRainDetect = 0;
-    constexpr uint8_t kPIR = 1;
-    if (u.rbRainDetect->isChecked()) flags = static_cast<uint8_t>((flags & ~block_bits::kMiModeMask) | kRainDetect);
-    if (u.rbPIR->isChecked()) flags = static_cast<uint8_t>((flags & ~block_bits::kMiModeMask) | kPIR);
-  } else {
-    SetBit(flags, block_bits::kMiEnabled, false);
-  }
-  SetBit(flags, block_bits::kIRReceiver, u.chkIRReceiver->isChecked());
-  SetBit(flags, block_bits::kPWMDimming, u.chkPWMDIM->isChecked());
-  SetBit(flags, block_bits::kEnergySaving, u.chkEnergySaving->isChecked());
-  SetBit(flags, block_bits::kTempComp, u.chkATC->isChecked());
-  block.SetFuncFlags(flags);
+  block.SetFuncFlags(PackFuncFlags(
+      block.FuncFlags(),
+      {u.chkMI->isChecked(), u.rbRainDetect->isChecked(), u.rbPIR->isChecked(), u.chkIRReceiver->isChecked(),
+       u.chkPWMDIM->isChecked(), u.chkEnergySaving->isChecked(), u.chkATC->isChecked()}));
 
   if (OwnEnabled(u.seOTP)) block.SetOTP(static_cast<uint8_t>(u.seOTP->value()));
-
-  if (OwnEnabled(u.grpSolarControl)) {
-    storeAbove(u.lbledtSCV, kScaleCenti, kMinStoredSCV, block.SCV(), [&](uint16_t v) { block.SetSCV(v); });
-    uint8_t delay = static_cast<uint8_t>(u.seSCDelay->value());
-    if (DelayUnitFlag() == 1) delay |= block_bits::kSCDelayUnit;
-    block.SetSCDelay(delay);
-  }
-
-  if (OwnEnabled(u.grpBatteryType)) {
-    storeAbove(u.lbledtBattOVP, kScaleMilli, kMinStoredBattOVP, block.BattOVP(),
-               [&](uint16_t v) { block.SetBattOVP(v); });
-    storeAbove(u.lbledtBattFCV, kScaleMilli, kMinStoredBattVoltage, block.BattFCV(),
-               [&](uint16_t v) { block.SetBattFCV(v); });
-    storeAbove(u.lbledtBattUVP, kScaleMilli, kMinStoredBattVoltage, block.BattUVP(),
-               [&](uint16_t v) { block.SetBattUVP(v); });
-    storeAbove(u.lbledtBattUVR, kScaleMilli, kMinStoredBattVoltage, block.BattUVR(),
-               [&](uint16_t v) { block.SetBattUVR(v); });
-  }
+  for (const TextField& text : BlockTexts(u))
+    if (OwnEnabled(text.gate)) StoreText(*text.edit, text.name, block, {});
+  if (OwnEnabled(u.grpSolarControl)) block.SetSCDelay(PackSCDelay(u.seSCDelay->value(), DelayUnitFlag() == 1));
 
   const int channel = u.rgChannel->ItemIndex();
-  if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, channel)) StoreChannel(block.Channel(kPageGroup, channel));
+  if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, channel)) StoreChannel(block, channel);
 }
 
 void TFormLUM::ConfirmApply() {

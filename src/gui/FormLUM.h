@@ -13,6 +13,7 @@
 #include "PollFeed.h"
 #include "WindowLinkObserver.h"
 #include "base/Clock.h"
+#include "data/ConfigFields.h"
 #include "data/DeviceConfig.h"
 #include "device/DeviceSession.h"
 #include "language/MessageTable.h"
@@ -110,8 +111,9 @@ class TFormLUM : public QMainWindow {
   // not a number; fields stored before it keep their new values.
   void ShowEntry();
   void ApplyCapabilities();
-  void ShowChannel(ConstChannel record);
-  void StoreChannel(TCHANNEL_CONFIG record);
+  void ShowChannel(const TCONFIG_BLOCK& block, int channel);
+  void StoreChannel(TCONFIG_BLOCK& block, int channel);
+  void StoreText(const QLineEdit& edit, const char* name, TCONFIG_BLOCK& block, const FieldPlace& place);
   void StorePages(TCONFIG_BLOCK& block);
   /// Asks to apply pending edits. Yes stores them; No shows the stored values again, so that
   /// what the pages show is what the entry holds; Cancel raises ApplyCancelled.

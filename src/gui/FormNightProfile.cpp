@@ -12,6 +12,7 @@
 #include "TimingGrid.h"
 #include "base/SafeFormat.h"
 #include "data/NumberFormats.h"
+#include "data/PageRules.h"
 #include "data/TypeTables.h"
 #include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
@@ -20,7 +21,6 @@
 namespace lum {
 
 namespace {
-constexpr int kPageGroup = 0;
 constexpr int kGapToMainWindow = 8;
 }  // namespace
 
@@ -66,8 +66,7 @@ void TFormNightProfile::showEvent(QShowEvent* event) {
 ChannelSchedule TFormNightProfile::PageSchedule(ConstChannel stored) const {
   Ui::TFormLUM& u = main_.ui();
   ChannelSchedule schedule = ScheduleOf(stored);
-  schedule.mode = static_cast<uint8_t>(u.cbbWorkMode->currentIndex());
-  if (u.chkLoopMode->isChecked()) schedule.mode |= block_bits::kLoopMode;
+  schedule.mode = PackMode(u.cbbWorkMode->currentIndex(), u.chkLoopMode->isChecked());
   if (!u.lbledtCC->testAttribute(Qt::WA_ForceDisabled)) {
     try {
       schedule.ratedCurrentMa = ParseScaled(u.lbledtCC->text().toStdString(), kScaleMilli);
@@ -86,8 +85,8 @@ void TFormNightProfile::Refresh() {
   std::vector<NightProfileView::Output> outputs;
   const int row = u.cbbDeviceTypes->currentIndex();
   const TDEVICE_CONFIG* entry = main_.CurrentEntry();
-  if (entry != nullptr && row >= 0 && row < kDeviceTypeCount) {
-    const int channels = DeviceTypes()[static_cast<size_t>(row)].Channels;
+  if (entry != nullptr) {
+    const int channels = ChannelsOfRow(row);
     for (int c = 0; c < channels; ++c) {
       const ConstChannel stored = entry->Config.Channel(kPageGroup, c);
       const ChannelSchedule schedule = c == main_.ShownChannel() ? PageSchedule(stored) : ScheduleOf(stored);

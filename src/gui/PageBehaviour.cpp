@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
+#include <string>
 #include <utility>
 
 #include "FormLUM.h"
@@ -22,6 +23,7 @@
 #include "base/SafeFormat.h"
 #include "base/TimeStamp.h"
 #include "data/NumberFormats.h"
+#include "data/PageRules.h"
 #include "data/TypeTables.h"
 #include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
@@ -29,18 +31,11 @@
 namespace lum {
 
 namespace {
-constexpr int kPageGroup = 0;
 constexpr char kNewFileNode[] = "New File";
 constexpr char kSelectedLine[] = "[%s] Currently selected object is \"%s\" @0x%.8p.";
 // The selected entry's identity is shown as 8 hexadecimal digits.
 constexpr uintptr_t kIdentityMask = 0xFFFFFFFFu;
 
-struct EditorRange {
-  int maxLength;
-  int maximum;
-};
-constexpr EditorRange kMinutesRange{4, 1000};
-constexpr EditorRange kPowerRange{3, 100};
 constexpr int kEditorStep = 10;
 
 std::string FileNamePart(const std::string& path) {
@@ -166,7 +161,7 @@ void TFormLUM::rgChannelClick() {
   if (selected == shown_channel_ || entry == nullptr) return;
   if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, shown_channel_)) {
     try {
-      StoreChannel(entry->Config.Channel(kPageGroup, shown_channel_));
+      StoreChannel(entry->Config, shown_channel_);
     } catch (...) {
       // The pages still show the old channel, so the selector does too.
       group.SetItemIndexQuietly(shown_channel_);
@@ -174,8 +169,7 @@ void TFormLUM::rgChannelClick() {
     }
   }
   shown_channel_ = selected;
-  if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, selected))
-    ShowChannel(std::as_const(entry->Config).Channel(kPageGroup, selected));
+  if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, selected)) ShowChannel(entry->Config, selected);
 }
 
 void TFormLUM::cbbDeviceTypesChange() {
@@ -237,9 +231,10 @@ void TFormLUM::StringGridSelectCell(int column, int row) {
   seInput_->hide();
   if (row < 1 || (column != timing_grid::kMinutesColumn && column != timing_grid::kPowerColumn)) return;
   QTableWidget& grid = *ui_->StringGrid;
-  const EditorRange range = column == timing_grid::kPowerColumn ? kPowerRange : kMinutesRange;
-  seInput_->SetMaxLength(range.maxLength);
-  seInput_->setRange(0, range.maximum);
+  // The cell's field gives the editor its range and as many digits as its maximum has.
+  const ConfigField& field = *FindField(ConfigFields(), column == timing_grid::kPowerColumn ? "Power" : "Minutes");
+  seInput_->SetMaxLength(static_cast<int>(std::to_string(field.maximum).size()));
+  seInput_->setRange(static_cast<int>(field.minimum), static_cast<int>(field.maximum));
   seInput_->setSingleStep(kEditorStep);
 
   // Over the cell: its rectangle taken from the grid's viewport into the editor's parent.

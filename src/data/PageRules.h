@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "data/ConfigBlock.h"
+#include "data/ConfigFields.h"
+
+namespace lum {
+
+// The rules that turn what the editor pages hold into block fields and back, shared by the
+// window and lumctl.
+
+/// The pages show and store group 0 of the channel table.
+inline constexpr int kPageGroup = 0;
+
+/// What the pages' check boxes and radio buttons say of FuncFlags.
+struct PageFlags {
+  bool mi = false;
+  bool rainDetect = false;  // MI mode 0
+  bool pir = false;         // MI mode 1
+  bool irReceiver = false;
+  bool pwmDimming = false;
+  bool energySaving = false;
+  bool tempComp = false;
+  bool operator==(const PageFlags&) const = default;
+};
+
+/// The pages' view of FuncFlags: MI modes 2 and 3 check neither radio button.
+PageFlags UnpackFuncFlags(uint8_t flags);
+
+/// FuncFlags stored from the pages over the old value: with MI checked, the MI bit set and
+/// the mode from the radio buttons (neither checked keeps it); without, the MI bit cleared
+/// and the mode kept. Bit 7 is kept.
+uint8_t PackFuncFlags(uint8_t old, const PageFlags& flags);
+
+/// SCDelay from the delay spin edit and the delay unit flag (1: seconds).
+uint8_t PackSCDelay(int delay, bool unitFlag);
+
+/// A channel's Mode from the work mode index (-1, no selection, gives the index byte 0xFF
+/// without the loop bit's help) and the loop flag.
+uint8_t PackMode(int workMode, bool loop);
+
+/// Stores a typed text into the field; false when its value is not above the field's
+/// storeAbove (a half-typed or wrong value), which keeps the old one. A storeAbove of 0
+/// takes every value. Throws ConversionError for a text that is not a number.
+bool StoreTypedText(TCONFIG_BLOCK& block, const ConfigField& field, const FieldPlace& place, const std::string& text);
+
+}  // namespace lum
