@@ -1,6 +1,7 @@
 #include "data/PageRules.h"
 
 #include "data/NumberFormats.h"
+#include "data/TypeTables.h"
 
 namespace lum {
 
@@ -47,6 +48,17 @@ uint8_t PackMode(int workMode, bool loop) {
   auto mode = static_cast<uint8_t>(workMode);
   if (loop) mode |= block_bits::kLoopMode;
   return mode;
+}
+
+int MatchingBatteryType(const TCONFIG_BLOCK& block) {
+  int row = 0;
+  for (int r = 1; r < kBatteryTypeCount; ++r) {
+    const TBATTERY_TYPES& type = BatteryTypes()[static_cast<size_t>(r)];
+    if (type.OVP == block.BattOVP() && type.FCV == block.BattFCV() && type.UVP == block.BattUVP() &&
+        type.UVR == block.BattUVR())
+      row = r;
+  }
+  return row;
 }
 
 bool StoreTypedText(TCONFIG_BLOCK& block, const ConfigField& field, const FieldPlace& place, const std::string& text) {

@@ -41,6 +41,10 @@ uint8_t PackSCDelay(int delay, bool unitFlag);
 /// without the loop bit's help) and the loop flag.
 uint8_t PackMode(int workMode, bool loop);
 
+/// The battery type row whose presets are exactly the block's four battery voltages, or 0
+/// (custom parameters) when none is.
+int MatchingBatteryType(const TCONFIG_BLOCK& block);
+
 /// Stores a typed text into the field; false when its value is not above the field's
 /// storeAbove (a half-typed or wrong value), which keeps the old one. A storeAbove of 0
 /// takes every value. Throws ConversionError for a text that is not a number.

@@ -70,27 +70,6 @@ QString FieldCaption(const QLineEdit& edit) {
 }
 }  // namespace
 
-void TFormLUM::ShowMatchingBatteryType(const TCONFIG_BLOCK& block) {
-  Ui::TFormLUM& u = *ui_;
-  int row = 0;  // custom parameters, unless a type's presets are exactly the stored voltages
-  for (int r = 1; r < kBatteryTypeCount; ++r) {
-    const TBATTERY_TYPES& type = BatteryTypes()[static_cast<size_t>(r)];
-    if (type.OVP == block.BattOVP() && type.FCV == block.BattFCV() && type.UVP == block.BattUVP() &&
-        type.UVR == block.BattUVR())
-      row = r;
-  }
-  u.cbbBatteryType->setCurrentIndex(row);
-  LockBatteryVoltages();
-}
-
-void TFormLUM::LockBatteryVoltages() {
-  Ui::TFormLUM& u = *ui_;
-  // A type's presets are fixed; custom parameters are typed by the user.
-  const bool custom = u.cbbBatteryType->currentIndex() == 0;
-  for (QLineEdit* field : {u.lbledtBattOVP, u.lbledtBattFCV, u.lbledtBattUVP, u.lbledtBattUVR})
-    field->setEnabled(custom && OwnEnabled(u.grpBatteryType));
-}
-
 void TFormLUM::ShowEntry() {
   TDEVICE_CONFIG* entry = CurrentEntry();
   if (entry == nullptr) return;
@@ -120,7 +99,7 @@ void TFormLUM::ShowEntry() {
     for (const TextField& text : BlockTexts(u)) ShowText(text, block, {});
     SetDelayUnitFlag((block.SCDelay() & block_bits::kSCDelayUnit) != 0 ? 1 : 0);
     u.seSCDelay->setValue(block.SCDelay() & block_bits::kSCDelayValue);
-    ShowMatchingBatteryType(block);
+    battery_page_.ShowMatchingType(block);
 
     ShowChannel(block, 0);
     StatusPanel(names::kDevicePanel).setText(u.cbbDeviceTypes->currentText());

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "BatteryPage.h"
 #include "Dialogs.h"
 #include "PollFeed.h"
 #include "WindowLinkObserver.h"
@@ -118,10 +119,6 @@ class TFormLUM : public QMainWindow {
   /// Asks to apply pending edits. Yes stores them; No shows the stored values again, so that
   /// what the pages show is what the entry holds; Cancel raises ApplyCancelled.
   void ConfirmApply();
-  /// Selects the battery type whose presets are the block's voltages, else custom, and locks
-  /// the voltage fields unless custom.
-  void ShowMatchingBatteryType(const TCONFIG_BLOCK& block);
-  void LockBatteryVoltages();
 
   // --- Editor page behaviour.
   void MarkModified();
@@ -210,6 +207,7 @@ class TFormLUM : public QMainWindow {
   QStringList InfoLines() const;
 
   std::unique_ptr<Ui::TFormLUM> ui_;
+  BatteryPage battery_page_{*ui_};
   GridSpinEdit* seInput_ = nullptr;
   QTimer* timer_ = nullptr;
   PollFeed* feed_ = nullptr;

@@ -179,17 +179,8 @@ void TFormLUM::cbbDeviceTypesChange() {
 }
 
 void TFormLUM::cbbBatteryTypeChange() {
-  Ui::TFormLUM& u = *ui_;
-  QLineEdit* const fields[] = {u.lbledtBattOVP, u.lbledtBattFCV, u.lbledtBattUVP, u.lbledtBattUVR};
-  LockBatteryVoltages();
-  const int row = u.cbbBatteryType->currentIndex();
-  if (row >= 0 && row < kBatteryTypeCount) {
-    const TBATTERY_TYPES& type = BatteryTypes()[static_cast<size_t>(row)];
-    const uint16_t presets[] = {type.OVP, type.FCV, type.UVP, type.UVR};
-    for (size_t i = 0; i < std::size(fields); ++i)
-      fields[i]->setText(QString::fromStdString(FormatScaled(presets[i], kScaleMilli)));
-    u.lbledtSCV->setText(QString::fromStdString(FormatScaled(type.SCV, kScaleCenti)));
-  }
+  battery_page_.LockVoltages();
+  battery_page_.ShowPresets();
   MarkModified();
 }
 

@@ -62,6 +62,18 @@ TEST(PageRulesTest, TypedValuesAtOrBelowTheThresholdKeepTheOldOne) {
   EXPECT_EQ(FormatFieldNumber(*FindField(ConfigFields(), "OTP"), 65), "65");
 }
 
+TEST(PageRulesTest, BatteryTypeIsTheOneWhosePresetsAreAllFourVoltages) {
+  TCONFIG_BLOCK block;
+  const TBATTERY_TYPES& lead12 = BatteryTypes()[2];
+  block.SetBattOVP(lead12.OVP);
+  block.SetBattFCV(lead12.FCV);
+  block.SetBattUVP(lead12.UVP);
+  block.SetBattUVR(lead12.UVR);
+  EXPECT_EQ(MatchingBatteryType(block), 2);
+  block.SetBattUVR(static_cast<uint16_t>(lead12.UVR + 1));  // one voltage off: custom parameters
+  EXPECT_EQ(MatchingBatteryType(block), 0);
+}
+
 TEST(PageRulesTest, DeviceRowsGiveProductCodeAndChannels) {
   for (int row = 0; row < kDeviceTypeCount; ++row) {
     EXPECT_EQ(LookupProductID(ProductCodeOfRow(row)), row);
