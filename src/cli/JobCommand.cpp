@@ -35,7 +35,7 @@ void PrintJob(const ProvisioningJob& job) {
   for (const UnitOverride& unit : job.overrides.Units()) {
     const TCONFIG_BLOCK block = job.BlockFor(unit.serialNumber, job.base);
     std::string changes;
-    for (const FieldChange& change : ChangedFields(job.base, block))
+    for (const PathChange& change : ChangedFields(job.base, block))
       changes += fmt::format("{}{} {} -> {}", changes.empty() ? "" : ", ", change.path, change.from, change.to);
     fmt::print("{}: {}, hash {}\n", FormatSerial(unit.serialNumber), changes.empty() ? "no change" : changes,
                ConfigHash(block));

@@ -81,11 +81,11 @@ void Flatten(const nlohmann::ordered_json& node, const std::string& path,
 }
 }  // namespace
 
-std::vector<FieldChange> ChangedFields(const TCONFIG_BLOCK& from, const TCONFIG_BLOCK& to) {
+std::vector<PathChange> ChangedFields(const TCONFIG_BLOCK& from, const TCONFIG_BLOCK& to) {
   std::vector<std::pair<std::string, int64_t>> before, after;
   Flatten(BlockToJson(from), {}, before);
   Flatten(BlockToJson(to), {}, after);
-  std::vector<FieldChange> changes;
+  std::vector<PathChange> changes;
   for (size_t i = 0; i < before.size() && i < after.size(); ++i)
     if (before[i].second != after[i].second) changes.push_back({before[i].first, before[i].second, after[i].second});
   return changes;

@@ -37,13 +37,13 @@ class Overrides {
 };
 
 /// A value that differs between two blocks, by its JSON field path.
-struct FieldChange {
+struct PathChange {
   std::string path;
   int64_t from = 0;
   int64_t to = 0;
 };
 /// Every number of the configuration's JSON form that differs, in document order.
-std::vector<FieldChange> ChangedFields(const TCONFIG_BLOCK& from, const TCONFIG_BLOCK& to);
+std::vector<PathChange> ChangedFields(const TCONFIG_BLOCK& from, const TCONFIG_BLOCK& to);
 
 /// The block with the unit's values set, checked as a JSON configuration is (ranges, field
 /// names). Throws JobError naming the field.
