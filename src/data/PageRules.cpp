@@ -62,6 +62,9 @@ int MatchingBatteryType(const TCONFIG_BLOCK& block) {
 }
 
 bool StoreTypedText(TCONFIG_BLOCK& block, const ConfigField& field, const FieldPlace& place, const std::string& text) {
+  // The text shown for the stored value stands for that exact value: two decimals may not
+  // hold it (65535 mV shows as 65.53), and an untouched field must not change.
+  if (text == FormatFieldNumber(field, ReadValue(block, field, place))) return true;
   const uint16_t value = ParseScaled(text, field.scale);
   if (field.storeAbove > 0 && value <= field.storeAbove) return false;
   WriteValue(block, field, place, value);

@@ -47,7 +47,8 @@ int MatchingBatteryType(const TCONFIG_BLOCK& block);
 
 /// Stores a typed text into the field; false when its value is not above the field's
 /// storeAbove (a half-typed or wrong value), which keeps the old one. A storeAbove of 0
-/// takes every value. Throws ConversionError for a text that is not a number.
+/// takes every value. The text shown for the stored value keeps it exactly. Throws
+/// ConversionError for a text that is not a number.
 bool StoreTypedText(TCONFIG_BLOCK& block, const ConfigField& field, const FieldPlace& place, const std::string& text);
 
 }  // namespace lum

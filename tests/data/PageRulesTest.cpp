@@ -85,4 +85,19 @@ TEST(PageRulesTest, DeviceRowsGiveProductCodeAndChannels) {
 }
 
 }  // namespace
+TEST(PageRulesTest, TheShownTextOfAStoredValueKeepsItExactly) {
+  TCONFIG_BLOCK block;
+  const ConfigField& ovp = *FindField(ConfigFields(), "BattOVP");
+  const ConfigField& cc = *FindField(ConfigFields(), "CC");
+  block.SetBattOVP(65535);
+  block.Channel(kPageGroup, 0).SetCC(12345);
+  EXPECT_TRUE(StoreTypedText(block, ovp, {}, FormatFieldNumber(ovp, 65535)));
+  EXPECT_TRUE(StoreTypedText(block, cc, {kPageGroup, 0}, FormatFieldNumber(cc, 12345)));
+  EXPECT_EQ(block.BattOVP(), 65535);
+  EXPECT_EQ(block.Channel(kPageGroup, 0).CC(), 12345);
+  // A changed text is stored as typed.
+  EXPECT_TRUE(StoreTypedText(block, cc, {kPageGroup, 0}, "12.30"));
+  EXPECT_EQ(block.Channel(kPageGroup, 0).CC(), 12300);
+}
+
 }  // namespace lum

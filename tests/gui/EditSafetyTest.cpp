@@ -140,6 +140,22 @@ TEST_F(EditSafetyTest, SaveSelectsTheSavedFileAndAsksNothing) {
   EXPECT_EQ(OpenConfigFile(path).block.BattOVP(), 14300);
 }
 
+TEST_F(EditSafetyTest, SavingKeepsTheExactValuesOfUntouchedFields) {
+  TCONFIG_BLOCK block = SampleBlock(1);
+  block.SetBattOVP(65535);
+  block.Channel(0, 0).SetCC(12345);
+  AddFileEntry(PathIn("c.LUM"), block);
+  SelectNode("c.LUM");
+  u().lbledtBattFCV->setText(QStringLiteral("13.90"));
+  const std::string path = PathIn("saved.LUM");
+  dialogs_.AnswerFileName(QString::fromStdString(path));
+  u().actSaveConfigToFile->trigger();
+  const TCONFIG_BLOCK saved = OpenConfigFile(path).block;
+  EXPECT_EQ(saved.BattFCV(), 13900);
+  EXPECT_EQ(saved.BattOVP(), 65535);
+  EXPECT_EQ(saved.Channel(0, 0).CC(), 12345);
+}
+
 TEST_F(EditSafetyTest, OpenSelectsTheOpenedFile) {
   const std::string path = PathIn("z.LUM");
   SaveConfigFile(path, SampleBlock(0));
