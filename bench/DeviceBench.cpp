@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "FixedWaits.h"
+#include "ProcessCpu.h"
 #include "QuietObserver.h"
 #include "base/Clock.h"
 #include "device/DeviceSession.h"
@@ -38,15 +39,6 @@ void WriteOnce(DeviceContext& context) {
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double ProcessCpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& t) {
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-  };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 // A simulated controller on the real clock.

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 
+#include "../ProcessCpu.h"
 #include "FormChart.h"
 #include "FormLUM.h"
 #include "PollFeed.h"
@@ -27,15 +28,6 @@ namespace {
 constexpr int64_t kSecondMs = 1000;
 constexpr int64_t kDaySeconds = 24 * 60 * 60;
 constexpr int64_t kStartMs = 1796688000000;  // 2026-12-08 00:00 UTC
-
-double ProcessCpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& t) {
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-  };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 // A sunny day's values: the battery charging by day, the load lit at night.
 PollSample DaySample(int64_t second) {
