@@ -1,4 +1,5 @@
-// lumctl monitor: the live monitor on one port, one line per poll until a count or Ctrl+C.
+// lumctl monitor: the live monitor on one port, one line per poll until a count or Ctrl+C;
+// with --db each poll is also recorded, as the window records its monitor.
 #include <fmt/format.h>
 
 #include <CLI/CLI.hpp>
@@ -7,6 +8,7 @@
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,8 +16,13 @@
 #include "base/TimeStamp.h"
 #include "cli/CliSession.h"
 #include "cli/Command.h"
+#include "cli/WriteTarget.h"
+#include "data/NumberFormats.h"
+#include "data/PollSample.h"
 #include "device/Monitor.h"
 #include "link/PortTrouble.h"
+#include "store/RecordStore.h"
+#include "store/Recordings.h"
 
 namespace lum::cli {
 
@@ -129,12 +136,86 @@ std::string Line(const ConsoleObserver& observer, Output output) {
   return PeopleLine(Values(observer, FormatValue));
 }
 
-void RunMonitor(const std::string& port, unsigned count, Output output) {
+// The polls of one run as one recording, under the serial number of the controller read on
+// the port before the first poll. The recording starts with its first poll, so a run that
+// got no answer leaves none.
+class PollRecorder {
+ public:
+  explicit PollRecorder(const std::string& target) : db_(store::OpenDatabase(target)), recordings_(*db_) {}
+
+  void SetSerial(std::string serial) { serial_ = std::move(serial); }
+  void Add(const PollSample& sample) {
+    if (!recording_) recording_ = recordings_.Start(serial_);
+    recordings_.Add(*recording_, {sample});
+  }
+
+ private:
+  std::unique_ptr<store::Database> db_;
+  store::Recordings recordings_;
+  std::string serial_ = store::kUnknownSerial;
+  std::optional<int64_t> recording_;
+};
+
+std::unique_ptr<PollRecorder> OpenRecorder(const std::string& directory, const std::string& db) {
+  const std::string target = store::DatabaseTarget(directory, db);
+  try {
+    return std::make_unique<PollRecorder>(target);
+  } catch (const store::DatabaseError& e) {
+    std::cerr << e.what() << std::endl;
+    throw CLI::RuntimeError(kExitFailed);
+  }
+}
+
+// The COMn of a port given by name or device path, for reading the controller there.
+std::optional<int> ComPortOf(const PortMap& ports, const std::string& port, const std::string& path) {
+  if (const auto n = ComNumber(port)) return n;
+  for (int n = kFirstComPort; n <= kLastComPort; ++n)
+    if (ports.PathOf(n) == path) return n;
+  return std::nullopt;
+}
+
+// The serial number of the controller on the port, as a scan reads it (and backs it up);
+// "unknown", as in the window, when it cannot be read completely.
+std::string ReadSerial(CliSession& session, const std::string& port, const std::string& path) {
+  const auto n = ComPortOf(session.context.Ports(), port, path);
+  if (!n) {
+    std::cerr << port << ": --db records under the serial number read on a port of LUM.INI (COMn); this path is none"
+              << std::endl;
+    throw CLI::RuntimeError(kExitBadInput);
+  }
+  auto device = DeviceSession::OnPort(ComName(*n), path, session.observer);
+  device->SetMessages(session.context.Messages());
+  const TDEVICE_CONFIG* read = ReadAndBackUp(session, *device, 0);
+  if (read == nullptr) {
+    std::cerr << "The controller was not read: its polls are recorded under \"" << store::kUnknownSerial << "\"."
+              << std::endl;
+    return store::kUnknownSerial;
+  }
+  return FormatSerial(read->SerialNumber);
+}
+
+// The values the poll brought; nothing when none came, so that a poll without answer is
+// never recorded as if it had been read.
+std::optional<PollSample> PollOf(const ConsoleObserver& observer) {
+  PollAssembler poll;
+  for (ValueId id : kPolledValues)
+    if (const Measurement* value = observer.Last(id)) poll.Add(*value);
+  return poll.Finish(NowMsSinceEpoch());
+}
+
+void RunMonitor(const std::string& port, unsigned count, Output output, const std::string& db) {
   CliSession session;
   const auto path = session.context.Ports().Resolve(port);
   if (!path) {
     std::cerr << port << ": no such port (see LUM.INI [Ports] and lumctl ports)" << std::endl;
     throw CLI::RuntimeError(kExitBadInput);
+  }
+  // Scripts read only the polls on stdout.
+  if (output != Output::People) session.observer.SendInfoTo(std::cerr);
+  std::unique_ptr<PollRecorder> recorder;
+  if (!db.empty()) {
+    recorder = OpenRecorder(session.context.Directory(), db);
+    recorder->SetSerial(ReadSerial(session, port, *path));
   }
   DeviceSession& device = session.device;
   device.OpenMonitor(*path);
@@ -153,6 +234,7 @@ void RunMonitor(const std::string& port, unsigned count, Output output) {
   if (output == Output::Csv) std::cout << CsvHeader() << std::endl;
   uint64_t next = clock.NowMs();
   bool anyAnswered = false;
+  bool recordFailed = false;
   for (unsigned polls = 0; !g_interrupted && (count == 0 || polls < count); ++polls) {
     WaitUntil(clock, next);
     if (g_interrupted) break;
@@ -162,13 +244,19 @@ void RunMonitor(const std::string& port, unsigned count, Output output) {
     device.WaitIdle();
     anyAnswered = anyAnswered || AnyValue(Values(session.observer, FormatNumber));
     std::cout << Line(session.observer, output) << std::endl;
+    if (!recorder) continue;
+    try {
+      if (const auto sample = PollOf(session.observer)) recorder->Add(*sample);
+    } catch (const store::DatabaseError& e) {
+      std::cerr << "Recording failed: " << e.what() << std::endl;
+      recordFailed = true;
+      break;
+    }
   }
   device.CloseMonitor();
   device.WaitIdle();
-  if (!anyAnswered) {
-    std::cerr << "No poll was answered." << std::endl;
-    throw CLI::RuntimeError(kExitFailed);
-  }
+  if (!anyAnswered) std::cerr << "No poll was answered." << std::endl;
+  if (!anyAnswered || recordFailed) throw CLI::RuntimeError(kExitFailed);
 }
 
 const CommandRegistration kRegistration([](CLI::App& app) {
@@ -177,13 +265,17 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   auto count = std::make_shared<unsigned>(0);
   auto csv = std::make_shared<bool>(false);
   auto json = std::make_shared<bool>(false);
+  auto db = std::make_shared<std::string>();
   command->add_option("port", *port, "COMn of LUM.INI, or a device path")->required();
+  command->add_option("--db", *db,
+                      "Record every poll, under the serial number of the controller read first, in this SQLite "
+                      "file or postgresql:// URL (commissioning.db: the window's recordings)");
   command->add_option("--count", *count, "Stop after N polls (0: until Ctrl+C)")->check(CLI::NonNegativeNumber);
   auto* csvFlag = command->add_flag(
       "--csv", *csv, "Comma-separated values: a header row with units, then one row per poll (ISO 8601 time)");
   command->add_flag("--json", *json, "One JSON object per poll and line")->excludes(csvFlag);
-  command->callback([port, count, csv, json] {
-    RunMonitor(*port, *count, *json ? Output::Json : *csv ? Output::Csv : Output::People);
+  command->callback([port, count, csv, json, db] {
+    RunMonitor(*port, *count, *json ? Output::Json : *csv ? Output::Csv : Output::People, *db);
   });
 });
 

@@ -15,6 +15,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/Command.h"
+#include "cli/DatabaseOption.h"
 #include "data/NumberFormats.h"
 #include "provision/Bench.h"
 #include "store/RecordStore.h"
@@ -157,7 +158,7 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   auto* command = app.add_subcommand("provision", "Provision every unit plugged into the mapped ports with a job");
   auto options = std::make_shared<Options>();
   command->add_option("job", options->job, "Job file (JSON; lumctl job check explains it)")->required();
-  command->add_option("--db", options->db, "SQLite file or postgresql:// URL (default: commissioning.db here)");
+  command->add_option("--db", options->db, kDatabaseOptionHelp);
   command->add_option("--bench", options->bench, "Bench name recorded with every unit (default: the host name)");
   command->add_option("--operator", options->operatorName, "Operator recorded with every unit (default: $USER)");
   command->add_option("--count", options->count, "Stop after this many units (default: until Ctrl+C)")

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "base/TimeStamp.h"
-#include "cli/CliContext.h"
 #include "cli/Command.h"
+#include "cli/DatabaseOption.h"
 #include "data/PollCsv.h"
 #include "store/Recordings.h"
 
@@ -39,8 +39,9 @@ void Run(const Options& options) {
     }
     filter.sinceMs = std::chrono::duration_cast<std::chrono::milliseconds>(since->time_since_epoch()).count();
   }
+  const std::string target = ExistingDatabase(options.db);
   try {
-    const auto db = store::OpenRecordingsDatabase(CliContext().Directory(), options.db);
+    const auto db = store::OpenDatabase(target);
     store::Recordings recordings(*db);
     if (options.csv) {
       std::cout << PollCsvHeader() << '\n';
@@ -63,7 +64,7 @@ void Run(const Options& options) {
 const CommandRegistration kRegistration([](CLI::App& app) {
   auto options = std::make_shared<Options>();
   auto* command = app.add_subcommand("recordings", "List the monitor's recordings, or export their polls as CSV");
-  command->add_option("--db", options->db, "SQLite file or postgresql:// URL (default: commissioning.db here)");
+  command->add_option("--db", options->db, kDatabaseOptionHelp);
   command->add_option("--serial", options->serial, "Only this controller's (serial number as lumctl scan shows it)");
   command->add_option("--since", options->since,
                       "Only polls at or after this UTC time (2026-12-08 or 2026-12-08T14:00)");

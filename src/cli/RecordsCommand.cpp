@@ -8,6 +8,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/Command.h"
+#include "cli/DatabaseOption.h"
 #include "data/NumberFormats.h"
 #include "provision/RecordExport.h"
 #include "store/RecordStore.h"
@@ -49,9 +50,10 @@ void ListRecords(const Options& options) {
       throw CLI::RuntimeError(kExitBadInput);
     }
   }
+  const std::string target = ExistingDatabase(options.db);
   std::vector<CommissioningRecord> records;
   try {
-    records = store::OpenRecordStore(CliContext().Directory(), options.db)->Records(filter);
+    records = store::OpenRecordStore(CliContext().Directory(), target)->Records(filter);
   } catch (const store::DatabaseError& e) {
     std::cerr << e.what() << '\n';
     throw CLI::RuntimeError(kExitFailed);
@@ -67,7 +69,7 @@ void ListRecords(const Options& options) {
 const CommandRegistration kRegistration([](CLI::App& app) {
   auto* command = app.add_subcommand("records", "List or export the commissioning records");
   auto options = std::make_shared<Options>();
-  command->add_option("--db", options->db, "SQLite file or postgresql:// URL (default: commissioning.db here)");
+  command->add_option("--db", options->db, kDatabaseOptionHelp);
   command->add_option("--job", options->job, "Only this job");
   command
       ->add_option("--since", options->since,

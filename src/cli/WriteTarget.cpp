@@ -11,8 +11,6 @@
 
 namespace lum::cli {
 
-namespace {
-
 const TDEVICE_CONFIG* ReadAndBackUp(CliSession& session, DeviceSession& device, uint32_t productId) {
   device.Scan();
   device.WaitIdle();
@@ -24,8 +22,6 @@ const TDEVICE_CONFIG* ReadAndBackUp(CliSession& session, DeviceSession& device, 
       return entry.get();
   return nullptr;
 }
-
-}  // namespace
 
 std::optional<TCONFIG_BLOCK> ReadWriteTarget(CliSession& session, uint32_t productId) {
   const TDEVICE_CONFIG* target = ReadAndBackUp(session, session.device, productId);

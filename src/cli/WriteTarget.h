@@ -8,6 +8,11 @@
 
 namespace lum::cli {
 
+/// Reads the controllers on `device`'s ports as a scan does (each read is backed up) and
+/// returns the first, in port order, read completely that reports `productId` (any product
+/// for 0); null when there is none. The entry belongs to `device`.
+const TDEVICE_CONFIG* ReadAndBackUp(CliSession& session, DeviceSession& device, uint32_t productId);
+
 /// Reads the controllers as a scan does (each read is backed up) and returns the
 /// configuration of the one a write of this product would go to, as read: the first, in
 /// port order, read completely that reports the product code. nullopt when there is none.

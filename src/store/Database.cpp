@@ -1,5 +1,7 @@
 #include "store/Database.h"
 
+#include <filesystem>
+
 #include "store/PostgresDatabase.h"
 #include "store/SqliteDatabase.h"
 
@@ -44,6 +46,8 @@ bool IsPostgresUrl(const std::string& target) {
     if (target.rfind(scheme, 0) == 0) return true;
   return false;
 }
+
+bool DatabaseExists(const std::string& target) { return IsPostgresUrl(target) || std::filesystem::exists(target); }
 
 std::unique_ptr<Database> OpenDatabase(const std::string& target) {
   if (IsPostgresUrl(target)) return std::make_unique<PostgresDatabase>(target);

@@ -75,6 +75,10 @@ class Database {
 /// anything else names an SQLite file.
 bool IsPostgresUrl(const std::string& target);
 
+/// False for an SQLite file that does not exist, which opening would create empty; true for
+/// a PostgreSQL connection string (the server says whether it holds the database).
+bool DatabaseExists(const std::string& target);
+
 /// Opens an SQLite file (created when missing) or connects to PostgreSQL, by the target's form.
 /// Throws DatabaseError naming the target when it cannot.
 std::unique_ptr<Database> OpenDatabase(const std::string& target);

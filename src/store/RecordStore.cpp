@@ -8,10 +8,13 @@ namespace {
 constexpr const char* kSpoolFileName = "commissioning-spool.db";
 }  // namespace
 
+std::string DatabaseTarget(const std::string& directory, const std::string& db) {
+  return db.empty() ? (std::filesystem::path(directory) / kDefaultDatabaseFile).string() : db;
+}
+
 std::unique_ptr<RecordStore> OpenRecordStore(const std::string& directory, const std::string& db) {
-  const std::filesystem::path folder(directory);
-  return std::make_unique<RecordStore>(db.empty() ? (folder / kDefaultDatabaseFile).string() : db,
-                                       (folder / kSpoolFileName).string());
+  return std::make_unique<RecordStore>(DatabaseTarget(directory, db),
+                                       (std::filesystem::path(directory) / kSpoolFileName).string());
 }
 
 RecordStore::RecordStore(const std::string& target, const std::string& spoolPath,

@@ -61,6 +61,10 @@ class RecordStore {
 /// The database file of a working directory: the commissioning records and the recordings.
 inline constexpr char kDefaultDatabaseFile[] = "commissioning.db";
 
+/// The database a bench or command uses: `db` when given (an SQLite file or a postgresql://
+/// URL), otherwise kDefaultDatabaseFile in `directory`.
+std::string DatabaseTarget(const std::string& directory, const std::string& db);
+
 /// The commissioning records of a bench working in `directory`: `db` when given (an SQLite
 /// file or a postgresql:// URL), otherwise "commissioning.db" in `directory`; rows for an
 /// unreachable server wait in "commissioning-spool.db" there. Throws DatabaseError.

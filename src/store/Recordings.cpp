@@ -2,8 +2,6 @@
 
 #include <fmt/format.h>
 
-#include <filesystem>
-
 #include "store/RecordStore.h"
 
 namespace lum::store {
@@ -114,8 +112,7 @@ void Recordings::Export(const RecordingFilter& filter,
 }
 
 std::unique_ptr<Database> OpenRecordingsDatabase(const std::string& directory, const std::string& target) {
-  if (!target.empty()) return OpenDatabase(target);
-  return OpenDatabase((std::filesystem::path(directory) / kDefaultDatabaseFile).string());
+  return OpenDatabase(DatabaseTarget(directory, target));
 }
 
 }  // namespace lum::store

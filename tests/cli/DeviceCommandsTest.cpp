@@ -15,6 +15,8 @@
 #include "data/NumberFormats.h"
 #include "link/Frame.h"
 #include "sim/Simulator.h"
+#include "store/Database.h"
+#include "store/Recordings.h"
 #include "support/PtyPair.h"
 
 namespace lum {
@@ -65,8 +67,8 @@ TEST_F(LumctlDevices, ScanReadsAndSavesEachController) {
   EXPECT_EQ(lines[3], "Ok");
   EXPECT_TRUE(Contains(lines[4], "] Backup saved: ")) << scanned.out;
   // What identifies the controller read, after the backup, then the file saved.
-  EXPECT_EQ(lines[5], "COM3: model " + setup.model + ", serial number " + FormatSerial(setup.serialNumber) + ", firmware " +
-                          FormatFirmware(setup.firmwareVersion, setup.firmwareBuild));
+  EXPECT_EQ(lines[5], "COM3: model " + setup.model + ", serial number " + FormatSerial(setup.serialNumber) +
+                          ", firmware " + FormatFirmware(setup.firmwareVersion, setup.firmwareBuild));
   EXPECT_TRUE(Contains(lines[6], "saved/COM3.LUM")) << scanned.out;
 
   TCONFIG_BLOCK expected = setup.config;
@@ -235,6 +237,66 @@ TEST_F(LumctlDevices, MonitorShowsAPollWithoutAnswerAsMissing) {
   // Nothing answered: the time, then every column empty (the power-on seconds included).
   EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d,,,,,,,)")))
       << lines[3];
+}
+
+TEST_F(LumctlDevices, MonitorRecordsEachAnsweredPollUnderTheSerialNumberRead) {
+  constexpr size_t kPollRequests = 6;
+  // Reading a controller of this kind takes as many requests as reading its twin here.
+  sim::ControllerSetup setup = sim::DefaultSetup(1);
+  sim::Controller& twin = Add(setup);
+  MapPorts({{"COM2", twin.Path()}});
+  ASSERT_EQ(Run("scan").status, 0);
+  const size_t readRequests = twin.RequestLog().size();
+  // Read, two polls answered, then silence: the third poll brings nothing.
+  setup.serialNumber = 0x0A000042;
+  setup.answerLimit = static_cast<uint32_t>(readRequests + 2 * kPollRequests);
+  sim::Controller& controller = Add(setup);
+  MapPorts({{"COM2", controller.Path()}});
+
+  const Outcome monitored = Run("monitor COM2 --count 3 --csv --db rec.db");
+
+  ASSERT_EQ(monitored.status, 0) << monitored.err;
+  const auto lines = Lines(monitored.out);
+  ASSERT_EQ(lines.size(), 4u) << "the read's lines belong on stderr: " << monitored.out;
+  EXPECT_TRUE(Contains(monitored.err, "Connected device is")) << monitored.err;
+
+  const auto db = store::OpenDatabase(Path("rec.db"));
+  store::Recordings recordings(*db);
+  const auto list = recordings.List();
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].serial, FormatSerial(setup.serialNumber));
+  const std::vector<PollSample> polls = recordings.Load(list[0].id);
+  ASSERT_EQ(polls.size(), 2u) << "the unanswered poll is not recorded";
+  for (size_t i = 0; i < polls.size(); ++i) {
+    // The values shown are the values recorded: battery volts in the fourth column.
+    std::istringstream row(lines[i + 1]);
+    std::string shown;
+    for (int column = 0; column < 4; ++column) std::getline(row, shown, ',');
+    EXPECT_NEAR(*polls[i].Natural(ValueId::BatteryVoltage), std::stod(shown), 0.005) << lines[i + 1];
+    EXPECT_TRUE(polls[i].Natural(ValueId::Temperature).has_value());
+  }
+  EXPECT_LT(polls[0].timeMs, polls[1].timeMs);
+
+  // lumctl recordings exports them under the serial number.
+  const Outcome exported = Run("recordings --db rec.db --serial " + FormatSerial(setup.serialNumber) + " --csv");
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  const auto rows = Lines(exported.out);
+  ASSERT_EQ(rows.size(), 3u) << exported.out;
+  EXPECT_TRUE(rows[1].starts_with(FormatSerial(setup.serialNumber) + ",")) << rows[1];
+}
+
+TEST_F(LumctlDevices, MonitorRecordsNothingWhenNoPollIsAnswered) {
+  sim::ControllerSetup silent = sim::DefaultSetup(0);
+  silent.silent = true;
+  sim::Controller& controller = Add(silent);
+  MapPorts({{"COM4", controller.Path()}});
+
+  const Outcome monitored = Run("monitor COM4 --count 2 --db rec.db");
+
+  EXPECT_EQ(monitored.status, 1);
+  EXPECT_TRUE(Contains(monitored.err, "recorded under \"unknown\"")) << monitored.err;
+  const auto db = store::OpenDatabase(Path("rec.db"));
+  EXPECT_TRUE(store::Recordings(*db).List().empty());
 }
 
 TEST_F(LumctlDevices, MonitorExits1WhenNoPollIsAnswered) {

@@ -1,0 +1,64 @@
+// lumctl recordings and records on the records database: what they export, and that reading
+// never leaves an empty database behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/Lumctl.h"
+#include "store/Database.h"
+#include "store/Recordings.h"
+
+namespace lum {
+namespace {
+
+class LumctlRecordings : public Lumctl {};
+
+constexpr int64_t kDecember8Ms = 1796688000000;  // 2026-12-08 00:00 UTC
+
+PollSample Poll(int64_t timeMs, int64_t batteryMillivolts) {
+  PollSample sample;
+  sample.timeMs = timeMs;
+  sample.raw[*PolledIndex(ValueId::BatteryVoltage)] = batteryMillivolts;
+  return sample;
+}
+
+TEST_F(LumctlRecordings, ExportsThePollsOfTheChosenControllerSinceAGivenTime) {
+  {
+    const auto db = store::OpenDatabase(Path("commissioning.db"));
+    store::Recordings recordings(*db);
+    const int64_t first = recordings.Start("0A00000066");
+    recordings.Add(first, {Poll(kDecember8Ms - 1000, 12500), Poll(kDecember8Ms, 12600)});
+    const int64_t second = recordings.Start("0B00000077");
+    recordings.Add(second, {Poll(kDecember8Ms + 1000, 13100)});
+  }
+
+  const Outcome listed = Run("recordings");
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  EXPECT_TRUE(Contains(listed.out, "0A00000066")) << listed.out;
+  EXPECT_TRUE(Contains(listed.out, "2 recordings")) << listed.out;
+
+  const Outcome exported = Run("recordings --serial 0A00000066 --since 2026-12-08 --csv");
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  // The header, then the one poll of that controller at or after midnight; a value that did
+  // not come stays empty.
+  EXPECT_EQ(exported.out,
+            "serial,time,power_on,temperature,battery_v,solar_v,load1_v,load1_a\n"
+            "0A00000066,2026-12-08T00:00:00.000Z,,,12.600,,,\n");
+
+  EXPECT_EQ(Run("recordings --since yesterday").status, 2);
+}
+
+TEST_F(LumctlRecordings, ReadingCreatesNoDatabase) {
+  for (const char* command :
+       {"recordings", "recordings --csv", "records", "records --json", "recordings --db x.db", "records --db x.db"}) {
+    const Outcome read = Run(command);
+    EXPECT_EQ(read.status, 1) << command;
+    EXPECT_TRUE(read.out.empty()) << command << ": " << read.out;
+    EXPECT_TRUE(Contains(read.err, "no such database")) << command << ": " << read.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(Path("commissioning.db")));
+  EXPECT_FALSE(std::filesystem::exists(Path("x.db")));
+}
+
+}  // namespace
+}  // namespace lum
