@@ -11,6 +11,8 @@ constexpr char kReading[] = "[%s] Reading configuration data ...";
 constexpr char kMissingReplies[] = "[%s] Reading configuration data:: No reply for %s.";
 constexpr char kWriting[] = "[%s] Device[SN:%s]:: Writing configuration data ...";
 constexpr char kNoConfig[] = "[%s] Write to device:: No valid configuration data.";
+constexpr char kUnknownProduct[] =
+    "[%s] Write to device:: Product code 0x%.8X is not a known device type; nothing was sent.";
 constexpr char kIncompleteRead[] =
     "[%s] Write to device:: The configuration was not read completely from the controller; read it again.";
 constexpr char kIncompleteSave[] =
@@ -51,6 +53,10 @@ std::string WritingLine(uint32_t serialNumber, const std::string& stamp) {
 }
 
 std::string NoConfigLine(const std::string& stamp) { return FormatText(kNoConfig, {stamp}); }
+
+std::string UnknownProductLine(uint32_t productId, const std::string& stamp) {
+  return FormatText(kUnknownProduct, {stamp, static_cast<int64_t>(productId)});
+}
 
 }  // namespace lum
 

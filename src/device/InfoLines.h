@@ -22,6 +22,9 @@ std::string MissingRepliesLine(const std::vector<std::string>& missing, const st
 std::string CheckingLine(const MessageTable& messages, const std::string& stamp = NowStamp());
 std::string WritingLine(uint32_t serialNumber, const std::string& stamp = NowStamp());
 std::string NoConfigLine(const std::string& stamp = NowStamp());
+/// The entry's product code has no device type, so which values the controller holds is not
+/// known: it is not written.
+std::string UnknownProductLine(uint32_t productId, const std::string& stamp = NowStamp());
 /// The entry came from a read that missed replies: it is not written.
 std::string IncompleteReadLine(const std::string& stamp = NowStamp());
 /// The same entry is not saved to a file either.

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "data/TypeTables.h"
 #include "device/Identify.h"
 #include "device/InfoLines.h"
 #include "device/ReplyCheck.h"
@@ -99,6 +100,8 @@ WriteResult WriteDevice(DeviceContext& context) {
   const std::vector<FieldRef> unwritable = entry ? UnwritableSegments(entry->Config) : std::vector<FieldRef>{};
   if (!entry || entry->Config.ProductID() == 0) {
     observer.InfoLine(NoConfigLine());
+  } else if (LookupProductID(entry->Config.ProductID()) < 0) {
+    observer.InfoLine(UnknownProductLine(entry->Config.ProductID()));
   } else if (entry->ReadIncomplete) {
     observer.InfoLine(IncompleteReadLine());
   } else if (!unwritable.empty()) {

@@ -9,7 +9,7 @@ inline constexpr int kWriteIdentifyTries = 8;
 inline constexpr unsigned kAfterMatchPauseMs = 200;
 
 enum class WriteResult {
-  NoConfig,              // CurrentEntry has no product code, or its read was incomplete: nothing was sent
+  NoConfig,              // CurrentEntry has no known product code, or its read was incomplete: nothing was sent
   Unwritable,            // a value cannot travel (a segment over 4095 minutes): nothing was sent
   NoMatchingController,  // no port held a controller of the entry's product
   Verified,              // written, and the controller holds every value of the entry it can hold
@@ -21,9 +21,9 @@ enum class WriteResult {
 /// product code equals the entry's, then verifies it: "Ok" only when every field of the write
 /// sequence that the controller can hold holds the entry's value -- sent and echoed equal, or
 /// not sent and equal in the device entry's last complete read of that controller (same
-/// serial number). Otherwise "Failure" and a line naming each field. Entries whose read was
-/// incomplete, or holding a segment of more than 4095 minutes, are refused before anything
-/// is sent. Every attempt ends with a line holding only "\r". Holds a Link::Operation for
+/// serial number). Otherwise "Failure" and a line naming each field. Entries without a known
+/// device type, whose read was incomplete, or holding a segment of more than 4095 minutes, are
+/// refused before anything is sent. Every attempt ends with a line holding only "\r". Holds a Link::Operation for
 /// the whole write.
 WriteResult WriteDevice(DeviceContext& context);
 

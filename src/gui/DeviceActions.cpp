@@ -9,6 +9,7 @@
 #include "FormLUM.h"
 #include "WriteReview.h"
 #include "data/Backups.h"
+#include "data/TypeTables.h"
 #include "device/DeviceSession.h"
 #include "ui_FormLUM.h"
 
@@ -69,7 +70,8 @@ void TFormLUM::actConnectDeviceExecute() {
 void TFormLUM::actWriteToDeviceExecute() {
   ConfirmApply();
   const TDEVICE_CONFIG* entry = CurrentEntry();
-  if (entry != nullptr && entry->Config.ProductID() != 0 &&
+  // An entry without a known device type is refused by the write itself: nothing to review.
+  if (entry != nullptr && LookupProductID(entry->Config.ProductID()) >= 0 &&
       !dialogs().ConfirmChanges(WriteChangeList(*this, entry->Config)))
     return;
   PreparedSession().Write();

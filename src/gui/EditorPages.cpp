@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 
+#include "EmptyPage.h"
 #include "FormLUM.h"
 #include "RadioGroup.h"
 #include "TimingGrid.h"
@@ -79,32 +80,50 @@ void TFormLUM::ShowEntry() {
   u.edtFirmware->setText(ToQ(FormatFirmware(entry->FirmwareVersion, entry->FirmwareBuild)));
   u.edtDateOfManufacture->setText(ToQ(FormatBatch(entry->BatchCode)));
 
-  const TCONFIG_BLOCK& block = entry->Config;
-  u.cbbDeviceTypes->setCurrentIndex(LookupProductID(block.ProductID()));
-  if (u.cbbDeviceTypes->currentIndex() < 0) {
-    StatusPanel(names::kDevicePanel).clear();
-  } else {
-    ApplyCapabilities();
-    const PageFlags flags = UnpackFuncFlags(block.FuncFlags());
-    u.chkMI->setChecked(flags.mi);
-    // MI modes 2 and 3 are not the pages' to show.
-    if (flags.rainDetect) u.rbRainDetect->setChecked(true);
-    if (flags.pir) u.rbPIR->setChecked(true);
-    u.chkIRReceiver->setChecked(flags.irReceiver);
-    // Only ever checked here; ApplyCapabilities has unchecked them.
-    if (OwnEnabled(u.chkPWMDIM) && flags.pwmDimming) u.chkPWMDIM->setChecked(true);
-    if (OwnEnabled(u.chkEnergySaving) && flags.energySaving) u.chkEnergySaving->setChecked(true);
-    if (OwnEnabled(u.chkATC) && flags.tempComp) u.chkATC->setChecked(true);
-
-    for (const TextField& text : BlockTexts(u)) ShowText(text, block, {});
-    SetDelayUnitFlag((block.SCDelay() & block_bits::kSCDelayUnit) != 0 ? 1 : 0);
-    u.seSCDelay->setValue(block.SCDelay() & block_bits::kSCDelayValue);
-    battery_page_.ShowMatchingType(block);
-
-    ShowChannel(block, 0);
-    StatusPanel(names::kDevicePanel).setText(u.cbbDeviceTypes->currentText());
-  }
+  u.cbbDeviceTypes->setCurrentIndex(LookupProductID(entry->Config.ProductID()));
+  if (u.cbbDeviceTypes->currentIndex() < 0)
+    ShowNoDeviceType();
+  else
+    ShowPages(entry->Config);
   entry->Modified = false;
+}
+
+std::array<QWidget*, 3> TFormLUM::EditorPages() const { return {ui_->tsPower, ui_->tsLoad, ui_->tsOther}; }
+
+void TFormLUM::ShowNoDeviceType() {
+  StatusPanel(names::kDevicePanel).clear();
+  seInputExit();
+  for (QWidget* page : EditorPages()) EmptyPage(*page);
+  shown_channel_ = -1;
+  pages_empty_ = true;
+  RefreshShownTexts();
+}
+
+void TFormLUM::ShowPages(const TCONFIG_BLOCK& block) {
+  Ui::TFormLUM& u = *ui_;
+  pages_empty_ = false;
+  for (QWidget* page : EditorPages()) page->setEnabled(true);
+  ApplyCapabilities();
+  const PageFlags flags = UnpackFuncFlags(block.FuncFlags());
+  u.chkMI->setChecked(flags.mi);
+  // MI modes 2 and 3 are not the pages' to show.
+  if (flags.rainDetect) u.rbRainDetect->setChecked(true);
+  if (flags.pir) u.rbPIR->setChecked(true);
+  u.chkIRReceiver->setChecked(flags.irReceiver);
+  // Only ever checked here; ApplyCapabilities has unchecked them.
+  if (OwnEnabled(u.chkPWMDIM) && flags.pwmDimming) u.chkPWMDIM->setChecked(true);
+  if (OwnEnabled(u.chkEnergySaving) && flags.energySaving) u.chkEnergySaving->setChecked(true);
+  if (OwnEnabled(u.chkATC) && flags.tempComp) u.chkATC->setChecked(true);
+  u.seAddress->setValue(block.Address());
+  u.seOTP->setValue(block.OTP());
+
+  for (const TextField& text : BlockTexts(u)) ShowText(text, block, {});
+  SetDelayUnitFlag((block.SCDelay() & block_bits::kSCDelayUnit) != 0 ? 1 : 0);
+  u.seSCDelay->setValue(block.SCDelay() & block_bits::kSCDelayValue);
+  battery_page_.ShowMatchingType(block);
+
+  ShowChannel(block, 0);
+  StatusPanel(names::kDevicePanel).setText(u.cbbDeviceTypes->currentText());
 }
 
 void TFormLUM::ApplyCapabilities() {
@@ -187,6 +206,8 @@ void TFormLUM::StoreChannel(TCONFIG_BLOCK& block, int channel) {
 }
 
 void TFormLUM::StorePages(TCONFIG_BLOCK& block) {
+  // Empty pages hold nothing of the entry: its block stays as it is.
+  if (pages_empty_) return;
   Ui::TFormLUM& u = *ui_;
   block.SetProductID(ProductCodeOfRow(u.cbbDeviceTypes->currentIndex()));
   block.SetAddress(static_cast<uint8_t>(u.seAddress->value()));

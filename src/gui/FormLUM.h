@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QMainWindow>
 #include <QPointer>
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -111,6 +112,12 @@ class TFormLUM : public QMainWindow {
   // --- Record and editor pages. Storing throws ConversionError at the first field that is
   // not a number; fields stored before it keep their new values.
   void ShowEntry();
+  /// The pages of an entry whose product code has no device type: empty and disabled until a
+  /// device type is chosen; storing them leaves a block as it is.
+  void ShowNoDeviceType();
+  /// Decodes a block into the pages under the device type selected in cbbDeviceTypes.
+  void ShowPages(const TCONFIG_BLOCK& block);
+  bool PagesEmpty() const { return pages_empty_; }
   void ApplyCapabilities();
   void ShowChannel(const TCONFIG_BLOCK& block, int channel);
   void StoreChannel(TCONFIG_BLOCK& block, int channel);
@@ -205,6 +212,8 @@ class TFormLUM : public QMainWindow {
   /// choice, ready for an operation to be asked for.
   DeviceSession& PreparedSession();
   QStringList InfoLines() const;
+  /// The pages that show and store the entry's values (battery, load, extensions).
+  std::array<QWidget*, 3> EditorPages() const;
 
   std::unique_ptr<Ui::TFormLUM> ui_;
   BatteryPage battery_page_{*ui_};
@@ -226,6 +235,7 @@ class TFormLUM : public QMainWindow {
   int remembered_width_ = kStartWidth;
   double scale_ = 1.0;
   int shown_channel_ = -1;
+  bool pages_empty_ = false;
   bool rebuilding_tree_ = false;
   std::map<const QTreeWidgetItem*, TDEVICE_CONFIG*> node_entries_;
   bool shown_once_ = false;

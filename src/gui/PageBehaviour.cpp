@@ -173,7 +173,11 @@ void TFormLUM::rgChannelClick() {
 }
 
 void TFormLUM::cbbDeviceTypesChange() {
-  ApplyCapabilities();
+  // Empty pages come back with the entry's own values, read under the type chosen.
+  if (pages_empty_ && CurrentEntry() != nullptr)
+    ShowPages(CurrentEntry()->Config);
+  else
+    ApplyCapabilities();
   StatusPanel(names::kDevicePanel).setText(ui_->cbbDeviceTypes->currentText());
   MarkModified();
 }

@@ -43,6 +43,22 @@ TEST_F(WriteTest, WithoutProductCodeNothingIsSent) {
   EXPECT_EQ(observer.InfoLines()[1], "\r");
 }
 
+TEST_F(WriteTest, AnEntryWithoutAKnownDeviceTypeIsNotWritten) {
+  sim::ControllerSetup setup = sim::DefaultSetup(kOneChannelRow);
+  setup.config.SetProductID(0x515611);  // no device type has it; the controller answers with it
+  ScriptedController controller(setup);
+  opener.Attach(2, controller.Port());
+  EntryOf(setup);
+  EXPECT_EQ(WriteDevice(context), WriteResult::NoConfig);
+  EXPECT_TRUE(opener.Asked().empty());
+  EXPECT_TRUE(Sent(controller.Port()).empty());
+  ASSERT_EQ(observer.InfoLines().size(), 2u);
+  EXPECT_NE(observer.InfoLines()[0].find(
+                "] Write to device:: Product code 0x00515611 is not a known device type; nothing was sent."),
+            std::string::npos)
+      << observer.InfoLines()[0];
+}
+
 TEST_F(WriteTest, SendsTheWriteTableInOrderAndReportsOk) {
   sim::ControllerSetup setup = sim::DefaultSetup(kTwoChannelRow);
   ScriptedController controller(setup);

@@ -8,10 +8,14 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "RadioGroup.h"
 #include "TimingGrid.h"
 #include "WindowFixture.h"
+#include "data/ConfigFile.h"
 #include "data/TypeTables.h"
 #include "ui_FormLUM.h"
 
@@ -73,20 +77,150 @@ TEST_F(EditorPagesTest, StoringTheShownPagesGivesTheSameBlock) {
   EXPECT_TRUE(entry.Config.bytes() == block.bytes());
 }
 
-TEST_F(EditorPagesTest, UnknownProductKeepsThePagesAndClearsTheDevicePanel) {
-  AddFileEntry("/data/a.LUM", SampleBlock(0));
-  TCONFIG_BLOCK unknown = SampleBlock(0);
-  unknown.SetProductID(0x515611);  // bits 0-3 set: no device type
-  unknown.SetSCV(900);
-  AddFileEntry("/data/b.LUM", unknown).SerialNumber = 0x01000001;
+// An entry whose product code has no device type (bits 0-3 set), with values of its own.
+TCONFIG_BLOCK UnknownProductBlock() {
+  TCONFIG_BLOCK block = SampleBlock(1);
+  block.SetProductID(0x515611);
+  block.SetAddress(7);
+  block.SetSCV(900);
+  block.SetBattOVP(65535);
+  block.Channel(0, 0).Timing(0).SetMinutes(4321);
+  return block;
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(EditorPagesTest, UnknownProductShowsItsOwnIdentityAndEmptyDisabledPages) {
+  AddFileEntry("/data/a.LUM", SampleBlock(1));
+  TDEVICE_CONFIG& unknown = AddFileEntry("/data/b.LUM", UnknownProductBlock());
+  unknown.SerialNumber = 0x01000001;
+  unknown.Model = "QX-9";
+  unknown.FirmwareVersion = 456;
+  unknown.FirmwareBuild = 2;
   SelectNode("a.LUM");
+  u().rgChannel->SetItemIndex(1);
+  Window().CurrentEntry()->Modified = false;  // nothing was edited
   ASSERT_EQ(u().lbledtSCV->text(), QStringLiteral("6.20"));
   SelectNode("b.LUM");
+
   EXPECT_EQ(u().cbbDeviceTypes->currentIndex(), -1);
+  EXPECT_TRUE(u().cbbDeviceTypes->isEnabled()) << "a device type can be chosen";
   EXPECT_TRUE(Window().StatusPanel(1).text().isEmpty());
-  EXPECT_EQ(u().lbledtSCV->text(), QStringLiteral("6.20"));
   EXPECT_EQ(u().edtSerialNumber->text(), QStringLiteral("0100000001"));
-  EXPECT_FALSE(Window().CurrentEntry()->Modified);
+  EXPECT_EQ(u().edtModel->text(), QStringLiteral("QX-9"));
+  EXPECT_EQ(u().edtFirmware->text(), QStringLiteral("4.5.6.2"));
+  for (QLineEdit* edit : {u().lbledtSCV, u().lbledtBattOVP, u().lbledtBattFCV, u().lbledtBattUVP, u().lbledtBattUVR,
+                          u().lbledtCC, u().lbledtCV}) {
+    EXPECT_TRUE(edit->text().isEmpty()) << edit->objectName().toStdString();
+    EXPECT_FALSE(edit->isEnabled()) << edit->objectName().toStdString();
+  }
+  for (QSpinBox* spin : {u().seSCDelay, u().seOTP, u().seAddress}) {
+    EXPECT_TRUE(spin->text().isEmpty()) << spin->objectName().toStdString();
+    EXPECT_FALSE(spin->isEnabled()) << spin->objectName().toStdString();
+  }
+  for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{
+           u().chkMI, u().rbPIR, u().rbRainDetect, u().chkIRReceiver, u().chkPWMDIM, u().chkLoopMode, u().chkATC}) {
+    EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString();
+    EXPECT_FALSE(box->isEnabled()) << box->objectName().toStdString();
+  }
+  EXPECT_EQ(u().cbbBatteryType->currentIndex(), -1);
+  EXPECT_EQ(u().cbbWorkMode->currentIndex(), -1);
+  EXPECT_FALSE(u().cbbWorkMode->isEnabled());
+  EXPECT_EQ(u().rgChannel->Count(), 0);
+  EXPECT_FALSE(u().StringGrid->isEnabled());
+  for (int r = 1; r <= 5; ++r) {
+    EXPECT_TRUE(GridText(*u().StringGrid, 1, r).isEmpty()) << r;
+    EXPECT_TRUE(GridText(*u().StringGrid, 2, r).isEmpty()) << r;
+  }
+  EXPECT_EQ(GridText(*u().StringGrid, 0, 1), QStringLiteral("第一段")) << "captions stay";
+  EXPECT_FALSE(unknown.Modified);
+  EXPECT_EQ(Window().ShownChannel(), -1);
+}
+
+TEST_F(EditorPagesTest, UnknownProductIsStoredUnchanged) {
+  const TCONFIG_BLOCK original = UnknownProductBlock();
+  AddFileEntry(Dir() + "/a.LUM", SampleBlock(0));
+  TDEVICE_CONFIG& unknown = AddFileEntry(Dir() + "/b.LUM", original);
+  SelectNode("a.LUM");
+  SelectNode("b.LUM");
+
+  const std::string saved = Dir() + "/saved.LUM";
+  dialogs_.AnswerFileName(QString::fromStdString(saved));
+  u().actSaveConfigToFile->trigger();
+  EXPECT_TRUE(unknown.Config.bytes() == original.bytes());
+  const std::string expected = Dir() + "/expected.LUM";
+  SaveConfigFile(expected, original);
+  EXPECT_EQ(FileBytes(saved), FileBytes(expected));
+
+  // Applied on a switch and shown again: still its own block.
+  Window().MarkModified();
+  dialogs_.AnswerYesNo(true);
+  SelectNode("a.LUM");
+  SelectNode("saved.LUM");
+  EXPECT_TRUE(unknown.Config.bytes() == original.bytes());
+  EXPECT_EQ(u().lbledtSCV->text(), QString());
+}
+
+TEST_F(EditorPagesTest, UnknownProductIsNotWrittenAndNotReviewed) {
+  const TCONFIG_BLOCK original = UnknownProductBlock();
+  AddFileEntry("/data/a.LUM", SampleBlock(0));
+  TDEVICE_CONFIG& unknown = AddFileEntry("/data/b.LUM", original);
+  SelectNode("a.LUM");
+  SelectNode("b.LUM");
+  Window().actWriteToDeviceExecute();
+  ASSERT_TRUE(WaitForDevice());
+  EXPECT_TRUE(dialogs_.ChangeViews().empty());
+  EXPECT_TRUE(u().mmoInfo->toPlainText().contains(
+      QStringLiteral("Product code 0x00515611 is not a known device type; nothing was sent.")))
+      << u().mmoInfo->toPlainText().toStdString();
+  EXPECT_TRUE(unknown.Config.bytes() == original.bytes());
+}
+
+TEST_F(EditorPagesTest, ChoosingADeviceTypeShowsTheEntrysOwnValuesToEdit) {
+  const TCONFIG_BLOCK original = UnknownProductBlock();
+  AddFileEntry(Dir() + "/a.LUM", SampleBlock(0));
+  TDEVICE_CONFIG& unknown = AddFileEntry(Dir() + "/b.LUM", original);
+  SelectNode("a.LUM");
+  SelectNode("b.LUM");
+
+  u().cbbDeviceTypes->setCurrentIndex(1);
+  emit u().cbbDeviceTypes->activated(1);
+  EXPECT_TRUE(unknown.Modified);
+  EXPECT_EQ(Window().StatusPanel(1).text(), u().cbbDeviceTypes->itemText(1));
+  EXPECT_TRUE(u().lbledtSCV->isEnabled());
+  EXPECT_EQ(u().lbledtSCV->text(), QStringLiteral("9.00"));
+  EXPECT_EQ(u().seAddress->text(), QStringLiteral("7"));
+  EXPECT_EQ(u().rgChannel->Count(), 2);
+  EXPECT_TRUE(u().StringGrid->isEnabled());
+  EXPECT_EQ(GridText(*u().StringGrid, 1, 1), QStringLiteral("4321"));
+  EXPECT_EQ(GridText(*u().StringGrid, 2, 1), QStringLiteral("10"));
+
+  u().lbledtSCV->setText(QStringLiteral("7.5"));
+  const std::string saved = Dir() + "/typed.LUM";
+  dialogs_.AnswerFileName(QString::fromStdString(saved));
+  u().actSaveConfigToFile->trigger();
+  TCONFIG_BLOCK expected = original;
+  expected.SetProductID(DeviceTypes()[1].ProductCode);
+  expected.SetSCV(750);
+  EXPECT_TRUE(OpenConfigFile(saved).block.bytes() == expected.bytes());
+}
+
+TEST_F(EditorPagesTest, AddressAndTemperatureLimitSurviveAnUnrelatedEdit) {
+  TCONFIG_BLOCK block = SampleBlock(1);
+  block.SetAddress(5);
+  block.SetOTP(70);
+  TDEVICE_CONFIG& entry = AddFileEntry("/data/a.LUM", block);
+  SelectNode("a.LUM");
+  EXPECT_EQ(u().seAddress->value(), 5);
+  u().lbledtSCV->setText(QStringLiteral("7.00"));
+  dialogs_.AnswerYesNo(true);
+  Window().ConfirmApply();
+  EXPECT_EQ(entry.Config.SCV(), 700);
+  EXPECT_EQ(entry.Config.Address(), 5);
+  EXPECT_EQ(entry.Config.OTP(), 70);
 }
 
 TEST_F(EditorPagesTest, RemoteControlRowEnablesOnlyRatedCurrentAndListsTwoOutputs) {
