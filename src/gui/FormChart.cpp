@@ -6,7 +6,11 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QGraphicsRectItem>
+#include <QGraphicsSimpleTextItem>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScrollBar>
@@ -64,6 +68,12 @@ constexpr Line kLines[] = {
     {ValueId::Temperature, msg::kTemperatureLine, Axis::Celsius, 0xFF9467BD},
 };
 constexpr QRgb kThresholdColour = 0xFF707070;
+// A threshold's name stands just above its line (below it at the top), this far inside the plot; neighbouring lines
+// put theirs at opposite ends, so that close values do not stack their names.
+constexpr double kThresholdLabelInset = 6;
+constexpr double kThresholdLabelLift = 1;
+constexpr QRgb kThresholdBackdrop = 0xD0FFFFFF;  // the light chart's white, letting a little through
+constexpr qreal kAboveLines = 10;                // z value of the names over the series
 
 // The entry's thresholds, each named by the caption of its field on the pages.
 struct Threshold {
@@ -172,8 +182,17 @@ void TFormChart::BuildChart() {
     chart->addSeries(series);
     series->attachAxis(time_axis_);
     series->attachAxis(volt_axis_);
-    thresholds_.emplace_back(series, 0.0);
+    // The legend names the measured lines only.
+    for (QLegendMarker* marker : chart->legend()->markers(series)) marker->setVisible(false);
+    auto* box = new QGraphicsRectItem(chart);
+    box->setBrush(QColor::fromRgba(kThresholdBackdrop));
+    box->setPen(Qt::NoPen);
+    box->setZValue(kAboveLines);
+    auto* name = new QGraphicsSimpleTextItem(box);
+    name->setBrush(QColor::fromRgb(kThresholdColour));
+    thresholds_.push_back({series, 0.0, box, name});
   }
+  connect(chart, &QChart::plotAreaChanged, this, [this] { PlaceThresholdLabels(); });
   ui_->ChartView->setChart(chart);
 }
 
@@ -183,9 +202,16 @@ QLineSeries& TFormChart::Series(ValueId id) const { return *series_.at(id); }
 
 std::vector<QLineSeries*> TFormChart::ThresholdLines() const {
   std::vector<QLineSeries*> lines;
-  for (const auto& [series, volts] : thresholds_)
-    if (series->isVisible()) lines.push_back(series);
+  for (const ThresholdLine& line : thresholds_)
+    if (line.series->isVisible()) lines.push_back(line.series);
   return lines;
+}
+
+std::vector<const QGraphicsSimpleTextItem*> TFormChart::ThresholdLabels() const {
+  std::vector<const QGraphicsSimpleTextItem*> labels;
+  for (const ThresholdLine& line : thresholds_)
+    if (line.series->isVisible()) labels.push_back(line.name);
+  return labels;
 }
 
 void TFormChart::actLiveChartExecute() {
@@ -333,16 +359,39 @@ void TFormChart::UpdateScrollBar() {
 void TFormChart::UpdateThresholds() {
   const TDEVICE_CONFIG* entry = main_.CurrentEntry();
   for (size_t i = 0; i < thresholds_.size(); ++i) {
-    auto& [series, volts] = thresholds_[i];
+    auto& [series, volts, box, name] = thresholds_[i];
     const Threshold& threshold = kThresholds[i];
     const uint16_t value = entry != nullptr ? (entry->Config.*threshold.value)() : 0;
     volts = static_cast<double>(value) / threshold.scale;
     series->setVisible(value > 0);
+    // A series shown again gets its legend marker back.
+    for (QLegendMarker* marker : Chart().legend()->markers(series)) marker->setVisible(false);
     series->setName(
         QStringLiteral("%1 %2 V").arg(Caption(main_.findChild<QLabel*>(QString::fromLatin1(threshold.label))),
                                       QString::fromStdString(FormatScaled(value, threshold.scale))));
     series->replace(
         QList<QPointF>{{static_cast<double>(ViewStartMs()), volts}, {static_cast<double>(ViewEndMs()), volts}});
+    name->setText(series->name());
+    box->setRect(name->boundingRect());
+    box->setVisible(series->isVisible());
+  }
+}
+
+void TFormChart::PlaceThresholdLabels() {
+  std::vector<const ThresholdLine*> shown;
+  for (const ThresholdLine& line : thresholds_)
+    if (line.series->isVisible()) shown.push_back(&line);
+  std::sort(shown.begin(), shown.end(), [](const auto* a, const auto* b) { return a->volts > b->volts; });
+  const QRectF plot = Chart().plotArea();
+  for (size_t rank = 0; rank < shown.size(); ++rank) {
+    const ThresholdLine& line = *shown[rank];
+    const QRectF size = line.box->rect();
+    const double y = Chart().mapToPosition(QPointF(static_cast<double>(ViewStartMs()), line.volts), line.series).y();
+    const double x =
+        rank % 2 == 0 ? plot.left() + kThresholdLabelInset : plot.right() - kThresholdLabelInset - size.width();
+    // Below the line when there is no room above it.
+    const double above = y - size.height() - kThresholdLabelLift;
+    line.box->setPos(x, above >= plot.top() ? above : y + kThresholdLabelLift);
   }
 }
 
@@ -363,8 +412,8 @@ void TFormChart::Redraw() {
     series.replace(points);
   }
   UpdateThresholds();
-  for (const auto& [series, value] : thresholds_)
-    if (series->isVisible()) volts.Add(value);
+  for (const ThresholdLine& line : thresholds_)
+    if (line.series->isVisible()) volts.Add(line.volts);
 
   time_axis_->setFormat(span_ms_ > kClockFormatLimitMs ? QStringLiteral("MM-dd HH:mm") : QStringLiteral("HH:mm:ss"));
   time_axis_->setRange(QDateTime::fromMSecsSinceEpoch(ViewStartMs()), QDateTime::fromMSecsSinceEpoch(ViewEndMs()));
@@ -372,6 +421,7 @@ void TFormChart::Redraw() {
   if (!amperes.Empty()) amperes.Add(0);  // currents are read against zero
   SetAxisRange(*ampere_axis_, amperes, 0, kAmperesShown);
   SetAxisRange(*celsius_axis_, celsius, 0, kCelsiusShown);
+  PlaceThresholdLabels();
   UpdateScrollBar();
 }
 

@@ -10,6 +10,8 @@
 
 class QChart;
 class QDateTimeAxis;
+class QGraphicsRectItem;
+class QGraphicsSimpleTextItem;
 class QLineSeries;
 class QValueAxis;
 
@@ -24,7 +26,8 @@ class WindowRecorder;
 
 /// The chart window (Tools menu): battery, solar and load voltage, load current and
 /// temperature of the live monitor, or of a recording, against time, with the open entry's
-/// thresholds as dashed lines. Volts on the left axis, amperes and °C on the right. The last 10 minutes
+/// thresholds as dashed lines, each named on the line itself (the legend names the measured
+/// lines only). Volts on the left axis, amperes and °C on the right. The last 10 minutes
 /// by default; zoom halves or doubles the span, the scroll bar pans, pause stops following
 /// the newest poll. Lines are drawn from at most two points per pixel column (the lowest
 /// and the highest), so a day of polls draws as fast as ten minutes.
@@ -45,6 +48,8 @@ class TFormChart : public QWidget {
   QLineSeries& Series(ValueId id) const;
   /// The threshold lines shown (those of the entry's non-zero thresholds).
   std::vector<QLineSeries*> ThresholdLines() const;
+  /// The names standing on the threshold lines shown, in the order of ThresholdLines.
+  std::vector<const QGraphicsSimpleTextItem*> ThresholdLabels() const;
   /// The time range shown, milliseconds since the epoch.
   int64_t ViewStartMs() const { return end_ms_ - span_ms_; }
   int64_t ViewEndMs() const { return end_ms_; }
@@ -80,6 +85,7 @@ class TFormChart : public QWidget {
   void FollowNewest();
   void UpdateScrollBar();
   void UpdateThresholds();
+  void PlaceThresholdLabels();
 
   std::unique_ptr<Ui::TFormChart> ui_;
   TFormLUM& main_;
@@ -89,7 +95,13 @@ class TFormChart : public QWidget {
   QValueAxis* ampere_axis_ = nullptr;
   QValueAxis* celsius_axis_ = nullptr;
   std::map<ValueId, QLineSeries*> series_;
-  std::vector<std::pair<QLineSeries*, double>> thresholds_;
+  struct ThresholdLine {
+    QLineSeries* series;
+    double volts;
+    QGraphicsRectItem* box;  // a backdrop that keeps the name readable over the lines
+    QGraphicsSimpleTextItem* name;
+  };
+  std::vector<ThresholdLine> thresholds_;
 
   std::vector<PollSample> live_;
   std::vector<PollSample> recorded_;

@@ -4,9 +4,13 @@
 
 #include <QAbstractAxis>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QGraphicsSimpleTextItem>
 #include <QImage>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
@@ -179,6 +183,42 @@ TEST_F(ChartWindowTest, TheShownEntrysThresholdsAreDashedLinesNamedByTheirFields
                                               {"浮充转换电压 13.70 V", 13.7},
                                               {"过放保护电压 11.00 V", 11.0},
                                               {"光控点电压 6.20 V", 6.2}}));
+}
+
+TEST_F(ChartWindowTest, TheLegendNamesTheMeasuredLinesAndEachThresholdIsNamedOnItsLine) {
+  Create();
+  FillTypeLists();
+  TCONFIG_BLOCK block = SampleBlock(1);
+  block.SetBattFCV(block.BattOVP() - 100);  // 0.1 V apart: their names must not stack
+  AddFileEntry("/data/a.LUM", block);
+  SelectNode("a.LUM");
+  TFormChart& chart = OpenChart();
+  chart.resize(860, 520);
+  Feed(kStartMs, 12500);
+  QApplication::processEvents();
+
+  QStringList legend;
+  for (QLegendMarker* marker : chart.Chart().legend()->markers())
+    if (marker->isVisible()) legend << marker->label();
+  EXPECT_EQ(legend, (QStringList{"蓄电池电压", "太阳能电压", "负载电压", "负载电流", "温度"}));
+
+  const std::vector<QLineSeries*> lines = chart.ThresholdLines();
+  const std::vector<const QGraphicsSimpleTextItem*> names = chart.ThresholdLabels();
+  ASSERT_EQ(names.size(), lines.size());
+  ASSERT_EQ(names.size(), 5u);
+  const QRectF plot = chart.Chart().plotArea();
+  std::vector<QRectF> taken;
+  for (size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(names[i]->text(), lines[i]->name());
+    const QRectF where = names[i]->sceneBoundingRect();
+    EXPECT_TRUE(plot.contains(where)) << lines[i]->name().toStdString();
+    // Right above or below its own line.
+    const double lineY = chart.Chart().mapToPosition(lines[i]->at(0), lines[i]).y();
+    EXPECT_LT(std::min(std::abs(where.bottom() - lineY), std::abs(where.top() - lineY)), 3)
+        << lines[i]->name().toStdString();
+    for (const QRectF& other : taken) EXPECT_FALSE(where.intersects(other)) << lines[i]->name().toStdString();
+    taken.push_back(where);
+  }
 }
 
 TEST_F(ChartWindowTest, TheLastTenMinutesFollowTheNewestPollUntilPausedZoomAndPanMoveTheView) {
