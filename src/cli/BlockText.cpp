@@ -7,10 +7,13 @@
 #include <iterator>
 #include <vector>
 
+#include "base/SafeFormat.h"
 #include "data/NightProfile.h"
 #include "data/NumberFormats.h"
 #include "data/PageRules.h"
 #include "data/TypeTables.h"
+#include "language/MessageSlots.h"
+#include "language/WindowCaptions.h"
 
 namespace lum::cli {
 
@@ -21,13 +24,15 @@ namespace bits = block_bits;
 struct FlagName {
   uint8_t mask;
   const char* name;
+  const char* component;  // the window's check box of the flag
 };
 constexpr FlagName kFuncFlagNames[] = {
-    {bits::kIRReceiver, "IR receiver"}, {bits::kTempComp, "temperature compensation"},
-    {bits::kPWMDimming, "PWM dimming"}, {bits::kEnergySaving, "energy saving"},
-    {bits::kMiEnabled, "MI extension"},
+    {bits::kIRReceiver, "IR receiver", "chkIRReceiver"}, {bits::kTempComp, "temperature compensation", "chkATC"},
+    {bits::kPWMDimming, "PWM dimming", "chkPWMDIM"},     {bits::kEnergySaving, "energy saving", "chkEnergySaving"},
+    {bits::kMiEnabled, "MI extension", "chkMI"},
 };
 constexpr const char* kMiModeNames[] = {"rain detection", "motion (PIR) lighting"};
+constexpr const char* kMiModeComponents[] = {"rbRainDetect", "rbPIR"};
 
 std::string Join(const std::vector<std::string>& parts) {
   std::string text;
@@ -112,10 +117,85 @@ std::string FieldLine(const CliContext& context, const TCONFIG_BLOCK& block, con
   return fmt::format("{}: {}\n", field.name, FormatFieldValue(field, value));
 }
 
+std::string OnOff(bool on) { return on ? "on" : "off"; }
+
+// A line named by the window's caption of a component, in the language in use.
+std::string Labelled(const CliContext& context, const char* component, const std::string& text) {
+  return fmt::format("{}: {}\n", WithoutColon(context.Caption(component)), text);
+}
+
+// FuncFlags as the window's check boxes, the MI mode by its radio button.
+std::string FuncFlagLines(const CliContext& context, uint8_t flags) {
+  std::string text;
+  for (const auto& flag : kFuncFlagNames) {
+    std::string state = OnOff((flags & flag.mask) != 0);
+    if (flag.mask == bits::kMiEnabled && (flags & flag.mask) != 0) {
+      const unsigned mode = flags & bits::kMiModeMask;
+      state += mode < std::size(kMiModeComponents) ? fmt::format(" ({})", context.Caption(kMiModeComponents[mode]))
+                                                   : fmt::format(" (MI mode {})", mode);
+    }
+    text += Labelled(context, flag.component, state);
+  }
+  return text;
+}
+
+std::string DelayText(const CliContext& context, uint32_t value) {
+  const bool seconds = (value & bits::kSCDelayUnit) != 0;
+  return fmt::format("{} {}", value & bits::kSCDelayValue,
+                     context.Messages().Text(seconds ? msg::kSecondsUnit : msg::kMinutesUnit));
+}
+
+std::string WorkModeText(const CliContext& context, uint8_t modeByte) {
+  const int mode = modeByte & bits::kWorkModeMask;
+  const std::string name = context.WorkModeName(mode);
+  return name.empty() ? fmt::format("{}", mode) : name;
+}
+
+// The line of a block field under the window's label; fields the window does not show
+// (reserved bytes) have none.
+std::string LabelledFieldLine(const CliContext& context, const TCONFIG_BLOCK& block, const ConfigField& field,
+                              int row) {
+  const uint32_t value = ReadValue(block, field);
+  if (Named(field, "ProductID"))
+    return Labelled(
+        context, field.label,
+        fmt::format("{} (product code 0x{:08X})", row < 0 ? "unknown" : context.DeviceTypeName(row), value));
+  if (Named(field, "FuncFlags")) return FuncFlagLines(context, static_cast<uint8_t>(value));
+  if (Named(field, "CapFlags"))
+    return fmt::format("Capabilities: {} ({})\n",
+                       CapabilitiesText(ResolveCapabilities(static_cast<uint8_t>(value), row)),
+                       value == 0 ? "of the device type" : fmt::format("from the capability byte 0x{:02X}", value));
+  if (Named(field, "SCDelay")) return Labelled(context, field.label, DelayText(context, value));
+  if (*field.label == 0) return {};
+  return Labelled(context, field.label, FormatFieldValue(field, value));
+}
+
+std::string LabelledChannelText(const CliContext& context, FieldTable fields, const TCONFIG_BLOCK& block, int index) {
+  const ConstChannel channel = block.Channel(kPageGroup, index);
+  std::string text = FormatText(context.Messages().Text(msg::kChannelItem), {int64_t{index + 1}}) + ":\n";
+  for (const ConfigField& field : fields) {
+    if (field.scope != FieldScope::Channel || *field.label == 0) continue;
+    const uint32_t value = ReadValue(block, field, {kPageGroup, index});
+    text += "  " + Labelled(context, field.label,
+                            Named(field, "Mode") ? WorkModeText(context, static_cast<uint8_t>(value))
+                                                 : FormatFieldValue(field, value));
+  }
+  text += "  " + Labelled(context, "chkLoopMode", OnOff((channel.Mode() & bits::kLoopMode) != 0));
+  const std::string& minutes = context.Messages().Text(msg::kMinutesUnit);
+  for (int k = 0; k < block_layout::kSegments; ++k) {
+    const ConstTimeSegment segment = channel.Timing(k);
+    const bool morning = k == block_layout::kSegments - 1 && HasMorningSegment(channel.Mode());
+    const std::string& name = context.Messages().Text(morning ? msg::kMorningSegment : msg::kFirstSegment + k);
+    text += fmt::format("  {}: {} {}, {} %\n", name, segment.Minutes(), minutes, segment.Power());
+  }
+  return text + NightProfileText(ComputeNightProfile(ScheduleOf(channel)));
+}
+
 }  // namespace
 
-std::string BlockText(const CliContext& context, const std::string& path, const TCONFIG_BLOCK& block,
-                      FieldTable fields) {
+std::string BlockText(const CliContext& context, const std::string& path, const TCONFIG_BLOCK& block, FieldTable fields,
+                      FieldNames names) {
+  const bool raw = names == FieldNames::Raw;
   const int row = LookupProductID(block.ProductID());
   std::vector<const ConfigField*> blockFields;
   for (const ConfigField& field : fields)
@@ -123,10 +203,13 @@ std::string BlockText(const CliContext& context, const std::string& path, const 
   std::stable_sort(blockFields.begin(), blockFields.end(), [](auto* a, auto* b) { return a->offset < b->offset; });
 
   std::string text = fmt::format("File: {}\n", path);
-  for (const ConfigField* field : blockFields) text += FieldLine(context, block, *field, row);
+  for (const ConfigField* field : blockFields)
+    text += raw ? FieldLine(context, block, *field, row) : LabelledFieldLine(context, block, *field, row);
   if (row < 0) return text + "Channels: none shown (unknown device type)\n";
   const int channels = ChannelsOfRow(row);
-  for (int c = 0; c < channels; ++c) text += ChannelText(context, block.Channel(kPageGroup, c), c + 1);
+  for (int c = 0; c < channels; ++c)
+    text += raw ? ChannelText(context, block.Channel(kPageGroup, c), c + 1)
+                : LabelledChannelText(context, fields, block, c);
   return text;
 }
 

@@ -7,6 +7,7 @@
 #include "data/TypeTables.h"
 #include "language/LanguageKeys.h"
 #include "language/Settings.h"
+#include "language/WindowCaptions.h"
 
 namespace lum::cli {
 
@@ -59,5 +60,7 @@ std::string CliContext::WorkModeName(int index) const {
   if (index < 0 || index >= kWorkModeCount) return {};
   return language_.ReadOr(language_keys::kWorkMode, WorkModeKey(index), WorkModeNames()[static_cast<size_t>(index)]);
 }
+
+std::string CliContext::Caption(std::string_view component) const { return WindowCaption(language_, component); }
 
 }  // namespace lum::cli

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "language/FileLocations.h"
 #include "language/MessageTable.h"
@@ -36,6 +37,8 @@ class CliContext {
   /// else the built-in one; an index outside the table gives an empty text.
   std::string DeviceTypeName(int row) const;
   std::string WorkModeName(int index) const;
+  /// The main window's caption of a component that names a field, in the language in use.
+  std::string Caption(std::string_view component) const;
 
  private:
   std::string directory_;

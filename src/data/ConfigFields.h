@@ -49,11 +49,11 @@ struct ConfigField {
   const char* unit;
   uint32_t minimum;  // range of the page control
   uint32_t maximum;
-  uint16_t storeAbove;   // the pages store a typed value only above this; lower keeps the old
-  const char* labelKey;  // language key of its label on a page, "" when no text field shows it
-  uint8_t command;       // the request that reads and writes it; its reply is command | 0x80
-  FrameSlot writeSlot;   // where a write request carries it (a controller stores it from there)
-  FrameSlot replySlot;   // where the reply carries it; None when no reply fills it
+  uint16_t storeAbove;  // the pages store a typed value only above this; lower keeps the old
+  const char* label;    // the main-window component whose caption names it, "" when none does
+  uint8_t command;      // the request that reads and writes it; its reply is command | 0x80
+  FrameSlot writeSlot;  // where a write request carries it (a controller stores it from there)
+  FrameSlot replySlot;  // where the reply carries it; None when no reply fills it
   WriteNeed need;
   bool sentWhenZero;  // false: a zero value is not sent, nor the rest of its request
   bool jsonOptional;  // JSON documents may leave it out (it then stays zero)

@@ -7,48 +7,26 @@
 #include <string_view>
 
 #include "FormLUM.h"
+#include "LanguageComponents.h"
 #include "TimingGrid.h"
 #include "base/SafeFormat.h"
 #include "device/WriteChanges.h"
 #include "language/MessageSlots.h"
+#include "language/WindowCaptions.h"
 #include "ui_FormLUM.h"
 
 namespace lum {
 
 namespace {
 
-QString Caption(QString text) {
-  while (text.endsWith(QChar(u'：')) || text.endsWith(QLatin1Char(':'))) text.chop(1);
-  return text.trimmed();
-}
-
-// The page labels that name the fields shown beside one; the others are named by their
-// group, page or grid cells.
-struct FieldLabel {
-  const char* field;
-  const char* label;
-};
-constexpr FieldLabel kFieldLabels[] = {
-    {"OTP", "lblOTP"},         {"SCDelay", "lblSCDelay"}, {"SCV", "lblSCV"},         {"BattOVP", "lblBattOVP"},
-    {"BattFCV", "lblBattFCV"}, {"BattUVP", "lblBattUVP"}, {"BattUVR", "lblBattUVR"}, {"CV", "lblLimitedV"},
-    {"CC", "lblCC"},           {"Address", "lblAddress"},
-};
-
-const char* LabelName(const ConfigField& field) {
-  for (const FieldLabel& label : kFieldLabels)
-    if (std::string_view(field.name) == label.field) return label.label;
-  return nullptr;
-}
-
 QString Label(TFormLUM& window, const FieldRef& ref) {
   Ui::TFormLUM& u = window.ui();
   const ConfigField& field = *ref.field;
   const std::string_view name = field.name;
   QString label;
-  if (const char* labelName = LabelName(field)) {
-    if (const auto* widget = window.findChild<QLabel*>(QString::fromLatin1(labelName))) label = Caption(widget->text());
-  } else if (name == "Mode") {
-    label = u.grpChMode->title();
+  if (*field.label) {
+    if (auto* widget = window.findChild<QWidget*>(QString::fromLatin1(field.label)))
+      label = QString::fromStdString(WithoutColon(ComponentTexts(widget, &window).Caption().toStdString()));
   } else if (field.scope == FieldScope::Timing) {
     const int column = name == "Minutes" ? timing_grid::kMinutesColumn : timing_grid::kPowerColumn;
     label = GridText(*u.StringGrid, 0, ref.segment + 1) + QLatin1Char(' ') + GridText(*u.StringGrid, column, 0);

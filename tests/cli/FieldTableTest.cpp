@@ -52,7 +52,7 @@ TEST_F(FieldTableTest, AnAddedFieldIsDecodedAnsweredShownAndCarriedThroughJson) 
   EXPECT_EQ(ReadValue(controller.Config(), Extra()), 4321u);
 
   // Shown with its scale and unit among the fields, in the order of the block.
-  const std::string text = cli::BlockText(cli::CliContext(), "x.LUM", block, fields);
+  const std::string text = cli::BlockText(cli::CliContext(), "x.LUM", block, fields, cli::FieldNames::Raw);
   const size_t battReserved = text.find("BattReserved: 0\n");
   const size_t extra = text.find("Extra: 12.34 V\n");
   ASSERT_NE(extra, std::string::npos) << text;

@@ -93,7 +93,7 @@ TEST_F(HostileInput, LanguageFileNamedWithAFolderPartIsNotRead) {
   WriteRaw("LUM.INI", "[Language]\r\nLanguageFile=sub/x.lng\r\n");
   SaveConfigFile(Path("a.LUM"), DualChannelBlock());
   const Outcome shown = Run("show a.LUM");
-  EXPECT_TRUE(Contains(shown.out, "Device type: 双路普通型太阳能控制器 (")) << shown.out;
+  EXPECT_TRUE(Contains(shown.out, "设备类型: 双路普通型太阳能控制器 (")) << shown.out;
 }
 
 }  // namespace

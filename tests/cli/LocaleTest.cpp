@@ -17,7 +17,7 @@ class LumctlLocaleTest : public Lumctl {
   }
 };
 
-constexpr char kEnglishName[] = "Dual-output standard solar controller";
+constexpr char kEnglishName[] = "Dual-output solar controller";
 constexpr char kChineseName[] = "双路普通型太阳能控制器";
 
 TEST_F(LumctlLocaleTest, EnglishUnlessTheLocaleIsChinese) {

@@ -22,9 +22,9 @@ TEST_F(Lumctl, ShowJsonThenPackGivesBackTheSameBytes) {
   EXPECT_EQ(ReadWholeFile(Path("b.LUM")), ReadWholeFile(Path("a.LUM")));
 }
 
-TEST_F(Lumctl, ShowPrintsTheFieldsForPeople) {
+TEST_F(Lumctl, ShowRawPrintsTheInternalNames) {
   SaveConfigFile(Path("a.LUM"), DualChannelBlock());
-  const Outcome shown = Run("show a.LUM");
+  const Outcome shown = Run("show --raw a.LUM");
   ASSERT_EQ(shown.status, 0) << shown.err;
   for (const char* line :
        {"Device type: 双路普通型太阳能控制器 (product code 0x00515620)",
@@ -36,16 +36,38 @@ TEST_F(Lumctl, ShowPrintsTheFieldsForPeople) {
   EXPECT_FALSE(Contains(shown.out, "Channel 3"));
 }
 
+TEST_F(Lumctl, ShowNamesTheFieldsByTheWindowsLabelsInTheLanguageInUse) {
+  SaveConfigFile(Path("a.LUM"), DualChannelBlock());
+  const Outcome chinese = Run("show a.LUM");
+  ASSERT_EQ(chinese.status, 0) << chinese.err;
+  for (const char* line :
+       {"\n设备类型: 双路普通型太阳能控制器 (product code 0x00515620)\n", "\n过充保护电压: 14.40 V\n",
+        "\n光控点延时: 30 秒\n", "\n红外遥控接收器: on\n", "\nPWM调光: on\n",
+        "\n启用MI 扩展功能: on (雨控检测，下雨时关闭负载)\n", "\n电池充电启用温度补偿: off\n", "\n第 2 路:\n",
+        "\n  工作模式: 白天亮灯\n", "\n  循环工作: on\n", "\n  额定负载电流: 1.50 A\n", "\n  晨亮段: 90 分, 40 %\n"})
+    EXPECT_TRUE(Contains(chinese.out, line)) << line << "\n" << chinese.out;
+  for (const char* internal : {"BattOVP", "FuncFlags", "SCDelay", "BattReserved", "CapFlags", "777"})
+    EXPECT_FALSE(Contains(chinese.out, internal)) << internal << "\n" << chinese.out;
+
+  const Outcome english = Run("--lang " LUM_SOURCE_DIR "/lang/LUM_en.lng show a.LUM");
+  ASSERT_EQ(english.status, 0) << english.err;
+  for (const char* line : {"\nCharge cut-off: 14.40 V\n", "\nSwitch delay: 30 s\n", "\nOutput 2:\n",
+                           "\n  Work mode: On by day\n", "\n  Repeat: on\n", "\n  Morning: 90 min, 40 %\n",
+                           "\nEnable MI extension: on (Rain detection: switch the load off when it rains)\n"})
+    EXPECT_TRUE(Contains(english.out, line)) << line << "\n" << english.out;
+}
+
 TEST_F(Lumctl, NamesAndMessagesComeFromTheRememberedLanguageFileWhichIsOnlyRead) {
   SaveConfigFile(Path("a.LUM"), DualChannelBlock());
   const std::string ini = "[Language]\r\nLanguageFile=en.lng\r\n";
   const std::string lng =
-      "[Messages]\r\nMsg_32=File %s saved.\r\n[DeviceDescription]\r\n5330464=Dual output\r\n[WorkMode]\r\n2=By day\r\n";
+      "[Strings]\r\nFormLUM.grpDeviceTypes.Caption=Type\r\n[Messages]\r\nMsg_32=File %s saved.\r\n"
+      "[DeviceDescription]\r\n5330464=Dual output\r\n[WorkMode]\r\n2=By day\r\n";
   WriteRaw("LUM.INI", ini);
   WriteRaw("en.lng", lng);
   const Outcome shown = Run("show a.LUM");
-  EXPECT_TRUE(Contains(shown.out, "Device type: Dual output (")) << shown.out;
-  EXPECT_TRUE(Contains(shown.out, "Channel 2: work mode 2 (By day)")) << shown.out;
+  EXPECT_TRUE(Contains(shown.out, "\nType: Dual output (")) << shown.out;
+  EXPECT_TRUE(Contains(shown.out, "  工作模式: By day\n")) << shown.out;
   const Outcome json = Run("show --json a.LUM");
   WriteRaw("a.json", json.out);
   const Outcome packed = Run("pack a.json b.LUM");

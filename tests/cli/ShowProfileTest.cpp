@@ -49,7 +49,7 @@ TEST_F(Lumctl, ShowPrintsEachOutputsNightAsATimelineWithHoursAndEnergy) {
 
   // Always on (looped): no morning segment, the fifth follows the second; a power-0 segment
   // is placed but not lit.
-  const std::string second = Section(shown.out.substr(shown.out.find("Channel 2")), "  Night from dusk");
+  const std::string second = Section(shown.out.substr(shown.out.find("第 2 路")), "  Night from dusk");
   EXPECT_EQ(second,
             "  Night from dusk (12:00 h to dawn):\n"
             "    0:00-1:00 segment 1, power 100 %\n"

@@ -4,7 +4,10 @@
 #include <QLineEdit>
 
 #include "ActionsTestFixture.h"
+#include "LanguageComponents.h"
+#include "data/ConfigFields.h"
 #include "data/NumberFormats.h"
+#include "language/WindowCaptions.h"
 #include "sim/Request.h"
 #include "ui_FormLUM.h"
 
@@ -82,6 +85,19 @@ TEST_F(WriteReviewTest, WithoutAReadControllerOfTheProductTheViewAsksWhetherToWr
   EXPECT_TRUE(dialogs_.ChangeViews()[0].rows.empty());
   EXPECT_EQ(dialogs_.ChangeViews()[0].text, "尚未读取同型号的控制器，无法列出变化。仍要写入吗？");
   EXPECT_EQ(CountInfo("Write to device"), 0);  // cancelled before the session was asked
+}
+
+// lumctl names fields by the window's captions without a window: its built-in texts must be
+// the window's own, for every component the field table names.
+TEST_F(WriteReviewTest, TheBuiltInFieldCaptionsAreTheWindowsOwn) {
+  CreateShown();
+  for (const BuiltInCaption& entry : FieldCaptions()) {
+    auto* component = Window().findChild<QWidget*>(QString::fromUtf8(entry.component));
+    ASSERT_NE(component, nullptr) << entry.component;
+    EXPECT_EQ(ComponentTexts(component, &Window()).Caption().toStdString(), entry.caption) << entry.component;
+  }
+  for (const ConfigField& field : ConfigFields())
+    if (*field.label != 0) EXPECT_FALSE(WindowCaption(ProfileFile(), field.label).empty()) << field.label;
 }
 
 }  // namespace
