@@ -262,6 +262,7 @@ void TFormLUM::RefreshShownTexts() {
   const int mode = u.cbbWorkMode->currentIndex();
   SetGridText(*u.StringGrid, 0, timing_grid::kMorningRow,
               Message(mode > 0 ? msg::kMorningSegment : msg::kFifthSegment));
+  SizeGrid();
   for (int k = 0; k < u.rgChannel->Count(); ++k)
     u.rgChannel->SetItemText(k, ToQ(FormatText(messages_.Text(msg::kChannelItem), {int64_t{k + 1}})));
   if (u.cbbDeviceTypes->currentIndex() >= 0) StatusPanel(names::kDevicePanel).setText(u.cbbDeviceTypes->currentText());
@@ -273,6 +274,7 @@ void TFormLUM::WriteGridCaptions() {
   for (int r = 1; r <= block_layout::kSegments; ++r) SetGridText(grid, 0, r, Message(msg::kFirstSegment + r - 1));
   SetGridText(grid, timing_grid::kMinutesColumn, 0, Message(msg::kMinutesColumn));
   SetGridText(grid, timing_grid::kPowerColumn, 0, Message(msg::kPowerColumn));
+  SizeGrid();
 }
 
 }  // namespace lum

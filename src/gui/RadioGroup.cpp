@@ -10,6 +10,10 @@ namespace lum {
 
 RadioGroup::RadioGroup(QWidget* parent)
     : QGroupBox(parent), buttons_(new QButtonGroup(this)), layout_(new QVBoxLayout(this)) {
+  // Narrow side margins leave the captions ("Output 1") the room of a narrow column.
+  constexpr int kSideMargin = 5;
+  const QMargins margins = layout_->contentsMargins();
+  layout_->setContentsMargins(kSideMargin, margins.top(), kSideMargin, margins.bottom());
   layout_->addStretch(1);
   connect(buttons_, &QButtonGroup::idClicked, this, [this](int id) { SetItemIndex(id); });
 }

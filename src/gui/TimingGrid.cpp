@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QTableWidget>
 #include <algorithm>
+#include <array>
+#include <numeric>
 
 namespace lum {
 
@@ -33,13 +35,28 @@ int GridInteger(const QTableWidget& grid, int column, int row) {
 
 void SizeGridCells(QTableWidget& grid) {
   using namespace timing_grid;
-  const int width = (grid.width() - kWidthAllowance) / kColumns;
+  const int total = grid.width() - kWidthAllowance;
+  const int width = total / kColumns;
   const int height = (grid.height() - kHeightAllowance) / kRows;
   grid.horizontalHeader()->setMinimumSectionSize(1);
   grid.verticalHeader()->setMinimumSectionSize(1);
   grid.horizontalHeader()->setDefaultSectionSize(width);
   grid.verticalHeader()->setDefaultSectionSize(height);
-  for (int c = 0; c < grid.columnCount(); ++c) grid.setColumnWidth(c, width);
+  // The columns share the width by what their texts need, so that a long caption ("功率0-100%")
+  // is not cut while a short one has room to spare; alike when not all of them can fit.
+  std::array<int, kColumns> needs{};
+  const QFontMetrics metrics(grid.font());
+  for (int c = 0; c < kColumns; ++c)
+    for (int r = 0; r < grid.rowCount(); ++r)
+      needs[c] = std::max(needs[c], metrics.horizontalAdvance(GridText(grid, c, r)) + kCellPadding);
+  const int spare = total - std::accumulate(needs.begin(), needs.end(), 0);
+  int used = 0;
+  for (int c = 0; c < kColumns; ++c) {
+    const bool last = c == kColumns - 1;
+    const int share = spare < 0 ? width : last ? total - used : needs[c] + spare / kColumns;
+    grid.setColumnWidth(c, share);
+    used += share;
+  }
   for (int r = 0; r < grid.rowCount(); ++r) grid.setRowHeight(r, height);
 }
 

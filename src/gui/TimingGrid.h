@@ -18,6 +18,7 @@ inline constexpr int kMorningRow = 5;
 // Grid lines take these pixels off the grid's size before it is shared among the cells.
 inline constexpr int kWidthAllowance = 6;
 inline constexpr int kHeightAllowance = 9;
+inline constexpr int kCellPadding = 4;  // beside a cell's text, which is drawn without margins
 }  // namespace timing_grid
 
 /// Text of cell (column, row); empty when the cell holds nothing.
@@ -25,7 +26,8 @@ QString GridText(const QTableWidget& grid, int column, int row);
 void SetGridText(QTableWidget& grid, int column, int row, const QString& text);
 /// Integer in the cell, 0 when it holds none.
 int GridInteger(const QTableWidget& grid, int column, int row);
-/// Default column width (width - 6) / 3 and row height (height - 9) / 6 from the grid's size.
+/// Row height (height - 9) / 6 from the grid's size; the (width - 6) pixels shared among the
+/// columns by what their texts need. Sized again whenever the size, font or texts change.
 void SizeGridCells(QTableWidget& grid);
 
 /// Draws every cell centred on a single line; the caption row and column look like fixed cells.

@@ -27,23 +27,6 @@
 namespace lum::test {
 namespace {
 
-QString Where(const QWidget& widget) {
-  return widget.window()->objectName() + QLatin1Char('.') + widget.objectName() + QLatin1Char('(') +
-         QLatin1String(widget.metaObject()->className()) + QLatin1Char(')');
-}
-
-class ThreeWindowsTest : public LanguageFixture {
- protected:
-  void CreateAll() {
-    CreateWindows();
-    for (int row = 0; row < kDeviceTypeCount; ++row)
-      AddFileEntry("/cfg/row" + std::to_string(row) + ".LUM", SampleBlock(row));
-    SelectNode(QStringLiteral("row1.LUM"));
-    Window().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window()));
-  }
-};
-
 // WCAG's contrast ratio of two colours, 1 to 21.
 double Contrast(const QColor& a, const QColor& b) {
   auto luminance = [](const QColor& c) {
@@ -91,20 +74,20 @@ QStringList FaintTexts(QWidget& window) {
     const double ratio = Contrast(text, back);
     if (ratio < 4.5)
       problems << QStringLiteral("%1: %2 on %3, %4 : 1")
-                      .arg(Where(*widget), text.name(), back.name(), QString::number(ratio, 'f', 2));
+                      .arg(WidgetPath(*widget), text.name(), back.name(), QString::number(ratio, 'f', 2));
   }
   return problems;
 }
 
-class ContrastTest : public ThreeWindowsTest, public ::testing::WithParamInterface<bool> {
+class ContrastTest : public EveryDeviceTypeFixture, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
-    ThreeWindowsTest::SetUp();
+    EveryDeviceTypeFixture::SetUp();
     saved_ = QApplication::palette();
     if (GetParam()) QApplication::setPalette(DarkPalette());
   }
   void TearDown() override {
-    ThreeWindowsTest::TearDown();
+    EveryDeviceTypeFixture::TearDown();
     QApplication::setPalette(saved_);
   }
   static QPalette DarkPalette() {

@@ -79,7 +79,7 @@ TEST_F(LanguageApplyTest, ListPositionsSurviveASwitchWithoutRunningChangeHandler
 
   Choose(QStringLiteral("English"));
   EXPECT_EQ(u.cbbDeviceTypes->currentIndex(), 2);
-  EXPECT_EQ(u.cbbDeviceTypes->currentText(), QStringLiteral("Single-output constant-current solar controller"));
+  EXPECT_EQ(u.cbbDeviceTypes->currentText(), QStringLiteral("Single-output CC solar controller"));
   EXPECT_EQ(u.cbbWorkMode->currentIndex(), 1);
   EXPECT_EQ(u.cbbWorkMode->currentText(), QStringLiteral("On at night"));
   EXPECT_EQ(u.cbbBatteryType->currentIndex(), 3);

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QTest>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <iterator>
 
 #include "WindowRecorder.h"
+#include "data/TypeTables.h"
 #include "language/TextEncoding.h"
 
 namespace lum::test {
@@ -62,6 +64,24 @@ void LanguageFixture::WriteLanguageFile(const std::string& name, const std::vect
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
   WriteBytes(name, EncodeFileText(text, TextEncoding::Utf8Bom));
+}
+
+std::vector<QWidget*> LanguageFixture::OtherWindows() const {
+  return {upgrade_.get(), night_profile_.get(), provisioning_.get(), chart_.get(), about_.get()};
+}
+
+void EveryDeviceTypeFixture::CreateAll() {
+  CreateWindows();
+  for (int row = 0; row < kDeviceTypeCount; ++row)
+    AddFileEntry("/cfg/row" + std::to_string(row) + ".LUM", SampleBlock(row));
+  SelectNode(QStringLiteral("row1.LUM"));
+  Window().show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window()));
+}
+
+QString WidgetPath(const QWidget& widget) {
+  return widget.window()->objectName() + QLatin1Char('.') + widget.objectName() + QLatin1Char('(') +
+         QLatin1String(widget.metaObject()->className()) + QLatin1Char(')');
 }
 
 void LanguageFixture::CopyEnglishFile() const {

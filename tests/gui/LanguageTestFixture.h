@@ -32,6 +32,8 @@ class LanguageFixture : public WindowFixture {
 
   TFormFirmwareUpgrade& Upgrade() { return *upgrade_; }
   TFormAboutLUM& About() { return *about_; }
+  /// Every window besides the main window, in start-up order.
+  std::vector<QWidget*> OtherWindows() const;
   LanguageMenu& Languages() { return *languages_; }
 
   std::string FilePath(const std::string& name) const;
@@ -58,6 +60,16 @@ class LanguageFixture : public WindowFixture {
   std::unique_ptr<TFormAboutLUM> about_;
   LanguageMenu* languages_ = nullptr;
 };
+
+/// The windows with a file entry of every device type ("row0.LUM" .. "row3.LUM"), the main
+/// window shown with the entry of row 1.
+class EveryDeviceTypeFixture : public LanguageFixture {
+ protected:
+  void CreateAll();
+};
+
+/// "FormLUM.lbledtSCV(QLineEdit)": which widget, for messages.
+QString WidgetPath(const QWidget& widget);
 
 /// Keys in file order of one section; empty when the section is missing.
 std::vector<std::string> SectionKeys(const ProfileFile& file, const char* section);

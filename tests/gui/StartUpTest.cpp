@@ -103,7 +103,9 @@ TEST_F(StartUpTest, DeviceTypesAreListedWithoutSelectionAndGridIsSized) {
   EXPECT_EQ(u.cbbDeviceTypes->itemText(3), QStringLiteral("红外手持遥控器"));
   EXPECT_EQ(u.cbbDeviceTypes->currentIndex(), -1);
   EXPECT_EQ(u.StringGrid->size(), QSize(225, 159));
-  EXPECT_EQ(u.StringGrid->columnWidth(2), 73);
+  // The columns share the 219 pixels inside the grid lines by what their texts need.
+  EXPECT_EQ(u.StringGrid->columnWidth(0) + u.StringGrid->columnWidth(1) + u.StringGrid->columnWidth(2), 219);
+  EXPECT_GE(u.StringGrid->columnWidth(2), u.StringGrid->fontMetrics().horizontalAdvance(QStringLiteral("功率0-100%")));
   EXPECT_EQ(u.StringGrid->rowHeight(5), 25);
   EXPECT_EQ(GridText(*u.StringGrid, 0, 0), QStringLiteral("时控设置"));
   EXPECT_EQ(GridText(*u.StringGrid, 0, 5), QStringLiteral("第五段"));

@@ -33,7 +33,7 @@ TEST_F(WindowSizeTest, AutoScaleFollowsTheWidthAndHidesTheStatusBar) {
   EXPECT_EQ(u.StringGrid->maximumSize(), QSize(338, 239));
   EXPECT_EQ(u.tvDevices->minimumWidth(), 242);
   EXPECT_EQ(u.tvDevices->font().pixelSize(), qRound(treeFont * 1.5));
-  EXPECT_EQ(u.StringGrid->columnWidth(1), (338 - 6) / 3);
+  EXPECT_EQ(u.StringGrid->columnWidth(0) + u.StringGrid->columnWidth(1) + u.StringGrid->columnWidth(2), 338 - 6);
   EXPECT_EQ(u.StringGrid->rowHeight(1), (239 - 9) / 6);
 
   // Pressed again at the same width: the scale stays, only the cells are sized again.
@@ -48,7 +48,7 @@ TEST_F(WindowSizeTest, AutoScaleAtTheStartWidthScalesByOneAndStillHidesTheStatus
   u.actAutoScale->trigger();
   EXPECT_TRUE(u.StatusBar->isHidden());
   EXPECT_EQ(u.StringGrid->maximumSize(), QSize(225, 159));
-  EXPECT_EQ(u.StringGrid->columnWidth(0), 73);
+  EXPECT_EQ(u.StringGrid->columnWidth(0) + u.StringGrid->columnWidth(1) + u.StringGrid->columnWidth(2), 225 - 6);
   EXPECT_EQ(u.StringGrid->rowHeight(0), 25);
 }
 

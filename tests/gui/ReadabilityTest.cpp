@@ -1,0 +1,171 @@
+// Every text of every window can be read: nothing is cut off or covered at the smallest
+// window size and after auto-scale, in both shipped languages.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "LanguageTestFixture.h"
+#include "data/TypeTables.h"
+#include "ui_FormLUM.h"
+
+namespace lum::test {
+namespace {
+
+QString Plain(QString text) { return text.remove(QRegularExpression(QStringLiteral("&(?!&)"))); }
+
+QRect InWindow(const QWidget& widget) { return QRect(widget.mapTo(widget.window(), QPoint(0, 0)), widget.size()); }
+
+// The widgets that show a text of their own; the leaves of what the user reads.
+bool ShowsText(const QWidget& widget) {
+  if (qobject_cast<const QToolButton*>(&widget) != nullptr) return false;
+  if (auto* label = qobject_cast<const QLabel*>(&widget)) return !label->text().isEmpty();
+  if (qobject_cast<const QAbstractButton*>(&widget) != nullptr) return true;
+  if (auto* edit = qobject_cast<const QLineEdit*>(&widget))
+    return qobject_cast<const QAbstractSpinBox*>(edit->parentWidget()) == nullptr &&
+           qobject_cast<const QComboBox*>(edit->parentWidget()) == nullptr;
+  return qobject_cast<const QComboBox*>(&widget) != nullptr || qobject_cast<const QAbstractSpinBox*>(&widget) ||
+         qobject_cast<const QTableWidget*>(&widget) != nullptr;
+}
+
+void NeedWidth(QStringList& problems, const QWidget& widget, const QString& text, int needed, int available) {
+  if (needed > available)
+    problems
+        << QStringLiteral("%1 \"%2\": needs %3 px, has %4").arg(WidgetPath(widget), text).arg(needed).arg(available);
+}
+
+// Texts cut off by their own widget's size.
+void CheckOwnSize(const QWidget& widget, QStringList& problems) {
+  const QFontMetrics metrics = widget.fontMetrics();
+  if (auto* label = qobject_cast<const QLabel*>(&widget)) {
+    if (label->wordWrap()) {
+      if (label->heightForWidth(label->width()) > label->height())
+        problems
+            << QStringLiteral("%1 \"%2\": wrapped text taller than the label").arg(WidgetPath(widget), label->text());
+    } else {
+      NeedWidth(problems, widget, label->text(), label->sizeHint().width(), label->width());
+    }
+  } else if (auto* check = qobject_cast<const QCheckBox*>(&widget)) {
+    NeedWidth(problems, widget, check->text(), check->sizeHint().width(), check->width());
+  } else if (auto* radio = qobject_cast<const QRadioButton*>(&widget)) {
+    NeedWidth(problems, widget, radio->text(), radio->sizeHint().width(), radio->width());
+  } else if (auto* button = qobject_cast<const QPushButton*>(&widget)) {
+    const int picture = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+    NeedWidth(problems, widget, button->text(), metrics.horizontalAdvance(Plain(button->text())) + picture + 4,
+              button->width());
+  } else if (auto* list = qobject_cast<const QComboBox*>(&widget)) {
+    NeedWidth(problems, widget, list->currentText(), list->sizeHint().width(), list->width());
+  } else if (auto* edit = qobject_cast<const QLineEdit*>(&widget)) {
+    if (edit->isReadOnly() && !edit->text().isEmpty())
+      NeedWidth(problems, widget, edit->text(), metrics.horizontalAdvance(edit->text()) + 8, edit->width());
+  } else if (auto* grid = qobject_cast<const QTableWidget*>(&widget)) {
+    for (int r = 0; r < grid->rowCount(); ++r)
+      for (int c = 0; c < grid->columnCount(); ++c)
+        if (const QTableWidgetItem* cell = grid->item(r, c))
+          NeedWidth(problems, widget, cell->text(), grid->fontMetrics().horizontalAdvance(cell->text()),
+                    grid->columnWidth(c));
+  }
+  if (auto* group = qobject_cast<const QGroupBox*>(&widget); group != nullptr && !group->title().isEmpty())
+    NeedWidth(problems, widget, group->title(), metrics.horizontalAdvance(Plain(group->title())) + 12, group->width());
+  if (auto* tabs = qobject_cast<const QTabBar*>(&widget)) {
+    for (int i = 0; i < tabs->count(); ++i)
+      if (tabs->isTabVisible(i)) NeedWidth(problems, widget, tabs->tabText(i), tabs->tabRect(i).right(), tabs->width());
+  }
+}
+
+// Every shown text of `window` in its present state: cut by its own size, reaching out of its
+// parent, or covered by another one.
+QStringList ClippedTexts(QWidget& window, const QString& state) {
+  QStringList problems;
+  QList<QWidget*> shown;
+  for (QWidget* widget : window.findChildren<QWidget*>()) {
+    if (!widget->isVisibleTo(&window) || widget->isWindow()) continue;
+    CheckOwnSize(*widget, problems);
+    if (!ShowsText(*widget)) continue;
+    shown << widget;
+    const QRect outer = widget->parentWidget()->rect();
+    if (!outer.contains(widget->geometry()))
+      problems << QStringLiteral("%1 reaches out of %2").arg(WidgetPath(*widget), WidgetPath(*widget->parentWidget()));
+  }
+  for (int i = 0; i < shown.size(); ++i)
+    for (int k = i + 1; k < shown.size(); ++k) {
+      const QRect overlap = InWindow(*shown[i]).intersected(InWindow(*shown[k]));
+      if (overlap.width() > 1 && overlap.height() > 1)
+        problems << QStringLiteral("%1 and %2 cover each other").arg(WidgetPath(*shown[i]), WidgetPath(*shown[k]));
+    }
+  for (QString& problem : problems) problem.prepend(state + QStringLiteral(": "));
+  return problems;
+}
+
+class ReadabilityTest : public EveryDeviceTypeFixture {
+ protected:
+  // The main window with an entry of every device type on every shown page, then the other
+  // windows; `state` names the situation in the messages.
+  QStringList WalkEverything(const QString& state) {
+    QStringList problems;
+    Ui::TFormLUM& u = Window().ui();
+    for (int row = 0; row < kDeviceTypeCount; ++row) {
+      SelectNode(QStringLiteral("row%1.LUM").arg(row));
+      for (int page = 0; page < u.PageControl->count(); ++page) {
+        if (!u.PageControl->isTabVisible(page)) continue;
+        u.PageControl->setCurrentIndex(page);
+        QApplication::processEvents();
+        problems << ClippedTexts(
+            Window(), QStringLiteral("%1, row %2, %3").arg(state).arg(row).arg(u.PageControl->tabText(page)));
+      }
+    }
+    // The upgrade window with the longest model name a file can carry.
+    QString longest;
+    for (int i = 0; i < u.cbbDeviceTypes->count(); ++i)
+      if (u.cbbDeviceTypes->itemText(i).size() > longest.size()) longest = u.cbbDeviceTypes->itemText(i);
+    Upgrade().findChild<QLineEdit*>(QStringLiteral("lbledtEFFDescription"))->setText(longest);
+    for (QWidget* window : OtherWindows()) {
+      window->show();
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+      problems << ClippedTexts(*window, state);
+      window->hide();
+    }
+    return problems;
+  }
+
+  QStringList WalkAtBothSizes(const QString& language) {
+    QStringList problems = WalkEverything(language + QStringLiteral(" at 640 x 544"));
+    Window().resize(960, 816);
+    QApplication::processEvents();
+    Window().ui().actAutoScale->trigger();
+    QApplication::processEvents();
+    problems << WalkEverything(language + QStringLiteral(" scaled to 960 px"));
+    return problems;
+  }
+};
+
+TEST_F(ReadabilityTest, EveryBuiltInTextFitsAtBothSizes) {
+  CreateAll();
+  const QStringList problems = WalkAtBothSizes(QStringLiteral("built-in"));
+  EXPECT_TRUE(problems.isEmpty()) << problems.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(ReadabilityTest, EveryEnglishTextFitsAtBothSizes) {
+  CopyEnglishFile();
+  CreateAll();
+  Choose(QStringLiteral("English"));
+  const QStringList problems = WalkAtBothSizes(QStringLiteral("English"));
+  EXPECT_TRUE(problems.isEmpty()) << problems.join(QLatin1Char('\n')).toStdString();
+}
+
+}  // namespace
+}  // namespace lum::test
