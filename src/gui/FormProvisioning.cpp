@@ -108,6 +108,7 @@ TFormProvisioning::TFormProvisioning(TFormLUM& mainWindow)
   connect(&ending_, &QTimer::timeout, this, [this] { FinishWhenEnded(); });
   rate_.setInterval(kRateRefreshMs);
   connect(&rate_, &QTimer::timeout, this, [this] { ShowCounts(); });
+  BuildRows({});  // the column captions at the top until a job names its ports
 }
 
 TFormProvisioning::~TFormProvisioning() {
@@ -231,6 +232,8 @@ void TFormProvisioning::BuildRows(const std::vector<std::string>& ports) {
     ++line;
   }
   grid->setColumnStretch(kResultColumn, 1);
+  // The space below the last row takes what is left, whichever list came before.
+  for (int r = 0; r < grid->rowCount(); ++r) grid->setRowStretch(r, r == line ? 1 : 0);
   grid->setRowStretch(line, 1);
 }
 

@@ -91,6 +91,11 @@ TEST_F(FormProvisioningTest, StartsWithoutAJob) {
                            "lblResultColumn", "lblDoneCaption", "lblPerHourCaption", "btnStart", "btnExportRecords"})
     EXPECT_TRUE(tagged.count(QString::fromLatin1(name))) << name;
   for (const char* name : {"lblDone", "lblPerHour"}) EXPECT_FALSE(tagged.count(QString::fromLatin1(name))) << name;
+
+  // Without ports the column captions stand at the top of the list, not in its middle.
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_LE(u.lblPortColumn->height(), u.lblPortColumn->sizeHint().height()) << u.pnlPorts->height();
 }
 
 TEST_F(FormProvisioningTest, ABadJobIsNamedAndCannotBeStarted) {
