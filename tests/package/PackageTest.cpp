@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -18,6 +19,7 @@
 #include "base/AtomicFile.h"
 #include "data/ConfigFile.h"
 #include "data/NewFileBlock.h"
+#include "data/TempDir.h"
 
 namespace lum {
 namespace {
@@ -48,9 +50,8 @@ std::vector<fs::path> Entries(const fs::path& dir) {
 class PackageTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::string pattern = (fs::temp_directory_path() / "lumpackageXXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    scratch_ = pattern;
+    scratch_dir_ = std::make_unique<ScratchDir>();
+    scratch_ = scratch_dir_->path();
     const std::string command = "cd '" LUM_BINARY_DIR "' && cpack -G DEB -B '" + (scratch_ / "out").string() + "' >'" +
                                 (scratch_ / "cpack.log").string() + "' 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << Slurp(scratch_ / "cpack.log");
@@ -60,10 +61,7 @@ class PackageTest : public ::testing::Test {
     const std::string unpack = "dpkg -x '" + package_.string() + "' '" + Root().string() + "'";
     ASSERT_EQ(std::system(unpack.c_str()), 0);
   }
-  static void TearDownTestSuite() {
-    std::error_code ignored;
-    fs::remove_all(scratch_, ignored);
-  }
+  static void TearDownTestSuite() { scratch_dir_.reset(); }
 
   void SetUp() override {
     ASSERT_FALSE(package_.empty());
@@ -118,6 +116,7 @@ class PackageTest : public ::testing::Test {
     return Wait(Start(Installed(name).string(), args, locale));
   }
 
+  static inline std::unique_ptr<ScratchDir> scratch_dir_;
   static inline fs::path scratch_;
   static inline fs::path package_;
   fs::path home_;

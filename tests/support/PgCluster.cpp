@@ -31,10 +31,7 @@ std::string ServerBinaries() {
 }
 }  // namespace
 
-PgCluster::PgCluster() : bin_(ServerBinaries()) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "lumpgXXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  dir_ = pattern;
+PgCluster::PgCluster() : bin_(ServerBinaries()), dir_(scratch_.path().string()) {
   if (geteuid() == 0) {
     const passwd* user = getpwnam(kServerUser);
     if (!user || chown(dir_.c_str(), user->pw_uid, user->pw_gid) != 0)
@@ -50,8 +47,6 @@ PgCluster::~PgCluster() {
   } catch (const std::exception&) {
     // already stopped
   }
-  std::error_code ignored;
-  std::filesystem::remove_all(dir_, ignored);
 }
 
 void PgCluster::Run(const std::string& program, const std::string& arguments) const {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "data/TempDir.h"
+
 namespace lum {
 
 /// A throw-away PostgreSQL cluster of the test's own: initdb in a fresh temporary folder,
@@ -28,8 +30,9 @@ class PgCluster {
  private:
   void Run(const std::string& program, const std::string& arguments) const;
 
-  std::string dir_;
   std::string bin_;
+  ScratchDir scratch_;
+  std::string dir_;
   int databases_ = 0;
 };
 
