@@ -11,4 +11,10 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   });
 }
 
+std::string LowerAscii(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](char ch) { return static_cast<char>(std::tolower(static_cast<unsigned char>(ch))); });
+  return text;
+}
+
 }  // namespace lum

@@ -3,8 +3,8 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <cctype>
 
+#include "base/AsciiText.h"
 #include "data/TypeTables.h"
 #include "link/Frame.h"
 
@@ -97,12 +97,6 @@ bool Sends(const TCONFIG_BLOCK& block, const Capabilities& caps, const RequestRo
   });
 }
 
-std::string LowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](char ch) { return static_cast<char>(std::tolower(static_cast<unsigned char>(ch))); });
-  return text;
-}
-
 }  // namespace
 
 uint16_t ReadField(const TCONFIG_BLOCK& block, const FieldRef& f) {
@@ -145,9 +139,9 @@ std::string FieldName(const FieldRef& f) {
     case FieldScope::Channel:
       return fmt::format("channel {} {}", f.channel + 1, field.name);
     case FieldScope::Timing:
-      return fmt::format("channel {} segment {} {}", f.channel + 1, f.segment + 1, LowerCase(field.name));
+      return fmt::format("channel {} segment {} {}", f.channel + 1, f.segment + 1, LowerAscii(field.name));
     case FieldScope::Timing2:
-      return fmt::format("channel {} timing2 segment {} {}", f.channel + 1, f.segment + 1, LowerCase(field.name));
+      return fmt::format("channel {} timing2 segment {} {}", f.channel + 1, f.segment + 1, LowerAscii(field.name));
   }
   return field.name;
 }

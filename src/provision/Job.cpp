@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "base/AsciiText.h"
 #include "base/Sha256.h"
 #include "data/ConfigFile.h"
 #include "data/ConfigJson.h"
@@ -56,10 +57,7 @@ std::string Beside(const std::string& jobPath, const std::string& name) {
 }
 
 bool IsLumFile(const std::string& path) {
-  std::string extension = fs::path(path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return std::tolower(c); });
-  return extension == kLumExtension;
+  return EqualsIgnoringCase(fs::path(path).extension().string(), kLumExtension);
 }
 
 TCONFIG_BLOCK ReadConfiguration(const std::string& path) {

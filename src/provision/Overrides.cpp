@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "base/AsciiText.h"
 #include "data/ConfigJson.h"
 #include "data/NumberFormats.h"
 #include "provision/JobError.h"
@@ -33,15 +34,6 @@ std::vector<std::string> Cells(const std::string& line) {
   while (std::getline(stream, cell, ',')) cells.push_back(Trim(cell));
   if (!line.empty() && line.back() == ',') cells.emplace_back();
   return cells;
-}
-
-bool SameText(std::string a, std::string b) {
-  auto lower = [](std::string& s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-  };
-  lower(a);
-  lower(b);
-  return a == b;
 }
 
 // Walks "Name[i][j].Name" through the document to the number it names.
@@ -116,7 +108,7 @@ Overrides Overrides::Parse(const std::string& text, const std::string& fileName)
     };
     std::vector<std::string> cells = Cells(line);
     if (header.empty()) {
-      if (cells.empty() || !SameText(cells[0], kSerialColumn))
+      if (cells.empty() || !EqualsIgnoringCase(cells[0], kSerialColumn))
         throw where(fmt::format("the first column must be \"{}\"", kSerialColumn));
       header = cells;
       // Every column must name a number of the configuration.
