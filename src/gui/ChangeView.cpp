@@ -17,7 +17,6 @@ bool ShowChangeDialog(QWidget* parent, const ChangeList& changes) {
   QDialog dialog(parent);
   dialog.setObjectName(QStringLiteral("FormWriteChanges"));
   dialog.setWindowTitle(changes.title);
-  dialog.resize(kViewWidth, kViewHeight);
   auto* layout = new QVBoxLayout(&dialog);
   auto* text = new QLabel(changes.text, &dialog);
   text->setWordWrap(true);
@@ -30,6 +29,10 @@ bool ShowChangeDialog(QWidget* parent, const ChangeList& changes) {
     for (const ChangeRow& row : changes.rows) new QTreeWidgetItem(list, {row.label, row.before, row.after});
     list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     layout->addWidget(list);
+    dialog.resize(kViewWidth, kViewHeight);
+  } else {
+    // A sentence alone needs no room for a list: the dialog keeps to the sentence's width.
+    text->setMinimumWidth(kViewWidth);
   }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
