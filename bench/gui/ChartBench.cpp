@@ -133,12 +133,3 @@ BENCHMARK(DayRecordingLoadAndDraw)->Unit(benchmark::kMillisecond)->Iterations(3)
 }  // namespace
 
 }  // namespace lum::bench
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

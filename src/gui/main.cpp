@@ -2,17 +2,10 @@
 #include <filesystem>
 #include <iostream>
 
-#include "FormAboutLUM.h"
-#include "FormChart.h"
-#include "FormFirmwareUpgrade.h"
-#include "FormLUM.h"
-#include "FormNightProfile.h"
-#include "FormProvisioning.h"
-#include "LanguageMenu.h"
 #include "ProgramShell.h"
+#include "ProgramWindows.h"
 #include "StartArguments.h"
 #include "VersionInfo.h"
-#include "WindowRecorder.h"
 
 namespace {
 // Help and version are answered before Qt starts, so that they need no display.
@@ -53,23 +46,8 @@ int main(int argc, char* argv[]) {
   const lum::FileLocations locations =
       lum::LocateFiles(std::filesystem::current_path().string(), environment, lum::InstalledLanguageDir());
 
-  // The windows in their fixed order: main window, upgrade window, the tool windows, about
-  // box. Creating the about box applies the remembered language to all of them.
-  lum::TFormLUM mainWindow(lum::OptionsFor(locations, environment));
-  lum::TFormFirmwareUpgrade upgradeWindow(mainWindow);
-  mainWindow.SetUpgradeDialog(&upgradeWindow);
-  lum::TFormNightProfile nightProfileWindow(mainWindow);
-  lum::TFormProvisioning provisioningWindow(mainWindow);
-  auto* recorder = new lum::WindowRecorder(mainWindow);
-  lum::TFormChart chartWindow(mainWindow, *recorder);
-  auto* languages = new lum::LanguageMenu(mainWindow);
-  languages->AddWindow(&mainWindow);
-  languages->AddWindow(&upgradeWindow);
-  languages->AddWindow(&nightProfileWindow);
-  languages->AddWindow(&provisioningWindow);
-  languages->AddWindow(&chartWindow);
-  lum::TFormAboutLUM aboutBox(mainWindow, *languages);
-  mainWindow.SetAboutDialog(&aboutBox);
+  lum::ProgramWindows windows(lum::OptionsFor(locations, environment));
+  lum::TFormLUM& mainWindow = windows.Main();
   mainWindow.show();
   if (!request.file.empty()) mainWindow.RunGuarded([&] { mainWindow.OpenConfigFileAt(request.file); });
   return QApplication::exec();
