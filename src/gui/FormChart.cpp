@@ -126,7 +126,6 @@ TFormChart::TFormChart(TFormLUM& mainWindow, WindowRecorder& recorder)
       main_(mainWindow),
       recorder_(recorder) {
   ui_->setupUi(this);
-  BuildChart();
   for (unsigned minutes : kSpanPresetsMinutes)
     ui_->cbbSpan->addItem(QString::fromStdString(FormatHoursMinutes(minutes)),
                           QVariant::fromValue<qlonglong>(minutes * kMsPerMinute));
@@ -151,6 +150,11 @@ TFormChart::TFormChart(TFormLUM& mainWindow, WindowRecorder& recorder)
 }
 
 TFormChart::~TFormChart() = default;
+
+// Made when first shown or asked for, not with the window: the program starts sooner.
+void TFormChart::EnsureChart() {
+  if (time_axis_ == nullptr) BuildChart();
+}
 
 void TFormChart::BuildChart() {
   auto* chart = new QChart;
@@ -196,18 +200,26 @@ void TFormChart::BuildChart() {
   ui_->ChartView->setChart(chart);
 }
 
-QChart& TFormChart::Chart() const { return *ui_->ChartView->chart(); }
+QChart& TFormChart::Chart() {
+  EnsureChart();
+  return *ui_->ChartView->chart();
+}
 
-QLineSeries& TFormChart::Series(ValueId id) const { return *series_.at(id); }
+QLineSeries& TFormChart::Series(ValueId id) {
+  EnsureChart();
+  return *series_.at(id);
+}
 
-std::vector<QLineSeries*> TFormChart::ThresholdLines() const {
+std::vector<QLineSeries*> TFormChart::ThresholdLines() {
+  EnsureChart();
   std::vector<QLineSeries*> lines;
   for (const ThresholdLine& line : thresholds_)
     if (line.series->isVisible()) lines.push_back(line.series);
   return lines;
 }
 
-std::vector<const QGraphicsSimpleTextItem*> TFormChart::ThresholdLabels() const {
+std::vector<const QGraphicsSimpleTextItem*> TFormChart::ThresholdLabels() {
+  EnsureChart();
   std::vector<const QGraphicsSimpleTextItem*> labels;
   for (const ThresholdLine& line : thresholds_)
     if (line.series->isVisible()) labels.push_back(line.name);
@@ -396,6 +408,7 @@ void TFormChart::PlaceThresholdLabels() {
 }
 
 void TFormChart::Redraw() {
+  EnsureChart();
   const int columns = std::max(kMinimumColumns, static_cast<int>(Chart().plotArea().width()));
   Range volts;
   Range amperes;

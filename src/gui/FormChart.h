@@ -30,7 +30,8 @@ class WindowRecorder;
 /// lines only). Volts on the left axis, amperes and °C on the right. The last 10 minutes
 /// by default; zoom halves or doubles the span, the scroll bar pans, pause stops following
 /// the newest poll. Lines are drawn from at most two points per pixel column (the lowest
-/// and the highest), so a day of polls draws as fast as ten minutes.
+/// and the highest), so a day of polls draws as fast as ten minutes. The chart is made when
+/// first needed, not with the window.
 class TFormChart : public QWidget {
   Q_OBJECT
 
@@ -43,13 +44,13 @@ class TFormChart : public QWidget {
   ~TFormChart() override;
 
   Ui::TFormChart& ui() { return *ui_; }
-  QChart& Chart() const;
+  QChart& Chart();
   /// The line of a polled value.
-  QLineSeries& Series(ValueId id) const;
+  QLineSeries& Series(ValueId id);
   /// The threshold lines shown (those of the entry's non-zero thresholds).
-  std::vector<QLineSeries*> ThresholdLines() const;
+  std::vector<QLineSeries*> ThresholdLines();
   /// The names standing on the threshold lines shown, in the order of ThresholdLines.
-  std::vector<const QGraphicsSimpleTextItem*> ThresholdLabels() const;
+  std::vector<const QGraphicsSimpleTextItem*> ThresholdLabels();
   /// The time range shown, milliseconds since the epoch.
   int64_t ViewStartMs() const { return end_ms_ - span_ms_; }
   int64_t ViewEndMs() const { return end_ms_; }
@@ -80,6 +81,7 @@ class TFormChart : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void EnsureChart();
   void BuildChart();
   void SetSpan(int64_t spanMs);
   void FollowNewest();

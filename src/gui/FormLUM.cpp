@@ -42,6 +42,7 @@ TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
       observer_(*this),
       session_(std::make_unique<DeviceSession>(PortMap{}, observer_,
                                                options.clock != nullptr ? *options.clock : SystemClock())) {
+  ApplyWindowFont();
   ui_->setupUi(this);
   if (dialogs_ == nullptr) {
     own_dialogs_ = std::make_unique<QtDialogs>(this);

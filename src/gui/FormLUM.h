@@ -199,6 +199,7 @@ class TFormLUM : public QMainWindow {
   void BuildGrid();
   void NameMenuSeparators();
   void BindActions();
+  void ApplyWindowFont();
   void ApplyLook();
   void ConnectPageHandlers();
   void ConnectDeviceActions();

@@ -1,6 +1,8 @@
 #include "ImageLists.h"
 
 #include <QApplication>
+#include <QIconEngine>
+#include <QPainter>
 #include <QPixmap>
 #include <QStyle>
 #include <array>
@@ -25,15 +27,41 @@ QIcon Picture(int index) {
   if (index < 0 || index >= static_cast<int>(kPictures.size())) return {};
   return QApplication::style()->standardIcon(kPictures[static_cast<size_t>(index)]);
 }
+// A standard picture that fills the size it is drawn at: some come in 16 pixels only, and
+// drawn in a 32-pixel place they would sit small in the middle of their button, so they are
+// scaled up. Nothing is looked up or decoded before the picture is first drawn: most actions'
+// pictures are seen only when a menu opens.
+class FilledPictureEngine : public QIconEngine {
+ public:
+  explicit FilledPictureEngine(QStyle::StandardPixmap which) : which_(which) {}
+
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    const QIcon& picture = Picture();
+    const QSize available = picture.actualSize(size, mode, state);
+    if (available == size || available.isEmpty()) return picture.pixmap(size, mode, state);
+    return picture.pixmap(available, mode, state).scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  }
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+  }
+  QIconEngine* clone() const override { return new FilledPictureEngine(which_); }
+
+ private:
+  const QIcon& Picture() {
+    if (picture_.isNull()) picture_ = QApplication::style()->standardIcon(which_);
+    return picture_;
+  }
+
+  QStyle::StandardPixmap which_;
+  QIcon picture_;
+};
+
 }  // namespace
 
 QIcon ImageList32(int index) {
-  // Some standard pictures come in 16 pixels only; drawn in a 32-pixel place they would sit
-  // small in the middle of their button, so they are scaled up.
-  constexpr QSize kSize(32, 32);
-  const QIcon picture = Picture(index);
-  if (picture.isNull() || picture.actualSize(kSize) == kSize) return picture;
-  return QIcon(picture.pixmap(picture.actualSize(kSize)).scaled(kSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  if (index < 0 || index >= static_cast<int>(kPictures.size())) return {};
+  return QIcon(new FilledPictureEngine(kPictures[static_cast<size_t>(index)]));
 }
 
 QIcon ImageList16(int index) {

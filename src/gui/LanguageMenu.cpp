@@ -91,7 +91,8 @@ void LanguageMenu::LoadLanguageList() {
     entries_.push_back(entry);
   }
 
-  const int position = FindRememberedFile(language_files_, Settings(main_.WorkDir()).LanguageFile(main_.DefaultLanguageFile()));
+  const int position =
+      FindRememberedFile(language_files_, Settings(main_.WorkDir()).LanguageFile(main_.DefaultLanguageFile()));
   if (position < 0) return;
   entries_[static_cast<size_t>(position)]->setChecked(true);
   ApplyLanguage(position);

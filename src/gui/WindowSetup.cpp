@@ -212,9 +212,12 @@ void TFormLUM::BindActions() {
   connect(u.actAutoScale, &QAction::triggered, this, [this] { RunGuarded([this] { actAutoScaleExecute(); }); });
 }
 
+// Before the form's widgets exist, so that they are made in this font rather than told of it
+// one by one, each measuring its built-in text again.
+void TFormLUM::ApplyWindowFont() { SetPixelFont(*this, font(), kFontPixels); }
+
 void TFormLUM::ApplyLook() {
   Ui::TFormLUM& u = *ui_;
-  SetPixelFont(*this, font(), kFontPixels);
   setMinimumSize(kStartWidth, kStartHeight);
 
   // The design's fixed colours come with fixed texts on them, readable under any theme.
