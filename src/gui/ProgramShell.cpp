@@ -5,20 +5,19 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QPainter>
-#include <QPixmap>
 #include <QSocketNotifier>
-#include <QSvgRenderer>
 #include <cstdio>
 #include <exception>
 #include <string>
+
+// The icon is built into the static GUI library, whose resources each need registering.
+static void RegisterIconResources() { Q_INIT_RESOURCE(Icons); }
 
 namespace lum {
 
 namespace {
 
 constexpr char kIconResource[] = ":/icons/lum.svg";
-constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 constexpr int kTerminationSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 int g_signal_pipe[2] = {-1, -1};
@@ -49,18 +48,9 @@ FormLUMOptions OptionsFor(const FileLocations& locations, const Environment& env
 }
 
 QIcon ApplicationIcon() {
-  QSvgRenderer renderer{QString::fromLatin1(kIconResource)};
-  QIcon icon;
-  if (!renderer.isValid()) return icon;
-  for (const int size : kIconSizes) {
-    QPixmap picture(size, size);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    renderer.render(&painter);
-    painter.end();
-    icon.addPixmap(picture);
-  }
-  return icon;
+  RegisterIconResources();
+  // Drawn by the SVG icon engine at the size asked for, when it is first asked for.
+  return QIcon(QString::fromLatin1(kIconResource));
 }
 
 void CloseOnTerminationSignals(QObject& application) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QIcon>
+
+#include "ProgramShell.h"
 #include "StartArguments.h"
 
 namespace lum::test {
@@ -27,6 +30,13 @@ TEST(StartArgumentsTest, OneFileOpensAtStartAnythingElseIsRefused) {
   EXPECT_EQ(ReadStartArguments({"a.LUM", "b.LUM"}).kind, Kind::Error);
   // A lone "-" is a file name, as far as lum is concerned.
   EXPECT_EQ(ReadStartArguments({"-"}).file, "-");
+}
+
+// The desktop and the window's title bar show the program's own picture, drawn at every size.
+TEST(StartArgumentsTest, TheApplicationIconIsFoundAndDrawn) {
+  const QIcon icon = ApplicationIcon();
+  ASSERT_FALSE(icon.isNull());
+  EXPECT_FALSE(icon.pixmap(48, 48).isNull());
 }
 
 }  // namespace
