@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <stdexcept>
+#include <unordered_set>
 
+#include "base/AsciiText.h"
 #include "base/AtomicFile.h"
 #include "base/RegularFile.h"
 #include "base/SafeFormat.h"
@@ -28,11 +30,9 @@ std::string_view Trim(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+// Section and key in small letters, as the key index holds them.
+std::string IndexKey(std::string_view section, std::string_view key) {
+  return LowerAscii(std::string(section)) + '\n' + LowerAscii(std::string(key));
 }
 
 // The first n characters of a UTF-8 text, never cutting a character apart.
@@ -130,7 +130,7 @@ std::optional<ProfileFile::Entry> ProfileFile::ParseEntry(std::string_view line)
 std::optional<size_t> ProfileFile::FindSection(std::string_view section) const {
   for (size_t i = 0; i < lines_.size(); ++i) {
     const auto name = SectionName(lines_[i].text);
-    if (name && SameName(*name, section)) return i;
+    if (name && EqualsIgnoringCase(*name, section)) return i;
   }
   return std::nullopt;
 }
@@ -141,15 +141,28 @@ size_t ProfileFile::SectionEnd(size_t header) const {
   return i;
 }
 
-std::optional<size_t> ProfileFile::FindKey(std::string_view section, std::string_view key) const {
-  const auto header = FindSection(section);
-  if (!header) return std::nullopt;
-  const size_t end = SectionEnd(*header);
-  for (size_t i = *header + 1; i < end; ++i) {
-    const auto entry = ParseEntry(lines_[i].text);
-    if (entry && SameName(entry->key, key)) return i;
+const ProfileFile::KeyIndex& ProfileFile::Keys() const {
+  if (keys_) return *keys_;
+  keys_.emplace();
+  std::unordered_set<std::string> sections;
+  std::string section;
+  bool firstHeader = false;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (const auto name = SectionName(lines_[i].text)) {
+      section = LowerAscii(*name);
+      firstHeader = sections.insert(section).second;
+    } else if (const auto entry = firstHeader ? ParseEntry(lines_[i].text) : std::nullopt) {
+      keys_->emplace(IndexKey(section, entry->key), i);  // the first entry of a key wins
+    }
   }
-  return std::nullopt;
+  return *keys_;
+}
+
+std::optional<size_t> ProfileFile::FindKey(std::string_view section, std::string_view key) const {
+  const KeyIndex& keys = Keys();
+  const auto found = keys.find(IndexKey(section, key));
+  if (found == keys.end()) return std::nullopt;
+  return found->second;
 }
 
 std::optional<std::string> ProfileFile::Read(std::string_view section, std::string_view key) const {
@@ -191,6 +204,7 @@ std::string ProfileFile::NewLineEnd() const {
 void ProfileFile::InsertLine(size_t position, std::string text) {
   if (position > 0 && lines_[position - 1].end.empty()) lines_[position - 1].end = NewLineEnd();
   Line line = MakeLine(std::move(text));
+  keys_.reset();
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(position), std::move(line));
 }
 

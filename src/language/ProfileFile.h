@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -82,8 +83,14 @@ class ProfileFile {
   // End of the section starting at header: the next header line or the end.
   size_t SectionEnd(size_t header) const;
   std::optional<size_t> FindKey(std::string_view section, std::string_view key) const;
+  // "section\nkey" in small letters -> the line FindKey gives: the first entry of the key in
+  // the first header of the section. Built at the first look-up (a window reads hundreds of
+  // keys), dropped when a line is added.
+  using KeyIndex = std::unordered_map<std::string, size_t>;
+  const KeyIndex& Keys() const;
 
   std::vector<Line> lines_;
+  mutable std::optional<KeyIndex> keys_;
   TextEncoding encoding_ = TextEncoding::Gbk;
 };
 

@@ -75,6 +75,24 @@ TEST(ProfileWrite, MissingKeyGoesAfterTheLastEntryOfItsSection) {
   EXPECT_EQ(empty.Serialize(), "[A]\r\nk=v\r\n\r\n[B]\r\n");
 }
 
+// The profile functions read the first entry of a key in the first header of its section, also
+// after writes have moved the lines below them.
+TEST(ProfileRead, FirstSectionAndFirstEntryWinBeforeAndAfterWrites) {
+  auto doc = Doc("[A]\r\nk=1\r\nK=2\r\n[b]\r\nk=b\r\n[a]\r\nk=3\r\nonly=4\r\n");
+  EXPECT_EQ(doc.Read("a", "K"), "1");
+  EXPECT_EQ(doc.Read("B", "k"), "b");
+  EXPECT_FALSE(doc.Read("A", "only").has_value());  // in the second [a], which reading never sees
+  doc.Write("A", "new", "5");
+  doc.Write("C", "c", "6");
+  doc.Write("a", "k", "7");
+  EXPECT_EQ(doc.Read("A", "new"), "5");
+  EXPECT_EQ(doc.Read("b", "K"), "b");
+  EXPECT_EQ(doc.Read("c", "C"), "6");
+  EXPECT_EQ(doc.Read("A", "k"), "7");
+  EXPECT_FALSE(doc.Read("A", "only").has_value());
+  EXPECT_EQ(doc.Serialize(), "[A]\r\nk=7\r\nK=2\r\nnew=5\r\n[b]\r\nk=b\r\n[a]\r\nk=3\r\nonly=4\r\n[C]\r\nc=6\r\n");
+}
+
 TEST(ProfileWrite, MissingSectionGoesToTheEndOfTheFileWithTheFilesLineEnds) {
   auto doc = Doc(";header\n[A]\na=1");
   doc.Write("New", "k", "v");
