@@ -105,16 +105,11 @@ void TFormLUM::ShowPages(const TCONFIG_BLOCK& block) {
   for (QWidget* page : EditorPages()) page->setEnabled(true);
   ApplyCapabilities();
   const PageFlags flags = UnpackFuncFlags(block.FuncFlags());
-  u.chkMI->setChecked(flags.mi);
-  // MI modes 2 and 3 are not the pages' to show.
-  if (flags.rainDetect) u.rbRainDetect->setChecked(true);
-  if (flags.pir) u.rbPIR->setChecked(true);
-  u.chkIRReceiver->setChecked(flags.irReceiver);
+  extensions_page_.Show(block, flags);
   // Only ever checked here; ApplyCapabilities has unchecked them.
   if (OwnEnabled(u.chkPWMDIM) && flags.pwmDimming) u.chkPWMDIM->setChecked(true);
   if (OwnEnabled(u.chkEnergySaving) && flags.energySaving) u.chkEnergySaving->setChecked(true);
   if (OwnEnabled(u.chkATC) && flags.tempComp) u.chkATC->setChecked(true);
-  u.seAddress->setValue(block.Address());
   u.seOTP->setValue(block.OTP());
 
   for (const TextField& text : BlockTexts(u)) ShowText(text, block, {});
@@ -210,11 +205,12 @@ void TFormLUM::StorePages(TCONFIG_BLOCK& block) {
   if (pages_empty_) return;
   Ui::TFormLUM& u = *ui_;
   block.SetProductID(ProductCodeOfRow(u.cbbDeviceTypes->currentIndex()));
-  block.SetAddress(static_cast<uint8_t>(u.seAddress->value()));
-  block.SetFuncFlags(PackFuncFlags(
-      block.FuncFlags(),
-      {u.chkMI->isChecked(), u.rbRainDetect->isChecked(), u.rbPIR->isChecked(), u.chkIRReceiver->isChecked(),
-       u.chkPWMDIM->isChecked(), u.chkEnergySaving->isChecked(), u.chkATC->isChecked()}));
+  PageFlags flags;
+  extensions_page_.Store(block, flags);
+  flags.pwmDimming = u.chkPWMDIM->isChecked();
+  flags.energySaving = u.chkEnergySaving->isChecked();
+  flags.tempComp = u.chkATC->isChecked();
+  block.SetFuncFlags(PackFuncFlags(block.FuncFlags(), flags));
 
   if (OwnEnabled(u.seOTP)) block.SetOTP(static_cast<uint8_t>(u.seOTP->value()));
   for (const TextField& text : BlockTexts(u))

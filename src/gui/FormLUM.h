@@ -12,6 +12,7 @@
 
 #include "BatteryPage.h"
 #include "Dialogs.h"
+#include "ExtensionsPage.h"
 #include "PollFeed.h"
 #include "WindowLinkObserver.h"
 #include "base/Clock.h"
@@ -103,6 +104,11 @@ class TFormLUM : public QMainWindow {
 
   /// Runs a handler; a failure it raises ends it and is shown in an error box with its text.
   void RunGuarded(const std::function<void()>& handler);
+  /// Runs `handler` guarded whenever `sender` emits `signal`.
+  template <typename Sender, typename Signal, typename Handler>
+  void Bind(Sender* sender, Signal signal, Handler handler) {
+    connect(sender, signal, this, [this, handler] { RunGuarded(handler); });
+  }
 
   // --- Start-up.
   void InitMainWindow();
@@ -149,7 +155,6 @@ class TFormLUM : public QMainWindow {
   void cbbDeviceTypesChange();
   void cbbBatteryTypeChange();
   void chkPWMDIMClick();
-  void chkMIClick();
   void cbbWorkModeChange();
   void btnSCDelayUnitClick();
   void chkLoopModeClick();
@@ -218,6 +223,7 @@ class TFormLUM : public QMainWindow {
 
   std::unique_ptr<Ui::TFormLUM> ui_;
   BatteryPage battery_page_{*ui_};
+  ExtensionsPage extensions_page_{*this};
   GridSpinEdit* seInput_ = nullptr;
   QTimer* timer_ = nullptr;
   PollFeed* feed_ = nullptr;

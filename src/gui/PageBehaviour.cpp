@@ -64,12 +64,10 @@ void TFormLUM::ConnectPageHandlers() {
   connect(u.cbbWorkMode, &QComboBox::activated, this, guarded(&TFormLUM::cbbWorkModeChange));
   // Check boxes run their behaviour on every change of state, by program or by click.
   connect(u.chkPWMDIM, &QCheckBox::toggled, this, guarded(&TFormLUM::chkPWMDIMClick));
-  connect(u.chkMI, &QCheckBox::toggled, this, guarded(&TFormLUM::chkMIClick));
   connect(u.btnSCDelayUnit, &QPushButton::clicked, this, guarded(&TFormLUM::btnSCDelayUnitClick));
-  for (QSpinBox* spin : {u.seSCDelay, u.seAddress})
-    connect(spin, &QSpinBox::valueChanged, this, guarded(&TFormLUM::chkLoopModeClick));
-  for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{u.chkLoopMode, u.chkEnergySaving, u.rbRainDetect,
-                                                                      u.rbPIR, u.chkIRReceiver})
+  extensions_page_.ConnectHandlers();
+  connect(u.seSCDelay, &QSpinBox::valueChanged, this, guarded(&TFormLUM::chkLoopModeClick));
+  for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{u.chkLoopMode, u.chkEnergySaving})
     connect(box, &QAbstractButton::toggled, this, guarded(&TFormLUM::chkLoopModeClick));
   for (QLineEdit* edit :
        {u.lbledtSCV, u.lbledtBattOVP, u.lbledtBattFCV, u.lbledtBattUVP, u.lbledtBattUVR, u.lbledtCC, u.lbledtCV})
@@ -194,12 +192,6 @@ void TFormLUM::chkPWMDIMClick() {
   u.lbledtCC->setEnabled(u.chkPWMDIM->isChecked());
   u.chkEnergySaving->setEnabled(u.chkPWMDIM->isChecked());
   MarkModified();
-}
-
-void TFormLUM::chkMIClick() {
-  MarkModified();
-  ui_->rbRainDetect->setEnabled(ui_->chkMI->isChecked());
-  ui_->rbPIR->setEnabled(ui_->chkMI->isChecked());
 }
 
 void TFormLUM::cbbWorkModeChange() {
