@@ -3,7 +3,6 @@
 // as the window's event loop drains it.
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QMetaObject>
 
 #include "FormLUM.h"
@@ -14,15 +13,6 @@
 #include "ui_FormLUM.h"
 
 namespace lum {
-
-namespace {
-// The names of the device types as the window lists them (a language may have renamed them).
-DeviceTypeNames ListedDeviceTypes(const QComboBox& list) {
-  DeviceTypeNames names;
-  for (int i = 0; i < list.count(); ++i) names.push_back(list.itemText(i).toStdString());
-  return names;
-}
-}  // namespace
 
 void TFormLUM::ConnectDeviceActions() {
   // The session's thread only posts the window a call; the reports are shown on this thread.
@@ -38,7 +28,7 @@ void TFormLUM::ConnectDeviceActions() {
 
 DeviceSession& TFormLUM::PreparedSession() {
   session_->SetMessages(messages_);
-  session_->SetDeviceTypeNames(ListedDeviceTypes(*ui_->cbbDeviceTypes));
+  session_->SetDeviceTypeNames(device_page_.ListedTypes());
   session_->SetShowErrorDetails(ui_->CheckBoxError->isChecked());
   return *session_;
 }

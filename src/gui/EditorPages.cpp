@@ -74,14 +74,8 @@ QString FieldCaption(const QLineEdit& edit) {
 void TFormLUM::ShowEntry() {
   TDEVICE_CONFIG* entry = CurrentEntry();
   if (entry == nullptr) return;
-  Ui::TFormLUM& u = *ui_;
-  u.edtModel->setText(ToQ(entry->Model));
-  u.edtSerialNumber->setText(ToQ(FormatSerial(entry->SerialNumber)));
-  u.edtFirmware->setText(ToQ(FormatFirmware(entry->FirmwareVersion, entry->FirmwareBuild)));
-  u.edtDateOfManufacture->setText(ToQ(FormatBatch(entry->BatchCode)));
-
-  u.cbbDeviceTypes->setCurrentIndex(LookupProductID(entry->Config.ProductID()));
-  if (u.cbbDeviceTypes->currentIndex() < 0)
+  device_page_.Show(*entry);
+  if (device_page_.SelectedRow() < 0)
     ShowNoDeviceType();
   else
     ShowPages(entry->Config);
@@ -91,7 +85,7 @@ void TFormLUM::ShowEntry() {
 std::array<QWidget*, 3> TFormLUM::EditorPages() const { return {ui_->tsPower, ui_->tsLoad, ui_->tsOther}; }
 
 void TFormLUM::ShowNoDeviceType() {
-  StatusPanel(names::kDevicePanel).clear();
+  device_page_.ShowTypeInStatusBar();
   seInputExit();
   for (QWidget* page : EditorPages()) EmptyPage(*page);
   shown_channel_ = -1;
@@ -118,12 +112,12 @@ void TFormLUM::ShowPages(const TCONFIG_BLOCK& block) {
   battery_page_.ShowMatchingType(block);
 
   ShowChannel(block, 0);
-  StatusPanel(names::kDevicePanel).setText(u.cbbDeviceTypes->currentText());
+  device_page_.ShowTypeInStatusBar();
 }
 
 void TFormLUM::ApplyCapabilities() {
   Ui::TFormLUM& u = *ui_;
-  const int row = u.cbbDeviceTypes->currentIndex();
+  const int row = device_page_.SelectedRow();
   const uint8_t capFlags = CurrentEntry() != nullptr ? CurrentEntry()->Config.CapFlags() : 0;
   const Capabilities caps = ResolveCapabilities(capFlags, row);
 
@@ -204,7 +198,7 @@ void TFormLUM::StorePages(TCONFIG_BLOCK& block) {
   // Empty pages hold nothing of the entry: its block stays as it is.
   if (pages_empty_) return;
   Ui::TFormLUM& u = *ui_;
-  block.SetProductID(ProductCodeOfRow(u.cbbDeviceTypes->currentIndex()));
+  block.SetProductID(ProductCodeOfRow(device_page_.SelectedRow()));
   PageFlags flags;
   extensions_page_.Store(block, flags);
   flags.pwmDimming = u.chkPWMDIM->isChecked();
@@ -261,7 +255,7 @@ void TFormLUM::RefreshShownTexts() {
   SizeGrid();
   for (int k = 0; k < u.rgChannel->Count(); ++k)
     u.rgChannel->SetItemText(k, ToQ(FormatText(messages_.Text(msg::kChannelItem), {int64_t{k + 1}})));
-  if (u.cbbDeviceTypes->currentIndex() >= 0) StatusPanel(names::kDevicePanel).setText(u.cbbDeviceTypes->currentText());
+  device_page_.ShowTypeInStatusBar();
 }
 
 void TFormLUM::WriteGridCaptions() {

@@ -17,7 +17,6 @@
 #include "WindowNames.h"
 #include "base/TimeStamp.h"
 #include "data/NewFileBlock.h"
-#include "data/TypeTables.h"
 #include "language/Settings.h"
 #include "ui_FormLUM.h"
 
@@ -63,7 +62,8 @@ TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
   ConnectPageHandlers();
   ConnectDeviceActions();
   ConnectFileActions();
-  ConnectMonitorActions();
+  realtime_page_.ConnectHandlers();
+  settings_page_.ConnectHandlers();
   ConnectRestoreActions();
   WheelOnlyWithFocus(*this);
   KeepHiddenPagesAway(*ui_->PageControl);
@@ -94,9 +94,7 @@ void TFormLUM::InitMainWindow() {
   ui_->mmoInfo->clear();
   observer_.InfoLine(StartLine(ApplicationTitle(executable_path_), NowStamp()));
 
-  ui_->cbbDeviceTypes->clear();
-  for (const TDEVICE_TYPES& type : DeviceTypes()) ui_->cbbDeviceTypes->addItem(QString::fromUtf8(type.DefaultName));
-  ui_->cbbDeviceTypes->setCurrentIndex(-1);
+  device_page_.ListDeviceTypes();
 
   SizeGrid();
   CreateNewFileEntry();
@@ -128,8 +126,7 @@ std::vector<std::string> TFormLUM::ListPorts() {
   std::vector<std::string> names;
   for (const auto& [name, path] : ports_.ListComPorts()) names.push_back(name);
   if (session_->MonitorOpen()) return names;
-  ui_->cbbRealComPort->SetPorts(names);
-  if (ui_->cbbRealComPort->count() > 0) ui_->btnRealPort->setEnabled(true);
+  realtime_page_.ShowPorts(names);
   return names;
 }
 

@@ -11,9 +11,12 @@
 #include <vector>
 
 #include "BatteryPage.h"
+#include "DevicePage.h"
 #include "Dialogs.h"
 #include "ExtensionsPage.h"
 #include "PollFeed.h"
+#include "RealTimePage.h"
+#include "SettingsPage.h"
 #include "WindowLinkObserver.h"
 #include "base/Clock.h"
 #include "data/ConfigFields.h"
@@ -93,6 +96,10 @@ class TFormLUM : public QMainWindow {
   std::vector<std::string> ListPorts();
   /// The device session: entry lists, link, live-monitor port and the device operations.
   DeviceSession& Session() { return *session_; }
+  /// The session with the window's current texts, device type names and error-details
+  /// choice, ready for an operation to be asked for.
+  DeviceSession& PreparedSession();
+  RealTimePage& RealTime() { return realtime_page_; }
   const std::string& WorkDir() const { return work_dir_; }
   const std::string& LogDir() const { return log_dir_; }
   const std::string& DefaultLanguageFile() const { return default_language_file_; }
@@ -177,12 +184,6 @@ class TFormLUM : public QMainWindow {
   /// information panel.
   void OpenConfigFileAt(const std::string& path);
 
-  // --- Live monitor, monitor and settings pages (MonitorActions.cpp).
-  void btnRealPortClick();
-  void TimerTimer();
-  void btnReadSettingClick();
-  void btnTestClick();
-
   // --- Simple actions and window size.
   void actAboutLUMExecute();
   void actExitLUMExecute();
@@ -209,21 +210,20 @@ class TFormLUM : public QMainWindow {
   void ConnectPageHandlers();
   void ConnectDeviceActions();
   void ConnectFileActions();
-  void ConnectMonitorActions();
   void ConnectRestoreActions();
   void CreateNewFileEntry();
   void RestoreTreeSelection();
   void AddNewFileEntry();
-  /// The session with the window's current texts, device type names and error-details
-  /// choice, ready for an operation to be asked for.
-  DeviceSession& PreparedSession();
   QStringList InfoLines() const;
   /// The pages that show and store the entry's values (battery, load, extensions).
   std::array<QWidget*, 3> EditorPages() const;
 
   std::unique_ptr<Ui::TFormLUM> ui_;
+  DevicePage device_page_{*this};
   BatteryPage battery_page_{*ui_};
   ExtensionsPage extensions_page_{*this};
+  RealTimePage realtime_page_{*this};
+  SettingsPage settings_page_{*this};
   GridSpinEdit* seInput_ = nullptr;
   QTimer* timer_ = nullptr;
   PollFeed* feed_ = nullptr;

@@ -58,7 +58,7 @@ void TFormLUM::ConnectPageHandlers() {
   });
   connect(u.rgChannel, &RadioGroup::itemIndexChanged, this, guarded(&TFormLUM::rgChannelClick));
   // Lists react to the user's choice only; the pages set them without these handlers.
-  connect(u.cbbDeviceTypes, &QComboBox::activated, this, guarded(&TFormLUM::cbbDeviceTypesChange));
+  device_page_.ConnectHandlers();
   connect(u.cbbBatteryType, &QComboBox::activated, this, guarded(&TFormLUM::cbbBatteryTypeChange));
   connect(u.seBatteryCells, &QSpinBox::valueChanged, this, guarded(&TFormLUM::cbbBatteryTypeChange));
   connect(u.cbbWorkMode, &QComboBox::activated, this, guarded(&TFormLUM::cbbWorkModeChange));
@@ -176,7 +176,7 @@ void TFormLUM::cbbDeviceTypesChange() {
     ShowPages(CurrentEntry()->Config);
   else
     ApplyCapabilities();
-  StatusPanel(names::kDevicePanel).setText(ui_->cbbDeviceTypes->currentText());
+  device_page_.ShowTypeInStatusBar();
   MarkModified();
 }
 

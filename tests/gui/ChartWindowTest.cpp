@@ -77,7 +77,7 @@ TEST_F(ChartWindowTest, LivePollsArePlottedInTheirUnitsOnTheirAxesAndRecordedUnd
   ASSERT_TRUE(WaitForDevice());
   Window().Timer().stop();
   for (int tick = 0; tick < 2; ++tick) {
-    Window().TimerTimer();
+    Window().RealTime().TimerTimer();
     ASSERT_TRUE(WaitForDevice());
   }
 

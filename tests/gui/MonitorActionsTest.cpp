@@ -45,7 +45,7 @@ class MonitorActionsTest : public ActionsTest {
   }
   // One tick, shown.
   void Tick() {
-    Window().TimerTimer();
+    Window().RealTime().TimerTimer();
     ASSERT_TRUE(WaitForDevice());
   }
   std::vector<QWidget*> MonitorControls() {
@@ -148,7 +148,7 @@ TEST_F(MonitorActionsTest, TicksAreSkippedAndClicksWaitWhileAScanRuns) {
 
   u.actConnectDevice->trigger();
   ASSERT_TRUE(window.Session().Busy());
-  window.TimerTimer();
+  window.RealTime().TimerTimer();
   // A click on the port button waits for the scan: its port does not close under an exchange.
   u.btnRealPort->click();
   EXPECT_TRUE(window.Session().MonitorOpen());

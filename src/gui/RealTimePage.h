@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lum {
+
+class TFormLUM;
+
+/// The real-time page: the live monitor's port, opened and closed by its button, and the
+/// timer's polls while it is open. The measurements reach its fields through the window's
+/// link observer.
+class RealTimePage {
+ public:
+  explicit RealTimePage(TFormLUM& window) : window_(window) {}
+
+  void ConnectHandlers();
+  /// Lists the ports the monitor can open; its button is usable once one is listed.
+  void ShowPorts(const std::vector<std::string>& names);
+  void btnRealPortClick();
+  void TimerTimer();
+
+ private:
+  /// The page, the monitor page's groups, the settings buttons and the timer follow the port.
+  void ShowMonitorState(bool open, const std::string& portText);
+
+  TFormLUM& window_;
+};
+
+}  // namespace lum
