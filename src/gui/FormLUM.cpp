@@ -13,7 +13,6 @@
 #include "InputGuards.h"
 #include "LumLog.h"
 #include "StartLine.h"
-#include "TimingGrid.h"
 #include "WindowNames.h"
 #include "base/TimeStamp.h"
 #include "data/NewFileBlock.h"
@@ -55,7 +54,7 @@ TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
 
   BuildToolBar();
   BuildStatusBar();
-  BuildGrid();
+  load_page_.BuildGrid();
   NameMenuSeparators();
   BindActions();
   ApplyLook();
@@ -96,11 +95,11 @@ void TFormLUM::InitMainWindow() {
 
   device_page_.ListDeviceTypes();
 
-  SizeGrid();
+  load_page_.SizeGrid();
   CreateNewFileEntry();
 
   messages_.FillBuiltIn();
-  WriteGridCaptions();
+  load_page_.WriteGridCaptions();
 
   ListPorts();
   ui_->PageControl->setCurrentWidget(ui_->tsBase);
@@ -161,8 +160,6 @@ void TFormLUM::actFirmwareUpgradeExecute() {
   if (upgrade_dialog_) upgrade_dialog_->exec();
 }
 
-void TFormLUM::SizeGrid() { SizeGridCells(*ui_->StringGrid); }
-
 void TFormLUM::FormResize() {
   if (width() < kStartWidth) resize(kStartWidth, height());
   if (height() < kStartHeight) resize(width(), kStartHeight);
@@ -181,8 +178,8 @@ void TFormLUM::actAutoScaleExecute() {
     ui_->StatusBar->hide();
   }
   // The cells move, so the in-place editor would no longer lie over its cell.
-  seInputExit();
-  SizeGrid();
+  load_page_.seInputExit();
+  load_page_.SizeGrid();
 }
 
 QStringList TFormLUM::InfoLines() const {

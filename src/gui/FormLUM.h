@@ -14,6 +14,7 @@
 #include "DevicePage.h"
 #include "Dialogs.h"
 #include "ExtensionsPage.h"
+#include "LoadPage.h"
 #include "PollFeed.h"
 #include "RealTimePage.h"
 #include "SettingsPage.h"
@@ -36,8 +37,6 @@ class TFormLUM;
 }
 
 namespace lum {
-
-class GridSpinEdit;
 
 /// Raised when the user answers Cancel to the apply question: the operation that asked is
 /// abandoned, silently.
@@ -76,7 +75,6 @@ class TFormLUM : public QMainWindow {
 
   // --- The form and the state that the window's operations share.
   Ui::TFormLUM& ui() { return *ui_; }
-  GridSpinEdit& seInput() { return *seInput_; }
   QTimer& Timer() { return *timer_; }
   QLabel& StatusPanel(int index) const;
   /// The label attached to a labelled edit (its caption), or null.
@@ -100,6 +98,7 @@ class TFormLUM : public QMainWindow {
   /// choice, ready for an operation to be asked for.
   DeviceSession& PreparedSession();
   RealTimePage& RealTime() { return realtime_page_; }
+  LoadPage& Load() { return load_page_; }
   const std::string& WorkDir() const { return work_dir_; }
   const std::string& LogDir() const { return log_dir_; }
   const std::string& DefaultLanguageFile() const { return default_language_file_; }
@@ -132,9 +131,6 @@ class TFormLUM : public QMainWindow {
   void ShowPages(const TCONFIG_BLOCK& block);
   bool PagesEmpty() const { return pages_empty_; }
   void ApplyCapabilities();
-  void ShowChannel(const TCONFIG_BLOCK& block, int channel);
-  void StoreChannel(TCONFIG_BLOCK& block, int channel);
-  void StoreText(const QLineEdit& edit, const char* name, TCONFIG_BLOCK& block, const FieldPlace& place);
   void StorePages(TCONFIG_BLOCK& block);
   /// Asks to apply pending edits. Yes stores them; No shows the stored values again, so that
   /// what the pages show is what the entry holds; Cancel raises ApplyCancelled.
@@ -144,31 +140,20 @@ class TFormLUM : public QMainWindow {
   void MarkModified();
   /// Rebuilds the tree and selects the node of `select`, or the first node when it has none.
   void RebuildEntryTree(const TDEVICE_CONFIG* select = nullptr);
-  int ShownChannel() const { return shown_channel_; }
   /// The delay unit flag (0 or 1) that seSCDelay carries in its tag.
   int DelayUnitFlag() const;
   void SetDelayUnitFlag(int flag);
-  /// Grid captions from the message table (the language pass writes them too).
-  void WriteGridCaptions();
   /// Texts that depend on what the pages show: the delay unit's caption, the grid's row-5
   /// caption for the work mode shown, the output choices and the device type in the status
   /// bar. Run after every change of those and after a language switch.
   void RefreshShownTexts();
-  /// Default column width and row height of StringGrid from its size.
-  void SizeGrid();
 
   void tvDevicesChange(QTreeWidgetItem* node);
-  void rgChannelClick();
   void cbbDeviceTypesChange();
   void cbbBatteryTypeChange();
-  void chkPWMDIMClick();
-  void cbbWorkModeChange();
   void btnSCDelayUnitClick();
   void chkLoopModeClick();
   void lbledtSCVChange(QLineEdit& edit);
-  void StringGridSelectCell(int column, int row);
-  void seInputChange();
-  void seInputExit();
 
   // --- Device operations (DeviceActions.cpp).
   void actConnectDeviceExecute();
@@ -202,7 +187,6 @@ class TFormLUM : public QMainWindow {
   // Set-up of the parts of the window that the form file cannot express (WindowSetup.cpp).
   void BuildToolBar();
   void BuildStatusBar();
-  void BuildGrid();
   void NameMenuSeparators();
   void BindActions();
   void ApplyWindowFont();
@@ -221,10 +205,10 @@ class TFormLUM : public QMainWindow {
   std::unique_ptr<Ui::TFormLUM> ui_;
   DevicePage device_page_{*this};
   BatteryPage battery_page_{*ui_};
+  LoadPage load_page_{*this};
   ExtensionsPage extensions_page_{*this};
   RealTimePage realtime_page_{*this};
   SettingsPage settings_page_{*this};
-  GridSpinEdit* seInput_ = nullptr;
   QTimer* timer_ = nullptr;
   PollFeed* feed_ = nullptr;
   std::unique_ptr<QtDialogs> own_dialogs_;
@@ -241,7 +225,6 @@ class TFormLUM : public QMainWindow {
   QPointer<QDialog> about_dialog_;
   int remembered_width_ = kStartWidth;
   double scale_ = 1.0;
-  int shown_channel_ = -1;
   bool pages_empty_ = false;
   bool rebuilding_tree_ = false;
   std::map<const QTreeWidgetItem*, TDEVICE_CONFIG*> node_entries_;

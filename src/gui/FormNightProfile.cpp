@@ -89,7 +89,7 @@ void TFormNightProfile::Refresh() {
     const int channels = ChannelsOfRow(row);
     for (int c = 0; c < channels; ++c) {
       const ConstChannel stored = entry->Config.Channel(kPageGroup, c);
-      const ChannelSchedule schedule = c == main_.ShownChannel() ? PageSchedule(stored) : ScheduleOf(stored);
+      const ChannelSchedule schedule = c == main_.Load().ShownChannel() ? PageSchedule(stored) : ScheduleOf(stored);
       const QString output =
           QString::fromStdString(FormatText(main_.Messages().Text(msg::kChannelItem), {int64_t{c + 1}}));
       const QString mode = u.cbbWorkMode->itemText(schedule.mode & block_bits::kWorkModeMask);

@@ -171,7 +171,7 @@ void ApplyLanguageFile(const std::string& path, const std::vector<QWidget*>& win
   LanguagePass pass(path);
   for (QWidget* window : windows) pass.Window(window);
   pass.Messages(mainWindow.Messages());
-  mainWindow.WriteGridCaptions();
+  mainWindow.Load().WriteGridCaptions();
   Ui::TFormLUM& u = mainWindow.ui();
   pass.List(*u.cbbDeviceTypes, keys::kDeviceDescription, DeviceItems());
   pass.List(*u.cbbWorkMode, keys::kWorkMode, WorkModeItems());

@@ -1,14 +1,10 @@
 // How the editor pages react to the user: the entry tree, the modified flag, dependencies
 // between controls, the timing grid's in-place editor and the numeric fields.
-#include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <string>
@@ -17,8 +13,6 @@
 #include "FormLUM.h"
 #include "ImageLists.h"
 #include "KeyFilter.h"
-#include "RadioGroup.h"
-#include "TimingGrid.h"
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
 #include "base/TimeStamp.h"
@@ -35,8 +29,6 @@ constexpr char kNewFileNode[] = "New File";
 constexpr char kSelectedLine[] = "[%s] Currently selected object is \"%s\" @0x%.8p.";
 // The selected entry's identity is shown as 8 hexadecimal digits.
 constexpr uintptr_t kIdentityMask = 0xFFFFFFFFu;
-
-constexpr int kEditorStep = 10;
 
 std::string FileNamePart(const std::string& path) {
   const size_t slash = path.find_last_of("/\\");
@@ -56,30 +48,20 @@ void TFormLUM::ConnectPageHandlers() {
   connect(u.tvDevices, &QTreeWidget::itemSelectionChanged, this, [this] {
     if (!rebuilding_tree_ && ui_->tvDevices->selectedItems().isEmpty()) RestoreTreeSelection();
   });
-  connect(u.rgChannel, &RadioGroup::itemIndexChanged, this, guarded(&TFormLUM::rgChannelClick));
   // Lists react to the user's choice only; the pages set them without these handlers.
   device_page_.ConnectHandlers();
   connect(u.cbbBatteryType, &QComboBox::activated, this, guarded(&TFormLUM::cbbBatteryTypeChange));
   connect(u.seBatteryCells, &QSpinBox::valueChanged, this, guarded(&TFormLUM::cbbBatteryTypeChange));
-  connect(u.cbbWorkMode, &QComboBox::activated, this, guarded(&TFormLUM::cbbWorkModeChange));
-  // Check boxes run their behaviour on every change of state, by program or by click.
-  connect(u.chkPWMDIM, &QCheckBox::toggled, this, guarded(&TFormLUM::chkPWMDIMClick));
   connect(u.btnSCDelayUnit, &QPushButton::clicked, this, guarded(&TFormLUM::btnSCDelayUnitClick));
   extensions_page_.ConnectHandlers();
   connect(u.seSCDelay, &QSpinBox::valueChanged, this, guarded(&TFormLUM::chkLoopModeClick));
-  for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{u.chkLoopMode, u.chkEnergySaving})
-    connect(box, &QAbstractButton::toggled, this, guarded(&TFormLUM::chkLoopModeClick));
-  for (QLineEdit* edit :
-       {u.lbledtSCV, u.lbledtBattOVP, u.lbledtBattFCV, u.lbledtBattUVP, u.lbledtBattUVR, u.lbledtCC, u.lbledtCV})
+  for (QLineEdit* edit : {u.lbledtSCV, u.lbledtBattOVP, u.lbledtBattFCV, u.lbledtBattUVP, u.lbledtBattUVR})
     connect(edit, &QLineEdit::textChanged, this,
             [this, edit] { RunGuarded([this, edit] { lbledtSCVChange(*edit); }); });
   u.lbledtSCV->installEventFilter(new KeyFilter(
       AcceptsDecimalKey, [this] { return ui_->lbledtSCV->text(); }, u.lbledtSCV));
 
-  auto selectCell = [this](int row, int column) { RunGuarded([=, this] { StringGridSelectCell(column, row); }); };
-  connect(u.StringGrid, &QTableWidget::currentCellChanged, this, selectCell);
-  connect(u.StringGrid, &QTableWidget::cellPressed, this, selectCell);
-  connect(seInput_->Editor(), &QLineEdit::textChanged, this, guarded(&TFormLUM::seInputChange));
+  load_page_.ConnectHandlers();
 }
 
 void TFormLUM::MarkModified() {
@@ -146,28 +128,10 @@ void TFormLUM::tvDevicesChange(QTreeWidgetItem* node) {
   }
   TDEVICE_CONFIG* entry = found->second;
   Entries().SetCurrentEntry(entry);
-  shown_channel_ = -1;  // nothing shown for the previous entry is ever stored into this one
+  load_page_.ForgetShownChannel();  // nothing shown for the previous entry is ever stored into this one
   ShowEntry();
   const auto identity = static_cast<int64_t>(reinterpret_cast<uintptr_t>(entry) & kIdentityMask);
   observer_.InfoLine(FormatText(kSelectedLine, {NowStamp(), node->text(0).toStdString(), identity}));
-}
-
-void TFormLUM::rgChannelClick() {
-  RadioGroup& group = *ui_->rgChannel;
-  const int selected = group.ItemIndex();
-  TDEVICE_CONFIG* entry = CurrentEntry();
-  if (selected == shown_channel_ || entry == nullptr) return;
-  if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, shown_channel_)) {
-    try {
-      StoreChannel(entry->Config, shown_channel_);
-    } catch (...) {
-      // The pages still show the old channel, so the selector does too.
-      group.SetItemIndexQuietly(shown_channel_);
-      throw;
-    }
-  }
-  shown_channel_ = selected;
-  if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, selected)) ShowChannel(entry->Config, selected);
 }
 
 void TFormLUM::cbbDeviceTypesChange() {
@@ -186,19 +150,6 @@ void TFormLUM::cbbBatteryTypeChange() {
   MarkModified();
 }
 
-void TFormLUM::chkPWMDIMClick() {
-  Ui::TFormLUM& u = *ui_;
-  u.lblCC->setEnabled(u.chkPWMDIM->isChecked());
-  u.lbledtCC->setEnabled(u.chkPWMDIM->isChecked());
-  u.chkEnergySaving->setEnabled(u.chkPWMDIM->isChecked());
-  MarkModified();
-}
-
-void TFormLUM::cbbWorkModeChange() {
-  RefreshShownTexts();
-  MarkModified();
-}
-
 void TFormLUM::btnSCDelayUnitClick() {
   SetDelayUnitFlag(DelayUnitFlag() == 0 ? 1 : 0);
   MarkModified();
@@ -213,34 +164,5 @@ void TFormLUM::lbledtSCVChange(QLineEdit& edit) {
   }
   MarkModified();
 }
-
-void TFormLUM::StringGridSelectCell(int column, int row) {
-  seInput_->hide();
-  if (row < 1 || (column != timing_grid::kMinutesColumn && column != timing_grid::kPowerColumn)) return;
-  QTableWidget& grid = *ui_->StringGrid;
-  // The cell's field gives the editor its range and as many digits as its maximum has.
-  const ConfigField& field = *FindField(ConfigFields(), column == timing_grid::kPowerColumn ? "Power" : "Minutes");
-  seInput_->SetMaxLength(static_cast<int>(std::to_string(field.maximum).size()));
-  seInput_->setRange(static_cast<int>(field.minimum), static_cast<int>(field.maximum));
-  seInput_->setSingleStep(kEditorStep);
-
-  // Over the cell: its rectangle taken from the grid's viewport into the editor's parent.
-  const QRect cell = grid.visualRect(grid.model()->index(row, column));
-  seInput_->setGeometry(QRect(grid.viewport()->mapTo(seInput_->parentWidget(), cell.topLeft()), cell.size()));
-  seInput_->StartEditing(GridInteger(grid, column, row));
-  seInput_->show();
-  seInput_->raise();
-  seInput_->setFocus();
-  seInput_->selectAll();
-}
-
-void TFormLUM::seInputChange() {
-  if (!seInput_->hasFocus() || seInput_->EditText().isEmpty()) return;
-  QTableWidget& grid = *ui_->StringGrid;
-  SetGridText(grid, grid.currentColumn(), grid.currentRow(), QString::number(seInput_->LimitedValue()));
-  MarkModified();
-}
-
-void TFormLUM::seInputExit() { seInput_->hide(); }
 
 }  // namespace lum

@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QRegularExpression>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <array>
@@ -18,8 +17,6 @@
 #include "FixedColours.h"
 #include "FormLUM.h"
 #include "ImageLists.h"
-#include "KeyFilter.h"
-#include "TimingGrid.h"
 #include "WindowNames.h"
 #include "ui_FormLUM.h"
 
@@ -40,7 +37,6 @@ constexpr QColor kSkyBlue(166, 202, 240);
 constexpr QColor kDesktopColour(0, 64, 96);
 constexpr QColor kInfoTextColour(255, 255, 0);
 constexpr char kMaxLengthProperty[] = "maxLength";  // "at most n characters" of a spin box in the form
-constexpr int kEditorTag = -1;
 constexpr char kAutoScaleHint[] = "内容随窗口宽度缩放 / Scale the contents to the window width";
 
 void SetPixelFont(QWidget& widget, const QFont& base, int pixels) {
@@ -118,30 +114,6 @@ void TFormLUM::BuildStatusBar() {
       panel->setFixedWidth(kStatusPanelWidths[static_cast<size_t>(i)]);
     bar.addWidget(panel, last ? 1 : 0);
   }
-}
-
-void TFormLUM::BuildGrid() {
-  QTableWidget& grid = *ui_->StringGrid;
-  grid.setItemDelegate(new CentredCellDelegate(&grid));
-  for (int r = 0; r < timing_grid::kRows; ++r)
-    for (int c = 0; c < timing_grid::kColumns; ++c) SetGridText(grid, c, r, {});
-
-  // The in-place editor lies over a cell, outside the page's layout.
-  seInput_ = new GridSpinEdit(ui_->Panel5);
-  seInput_->setObjectName(QStringLiteral("seInput"));
-  seInput_->setProperty(names::kTagProperty, kEditorTag);
-  seInput_->setRange(0, 0);
-  seInput_->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-  seInput_->hide();
-  seInput_->installEventFilter(new KeyFilter(
-      AcceptsDigitKey, [this] { return seInput_->EditText(); }, seInput_));
-  seInput_->SetExitHandler([this] { seInputExit(); });
-  // Escape gives the cell back its value from before the editing and leaves the editor.
-  seInput_->SetCancelHandler([this, &grid] {
-    SetGridText(grid, grid.currentColumn(), grid.currentRow(), QString::number(seInput_->ValueAtStart()));
-    grid.setFocus();
-    seInputExit();
-  });
 }
 
 void TFormLUM::NameMenuSeparators() {

@@ -63,7 +63,7 @@ TEST_F(EditorPagesTest, ShowEntryDecodesEveryField) {
   EXPECT_TRUE(u().cbbWorkMode->isEnabled());
   EXPECT_EQ(GridText(*u().StringGrid, 1, 1), QStringLiteral("60"));
   EXPECT_EQ(GridText(*u().StringGrid, 2, 5), QStringLiteral("50"));
-  EXPECT_EQ(Window().ShownChannel(), 0);
+  EXPECT_EQ(Window().Load().ShownChannel(), 0);
   EXPECT_FALSE(entry.Modified);
 }
 
@@ -137,7 +137,7 @@ TEST_F(EditorPagesTest, UnknownProductShowsItsOwnIdentityAndEmptyDisabledPages) 
   }
   EXPECT_EQ(GridText(*u().StringGrid, 0, 1), QStringLiteral("第一段")) << "captions stay";
   EXPECT_FALSE(unknown.Modified);
-  EXPECT_EQ(Window().ShownChannel(), -1);
+  EXPECT_EQ(Window().Load().ShownChannel(), -1);
 }
 
 TEST_F(EditorPagesTest, UnknownProductIsStoredUnchanged) {
@@ -260,12 +260,12 @@ TEST_F(EditorPagesTest, SwitchingEntriesNeverStoresTheShownChannelIntoTheNewEntr
   TDEVICE_CONFIG& b = AddFileEntry("/data/b.LUM", second);
   SelectNode("a.LUM");
   u().rgChannel->SetItemIndex(1);
-  ASSERT_EQ(Window().ShownChannel(), 1);
+  ASSERT_EQ(Window().Load().ShownChannel(), 1);
   ASSERT_EQ(GridText(*u().StringGrid, 1, 1), QStringLiteral("61"));
   a.Modified = false;  // nothing was edited
 
   SelectNode("b.LUM");
-  EXPECT_EQ(Window().ShownChannel(), 0);
+  EXPECT_EQ(Window().Load().ShownChannel(), 0);
   EXPECT_EQ(GridText(*u().StringGrid, 1, 1), QStringLiteral("900"));
   EXPECT_TRUE(b.Config.bytes() == second.bytes());
   EXPECT_TRUE(a.Config.bytes() == first.bytes());

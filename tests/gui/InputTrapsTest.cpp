@@ -113,7 +113,7 @@ TEST_F(InputTrapsTest, LightControlVoltageLetsTabAndEditingKeysThrough) {
 TEST_F(InputTrapsTest, GridEditorLeavesByTabAndEscapeRestoresTheCell) {
   u().PageControl->setCurrentWidget(u().tsLoad);
   QTableWidget& grid = *u().StringGrid;
-  GridSpinEdit& editor = Window().seInput();
+  GridSpinEdit& editor = Window().Load().seInput();
   const QString before = GridText(grid, 1, 2);
 
   grid.setCurrentCell(2, 1);

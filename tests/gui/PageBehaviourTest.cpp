@@ -36,7 +36,7 @@ class PageBehaviourTest : public WindowFixture {
   void TypeIntoCell(int column, int row, const QString& keys) {
     u().PageControl->setCurrentWidget(u().tsLoad);
     grid().setCurrentCell(row, column);
-    QTest::keyClicks(&Window().seInput(), keys);
+    QTest::keyClicks(&Window().Load().seInput(), keys);
   }
 
   TDEVICE_CONFIG* entry_ = nullptr;
@@ -55,7 +55,7 @@ TEST_F(PageBehaviourTest, TypedMinutesAndPowerAreLimitedToTheirRanges) {
 TEST_F(PageBehaviourTest, GridEditorTakesDigitsOnlyAndLiesOverItsCell) {
   TypeIntoCell(2, 1, QStringLiteral("4a5"));
   EXPECT_EQ(GridText(grid(), 2, 1), QStringLiteral("45"));
-  GridSpinEdit& editor = Window().seInput();
+  GridSpinEdit& editor = Window().Load().seInput();
   EXPECT_TRUE(editor.isVisible());
   EXPECT_EQ(editor.maximum(), 100);
   EXPECT_EQ(editor.singleStep(), 10);
@@ -69,7 +69,7 @@ TEST_F(PageBehaviourTest, GridEditorTakesDigitsOnlyAndLiesOverItsCell) {
 
 TEST_F(PageBehaviourTest, EditorTakesTheCellValueAndLeavingItHidesIt) {
   TypeIntoCell(1, 3, QString());
-  GridSpinEdit& editor = Window().seInput();
+  GridSpinEdit& editor = Window().Load().seInput();
   EXPECT_EQ(editor.value(), 180);
   EXPECT_EQ(editor.maximum(), 1000);
   ASSERT_TRUE(editor.hasFocus());

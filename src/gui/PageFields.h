@@ -1,0 +1,26 @@
+#pragma once
+
+#include "data/ConfigBlock.h"
+#include "data/ConfigFields.h"
+
+class QLineEdit;
+class QWidget;
+
+namespace lum {
+
+class LinkObserver;
+
+/// A control's own enabled flag, whatever its parents' state (a page or a group may disable
+/// its fields); it decides whether the control's value is stored.
+bool OwnEnabled(const QWidget* widget);
+
+/// Shows the named field of the block in a text field, in the field's scale.
+void ShowFieldText(QLineEdit& edit, const char* name, const TCONFIG_BLOCK& block, const FieldPlace& place = {});
+
+/// Stores the text of a field into the block; a value at or below the field's threshold is not
+/// stored, and the user learns which and why from a line told to `observer`. Throws
+/// ConversionError for a text that is not a number.
+void StoreFieldText(const QLineEdit& edit, const char* name, TCONFIG_BLOCK& block, const FieldPlace& place,
+                    LinkObserver& observer);
+
+}  // namespace lum
