@@ -1,31 +1,110 @@
 #include "BatteryPage.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <algorithm>
+#include <array>
 
+#include "FormLUM.h"
+#include "KeyFilter.h"
+#include "PageFields.h"
+#include "WindowNames.h"
 #include "data/ConfigFields.h"
-#include "data/PageRules.h"
-#include "data/TypeTables.h"
+#include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
 
 namespace lum {
 
+namespace {
+// A text field of the page, the field it shows and the control whose own enabled flag decides
+// whether it is stored.
+struct TextField {
+  QLineEdit* edit;
+  const QWidget* gate;
+  const char* name;
+};
+
+std::array<TextField, 5> BlockTexts(const Ui::TFormLUM& u) {
+  return {{{u.lbledtSCV, u.grpSolarControl, "SCV"},
+           {u.lbledtBattOVP, u.grpBatteryType, "BattOVP"},
+           {u.lbledtBattFCV, u.grpBatteryType, "BattFCV"},
+           {u.lbledtBattUVP, u.grpBatteryType, "BattUVP"},
+           {u.lbledtBattUVR, u.grpBatteryType, "BattUVR"}}};
+}
+}  // namespace
+
+void BatteryPage::ConnectHandlers() {
+  Ui::TFormLUM& u = window_.ui();
+  // The list reacts to the user's choice only; showing an entry sets it without the handler.
+  window_.Bind(u.cbbBatteryType, &QComboBox::activated, [this] { cbbBatteryTypeChange(); });
+  window_.Bind(u.seBatteryCells, &QSpinBox::valueChanged, [this] { cbbBatteryTypeChange(); });
+  window_.Bind(u.btnSCDelayUnit, &QPushButton::clicked, [this] { btnSCDelayUnitClick(); });
+  window_.Bind(u.seSCDelay, &QSpinBox::valueChanged, [this] { window_.chkLoopModeClick(); });
+  for (const TextField& text : BlockTexts(u))
+    window_.Bind(text.edit, &QLineEdit::textChanged, [this, edit = text.edit] { window_.lbledtSCVChange(*edit); });
+  u.lbledtSCV->installEventFilter(new KeyFilter(
+      AcceptsDecimalKey, [&u] { return u.lbledtSCV->text(); }, u.lbledtSCV));
+}
+
+void BatteryPage::ApplyCapabilities(const Capabilities& caps) {
+  Ui::TFormLUM& u = window_.ui();
+  u.grpBatteryType->setEnabled(caps.HasBattery);
+  u.cbbBatteryType->setCurrentIndex(0);
+  cbbBatteryTypeChange();
+
+  u.grpSolarControl->setEnabled(caps.HasLightControl);
+  u.lbledtSCV->setEnabled(caps.HasLightControl);
+  u.seSCDelay->setEnabled(OwnEnabled(u.lbledtSCV));
+  u.lblSCDelay->setEnabled(OwnEnabled(u.grpSolarControl));
+  u.btnSCDelayUnit->setEnabled(OwnEnabled(u.grpSolarControl));
+
+  u.chkATC->setEnabled(caps.HasTempComp);
+  u.chkATC->setChecked(false);
+  u.lblOTP->setEnabled(caps.HasOverTempLimit);
+  u.seOTP->setEnabled(caps.HasOverTempLimit);
+}
+
+void BatteryPage::Show(const TCONFIG_BLOCK& block, const PageFlags& flags) {
+  Ui::TFormLUM& u = window_.ui();
+  // Only ever checked here; ApplyCapabilities has unchecked it.
+  if (OwnEnabled(u.chkATC) && flags.tempComp) u.chkATC->setChecked(true);
+  u.seOTP->setValue(block.OTP());
+  for (const TextField& text : BlockTexts(u)) ShowFieldText(*text.edit, text.name, block);
+  SetDelayUnitFlag((block.SCDelay() & block_bits::kSCDelayUnit) != 0 ? 1 : 0);
+  u.seSCDelay->setValue(block.SCDelay() & block_bits::kSCDelayValue);
+  ShowMatchingType(block);
+}
+
+void BatteryPage::StoreFlags(PageFlags& flags) const { flags.tempComp = window_.ui().chkATC->isChecked(); }
+
+void BatteryPage::Store(TCONFIG_BLOCK& block) {
+  Ui::TFormLUM& u = window_.ui();
+  if (OwnEnabled(u.seOTP)) block.SetOTP(static_cast<uint8_t>(u.seOTP->value()));
+  for (const TextField& text : BlockTexts(u))
+    if (OwnEnabled(text.gate)) StoreFieldText(*text.edit, text.name, block, {}, window_.Observer());
+  if (OwnEnabled(u.grpSolarControl)) block.SetSCDelay(PackSCDelay(u.seSCDelay->value(), DelayUnitFlag() == 1));
+}
+
 void BatteryPage::ShowMatchingType(const TCONFIG_BLOCK& block) {
-  ui_.cbbBatteryType->setCurrentIndex(MatchingBatteryType(block));
+  window_.ui().cbbBatteryType->setCurrentIndex(MatchingBatteryType(block));
   LockVoltages();
 }
 
 void BatteryPage::LockVoltages() {
-  Ui::TFormLUM& u = ui_;
+  Ui::TFormLUM& u = window_.ui();
   const bool custom = u.cbbBatteryType->currentIndex() == 0;
-  // The group's own flag, whatever its parents' state.
-  const bool group = !u.grpBatteryType->testAttribute(Qt::WA_ForceDisabled);
+  const bool group = OwnEnabled(u.grpBatteryType);
   for (QLineEdit* field : {u.lbledtBattOVP, u.lbledtBattFCV, u.lbledtBattUVP, u.lbledtBattUVR})
     field->setEnabled(custom && group);
 }
 
 void BatteryPage::ShowPresets() {
-  Ui::TFormLUM& u = ui_;
+  Ui::TFormLUM& u = window_.ui();
   const int row = u.cbbBatteryType->currentIndex();
   if (row < 0 || row >= kBatteryTypeCount) return;
   const TBATTERY_TYPES& type = BatteryTypes()[static_cast<size_t>(row)];
@@ -37,6 +116,34 @@ void BatteryPage::ShowPresets() {
   show(u.lbledtBattUVP, "BattUVP", type.UVP);
   show(u.lbledtBattUVR, "BattUVR", type.UVR);
   show(u.lbledtSCV, "SCV", type.SCV);
+}
+
+int BatteryPage::DelayUnitFlag() const { return window_.ui().seSCDelay->property(names::kTagProperty).toInt(); }
+
+void BatteryPage::SetDelayUnitFlag(int flag) {
+  window_.ui().seSCDelay->setProperty(names::kTagProperty, flag);
+  RefreshShownTexts();
+}
+
+void BatteryPage::RefreshShownTexts() {
+  // Flag 1 (the start value) counts seconds, 0 minutes.
+  QPushButton& unit = *window_.ui().btnSCDelayUnit;
+  unit.setText(window_.Message(DelayUnitFlag() == 1 ? msg::kSecondsUnit : msg::kMinutesUnit));
+  // The design's 24 pixels hold "秒" or "s", not every language's name of the unit.
+  constexpr int kUnitPadding = 8;
+  unit.setMaximumWidth(std::max(unit.minimumWidth(), unit.fontMetrics().horizontalAdvance(unit.text()) + kUnitPadding));
+  unit.setMinimumWidth(unit.maximumWidth());
+}
+
+void BatteryPage::cbbBatteryTypeChange() {
+  LockVoltages();
+  ShowPresets();
+  window_.MarkModified();
+}
+
+void BatteryPage::btnSCDelayUnitClick() {
+  SetDelayUnitFlag(DelayUnitFlag() == 0 ? 1 : 0);
+  window_.MarkModified();
 }
 
 }  // namespace lum

@@ -98,6 +98,7 @@ class TFormLUM : public QMainWindow {
   /// choice, ready for an operation to be asked for.
   DeviceSession& PreparedSession();
   RealTimePage& RealTime() { return realtime_page_; }
+  BatteryPage& Battery() { return battery_page_; }
   LoadPage& Load() { return load_page_; }
   const std::string& WorkDir() const { return work_dir_; }
   const std::string& LogDir() const { return log_dir_; }
@@ -129,7 +130,6 @@ class TFormLUM : public QMainWindow {
   void ShowNoDeviceType();
   /// Decodes a block into the pages under the device type selected in cbbDeviceTypes.
   void ShowPages(const TCONFIG_BLOCK& block);
-  bool PagesEmpty() const { return pages_empty_; }
   void ApplyCapabilities();
   void StorePages(TCONFIG_BLOCK& block);
   /// Asks to apply pending edits. Yes stores them; No shows the stored values again, so that
@@ -140,9 +140,6 @@ class TFormLUM : public QMainWindow {
   void MarkModified();
   /// Rebuilds the tree and selects the node of `select`, or the first node when it has none.
   void RebuildEntryTree(const TDEVICE_CONFIG* select = nullptr);
-  /// The delay unit flag (0 or 1) that seSCDelay carries in its tag.
-  int DelayUnitFlag() const;
-  void SetDelayUnitFlag(int flag);
   /// Texts that depend on what the pages show: the delay unit's caption, the grid's row-5
   /// caption for the work mode shown, the output choices and the device type in the status
   /// bar. Run after every change of those and after a language switch.
@@ -150,8 +147,6 @@ class TFormLUM : public QMainWindow {
 
   void tvDevicesChange(QTreeWidgetItem* node);
   void cbbDeviceTypesChange();
-  void cbbBatteryTypeChange();
-  void btnSCDelayUnitClick();
   void chkLoopModeClick();
   void lbledtSCVChange(QLineEdit& edit);
 
@@ -204,7 +199,7 @@ class TFormLUM : public QMainWindow {
 
   std::unique_ptr<Ui::TFormLUM> ui_;
   DevicePage device_page_{*this};
-  BatteryPage battery_page_{*ui_};
+  BatteryPage battery_page_{*this};
   LoadPage load_page_{*this};
   ExtensionsPage extensions_page_{*this};
   RealTimePage realtime_page_{*this};

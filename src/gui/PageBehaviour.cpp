@@ -1,10 +1,7 @@
-// How the editor pages react to the user: the entry tree, the modified flag, dependencies
-// between controls, the timing grid's in-place editor and the numeric fields.
-#include <QComboBox>
+// How the window reacts to the user around its pages: the entry tree, the modified flag, the
+// device type chosen and the numeric fields' common behaviour.
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSignalBlocker>
-#include <QSpinBox>
 #include <QTimer>
 #include <QTreeWidget>
 #include <string>
@@ -12,14 +9,9 @@
 
 #include "FormLUM.h"
 #include "ImageLists.h"
-#include "KeyFilter.h"
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
 #include "base/TimeStamp.h"
-#include "data/NumberFormats.h"
-#include "data/PageRules.h"
-#include "data/TypeTables.h"
-#include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
 
 namespace lum {
@@ -38,30 +30,16 @@ std::string FileNamePart(const std::string& path) {
 
 void TFormLUM::ConnectPageHandlers() {
   Ui::TFormLUM& u = *ui_;
-  auto guarded = [this](auto handler) {
-    return [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); };
-  };
-
   connect(u.tvDevices, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* node) { RunGuarded([this, node] { tvDevicesChange(node); }); });
   // A click on the tree's empty area must not take the highlight off the entry shown.
   connect(u.tvDevices, &QTreeWidget::itemSelectionChanged, this, [this] {
     if (!rebuilding_tree_ && ui_->tvDevices->selectedItems().isEmpty()) RestoreTreeSelection();
   });
-  // Lists react to the user's choice only; the pages set them without these handlers.
   device_page_.ConnectHandlers();
-  connect(u.cbbBatteryType, &QComboBox::activated, this, guarded(&TFormLUM::cbbBatteryTypeChange));
-  connect(u.seBatteryCells, &QSpinBox::valueChanged, this, guarded(&TFormLUM::cbbBatteryTypeChange));
-  connect(u.btnSCDelayUnit, &QPushButton::clicked, this, guarded(&TFormLUM::btnSCDelayUnitClick));
-  extensions_page_.ConnectHandlers();
-  connect(u.seSCDelay, &QSpinBox::valueChanged, this, guarded(&TFormLUM::chkLoopModeClick));
-  for (QLineEdit* edit : {u.lbledtSCV, u.lbledtBattOVP, u.lbledtBattFCV, u.lbledtBattUVP, u.lbledtBattUVR})
-    connect(edit, &QLineEdit::textChanged, this,
-            [this, edit] { RunGuarded([this, edit] { lbledtSCVChange(*edit); }); });
-  u.lbledtSCV->installEventFilter(new KeyFilter(
-      AcceptsDecimalKey, [this] { return ui_->lbledtSCV->text(); }, u.lbledtSCV));
-
+  battery_page_.ConnectHandlers();
   load_page_.ConnectHandlers();
+  extensions_page_.ConnectHandlers();
 }
 
 void TFormLUM::MarkModified() {
@@ -141,17 +119,6 @@ void TFormLUM::cbbDeviceTypesChange() {
   else
     ApplyCapabilities();
   device_page_.ShowTypeInStatusBar();
-  MarkModified();
-}
-
-void TFormLUM::cbbBatteryTypeChange() {
-  battery_page_.LockVoltages();
-  battery_page_.ShowPresets();
-  MarkModified();
-}
-
-void TFormLUM::btnSCDelayUnitClick() {
-  SetDelayUnitFlag(DelayUnitFlag() == 0 ? 1 : 0);
   MarkModified();
 }
 

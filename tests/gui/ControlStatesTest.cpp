@@ -73,10 +73,10 @@ TEST_F(ControlStatesTest, BatteryTypeFollowsThePresetsAndCustomUnlocksTheVoltage
   EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("14.60"));
 
   u().cbbBatteryType->setCurrentIndex(3);
-  Window().cbbBatteryTypeChange();
+  Window().Battery().cbbBatteryTypeChange();
   EXPECT_FALSE(VoltagesUnlocked());
   u().cbbBatteryType->setCurrentIndex(0);
-  Window().cbbBatteryTypeChange();
+  Window().Battery().cbbBatteryTypeChange();
   EXPECT_TRUE(VoltagesUnlocked()) << "custom values must be typeable";
 }
 

@@ -55,7 +55,7 @@ TEST_F(EditorPagesTest, ShowEntryDecodesEveryField) {
   EXPECT_TRUE(u().chkIRReceiver->isChecked());
   EXPECT_EQ(u().lbledtSCV->text(), QStringLiteral("6.20"));
   EXPECT_EQ(u().seSCDelay->value(), 45);
-  EXPECT_EQ(Window().DelayUnitFlag(), 0);
+  EXPECT_EQ(Window().Battery().DelayUnitFlag(), 0);
   EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("14.60"));
   EXPECT_EQ(u().lbledtBattUVR->text(), QStringLiteral("12.40"));
   EXPECT_EQ(u().cbbWorkMode->currentIndex(), 2);

@@ -305,7 +305,7 @@ TEST_F(FormLayoutTest, TranslationTagMarksExactlyTheTranslatableComponents) {
     if (object->property(names::kTagProperty).toInt() == names::kTranslatableTag) tagged.insert(object->objectName());
   EXPECT_EQ(tagged, expected);
   EXPECT_EQ(window.findChild<QObject*>("seInput")->property(names::kTagProperty).toInt(), -1);
-  EXPECT_EQ(window.DelayUnitFlag(), 1);
+  EXPECT_EQ(window.Battery().DelayUnitFlag(), 1);
 }
 
 TEST_F(FormLayoutTest, LabelledEditsHaveTheirCaptionLabels) {

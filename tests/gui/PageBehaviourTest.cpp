@@ -142,7 +142,7 @@ TEST_F(PageBehaviourTest, DelayUnitToggledTwiceKeepsTheDelayButMarksTheEntry) {
   TCONFIG_BLOCK before = entry_->Config;
   entry_->Modified = false;
   u().btnSCDelayUnit->click();
-  EXPECT_EQ(Window().DelayUnitFlag(), 1);
+  EXPECT_EQ(Window().Battery().DelayUnitFlag(), 1);
   u().btnSCDelayUnit->click();
   EXPECT_TRUE(entry_->Modified);
   TCONFIG_BLOCK stored = before;
