@@ -36,10 +36,24 @@ std::array<TextField, 5> BlockTexts(const Ui::TFormLUM& u) {
            {u.lbledtBattUVP, u.grpBatteryType, "BattUVP"},
            {u.lbledtBattUVR, u.grpBatteryType, "BattUVR"}}};
 }
+// The field table's range for a spin box.
+void TakeRange(QSpinBox& spin, const char* name) {
+  const ConfigField& field = *FindField(ConfigFields(), name);
+  spin.setRange(static_cast<int>(field.minimum), static_cast<int>(field.maximum));
+}
+
+// A spin box shows a stored value outside its range at the nearest end: the stored value
+// stays unless the user moved the box away from what it showed.
+uint32_t SpinValue(const QSpinBox& spin, uint32_t stored) {
+  const int shown = static_cast<int>(std::clamp<uint32_t>(stored, spin.minimum(), spin.maximum()));
+  return spin.value() == shown ? stored : static_cast<uint32_t>(spin.value());
+}
 }  // namespace
 
 void BatteryPage::ConnectHandlers() {
   Ui::TFormLUM& u = window_.ui();
+  TakeRange(*u.seOTP, "OTP");
+  TakeRange(*u.seSCDelay, "SCDelay");
   // The list reacts to the user's choice only; showing an entry sets it without the handler.
   window_.Bind(u.cbbBatteryType, &QComboBox::activated, [this] { cbbBatteryTypeChange(); });
   window_.Bind(u.seBatteryCells, &QSpinBox::valueChanged, [this] { cbbBatteryTypeChange(); });
@@ -84,10 +98,13 @@ void BatteryPage::StoreFlags(PageFlags& flags) const { flags.tempComp = window_.
 
 void BatteryPage::Store(TCONFIG_BLOCK& block) {
   Ui::TFormLUM& u = window_.ui();
-  if (OwnEnabled(u.seOTP)) block.SetOTP(static_cast<uint8_t>(u.seOTP->value()));
+  if (OwnEnabled(u.seOTP)) block.SetOTP(static_cast<uint8_t>(SpinValue(*u.seOTP, block.OTP())));
   for (const TextField& text : BlockTexts(u))
     if (OwnEnabled(text.gate)) StoreFieldText(*text.edit, text.name, block, {}, window_.Observer());
-  if (OwnEnabled(u.grpSolarControl)) block.SetSCDelay(PackSCDelay(u.seSCDelay->value(), DelayUnitFlag() == 1));
+  if (OwnEnabled(u.grpSolarControl)) {
+    const uint32_t delay = SpinValue(*u.seSCDelay, block.SCDelay() & block_bits::kSCDelayValue);
+    block.SetSCDelay(PackSCDelay(static_cast<int>(delay), DelayUnitFlag() == 1));
+  }
 }
 
 void BatteryPage::ShowMatchingType(const TCONFIG_BLOCK& block) {

@@ -77,6 +77,27 @@ TEST_F(EditorPagesTest, StoringTheShownPagesGivesTheSameBlock) {
   EXPECT_TRUE(entry.Config.bytes() == block.bytes());
 }
 
+// A delay outside the spin box's range (from a file made elsewhere) is shown at the nearest end
+// and kept as it is unless the user changes it.
+TEST_F(EditorPagesTest, ADelayOutsideTheSpinBoxRangeSurvivesUntilTheUserChangesIt) {
+  for (const uint8_t delay : {uint8_t{5}, uint8_t{100 | block_bits::kSCDelayUnit}}) {
+    TCONFIG_BLOCK block = SampleBlock(1);
+    block.SetSCDelay(delay);
+    const std::string name = "delay" + std::to_string(delay) + ".LUM";
+    AddFileEntry("/data/" + name, block);
+    SelectNode(name.c_str());
+    EXPECT_EQ(u().seSCDelay->minimum(), 10);
+    EXPECT_EQ(u().seSCDelay->maximum(), 60);
+    TCONFIG_BLOCK stored = block;
+    Window().StorePages(stored);
+    EXPECT_EQ(stored.SCDelay(), delay);
+    u().seSCDelay->setValue(45);
+    Window().StorePages(stored);
+    EXPECT_EQ(stored.SCDelay(), (delay & block_bits::kSCDelayUnit) | 45);
+    Window().CurrentEntry()->Modified = false;  // the next entry is shown without the apply question
+  }
+}
+
 // An entry whose product code has no device type (bits 0-3 set), with values of its own.
 TCONFIG_BLOCK UnknownProductBlock() {
   TCONFIG_BLOCK block = SampleBlock(1);
