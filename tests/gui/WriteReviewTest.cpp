@@ -72,6 +72,24 @@ TEST_F(WriteReviewTest, TheChangesAreListedWithThePagesLabelsAndCancelWritesNoth
   EXPECT_EQ(dialogs_.ChangeViews()[2].text, "没有变化：控制器已保存这些设置。");
 }
 
+// What the pages never let the user change is written back as the controller holds it.
+TEST_F(WriteReviewTest, AddressAndMiModeTwoSurviveAnEditAndAWrite) {
+  sim::ControllerSetup setup = sim::DefaultSetup(1);
+  setup.config.SetAddress(5);
+  setup.config.SetFuncFlags(block_bits::kMiEnabled | 2);  // mode 2: no radio button stands for it
+  sim::Controller& controller = ReadController(setup);
+  Ui::TFormLUM& u = Window().ui();
+  u.lbledtSCV->setText(QStringLiteral("6.50"));
+  dialogs_.AnswerYesNo(true);  // apply the edit
+  dialogs_.AnswerChanges(true);
+  u.actWriteToDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
+  EXPECT_EQ(controller.Config().SCV(), 650);
+  EXPECT_EQ(controller.Config().Address(), 5);
+  EXPECT_EQ(controller.Config().FuncFlags() & (block_bits::kMiEnabled | block_bits::kMiModeMask),
+            block_bits::kMiEnabled | 2);
+}
+
 TEST_F(WriteReviewTest, WithoutAReadControllerOfTheProductTheViewAsksWhetherToWriteAnyway) {
   CreateShown();
   FillTypeLists();
