@@ -132,8 +132,10 @@ std::vector<std::string> TFormLUM::ListPorts() {
 void TFormLUM::FormCreate() {
   RunGuarded([this] {
     InitMainWindow();
-    for (QWidget* page : {ui_->tsTest, ui_->tsSetting, ui_->tsBlackBox})
-      ui_->PageControl->setTabVisible(ui_->PageControl->indexOf(page), false);
+    // The monitor and settings pages are never shown, so they leave the tab widget: there their
+    // untranslated texts would be measured for its size, loading a CJK font in every language.
+    for (QWidget* page : {ui_->tsTest, ui_->tsSetting}) ui_->PageControl->removeTab(ui_->PageControl->indexOf(page));
+    ui_->PageControl->setTabVisible(ui_->PageControl->indexOf(ui_->tsBlackBox), false);
     for (QWidget* control : std::initializer_list<QWidget*>{ui_->lbledtSCV, ui_->seSCDelay, ui_->btnSCDelayUnit,
                                                             ui_->cbbWorkMode, ui_->chkLoopMode})
       control->setEnabled(false);

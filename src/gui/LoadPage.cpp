@@ -36,6 +36,7 @@ std::array<ChannelText, 2> ChannelTexts(const Ui::TFormLUM& u) { return {{{u.lbl
 void LoadPage::BuildGrid() {
   QTableWidget& grid = *window_.ui().StringGrid;
   grid.setItemDelegate(new CentredCellDelegate(&grid));
+  SizeGridCellsWhenShown(grid);
   for (int r = 0; r < timing_grid::kRows; ++r)
     for (int c = 0; c < timing_grid::kColumns; ++c) SetGridText(grid, c, r, {});
 
@@ -170,7 +171,12 @@ void LoadPage::RefreshShownTexts() {
   for (int k = 0; k < u.rgChannel->Count(); ++k) u.rgChannel->SetItemText(k, ChannelCaption(k));
 }
 
-void LoadPage::SizeGrid() { SizeGridCells(*window_.ui().StringGrid); }
+// A hidden grid is sized when shown: measuring its captions earlier would load the fonts of
+// texts that a language file replaces unseen.
+void LoadPage::SizeGrid() {
+  QTableWidget& grid = *window_.ui().StringGrid;
+  if (grid.isVisible()) SizeGridCells(grid);
+}
 
 void LoadPage::rgChannelClick() {
   RadioGroup& group = *window_.ui().rgChannel;

@@ -5,10 +5,13 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QIconEngine>
 #include <QSocketNotifier>
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <utility>
 
 // The icon is built into the static GUI library, whose resources each need registering.
 static void RegisterIconResources() { Q_INIT_RESOURCE(Icons); }
@@ -21,6 +24,40 @@ constexpr char kIconResource[] = ":/icons/lum.svg";
 constexpr int kTerminationSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 int g_signal_pipe[2] = {-1, -1};
+
+// The SVG icon engine is a plug-in, found and loaded only when a picture of the icon is first
+// asked for: a Wayland desktop takes the icon from the desktop entry and never asks.
+class LoadedWhenAskedIcon : public QIconEngine {
+ public:
+  explicit LoadedWhenAskedIcon(QString file) : file_(std::move(file)) {}
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    Icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+  }
+  QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Icon().actualSize(size, mode, state);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Icon().pixmap(size, mode, state);
+  }
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+    return Icon().pixmap(size, scale, mode, state);
+  }
+  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+    return Icon().availableSizes(mode, state);
+  }
+  bool isNull() override { return !QFile::exists(file_); }
+  QIconEngine* clone() const override { return new LoadedWhenAskedIcon(file_); }
+
+ private:
+  const QIcon& Icon() {
+    if (icon_.isNull()) icon_ = QIcon(file_);
+    return icon_;
+  }
+
+  QString file_;
+  QIcon icon_;
+};
 
 extern "C" void OnTerminationSignal(int) {
   const char byte = 1;
@@ -49,8 +86,8 @@ FormLUMOptions OptionsFor(const FileLocations& locations, const Environment& env
 
 QIcon ApplicationIcon() {
   RegisterIconResources();
-  // Drawn by the SVG icon engine at the size asked for, when it is first asked for.
-  return QIcon(QString::fromLatin1(kIconResource));
+  // Drawn by the SVG icon engine at the size asked for.
+  return QIcon(new LoadedWhenAskedIcon(QString::fromLatin1(kIconResource)));
 }
 
 void CloseOnTerminationSignals(QObject& application) {

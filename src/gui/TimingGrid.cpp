@@ -1,5 +1,6 @@
 #include "TimingGrid.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -59,6 +60,21 @@ void SizeGridCells(QTableWidget& grid) {
   }
   for (int r = 0; r < grid.rowCount(); ++r) grid.setRowHeight(r, height);
 }
+
+namespace {
+class SizeCellsOnShow : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) SizeGridCells(static_cast<QTableWidget&>(*watched));
+    return QObject::eventFilter(watched, event);
+  }
+};
+}  // namespace
+
+void SizeGridCellsWhenShown(QTableWidget& grid) { grid.installEventFilter(new SizeCellsOnShow(&grid)); }
 
 namespace {
 bool IsCaptionCell(const QModelIndex& index) { return index.row() == 0 || index.column() == 0; }

@@ -29,6 +29,8 @@ int GridInteger(const QTableWidget& grid, int column, int row);
 /// Row height (height - 9) / 6 from the grid's size; the (width - 6) pixels shared among the
 /// columns by what their texts need. Sized again whenever the size, font or texts change.
 void SizeGridCells(QTableWidget& grid);
+/// From now on the grid's cells are sized whenever it is shown.
+void SizeGridCellsWhenShown(QTableWidget& grid);
 
 /// Draws every cell centred on a single line; the caption row and column look like fixed cells.
 class CentredCellDelegate : public QStyledItemDelegate {

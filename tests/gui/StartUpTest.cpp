@@ -47,13 +47,17 @@ TEST(ApplicationTitleTest, StartLineHasSixteenEqualSignsOnEachSide) {
 using StartUpTest = WindowFixture;
 
 TEST_F(StartUpTest, WindowStartsAtItsSizeOnTheDevicePageWithThreePagesHidden) {
-  TFormLUM& window = Create();
+  TFormLUM& window = CreateShown();
   Ui::TFormLUM& u = window.ui();
   EXPECT_EQ(window.size(), QSize(640, 544));
   EXPECT_EQ(window.RememberedWidth(), 640);
   EXPECT_EQ(u.PageControl->currentWidget(), u.tsBase);
-  for (QWidget* page : {u.tsTest, u.tsSetting, u.tsBlackBox})
-    EXPECT_FALSE(u.PageControl->isTabVisible(u.PageControl->indexOf(page))) << page->objectName().toStdString();
+  // The monitor and settings pages are out of the tab widget, their controls kept but unseen.
+  for (QWidget* page : {u.tsTest, u.tsSetting}) {
+    EXPECT_EQ(u.PageControl->indexOf(page), -1) << page->objectName().toStdString();
+    EXPECT_FALSE(page->isVisible()) << page->objectName().toStdString();
+  }
+  EXPECT_FALSE(u.PageControl->isTabVisible(u.PageControl->indexOf(u.tsBlackBox)));
   for (QWidget* page : {u.tsBase, u.tsPower, u.tsLoad, u.tsOther, u.tsReal})
     EXPECT_TRUE(u.PageControl->isTabVisible(u.PageControl->indexOf(page))) << page->objectName().toStdString();
   for (QWidget* control :
@@ -95,9 +99,10 @@ TEST_F(StartUpTest, ToolExecutableGivesTheTitleTool) {
   EXPECT_TRUE(InfoLines(window).front().startsWith(QStringLiteral("================ Tool Started at ")));
 }
 
-TEST_F(StartUpTest, DeviceTypesAreListedWithoutSelectionAndGridIsSized) {
-  TFormLUM& window = Create();
+TEST_F(StartUpTest, DeviceTypesAreListedWithoutSelectionAndGridIsSizedWhenShown) {
+  TFormLUM& window = CreateShown();
   Ui::TFormLUM& u = window.ui();
+  u.PageControl->setCurrentWidget(u.tsLoad);
   ASSERT_EQ(u.cbbDeviceTypes->count(), 4);
   EXPECT_EQ(u.cbbDeviceTypes->itemText(0), QStringLiteral("单路普通型太阳能控制器"));
   EXPECT_EQ(u.cbbDeviceTypes->itemText(3), QStringLiteral("红外手持遥控器"));

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
 
@@ -24,6 +25,7 @@ TEST_F(WindowSizeTest, WindowNeverGetsSmallerThanItsStartSize) {
 TEST_F(WindowSizeTest, AutoScaleFollowsTheWidthAndHidesTheStatusBar) {
   TFormLUM& window = CreateShown();
   Ui::TFormLUM& u = window.ui();
+  u.PageControl->setCurrentWidget(u.tsLoad);
   const int treeFont = u.tvDevices->font().pixelSize();
   window.resize(960, 816);
   u.actAutoScale->trigger();
@@ -48,6 +50,8 @@ TEST_F(WindowSizeTest, AutoScaleAtTheStartWidthScalesByOneAndStillHidesTheStatus
   u.actAutoScale->trigger();
   EXPECT_TRUE(u.StatusBar->isHidden());
   EXPECT_EQ(u.StringGrid->maximumSize(), QSize(225, 159));
+  // The grid was hidden on its page: its cells are sized when it is shown.
+  u.PageControl->setCurrentWidget(u.tsLoad);
   EXPECT_EQ(u.StringGrid->columnWidth(0) + u.StringGrid->columnWidth(1) + u.StringGrid->columnWidth(2), 225 - 6);
   EXPECT_EQ(u.StringGrid->rowHeight(0), 25);
 }
