@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "AutoScale.h"
+#include "FixedPitchFields.h"
 #include "InputGuards.h"
 #include "LumLog.h"
 #include "StartLine.h"
@@ -42,6 +43,7 @@ TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
                                                options.clock != nullptr ? *options.clock : SystemClock())) {
   ApplyWindowFont();
   ui_->setupUi(this);
+  TakeOutNeverShownPages();
   if (dialogs_ == nullptr) {
     own_dialogs_ = std::make_unique<QtDialogs>(this);
     dialogs_ = own_dialogs_.get();
@@ -132,9 +134,6 @@ std::vector<std::string> TFormLUM::ListPorts() {
 void TFormLUM::FormCreate() {
   RunGuarded([this] {
     InitMainWindow();
-    // The monitor and settings pages are never shown, so they leave the tab widget: there their
-    // untranslated texts would be measured for its size, loading a CJK font in every language.
-    for (QWidget* page : {ui_->tsTest, ui_->tsSetting}) ui_->PageControl->removeTab(ui_->PageControl->indexOf(page));
     ui_->PageControl->setTabVisible(ui_->PageControl->indexOf(ui_->tsBlackBox), false);
     for (QWidget* control : std::initializer_list<QWidget*>{ui_->lbledtSCV, ui_->seSCDelay, ui_->btnSCDelayUnit,
                                                             ui_->cbbWorkMode, ui_->chkLoopMode})
@@ -174,6 +173,7 @@ void TFormLUM::resizeEvent(QResizeEvent* event) {
 
 void TFormLUM::actAutoScaleExecute() {
   if (width() >= kStartWidth) {
+    fixed_pitch_fields_->ApplyToAll();  // scaled from their own font
     scale_ *= static_cast<double>(width()) / remembered_width_;
     ScaleContents(*ui_->pnlWindow, scale_);
     remembered_width_ = width();

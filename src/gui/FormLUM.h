@@ -38,6 +38,8 @@ class TFormLUM;
 
 namespace lum {
 
+class FixedPitchFields;
+
 /// Raised when the user answers Cancel to the apply question: the operation that asked is
 /// abandoned, silently.
 struct ApplyCancelled {};
@@ -185,6 +187,7 @@ class TFormLUM : public QMainWindow {
   void NameMenuSeparators();
   void BindActions();
   void ApplyWindowFont();
+  void TakeOutNeverShownPages();
   void ApplyLook();
   void ConnectPageHandlers();
   void ConnectDeviceActions();
@@ -220,6 +223,7 @@ class TFormLUM : public QMainWindow {
   QPointer<QDialog> about_dialog_;
   int remembered_width_ = kStartWidth;
   double scale_ = 1.0;
+  FixedPitchFields* fixed_pitch_fields_ = nullptr;
   bool pages_empty_ = false;
   bool rebuilding_tree_ = false;
   std::map<const QTreeWidgetItem*, TDEVICE_CONFIG*> node_entries_;

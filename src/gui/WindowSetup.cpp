@@ -2,7 +2,6 @@
 // bar panels, the grid's editor and drawing, names of menu separators, action bindings, colours
 // and fonts.
 #include <QAbstractButton>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +14,7 @@
 
 #include "ActionBinding.h"
 #include "FixedColours.h"
+#include "FixedPitchFields.h"
 #include "FormLUM.h"
 #include "ImageLists.h"
 #include "WindowNames.h"
@@ -188,6 +188,13 @@ void TFormLUM::BindActions() {
 // one by one, each measuring its built-in text again.
 void TFormLUM::ApplyWindowFont() { SetPixelFont(*this, font(), kFontPixels); }
 
+// The monitor and settings pages are never shown, so they leave the tab widget (their controls
+// stay): there their untranslated texts would be measured for its size, loading a CJK font in
+// every language.
+void TFormLUM::TakeOutNeverShownPages() {
+  for (QWidget* page : {ui_->tsTest, ui_->tsSetting}) ui_->PageControl->removeTab(ui_->PageControl->indexOf(page));
+}
+
 void TFormLUM::ApplyLook() {
   Ui::TFormLUM& u = *ui_;
   setMinimumSize(kStartWidth, kStartHeight);
@@ -205,12 +212,8 @@ void TFormLUM::ApplyLook() {
   for (QLineEdit* edit : {u.lbledtRealTimer, u.lbledtRealBattV, u.lbledtRealSolarV, u.lbledtRealLoad1A})
     SetFixedFieldColours(*edit, kSkyBlue, kFixedText);
 
-  // Numeric entry fields use a fixed-pitch font.
-  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  for (QLineEdit* edit : findChildren<QLineEdit*>(QRegularExpression(QStringLiteral("^lbledt"))))
-    SetPixelFont(*edit, fixed, kFontPixels);
+  fixed_pitch_fields_ = new FixedPitchFields(*u.PageControl, kFontPixels);
   for (QAbstractSpinBox* spin : findChildren<QAbstractSpinBox*>()) {
-    SetPixelFont(*spin, fixed, kFontPixels);
     // A typed value beyond the range becomes the nearest limit, visibly, rather than silently
     // the value shown before (5 seconds of delay gives 10, not 30).
     spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);

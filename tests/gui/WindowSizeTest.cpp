@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFontDatabase>
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
 
+#include "LoadPage.h"
+#include "TimingGrid.h"
 #include "WindowFixture.h"
 #include "ui_FormLUM.h"
 
@@ -54,6 +58,26 @@ TEST_F(WindowSizeTest, AutoScaleAtTheStartWidthScalesByOneAndStillHidesTheStatus
   u.PageControl->setCurrentWidget(u.tsLoad);
   EXPECT_EQ(u.StringGrid->columnWidth(0) + u.StringGrid->columnWidth(1) + u.StringGrid->columnWidth(2), 225 - 6);
   EXPECT_EQ(u.StringGrid->rowHeight(0), 25);
+}
+
+// Numeric fields get their fixed-pitch font when their page is first shown, and it is scaled
+// with the window whether or not their page was shown before.
+TEST_F(WindowSizeTest, NumericFieldsAreFixedPitchAndScaleWithTheWindow) {
+  TFormLUM& window = CreateShown();
+  Ui::TFormLUM& u = window.ui();
+  const int pixels = window.font().pixelSize();
+  const QString fixedPitch = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+  u.PageControl->setCurrentWidget(u.tsPower);
+  EXPECT_EQ(u.lbledtBattOVP->font().family(), fixedPitch);
+  EXPECT_EQ(u.lbledtBattOVP->font().pixelSize(), pixels);
+
+  window.resize(960, 816);
+  u.actAutoScale->trigger();
+  u.PageControl->setCurrentWidget(u.tsLoad);
+  for (QWidget* field : std::initializer_list<QWidget*>{u.lbledtBattOVP, u.lbledtCC, &window.Load().seInput()}) {
+    EXPECT_EQ(field->font().family(), fixedPitch) << field->objectName().toStdString();
+    EXPECT_EQ(field->font().pixelSize(), qRound(pixels * 1.5)) << field->objectName().toStdString();
+  }
 }
 
 }  // namespace
