@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QMouseEvent>
+#include <QPixmap>
 
 #include "FormLUM.h"
 #include "LanguageMenu.h"
@@ -17,6 +18,7 @@ namespace lum {
 namespace {
 constexpr char kDomain[] = "http://www.quorvane.example/";
 constexpr QSize kClientSize(300, 186);
+constexpr char kLogoResource[] = ":/about/AboutLogo.jpg";
 
 // The texts carry a carriage return as their line break, which a label would show as a blank.
 QString ShownLines(QString text) { return text.replace(QLatin1Char('\r'), QLatin1Char('\n')); }
@@ -60,6 +62,12 @@ void TFormAboutLUM::FormCreate() {
 void TFormAboutLUM::ButtonOKClick() { accept(); }
 
 void TFormAboutLUM::LabelDomainClick() { QDesktopServices::openUrl(DomainUrl()); }
+
+void TFormAboutLUM::showEvent(QShowEvent* event) {
+  // Decoded when first seen rather than at the program's start.
+  if (ui_->ImageLogo->pixmap().isNull()) ui_->ImageLogo->setPixmap(QPixmap(QString::fromLatin1(kLogoResource)));
+  QDialog::showEvent(event);
+}
 
 bool TFormAboutLUM::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ui_->LabelDomain && event->type() == QEvent::MouseButtonRelease &&

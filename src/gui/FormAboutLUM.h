@@ -37,6 +37,7 @@ class TFormAboutLUM : public QDialog {
   void LabelDomainClick();
 
  protected:
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

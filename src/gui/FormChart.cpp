@@ -197,12 +197,23 @@ void TFormChart::BuildChart() {
     thresholds_.push_back({series, 0.0, box, name});
   }
   connect(chart, &QChart::plotAreaChanged, this, [this] { PlaceThresholdLabels(); });
-  ui_->ChartView->setChart(chart);
+  // The view is made here too: made with the window, it would make a default chart of its own.
+  view_ = new QChartView(chart, ui_->ChartArea);
+  view_->setObjectName(QStringLiteral("ChartView"));
+  ui_->ChartAreaLayout->addWidget(view_);
+  // At once in place, so that the plot area is known to what is drawn next.
+  view_->show();
+  ui_->ChartAreaLayout->activate();
 }
 
 QChart& TFormChart::Chart() {
   EnsureChart();
-  return *ui_->ChartView->chart();
+  return *view_->chart();
+}
+
+QChartView& TFormChart::View() {
+  EnsureChart();
+  return *view_;
 }
 
 QLineSeries& TFormChart::Series(ValueId id) {
@@ -442,7 +453,7 @@ void TFormChart::btnExportPngClick() {
   const auto path = main_.dialogs().SaveFileName(QStringLiteral("PNG (*.png)"), QStringLiteral("png"),
                                                  QString::fromStdString(main_.WorkDir()));
   if (!path) return;
-  if (!ui_->ChartView->grab().save(*path, "PNG")) throw std::runtime_error("Unable to write to " + path->toStdString());
+  if (!View().grab().save(*path, "PNG")) throw std::runtime_error("Unable to write to " + path->toStdString());
 }
 
 // The polls in view, as the recordings export them.

@@ -9,6 +9,7 @@
 #include "data/PollSample.h"
 
 class QChart;
+class QChartView;
 class QDateTimeAxis;
 class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
@@ -45,6 +46,7 @@ class TFormChart : public QWidget {
 
   Ui::TFormChart& ui() { return *ui_; }
   QChart& Chart();
+  QChartView& View();
   /// The line of a polled value.
   QLineSeries& Series(ValueId id);
   /// The threshold lines shown (those of the entry's non-zero thresholds).
@@ -92,6 +94,7 @@ class TFormChart : public QWidget {
   std::unique_ptr<Ui::TFormChart> ui_;
   TFormLUM& main_;
   WindowRecorder& recorder_;
+  QChartView* view_ = nullptr;
   QDateTimeAxis* time_axis_ = nullptr;
   QValueAxis* volt_axis_ = nullptr;
   QValueAxis* ampere_axis_ = nullptr;

@@ -50,6 +50,9 @@ TFormFirmwareUpgrade::TFormFirmwareUpgrade(TFormLUM& mainWindow)
       main_(mainWindow),
       content_(std::make_unique<EffContent>()),
       session_(std::make_unique<DeviceSession>(PortMap{}, mainWindow.Observer())) {
+  // A window does not inherit its parent's font; set before the form's widgets are made, so that
+  // they are made with it rather than all changed after.
+  setFont(main_.font());
   ui_->setupUi(this);
   session_->SetWake([this] {
     QMetaObject::invokeMethod(
@@ -73,12 +76,6 @@ TFormFirmwareUpgrade::~TFormFirmwareUpgrade() {
 
 void TFormFirmwareUpgrade::ApplyLook() {
   Ui::TFormFirmwareUpgrade& u = *ui_;
-  // A window does not inherit its parent's font.
-  setFont(main_.font());
-  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  fixed.setPixelSize(font().pixelSize() > 0 ? font().pixelSize() : fixed.pixelSize());
-  u.ComboBoxCOMPort->setFont(fixed);
-
   SetFixedFieldColours(*u.MemoMessage, kMemoColour, kFixedText);
   SetBase(*u.LabeledEditEFFFilename, u.LabeledEditEFFFilename->palette().color(QPalette::Button));
 
@@ -105,6 +102,12 @@ void TFormFirmwareUpgrade::FormActivate() { setWindowTitle(main_.ui().actFirmwar
 void TFormFirmwareUpgrade::showEvent(QShowEvent* event) {
   // Set before the first paint, so the old title never shows.
   FormActivate();
+  // The port list's fixed-pitch font is loaded when first seen rather than at the program's start.
+  if (!ui_->ComboBoxCOMPort->testAttribute(Qt::WA_SetFont)) {
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPixelSize(font().pixelSize() > 0 ? font().pixelSize() : fixed.pixelSize());
+    ui_->ComboBoxCOMPort->setFont(fixed);
+  }
   QDialog::showEvent(event);
 }
 

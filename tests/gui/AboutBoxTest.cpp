@@ -51,6 +51,8 @@ TEST_F(AboutBoxTest, BoxShowsProductVersionAndMakerWithoutTranslatableParts) {
   EXPECT_EQ(about.size(), QSize(300, 186));
   EXPECT_EQ(about.minimumSize(), about.maximumSize());
 
+  // The logo is decoded when the box is first shown.
+  ASSERT_EQ(ShowAndPressOk(about), QDialog::Accepted);
   const QPixmap logo = u.ImageLogo->pixmap();
   ASSERT_FALSE(logo.isNull()) << "the JPEG logo was not decoded";
   EXPECT_EQ(logo.size(), QSize(108, 168));

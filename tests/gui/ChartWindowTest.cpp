@@ -5,6 +5,7 @@
 #include <QAbstractAxis>
 #include <QAction>
 #include <QApplication>
+#include <QChartView>
 #include <QComboBox>
 #include <QFile>
 #include <QGraphicsSimpleTextItem>
@@ -264,7 +265,7 @@ TEST_F(ChartWindowTest, ExportsThePictureAndThePollsInView) {
   dialogs_.AnswerFileName(png);
   chart.ui().btnExportPng->click();
   const QImage image(png);
-  EXPECT_EQ(image.size(), chart.ui().ChartView->size());
+  EXPECT_EQ(image.size(), chart.View().size());
 
   const QString csv = QString::fromStdString(Dir() + "/chart.csv");
   dialogs_.AnswerFileName(csv);
