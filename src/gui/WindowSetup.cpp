@@ -2,6 +2,7 @@
 // bar panels, the grid's editor and drawing, names of menu separators, action bindings, colours
 // and fonts.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +16,7 @@
 #include "ActionBinding.h"
 #include "FixedColours.h"
 #include "FixedPitchFields.h"
+#include "FormPage.h"
 #include "FormLUM.h"
 #include "ImageLists.h"
 #include "WindowNames.h"
@@ -186,7 +188,15 @@ void TFormLUM::BindActions() {
 
 // Before the form's widgets exist, so that they are made in this font rather than told of it
 // one by one, each measuring its built-in text again.
-void TFormLUM::ApplyWindowFont() { SetPixelFont(*this, font(), kFontPixels); }
+// By class, for the window and its pages, rather than set on the window: a font set on a window
+// is sent again to every widget that joins it, and the form's pages join it whole.
+void TFormLUM::ApplyWindowFont() {
+  QFont windowFont = QApplication::font();
+  windowFont.setPixelSize(kFontPixels);
+  QApplication::setFont(windowFont, staticMetaObject.className());
+  QApplication::setFont(windowFont, FormPage::staticMetaObject.className());
+  setFont(QFont());  // the base class looked the font up for a plain window
+}
 
 // The monitor and settings pages are never shown, so they leave the tab widget (their controls
 // stay): there their untranslated texts would be measured for its size, loading a CJK font in

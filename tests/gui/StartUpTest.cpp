@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -97,6 +99,22 @@ TEST_F(StartUpTest, InformationPanelHoldsOnlyTheStartLineWithTheTitle) {
 TEST_F(StartUpTest, ToolExecutableGivesTheTitleTool) {
   TFormLUM& window = Create("/x/Tool.exe");
   EXPECT_TRUE(InfoLines(window).front().startsWith(QStringLiteral("================ Tool Started at ")));
+}
+
+// The window's 13-pixel font reaches everything on every page, while the desktop's own
+// windows (menus, message boxes) keep the desktop's font.
+TEST_F(StartUpTest, TheWindowFontReachesEveryPageButNotTheDesktopsWindows) {
+  TFormLUM& window = CreateShown();
+  Ui::TFormLUM& u = window.ui();
+  EXPECT_EQ(window.font().pixelSize(), 13);
+  for (QWidget* page : {u.tsBase, u.tsPower, u.tsLoad, u.tsOther, u.tsReal, u.tsTest, u.tsSetting}) {
+    EXPECT_EQ(page->font(), window.font()) << page->objectName().toStdString();
+    for (QWidget* widget : page->findChildren<QWidget*>())
+      if (!widget->testAttribute(Qt::WA_SetFont) && !widget->isWindow())
+        EXPECT_EQ(widget->font(), window.font()) << widget->objectName().toStdString();
+  }
+  EXPECT_EQ(u.MenuFile->font(), QApplication::font(u.MenuFile));
+  EXPECT_NE(QApplication::font().pixelSize(), 13);
 }
 
 TEST_F(StartUpTest, DeviceTypesAreListedWithoutSelectionAndGridIsSizedWhenShown) {
