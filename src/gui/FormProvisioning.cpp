@@ -89,8 +89,10 @@ TFormProvisioning::TFormProvisioning(TFormLUM& mainWindow)
       ui_(std::make_unique<Ui::TFormProvisioning>()),
       main_(mainWindow),
       reports_(std::make_unique<Reports>(*this)) {
+  // A window does not inherit its parent's font; set before the form's widgets are made, so that
+  // they are made with it rather than all changed after.
+  setFont(main_.font());
   ui_->setupUi(this);
-  setFont(main_.font());  // a window does not inherit its parent's font
   WheelOnlyWithFocus(*this);
   Ui::TFormProvisioning& u = *ui_;
   u.lbledtBench->setText(QSysInfo::machineHostName());
