@@ -74,7 +74,12 @@ void Recordings::Add(int64_t recording, const std::vector<PollSample>& samples) 
   db_.Transaction([&] {
     for (const PollSample& sample : samples) {
       std::vector<Value> params{recording, sample.timeMs};
-      for (const auto& raw : sample.raw) params.push_back(raw ? Value(*raw) : Value(nullptr));
+      for (const auto& raw : sample.raw) {
+        if (raw)
+          params.emplace_back(*raw);
+        else
+          params.emplace_back(nullptr);
+      }
       db_.Query(insert, params);
     }
   });
