@@ -20,10 +20,8 @@ void TFormLUM::ConnectDeviceActions() {
     QMetaObject::invokeMethod(
         this, [this] { RunGuarded([this] { session_->DrainEvents(); }); }, Qt::QueuedConnection);
   });
-  connect(ui_->actConnectDevice, &QAction::triggered, this,
-          [this] { RunGuarded([this] { actConnectDeviceExecute(); }); });
-  connect(ui_->actWriteToDevice, &QAction::triggered, this,
-          [this] { RunGuarded([this] { actWriteToDeviceExecute(); }); });
+  Bind(ui_->actConnectDevice, &QAction::triggered, [this] { actConnectDeviceExecute(); });
+  Bind(ui_->actWriteToDevice, &QAction::triggered, [this] { actWriteToDeviceExecute(); });
 }
 
 DeviceSession& TFormLUM::PreparedSession() {

@@ -17,10 +17,8 @@ constexpr char kLumSuffix[] = "LUM";
 }  // namespace
 
 void TFormLUM::ConnectFileActions() {
-  connect(ui_->actOpenConfigFile, &QAction::triggered, this,
-          [this] { RunGuarded([this] { actOpenConfigFileExecute(); }); });
-  connect(ui_->actSaveConfigToFile, &QAction::triggered, this,
-          [this] { RunGuarded([this] { actSaveConfigToFileExecute(); }); });
+  Bind(ui_->actOpenConfigFile, &QAction::triggered, [this] { actOpenConfigFileExecute(); });
+  Bind(ui_->actSaveConfigToFile, &QAction::triggered, [this] { actSaveConfigToFileExecute(); });
 }
 
 void TFormLUM::actOpenConfigFileExecute() {

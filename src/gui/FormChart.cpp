@@ -137,16 +137,14 @@ TFormChart::TFormChart(TFormLUM& mainWindow, WindowRecorder& recorder)
   connect(&recorder_, &WindowRecorder::recordingStarted, this, [this] {
     if (isVisible()) RefreshSources();
   });
-  connect(ui_->cbbSource, &QComboBox::activated, this, [this] { main_.RunGuarded([this] { cbbSourceChange(); }); });
+  main_.Bind(ui_->cbbSource, &QComboBox::activated, [this] { cbbSourceChange(); }, this);
   connect(ui_->cbbSpan, &QComboBox::activated, this, [this] { cbbSpanChange(); });
   connect(ui_->btnPause, &QPushButton::clicked, this, [this] { btnPauseClick(); });
   connect(ui_->btnZoomIn, &QPushButton::clicked, this, [this] { btnZoomInClick(); });
   connect(ui_->btnZoomOut, &QPushButton::clicked, this, [this] { btnZoomOutClick(); });
   connect(ui_->sbTime, &QScrollBar::valueChanged, this, [this] { sbTimeChange(); });
-  connect(ui_->btnExportPng, &QPushButton::clicked, this,
-          [this] { main_.RunGuarded([this] { btnExportPngClick(); }); });
-  connect(ui_->btnExportCsv, &QPushButton::clicked, this,
-          [this] { main_.RunGuarded([this] { btnExportCsvClick(); }); });
+  main_.Bind(ui_->btnExportPng, &QPushButton::clicked, [this] { btnExportPngClick(); }, this);
+  main_.Bind(ui_->btnExportCsv, &QPushButton::clicked, [this] { btnExportCsvClick(); }, this);
 }
 
 TFormChart::~TFormChart() = default;

@@ -63,9 +63,8 @@ TFormFirmwareUpgrade::TFormFirmwareUpgrade(TFormLUM& mainWindow)
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   ApplyLook();
   WheelOnlyWithFocus(*this);
-  connect(ui_->btnOpenEffFile, &QPushButton::clicked, this,
-          [this] { main_.RunGuarded([this] { btnOpenEffFileClick(); }); });
-  connect(ui_->btnUpgrade, &QPushButton::clicked, this, [this] { main_.RunGuarded([this] { btnUpgradeClick(); }); });
+  main_.Bind(ui_->btnOpenEffFile, &QPushButton::clicked, [this] { btnOpenEffFileClick(); }, this);
+  main_.Bind(ui_->btnUpgrade, &QPushButton::clicked, [this] { btnUpgradeClick(); }, this);
   main_.RunGuarded([this] { FormCreate(); });
 }
 

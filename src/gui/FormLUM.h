@@ -113,10 +113,11 @@ class TFormLUM : public QMainWindow {
 
   /// Runs a handler; a failure it raises ends it and is shown in an error box with its text.
   void RunGuarded(const std::function<void()>& handler);
-  /// Runs `handler` guarded whenever `sender` emits `signal`.
+  /// Runs `handler` guarded whenever `sender` emits `signal`, for as long as `context` lives
+  /// (this window when none is given).
   template <typename Sender, typename Signal, typename Handler>
-  void Bind(Sender* sender, Signal signal, Handler handler) {
-    connect(sender, signal, this, [this, handler] { RunGuarded(handler); });
+  void Bind(Sender* sender, Signal signal, Handler handler, QObject* context = nullptr) {
+    connect(sender, signal, context != nullptr ? context : this, [this, handler] { RunGuarded(handler); });
   }
 
   // --- Start-up.

@@ -97,15 +97,12 @@ TFormProvisioning::TFormProvisioning(TFormLUM& mainWindow)
   Ui::TFormProvisioning& u = *ui_;
   u.lbledtBench->setText(QSysInfo::machineHostName());
   u.lbledtDatabase->setPlaceholderText(QStringLiteral("commissioning.db"));
-  auto guarded = [this](void (TFormProvisioning::*handler)()) {
-    return [this, handler] { main_.RunGuarded([this, handler] { (this->*handler)(); }); };
-  };
   // Modal: while the bench owns the ports, no scan or monitor of the main window reaches for them.
   connect(main_.ui().actProvisioning, &QAction::triggered, this, [this] { exec(); });
-  connect(u.btnOpenJob, &QPushButton::clicked, this, guarded(&TFormProvisioning::btnOpenJobClick));
-  connect(u.btnStart, &QPushButton::clicked, this, guarded(&TFormProvisioning::btnStartClick));
-  connect(u.btnStop, &QPushButton::clicked, this, guarded(&TFormProvisioning::btnStopClick));
-  connect(u.btnExportRecords, &QPushButton::clicked, this, guarded(&TFormProvisioning::btnExportRecordsClick));
+  main_.Bind(u.btnOpenJob, &QPushButton::clicked, [this] { btnOpenJobClick(); }, this);
+  main_.Bind(u.btnStart, &QPushButton::clicked, [this] { btnStartClick(); }, this);
+  main_.Bind(u.btnStop, &QPushButton::clicked, [this] { btnStopClick(); }, this);
+  main_.Bind(u.btnExportRecords, &QPushButton::clicked, [this] { btnExportRecordsClick(); }, this);
   ending_.setInterval(kEndingLookMs);
   connect(&ending_, &QTimer::timeout, this, [this] { FinishWhenEnded(); });
   rate_.setInterval(kRateRefreshMs);

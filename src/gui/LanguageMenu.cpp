@@ -85,8 +85,7 @@ void LanguageMenu::LoadLanguageList() {
     entry->setCheckable(true);
     group_->addAction(entry);
     u.MenuLanguage->addAction(entry);
-    connect(entry, &QAction::triggered, this,
-            [this, entry] { main_.RunGuarded([this, entry] { actSelectLanguageExecute(entry); }); });
+    main_.Bind(entry, &QAction::triggered, [this, entry] { actSelectLanguageExecute(entry); }, this);
     language_files_.push_back(file.fileName);
     entries_.push_back(entry);
   }

@@ -29,8 +29,7 @@ const TDEVICE_CONFIG* RestoredController(TFormLUM& window) {
 }  // namespace
 
 void TFormLUM::ConnectRestoreActions() {
-  connect(ui_->actRestoreBackup, &QAction::triggered, this,
-          [this] { RunGuarded([this] { actRestoreBackupExecute(); }); });
+  Bind(ui_->actRestoreBackup, &QAction::triggered, [this] { actRestoreBackupExecute(); });
 }
 
 BackupChoices TFormLUM::RestoreChoices() {

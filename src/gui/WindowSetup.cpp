@@ -178,12 +178,11 @@ void TFormLUM::BindActions() {
   for (QAction* action : findChildren<QAction*>(QRegularExpression(QStringLiteral("^act"))))
     if (!entryActions.contains(action)) addAction(action);
 
-  connect(u.actAboutLUM, &QAction::triggered, this, [this] { RunGuarded([this] { actAboutLUMExecute(); }); });
+  Bind(u.actAboutLUM, &QAction::triggered, [this] { actAboutLUMExecute(); });
   connect(u.actExitLUM, &QAction::triggered, this, [this] { actExitLUMExecute(); });
-  connect(u.actFirmwareUpgrade, &QAction::triggered, this,
-          [this] { RunGuarded([this] { actFirmwareUpgradeExecute(); }); });
+  Bind(u.actFirmwareUpgrade, &QAction::triggered, [this] { actFirmwareUpgradeExecute(); });
   connect(u.actHelpOnHelp, &QAction::triggered, this, [this] { actHelpOnHelpExecute(); });
-  connect(u.actAutoScale, &QAction::triggered, this, [this] { RunGuarded([this] { actAutoScaleExecute(); }); });
+  Bind(u.actAutoScale, &QAction::triggered, [this] { actAutoScaleExecute(); });
 }
 
 // Before the form's widgets exist, so that they are made in this font rather than told of it

@@ -109,9 +109,11 @@ TEST_F(StartUpTest, TheWindowFontReachesEveryPageButNotTheDesktopsWindows) {
   EXPECT_EQ(window.font().pixelSize(), 13);
   for (QWidget* page : {u.tsBase, u.tsPower, u.tsLoad, u.tsOther, u.tsReal, u.tsTest, u.tsSetting}) {
     EXPECT_EQ(page->font(), window.font()) << page->objectName().toStdString();
-    for (QWidget* widget : page->findChildren<QWidget*>())
-      if (!widget->testAttribute(Qt::WA_SetFont) && !widget->isWindow())
+    for (QWidget* widget : page->findChildren<QWidget*>()) {
+      if (!widget->testAttribute(Qt::WA_SetFont) && !widget->isWindow()) {
         EXPECT_EQ(widget->font(), window.font()) << widget->objectName().toStdString();
+      }
+    }
   }
   EXPECT_EQ(u.MenuFile->font(), QApplication::font(u.MenuFile));
   EXPECT_NE(QApplication::font().pixelSize(), 13);
