@@ -76,6 +76,7 @@ void LanguageMenu::LoadLanguageList() {
   // The built-in language can always be chosen again, whatever LUM.INI remembers.
   EnsureNamedLanguageFile(main_.WorkDir(), Settings::kDefaultLanguageFile);
   language_files_.clear();
+  language_names_.clear();
   for (QAction* entry : entries_) delete entry;
   entries_.clear();
   u.MenuLanguage->clear();
@@ -87,6 +88,7 @@ void LanguageMenu::LoadLanguageList() {
     u.MenuLanguage->addAction(entry);
     main_.Bind(entry, &QAction::triggered, [this, entry] { actSelectLanguageExecute(entry); }, this);
     language_files_.push_back(file.fileName);
+    language_names_.push_back(file.displayName);
     entries_.push_back(entry);
   }
 
@@ -105,7 +107,7 @@ void LanguageMenu::ApplyLanguage(int position) {
   const std::string path = (std::filesystem::path(main_.WorkDir()) / name).string();
   if (EqualsIgnoringCase(name, Settings::kDefaultLanguageFile)) RestoreBuiltInTexts();
   ApplyLanguageFile(path, windows, main_);
-  UseQtTranslations(IsOfferedLanguageFile(path).value_or(""));
+  UseQtTranslations(language_names_.at(static_cast<size_t>(position)));
 }
 
 void LanguageMenu::RememberBuiltInTexts() {

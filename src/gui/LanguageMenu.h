@@ -45,6 +45,7 @@ class LanguageMenu : public QObject {
   TFormLUM& main_;
   std::vector<QPointer<QWidget>> windows_;
   std::vector<std::string> language_files_;
+  std::vector<std::string> language_names_;  // as the files name their languages, read when listed
   std::vector<QAction*> entries_;
   QActionGroup* group_;
 
