@@ -81,6 +81,7 @@ class LanguagePass {
 
   void Messages(MessageTable& table) {
     for (int n = MessageTable::kFirstKeyed; n <= MessageTable::kLastKeyed; ++n) {
+      if (!MessageTable::IsKeyed(n)) continue;
       const QString current = QString::fromStdString(table.Text(n));
       if (!current.isEmpty()) file_.Complete(keys::kMessages, MessageTable::Key(n), current);
       table.SetText(n, Utf8(file_.Read(keys::kMessages, MessageTable::Key(n), current)));

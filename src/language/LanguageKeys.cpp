@@ -46,6 +46,7 @@ std::string BatteryDescriptionKey(uint16_t code) { return std::to_string(code); 
 
 void ReadMessages(const ProfileFile& file, MessageTable& table) {
   for (int n = MessageTable::kFirstKeyed; n <= MessageTable::kLastKeyed; ++n) {
+    if (!MessageTable::IsKeyed(n)) continue;
     if (auto text = file.Read(language_keys::kMessages, MessageTable::Key(n))) table.SetText(n, std::move(*text));
   }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 /// Named slots of the message table (keys "Msg_" + slot). The fixed English slots 64..67
-/// are named in MessageTable.
+/// are named in MessageTable. Slots 59..63 and 100..399 are free for new texts.
 namespace lum::msg {
 
 // Loading and sending an upgrade file.

@@ -93,7 +93,7 @@ const std::string& MessageTable::Text(int n) const {
 }
 
 void MessageTable::SetText(int n, std::string text) {
-  if (n < kFirstKeyed || n > kLastKeyed) return;
+  if (!IsKeyed(n)) return;
   slots_[static_cast<size_t>(n)] = std::move(text);
 }
 

@@ -5,13 +5,16 @@
 
 namespace lum {
 
-/// The message table: 80 text slots shared by all windows. Slots 1..63 are translatable
-/// (keys "Msg_1".."Msg_63"); slots 64..67 hold fixed English texts for the information panel.
+/// The message table: text slots shared by all windows. Slots 1..63 and 100..399 are
+/// translatable (keys "Msg_1".."Msg_63", "Msg_100".."Msg_399"); slots 64..67 hold fixed English
+/// texts for the information panel; 68..99 stay free, as in files made by earlier versions.
 class MessageTable {
  public:
-  static constexpr int kSlots = 80;
+  static constexpr int kSlots = 400;
   static constexpr int kFirstKeyed = 1;
-  static constexpr int kLastKeyed = 63;
+  static constexpr int kLastFirstRange = 63;
+  static constexpr int kFirstSecondRange = 100;
+  static constexpr int kLastKeyed = kSlots - 1;
   static constexpr int kScanOpenPort = 64;   // "[%s] Scan connected device:: Open port @%s."
   static constexpr int kWriteChecking = 65;  // "[%s] Write to device:: Checking product ID ..."
   static constexpr int kOk = 66;             // "Ok"
@@ -23,12 +26,17 @@ class MessageTable {
   /// Sets every slot to its built-in text (empty where there is none) and the fixed slots.
   void FillBuiltIn();
 
-  /// Current text of slot n; the empty text for a slot outside 0..79.
+  /// True for the translatable slots (1..63, 100..399).
+  static constexpr bool IsKeyed(int n) {
+    return (n >= kFirstKeyed && n <= kLastFirstRange) || (n >= kFirstSecondRange && n <= kLastKeyed);
+  }
+
+  /// Current text of slot n; the empty text for a slot outside the table.
   const std::string& Text(int n) const;
-  /// Sets a translatable slot (1..63); other slots are left alone.
+  /// Sets a translatable slot; other slots are left alone.
   void SetText(int n, std::string text);
 
-  /// "Msg_" + n for 1..63.
+  /// "Msg_" + n for the translatable slots.
   static std::string Key(int n);
   /// Built-in text of slot n (empty where there is none).
   static const char* BuiltIn(int n);

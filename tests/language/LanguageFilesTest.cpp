@@ -35,10 +35,14 @@ TEST(LanguageKeys, DeviceDescriptionKeysAreTheMaskedDecimalCodes) {
 TEST(LanguageMessages, FileEntriesOverrideAndMissingKeysKeepTheirText) {
   MessageTable table;
   table.FillBuiltIn();
-  const auto file = ProfileFile::Parse("[Messages]\nMsg_3=\nMsg_32=Saved %s.\nMsg_64=nope\n");
+  const auto file = ProfileFile::Parse(
+      "[Messages]\nMsg_3=\nMsg_32=Saved %s.\nMsg_64=nope\nMsg_70=free\nMsg_150=second range\nMsg_400=beyond\n");
   ReadMessages(file, table);
   EXPECT_EQ(table.Text(3), "");
   EXPECT_EQ(table.Text(32), "Saved %s.");
+  EXPECT_EQ(table.Text(150), "second range");
+  EXPECT_EQ(table.Text(70), "");
+  EXPECT_EQ(table.Text(400), "");
   EXPECT_EQ(table.Text(2), "未知");
   EXPECT_EQ(table.Text(MessageTable::kScanOpenPort), "[%s] Scan connected device:: Open port @%s.");
 }
