@@ -1,6 +1,7 @@
 // lumctl monitor: the live monitor on one port, one line per poll until a count or Ctrl+C;
 // with --db each poll is also recorded, as the window records its monitor.
 #include <fmt/format.h>
+#include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -32,6 +33,15 @@ volatile std::sig_atomic_t g_interrupted = 0;
 extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
 constexpr unsigned kStopCheckMs = 50;  // how soon Ctrl+C ends a wait between polls
+
+// Ctrl+C and a service manager's stop (SIGTERM) both end the run after the poll under way,
+// which is then shown and recorded like every other.
+void StopOnInterruptAndTerminate() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM}) sigaction(signal, &action, nullptr);
+}
 
 // The measurements as the real-time page shows them, the monitor page where it has none.
 // A value without a reply in the poll is missing: never the window's initial text, never
@@ -166,11 +176,23 @@ std::unique_ptr<PollRecorder> OpenRecorder(const std::string& directory, const s
   }
 }
 
-// The COMn of a port given by name or device path, for reading the controller there.
+// Whether two paths lead to the same device. std::filesystem::equivalent refuses devices.
+bool SameDevice(const std::string& a, const std::string& b) {
+  struct stat first {};
+  struct stat second {};
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
+// The COMn of a port given by name or device path, for reading the controller there. A path
+// names the port when it leads to the same device, so that a stable link such as
+// /dev/serial/by-id/... finds the port that the machine numbered by its ttyUSB name.
 std::optional<int> ComPortOf(const PortMap& ports, const std::string& port, const std::string& path) {
   if (const auto n = ComNumber(port)) return n;
-  for (int n = kFirstComPort; n <= kLastComPort; ++n)
-    if (ports.PathOf(n) == path) return n;
+  for (int n = kFirstComPort; n <= kLastComPort; ++n) {
+    const auto mapped = ports.PathOf(n);
+    if (mapped && (*mapped == path || SameDevice(*mapped, path))) return n;
+  }
   return std::nullopt;
 }
 
@@ -204,6 +226,7 @@ std::optional<PollSample> PollOf(const ConsoleObserver& observer) {
 }
 
 void RunMonitor(const std::string& port, unsigned count, Output output, const std::string& db) {
+  StopOnInterruptAndTerminate();
   CliSession session;
   const auto path = session.context.Ports().Resolve(port);
   if (!path) {
@@ -224,11 +247,6 @@ void RunMonitor(const std::string& port, unsigned count, Output output, const st
     std::cerr << "Cannot open " << *path << ": " << PortOpenReason(*path, device.MonitorOpenFailure()) << std::endl;
     throw CLI::RuntimeError(kExitFailed);
   }
-
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
 
   Clock& clock = SystemClock();
   if (output == Output::Csv) std::cout << CsvHeader() << std::endl;
@@ -260,7 +278,8 @@ void RunMonitor(const std::string& port, unsigned count, Output output, const st
 }
 
 const CommandRegistration kRegistration([](CLI::App& app) {
-  auto* command = app.add_subcommand("monitor", "Poll a controller's measurements once a second (Ctrl+C stops)");
+  auto* command =
+      app.add_subcommand("monitor", "Poll a controller's measurements once a second (Ctrl+C or SIGTERM stops)");
   auto port = std::make_shared<std::string>();
   auto count = std::make_shared<unsigned>(0);
   auto csv = std::make_shared<bool>(false);

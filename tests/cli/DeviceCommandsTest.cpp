@@ -329,34 +329,103 @@ TEST_F(LumctlDevices, MonitorLinesForPeopleAndUnknownPorts) {
   EXPECT_TRUE(Contains(unknown.err, "COM9: no such port")) << unknown.err;
 }
 
-TEST_F(LumctlDevices, MonitorStopsOnCtrlC) {
-  sim::Controller& controller = Add(sim::DefaultSetup(0));
-  int out[2];
-  ASSERT_EQ(pipe(out), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  MapPorts({{"COM1", controller.Path()}});
-  // exec keeps the shell's process id, so the signal reaches lumctl itself.
-  const std::string script = "cd '" + dir_.string() + "' && exec '" LUMCTL_PATH "' monitor COM1";
-  char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(script.c_str()), nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, "/bin/sh", &actions, nullptr, argv, environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  close(out[1]);
-
-  // Once the first poll's line is out, Ctrl+C ends the endless monitor.
-  char c = 0;
-  while (read(out[0], &c, 1) == 1 && c != '\n') {
-  }
-  ASSERT_EQ(c, '\n');
-  kill(pid, SIGINT);
+// A monitor without end, stopped by `signal` once it has shown `lines` polls; returns the
+// lines it showed and how it ended.
+struct Stopped {
+  std::vector<std::string> lines;
   int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  close(out[0]);
-  ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal instead of stopping";
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+};
+
+class LumctlMonitorStop : public LumctlDevices {
+ protected:
+  Stopped StopAfter(const std::string& args, size_t lines, int signal) {
+    int out[2];
+    EXPECT_EQ(pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    // exec keeps the shell's process id, so the signal reaches lumctl itself.
+    const std::string script = "cd '" + dir_.string() + "' && exec '" LUMCTL_PATH "' monitor " + args;
+    char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(script.c_str()), nullptr};
+    pid_t pid = 0;
+    EXPECT_EQ(posix_spawn(&pid, "/bin/sh", &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+
+    Stopped stopped;
+    std::string line;
+    char c = 0;
+    while (stopped.lines.size() < lines && read(out[0], &c, 1) == 1) {
+      if (c != '\n') {
+        line += c;
+        continue;
+      }
+      stopped.lines.push_back(line);
+      line.clear();
+    }
+    kill(pid, signal);
+    // What it shows after the signal: the poll under way when it came.
+    while (read(out[0], &c, 1) == 1) {
+      if (c != '\n') {
+        line += c;
+        continue;
+      }
+      stopped.lines.push_back(line);
+      line.clear();
+    }
+    int raw = 0;
+    EXPECT_EQ(waitpid(pid, &raw, 0), pid);
+    close(out[0]);
+    stopped.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return stopped;
+  }
+};
+
+TEST_F(LumctlMonitorStop, CtrlCEndsTheEndlessMonitor) {
+  sim::Controller& controller = Add(sim::DefaultSetup(0));
+  MapPorts({{"COM1", controller.Path()}});
+
+  const Stopped stopped = StopAfter("COM1", 1, SIGINT);
+
+  EXPECT_EQ(stopped.status, 0) << "ended by a signal instead of stopping";
+  EXPECT_GE(stopped.lines.size(), 1u);
+}
+
+// A service manager stops the recording with SIGTERM: every poll shown is recorded and the
+// run ends as a success, so that the stop is not taken for a failure to restart after.
+TEST_F(LumctlMonitorStop, SigtermEndsTheRecordingKeepingEveryPollShown) {
+  sim::ControllerSetup setup = sim::DefaultSetup(1);
+  sim::Controller& controller = Add(setup);
+  MapPorts({{"COM2", controller.Path()}});
+
+  const Stopped stopped = StopAfter("COM2 --csv --db rec.db", 3, SIGTERM);
+
+  EXPECT_EQ(stopped.status, 0) << "ended by the signal instead of stopping";
+  ASSERT_GE(stopped.lines.size(), 3u);
+  const auto db = store::OpenDatabase(Path("rec.db"));
+  store::Recordings recordings(*db);
+  const auto list = recordings.List();
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].serial, FormatSerial(setup.serialNumber));
+  EXPECT_EQ(recordings.Load(list[0].id).size(), stopped.lines.size() - 1) << "one poll per row after the header";
+}
+
+// A unit records the port given by its stable name: the link leads to the port that the
+// mapping names, so the polls are recorded under the serial number read there.
+TEST_F(LumctlDevices, MonitorRecordsAPortGivenByALinkToAMappedDevice) {
+  sim::ControllerSetup setup = sim::DefaultSetup(0);
+  sim::Controller& controller = Add(setup);
+  MapPorts({{"COM5", controller.Path()}});
+  std::filesystem::create_symlink(controller.Path(), Path("by-id-link"));
+
+  const Outcome monitored = Run("monitor " + Path("by-id-link") + " --count 1 --db rec.db");
+
+  ASSERT_EQ(monitored.status, 0) << monitored.err;
+  const auto db = store::OpenDatabase(Path("rec.db"));
+  const auto list = store::Recordings(*db).List();
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].serial, FormatSerial(setup.serialNumber));
 }
 
 }  // namespace
