@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,7 @@ namespace {
 struct Options {
   std::string serial;
   size_t keep = 0;
+  bool json = false;
 };
 
 std::optional<std::string> SerialFilter(const Options& options) {
@@ -26,8 +28,18 @@ std::optional<std::string> SerialFilter(const Options& options) {
 
 void List(const Options& options) {
   const CliContext context;
-  for (const BackupFile& file : ListBackups(context.Directory(), SerialFilter(options)))
-    fmt::print("{}\t{}\t{}\n", FormatBackupTime(file.time), file.serial, file.path);
+  for (const BackupFile& file : ListBackups(context.Directory(), SerialFilter(options))) {
+    if (!options.json) {
+      fmt::print("{}\t{}\t{}\n", FormatBackupTime(file.time), file.serial, file.path);
+      continue;
+    }
+    // For scripts: one object per backup and line.
+    nlohmann::ordered_json line;
+    line["time"] = FormatBackupTime(file.time);
+    line["serial_number"] = file.serial;
+    line["path"] = file.path;
+    fmt::print("{}\n", line.dump());
+  }
 }
 
 void Prune(const Options& options) {
@@ -46,6 +58,7 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   auto* command = app.add_subcommand(
       "backups", "List the configurations kept from every controller read (backups/<serial>/<UTC time>.LUM)");
   command->add_option("--serial", options->serial, "Only this controller's (serial number as shown, e.g. 0A00000066)");
+  command->add_flag("--json", options->json, "One JSON object per backup and line (time, serial_number, path)");
   auto* prune = command->add_subcommand("prune", "Remove old backups, keeping the newest of each controller");
   prune->add_option("--keep", options->keep, "How many of each controller's newest backups to keep")->required();
   prune->add_option("--serial", options->serial, "Only this controller's");

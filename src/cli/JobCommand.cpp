@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "cli/CliContext.h"
@@ -42,9 +43,48 @@ void PrintJob(const ProvisioningJob& job) {
   }
 }
 
-void Check(const std::string& path) {
+nlohmann::ordered_json ProductJson(const CliContext& context, uint32_t code) {
+  return {{"product_id", code}, {"device_type", context.DeviceTypeName(LookupProductID(code))}};
+}
+
+nlohmann::ordered_json TextOrNull(const std::string& text) {
+  return text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(text);
+}
+
+// For scripts: the same as PrintJob, as one JSON document.
+void PrintJobJson(const ProvisioningJob& job) {
+  const CliContext context;
+  nlohmann::ordered_json out;
+  out["job"] = job.name;
+  out["configuration"] = job.configPath;
+  out["product"] = ProductJson(context, job.base.ProductID());
+  out["accepted_products"] = nlohmann::ordered_json::array();
+  for (const uint32_t product : job.products) out["accepted_products"].push_back(ProductJson(context, product));
+  out["minimum_firmware"] =
+      job.minFirmware ? nlohmann::ordered_json(FormatFirmware(job.minFirmware->version, job.minFirmware->build))
+                      : nlohmann::ordered_json();
+  out["upgrade_file"] = TextOrNull(job.upgradePath);
+  out["hash"] = ConfigHash(job.BlockFor(0, job.base));
+  out["overrides"] = TextOrNull(job.overridesPath);
+  out["units"] = nlohmann::ordered_json::array();
+  for (const UnitOverride& unit : job.overrides.Units()) {
+    const TCONFIG_BLOCK block = job.BlockFor(unit.serialNumber, job.base);
+    nlohmann::ordered_json changes = nlohmann::ordered_json::array();
+    for (const PathChange& change : ChangedFields(job.base, block))
+      changes.push_back({{"field", change.path}, {"from", change.from}, {"to", change.to}});
+    out["units"].push_back(
+        {{"serial_number", FormatSerial(unit.serialNumber)}, {"changes", changes}, {"hash", ConfigHash(block)}});
+  }
+  std::cout << out.dump(2) << '\n';
+}
+
+void Check(const std::string& path, bool asJson) {
   try {
-    PrintJob(LoadJob(path));
+    const ProvisioningJob job = LoadJob(path);
+    if (asJson)
+      PrintJobJson(job);
+    else
+      PrintJob(job);
   } catch (const JobError& e) {
     std::cerr << e.what() << '\n';
     throw CLI::RuntimeError(kExitBadInput);
@@ -56,8 +96,12 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   job->require_subcommand(1);
   auto* check = job->add_subcommand("check", "Check a job file and the files it names; print what each unit gets");
   auto path = std::make_shared<std::string>();
+  auto asJson = std::make_shared<bool>(false);
   check->add_option("job", *path, "Job file (JSON)")->required();
-  check->callback([path] { Check(*path); });
+  check->add_flag("--json", *asJson,
+                  "The same as one JSON document: configuration, products, firmware, upgrade file, each unit's "
+                  "changes and hash");
+  check->callback([path, asJson] { Check(*path, *asJson); });
 });
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "cli/CliContext.h"
@@ -21,20 +22,37 @@ std::string About(const std::string& path) {
   return text;
 }
 
-void ListPorts(bool all) {
+// For scripts: one object per port and line; "reason" only for a port that cannot be opened.
+std::string JsonLine(const PortProbe& port) {
+  nlohmann::ordered_json line;
+  line["port"] = port.name;
+  line["path"] = port.path;
+  line["opens"] = port.error == 0;
+  if (port.error != 0) line["reason"] = PortOpenReason(port.path, port.error);
+  line["description"] = DeviceDescription(port.path);
+  line["stable_names"] = StableNames(port.path);
+  return line.dump();
+}
+
+void ListPorts(bool all, bool asJson) {
   bool anyOpens = false;
   std::string refused;
   for (const PortProbe& port : CliContext().Ports().ProbeComPorts()) {
+    anyOpens = anyOpens || port.error == 0;
+    if (asJson) {
+      if (all || port.error == 0) std::cout << JsonLine(port) << '\n';
+      continue;
+    }
     if (port.error != 0) {
       refused +=
           port.name + '\t' + port.path + '\t' + "cannot be opened: " + PortOpenReason(port.path, port.error) + '\n';
       continue;
     }
-    anyOpens = true;
     const std::string about = About(port.path);
     std::cout << port.name << '\t' << port.path << (about.empty() ? "" : "\t" + about) << '\n';
   }
   if (all) std::cout << refused;
+  std::cout.flush();
   if (anyOpens) return;
   std::cerr << "No port can be opened.\n" << (all ? "" : refused) << std::flush;
   throw CLI::RuntimeError(kExitFailed);
@@ -43,8 +61,11 @@ void ListPorts(bool all) {
 const CommandRegistration kRegistration([](CLI::App& app) {
   auto* command = app.add_subcommand("ports", "List the ports COM1..COM16 that can be opened now (LUM.INI [Ports])");
   auto all = std::make_shared<bool>(false);
+  auto asJson = std::make_shared<bool>(false);
   command->add_flag("--all", *all, "Also list the ports that cannot be opened, with the reason");
-  command->callback([all] { ListPorts(*all); });
+  command->add_flag("--json", *asJson,
+                    "One JSON object per port and line (port, path, opens, reason, description, stable_names)");
+  command->callback([all, asJson] { ListPorts(*all, *asJson); });
 });
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <iostream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "base/TimeStamp.h"
@@ -22,6 +23,7 @@ struct Options {
   std::string serial;
   std::string since;
   bool csv = false;
+  bool json = false;
 };
 
 std::string UtcText(int64_t ms) {
@@ -51,6 +53,19 @@ void Run(const Options& options) {
       return;
     }
     const auto list = recordings.List(filter);
+    if (options.json) {
+      // For scripts: one object per recording and line, the times in UTC.
+      for (const store::RecordingInfo& info : list) {
+        nlohmann::ordered_json line;
+        line["id"] = info.id;
+        line["serial_number"] = info.serial;
+        line["first"] = UtcText(info.firstMs);
+        line["last"] = UtcText(info.lastMs);
+        line["polls"] = info.polls;
+        std::cout << line.dump() << '\n';
+      }
+      return;
+    }
     for (const store::RecordingInfo& info : list)
       fmt::print("{}  {}  {} .. {}  {} polls\n", info.id, info.serial, UtcText(info.firstMs), UtcText(info.lastMs),
                  info.polls);
@@ -66,9 +81,12 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   auto* command = app.add_subcommand("recordings", "List the monitor's recordings, or export their polls as CSV");
   command->add_option("--db", options->db, kDatabaseOptionHelp);
   command->add_option("--serial", options->serial, "Only this controller's (serial number as lumctl scan shows it)");
-  command->add_option("--since", options->since,
-                      "Only polls at or after this UTC time (2026-12-08 or 2026-12-08T14:00)");
-  command->add_flag("--csv", options->csv, "Every poll: serial, UTC time, values in V, A, °C (power-on as h:mm:ss)");
+  command
+      ->add_option("--since", options->since, "Only polls at or after this UTC time (2026-12-08 or 2026-12-08T14:00)")
+      ->type_name("TIME");
+  auto* csv = command->add_flag("--csv", options->csv,
+                                "Every poll: serial, UTC time, values in V, A, °C (power-on as h:mm:ss)");
+  command->add_flag("--json", options->json, "The list as one JSON object per recording and line")->excludes(csv);
   command->callback([options] { Run(*options); });
 });
 

@@ -74,6 +74,7 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   command
       ->add_option("--since", options->since,
                    "Only attempts at or after this UTC time (2026-12-08 or 2026-12-08T14:00)")
+      ->type_name("TIME")
       ->check([](const std::string& text) {
         const bool date = text.size() >= kDateLength && text[4] == '-' && text[7] == '-';
         return date ? std::string() : "expected a UTC time like 2026-12-08 or 2026-12-08T14:00";

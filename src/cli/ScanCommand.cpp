@@ -92,7 +92,7 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   auto* command = app.add_subcommand("scan", "Find the controllers on COM1..COM16 and read each one's configuration");
   auto directory = std::make_shared<std::string>();
   auto asJson = std::make_shared<bool>(false);
-  command->add_option("--save", *directory, "Save each controller read as DIR/COMn.LUM");
+  command->add_option("--save", *directory, "Save each controller read as DIR/COMn.LUM")->type_name("DIR");
   command->add_flag("--json", *asJson,
                     "One JSON object per controller read on stdout (port, model, serial number, firmware); the "
                     "scan's lines go to stderr");

@@ -1,6 +1,7 @@
 // lumctl eff-info and upgrade: the report of loading an upgrade file, and the whole upgrade
 // dialogue with a controller's loader on a port.
 #include <fmt/format.h>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
@@ -93,7 +94,8 @@ void EffInfo(const std::string& path) {
 void Upgrade(const std::string& path, const std::string& port) {
   CliSession session;
   auto content = std::make_unique<EffContent>();
-  ConsoleMemo memo(true);
+  // The bar redraws itself with carriage returns: only a terminal shows that as one line.
+  ConsoleMemo memo(isatty(STDERR_FILENO) != 0);
   if (!Load(session.context, path, *content, memo)) throw CLI::RuntimeError(kExitBadInput);
   // A port that is not mapped has no path: the dialogue then fails at its first step.
   const std::string portPath = session.context.Ports().Resolve(port).value_or("");

@@ -1,11 +1,13 @@
 #include <CLI/CLI.hpp>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "VersionInfo.h"
 #include "cli/CliContext.h"
 #include "cli/Command.h"
+#include "cli/HelpFormatter.h"
 
 namespace lum::cli {
 std::vector<CommandSetup>& RegisteredCommands() {
@@ -20,6 +22,8 @@ int main(int argc, char** argv) {
         "lumctl: Lumaris Workbench from a terminal. Reads LUM.INI in the working directory, or in "
         "$XDG_CONFIG_HOME/lum when the working directory holds none."};
     app.require_subcommand(1);
+    // Before the commands are added: each takes the formatter of the application.
+    app.formatter(std::make_shared<lum::cli::HelpFormatter>());
     app.set_version_flag("--version", std::string("lumctl ") + lum::version::kFileVersion);
     // Taken as soon as it is parsed, so that the command's callback already speaks that language.
     app.add_option_function<std::string>(

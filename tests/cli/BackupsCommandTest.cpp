@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "cli/Lumctl.h"
 #include "data/Backups.h"
@@ -30,6 +31,20 @@ TEST_F(Lumctl, BackupsListsNewestFirstAndPrunesOnlyWhenAsked) {
   EXPECT_TRUE(std::filesystem::exists(b1));
   EXPECT_EQ(Run("backups prune").status, 2);  // how many to keep is never guessed
   EXPECT_TRUE(std::filesystem::exists(a2));
+}
+
+TEST_F(Lumctl, BackupsJsonHasOneObjectPerBackup) {
+  const std::string a1 = SaveBackup(dir_.string(), 1, DualChannelBlock(), kTime);
+  const std::string b1 = SaveBackup(dir_.string(), 2, DualChannelBlock(), kTime + std::chrono::hours(1));
+
+  const Outcome listed = Run("backups --json");
+
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  const std::string newest = listed.out.substr(0, listed.out.find('\n'));
+  EXPECT_EQ(nlohmann::json::parse(newest),
+            nlohmann::json({{"time", "2026-12-08 01:15:30 UTC"}, {"serial_number", "0000000002"}, {"path", b1}}));
+  const std::string oldest = listed.out.substr(newest.size() + 1);
+  EXPECT_EQ(nlohmann::json::parse(oldest)["path"], a1);
 }
 
 }  // namespace

@@ -5,7 +5,10 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "cli/Lumctl.h"
 #include "support/PtyPair.h"
@@ -22,6 +25,9 @@ class LumctlPorts : public Lumctl {
     std::string ini = "[Ports]\r\n";
     for (const auto& [name, path] : ports) ini += name + "=" + path + "\r\n";
     WriteRaw("LUM.INI", ini);
+  }
+  static size_t Lines(const std::string& text) {
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
   }
 };
 
@@ -95,6 +101,33 @@ TEST_F(LumctlPorts, PermissionDeniedNamesTheGroupAndTheFix) {
   EXPECT_TRUE(Contains(all.out, fix)) << all.out << all.err;
   EXPECT_EQ(monitor.status, 1);
   EXPECT_TRUE(Contains(monitor.err, fix)) << monitor.err;
+}
+
+// For scripts: one object per port, the reason of one that does not open in its own field.
+TEST_F(LumctlPorts, JsonListsEachPortAsAnObject) {
+  test::PtyPair free;
+  MapPorts({{"COM1", free.SlavePath()}, {"COM2", Path("unplugged")}});
+
+  const Outcome listed = Run("ports --all --json");
+
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  std::istringstream lines(listed.out);
+  std::string line;
+  ASSERT_TRUE(std::getline(lines, line));
+  const auto first = nlohmann::json::parse(line);
+  EXPECT_EQ(first["port"], "COM1");
+  EXPECT_EQ(first["path"], free.SlavePath());
+  EXPECT_EQ(first["opens"], true);
+  EXPECT_FALSE(first.contains("reason"));
+  ASSERT_TRUE(std::getline(lines, line));
+  const auto second = nlohmann::json::parse(line);
+  EXPECT_EQ(second["port"], "COM2");
+  EXPECT_EQ(second["opens"], false);
+  EXPECT_EQ(second["reason"], "no such device (unplugged?)");
+  EXPECT_FALSE(std::getline(lines, line)) << listed.out;
+
+  // Without --all, only what opens.
+  EXPECT_EQ(Lines(Run("ports --json").out), 1u);
 }
 
 }  // namespace

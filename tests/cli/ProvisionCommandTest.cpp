@@ -29,6 +29,16 @@ TEST_F(LumctlProvision, JobCheckTellsWhatEachUnitGets) {
   EXPECT_TRUE(Contains(checked.out, "Minimum firmware: 1.2.3.0")) << checked.out;
   EXPECT_TRUE(Contains(checked.out, "0100000041: SCV 520 -> 480")) << checked.out;
 
+  const auto json = Run("job check job.json --json");
+  ASSERT_EQ(json.status, 0) << json.err;
+  const auto job = nlohmann::json::parse(json.out);
+  EXPECT_EQ(job["job"], "street");
+  EXPECT_EQ(job["minimum_firmware"], "1.2.3.0");
+  EXPECT_TRUE(job["upgrade_file"].is_null());
+  ASSERT_EQ(job["units"].size(), 1u);
+  EXPECT_EQ(job["units"][0]["serial_number"], "0100000041");
+  EXPECT_EQ(job["units"][0]["changes"], nlohmann::json::parse(R"([{"field": "SCV", "from": 520, "to": 480}])"));
+
   WriteRaw("sites.csv", "serial,SCV\n0100000041,too much\n");
   const auto bad = Run("job check job.json");
   EXPECT_EQ(bad.status, 2);

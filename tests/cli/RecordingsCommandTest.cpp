@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "cli/Lumctl.h"
 #include "store/Database.h"
@@ -46,6 +47,15 @@ TEST_F(LumctlRecordings, ExportsThePollsOfTheChosenControllerSinceAGivenTime) {
             "0A00000066,2026-12-08T00:00:00.000Z,,,12.600,,,\n");
 
   EXPECT_EQ(Run("recordings --since yesterday").status, 2);
+
+  // For scripts: the list as one object per recording.
+  const Outcome json = Run("recordings --serial 0B00000077 --json");
+  ASSERT_EQ(json.status, 0) << json.err;
+  const auto recording = nlohmann::json::parse(json.out);
+  EXPECT_EQ(recording["serial_number"], "0B00000077");
+  EXPECT_EQ(recording["first"], "2026-12-08T00:00:01.000Z");
+  EXPECT_EQ(recording["polls"], 1);
+  EXPECT_EQ(Run("recordings --json --csv").status, 2);
 }
 
 TEST_F(LumctlRecordings, ReadingCreatesNoDatabase) {

@@ -118,6 +118,8 @@ TEST_F(LumctlUpgrade, MadeFileUpgradesTheLoaderMappedThroughItsPortsFile) {
   std::system(("kill $(cat '" + Path("loader.pid") + "')").c_str());
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
   EXPECT_TRUE(Contains(outcome.out, "恭喜：固件升级完成！")) << outcome.out;
+  // stderr is a file here: a log gets no progress bar redrawn over itself.
+  EXPECT_FALSE(Contains(outcome.err, "\r")) << outcome.err;
 }
 
 }  // namespace
