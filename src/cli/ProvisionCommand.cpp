@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "cli/CliContext.h"
 #include "cli/Command.h"
@@ -40,6 +41,7 @@ std::string StatusLine(const PortState& state) {
       fmt::format("{:<5} {:<15} {:>3}%  {}", state.port, PhaseText(state.phase), state.progress, state.unit);
   if (state.result) line += fmt::format("  {}", store::OutcomeText(*state.result));
   if (!state.reason.empty()) line += ": " + state.reason;
+  if (!state.recordError.empty()) line += ", NOT RECORDED: " + state.recordError;
   return line;
 }
 
@@ -70,6 +72,11 @@ class TerminalBench : public BenchObserver {
     std::cout << fmt::format("{} {} {}{}", r.port, FormatSerial(r.serialNumber), store::OutcomeText(r.result),
                              r.reason.empty() ? "" : ": " + r.reason)
               << std::endl;
+  }
+  void Faulted(const BenchFault& fault) override {
+    if (live_) return;
+    std::lock_guard lock(mutex_);
+    std::cout << FaultText(fault) << std::endl;
   }
 
  private:
@@ -151,7 +158,12 @@ void Provision(const Options& options) {
   if (const size_t waiting = records->SpooledCount())
     fmt::print("{} records wait in {} for {}; they are sent on the next run\n", waiting, records->SpoolPath(),
                records->Target());
-  if (counts.failed + counts.refused + counts.interrupted > 0) throw CLI::RuntimeError(kExitFailed);
+  const std::vector<BenchFault> faults = bench.Faults();
+  if (!faults.empty()) {
+    std::cerr << "The bench stopped (plug each unit not recorded again once the records can be kept):\n";
+    for (const BenchFault& fault : faults) std::cerr << "  " << FaultText(fault) << '\n';
+  }
+  if (counts.failed + counts.refused + counts.interrupted > 0 || !faults.empty()) throw CLI::RuntimeError(kExitFailed);
 }
 
 const CommandRegistration kRegistration([](CLI::App& app) {

@@ -1,5 +1,6 @@
 #include "device/DeviceSession.h"
 
+#include <exception>
 #include <stdexcept>
 #include <utility>
 
@@ -22,7 +23,11 @@ DeviceSession::DeviceSession(PortMap ports, LinkObserver& observer, Clock& clock
     : observer_(observer),
       clock_(clock),
       ports_(std::move(ports)),
-      worker_(std::make_unique<JobThread>([this] { events_.Notify(); })) {
+      // An operation that throws ends without its result; what it threw reaches the owner
+      // when it drains, as if the operation had been run on the owner's thread.
+      worker_(std::make_unique<JobThread>(
+          [this] { events_.Notify(); },
+          [this](std::exception_ptr failure) { events_.Post([failure] { std::rethrow_exception(failure); }); })) {
   messages_.FillBuiltIn();
 }
 

@@ -79,8 +79,10 @@ class DeviceSession {
   /// DrainEvents on its own thread. Must not call into the session.
   void SetWake(std::function<void()> wake) { events_.SetWake(std::move(wake)); }
   /// Shows the waiting reports and delivers the waiting results, in order. Returns how many ran.
+  /// An operation that threw has no result: what it threw is thrown here, in its place.
   size_t DrainEvents() { return events_.Drain(); }
-  /// Drains until every operation asked for has ended and its result was delivered.
+  /// Drains until every operation asked for has ended and its result was delivered (throws as
+  /// DrainEvents does).
   void WaitIdle();
   /// An operation is waiting or running.
   bool Busy() const { return worker_->Pending() > 0; }

@@ -4,7 +4,8 @@
 
 namespace lum {
 
-JobThread::JobThread(std::function<void()> finished) : finished_(std::move(finished)), thread_([this] { Run(); }) {}
+JobThread::JobThread(std::function<void()> finished, Failed failed)
+    : finished_(std::move(finished)), failed_(std::move(failed)), thread_([this] { Run(); }) {}
 
 JobThread::~JobThread() {
   {
@@ -37,7 +38,12 @@ void JobThread::Run() {
       job = std::move(jobs_.front());
       jobs_.pop_front();
     }
-    job();
+    // Nothing a job throws may leave the thread: that would end the whole process.
+    try {
+      job();
+    } catch (...) {
+      if (failed_) failed_(std::current_exception());
+    }
     --pending_;
     if (finished_) finished_();
   }

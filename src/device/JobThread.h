@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -14,9 +15,12 @@ namespace lum {
 class JobThread {
  public:
   using Job = std::function<void()>;
+  using Failed = std::function<void(std::exception_ptr)>;
 
-  /// `finished` runs on the thread after every job, once Pending has counted it out.
-  explicit JobThread(std::function<void()> finished);
+  /// `finished` runs on the thread after every job, once Pending has counted it out. A job
+  /// that throws ends there: `failed` gets what it threw (on the thread, before `finished`)
+  /// and the next job runs.
+  explicit JobThread(std::function<void()> finished, Failed failed = {});
   /// Jobs not yet started are dropped; the running one ends first.
   ~JobThread();
   JobThread(const JobThread&) = delete;
@@ -30,6 +34,7 @@ class JobThread {
   void Run();
 
   std::function<void()> finished_;
+  Failed failed_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<Job> jobs_;

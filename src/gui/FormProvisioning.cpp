@@ -12,11 +12,13 @@
 #include <QSysInfo>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "FixedColours.h"
 #include "FormLUM.h"
 #include "InputGuards.h"
 #include "base/AtomicFile.h"
+#include "language/MessageSlots.h"
 #include "provision/JobError.h"
 #include "provision/RecordExport.h"
 #include "ui_FormLUM.h"
@@ -78,6 +80,10 @@ class TFormProvisioning::Reports : public BenchObserver {
   void Recorded(const store::CommissioningRecord&) override {
     QMetaObject::invokeMethod(
         &window_, [w = &window_] { w->ShowCounts(); }, Qt::QueuedConnection);
+  }
+  void Faulted(const BenchFault&) override {
+    QMetaObject::invokeMethod(
+        &window_, [w = &window_] { w->EndAfterFault(); }, Qt::QueuedConnection);
   }
 
  private:
@@ -181,15 +187,26 @@ void TFormProvisioning::btnStopClick() {
   EnableControls();
 }
 
+void TFormProvisioning::EndAfterFault() {
+  if (!Running() || ending_.isActive()) return;
+  ending_.start();
+  EnableControls();
+}
+
 void TFormProvisioning::FinishWhenEnded() {
   if (!bench_ || !bench_->Ended()) return;
   ending_.stop();
   rate_.stop();
   bench_->Stop();  // every port has ended: nothing to wait for but the records' last send
   ShowCounts();
+  const std::vector<BenchFault> faults = bench_->Faults();
   bench_.reset();
   records_.reset();
   EnableControls();
+  if (faults.empty()) return;
+  QString text = main_.Message(msg::kBenchStopped);
+  for (const BenchFault& fault : faults) text += QStringLiteral("\n") + FromUtf8(FaultText(fault));
+  main_.dialogs().ShowError(text);
 }
 
 void TFormProvisioning::btnExportRecordsClick() {
@@ -268,9 +285,17 @@ void TFormProvisioning::ShowPort(const PortState& state) {
   }
   QString text = OutcomeCaption(*state.result);
   if (!state.reason.empty()) text += QStringLiteral(": ") + FromUtf8(state.reason);
+  QString tip = FromUtf8(state.reason);
+  const bool kept = state.recordError.empty();
+  if (!kept) {
+    const QString notRecorded = main_.Message(msg::kNotRecorded) + QStringLiteral(": ") + FromUtf8(state.recordError);
+    text += QStringLiteral(", ") + notRecorded;
+    tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + notRecorded;
+  }
   row.result->setText(text);
-  row.result->setToolTip(FromUtf8(state.reason));
-  Paint(*row.result, OutcomeColour(*state.result));
+  row.result->setToolTip(tip);
+  // A unit without its record needs the operator whatever its result.
+  Paint(*row.result, OutcomeColour(kept ? *state.result : Outcome::Failed));
 }
 
 void TFormProvisioning::ShowCounts() {

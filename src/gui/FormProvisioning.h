@@ -59,7 +59,10 @@ class TFormProvisioning : public QDialog {
   void BuildRows(const std::vector<std::string>& ports);
   void ShowPort(const PortState& state);
   void ShowCounts();
-  /// After Stop: once every port has ended, the bench is closed and the window is ready again.
+  /// The bench stopped itself (a record it could not keep): it is ended like after Stop.
+  void EndAfterFault();
+  /// After Stop: once every port has ended, the bench is closed and the window is ready again;
+  /// the units not recorded are listed.
   void FinishWhenEnded();
   void EnableControls();
   /// The caption of the counter of an outcome: the word that the result column shows.

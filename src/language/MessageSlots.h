@@ -60,4 +60,8 @@ inline constexpr int kBackupTime = 56;     // its columns: "读取时间"
 inline constexpr int kBackupChanges = 57;  // "变化"
 inline constexpr int kNoBackups = 58;      // "没有该控制器的备份。"       // "新值"
 
+// The provisioning window.
+inline constexpr int kNotRecorded = 220;  // "未记录", after a unit's result
+inline constexpr int kBenchStopped = 221; // "工作台已停止……", above the units not recorded
+
 }  // namespace lum::msg

@@ -1,5 +1,9 @@
 #include "provision/Bench.h"
 
+#include <fmt/format.h>
+
+#include "data/NumberFormats.h"
+
 namespace lum {
 
 namespace {
@@ -24,6 +28,12 @@ const char* PhaseText(PortPhase phase) {
   return "";
 }
 
+std::string FaultText(const BenchFault& fault) {
+  if (!fault.unit) return fmt::format("{} stopped: {}", fault.port.empty() ? "the bench" : fault.port, fault.error);
+  return fmt::format("{} {} {}, not recorded: {}", fault.port, FormatSerial(fault.unit->serialNumber),
+                     store::OutcomeText(fault.unit->result), fault.error);
+}
+
 Bench::Bench(const ProvisioningJob& job, store::RecordStore& records, const PortMap& ports, BenchSettings settings,
              BenchObserver& observer)
     : job_(job), records_(records), settings_(std::move(settings)), observer_(observer) {
@@ -34,7 +44,8 @@ Bench::Bench(const ProvisioningJob& job, store::RecordStore& records, const Port
     ports_.push_back(std::make_unique<BenchPort>(
         ComName(n), *path,
         BenchPort::Shared{job_, records_, settings_, observer_, stopping_,
-                          [this](const store::CommissioningRecord& record) { Count(record); }}));
+                          [this](const store::CommissioningRecord& record) { Count(record); },
+                          [this](const BenchFault& fault) { Fault(fault); }}));
   }
 }
 
@@ -63,7 +74,11 @@ void Bench::Stop() {
   RequestStop();
   for (std::thread& thread : threads_) thread.join();
   threads_.clear();
-  records_.Flush();
+  try {
+    records_.Flush();
+  } catch (const std::exception& e) {
+    Fault({"", std::nullopt, fmt::format("records waiting in the spool were not sent: {}", e.what())});
+  }
 }
 
 void Bench::WaitFinished() {
@@ -97,6 +112,21 @@ void Bench::Count(const store::CommissioningRecord& record) {
     if (settings_.count > 0 && counts_.Finished() >= settings_.count) stopping_ = true;
   }
   changed_.notify_all();
+}
+
+void Bench::Fault(const BenchFault& fault) {
+  {
+    std::lock_guard lock(mutex_);
+    faults_.push_back(fault);
+    stopping_ = true;
+  }
+  observer_.Faulted(fault);
+  changed_.notify_all();
+}
+
+std::vector<BenchFault> Bench::Faults() const {
+  std::lock_guard lock(mutex_);
+  return faults_;
 }
 
 BenchCounts Bench::Counts() const {

@@ -37,7 +37,8 @@ class Bench {
   const std::vector<std::string>& Ports() const { return portNames_; }
   void Start();
   /// Each port ends the attempt under way (a unit being written is finished and recorded)
-  /// and stops. Safe from any thread but the ports'.
+  /// and stops; then the records waiting in a spool are sent if the server answers (a failure
+  /// there is a fault). Safe from any thread but the ports'.
   void Stop();
   /// Asks the ports to stop without waiting for them (from a signal watcher, say); the
   /// thread in WaitFinished then stops the bench.
@@ -49,9 +50,13 @@ class Bench {
   /// Every port has ended its work (after a stop was asked for): Stop then returns at once.
   bool Ended() const { return runningPorts_ == 0; }
   BenchCounts Counts() const;
+  /// Every unit handled but not recorded, and every port that could not go on, in order.
+  std::vector<BenchFault> Faults() const;
 
  private:
   void Count(const store::CommissioningRecord& record);
+  /// Keeps the fault and stops taking new units.
+  void Fault(const BenchFault& fault);
 
   const ProvisioningJob& job_;
   store::RecordStore& records_;
@@ -63,9 +68,10 @@ class Bench {
   std::atomic<bool> stopping_{true};
   std::atomic<size_t> runningPorts_{0};
   std::chrono::steady_clock::time_point started_;
-  mutable std::mutex mutex_;  // guards counts_
+  mutable std::mutex mutex_;  // guards counts_ and faults_
   std::condition_variable changed_;
   BenchCounts counts_;
+  std::vector<BenchFault> faults_;
 };
 
 }  // namespace lum

@@ -28,6 +28,14 @@ constexpr const char* kFailureLine = "Failure";
 
 store::Blob BlockBytes(const TCONFIG_BLOCK& block) { return store::Blob(block.bytes().begin(), block.bytes().end()); }
 
+// A database's message may run over several lines; a result is one.
+std::string OneLine(std::string text) {
+  for (char& c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
 std::string Join(const std::vector<std::string>& parts) {
   std::string text;
   for (const std::string& part : parts) text += (text.empty() ? "" : "; ") + part;
@@ -105,26 +113,50 @@ const TDEVICE_CONFIG* BenchPort::ReadUnit() {
 void BenchPort::Run() {
   Report(PortPhase::Waiting, 0);
   while (!shared_.stopping) {
-    const TDEVICE_CONFIG* unit = ReadUnit();
-    if (!unit) {
-      Pause();
-      continue;
+    try {
+      Serve();
+    } catch (const std::exception& e) {
+      shared_.faulted({comName_, std::nullopt, OneLine(e.what())});
+      return;
+    } catch (...) {
+      shared_.faulted({comName_, std::nullopt, "an unknown error"});
+      return;
     }
-    const TDEVICE_CONFIG before = *unit;
-    const CommissioningRecord record = Attempt(before);
-    shared_.records.Add(record);
-    state_.result = record.result;
-    state_.reason = record.reason;
-    shared_.observer.Recorded(record);
-    if (shared_.counted) shared_.counted(record);
-    if (record.result == Outcome::Interrupted) {
-      Report(PortPhase::Waiting, 0);  // it is gone already; when it returns it is written again
-      continue;
-    }
-    Report(PortPhase::Unplug, kDoneProgress);
-    WaitUntilUnplugged(record.serialNumber);
-    if (!shared_.stopping) Report(PortPhase::Waiting, 0);
   }
+}
+
+void BenchPort::Serve() {
+  const TDEVICE_CONFIG* unit = ReadUnit();
+  if (!unit) {
+    Pause();
+    return;
+  }
+  const TDEVICE_CONFIG before = *unit;
+  const CommissioningRecord record = Attempt(before);
+  Keep(record);
+  if (record.result == Outcome::Interrupted) {
+    Report(PortPhase::Waiting, 0);  // it is gone already; when it returns it is written again
+    return;
+  }
+  Report(PortPhase::Unplug, kDoneProgress);
+  WaitUntilUnplugged(record.serialNumber);
+  if (!shared_.stopping) Report(PortPhase::Waiting, 0);
+}
+
+void BenchPort::Keep(const CommissioningRecord& record) {
+  state_.result = record.result;
+  state_.reason = record.reason;
+  state_.recordError.clear();
+  try {
+    shared_.records.Add(record);
+  } catch (const std::exception& e) {
+    state_.recordError = OneLine(e.what());
+  }
+  if (state_.recordError.empty())
+    shared_.observer.Recorded(record);
+  else
+    shared_.faulted({comName_, record, state_.recordError});
+  if (shared_.counted) shared_.counted(record);
 }
 
 CommissioningRecord BenchPort::Attempt(const TDEVICE_CONFIG& before) {
@@ -149,6 +181,18 @@ CommissioningRecord BenchPort::Attempt(const TDEVICE_CONFIG& before) {
   state_.reason.clear();
   Report(PortPhase::Reading, kReadProgress);
 
+  try {
+    Steps(before, record);
+  } catch (const std::exception& e) {
+    record.result = Outcome::Failed;
+    record.reason = "stopped by an error: " + OneLine(e.what());
+  }
+  record.durationMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
+  return record;
+}
+
+void BenchPort::Steps(const TDEVICE_CONFIG& before, CommissioningRecord& record) {
   std::optional<TDEVICE_CONFIG> unit = before;
   std::string upgraded;
   if (NeedsUpgrade(shared_.job, before)) {
@@ -157,9 +201,6 @@ CommissioningRecord BenchPort::Attempt(const TDEVICE_CONFIG& before) {
   }
   if (unit) Provision(*unit, record);  // otherwise the upgrade has told how it ended
   if (!upgraded.empty()) record.reason = upgraded + (record.reason.empty() ? "" : "; " + record.reason);
-  record.durationMs =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
-  return record;
 }
 
 void BenchPort::WriteAndVerify(const TCONFIG_BLOCK& target, const TDEVICE_CONFIG& before, CommissioningRecord& record) {
@@ -209,7 +250,9 @@ void BenchPort::Provision(const TDEVICE_CONFIG& unit, CommissioningRecord& recor
   }
   const TCONFIG_BLOCK target = shared_.job.BlockFor(unit.SerialNumber, unit.Config);
   record.configHash = ConfigHash(target);
-  if (!shared_.settings.force && shared_.records.AlreadyDone(unit.SerialNumber, record.job, record.configHash)) {
+  // Told by the unit itself, not by earlier records: a replaced board or a factory reset keeps
+  // its serial number but not its values.
+  if (!shared_.settings.force && ReadBackMismatches(target, unit.Config).empty()) {
     record.result = Outcome::AlreadyDone;
     return;
   }

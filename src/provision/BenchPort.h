@@ -25,8 +25,10 @@ class BenchPort {
     const BenchSettings& settings;
     BenchObserver& observer;
     std::atomic<bool>& stopping;
-    /// Called with every record, after it was stored.
+    /// Called with every unit's record once the unit is finished, stored or not.
     std::function<void(const store::CommissioningRecord&)> counted;
+    /// Called when a unit's record could not be stored or the port cannot go on.
+    std::function<void(const BenchFault&)> faulted;
   };
 
   BenchPort(std::string comName, const std::string& path, Shared shared);
@@ -34,7 +36,8 @@ class BenchPort {
   BenchPort(const BenchPort&) = delete;
   BenchPort& operator=(const BenchPort&) = delete;
 
-  /// The thread's body; returns once `stopping` is set (after the attempt under way).
+  /// The thread's body; returns once `stopping` is set (after the attempt under way). Throws
+  /// nothing: a failure becomes the unit's result, or a fault when it is outside a unit.
   void Run();
 
  private:
@@ -42,7 +45,14 @@ class BenchPort {
   class UpgradeLines;
   /// Scans the port: the unit's entry, or null when none answers (or the read was not complete).
   const TDEVICE_CONFIG* ReadUnit();
+  /// One look at the port: a unit that answers is provisioned, recorded and waited for until
+  /// it is taken away.
+  void Serve();
   store::CommissioningRecord Attempt(const TDEVICE_CONFIG& before);
+  /// Upgrades when needed, then provisions.
+  void Steps(const TDEVICE_CONFIG& before, store::CommissioningRecord& record);
+  /// Stores the record and tells it; a record that cannot be stored is a fault.
+  void Keep(const store::CommissioningRecord& record);
   /// Refuses the unit, finds it already done, or writes it.
   void Provision(const TDEVICE_CONFIG& unit, store::CommissioningRecord& record);
   /// Writes and reads back; fills the record's result, reason and after-block.

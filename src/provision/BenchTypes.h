@@ -29,7 +29,19 @@ struct PortState {
   std::string unit;                      // model and serial number of the unit on the port, once read
   std::optional<store::Outcome> result;  // of the unit on the port, or of the last one
   std::string reason;
+  std::string recordError;  // why that unit's record was not kept (empty when it was)
 };
+
+/// A unit whose record could not be kept, or a port that could not go on: either stops the
+/// bench (the other ports finish the unit they hold).
+struct BenchFault {
+  std::string port;                                // COMn; empty for the records' last send
+  std::optional<store::CommissioningRecord> unit;  // the unit handled but not recorded
+  std::string error;
+};
+
+/// "COM1 0100000001 done, not recorded: why", or "COM1 stopped: why".
+std::string FaultText(const BenchFault& fault);
 
 /// How a bench runs.
 struct BenchSettings {
@@ -59,6 +71,7 @@ class BenchObserver {
   virtual ~BenchObserver() = default;
   virtual void PortChanged(const PortState& state) = 0;
   virtual void Recorded(const store::CommissioningRecord& /*record*/) {}
+  virtual void Faulted(const BenchFault& /*fault*/) {}
 };
 
 }  // namespace lum

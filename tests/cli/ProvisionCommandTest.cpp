@@ -6,6 +6,8 @@
 
 #include "cli/Lumctl.h"
 #include "sim/Simulator.h"
+#include "store/Database.h"
+#include "store/RecordStore.h"
 #include "support/BenchSupport.h"
 
 namespace lum {
@@ -76,6 +78,49 @@ TEST_F(LumctlProvision, ProvisionRecordsEachUnitAndRecordsListsAndExportsThem) {
   EXPECT_TRUE(Contains(Run("records --job other").out, "0 records"));
   EXPECT_TRUE(Contains(Run("records --since 2999-01-01").out, "0 records"));
   EXPECT_EQ(Run("records --result maybe").status, 2);
+}
+
+// The unit is written and verified, then its record cannot be kept: the unit is named as not
+// recorded, the bench stops and lumctl fails, instead of the process aborting.
+TEST_F(LumctlProvision, AFullDiskAfterTheWriteNamesTheUnitNotRecorded) {
+  if (std::system("unshare -rm true >/dev/null 2>&1") != 0) GTEST_SKIP() << "no mount namespace for a small disk";
+  SimulatedBench bench(1);
+  MapPorts(bench, 1);
+  WriteJobFiles(dir_.string());
+  // The records' file as a bench leaves it, copied onto a disk with room for nothing but the
+  // file and the shared memory of an open database.
+  { store::RecordStore made(Path("seed.db"), Path("seed-spool.db")); }
+  constexpr uintmax_t kPage = 4096, kSharedMemory = 32768;
+  const uintmax_t disk = (std::filesystem::file_size(Path("seed.db")) + kPage - 1) / kPage * kPage + kSharedMemory;
+  std::filesystem::create_directory(Path("disk"));
+  const std::string smallDisk = "unshare -rm sh -c 'mount -t tmpfs -o size=" + std::to_string(disk) +
+                                " none disk && cp seed.db disk/commissioning.db && exec \"$0\" \"$@\"' ";
+  bench.Port(1).Plug(SimulatedBench::Unit(0x01000061));
+
+  const auto run = Run("provision job.json --count 1 --db disk/commissioning.db", "C.UTF-8", smallDisk);
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
+  EXPECT_TRUE(Contains(run.out, "COM1 0100000097 done, not recorded: ")) << run.out;
+  EXPECT_TRUE(Contains(run.err, "The bench stopped")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "COM1 0100000097 done, not recorded: ")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "database or disk is full")) << run.err;
+  EXPECT_EQ(bench.Port(1).Config().BattOVP(), JobBlock().BattOVP()) << "written before the disk was found full";
+}
+
+TEST_F(LumctlProvision, ARecordsLockHeldLongerThanTheBusyWaitNamesTheUnitNotRecorded) {
+  SimulatedBench bench(1);
+  MapPorts(bench, 1);
+  WriteJobFiles(dir_.string());
+  { store::RecordStore made(Path("commissioning.db"), Path("spool.db")); }
+  const auto holder = store::OpenDatabase(Path("commissioning.db"));
+  holder->Exec("BEGIN IMMEDIATE");  // another program writes and never ends
+  bench.Port(1).Plug(SimulatedBench::Unit(0x01000062));
+
+  const auto run = Run("provision job.json --count 1");
+  holder->Exec("ROLLBACK");
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
+  EXPECT_TRUE(Contains(run.err, "COM1 0100000098 done, not recorded: ")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "database is locked")) << run.err;
+  EXPECT_EQ(bench.Port(1).Config().BattOVP(), JobBlock().BattOVP());
 }
 
 }  // namespace

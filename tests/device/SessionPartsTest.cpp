@@ -5,6 +5,8 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -101,6 +103,28 @@ TEST(JobThreadTest, JobsRunOneAtATimeInOrderOffTheCallersThread) {
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
   EXPECT_FALSE(overlapped);
   EXPECT_EQ(finished, 6);
+}
+
+TEST(JobThreadTest, AJobThatThrowsIsHandedOverAndTheNextJobRuns) {
+  std::atomic<int> finished = 0;
+  std::string thrown;
+  std::promise<void> nextRan;
+  {
+    JobThread jobs([&] { ++finished; },
+                   [&](std::exception_ptr failure) {
+                     try {
+                       std::rethrow_exception(failure);
+                     } catch (const std::runtime_error& e) {
+                       thrown = e.what();
+                     }
+                   });
+    jobs.Push([] { throw std::runtime_error("database or disk is full"); });
+    jobs.Push([&] { nextRan.set_value(); });
+    nextRan.get_future().wait();
+    while (jobs.Pending() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_EQ(thrown, "database or disk is full");
+  EXPECT_EQ(finished, 2) << "the failed job is counted out like any other";
 }
 
 TEST(JobThreadTest, EndingDropsWaitingJobsAndLetsTheRunningOneFinish) {

@@ -6,6 +6,7 @@
 
 #include "data/TempDir.h"
 #include "provision/Bench.h"
+#include "sim/Simulator.h"
 #include "store/Database.h"
 #include "support/BenchSupport.h"
 #include "support/PgCluster.h"
@@ -70,6 +71,48 @@ TEST_F(BenchPostgresTest, TwoBenchesLoseAndDuplicateNoRowWhileTheServerComesAndG
   EXPECT_EQ(sent.size(), 8u);
   EXPECT_EQ(stored.size(), sent.size());
   for (const std::string& id : sent) EXPECT_EQ(stored.count(id), 1u) << id;
+}
+
+// A controller may send its model text in a legacy encoding. Whatever the server makes of it,
+// the process goes on, and every unit that was written is either stored or named as not
+// recorded, once; a unit that could not be recorded stops the bench.
+TEST_F(BenchPostgresTest, AModelTextThatIsNotUtf8NeverEndsTheProcessNorLosesAUnitSilently) {
+  PgCluster cluster;
+  const std::string url = cluster.NewDatabase();
+  SimulatedBench ports(2);
+  const ProvisioningJob job = LoadJob(WriteJobFiles(dir_.string()));
+  store::RecordStore records(url, Path("spool.db"), std::chrono::milliseconds(0));
+  RecordingBench seen;
+  Bench bench(job, records, ports.Ports(), Settings("bench-a"), seen);
+  bench.Start();
+
+  constexpr uint32_t kLegacy = 0x02000101, kPlain = 0x02000102;
+  sim::ControllerSetup legacy = SimulatedBench::Unit(kLegacy);
+  legacy.model =
+      "LS\xff\xfe\x80"
+      "bad";  // GBK bytes, not UTF-8
+  ports.Port(1).Plug(legacy);
+  ports.Port(2).Plug(SimulatedBench::Unit(kPlain));
+  ASSERT_TRUE(seen.WaitForUnit(kLegacy));
+  const bool stoppedItself = !seen.Faults().empty();
+  if (!stoppedItself) {
+    ASSERT_TRUE(seen.WaitForUnit(kPlain));
+  }
+  EXPECT_EQ(bench.Running(), !stoppedItself) << "a unit that could not be recorded stops the bench";
+  bench.Stop();
+
+  std::multiset<uint32_t> accounted;
+  for (const auto& record : store::SelectRecords(*store::OpenDatabase(url))) accounted.insert(record.serialNumber);
+  for (const BenchFault& fault : bench.Faults()) {
+    ASSERT_TRUE(fault.unit.has_value()) << FaultText(fault);
+    EXPECT_EQ(fault.port, fault.unit->serialNumber == kLegacy ? "COM1" : "COM2");
+    accounted.insert(fault.unit->serialNumber);
+  }
+  EXPECT_EQ(accounted.count(kLegacy), 1u) << "stored or named, once";
+  EXPECT_EQ(ports.Port(1).Config().BattOVP(), JobBlock().BattOVP()) << "the unit was written";
+  // The other unit was either finished (and then accounted for) or never taken.
+  const bool plainTaken = ports.Port(2).Config().BattOVP() == JobBlock().BattOVP();
+  EXPECT_EQ(accounted.count(kPlain), plainTaken ? 1u : 0u);
 }
 
 }  // namespace

@@ -172,11 +172,48 @@ TEST_F(BenchTest, SameUnitPluggedTwiceIsAlreadyDone) {
   ports.Port(1).Unplug();
   ASSERT_TRUE(observer_.WaitForPhase("COM1", PortPhase::Waiting, seen)) << "the removal was not noticed";
   ports.Port(1).ClearRequestLog();
-  // Plugged again: nothing is written (the request log shows no write).
-  ports.Port(1).Plug(SimulatedBench::Unit(0x01000031));
+  // Plugged again holding what it was given: nothing is written (the request log shows no write).
+  sim::ControllerSetup same = SimulatedBench::Unit(0x01000031);
+  same.config = ports.Port(1).Config();
+  ports.Port(1).Plug(same);
   const auto again = Next(2);
   EXPECT_EQ(again.result, Outcome::AlreadyDone);
   for (const auto& frame : ports.Port(1).RequestLog())
+    EXPECT_EQ(frame[frame::kIndex] & frame::kWriteFlag, 0) << "a write was sent to a unit already done";
+}
+
+// "Already done" is what the unit holds, with its own overrides: a replaced board or a factory
+// reset keeps the serial number of a unit done before, and is written again.
+TEST_F(BenchTest, AlreadyDoneIsToldByTheUnitItselfWithItsOverrides) {
+  std::ofstream(Path("sites.csv")) << "serial,SCV\n0100000051,480\n";  // 0x01000033
+  SimulatedBench ports(3);
+  StartBench(ports, R"("overrides": "sites.csv")");
+  ports.Port(1).Plug(SimulatedBench::Unit(0x01000032));
+  EXPECT_EQ(Next(1).result, Outcome::Done);
+  const size_t seen = observer_.StateCount();
+  ports.Port(1).Unplug();
+  ASSERT_TRUE(observer_.WaitForPhase("COM1", PortPhase::Waiting, seen)) << "the removal was not noticed";
+  ports.Port(1).Plug(SimulatedBench::Unit(0x01000032));  // factory values again
+  const auto reset = Next(2);
+  EXPECT_EQ(reset.result, Outcome::Done) << reset.reason;
+  EXPECT_EQ(ports.Port(1).Config().BattOVP(), JobBlock().BattOVP()) << "written and verified again";
+  EXPECT_EQ(reset.after.size(), block_layout::kSize);
+
+  // Holding the job's values but not its own override: written.
+  sim::ControllerSetup withoutOverride = SimulatedBench::Unit(0x01000033);
+  withoutOverride.config = JobBlock();
+  ports.Port(2).Plug(withoutOverride);
+  const auto overridden = Next(3);
+  EXPECT_EQ(overridden.result, Outcome::Done) << overridden.reason;
+  EXPECT_EQ(ports.Port(2).Config().SCV(), 480);
+
+  // Holding everything it is to get, with no record of it: nothing is written.
+  sim::ControllerSetup holding = SimulatedBench::Unit(0x01000034);
+  holding.config = JobBlock();
+  ports.Port(3).Plug(holding);
+  const auto held = Next(4);
+  EXPECT_EQ(held.result, Outcome::AlreadyDone) << held.reason;
+  for (const auto& frame : ports.Port(3).RequestLog())
     EXPECT_EQ(frame[frame::kIndex] & frame::kWriteFlag, 0) << "a write was sent to a unit already done";
 }
 

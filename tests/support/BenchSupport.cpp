@@ -42,6 +42,30 @@ void RecordingBench::Recorded(const store::CommissioningRecord& record) {
   changed_.notify_all();
 }
 
+void RecordingBench::Faulted(const BenchFault& fault) {
+  {
+    std::lock_guard lock(mutex_);
+    faults_.push_back(fault);
+  }
+  changed_.notify_all();
+}
+
+bool RecordingBench::WaitForUnit(uint32_t serialNumber, std::chrono::seconds timeout) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [&] {
+    for (const auto& record : records_)
+      if (record.serialNumber == serialNumber) return true;
+    for (const auto& fault : faults_)
+      if (fault.unit && fault.unit->serialNumber == serialNumber) return true;
+    return false;
+  });
+}
+
+std::vector<BenchFault> RecordingBench::Faults() {
+  std::lock_guard lock(mutex_);
+  return faults_;
+}
+
 bool RecordingBench::WaitForRecords(size_t count, std::chrono::seconds timeout) {
   std::unique_lock lock(mutex_);
   return changed_.wait_for(lock, timeout, [&] { return records_.size() >= count; });

@@ -17,9 +17,13 @@ class RecordingBench : public BenchObserver {
  public:
   void PortChanged(const PortState& state) override;
   void Recorded(const store::CommissioningRecord& record) override;
+  void Faulted(const BenchFault& fault) override;
   /// Waits until `count` records arrived; false when the time ran out.
   bool WaitForRecords(size_t count, std::chrono::seconds timeout = std::chrono::seconds(60));
+  /// Waits until the unit was finished: recorded, or named by a fault as not recorded.
+  bool WaitForUnit(uint32_t serialNumber, std::chrono::seconds timeout = std::chrono::seconds(60));
   std::vector<store::CommissioningRecord> Records();
+  std::vector<BenchFault> Faults();
   std::vector<PortState> States();
   size_t StateCount();
   /// Waits until a state of `port` in `phase` arrives, later than the first `since` states.
@@ -30,6 +34,7 @@ class RecordingBench : public BenchObserver {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<store::CommissioningRecord> records_;
+  std::vector<BenchFault> faults_;
   std::vector<PortState> states_;
 };
 
