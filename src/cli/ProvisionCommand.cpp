@@ -38,7 +38,7 @@ std::string HostName() {
 
 std::string StatusLine(const PortState& state) {
   std::string line =
-      fmt::format("{:<5} {:<15} {:>3}%  {}", state.port, PhaseText(state.phase), state.progress, state.unit);
+      fmt::format("{:<5} {:<15} {:>3}%  {}", state.port, PortStateText(state), state.progress, state.unit);
   if (state.result) line += fmt::format("  {}", store::OutcomeText(*state.result));
   if (!state.reason.empty()) line += ": " + state.reason;
   if (!state.recordError.empty()) line += ", NOT RECORDED: " + state.recordError;
@@ -153,8 +153,8 @@ void Provision(const Options& options) {
   bench.WaitFinished();
 
   const BenchCounts counts = bench.Counts();
-  fmt::print("done {}, failed {}, refused {}, interrupted {}, already done {}\n", counts.done, counts.failed,
-             counts.refused, counts.interrupted, counts.alreadyDone);
+  fmt::print("done {}, failed {}, refused {}, interrupted {}, already done {}, could not be read {}\n", counts.done,
+             counts.failed, counts.refused, counts.interrupted, counts.alreadyDone, counts.unreadable);
   if (const size_t waiting = records->SpooledCount())
     fmt::print("{} records wait in {} for {}; they are sent on the next run\n", waiting, records->SpoolPath(),
                records->Target());
@@ -163,7 +163,8 @@ void Provision(const Options& options) {
     std::cerr << "The bench stopped (plug each unit not recorded again once the records can be kept):\n";
     for (const BenchFault& fault : faults) std::cerr << "  " << FaultText(fault) << '\n';
   }
-  if (counts.failed + counts.refused + counts.interrupted > 0 || !faults.empty()) throw CLI::RuntimeError(kExitFailed);
+  if (counts.failed + counts.refused + counts.interrupted + counts.unreadable > 0 || !faults.empty())
+    throw CLI::RuntimeError(kExitFailed);
 }
 
 const CommandRegistration kRegistration([](CLI::App& app) {

@@ -18,6 +18,7 @@
 #include "FormLUM.h"
 #include "InputGuards.h"
 #include "base/AtomicFile.h"
+#include "base/SafeFormat.h"
 #include "language/MessageSlots.h"
 #include "provision/JobError.h"
 #include "provision/RecordExport.h"
@@ -46,6 +47,7 @@ QColor OutcomeColour(Outcome outcome) {
     case Outcome::AlreadyDone:
       return {160, 232, 160};
     case Outcome::Failed:
+    case Outcome::Unreadable:
       return {255, 150, 150};
     case Outcome::Refused:
     case Outcome::Interrupted:
@@ -266,6 +268,8 @@ QString TFormProvisioning::OutcomeCaption(Outcome outcome) const {
       return u.lblInterruptedCaption->text();
     case Outcome::AlreadyDone:
       return u.lblAlreadyDoneCaption->text();
+    case Outcome::Unreadable:
+      return u.lblUnreadableCaption->text();
   }
   return {};
 }
@@ -274,7 +278,12 @@ void TFormProvisioning::ShowPort(const PortState& state) {
   const auto found = rows_.find(state.port);
   if (found == rows_.end()) return;
   const PortRow& row = found->second;
-  row.phase->setText(QString::fromLatin1(PhaseText(state.phase)));
+  if (state.heldBy)
+    row.phase->setText(
+        FromUtf8(FormatText(main_.Messages().Text(msg::kHeldBy),
+                            {state.heldBy->empty() ? main_.Messages().Text(msg::kAnotherProgram) : *state.heldBy})));
+  else
+    row.phase->setText(QString::fromLatin1(PhaseText(state.phase)));
   row.unit->setText(FromUtf8(state.unit));
   row.progress->setValue(state.progress);
   if (!state.result) {
@@ -307,6 +316,7 @@ void TFormProvisioning::ShowCounts() {
   u.lblRefused->setNum(counts.refused);
   u.lblInterrupted->setNum(counts.interrupted);
   u.lblAlreadyDone->setNum(counts.alreadyDone);
+  u.lblUnreadable->setNum(counts.unreadable);
   u.lblPerHour->setText(QString::number(counts.donePerHour, 'f', 0));
 }
 

@@ -61,7 +61,9 @@ inline constexpr int kBackupChanges = 57;  // "变化"
 inline constexpr int kNoBackups = 58;      // "没有该控制器的备份。"       // "新值"
 
 // The provisioning window.
-inline constexpr int kNotRecorded = 220;  // "未记录", after a unit's result
-inline constexpr int kBenchStopped = 221; // "工作台已停止……", above the units not recorded
+inline constexpr int kNotRecorded = 220;     // "未记录", after a unit's result
+inline constexpr int kBenchStopped = 221;    // "工作台已停止……", above the units not recorded
+inline constexpr int kHeldBy = 222;          // "被 %s 占用", a port another program holds
+inline constexpr int kAnotherProgram = 223;  // "其他程序", the holder when it cannot be seen
 
 }  // namespace lum::msg

@@ -69,6 +69,8 @@ constexpr BuiltInText kBuiltIn[] = {
     {msg::kBackupChanges, "变化"},
     {msg::kNoBackups, "没有该控制器的备份。"},
     {msg::kNotRecorded, "未记录"},
+    {msg::kHeldBy, "被 %s 占用"},
+    {msg::kAnotherProgram, "其他程序"},
     {msg::kBenchStopped, "工作台已停止。记录可以保存后，请重新插入每台未记录的设备："},
     {MessageTable::kScanOpenPort, "[%s] Scan connected device:: Open port @%s."},
     {MessageTable::kWriteChecking, "[%s] Write to device:: Checking product ID ..."},

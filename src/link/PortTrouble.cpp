@@ -67,6 +67,12 @@ std::string PortOpenFailureLine(const std::string& name, const std::string& path
 }
 
 std::optional<std::string> PortHolder(const std::string& path, const std::string& procDir) {
+  const auto holder = FindPortHolder(path, procDir);
+  if (!holder) return std::nullopt;
+  return fmt::format("{}, pid {}", holder->name, holder->pid);
+}
+
+std::optional<PortHolderProcess> FindPortHolder(const std::string& path, const std::string& procDir) {
   std::error_code error;
   const fs::path device = fs::canonical(path, error);
   if (error) return std::nullopt;
@@ -78,7 +84,7 @@ std::optional<std::string> PortHolder(const std::string& path, const std::string
     for (fs::directory_iterator fd(process->path() / "fd", hidden), none; !hidden && fd != none; fd.increment(hidden)) {
       std::error_code gone;
       if (fs::read_symlink(fd->path(), gone) == device)
-        return fmt::format("{}, pid {}", FirstLine(process->path() / "comm"), pid);
+        return PortHolderProcess{FirstLine(process->path() / "comm"), std::stoi(pid)};
     }
   }
   return std::nullopt;

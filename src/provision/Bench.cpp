@@ -28,6 +28,11 @@ const char* PhaseText(PortPhase phase) {
   return "";
 }
 
+std::string PortStateText(const PortState& state) {
+  if (!state.heldBy) return PhaseText(state.phase);
+  return "held by " + (state.heldBy->empty() ? std::string("another program") : *state.heldBy);
+}
+
 std::string FaultText(const BenchFault& fault) {
   if (!fault.unit) return fmt::format("{} stopped: {}", fault.port.empty() ? "the bench" : fault.port, fault.error);
   return fmt::format("{} {} {}, not recorded: {}", fault.port, FormatSerial(fault.unit->serialNumber),
@@ -107,6 +112,9 @@ void Bench::Count(const store::CommissioningRecord& record) {
         break;
       case store::Outcome::AlreadyDone:
         ++counts_.alreadyDone;
+        break;
+      case store::Outcome::Unreadable:
+        ++counts_.unreadable;
         break;
     }
     if (settings_.count > 0 && counts_.Finished() >= settings_.count) stopping_ = true;

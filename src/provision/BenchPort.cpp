@@ -2,11 +2,14 @@
 
 #include <fmt/format.h>
 
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
 #include "base/TimeStamp.h"
 #include "data/NumberFormats.h"
+#include "link/PortTrouble.h"
+#include "link/SerialPort.h"
 #include "provision/UnitChecks.h"
 
 namespace lum {
@@ -23,8 +26,14 @@ constexpr int kVerifyProgress = 70;
 constexpr int kDoneProgress = 100;
 // An unplugged unit must miss this many looks in a row: one lost reply is not a removal.
 constexpr int kAbsentLooks = 2;
-// The write's own lines that name a field the unit does not hold follow its "Failure".
-constexpr const char* kFailureLine = "Failure";
+// A unit that answered its identification but not every read is read once more: one lost
+// reply does not make it unreadable.
+constexpr int kReadTries = 2;
+// A unit that stops answering during its write may be restarting: it is looked for this long
+// before it is taken for gone.
+constexpr std::chrono::seconds kRestartWait{10};
+// A result names at most this many fields, then how many more there are.
+constexpr size_t kNamedFields = 4;
 
 store::Blob BlockBytes(const TCONFIG_BLOCK& block) { return store::Blob(block.bytes().begin(), block.bytes().end()); }
 
@@ -36,32 +45,28 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-std::string Join(const std::vector<std::string>& parts) {
+// One line however many fields differ: the first few by name, then how many more.
+std::string FieldsReason(const std::vector<std::string>& mismatches) {
   std::string text;
-  for (const std::string& part : parts) text += (text.empty() ? "" : "; ") + part;
+  for (size_t i = 0; i < mismatches.size() && i < kNamedFields; ++i) text += (i == 0 ? "" : "; ") + mismatches[i];
+  if (mismatches.size() > kNamedFields) text += fmt::format("; and {} more fields", mismatches.size() - kNamedFields);
   return text;
+}
+
+// The holder of a port that did not open, when it is held: "name (pid N)", or empty when the
+// holder cannot be seen; nullopt when the port is not held.
+std::optional<std::string> HeldBy(const std::string& path) {
+  if (ProbePort(path) != EBUSY) return std::nullopt;
+  const auto holder = FindPortHolder(path);
+  return holder ? fmt::format("{} (pid {})", holder->name, holder->pid) : std::string();
 }
 }  // namespace
 
-// The session's lines of the current step; the bench shows results, not the panel.
+// The session's lines; the bench shows results, not the panel.
 class BenchPort::Lines : public LinkObserver {
  public:
-  void InfoLine(const std::string& line) override { lines_.push_back(line); }
+  void InfoLine(const std::string&) override {}
   void TraceLine(const std::string&) override {}
-  void Clear() { lines_.clear(); }
-  // The lines after "Failure": the write names there each field the unit does not hold.
-  std::vector<std::string> AfterFailure() const {
-    std::vector<std::string> after;
-    bool failed = false;
-    for (const std::string& line : lines_) {
-      if (failed && line != "\r") after.push_back(line);
-      failed = failed || line == kFailureLine;
-    }
-    return after;
-  }
-
- private:
-  std::vector<std::string> lines_;
 };
 
 // The loader dialogue's lines; the last one tells where an upgrade stopped.
@@ -100,14 +105,21 @@ void BenchPort::Report(PortPhase phase, int progress) {
 
 void BenchPort::Pause() { std::this_thread::sleep_for(shared_.settings.presencePoll); }
 
-const TDEVICE_CONFIG* BenchPort::ReadUnit() {
-  bool found = false;
-  lines_->Clear();
-  session_->Scan([&](bool read) { found = read; });
+PortLook BenchPort::Look() {
+  session_->Scan();
   session_->WaitIdle();
-  const auto& devices = session_->Entries().DeviceEntries();
-  if (!found || devices.empty() || !devices.front()->FromDevice) return nullptr;
-  return devices.front().get();
+  return LookOf(session_->Entries());
+}
+
+const TDEVICE_CONFIG* BenchPort::ReadUnit() {
+  const PortLook look = Look();
+  return look.kind == LookKind::Read ? look.unit : nullptr;
+}
+
+void BenchPort::ShowHolder(const std::optional<std::string>& heldBy) {
+  if (heldBy == state_.heldBy) return;
+  state_.heldBy = heldBy;
+  Report(PortPhase::Waiting, 0);
 }
 
 void BenchPort::Run() {
@@ -126,13 +138,23 @@ void BenchPort::Run() {
 }
 
 void BenchPort::Serve() {
-  const TDEVICE_CONFIG* unit = ReadUnit();
-  if (!unit) {
+  PortLook look = Look();
+  std::optional<TDEVICE_CONFIG> partial;  // of a unit identified but not read whole
+  for (int tries = 1; look.kind == LookKind::Unreadable && tries < kReadTries; ++tries) {
+    partial = *look.unit;
+    look = Look();
+  }
+  ShowHolder(look.kind == LookKind::NotOpened ? HeldBy(path_) : std::nullopt);
+  CommissioningRecord record;
+  if (look.kind == LookKind::Read || look.kind == LookKind::UnknownProduct) {
+    const TDEVICE_CONFIG unit = *look.unit;  // the session's entries change with every look
+    record = look.kind == LookKind::Read ? Attempt(unit) : NotRead(LookKind::UnknownProduct, unit);
+  } else if (look.kind == LookKind::Unreadable || partial) {
+    record = NotRead(LookKind::Unreadable, look.kind == LookKind::Unreadable ? *look.unit : *partial);
+  } else {
     Pause();
     return;
   }
-  const TDEVICE_CONFIG before = *unit;
-  const CommissioningRecord record = Attempt(before);
   Keep(record);
   if (record.result == Outcome::Interrupted) {
     Report(PortPhase::Waiting, 0);  // it is gone already; when it returns it is written again
@@ -141,6 +163,41 @@ void BenchPort::Serve() {
   Report(PortPhase::Unplug, kDoneProgress);
   WaitUntilUnplugged(record.serialNumber);
   if (!shared_.stopping) Report(PortPhase::Waiting, 0);
+}
+
+CommissioningRecord BenchPort::NewRecord(const TDEVICE_CONFIG& unit) {
+  const BenchSettings& settings = shared_.settings;
+  CommissioningRecord record;
+  record.attemptId = store::NewAttemptId();
+  record.timeUtc = UtcStamp();
+  record.bench = settings.bench;
+  record.operatorName = settings.operatorName;
+  record.port = comName_;
+  record.job = shared_.job.name;
+  record.model = unit.Model;
+  record.serialNumber = unit.SerialNumber;
+  record.firmwareVersion = unit.FirmwareVersion;
+  record.firmwareBuild = unit.FirmwareBuild;
+  record.batchCode = unit.BatchCode;
+  record.productCode = unit.Config.ProductID();
+  state_.unit = unit.SerialNumber != 0 ? fmt::format("{} {}", unit.Model, FormatSerial(unit.SerialNumber))
+                                       : fmt::format("0x{:06X}", record.productCode);
+  state_.result.reset();
+  state_.reason.clear();
+  state_.recordError.clear();
+  return record;
+}
+
+CommissioningRecord BenchPort::NotRead(LookKind kind, const TDEVICE_CONFIG& unit) {
+  CommissioningRecord record = NewRecord(unit);
+  if (kind == LookKind::UnknownProduct) {
+    record.result = Outcome::Refused;
+    record.reason = fmt::format("unknown product code 0x{:06X}", record.productCode);
+  } else {
+    record.result = Outcome::Unreadable;
+    record.reason = "it stopped answering after its identification";
+  }
+  return record;
 }
 
 void BenchPort::Keep(const CommissioningRecord& record) {
@@ -161,24 +218,8 @@ void BenchPort::Keep(const CommissioningRecord& record) {
 
 CommissioningRecord BenchPort::Attempt(const TDEVICE_CONFIG& before) {
   const auto started = std::chrono::steady_clock::now();
-  const BenchSettings& settings = shared_.settings;
-  CommissioningRecord record;
-  record.attemptId = store::NewAttemptId();
-  record.timeUtc = UtcStamp();
-  record.bench = settings.bench;
-  record.operatorName = settings.operatorName;
-  record.port = comName_;
-  record.job = shared_.job.name;
-  record.model = before.Model;
-  record.serialNumber = before.SerialNumber;
-  record.firmwareVersion = before.FirmwareVersion;
-  record.firmwareBuild = before.FirmwareBuild;
-  record.batchCode = before.BatchCode;
-  record.productCode = before.Config.ProductID();
+  CommissioningRecord record = NewRecord(before);
   record.before = BlockBytes(before.Config);
-  state_.unit = fmt::format("{} {}", before.Model, FormatSerial(before.SerialNumber));
-  state_.result.reset();
-  state_.reason.clear();
   Report(PortPhase::Reading, kReadProgress);
 
   try {
@@ -212,18 +253,20 @@ void BenchPort::WriteAndVerify(const TCONFIG_BLOCK& target, const TDEVICE_CONFIG
   EntryStore& entries = session_->Entries();
   entries.SetCurrentEntry(&entries.AddFileEntry(std::move(entry)));
   WriteResult written = WriteResult::Busy;
-  lines_->Clear();
   session_->Write([&](WriteResult result) { written = result; });
   session_->WaitIdle();
-  const std::vector<std::string> notHeld = lines_->AfterFailure();
 
   Report(PortPhase::Verifying, kVerifyProgress);
+  bool restarted = false;
   const TDEVICE_CONFIG* after = ReadUnit();
-  if (!after || written == WriteResult::NoMatchingController) {
-    // Gone during the write or right after it: whatever it holds now is not known.
+  if (!after) {
+    // It may be restarting: once it answers again, what it holds tells how the write ended.
+    after = ReadAfterRestart();
+    restarted = after != nullptr;
+  }
+  if (!after) {
     record.result = Outcome::Interrupted;
     record.reason = "the unit stopped answering while it was written";
-    if (after) record.after = BlockBytes(after->Config);
     return;
   }
   record.after = BlockBytes(after->Config);
@@ -233,13 +276,25 @@ void BenchPort::WriteAndVerify(const TCONFIG_BLOCK& target, const TDEVICE_CONFIG
     return;
   }
   const std::vector<std::string> mismatches = ReadBackMismatches(target, after->Config);
-  if (written == WriteResult::Verified && mismatches.empty()) {
+  const std::string restart = restarted ? "it restarted during the write" : "";
+  if (mismatches.empty() && (written == WriteResult::Verified || restarted)) {
     record.result = Outcome::Done;
+    record.reason = restart;
     return;
   }
-  record.result = Outcome::Failed;
-  record.reason = Join(mismatches.empty() ? notHeld : mismatches);
-  if (record.reason.empty()) record.reason = "the write was not verified";
+  // A unit that restarted before it had every value is written again while it stays.
+  record.result = restarted ? Outcome::Interrupted : Outcome::Failed;
+  record.reason = mismatches.empty() ? "the write was not verified" : FieldsReason(mismatches);
+  if (restarted) record.reason = restart + "; " + record.reason;
+}
+
+const TDEVICE_CONFIG* BenchPort::ReadAfterRestart() {
+  const auto until = std::chrono::steady_clock::now() + kRestartWait;
+  while (!shared_.stopping && std::chrono::steady_clock::now() < until) {
+    Pause();
+    if (const TDEVICE_CONFIG* unit = ReadUnit()) return unit;
+  }
+  return nullptr;
 }
 
 void BenchPort::Provision(const TDEVICE_CONFIG& unit, CommissioningRecord& record) {
@@ -284,10 +339,15 @@ std::optional<TDEVICE_CONFIG> BenchPort::Upgrade(const TDEVICE_CONFIG& before, C
 void BenchPort::WaitUntilUnplugged(uint32_t serialNumber) {
   int absent = 0;
   while (!shared_.stopping && absent < kAbsentLooks) {
-    const TDEVICE_CONFIG* unit = ReadUnit();
-    if (unit && unit->SerialNumber != serialNumber) return;  // swapped faster than we looked
-    absent = unit ? 0 : absent + 1;
-    if (absent == 0) Pause();
+    const PortLook look = Look();
+    if (look.kind == LookKind::Read && look.unit->SerialNumber != serialNumber)
+      return;  // swapped faster than we looked
+    // A port busy for a moment (another bench looking at it) tells nothing; a port gone with
+    // its adapter is a removal.
+    const bool busy = look.kind == LookKind::NotOpened && ProbePort(path_) == EBUSY;
+    const bool gone = look.kind == LookKind::Empty || (look.kind == LookKind::NotOpened && !busy);
+    absent = gone ? absent + 1 : 0;
+    if (!gone) Pause();
   }
 }
 

@@ -11,6 +11,7 @@
 #include "device/DeviceSession.h"
 #include "provision/BenchTypes.h"
 #include "provision/Job.h"
+#include "provision/PortLook.h"
 #include "store/RecordStore.h"
 
 namespace lum {
@@ -43,8 +44,18 @@ class BenchPort {
  private:
   class Lines;
   class UpgradeLines;
+  /// Scans the port.
+  PortLook Look();
   /// Scans the port: the unit's entry, or null when none answers (or the read was not complete).
   const TDEVICE_CONFIG* ReadUnit();
+  /// Looks for a unit that stopped answering during its write, for as long as a restart takes.
+  const TDEVICE_CONFIG* ReadAfterRestart();
+  /// Shows who holds the port while it does not open (nullopt: nobody).
+  void ShowHolder(const std::optional<std::string>& heldBy);
+  /// A record of the unit as read, with the bench's and job's names; the port shows the unit.
+  store::CommissioningRecord NewRecord(const TDEVICE_CONFIG& unit);
+  /// The record of a unit that answered but could not be read whole.
+  store::CommissioningRecord NotRead(LookKind kind, const TDEVICE_CONFIG& unit);
   /// One look at the port: a unit that answers is provisioned, recorded and waited for until
   /// it is taken away.
   void Serve();

@@ -30,7 +30,13 @@ struct PortState {
   std::optional<store::Outcome> result;  // of the unit on the port, or of the last one
   std::string reason;
   std::string recordError;  // why that unit's record was not kept (empty when it was)
+  /// The port does not open because a program holds it: "name (pid N)", or empty when the
+  /// holder cannot be seen; nullopt while the port is not held.
+  std::optional<std::string> heldBy;
 };
+
+/// "held by name (pid N)", "held by another program", or the phase's text.
+std::string PortStateText(const PortState& state);
 
 /// A unit whose record could not be kept, or a port that could not go on: either stops the
 /// bench (the other ports finish the unit they hold).
@@ -60,8 +66,9 @@ struct BenchCounts {
   int refused = 0;
   int interrupted = 0;
   int alreadyDone = 0;
+  int unreadable = 0;
   double donePerHour = 0;
-  int Finished() const { return done + failed + refused + alreadyDone; }
+  int Finished() const { return done + failed + refused + alreadyDone + unreadable; }
 };
 
 /// What a bench tells while it runs. Called from the ports' threads: an implementation

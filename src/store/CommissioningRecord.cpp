@@ -9,7 +9,8 @@
 namespace lum::store {
 
 namespace {
-constexpr std::array<const char*, 5> kOutcomeTexts = {"done", "failed", "refused", "interrupted", "already done"};
+constexpr std::array<const char*, 6> kOutcomeTexts = {"done",        "failed",       "refused",
+                                                      "interrupted", "already done", "could not be read"};
 
 constexpr const char* kTable = "commissioning";
 // Column order of every SELECT and INSERT below.

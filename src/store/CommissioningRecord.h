@@ -11,9 +11,9 @@
 namespace lum::store {
 
 /// How one attempt on one unit ended.
-enum class Outcome { Done, Failed, Refused, Interrupted, AlreadyDone };
+enum class Outcome { Done, Failed, Refused, Interrupted, AlreadyDone, Unreadable };
 
-/// "done", "failed", "refused", "interrupted", "already done".
+/// "done", "failed", "refused", "interrupted", "already done", "could not be read".
 const char* OutcomeText(Outcome outcome);
 std::optional<Outcome> OutcomeFromText(const std::string& text);
 

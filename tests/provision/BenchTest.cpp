@@ -3,22 +3,71 @@
 // vanish mid-write or come back are told apart.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <map>
 #include <thread>
 
 #include "data/NumberFormats.h"
 #include "data/TempDir.h"
-#include "upgrade/EffBuilder.h"
+#include "device/WritePlan.h"
 #include "provision/Bench.h"
 #include "provision/UnitChecks.h"
 #include "support/BenchSupport.h"
 #include "support/UpgradeTestSupport.h"
+#include "upgrade/EffBuilder.h"
 
 namespace lum {
 namespace {
 
 using store::Outcome;
+
+// Another program holding a port open, exclusively, until it is let go (a process of its own,
+// so that it can be named).
+class HeldElsewhere {
+ public:
+  explicit HeldElsewhere(const std::string& path) {
+    int ready[2], release[2];
+    if (::pipe(ready) != 0 || ::pipe(release) != 0) return;
+    const char* device = path.c_str();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(ready[0]);
+      ::close(release[1]);  // so that the test's close is the end of the pipe
+      const int fd = ::open(device, O_RDWR | O_NOCTTY);
+      ::ioctl(fd, TIOCEXCL);
+      char c = 1;
+      (void)!::write(ready[1], &c, 1);
+      (void)!::read(release[0], &c, 1);  // until the test lets go
+      ::ioctl(fd, TIOCNXCL);
+      ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(release[0]);
+    release_ = release[1];
+    char c = 0;
+    (void)!::read(ready[0], &c, 1);
+    ::close(ready[0]);
+  }
+  ~HeldElsewhere() { LetGo(); }
+  HeldElsewhere(const HeldElsewhere&) = delete;
+  HeldElsewhere& operator=(const HeldElsewhere&) = delete;
+  pid_t Pid() const { return pid_; }
+  void LetGo() {
+    if (pid_ <= 0) return;
+    ::close(release_);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = 0;
+  }
+
+ private:
+  pid_t pid_ = 0;
+  int release_ = -1;
+};
 
 class BenchTest : public TempDir {
  protected:
@@ -229,6 +278,111 @@ TEST_F(BenchTest, OverridesAreAppliedBySerialNumber) {
   EXPECT_EQ(ports.Port(1).Config().Channel(0, 0).CC(), 900);
   EXPECT_EQ(ports.Port(2).Config().SCV(), JobBlock().SCV());
   EXPECT_EQ(ports.Port(2).Config().Channel(0, 0).CC(), JobBlock().Channel(0, 0).CC());
+}
+
+// Every unit plugged gets one record and a result, also when it cannot be provisioned: a
+// product of no known type, a unit that falls silent after its identification, a unit that
+// keeps none of its values (named in one short line).
+TEST_F(BenchTest, EveryPlugGetsOneResultWithItsReasonInOneLine) {
+  SimulatedBench ports(3);
+  StartBench(ports);
+  sim::ControllerSetup unknown = SimulatedBench::Unit(0x01000071);
+  unknown.config.SetProductID(0x7A7A70);
+  unknown.memory = sim::FactoryMemory(unknown);
+  ports.Port(1).Plug(unknown);
+  ASSERT_TRUE(observer_.WaitForRecords(1));
+  const auto refused = observer_.Records()[0];
+  EXPECT_EQ(refused.result, Outcome::Refused) << refused.reason;
+  EXPECT_EQ(refused.port, "COM1");
+  EXPECT_EQ(refused.productCode, 0x7A7A70u);
+  EXPECT_EQ(refused.reason, "unknown product code 0x7A7A70");
+
+  sim::ControllerSetup silent = SimulatedBench::Unit(0x01000072);
+  silent.answerLimit = 1;  // its identification, then nothing
+  ports.Port(2).Plug(silent);
+  ASSERT_TRUE(observer_.WaitForRecords(2));
+  const auto unread = observer_.Records()[1];
+  EXPECT_EQ(unread.result, Outcome::Unreadable) << unread.reason;
+  EXPECT_EQ(unread.port, "COM2");
+  EXPECT_FALSE(unread.reason.empty());
+
+  sim::ControllerSetup keeping = SimulatedBench::Unit(0x01000073);
+  for (uint8_t code :
+       {command::kBattOVP, command::kBattUVR, command::kLightControl, command::kChannelCC, command::kChannelTiming})
+    keeping.alterations[code] = {sim::AlterKind::Keep};
+  ports.Port(3).Plug(keeping);
+  ASSERT_TRUE(observer_.WaitForRecords(3));
+  const auto failed = observer_.Records()[2];
+  EXPECT_EQ(failed.result, Outcome::Failed);
+  EXPECT_EQ(failed.reason.find('\n'), std::string::npos) << failed.reason;
+  EXPECT_NE(failed.reason.find("BattOVP: wrote"), std::string::npos) << failed.reason;
+  EXPECT_NE(failed.reason.find("and 1 more fields"), std::string::npos) << failed.reason;
+
+  // Each stays on its port as one plug: no second record while they are there.
+  const size_t seen = observer_.StateCount();
+  for (int n = 1; n <= 3; ++n) ports.Port(n).Unplug();
+  for (const char* port : {"COM1", "COM3"}) ASSERT_TRUE(observer_.WaitForPhase(port, PortPhase::Waiting, seen));
+  bench_->Stop();
+  EXPECT_EQ(records_->Records().size(), 3u);
+  EXPECT_EQ(bench_->Counts().unreadable, 1);
+}
+
+// A port that another program holds says who holds it; a port busy for a moment while its
+// unit stays is not a removal (two benches looking at the same ports).
+TEST_F(BenchTest, AHeldPortNamesItsHolderAndABusyMomentIsNoRemoval) {
+  SimulatedBench ports(2);
+  auto held = std::make_unique<HeldElsewhere>(ports.Port(1).Path());
+  StartBench(ports);
+  const std::string holder = "(pid " + std::to_string(held->Pid()) + ")";
+  auto heldShown = [&] {
+    for (const PortState& state : observer_.States())
+      if (state.port == "COM1" && state.heldBy && state.heldBy->find(holder) != std::string::npos) return true;
+    return false;
+  };
+  for (int look = 0; look < 600 && !heldShown(); ++look) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_TRUE(heldShown()) << "the holder was not named";
+  EXPECT_EQ(PortStateText(observer_.States().back()).rfind("held by ", 0), 0u);
+  held->LetGo();
+  ports.Port(1).Plug(SimulatedBench::Unit(0x01000081));
+  EXPECT_EQ(Next(1).result, Outcome::Done);
+  EXPECT_FALSE(observer_.States().back().heldBy.has_value()) << "no longer held";
+
+  ports.Port(2).Plug(SimulatedBench::Unit(0x01000082));
+  EXPECT_EQ(Next(2).result, Outcome::Done);
+  {
+    HeldElsewhere busy(ports.Port(2).Path());
+    std::this_thread::sleep_for(std::chrono::seconds(2));  // several looks of the bench
+  }
+  const size_t seen = observer_.StateCount();
+  ports.Port(2).Unplug();
+  ASSERT_TRUE(observer_.WaitForPhase("COM2", PortPhase::Waiting, seen));
+  bench_->Stop();
+  EXPECT_EQ(records_->Records().size(), 2u) << "the busy moment made a second record";
+}
+
+// A unit that restarts at the end of its write holds the job when it answers again: it is read
+// back and recorded as done, once.
+TEST_F(BenchTest, AUnitRestartedDuringItsWriteIsRecordedByWhatItHolds) {
+  SimulatedBench ports(1);
+  StartBench(ports);
+  sim::ControllerSetup restarting = SimulatedBench::Unit(0x01000091);
+  restarting.vanishAfterWrites =
+      static_cast<unsigned>(PlanWrite(job_.BlockFor(restarting.serialNumber, restarting.config)).size());
+  ports.Port(1).Plug(restarting);
+  for (int look = 0; look < 600 && ports.Port(1).Plugged(); ++look)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_FALSE(ports.Port(1).Plugged()) << "the unit never went away";
+  std::this_thread::sleep_for(std::chrono::seconds(4));  // as long as a controller takes to start again
+  sim::ControllerSetup back = SimulatedBench::Unit(0x01000091);
+  back.config = ports.Port(1).Config();
+  ports.Port(1).Plug(back);
+  const auto record = Next(1);
+  EXPECT_EQ(record.result, Outcome::Done) << record.reason;
+  const size_t seen = observer_.StateCount();
+  ports.Port(1).Unplug();
+  ASSERT_TRUE(observer_.WaitForPhase("COM1", PortPhase::Waiting, seen));
+  bench_->Stop();
+  EXPECT_EQ(records_->Records().size(), 1u);
 }
 
 }  // namespace
