@@ -66,4 +66,18 @@ inline constexpr int kBenchStopped = 221;    // "工作台已停止……", abov
 inline constexpr int kHeldBy = 222;          // "被 %s 占用", a port another program holds
 inline constexpr int kAnotherProgram = 223;  // "其他程序", the holder when it cannot be seen
 
+// The commissioning report and the unit labels.
+inline constexpr int kReportTitle = 290;        // "调试报告"
+inline constexpr int kReportJob = 291;          // "任务：%s"
+inline constexpr int kReportPrinted = 292;      // "打印时间：%s"
+inline constexpr int kReportSerial = 293;       // the columns: "序列号" ..
+inline constexpr int kReportTime = 297;         // .. "时间 (UTC)"
+inline constexpr int kReportBattery = 298;      // the key values' columns: "蓄电池" ..
+inline constexpr int kReportOutput1 = 301;      // .. "第 1 路"
+inline constexpr int kReportReplug = 302;       // "需重新插接 (%d)：..."
+inline constexpr int kReportNoReplug = 303;     // "没有需要重新插接的设备。"
+inline constexpr int kReportPage = 304;         // "第 %d 页，共 %d 页"
+inline constexpr int kReportOutcomeDone = 305;  // the results, in the order of the records' ..
+inline constexpr int kReportOutcomeLast = 310;  // .. "无法读取"
+
 }  // namespace lum::msg
