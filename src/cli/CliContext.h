@@ -31,6 +31,8 @@ class CliContext {
   std::optional<std::string> LanguageFilePath() const;
   /// [Ports] of LUM.INI when that section exists, otherwise the machine's serial devices.
   const PortMap& Ports() const;
+  /// The language file in use (empty when the built-in texts are).
+  const ProfileFile& Language() const { return language_; }
   /// Built-in texts, overridden by the language file's [Messages].
   const MessageTable& Messages() const { return messages_; }
   /// Display name of a device type row (0..3) or work mode (0..2): the language file's name,

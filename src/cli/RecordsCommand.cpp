@@ -9,6 +9,7 @@
 #include "cli/CliContext.h"
 #include "cli/Command.h"
 #include "cli/DatabaseOption.h"
+#include "cli/RecordsReport.h"
 #include "data/NumberFormats.h"
 #include "provision/RecordExport.h"
 #include "store/RecordStore.h"
@@ -83,7 +84,10 @@ const CommandRegistration kRegistration([](CLI::App& app) {
                       "Only this result: done, failed, refused, interrupted, \"already done\"");
   auto* csv = command->add_flag("--csv", options->csv, "Comma-separated values with every field");
   command->add_flag("--json", options->json, "JSON with every field")->excludes(csv);
-  command->callback([options] { ListRecords(*options); });
+  AddReportCommand(*command);
+  command->callback([options, command] {
+    if (command->get_subcommands().empty()) ListRecords(*options);
+  });
 });
 
 }  // namespace

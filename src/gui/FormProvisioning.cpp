@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
@@ -21,7 +23,9 @@
 #include "base/SafeFormat.h"
 #include "language/MessageSlots.h"
 #include "provision/JobError.h"
+#include "language/Settings.h"
 #include "provision/RecordExport.h"
+#include "provision/ReportPdf.h"
 #include "ui_FormLUM.h"
 #include "ui_FormProvisioning.h"
 
@@ -34,6 +38,8 @@ const QString kJobFilter = QStringLiteral("Provisioning Job (*.json *.JSON)");
 const QString kJobSuffix = QStringLiteral("json");
 const QString kCsvFilter = QStringLiteral("CSV (*.csv *.CSV)");
 const QString kCsvSuffix = QStringLiteral("csv");
+const QString kPdfFilter = QStringLiteral("PDF (*.pdf *.PDF)");
+const QString kPdfSuffix = QStringLiteral("pdf");
 constexpr int kEndingLookMs = 100;
 constexpr int kRateRefreshMs = 5000;
 // Columns of a port row, under the header labels of the form's first row.
@@ -111,6 +117,8 @@ TFormProvisioning::TFormProvisioning(TFormLUM& mainWindow)
   main_.Bind(u.btnStart, &QPushButton::clicked, [this] { btnStartClick(); }, this);
   main_.Bind(u.btnStop, &QPushButton::clicked, [this] { btnStopClick(); }, this);
   main_.Bind(u.btnExportRecords, &QPushButton::clicked, [this] { btnExportRecordsClick(); }, this);
+  main_.Bind(u.btnReport, &QPushButton::clicked, [this] { btnReportClick(); }, this);
+  main_.Bind(u.btnLabels, &QPushButton::clicked, [this] { btnLabelsClick(); }, this);
   ending_.setInterval(kEndingLookMs);
   connect(&ending_, &QTimer::timeout, this, [this] { FinishWhenEnded(); });
   rate_.setInterval(kRateRefreshMs);
@@ -211,18 +219,40 @@ void TFormProvisioning::FinishWhenEnded() {
   main_.dialogs().ShowError(text);
 }
 
-void TFormProvisioning::btnExportRecordsClick() {
-  const auto path = main_.dialogs().SaveFileName(kCsvFilter, kCsvSuffix, FromUtf8(main_.WorkDir()));
-  if (!path) return;
+std::vector<store::CommissioningRecord> TFormProvisioning::JobRecords() {
   store::RecordFilter filter;
   if (job_) filter.job = job_->name;
-  std::unique_ptr<store::RecordStore> opened;
-  store::RecordStore* records = records_.get();
-  if (!records) {
-    opened = store::OpenRecordStore(Directory(), ui_->lbledtDatabase->text().trimmed().toStdString());
-    records = opened.get();
-  }
-  WriteFileAtomically(path->toStdString(), RecordsCsv(records->Records(filter)));
+  if (records_) return records_->Records(filter);
+  return store::OpenRecordStore(Directory(), ui_->lbledtDatabase->text().trimmed().toStdString())->Records(filter);
+}
+
+void TFormProvisioning::btnExportRecordsClick() {
+  const auto path = main_.dialogs().SaveFileName(kCsvFilter, kCsvSuffix, FromUtf8(main_.WorkDir()));
+  if (path) WriteFileAtomically(path->toStdString(), RecordsCsv(JobRecords()));
+}
+
+// The report's texts in the window's language: its messages, and the type names of the
+// language file LUM.INI remembers (the built-in ones when there is none).
+ReportTexts TFormProvisioning::ReportTextsShown() const {
+  const std::string remembered = Settings(main_.WorkDir()).LanguageFile(main_.DefaultLanguageFile());
+  const QFileInfo file(QDir(FromUtf8(main_.WorkDir())).filePath(FromUtf8(remembered)));
+  return ReportTextsFrom(main_.Messages(),
+                         file.isFile() ? ProfileFile::Load(file.filePath().toStdString()) : ProfileFile());
+}
+
+void TFormProvisioning::btnReportClick() {
+  const auto path = main_.dialogs().SaveFileName(kPdfFilter, kPdfSuffix, FromUtf8(main_.WorkDir()));
+  if (!path) return;
+  const ReportTexts texts = ReportTextsShown();
+  const std::string printed = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
+  WriteFileAtomically(path->toStdString(), ReportPdf(ReportLines(JobRecords(), texts), texts, printed));
+}
+
+void TFormProvisioning::btnLabelsClick() {
+  const auto path = main_.dialogs().SaveFileName(kPdfFilter, kPdfSuffix, FromUtf8(main_.WorkDir()));
+  if (!path) return;
+  const ReportTexts texts = ReportTextsShown();
+  WriteFileAtomically(path->toStdString(), LabelsPdf(ReportLines(JobRecords(), texts), texts));
 }
 
 void TFormProvisioning::BuildRows(const std::vector<std::string>& ports) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "provision/Bench.h"
+#include "provision/CommissioningReport.h"
 #include "provision/Job.h"
 #include "store/RecordStore.h"
 
@@ -41,12 +42,17 @@ class TFormProvisioning : public QDialog {
   void btnStartClick();
   void btnStopClick();
   void btnExportRecordsClick();
+  void btnReportClick();
+  void btnLabelsClick();
   /// Loads a job file and shows it; a bad file is told in an error box.
   void OpenJob(const std::string& path);
 
   void reject() override;
 
  private:
+  /// The records of the job shown (every record without a job).
+  std::vector<store::CommissioningRecord> JobRecords();
+  ReportTexts ReportTextsShown() const;
   class Reports;
   struct PortRow {
     QLabel* port;

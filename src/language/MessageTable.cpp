@@ -1,5 +1,6 @@
 #include "language/MessageTable.h"
 
+#include <iterator>
 #include <utility>
 
 #include "language/MessageSlots.h"
@@ -98,6 +99,20 @@ constexpr BuiltInText kBuiltIn[] = {
     {MessageTable::kOk, "Ok"},
     {MessageTable::kFailure, "Failure"},
 };
+
+// Texts added by different changes must not land in one slot, nor in one no file can name.
+constexpr bool EachBuiltInTextHasItsOwnNamedSlot() {
+  for (size_t i = 0; i < std::size(kBuiltIn); ++i) {
+    const int slot = kBuiltIn[i].slot;
+    const bool fixed = slot >= MessageTable::kScanOpenPort && slot <= MessageTable::kFailure;
+    if (!MessageTable::IsKeyed(slot) && !fixed) return false;
+    for (size_t j = i + 1; j < std::size(kBuiltIn); ++j)
+      if (kBuiltIn[j].slot == slot) return false;
+  }
+  return true;
+}
+static_assert(EachBuiltInTextHasItsOwnNamedSlot(),
+              "two built-in texts share a message slot, or one is in no named slot");
 
 const std::string kEmpty;
 }  // namespace

@@ -195,6 +195,18 @@ TEST_F(FormProvisioningTest, ABenchRunShowsEachUnitRecordsItAndExportsTheRecords
   std::string all = lines[1] + lines[2];
   EXPECT_NE(all.find(",done,"), std::string::npos);
   EXPECT_NE(all.find(",refused,"), std::string::npos);
+
+  // The job's report and its units' labels, as PDF files.
+  for (QPushButton* button : {u.btnReport, u.btnLabels}) {
+    const std::string pdf = Dir() + "/" + button->objectName().toStdString() + ".pdf";
+    dialogs_.AnswerFileName(QString::fromStdString(pdf));
+    button->click();
+    std::ifstream file(pdf, std::ios::binary);
+    std::string head(5, '\0');
+    file.read(head.data(), 5);
+    EXPECT_EQ(head, "%PDF-") << pdf;
+  }
+  EXPECT_TRUE(dialogs_.Errors().empty());
 }
 
 TEST_F(FormProvisioningTest, TheToolsMenuOpensIt) {
