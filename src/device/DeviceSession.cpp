@@ -27,7 +27,7 @@ DeviceSession::DeviceSession(PortMap ports, LinkObserver& observer, Clock& clock
       // when it drains, as if the operation had been run on the owner's thread.
       worker_(std::make_unique<JobThread>(
           [this] { events_.Notify(); },
-          [this](std::exception_ptr failure) { events_.Post([failure] { std::rethrow_exception(failure); }); })) {
+          [this](const std::exception_ptr& failure) { events_.Post([failure] { std::rethrow_exception(failure); }); })) {
   messages_.FillBuiltIn();
 }
 
