@@ -1,5 +1,7 @@
-// The Debian package as a new user meets it: built with cpack, unpacked into a scratch root,
-// its programs run from there in an empty home and start folder.
+// The Debian packages as a packager and a new user meet them: lumctl (the terminal programs)
+// and lum (the window), built with cpack from this tree, checked by lintian and the desktop's
+// validators, unpacked into a scratch root, their programs run from there in an empty home
+// and start folder.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -9,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -41,6 +44,26 @@ std::string Slurp(const fs::path& path) {
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// A command's status and what it wrote to stdout and stderr, together.
+Finished Shell(const std::string& command) {
+  Finished run;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+  const int raw = pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return run;
+}
+
+std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+std::string Field(const fs::path& package, const std::string& field) {
+  std::string value = Shell("dpkg-deb -f " + Quoted(package) + " " + field).out;
+  while (!value.empty() && value.back() == '\n') value.pop_back();
+  return value;
+}
+
 std::vector<fs::path> Entries(const fs::path& dir) {
   std::vector<fs::path> entries;
   for (const auto& entry : fs::recursive_directory_iterator(dir)) entries.push_back(entry.path());
@@ -55,16 +78,22 @@ class PackageTest : public ::testing::Test {
     const std::string command = "cd '" LUM_BINARY_DIR "' && cpack -G DEB -B '" + (scratch_ / "out").string() + "' >'" +
                                 (scratch_ / "cpack.log").string() + "' 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << Slurp(scratch_ / "cpack.log");
-    for (const auto& entry : fs::directory_iterator(scratch_ / "out"))
-      if (entry.path().extension() == ".deb") package_ = entry.path();
-    ASSERT_FALSE(package_.empty()) << Slurp(scratch_ / "cpack.log");
-    const std::string unpack = "dpkg -x '" + package_.string() + "' '" + Root().string() + "'";
-    ASSERT_EQ(std::system(unpack.c_str()), 0);
+    for (const auto& entry : fs::directory_iterator(scratch_ / "out")) {
+      if (entry.path().extension() != ".deb") continue;
+      const std::string name = entry.path().filename().string();
+      (name.starts_with("lumctl_") ? lumctl_ : lum_) = entry.path();
+    }
+    ASSERT_FALSE(lumctl_.empty()) << Slurp(scratch_ / "cpack.log");
+    ASSERT_FALSE(lum_.empty()) << Slurp(scratch_ / "cpack.log");
+    for (const fs::path& package : {lumctl_, lum_}) {
+      const std::string unpack = "dpkg -x " + Quoted(package) + " " + Quoted(Root());
+      ASSERT_EQ(std::system(unpack.c_str()), 0);
+    }
   }
   static void TearDownTestSuite() { scratch_dir_.reset(); }
 
   void SetUp() override {
-    ASSERT_FALSE(package_.empty());
+    ASSERT_FALSE(lum_.empty());
     const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
     home_ = scratch_ / ("home-" + name);
     start_ = scratch_ / ("start-" + name);
@@ -118,15 +147,19 @@ class PackageTest : public ::testing::Test {
 
   static inline std::unique_ptr<ScratchDir> scratch_dir_;
   static inline fs::path scratch_;
-  static inline fs::path package_;
+  static inline fs::path lumctl_;
+  static inline fs::path lum_;
   fs::path home_;
   fs::path start_;
 };
 
 TEST_F(PackageTest, HoldsTheProgramsTheirDataMenuEntryIconAndManualPages) {
-  for (const char* path : {"usr/bin/lum", "usr/bin/lumctl", "usr/bin/lum-sim", "usr/share/lum/lang/LUM_en.lng",
-                           "usr/share/applications/lum.desktop", "usr/share/icons/hicolor/scalable/apps/lum.svg",
-                           "usr/share/man/man1/lum.1", "usr/share/man/man1/lumctl.1", "usr/share/man/man1/lum-sim.1"})
+  for (const char* path :
+       {"usr/bin/lum", "usr/bin/lumctl", "usr/bin/lum-sim", "usr/share/lum/lang/LUM_en.lng",
+        "usr/share/applications/lum.desktop", "usr/share/icons/hicolor/scalable/apps/lum.svg",
+        "usr/share/man/man1/lum.1.gz", "usr/share/man/man1/lumctl.1.gz", "usr/share/man/man1/lum-sim.1.gz",
+        "usr/share/bash-completion/completions/lumctl", "usr/share/doc/lumctl/copyright",
+        "usr/share/doc/lumctl/changelog.gz", "usr/share/doc/lum/copyright", "usr/share/doc/lum/changelog.gz"})
     EXPECT_TRUE(fs::is_regular_file(Root() / path)) << path;
   // Nothing lands beside the programs but the programs.
   for (const auto& entry : fs::directory_iterator(Root() / "usr/bin"))
@@ -135,14 +168,133 @@ TEST_F(PackageTest, HoldsTheProgramsTheirDataMenuEntryIconAndManualPages) {
   const std::string desktop = Slurp(Root() / "usr/share/applications/lum.desktop");
   EXPECT_TRUE(Contains(desktop, "\nExec=lum")) << desktop;
   EXPECT_TRUE(Contains(desktop, "\nIcon=lum\n")) << desktop;
+  const Finished valid = Shell("desktop-file-validate " + Quoted(Root() / "usr/share/applications/lum.desktop"));
+  EXPECT_EQ(valid.status, 0) << valid.out;
+  EXPECT_EQ(valid.out, "");
 
   // The dependencies come from the binaries: the C++ runtime and Qt are named.
-  const std::string command =
-      "dpkg-deb -f '" + package_.string() + "' Depends >'" + (scratch_ / "depends").string() + "'";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  const std::string depends = Slurp(scratch_ / "depends");
+  const std::string depends = Field(lum_, "Depends");
   for (const char* library : {"libc6", "libstdc++6", "libqt6widgets6", "libqt6svg6"})
     EXPECT_TRUE(Contains(depends, library)) << depends;
+  const std::string recommends = Field(lum_, "Recommends");
+  for (const char* package : {"qt6-translations-l10n", "fonts-wqy-microhei"})
+    EXPECT_TRUE(Contains(recommends, package)) << recommends;
+}
+
+// apt sees a newer build as an upgrade: each package's version is what the programs print,
+// and the window goes with the lumctl of its own build.
+TEST_F(PackageTest, BothPackagesHaveTheVersionTheProgramsPrint) {
+  EXPECT_EQ(Field(lumctl_, "Version"), version::kFileVersion);
+  EXPECT_EQ(Field(lum_, "Version"), version::kFileVersion);
+  EXPECT_TRUE(Contains(Field(lum_, "Depends"), std::string("lumctl (= ") + version::kFileVersion + ")"))
+      << Field(lum_, "Depends");
+  const std::string changelog = Shell("zcat " + Quoted(Root() / "usr/share/doc/lumctl/changelog.gz")).out;
+  EXPECT_TRUE(changelog.starts_with(std::string("lum (") + version::kFileVersion + ") ")) << changelog;
+}
+
+// A headless bench PC installs lumctl without Qt or X.
+TEST_F(PackageTest, LumctlPullsNoQtAndNoX) {
+  const std::string depends = Field(lumctl_, "Depends");
+  EXPECT_FALSE(Contains(depends, "qt")) << depends;
+  EXPECT_FALSE(Contains(depends, "libx")) << depends;
+  EXPECT_TRUE(Contains(depends, "libc6")) << depends;
+  for (const char* program : {"lumctl", "lum-sim"}) {
+    const Finished libraries = Shell("ldd " + Quoted(Installed(program)));
+    ASSERT_EQ(libraries.status, 0) << libraries.out;
+    EXPECT_TRUE(Contains(libraries.out, "libc.so")) << libraries.out;
+    EXPECT_FALSE(Contains(libraries.out, "libQt")) << program << libraries.out;
+    EXPECT_FALSE(Contains(libraries.out, "libX")) << program << libraries.out;
+  }
+  // The programs and the window each in their own package.
+  const std::string lumctlFiles = Shell("dpkg-deb -c " + Quoted(lumctl_)).out;
+  EXPECT_FALSE(Contains(lumctlFiles, "./usr/bin/lum\n")) << lumctlFiles;
+  const std::string lumFiles = Shell("dpkg-deb -c " + Quoted(lum_)).out;
+  EXPECT_FALSE(Contains(lumFiles, "./usr/bin/lumctl")) << lumFiles;
+}
+
+// What an archive's checks say. Warnings are reviewed by hand; an error is a fault here.
+TEST_F(PackageTest, LintianFindsNoError) {
+  const Finished lintian =
+      Shell("lintian --pedantic --no-tag-display-limit " + Quoted(lumctl_) + " " + Quoted(lum_));
+  std::istringstream lines(lintian.out);
+  for (std::string line; std::getline(lines, line);) EXPECT_FALSE(line.starts_with("E:")) << line;
+  // Lintian's status is 0 without errors, 1 with, 2 when it could not run at all.
+  EXPECT_EQ(lintian.status, 0) << lintian.out;
+  std::cout << lintian.out;
+}
+
+// The unit records the controller named by its instance, as systemd reads it.
+TEST_F(PackageTest, RecordingServiceTemplateVerifies) {
+  const fs::path unit = Root() / "usr/lib/systemd/system/lum-monitor@.service";
+  ASSERT_TRUE(fs::is_regular_file(unit));
+  const std::string text = Slurp(unit);
+  EXPECT_TRUE(Contains(text, "\nExecStart=/usr/bin/lumctl monitor ")) << text;
+  EXPECT_TRUE(Contains(text, "--db ")) << text;
+  EXPECT_TRUE(Contains(text, "/dev/%I")) << text;
+  EXPECT_TRUE(Contains(text, "\nRestart=on-failure\n")) << text;
+  // An instance beside the template, as systemd finds it; the program and manual in the root.
+  const fs::path units = scratch_ / "units";
+  fs::create_directories(units);
+  fs::copy_file(unit, units / unit.filename(), fs::copy_options::overwrite_existing);
+  const Finished verify = Shell("systemd-analyze verify --root=" + Quoted(Root()) + " --man=no " +
+                                Quoted(units / "lum-monitor@ttyUSB0.service"));
+  EXPECT_EQ(verify.status, 0) << verify.out;
+  EXPECT_EQ(verify.out, "");
+}
+
+// The software centre's entry, the file type of .LUM files, and the window opening them.
+TEST_F(PackageTest, MetainfoValidatesAndLumFilesHaveTheirType) {
+  const fs::path metainfo = Root() / "usr/share/metainfo/example.lumaris.lum.metainfo.xml";
+  const Finished valid = Shell("appstreamcli validate --no-net --pedantic " + Quoted(metainfo));
+  EXPECT_EQ(valid.status, 0) << valid.out;
+  EXPECT_TRUE(Contains(Slurp(metainfo), std::string("<release version=\"") + version::kFileVersion + "\""));
+
+  const fs::path mime = scratch_ / "mime";
+  fs::create_directories(mime / "packages");
+  fs::copy_file(Root() / "usr/share/mime/packages/lum.xml", mime / "packages/lum.xml");
+  const Finished database = Shell("update-mime-database " + Quoted(mime));
+  ASSERT_EQ(database.status, 0) << database.out;
+  EXPECT_TRUE(Contains(Slurp(mime / "globs2"), ":application/x-lum-configuration:*.lum")) << Slurp(mime / "globs2");
+  const std::string desktop = Slurp(Root() / "usr/share/applications/lum.desktop");
+  EXPECT_TRUE(Contains(desktop, "\nMimeType=application/x-lum-configuration;\n")) << desktop;
+  EXPECT_TRUE(Contains(desktop, "\nExec=lum %f\n")) << desktop;
+}
+
+// The manuals name every command and what a packager or user looks up in them.
+TEST_F(PackageTest, ManualsCoverEveryCommandAndTheService) {
+  const std::string lumctl = Shell("zcat " + Quoted(Root() / "usr/share/man/man1/lumctl.1.gz")).out;
+  for (const char* part : {"diff", "backups", "prune", "job check", "provision", "dry\\-run", "postgresql://",
+                           "lum\\-monitor@", "SIGTERM", "\\-\\-json"})
+    EXPECT_TRUE(Contains(lumctl, part)) << part;
+  const std::string lum = Shell("zcat " + Quoted(Root() / "usr/share/man/man1/lum.1.gz")).out;
+  EXPECT_TRUE(Contains(lum, "FILE.LUM")) << lum;
+  const Finished checked = Shell("{ LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l " +
+                                 Quoted(Root() / "usr/share/man/man1/lumctl.1.gz") + " 2>&1 >/dev/null; }");
+  EXPECT_EQ(checked.out, "") << "groff's warnings";
+}
+
+// Tab completes commands, the commands of commands and options, from the installed lumctl.
+TEST_F(PackageTest, BashCompletesLumctlsCommandsAndOptions) {
+  const auto complete = [](const std::string& line) {
+    const fs::path script = scratch_ / "complete.sh";
+    WriteFileAtomically(script.string(),
+                        "source /usr/share/bash-completion/bash_completion\n"
+                        "source " +
+                            Quoted(Root() / "usr/share/bash-completion/completions/lumctl") + "\n" + "COMP_LINE='" +
+                            line + "'\n" +
+                            "COMP_POINT=${#COMP_LINE}\n"
+                            "read -ra COMP_WORDS <<<\"$COMP_LINE\"\n"
+                            "COMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n"
+                            "_lumctl\n"
+                            "printf '%s\\n' \"${COMPREPLY[@]}\"\n");
+    return Shell("PATH=" + Quoted(Root() / "usr/bin") + ":/usr/bin:/bin bash " + Quoted(script)).out;
+  };
+  EXPECT_EQ(complete("lumctl bac"), "backups\n");
+  EXPECT_EQ(complete("lumctl backups pr"), "prune\n");
+  EXPECT_EQ(complete("lumctl job ch"), "check\n");
+  const std::string options = complete("lumctl monitor --c");
+  EXPECT_TRUE(Contains(options, "--count\n")) << options;
+  EXPECT_TRUE(Contains(options, "--csv\n")) << options;
 }
 
 TEST_F(PackageTest, EveryInstalledProgramAnswersVersion) {
