@@ -12,8 +12,17 @@ namespace {
 // Long enough for another bench's transaction of a few rows on a busy machine.
 constexpr int kBusyTimeoutMs = 30000;
 constexpr std::chrono::milliseconds kLockedRetry{10};
-// Readers never wait for a bench that is writing.
-constexpr const char* kWalPragma = "PRAGMA journal_mode=WAL";
+// A rollback journal, not a write-ahead log. SQLite's locks are POSIX record locks, which a
+// process loses on a file as soon as it closes any descriptor of that file: a file dialog that
+// merely looks at the folder drops them. A write-ahead log depends on those locks for as long
+// as a connection is open (its shared-memory index and "last connection deletes the log"), so
+// another process reading afterwards takes the log away and this process goes on writing
+// into a deleted file. With a rollback journal a connection holds locks only inside a
+// statement or transaction and checks the file afresh at the next one, so nothing this
+// process does with the folder between its writes can cost a record. Exclusive locking or
+// dot-file locking would instead shut out other readers or leave a stale lock after a crash.
+// Readers now hold up a writer for the length of a read, which the busy timeout covers.
+constexpr const char* kJournalPragma = "PRAGMA journal_mode=DELETE";
 
 struct StatementDeleter {
   void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
@@ -67,20 +76,21 @@ SqliteDatabase::SqliteDatabase(const std::string& path) : path_(path) {
     throw DatabaseError(path + ": " + message);
   }
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-  if (!UseWriteAheadLog()) {
+  if (!UseRollbackJournal()) {
     const std::string message = sqlite3_errmsg(db_);
     sqlite3_close(db_);
     db_ = nullptr;
-    throw DatabaseError(path + ": " + kWalPragma + ": " + message);
+    throw DatabaseError(path + ": " + kJournalPragma + ": " + message);
   }
 }
 
-bool SqliteDatabase::UseWriteAheadLog() {
-  // Switching the journal mode skips the busy handler while another connection opens the
-  // same new file, so the switch is retried here for as long as the busy timeout.
+bool SqliteDatabase::UseRollbackJournal() {
+  // A file still in write-ahead-log mode (made by an older version) leaves it only when no
+  // other connection has it open, and switching the journal mode skips the busy handler, so
+  // the switch is retried here for as long as the busy timeout.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
   for (;;) {
-    const int result = sqlite3_exec(db_, kWalPragma, nullptr, nullptr, nullptr);
+    const int result = sqlite3_exec(db_, kJournalPragma, nullptr, nullptr, nullptr);
     if (result == SQLITE_OK) return true;
     if ((result != SQLITE_BUSY && result != SQLITE_LOCKED) || std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(kLockedRetry);

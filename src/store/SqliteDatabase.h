@@ -27,8 +27,8 @@ class SqliteDatabase : public Database {
 
  private:
   [[noreturn]] void Fail(const std::string& what) const;
-  /// Puts the file in write-ahead-log mode; false when it stays locked for too long.
-  bool UseWriteAheadLog();
+  /// Puts the file in rollback-journal mode; false when it stays locked for too long.
+  bool UseRollbackJournal();
 
   sqlite3* db_ = nullptr;
   std::string path_;

@@ -1,6 +1,8 @@
 // lumctl recordings and records on the records database: what they export, and that reading
 // never leaves an empty database behind.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -68,6 +70,33 @@ TEST_F(LumctlRecordings, ReadingCreatesNoDatabase) {
   }
   EXPECT_FALSE(std::filesystem::exists(Path("commissioning.db")));
   EXPECT_FALSE(std::filesystem::exists(Path("x.db")));
+}
+
+TEST_F(LumctlRecordings, RecordingSurvivesThisProcessLookingAtTheFilesAndAnotherReadingThem) {
+  // The window records while a file dialog looks at the folder (it opens and closes every
+  // file there, which drops this process's POSIX locks on them) and lumctl then reads the
+  // recordings: every poll recorded afterwards must reach the file that others read, not a
+  // journal that lumctl took away.
+  const auto db = store::OpenDatabase(Path("commissioning.db"));
+  store::Recordings recordings(*db);
+  const int64_t id = recordings.Start("0A00000066");
+  recordings.Add(id, {Poll(kDecember8Ms, 12500), Poll(kDecember8Ms + 1000, 12510)});
+
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+    const int fd = ::open(Path(std::string("commissioning.db") + suffix).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) ::close(fd);
+  }
+  const Outcome first = Run("recordings");
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_TRUE(Contains(first.out, " 2 polls")) << first.out;
+
+  for (int64_t second = 2; second < 6; ++second) recordings.Add(id, {Poll(kDecember8Ms + second * 1000, 12500)});
+  // Read by another process while the window still holds its handle: a crash of the window
+  // now must lose nothing.
+  const Outcome later = Run("recordings");
+  ASSERT_EQ(later.status, 0) << later.err;
+  EXPECT_TRUE(Contains(later.out, " 6 polls")) << later.out;
+  EXPECT_EQ(recordings.Load(id).size(), 6u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -73,6 +74,25 @@ TEST_F(SqliteDatabaseTest, UnopenableFileIsNamedInTheError) {
   } catch (const DatabaseError& e) {
     EXPECT_NE(std::string(e.what()).find("missing-folder/records.db"), std::string::npos) << e.what();
   }
+}
+
+TEST_F(SqliteDatabaseTest, AFileInWriteAheadLogModeIsTakenOverWithItsRows) {
+  // Files made by earlier versions kept a write-ahead log; they are used with a rollback
+  // journal from now on.
+  const std::string path = Path("records.db");
+  {
+    const auto old = OpenDatabase(path);
+    old->Exec("PRAGMA journal_mode=WAL");
+    old->Exec("CREATE TABLE t (n " + old->TypeOf(ColumnType::Integer) + ")");
+    old->Query("INSERT INTO t (n) VALUES (?)", {int64_t{7}});
+    old->Query("INSERT INTO t (n) VALUES (?)", {int64_t{8}});
+    EXPECT_EQ(old->Query("PRAGMA journal_mode")[0][0], Value(std::string("wal")));
+  }
+
+  const auto db = OpenDatabase(path);
+  EXPECT_EQ(db->Query("PRAGMA journal_mode")[0][0], Value(std::string("delete")));
+  EXPECT_EQ(db->Query("SELECT COUNT(*) FROM t")[0][0], Value(int64_t{2}));
+  EXPECT_FALSE(std::filesystem::exists(path + "-wal"));
 }
 
 TEST_F(SqliteDatabaseTest, BenchesOpeningANewFileAtOnceAllGetIt) {
