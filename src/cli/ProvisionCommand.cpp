@@ -18,6 +18,7 @@
 #include "cli/Command.h"
 #include "cli/DatabaseOption.h"
 #include "data/NumberFormats.h"
+#include "language/DeviceText.h"
 #include "provision/Bench.h"
 #include "store/RecordStore.h"
 
@@ -36,13 +37,14 @@ std::string HostName() {
   return gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string("bench");
 }
 
+// The unit's model and the reasons come from the unit: escaped for the terminal.
 std::string StatusLine(const PortState& state) {
   std::string line =
       fmt::format("{:<5} {:<15} {:>3}%  {}", state.port, PortStateText(state), state.progress, state.unit);
   if (state.result) line += fmt::format("  {}", store::OutcomeText(*state.result));
   if (!state.reason.empty()) line += ": " + state.reason;
   if (!state.recordError.empty()) line += ", NOT RECORDED: " + state.recordError;
-  return line;
+  return TerminalText(line);
 }
 
 // On a terminal the port lines are redrawn in place; otherwise each change is one line.
@@ -69,8 +71,8 @@ class TerminalBench : public BenchObserver {
   void Recorded(const store::CommissioningRecord& r) override {
     if (live_) return;
     std::lock_guard lock(mutex_);
-    std::cout << fmt::format("{} {} {}{}", r.port, FormatSerial(r.serialNumber), store::OutcomeText(r.result),
-                             r.reason.empty() ? "" : ": " + r.reason)
+    std::cout << TerminalText(fmt::format("{} {} {}{}", r.port, FormatSerial(r.serialNumber),
+                                          store::OutcomeText(r.result), r.reason.empty() ? "" : ": " + r.reason))
               << std::endl;
   }
   void Faulted(const BenchFault& fault) override {

@@ -11,6 +11,7 @@
 #include "cli/DatabaseOption.h"
 #include "cli/RecordsReport.h"
 #include "data/NumberFormats.h"
+#include "language/DeviceText.h"
 #include "provision/RecordExport.h"
 #include "store/RecordStore.h"
 
@@ -28,10 +29,11 @@ struct Options {
 
 void PrintForPeople(const std::vector<CommissioningRecord>& records) {
   for (const CommissioningRecord& r : records)
-    fmt::print("{}  {}  {}  {}  {}  {}  {}  {}  {}{}\n", r.timeUtc, r.bench, r.port, r.job,
-               FormatSerial(r.serialNumber), r.model, FormatFirmware(r.firmwareVersion, r.firmwareBuild),
-               store::OutcomeText(r.result), r.reason.empty() ? "" : r.reason + "  ",
-               fmt::format("{} ms", r.durationMs));
+    fmt::print("{}\n", TerminalText(fmt::format("{}  {}  {}  {}  {}  {}  {}  {}  {}{}", r.timeUtc, r.bench, r.port,
+                                                r.job, FormatSerial(r.serialNumber), r.model,
+                                                FormatFirmware(r.firmwareVersion, r.firmwareBuild),
+                                                store::OutcomeText(r.result), r.reason.empty() ? "" : r.reason + "  ",
+                                                fmt::format("{} ms", r.durationMs))));
   fmt::print("{} records\n", records.size());
 }
 

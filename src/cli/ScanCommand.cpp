@@ -16,6 +16,7 @@
 #include "data/ConfigFile.h"
 #include "data/NumberFormats.h"
 #include "data/TypeTables.h"
+#include "language/DeviceText.h"
 #include "language/MessageSlots.h"
 
 namespace lum::cli {
@@ -36,7 +37,7 @@ void SaveEntries(CliSession& session, const std::string& directory) {
 }
 
 // What identifies each controller read: for people a line after the scan's own lines, for
-// scripts one JSON object per line.
+// scripts one JSON object per line. The model is the controller's own text: any bytes.
 void PrintIdentities(const CliSession& session, bool asJson) {
   for (const auto& entry : session.device.Entries().DeviceEntries()) {
     if (!entry->FromDevice) continue;
@@ -45,14 +46,14 @@ void PrintIdentities(const CliSession& session, bool asJson) {
     const std::string serial = FormatSerial(entry->SerialNumber);
     const std::string firmware = FormatFirmware(entry->FirmwareVersion, entry->FirmwareBuild);
     if (!asJson) {
-      std::cout << fmt::format("{}: model {}, serial number {}, firmware {}", entry->Name, entry->Model, serial,
-                               firmware)
+      std::cout << TerminalText(fmt::format("{}: model {}, serial number {}, firmware {}", entry->Name, entry->Model,
+                                            serial, firmware))
                 << std::endl;
       continue;
     }
     nlohmann::ordered_json line;
     line["port"] = entry->Name;
-    line["model"] = entry->Model;
+    PutDeviceText(line, "model", entry->Model);
     line["serial_number"] = serial;
     line["firmware"] = firmware;
     line["product_id"] = entry->Config.ProductID();
@@ -93,9 +94,10 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   auto directory = std::make_shared<std::string>();
   auto asJson = std::make_shared<bool>(false);
   command->add_option("--save", *directory, "Save each controller read as DIR/COMn.LUM")->type_name("DIR");
-  command->add_flag("--json", *asJson,
-                    "One JSON object per controller read on stdout (port, model, serial number, firmware); the "
-                    "scan's lines go to stderr");
+  command->add_flag(
+      "--json", *asJson,
+      "One JSON object per controller read on stdout (port, model and its bytes in hex, serial number, firmware); the "
+      "scan's lines go to stderr");
   command->callback([directory, asJson] { Scan(*directory, *asJson); });
 });
 

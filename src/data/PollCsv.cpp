@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "base/TimeStamp.h"
+#include "data/CsvCell.h"
 
 namespace lum {
 
@@ -16,7 +17,7 @@ std::string PollCsvHeader() {
 
 std::string PollCsvRow(const std::string& serial, const PollSample& sample) {
   const std::chrono::system_clock::time_point time{std::chrono::milliseconds(sample.timeMs)};
-  std::string row = fmt::format("{},{}", serial, UtcStamp(time));
+  std::string row = fmt::format("{},{}", CsvCell(serial), UtcStamp(time));
   for (size_t i = 0; i < kPolledValueCount; ++i) {
     row += ',';
     if (sample.raw[i]) row += FormatNumber(MakeMeasurement(kPolledValues[i], *sample.raw[i]));

@@ -8,6 +8,7 @@
 #include "WindowNames.h"
 #include "data/NumberFormats.h"
 #include "data/TypeTables.h"
+#include "language/DeviceText.h"
 #include "ui_FormLUM.h"
 
 namespace lum {
@@ -30,7 +31,7 @@ void DevicePage::ListDeviceTypes() {
 
 void DevicePage::Show(const TDEVICE_CONFIG& entry) {
   Ui::TFormLUM& u = window_.ui();
-  u.edtModel->setText(ToQ(entry.Model));
+  u.edtModel->setText(ToQ(DeviceText(entry.Model)));
   u.edtSerialNumber->setText(ToQ(FormatSerial(entry.SerialNumber)));
   u.edtFirmware->setText(ToQ(FormatFirmware(entry.FirmwareVersion, entry.FirmwareBuild)));
   u.edtDateOfManufacture->setText(ToQ(FormatBatch(entry.BatchCode)));

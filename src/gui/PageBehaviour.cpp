@@ -12,6 +12,7 @@
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
 #include "base/TimeStamp.h"
+#include "language/DeviceText.h"
 #include "ui_FormLUM.h"
 
 namespace lum {
@@ -68,7 +69,8 @@ void TFormLUM::RebuildEntryTree(const TDEVICE_CONFIG* select) {
     addNode(name.empty() ? kNewFileNode : name, entry.get(), picture::kFileNode);
   }
   for (const auto& entry : Entries().DeviceEntries())
-    addNode(entry->Model.empty() ? entry->Name : entry->Name + "," + entry->Model, entry.get(), picture::kDeviceNode);
+    addNode(entry->Model.empty() ? entry->Name : entry->Name + "," + DeviceText(entry->Model), entry.get(),
+            picture::kDeviceNode);
   rebuilding_tree_ = false;
   if (tree.topLevelItemCount() == 0) return;
   QTreeWidgetItem* chosen = tree.topLevelItem(0);

@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "base/HexText.h"
+#include "data/CsvCell.h"
 #include "data/NumberFormats.h"
 
 namespace lum {
@@ -14,20 +16,7 @@ namespace {
 using store::CommissioningRecord;
 constexpr int kJsonIndent = 2;
 
-std::string Hex(const store::Blob& bytes) {
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (uint8_t byte : bytes) text += fmt::format("{:02X}", byte);
-  return text;
-}
-
-// Quoted when it holds a separator, a quote or a line break.
-std::string CsvCell(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
-}
+std::string Hex(const store::Blob& bytes) { return HexText(bytes.data(), bytes.size()); }
 
 // Name and text of each exported column, in order.
 std::vector<std::pair<const char*, std::string>> Columns(const CommissioningRecord& r) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 
@@ -128,6 +129,36 @@ TEST_F(LumctlDevices, ScanWithOneCompleteControllerSavesItAlone) {
   EXPECT_EQ(scanned.status, 0) << scanned.err;
   EXPECT_FALSE(std::filesystem::exists(Path("saved/COM3.LUM")));
   EXPECT_TRUE(std::filesystem::exists(Path("saved/COM4.LUM")));
+}
+
+// A model text as a controller may send it: GBK and stray bytes (not UTF-8) and an escape
+// sequence that would clear the screen.
+TEST_F(LumctlDevices, ScanShowsAndSavesAControllerWhoseTextIsNotUtf8WithoutHarm) {
+  const std::string model =
+      "LS\xff\xfe\x80"
+      "bad\x1b[2J";
+  sim::ControllerSetup hostile = sim::DefaultSetup(1);
+  hostile.model = model;
+  sim::Controller& odd = simulator.AddController(hostile);
+  sim::Controller& plain = simulator.AddController(sim::DefaultSetup(0));
+  MapPorts({{"COM3", odd.Path()}, {"COM4", plain.Path()}});
+  simulator.Start();
+
+  const Outcome scripted = Run("scan --json --save saved");
+  ASSERT_EQ(scripted.status, 0) << scripted.err;
+  const auto lines = Lines(scripted.out);
+  ASSERT_EQ(lines.size(), 2u) << scripted.out;
+  const auto first = nlohmann::json::parse(lines[0]);
+  EXPECT_EQ(first["port"], "COM3");
+  EXPECT_EQ(first["model_bytes"], "4C53FFFE806261641B5B324A") << "the bytes, without loss";
+  EXPECT_TRUE(Contains(first["model"].get<std::string>(), "bad")) << lines[0];
+  EXPECT_TRUE(std::filesystem::exists(Path("saved/COM3.LUM")));
+  EXPECT_TRUE(std::filesystem::exists(Path("saved/COM4.LUM")));
+
+  const Outcome shown = Run("scan");
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_FALSE(Contains(shown.out, "\x1b")) << "no escape sequence reaches the terminal";
+  EXPECT_TRUE(Contains(shown.out, "bad\\x1B[2J")) << shown.out;
 }
 
 TEST_F(LumctlDevices, WriteRefusesASegmentThatCannotTravel) {

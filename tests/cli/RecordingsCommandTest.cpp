@@ -9,6 +9,7 @@
 
 #include "cli/Lumctl.h"
 #include "store/Database.h"
+#include "store/RecordStore.h"
 #include "store/Recordings.h"
 
 namespace lum {
@@ -70,6 +71,35 @@ TEST_F(LumctlRecordings, ReadingCreatesNoDatabase) {
   }
   EXPECT_FALSE(std::filesystem::exists(Path("commissioning.db")));
   EXPECT_FALSE(std::filesystem::exists(Path("x.db")));
+}
+
+// Texts that came from units and operators reach a terminal escaped and a spreadsheet as
+// text; numbers stay numbers.
+TEST_F(LumctlRecordings, RecordTextsCannotRewriteTheTerminalNorRunInASpreadsheet) {
+  store::CommissioningRecord r;
+  r.attemptId = store::NewAttemptId();
+  r.timeUtc = "2026-12-08T10:00:00.000Z";
+  r.bench = "-5.2";
+  r.operatorName = "+cmd|' /C calc'!A0";
+  r.port = "COM1";
+  r.job = "street";
+  r.model = "=HYPERLINK(\"http://x\")";
+  r.serialNumber = 0x01000042;
+  r.result = store::Outcome::Failed;
+  r.reason = "@SUM(1+1)\x1b[2J\x1b]0;owned\x07";
+  store::OpenRecordStore(dir_.string())->Add(r);
+
+  const Outcome listed = Run("records");
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  EXPECT_FALSE(Contains(listed.out, "\x1b")) << "no escape sequence reaches the terminal";
+  EXPECT_FALSE(Contains(listed.out, "\x07"));
+  EXPECT_TRUE(Contains(listed.out, "@SUM(1+1)\\x1B[2J\\x1B]0;owned\\x07")) << listed.out;
+
+  const Outcome csv = Run("records --csv");
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  EXPECT_TRUE(Contains(csv.out, ",-5.2,'+cmd|' /C calc'!A0,COM1,street,")) << csv.out;
+  EXPECT_TRUE(Contains(csv.out, ",\"'=HYPERLINK(\"\"http://x\"\")\",0100000066,")) << csv.out;
+  EXPECT_TRUE(Contains(csv.out, ",failed,'@SUM(1+1)")) << csv.out;
 }
 
 TEST_F(LumctlRecordings, RecordingSurvivesThisProcessLookingAtTheFilesAndAnotherReadingThem) {
