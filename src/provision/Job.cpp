@@ -4,10 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
-#include <sstream>
 
 #include "base/AsciiText.h"
 #include "base/Sha256.h"
@@ -16,6 +14,7 @@
 #include "data/NumberFormats.h"
 #include "data/TypeTables.h"
 #include "language/MessageTable.h"
+#include "provision/JobFile.h"
 #include "upgrade/EffFile.h"
 #include "upgrade/ModelName.h"
 
@@ -33,14 +32,6 @@ constexpr const char* kMinFirmware = "minFirmware";
 constexpr const char* kUpgrade = "upgrade";
 const std::set<std::string> kKnownKeys = {kName, kConfig, kOverrides, kProducts, kMinFirmware, kUpgrade};
 constexpr const char* kLumExtension = ".lum";
-
-std::string ReadText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw JobError(path + ": cannot be read");
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 std::string Text(const json& document, const char* key, const std::string& jobPath) {
   if (!document.contains(key)) return {};
@@ -72,7 +63,7 @@ TCONFIG_BLOCK ReadConfiguration(const std::string& path) {
     return file.block;
   }
   try {
-    return BlockFromJson(json::parse(ReadText(path)));
+    return BlockFromJson(json::parse(ReadJobFile(path)));
   } catch (const json::exception& e) {
     throw JobError(path + ": " + e.what());
   } catch (const ConfigJsonError& e) {
@@ -152,7 +143,7 @@ TCONFIG_BLOCK ProvisioningJob::BlockFor(uint32_t serialNumber, const TCONFIG_BLO
 ProvisioningJob LoadJob(const std::string& path) {
   json document;
   try {
-    document = json::parse(ReadText(path));
+    document = json::parse(ReadJobFile(path));
   } catch (const json::exception& e) {
     throw JobError(path + ": " + e.what());
   }

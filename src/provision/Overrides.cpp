@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -12,6 +11,7 @@
 #include "data/ConfigJson.h"
 #include "data/NumberFormats.h"
 #include "provision/JobError.h"
+#include "provision/JobFile.h"
 
 namespace lum {
 
@@ -83,13 +83,7 @@ std::vector<PathChange> ChangedFields(const TCONFIG_BLOCK& from, const TCONFIG_B
   return changes;
 }
 
-Overrides Overrides::Load(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw JobError(path + ": cannot be read");
-  std::stringstream text;
-  text << file.rdbuf();
-  return Parse(text.str(), path);
-}
+Overrides Overrides::Load(const std::string& path) { return Parse(ReadJobFile(path), path); }
 
 Overrides Overrides::Parse(const std::string& text, const std::string& fileName) {
   Overrides overrides;

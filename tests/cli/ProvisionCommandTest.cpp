@@ -1,10 +1,12 @@
 // lumctl job check, provision and records against simulated units on mapped ports.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "cli/Lumctl.h"
+#include "provision/JobFile.h"
 #include "sim/Simulator.h"
 #include "store/Database.h"
 #include "store/RecordStore.h"
@@ -45,6 +47,35 @@ TEST_F(LumctlProvision, JobCheckTellsWhatEachUnitGets) {
   const auto bad = Run("job check job.json");
   EXPECT_EQ(bad.status, 2);
   EXPECT_TRUE(Contains(bad.err, "sites.csv line 2")) << bad.err;
+}
+
+// A job, or a file it names, that is a pipe, a device, a folder or too large is refused
+// unread: neither command waits for a writer or fills the memory.
+TEST_F(LumctlProvision, JobFilesThatAreNotRegularOrTooLargeAreRefused) {
+  WriteRaw("LUM.INI", "[Ports]\r\n");
+  ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0644), 0);
+  std::filesystem::create_directory(Path("folder"));
+  WriteRaw("big.json", R"({"name": "big", "config": "night.LUM")" + std::string(kMaxJobFileBytes, ' ') + "}");
+  for (const char* job : {"pipe", "/dev/zero", "folder", "big.json"}) {
+    for (const std::string& command : {std::string("job check ") + job, std::string("provision --count 1 ") + job}) {
+      const auto refused = Run(command);
+      EXPECT_EQ(refused.status, 2) << command << ": " << refused.err;
+      EXPECT_TRUE(Contains(refused.err, job)) << command << ": " << refused.err;
+    }
+  }
+  // The files the job names: its configuration and its overrides.
+  WriteJobFiles(dir_.string(), R"("overrides": "pipe")");
+  const auto overrides = Run("job check job.json");
+  EXPECT_EQ(overrides.status, 2);
+  EXPECT_TRUE(Contains(overrides.err, "pipe: it is a named pipe (FIFO), not a regular file")) << overrides.err;
+  WriteRaw("job.json", R"({"config": "/dev/zero"})");
+  const auto config = Run("job check job.json");
+  EXPECT_EQ(config.status, 2);
+  EXPECT_TRUE(Contains(config.err, "/dev/zero: it is a character device")) << config.err;
+  WriteRaw("job.json", R"({"config": "big.json"})");
+  const auto large = Run("job check job.json");
+  EXPECT_EQ(large.status, 2);
+  EXPECT_TRUE(Contains(large.err, "big.json: the file is too large")) << large.err;
 }
 
 TEST_F(LumctlProvision, ProvisionRecordsEachUnitAndRecordsListsAndExportsThem) {
