@@ -139,9 +139,11 @@ std::vector<BackupFile> ListBackups(const std::string& directory, const std::opt
   if (!fs::is_directory(root, error)) return {};
   for (const fs::directory_entry& folder : fs::directory_iterator(root, error)) {
     const std::string name = folder.path().filename().string();
-    if (!folder.is_directory(error) || (serial && name != *serial)) continue;
+    // A symbolic link leads out of the backups (a prune would delete whatever it points at):
+    // only real folders and files are backups.
+    if (folder.is_symlink(error) || !folder.is_directory(error) || (serial && name != *serial)) continue;
     for (const fs::directory_entry& file : fs::directory_iterator(folder.path(), error)) {
-      if (!file.is_regular_file(error)) continue;
+      if (file.is_symlink(error) || !file.is_regular_file(error)) continue;
       const auto parsed = ParseName(file.path().filename().string());
       if (parsed) found.push_back({{file.path().string(), name, parsed->time}, parsed->sameSecond});
     }

@@ -39,7 +39,8 @@ std::string SaveBackup(const std::string& directory, uint32_t serial, const TCON
 std::vector<std::string> BackUpReadEntries(const std::string& directory, const EntryStore::List& entries);
 
 /// The backups under the directory, newest first; only one controller's when serial is given.
-/// Files whose names are not backup names are left out.
+/// Files whose names are not backup names are left out, and so are symbolic links (of a
+/// controller's folder or of a file), which would lead out of the backups.
 std::vector<BackupFile> ListBackups(const std::string& directory, const std::optional<std::string>& serial = {});
 
 /// Removes all but the newest `keep` backups of each controller (of one when serial is given)

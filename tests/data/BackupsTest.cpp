@@ -88,6 +88,26 @@ TEST_F(Backups, PruningKeepsTheNewestOfEachControllerAndRemovesOnlyTheRest) {
   EXPECT_TRUE(ListBackups(dir_.string()).empty());
 }
 
+TEST_F(Backups, LinksOutOfTheBackupsAreNeitherListedNorPruned) {
+  // Files named like backups elsewhere, reached through a controller folder that is a link
+  // and through a link named like a backup.
+  const fs::path elsewhere = dir_ / "elsewhere";
+  fs::create_directories(elsewhere);
+  for (int i = 0; i < 3; ++i) WriteRaw("elsewhere/20261208T00153" + std::to_string(i) + "Z.LUM", "keep me");
+  fs::create_directories(dir_ / "backups");
+  fs::create_directory_symlink(elsewhere, dir_ / "backups" / "0000000007");
+  SaveBackup(dir_.string(), kSerial, Block(14000), kTime);
+  fs::create_symlink(elsewhere / "20261208T001530Z.LUM", dir_ / "backups" / "0A00000066" / "20261208T001531Z.LUM");
+
+  const auto listed = ListBackups(dir_.string());
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].serial, "0A00000066");
+  EXPECT_EQ(listed[0].time, kTime);
+  EXPECT_TRUE(PruneBackups(dir_.string(), 0, "0000000007").empty());
+  EXPECT_EQ(PruneBackups(dir_.string(), 0).size(), 1u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 3);
+}
+
 TEST_F(Backups, AFolderThatCannotBeCreatedIsReportedWithItsPath) {
   WriteRaw("backups", "a file where the folder should be");
   try {
