@@ -12,7 +12,8 @@ namespace lum::store {
 /// transactions (busy timeout) instead of failing.
 class SqliteDatabase : public Database {
  public:
-  /// Opens (or creates) the file. Throws DatabaseError naming the file.
+  /// Opens (or creates) the file and checks it: a damaged file is refused. Throws
+  /// DatabaseError naming the file.
   explicit SqliteDatabase(const std::string& path);
   ~SqliteDatabase() override;
   SqliteDatabase(const SqliteDatabase&) = delete;
@@ -29,6 +30,8 @@ class SqliteDatabase : public Database {
   [[noreturn]] void Fail(const std::string& what) const;
   /// Puts the file in rollback-journal mode; false when it stays locked for too long.
   bool UseRollbackJournal();
+  /// Throws DatabaseError when the file is damaged.
+  void CheckIntegrity();
 
   sqlite3* db_ = nullptr;
   std::string path_;

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -73,6 +74,31 @@ TEST_F(SqliteDatabaseTest, UnopenableFileIsNamedInTheError) {
     FAIL() << "opened a file in a folder that does not exist";
   } catch (const DatabaseError& e) {
     EXPECT_NE(std::string(e.what()).find("missing-folder/records.db"), std::string::npos) << e.what();
+  }
+}
+
+TEST_F(SqliteDatabaseTest, AFileDamagedInTheMiddleIsRefusedAtOpening) {
+  const std::string path = Path("records.db");
+  {
+    const auto db = OpenDatabase(path);
+    db->Exec("CREATE TABLE t (n " + db->TypeOf(ColumnType::Integer) + ", s " + db->TypeOf(ColumnType::Text) + ")");
+    db->Transaction([&] {
+      for (int64_t n = 0; n < 2000; ++n) db->Query("INSERT INTO t (n, s) VALUES (?, ?)", {n, std::string(200, 'x')});
+    });
+  }
+  // Pages in the middle overwritten; the file's header (its first page) stays whole.
+  const auto size = std::filesystem::file_size(path);
+  {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(size / 2));
+    const std::string junk(8192, '\x55');
+    file.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+  }
+  try {
+    OpenDatabase(path);
+    FAIL() << "a damaged file was opened";
+  } catch (const DatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("records.db: the database is damaged"), std::string::npos) << e.what();
   }
 }
 
