@@ -4,17 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <regex>
+#include <set>
 
+#include "base/RegularFile.h"
 #include "data/ConfigFile.h"
 #include "data/ConfigJson.h"
 #include "data/NewFileBlock.h"
 #include "data/NumberFormats.h"
 #include "data/TempDir.h"
 #include "data/TypeTables.h"
-#include "upgrade/EffBuilder.h"
 #include "provision/Job.h"
+#include "sim/SetupText.h"
 #include "support/UpgradeTestSupport.h"
+#include "upgrade/EffBuilder.h"
 
 namespace lum {
 namespace {
@@ -161,6 +166,34 @@ TEST(FirmwareLevelTest, ParsesAndOrdersVersionsAsShown) {
     EXPECT_FALSE(ParseFirmwareLevel(bad)) << bad;
   EXPECT_LT(*ParseFirmwareLevel("1.2.3.9"), *ParseFirmwareLevel("1.2.4"));
   EXPECT_LT(*ParseFirmwareLevel("1.2.3"), *ParseFirmwareLevel("1.2.3.1"));
+}
+
+// The example job as the README and the demo plug units: every unit that sites.csv gives
+// its own values is plugged, with firmware the job accepts, so that the example shows its
+// overrides applied.
+std::set<uint32_t> AcceptedSerials(const ProvisioningJob& job, const std::string& text, const std::regex& setups) {
+  std::set<uint32_t> accepted;
+  for (std::sregex_iterator it(text.begin(), text.end(), setups), end; it != end; ++it) {
+    const sim::ControllerSetup setup = sim::ParseControllerSetup((*it)[1].str());
+    if (!job.FirmwareTooOld(setup.firmwareVersion, setup.firmwareBuild)) accepted.insert(setup.serialNumber);
+  }
+  return accepted;
+}
+
+TEST(ExampleJob, TheReadmeAndTheDemoPlugTheUnitsThatHaveOverrides) {
+  const std::string examples = LUM_SOURCE_DIR "/examples/provisioning/";
+  const ProvisioningJob job = LoadJob(examples + "job.json");
+  ASSERT_FALSE(job.overrides.Units().empty());
+  const std::map<std::string, std::pair<std::string, std::regex>> sources = {
+      {"README.md", {ReadWholeFile(LUM_SOURCE_DIR "/README.md"), std::regex(R"re(plug \d+ (\S+))re")}},
+      {"tools/demo-provision",
+       {ReadWholeFile(LUM_SOURCE_DIR "/tools/demo-provision"), std::regex(R"re(--controller "([^"]+)")re")}}};
+  for (const auto& [name, source] : sources) {
+    const std::set<uint32_t> accepted = AcceptedSerials(job, source.first, source.second);
+    for (const UnitOverride& unit : job.overrides.Units())
+      EXPECT_TRUE(accepted.count(unit.serialNumber))
+          << name << " plugs no unit " << FormatSerial(unit.serialNumber) << " that the job accepts";
+  }
 }
 
 }  // namespace
