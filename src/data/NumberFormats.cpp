@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cctype>
 #include <limits>
 #include <optional>
@@ -112,6 +113,33 @@ uint16_t ParseScaled(const std::string& text, unsigned scale) {
   for (char c : fraction) fractionValue = fractionValue * 10 + static_cast<uint64_t>(c - '0');
 
   return Checked(integer->magnitude * scale + fractionValue, integer->negative, text, scale);
+}
+
+std::optional<uint16_t> ParseTypedScaled(std::string_view text, unsigned scale, std::string_view separator) {
+  size_t split = text.find('.');
+  size_t width = 1;
+  if (split == std::string_view::npos && !separator.empty()) {
+    split = text.find(separator);
+    width = separator.size();
+  }
+  const std::string_view whole = text.substr(0, split);
+  const std::string_view fraction = split == std::string_view::npos ? std::string_view() : text.substr(split + width);
+  if (whole.empty() && fraction.empty()) return std::nullopt;
+  if (!AllDigits(whole) || !AllDigits(fraction)) return std::nullopt;
+
+  uint64_t value = 0;
+  for (char c : whole) {
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+    if (value > kMaxValue) return std::nullopt;
+  }
+  // Digits beyond the scale's decimals are cut, as the fields show values cut to two.
+  std::string decimals(fraction.substr(0, std::min(fraction.size(), Decimals(scale))));
+  decimals.resize(Decimals(scale), '0');
+  value *= scale;
+  for (size_t i = 0, unit = scale / 10; i < decimals.size(); ++i, unit /= 10)
+    value += static_cast<uint64_t>(decimals[i] - '0') * unit;
+  if (value > kMaxValue) return std::nullopt;
+  return static_cast<uint16_t>(value);
 }
 
 std::string FormatSerial(uint32_t serial) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace lum {
 
@@ -24,6 +25,12 @@ std::string FormatScaled(uint16_t value, unsigned scale);
 /// Text to a 16-bit value at the scale (see the rules in NumberFormats.cpp). Throws
 /// ConversionError for a non-integer part and for a value that does not fit 16 bits.
 uint16_t ParseScaled(const std::string& text, unsigned scale);
+
+/// A number typed by a person, at the scale: digits with at most one decimal separator ("."
+/// or `separator`, the one of the language in use) and digits after it, cut to the scale's
+/// decimals. nullopt for anything else (an empty text, a sign, an exponent, a letter, a second
+/// separator) and for a value beyond 16 bits: such a text is refused, never read in part.
+std::optional<uint16_t> ParseTypedScaled(std::string_view text, unsigned scale, std::string_view separator);
 
 /// "%.2X%.8d" of (serial >> 24, serial & 0xFFFFFF).
 std::string FormatSerial(uint32_t serial);

@@ -61,14 +61,16 @@ int MatchingBatteryType(const TCONFIG_BLOCK& block) {
   return row;
 }
 
-bool StoreTypedText(TCONFIG_BLOCK& block, const ConfigField& field, const FieldPlace& place, const std::string& text) {
+TypedText StoreTypedText(TCONFIG_BLOCK& block, const ConfigField& field, const FieldPlace& place,
+                         const std::string& text, std::string_view separator) {
   // The text shown for the stored value stands for that exact value: two decimals may not
   // hold it (65535 mV shows as 65.53), and an untouched field must not change.
-  if (text == FormatFieldNumber(field, ReadValue(block, field, place))) return true;
-  const uint16_t value = ParseScaled(text, field.scale);
-  if (field.storeAbove > 0 && value <= field.storeAbove) return false;
-  WriteValue(block, field, place, value);
-  return true;
+  if (text == FormatFieldNumber(field, ReadValue(block, field, place))) return TypedText::Taken;
+  const std::optional<uint16_t> value = ParseTypedScaled(text, field.scale, separator);
+  if (!value) return TypedText::NotANumber;
+  if (field.storeAbove > 0 && *value <= field.storeAbove) return TypedText::AtThreshold;
+  WriteValue(block, field, place, *value);
+  return TypedText::Taken;
 }
 
 }  // namespace lum

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "data/ConfigBlock.h"
 #include "data/ConfigFields.h"
@@ -45,10 +46,17 @@ uint8_t PackMode(int workMode, bool loop);
 /// (custom parameters) when none is.
 int MatchingBatteryType(const TCONFIG_BLOCK& block);
 
-/// Stores a typed text into the field; false when its value is not above the field's
-/// storeAbove (a half-typed or wrong value), which keeps the old one. A storeAbove of 0
-/// takes every value. The text shown for the stored value keeps it exactly. Throws
-/// ConversionError for a text that is not a number.
-bool StoreTypedText(TCONFIG_BLOCK& block, const ConfigField& field, const FieldPlace& place, const std::string& text);
+/// What became of a typed text.
+enum class TypedText : uint8_t {
+  Taken,        // stored (or it is the shown text of the value already held)
+  AtThreshold,  // a number at or below the field's storeAbove: half-typed or wrong, the old value stays
+  NotANumber,   // not a number the field can hold (see ParseTypedScaled): nothing is stored
+};
+
+/// Stores a typed text into the field. A storeAbove of 0 takes every number. The text shown
+/// for the stored value keeps it exactly. `separator` is the decimal separator of the language
+/// in use, taken beside ".".
+TypedText StoreTypedText(TCONFIG_BLOCK& block, const ConfigField& field, const FieldPlace& place,
+                         const std::string& text, std::string_view separator);
 
 }  // namespace lum

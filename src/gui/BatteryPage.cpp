@@ -11,11 +11,13 @@
 #include <array>
 
 #include "FormLUM.h"
-#include "KeyFilter.h"
 #include "PageFields.h"
 #include "WindowNames.h"
+#include "base/SafeFormat.h"
+#include "data/BatterySense.h"
 #include "data/ConfigFields.h"
 #include "language/MessageSlots.h"
+#include "language/WindowCaptions.h"
 #include "ui_FormLUM.h"
 
 namespace lum {
@@ -61,8 +63,6 @@ void BatteryPage::ConnectHandlers() {
   window_.Bind(u.seSCDelay, &QSpinBox::valueChanged, [this] { window_.chkLoopModeClick(); });
   for (const TextField& text : BlockTexts(u))
     window_.Bind(text.edit, &QLineEdit::textChanged, [this, edit = text.edit] { window_.lbledtSCVChange(*edit); });
-  u.lbledtSCV->installEventFilter(new KeyFilter(
-      AcceptsDecimalKey, [&u] { return u.lbledtSCV->text(); }, u.lbledtSCV));
 }
 
 void BatteryPage::ApplyCapabilities(const Capabilities& caps) {
@@ -99,12 +99,29 @@ void BatteryPage::StoreFlags(PageFlags& flags) const { flags.tempComp = window_.
 void BatteryPage::Store(TCONFIG_BLOCK& block) {
   Ui::TFormLUM& u = window_.ui();
   if (OwnEnabled(u.seOTP)) block.SetOTP(static_cast<uint8_t>(SpinValue(*u.seOTP, block.OTP())));
+  const TCONFIG_BLOCK before = block;
   for (const TextField& text : BlockTexts(u))
-    if (OwnEnabled(text.gate)) StoreFieldText(*text.edit, text.name, block, {}, window_.Observer());
+    if (OwnEnabled(text.gate)) StoreFieldText(*text.edit, text.name, block, {}, window_.Messages(), window_.Observer());
+  WarnOfDoubtfulVoltages(before, block);
   if (OwnEnabled(u.grpSolarControl)) {
     const uint32_t delay = SpinValue(*u.seSCDelay, block.SCDelay() & block_bits::kSCDelayValue);
     block.SetSCDelay(PackSCDelay(static_cast<int>(delay), DelayUnitFlag() == 1));
   }
+}
+
+void BatteryPage::WarnOfDoubtfulVoltages(const TCONFIG_BLOCK& before, const TCONFIG_BLOCK& after) {
+  QStringList lines;
+  for (const VoltageDoubt& doubt : DoubtfulBatteryVoltages(after)) {
+    const uint32_t value = ReadValue(after, *doubt.field);
+    if (value == ReadValue(before, *doubt.field)) continue;  // only what was just typed
+    const auto* label = window_.findChild<QLabel*>(QString::fromLatin1(doubt.field->label));
+    lines << QString::fromStdString(
+        FormatText(window_.Messages().Text(msg::kBatteryVoltageDoubt),
+                   {WithoutColon(label->text().toStdString()), FormatFieldNumber(*doubt.field, value),
+                    window_.ui().cbbBatteryType->itemText(doubt.batteryRow).toStdString(),
+                    FormatFieldNumber(*doubt.field, doubt.low), FormatFieldNumber(*doubt.field, doubt.high)}));
+  }
+  if (!lines.isEmpty()) window_.dialogs().ShowWarning(lines.join(QLatin1Char('\n')));
 }
 
 void BatteryPage::ShowMatchingType(const TCONFIG_BLOCK& block) {

@@ -43,6 +43,10 @@ class BatteryPage {
   void btnSCDelayUnitClick();
 
  private:
+  /// Warns of each battery voltage just stored that makes no sense for the battery type its
+  /// voltages are nearest to.
+  void WarnOfDoubtfulVoltages(const TCONFIG_BLOCK& before, const TCONFIG_BLOCK& after);
+
   TFormLUM& window_;
 };
 

@@ -24,6 +24,8 @@ class Dialogs {
   virtual Answer AskYesNoCancel(const QString& title, const QString& text) = 0;
   /// A modal error box with the failure's own text.
   virtual void ShowError(const QString& text) = 0;
+  /// A modal warning box: something was done that the user may not have meant.
+  virtual void ShowWarning(const QString& text) = 0;
   /// The open-file dialog; `filter` in Qt form ("LUM File (*.LUM)"); `defaultSuffix`, when
   /// given, is added to a name typed without one. nullopt when cancelled.
   virtual std::optional<QString> OpenFileName(const QString& filter, const QString& directory = {},
@@ -44,6 +46,7 @@ class QtDialogs : public Dialogs {
   bool AskYesNo(const QString& title, const QString& text) override;
   Answer AskYesNoCancel(const QString& title, const QString& text) override;
   void ShowError(const QString& text) override;
+  void ShowWarning(const QString& text) override;
   std::optional<QString> OpenFileName(const QString& filter, const QString& directory,
                                       const QString& defaultSuffix) override;
   std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,

@@ -7,7 +7,6 @@ namespace lum {
 namespace {
 constexpr char16_t kBackspace = 8;
 constexpr char16_t kEnter = 13;
-constexpr QChar kDecimalPoint = u'.';
 
 // A key with a printable text and no command modifier puts a character into the field.
 bool TypesCharacter(const QKeyEvent& key) {
@@ -20,13 +19,9 @@ bool AcceptsDigitKey(QChar typed, const QString& /*text*/) {
   return typed == QChar(kBackspace) || typed == QChar(kEnter) || (typed >= u'0' && typed <= u'9');
 }
 
-bool AcceptsDecimalKey(QChar typed, const QString& text) {
-  if (typed == kDecimalPoint) return !text.contains(kDecimalPoint);
-  return AcceptsDigitKey(typed, text);
-}
-
-KeyFilter::KeyFilter(KeyRule rule, std::function<QString()> currentText, QObject* parent)
-    : QObject(parent), rule_(std::move(rule)), current_text_(std::move(currentText)) {}
+KeyFilter::KeyFilter(KeyRule rule, std::function<QString()> currentText, std::function<void(QChar typed)> refused,
+                     QObject* parent)
+    : QObject(parent), rule_(std::move(rule)), current_text_(std::move(currentText)), refused_(std::move(refused)) {}
 
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
@@ -40,7 +35,9 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     typed = key->text().front();
   else
     return false;  // Tab, Escape, Ctrl+C, cursor keys, Delete...: not typing, so they pass
-  return !rule_(typed, current_text_());
+  if (rule_(typed, current_text_())) return false;
+  refused_(typed);
+  return true;
 }
 
 }  // namespace lum

@@ -48,14 +48,10 @@ void LoadPage::BuildGrid() {
   seInput_->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
   seInput_->hide();
   seInput_->installEventFilter(new KeyFilter(
-      AcceptsDigitKey, [this] { return seInput_->EditText(); }, seInput_));
+      AcceptsDigitKey, [this] { return seInput_->EditText(); }, [this](QChar typed) { seInputKeyRefused(typed); },
+      seInput_));
   seInput_->SetExitHandler([this] { seInputExit(); });
-  // Escape gives the cell back its value from before the editing and leaves the editor.
-  seInput_->SetCancelHandler([this, &grid] {
-    SetGridText(grid, grid.currentColumn(), grid.currentRow(), QString::number(seInput_->ValueAtStart()));
-    grid.setFocus();
-    seInputExit();
-  });
+  seInput_->SetCancelHandler([this] { CancelEditing(); });  // Escape
 }
 
 void LoadPage::ConnectHandlers() {
@@ -140,7 +136,8 @@ void LoadPage::StoreChannel(TCONFIG_BLOCK& block, int channel) {
   TCHANNEL_CONFIG record = block.Channel(kPageGroup, channel);
   record.SetMode(PackMode(u.cbbWorkMode->currentIndex(), u.chkLoopMode->isChecked()));
   for (const ChannelText& text : ChannelTexts(u))
-    if (OwnEnabled(text.edit)) StoreFieldText(*text.edit, text.name, block, {kPageGroup, channel}, window_.Observer());
+    if (OwnEnabled(text.edit))
+      StoreFieldText(*text.edit, text.name, block, {kPageGroup, channel}, window_.Messages(), window_.Observer());
   for (int r = 1; r <= block_layout::kSegments; ++r) {
     TTIME_SEGMENT segment = record.Timing(r - 1);
     segment.SetMinutes(static_cast<uint16_t>(GridInteger(*u.StringGrid, timing_grid::kMinutesColumn, r)));
@@ -237,5 +234,23 @@ void LoadPage::seInputChange() {
 }
 
 void LoadPage::seInputExit() { seInput_->hide(); }
+
+void LoadPage::CancelEditing() {
+  QTableWidget& grid = *window_.ui().StringGrid;
+  SetGridText(grid, grid.currentColumn(), grid.currentRow(), QString::number(seInput_->ValueAtStart()));
+  grid.setFocus();
+  seInputExit();
+}
+
+void LoadPage::seInputKeyRefused(QChar typed) {
+  const QTableWidget& grid = *window_.ui().StringGrid;
+  const QString field =
+      GridText(grid, 0, grid.currentRow()) + QLatin1Char(' ') + GridText(grid, grid.currentColumn(), 0);
+  const std::string text = FormatText(window_.Messages().Text(msg::kGridKeyRefused),
+                                      {field.toStdString(), std::to_string(seInput_->minimum()),
+                                       std::to_string(seInput_->maximum()), QString(typed).toStdString()});
+  CancelEditing();
+  window_.dialogs().ShowError(QString::fromStdString(text));
+}
 
 }  // namespace lum

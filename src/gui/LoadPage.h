@@ -52,9 +52,14 @@ class LoadPage {
   void StringGridSelectCell(int column, int row);
   void seInputChange();
   void seInputExit();
+  /// A key the grid editor does not take: the cell gets back its value from before the
+  /// editing, so no part of what was typed is kept, and the user is told why.
+  void seInputKeyRefused(QChar typed);
 
  private:
   QString ChannelCaption(int k) const;
+  /// Leaves the editor; the cell holds its value from before the editing again.
+  void CancelEditing();
 
   TFormLUM& window_;
   GridSpinEdit* seInput_ = nullptr;

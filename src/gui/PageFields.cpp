@@ -5,7 +5,10 @@
 
 #include "base/SafeFormat.h"
 #include "base/TimeStamp.h"
+#include "data/NumberFormats.h"
 #include "data/PageRules.h"
+#include "language/MessageSlots.h"
+#include "language/MessageTable.h"
 #include "link/LinkObserver.h"
 
 namespace lum {
@@ -15,10 +18,9 @@ constexpr char kNotTakenLine[] = "[%s] %s not taken: \"%s\" is not above %s, so 
 
 const ConfigField& Field(const char* name) { return *FindField(ConfigFields(), name); }
 
-// The caption of a numeric field ("lbledtBattOVP" is captioned by "lblBattOVP"), without its colon.
-QString FieldCaption(const QLineEdit& edit) {
-  const QString name = edit.objectName().replace(QStringLiteral("lbledt"), QStringLiteral("lbl"));
-  const auto* label = edit.window()->findChild<QLabel*>(name);
+// The caption of the label that names the field beside its edit, without its colon.
+QString FieldCaption(const QLineEdit& edit, const ConfigField& field) {
+  const auto* label = edit.window()->findChild<QLabel*>(QString::fromLatin1(field.label));
   QString caption = label != nullptr ? label->text() : edit.objectName();
   while (caption.endsWith(u'：') || caption.endsWith(u':')) caption.chop(1);
   return caption;
@@ -33,12 +35,20 @@ void ShowFieldText(QLineEdit& edit, const char* name, const TCONFIG_BLOCK& block
 }
 
 void StoreFieldText(const QLineEdit& edit, const char* name, TCONFIG_BLOCK& block, const FieldPlace& place,
-                    LinkObserver& observer) {
+                    const MessageTable& messages, LinkObserver& observer) {
   const ConfigField& field = Field(name);
   const uint32_t stored = ReadValue(block, field, place);
-  if (StoreTypedText(block, field, place, edit.text().toStdString())) return;
+  const std::string text = edit.text().toStdString();
+  const std::string& separator = messages.Text(msg::kDecimalSeparator);
+  const TypedText result = StoreTypedText(block, field, place, text, separator);
+  if (result == TypedText::Taken) return;
+  if (result == TypedText::NotANumber)
+    throw ConversionError(
+        FormatText(messages.Text(msg::kNotANumber),
+                   {FieldCaption(edit, field).toStdString(), text, FormatFieldNumber(field, field.minimum),
+                    FormatFieldNumber(field, field.maximum), separator}));
   observer.InfoLine(
-      FormatText(kNotTakenLine, {NowStamp(), FieldCaption(edit).toStdString(), edit.text().toStdString(),
+      FormatText(kNotTakenLine, {NowStamp(), FieldCaption(edit, field).toStdString(), edit.text().toStdString(),
                                  FormatFieldNumber(field, field.storeAbove), FormatFieldNumber(field, stored)}));
 }
 

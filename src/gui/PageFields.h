@@ -9,6 +9,7 @@ class QWidget;
 namespace lum {
 
 class LinkObserver;
+class MessageTable;
 
 /// A control's own enabled flag, whatever its parents' state (a page or a group may disable
 /// its fields); it decides whether the control's value is stored.
@@ -18,9 +19,10 @@ bool OwnEnabled(const QWidget* widget);
 void ShowFieldText(QLineEdit& edit, const char* name, const TCONFIG_BLOCK& block, const FieldPlace& place = {});
 
 /// Stores the text of a field into the block; a value at or below the field's threshold is not
-/// stored, and the user learns which and why from a line told to `observer`. Throws
-/// ConversionError for a text that is not a number.
+/// stored, and the user learns which and why from a line told to `observer`. A text that is
+/// not a number (the decimal separator of `messages`' language and "." are taken) throws
+/// ConversionError with a text in that language naming the field.
 void StoreFieldText(const QLineEdit& edit, const char* name, TCONFIG_BLOCK& block, const FieldPlace& place,
-                    LinkObserver& observer);
+                    const MessageTable& messages, LinkObserver& observer);
 
 }  // namespace lum

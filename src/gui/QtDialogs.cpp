@@ -16,6 +16,10 @@ int ShowPlainBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, 
   box.setDefaultButton(defaultButton);
   return box.exec();
 }
+
+QString ProgramTitle() {
+  return QString::fromStdString(ApplicationTitle(QApplication::applicationFilePath().toStdString()));
+}
 }  // namespace
 
 bool QtDialogs::AskYesNo(const QString& title, const QString& text) {
@@ -36,9 +40,11 @@ Answer QtDialogs::AskYesNoCancel(const QString& title, const QString& text) {
 }
 
 void QtDialogs::ShowError(const QString& text) {
-  ShowPlainBox(parent_, QMessageBox::Critical,
-               QString::fromStdString(ApplicationTitle(QApplication::applicationFilePath().toStdString())), text,
-               QMessageBox::Ok, QMessageBox::Ok);
+  ShowPlainBox(parent_, QMessageBox::Critical, ProgramTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void QtDialogs::ShowWarning(const QString& text) {
+  ShowPlainBox(parent_, QMessageBox::Warning, ProgramTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 std::optional<QString> QtDialogs::OpenFileName(const QString& filter, const QString& directory,

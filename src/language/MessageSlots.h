@@ -60,6 +60,12 @@ inline constexpr int kBackupTime = 56;     // its columns: "读取时间"
 inline constexpr int kBackupChanges = 57;  // "变化"
 inline constexpr int kNoBackups = 58;      // "没有该控制器的备份。"       // "新值"
 
+// Typed numbers.
+inline constexpr int kDecimalSeparator = 100;     // taken beside "." before the decimals
+inline constexpr int kNotANumber = 101;           // a text field's text is refused
+inline constexpr int kGridKeyRefused = 102;       // a key typed into the timing grid is refused
+inline constexpr int kBatteryVoltageDoubt = 103;  // a voltage far from the battery type's
+
 // The provisioning window.
 inline constexpr int kNotRecorded = 220;     // "未记录", after a unit's result
 inline constexpr int kBenchStopped = 221;    // "工作台已停止……", above the units not recorded

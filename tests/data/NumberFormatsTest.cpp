@@ -19,6 +19,25 @@ TEST(FormatScaled, ShowsTwoTruncatedDecimals) {
 
 TEST(FormatScaled, RefusesAnUnknownScale) { EXPECT_THROW(FormatScaled(1, 10), std::invalid_argument); }
 
+TEST(ParseTypedScaled, ReadsDigitsWithOneSeparatorOfTheLanguageOrAPoint) {
+  EXPECT_EQ(ParseTypedScaled("14.4", kScaleMilli, "."), 14400);
+  EXPECT_EQ(ParseTypedScaled("13.", kScaleMilli, "."), 13000);
+  EXPECT_EQ(ParseTypedScaled(".05", kScaleMilli, "."), 50);
+  EXPECT_EQ(ParseTypedScaled("65.535", kScaleMilli, "."), 65535);
+  EXPECT_EQ(ParseTypedScaled("12.3456", kScaleMilli, "."), 12345);  // cut, as the fields show values
+  EXPECT_EQ(ParseTypedScaled("12,5", kScaleCenti, ","), 1250);
+  EXPECT_EQ(ParseTypedScaled("12.5", kScaleCenti, ","), 1250);
+  EXPECT_EQ(ParseTypedScaled("1٫5", kScaleCenti, "٫"), 150);  // a separator of more than one byte
+}
+
+TEST(ParseTypedScaled, RefusesEverythingElseWhole) {
+  for (const char* text : {"12,5", "1e3", "", ".", "-1", "+1", " 1", "1 ", "1.2.3", "1,2.5", "0x10", "65.536", "70",
+                           "99999999999999999999"})
+    EXPECT_EQ(ParseTypedScaled(text, kScaleMilli, "."), std::nullopt) << text;
+  EXPECT_EQ(ParseTypedScaled("12,5,0", kScaleCenti, ","), std::nullopt);
+  EXPECT_EQ(ParseTypedScaled("655.36", kScaleCenti, "."), std::nullopt);
+}
+
 TEST(ParseScaled, ReadsIntegersAndFractions) {
   EXPECT_EQ(ParseScaled("14.4", kScaleMilli), 14400);
   EXPECT_EQ(ParseScaled("13.", kScaleMilli), 13000);

@@ -40,26 +40,42 @@ TEST(PageRulesTest, TypedValuesAtOrBelowTheThresholdKeepTheOldOne) {
   TCONFIG_BLOCK block;
   const ConfigField& ovp = *FindField(ConfigFields(), "BattOVP");
   block.SetBattOVP(14400);
-  EXPECT_FALSE(StoreTypedText(block, ovp, {}, "3.00"));  // 3000 mV is not above it
+  EXPECT_EQ(StoreTypedText(block, ovp, {}, "3.00", "."), TypedText::AtThreshold);  // 3000 mV is not above it
   EXPECT_EQ(block.BattOVP(), 14400);
-  EXPECT_TRUE(StoreTypedText(block, ovp, {}, "3.01"));
-  EXPECT_EQ(block.BattOVP(), 3010);
-  EXPECT_FALSE(StoreTypedText(block, ovp, {}, "abc"));  // no number at all reads as 0
-  EXPECT_THROW(StoreTypedText(block, ovp, {}, "1x.5"), ConversionError);
+  EXPECT_EQ(StoreTypedText(block, ovp, {}, "3.01", "."), TypedText::Taken);
   EXPECT_EQ(block.BattOVP(), 3010);
 
   const ConfigField& scv = *FindField(ConfigFields(), "SCV");
-  EXPECT_FALSE(StoreTypedText(block, scv, {}, "1.00"));
-  EXPECT_TRUE(StoreTypedText(block, scv, {}, "5.5"));
+  EXPECT_EQ(StoreTypedText(block, scv, {}, "1.00", "."), TypedText::AtThreshold);
+  EXPECT_EQ(StoreTypedText(block, scv, {}, "5.5", "."), TypedText::Taken);
   EXPECT_EQ(block.SCV(), 550);
 
   // A channel field without a threshold takes every value, zero too, at its place.
   const ConfigField& cc = *FindField(ConfigFields(), "CC");
   block.Channel(kPageGroup, 1).SetCC(700);
-  EXPECT_TRUE(StoreTypedText(block, cc, {kPageGroup, 1}, "0"));
+  EXPECT_EQ(StoreTypedText(block, cc, {kPageGroup, 1}, "0", "."), TypedText::Taken);
   EXPECT_EQ(block.Channel(kPageGroup, 1).CC(), 0);
   EXPECT_EQ(FormatFieldNumber(cc, 1500), "1.50");
   EXPECT_EQ(FormatFieldNumber(*FindField(ConfigFields(), "OTP"), 65), "65");
+}
+
+// What is not a number is refused whole: no part of it is read, nothing is stored, and a
+// field without a threshold (the rated current) no longer takes it as 0.
+TEST(PageRulesTest, TextsThatAreNotNumbersAreRefusedAndChangeNothing) {
+  TCONFIG_BLOCK block;
+  const ConfigField& scv = *FindField(ConfigFields(), "SCV");
+  const ConfigField& cc = *FindField(ConfigFields(), "CC");
+  block.SetSCV(620);
+  block.Channel(kPageGroup, 0).SetCC(700);
+  for (const char* text : {"12,5", "1e3", "abc", "", "1x.5", "-1", "1.2.3"}) {
+    EXPECT_EQ(StoreTypedText(block, scv, {}, text, "."), TypedText::NotANumber) << text;
+    EXPECT_EQ(StoreTypedText(block, cc, {kPageGroup, 0}, text, "."), TypedText::NotANumber) << text;
+  }
+  EXPECT_EQ(block.SCV(), 620);
+  EXPECT_EQ(block.Channel(kPageGroup, 0).CC(), 700);
+  // The language's own separator is taken beside ".".
+  EXPECT_EQ(StoreTypedText(block, scv, {}, "12,5", ","), TypedText::Taken);
+  EXPECT_EQ(block.SCV(), 1250);
 }
 
 TEST(PageRulesTest, BatteryTypeIsTheOneWhosePresetsAreAllFourVoltages) {
@@ -91,12 +107,12 @@ TEST(PageRulesTest, TheShownTextOfAStoredValueKeepsItExactly) {
   const ConfigField& cc = *FindField(ConfigFields(), "CC");
   block.SetBattOVP(65535);
   block.Channel(kPageGroup, 0).SetCC(12345);
-  EXPECT_TRUE(StoreTypedText(block, ovp, {}, FormatFieldNumber(ovp, 65535)));
-  EXPECT_TRUE(StoreTypedText(block, cc, {kPageGroup, 0}, FormatFieldNumber(cc, 12345)));
+  EXPECT_EQ(StoreTypedText(block, ovp, {}, FormatFieldNumber(ovp, 65535), "."), TypedText::Taken);
+  EXPECT_EQ(StoreTypedText(block, cc, {kPageGroup, 0}, FormatFieldNumber(cc, 12345), "."), TypedText::Taken);
   EXPECT_EQ(block.BattOVP(), 65535);
   EXPECT_EQ(block.Channel(kPageGroup, 0).CC(), 12345);
   // A changed text is stored as typed.
-  EXPECT_TRUE(StoreTypedText(block, cc, {kPageGroup, 0}, "12.30"));
+  EXPECT_EQ(StoreTypedText(block, cc, {kPageGroup, 0}, "12.30", "."), TypedText::Taken);
   EXPECT_EQ(block.Channel(kPageGroup, 0).CC(), 12300);
 }
 

@@ -113,7 +113,7 @@ TEST_F(ControlStatesTest, AValueNotTakenIsToldInTheInformationPanel) {
   TDEVICE_CONFIG& entry = AddFileEntry("/cfg/a.LUM", SampleBlock(1));
   SelectNode("a.LUM");
   u().lbledtBattOVP->setText(QStringLiteral("0.9"));
-  u().lbledtSCV->setText(QStringLiteral("abc"));
+  u().lbledtSCV->setText(QStringLiteral("0.80"));
   dialogs_.AnswerYesNo(true);
   Window().ConfirmApply();
   EXPECT_EQ(entry.Config.BattOVP(), 14600);
@@ -121,7 +121,7 @@ TEST_F(ControlStatesTest, AValueNotTakenIsToldInTheInformationPanel) {
   const QString info = u().mmoInfo->toPlainText();
   EXPECT_TRUE(info.contains(QStringLiteral("过充保护电压 not taken: \"0.9\" is not above 3.00, so 14.60 stays.")))
       << info.toStdString();
-  EXPECT_TRUE(info.contains(QStringLiteral("光控点电压 not taken: \"abc\"")));
+  EXPECT_TRUE(info.contains(QStringLiteral("光控点电压 not taken: \"0.80\"")));
 }
 
 }  // namespace

@@ -327,7 +327,8 @@ TEST_F(EditorPagesTest, ConversionErrorShowsTheBoxAndStopsAtThatField) {
   SelectNode("b.LUM");
 
   ASSERT_EQ(dialogs_.Errors().size(), 1u);
-  EXPECT_EQ(dialogs_.Errors().front(), QStringLiteral("'1x' is not a valid integer value"));
+  EXPECT_EQ(dialogs_.Errors().front(),
+            QStringLiteral("浮充转换电压：“1x.5”不是 0.00 到 65.53 之间的数字。请只输入数字，小数部分前用“．”。"));
   EXPECT_EQ(Window().CurrentEntry(), &a);
   EXPECT_EQ(a.Config.BattOVP(), 14000);  // stored before the failing field
   EXPECT_EQ(a.Config.BattFCV(), 13700);

@@ -36,6 +36,7 @@ class ScriptedDialogs : public Dialogs {
     return answer;
   }
   void ShowError(const QString& text) override { errors_.push_back(text); }
+  void ShowWarning(const QString& text) override { warnings_.push_back(text); }
   std::optional<QString> OpenFileName(const QString& filter, const QString&, const QString&) override {
     return NextName(filter);
   }
@@ -66,6 +67,7 @@ class ScriptedDialogs : public Dialogs {
   }
   const std::vector<BackupChoices>& BackupLists() const { return backup_lists_; }
   const std::vector<QString>& Errors() const { return errors_; }
+  const std::vector<QString>& Warnings() const { return warnings_; }
   /// The filter of every file dialog shown, and the default suffix of every save dialog.
   const std::vector<QString>& Filters() const { return filters_; }
   const std::vector<QString>& Suffixes() const { return suffixes_; }
@@ -91,6 +93,7 @@ class ScriptedDialogs : public Dialogs {
   std::vector<BackupChoices> backup_lists_;
   std::vector<std::pair<QString, QString>> questions_;
   std::vector<QString> errors_;
+  std::vector<QString> warnings_;
   std::vector<QString> filters_;
   std::vector<QString> suffixes_;
 };
