@@ -63,4 +63,12 @@ std::string CliContext::WorkModeName(int index) const {
 
 std::string CliContext::Caption(std::string_view component) const { return WindowCaption(language_, component); }
 
+FieldLabels CliContext::Labels() const {
+  FieldLabels::Captions captions;
+  for (const ConfigField& field : ConfigFields())
+    if (*field.label != 0) captions[field.label] = Caption(field.label);
+  captions[FieldLabels::kFlagsPage] = Caption(FieldLabels::kFlagsPage);
+  return FieldLabels(std::move(captions));
+}
+
 }  // namespace lum::cli

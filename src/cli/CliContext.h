@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "device/FieldLabels.h"
 #include "language/FileLocations.h"
 #include "language/MessageTable.h"
 #include "language/ProfileFile.h"
@@ -41,6 +42,8 @@ class CliContext {
   std::string WorkModeName(int index) const;
   /// The main window's caption of a component that names a field, in the language in use.
   std::string Caption(std::string_view component) const;
+  /// How the window names fields, in the language in use.
+  FieldLabels Labels() const;
 
  private:
   std::string directory_;

@@ -10,6 +10,7 @@ CliSession::CliSession(std::optional<int> onlyPort)
   DeviceTypeNames names;
   for (int row = 0; row < kDeviceTypeCount; ++row) names.push_back(context.DeviceTypeName(row));
   device.SetDeviceTypeNames(std::move(names));
+  device.SetFieldLabels(context.Labels());
 }
 
 }  // namespace lum::cli

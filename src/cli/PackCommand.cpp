@@ -6,8 +6,9 @@
 #include "cli/CliContext.h"
 #include "cli/Command.h"
 #include "cli/JsonDocument.h"
-#include "data/ConfigJson.h"
+#include "cli/RangeWarnings.h"
 #include "data/ConfigFile.h"
+#include "data/ConfigJson.h"
 #include "language/MessageSlots.h"
 
 namespace lum::cli {
@@ -30,6 +31,7 @@ void Pack(const std::string& jsonPath, const std::string& outPath) {
   } catch (const std::runtime_error& e) {
     BadInput(e.what());
   }
+  WarnOfValuesOutOfRange(CliContext(), block);
   try {
     SaveConfigFile(outPath, block);
   } catch (const std::runtime_error& e) {

@@ -6,6 +6,7 @@
 #include "cli/BlockText.h"
 #include "cli/CliContext.h"
 #include "cli/Command.h"
+#include "cli/RangeWarnings.h"
 #include "data/ConfigFile.h"
 #include "data/ConfigJson.h"
 
@@ -25,6 +26,7 @@ void Show(const std::string& path, bool asJson, bool raw) {
     std::cerr << OpenFailureLine(result.status, path) << '\n';
     throw CLI::RuntimeError(kExitBadInput);
   }
+  WarnOfValuesOutOfRange(CliContext(), result.block);
   if (asJson) {
     std::cout << BlockToJson(result.block).dump(2) << '\n';
     return;

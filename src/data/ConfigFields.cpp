@@ -25,7 +25,7 @@ constexpr uint32_t kMinutesMask = 0x0FFF;
 constexpr uint16_t kSegMinutes = 0;  // in a timing segment
 constexpr uint16_t kSegPower = 2;
 
-// Ranges of the page controls.
+// Ranges of the fields: a value outside them is never written.
 constexpr uint32_t kMinOTP = 40, kMaxOTP = 80;
 constexpr uint32_t kMinDelay = 10, kMaxDelay = 60;
 constexpr uint32_t kMaxWorkMode = 2;
@@ -48,7 +48,7 @@ constexpr std::array kFields{
     ConfigField{"OTP", S::Block, L::kOTP, 1, 1, "°C", kMinOTP, kMaxOTP, 0, "lblOTP", command::kTemperature, F::ByteArg,
                 F::ByteArg, N::OverTempLimit, false, false},
     ConfigField{"SCDelay", S::Block, L::kSCDelay, 1, 1, "", kMinDelay, kMaxDelay, 0, "lblSCDelay",
-                command::kLightControl, F::ByteArg, F::ByteArg, N::LightControl, true, false},
+                command::kLightControl, F::ByteArg, F::ByteArg, N::LightControl, true, false, block_bits::kSCDelayUnit},
     ConfigField{"SCV", S::Block, L::kSCV, 2, kScaleCenti, "V", 0, kWordMax, kAboveSCV, "lblSCV", command::kLightControl,
                 F::Word, F::Word, N::LightControl, false, false},
     ConfigField{"BattOVP", S::Block, L::kBattOVP, 2, kScaleMilli, "V", 0, kWordMax, kAboveBattOVP, "lblBattOVP",
@@ -68,12 +68,13 @@ constexpr std::array kFields{
     ConfigField{"Power", S::Timing, kSegPower, 1, 1, "%", 0, kMaxPower, 0, "", command::kChannelTiming, F::ByteArg,
                 F::ByteArg, N::Always, true, false},
     ConfigField{"Mode", S::Channel, L::kChMode, 1, 1, "", 0, kMaxWorkMode, 0, "grpChMode", command::kChannelMode,
-                F::ByteArg, F::ByteArg, N::Always, true, false},
+                F::ByteArg, F::ByteArg, N::Always, true, false, block_bits::kLoopMode},
     ConfigField{"Minutes", S::Timing2, kSegMinutes, 2, 1, "min", 0, kMaxMinutes, 0, "", command::kChannelTiming2,
                 F::Minutes, F::Minutes, N::Never, true, true},
     ConfigField{"Power", S::Timing2, kSegPower, 1, 1, "%", 0, kMaxPower, 0, "", command::kChannelTiming2, F::ByteArg,
                 F::ByteArg, N::Never, true, true},
-    ConfigField{"FuncFlags", S::Block, L::kFuncFlags, 1, 1, "", 0, kByteMax, 0, "", command::kFuncFlags, F::Flags,
+    // Bit 7 is not used: the request that writes the flags has no room for it.
+    ConfigField{"FuncFlags", S::Block, L::kFuncFlags, 1, 1, "", 0, kFlagsMask, 0, "", command::kFuncFlags, F::Flags,
                 F::Flags, N::Always, true, false},
     ConfigField{"Address", S::Block, L::kAddress, 1, 1, "", 0, kByteMax, 0, "lblAddress", command::kFuncFlags,
                 F::ByteArg, F::Address, N::Always, true, false},
@@ -172,6 +173,11 @@ bool CanHold(const Capabilities& caps, const ConfigField& field) {
       return caps.HasOverTempLimit;
   }
   return false;
+}
+
+bool InRange(const ConfigField& field, uint32_t value) {
+  const uint32_t plain = value & ~field.flagBits;
+  return plain >= field.minimum && plain <= field.maximum;
 }
 
 std::string FormatFieldNumber(const ConfigField& field, uint32_t value) {

@@ -55,8 +55,9 @@ struct ConfigField {
   FrameSlot writeSlot;  // where a write request carries it (a controller stores it from there)
   FrameSlot replySlot;  // where the reply carries it; None when no reply fills it
   WriteNeed need;
-  bool sentWhenZero;  // false: a zero value is not sent, nor the rest of its request
-  bool jsonOptional;  // JSON documents may leave it out (it then stays zero)
+  bool sentWhenZero;      // false: a zero value is not sent, nor the rest of its request
+  bool jsonOptional;      // JSON documents may leave it out (it then stays zero)
+  uint32_t flagBits = 0;  // bits that carry a flag beside the value; the range leaves them out
 };
 
 using FieldTable = std::span<const ConfigField>;
@@ -86,6 +87,9 @@ uint32_t SlotMask(FrameSlot slot);
 
 /// Whether a controller with these capabilities holds (and is sent) the field.
 bool CanHold(const Capabilities& caps, const ConfigField& field);
+
+/// Whether a value lies in the field's range (minimum..maximum), its flag bits aside.
+bool InRange(const ConfigField& field, uint32_t value);
 
 /// The field's value as a number: scaled fields with two decimals ("14.40"), others whole.
 std::string FormatFieldNumber(const ConfigField& field, uint32_t value);

@@ -97,25 +97,26 @@ void DeviceSession::Write(WriteDone done) {
   // The controllers as last read: what the verification compares unsent fields with.
   auto devices = std::make_shared<EntryStore::List>();
   for (const auto& entry : entries_.DeviceEntries()) devices->push_back(std::make_unique<TDEVICE_CONFIG>(*entry));
-  RunOnWorker([this, workspace, devices, ports = ports_, messages = messages_, done = std::move(done)] {
-    AttachOnWorker(*workspace);
-    for (auto& entry : *devices) worker_entries_.AddDeviceEntry(std::move(entry));
-    PortMapOpener opener(ports, &worker_observer_);
-    DeviceContext context{link_, worker_entries_, opener, messages};
-    const WriteResult result = WriteDevice(context);
-    if (workspace->copy) workspace->after = *workspace->copy;
-    // What the write left the controllers holding, as far as it is known, for the owner's
-    // device entries (copied above, in the same order).
-    auto asRead = std::make_shared<std::vector<std::optional<TCONFIG_BLOCK>>>();
-    for (const auto& entry : worker_entries_.DeviceEntries()) asRead->push_back(entry->AsRead);
-    events_.Post([this, workspace, asRead, result, done] {
-      Deliver(*workspace);
-      const EntryStore::List& devices = entries_.DeviceEntries();
-      if (devices.size() == asRead->size())
-        for (size_t i = 0; i < devices.size(); ++i) devices[i]->AsRead = (*asRead)[i];
-      if (done) done(result);
-    });
-  });
+  RunOnWorker(
+      [this, workspace, devices, ports = ports_, messages = messages_, labels = labels_, done = std::move(done)] {
+        AttachOnWorker(*workspace);
+        for (auto& entry : *devices) worker_entries_.AddDeviceEntry(std::move(entry));
+        PortMapOpener opener(ports, &worker_observer_);
+        DeviceContext context{link_, worker_entries_, opener, messages, labels};
+        const WriteResult result = WriteDevice(context);
+        if (workspace->copy) workspace->after = *workspace->copy;
+        // What the write left the controllers holding, as far as it is known, for the owner's
+        // device entries (copied above, in the same order).
+        auto asRead = std::make_shared<std::vector<std::optional<TCONFIG_BLOCK>>>();
+        for (const auto& entry : worker_entries_.DeviceEntries()) asRead->push_back(entry->AsRead);
+        events_.Post([this, workspace, asRead, result, done] {
+          Deliver(*workspace);
+          const EntryStore::List& owned = entries_.DeviceEntries();
+          if (owned.size() == asRead->size())
+            for (size_t i = 0; i < owned.size(); ++i) owned[i]->AsRead = (*asRead)[i];
+          if (done) done(result);
+        });
+      });
 }
 
 void DeviceSession::OpenMonitor(const std::string& path, OpenDone done) {

@@ -7,6 +7,7 @@
 #include "base/Clock.h"
 #include "data/DeviceConfig.h"
 #include "device/EventQueue.h"
+#include "device/FieldLabels.h"
 #include "device/JobThread.h"
 #include "device/Monitor.h"
 #include "device/QueuedObserver.h"
@@ -71,6 +72,8 @@ class DeviceSession {
   void SetMessages(const MessageTable& messages) { messages_ = messages; }
   /// Device type names as the owner lists them (the "Connected device" line names the row).
   void SetDeviceTypeNames(DeviceTypeNames names) { type_names_ = std::move(names); }
+  /// How the owner names fields (its pages' captions), for the lines of a refused write.
+  void SetFieldLabels(FieldLabels labels) { labels_ = std::move(labels); }
   /// Whether line-error details go to the trace (CheckBoxError).
   void SetShowErrorDetails(bool show) { worker_observer_.SetShowErrorDetails(show); }
 
@@ -138,6 +141,7 @@ class DeviceSession {
   PortMap ports_;
   MessageTable messages_;
   DeviceTypeNames type_names_;
+  FieldLabels labels_;
   EntryStore entries_;
   bool monitor_open_ = false;
   int monitor_failure_ = 0;

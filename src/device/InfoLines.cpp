@@ -2,6 +2,7 @@
 
 #include "base/SafeFormat.h"
 #include "data/NumberFormats.h"
+#include "language/MessageSlots.h"
 
 namespace lum {
 
@@ -17,8 +18,7 @@ constexpr char kIncompleteRead[] =
     "[%s] Write to device:: The configuration was not read completely from the controller; read it again.";
 constexpr char kIncompleteSave[] =
     "[%s] Save to file:: The configuration was not read completely from the controller; read it again.";
-constexpr char kUnwritableSegment[] =
-    "[%s] Write to device:: %s: %d minutes cannot be written (at most 4095); nothing was sent.";
+constexpr char kStamped[] = "[%s] %s";
 constexpr char kNotHeld[] = "[%s] Write to device:: %s: the entry holds %d, the controller %s.";
 constexpr char kNoEcho[] = "did not confirm it";
 constexpr char kUnknown[] = "was neither written nor read (value unknown)";
@@ -66,8 +66,12 @@ std::string IncompleteReadLine(const std::string& stamp) { return FormatText(kIn
 
 std::string IncompleteSaveLine(const std::string& stamp) { return FormatText(kIncompleteSave, {stamp}); }
 
-std::string UnwritableSegmentLine(const std::string& segmentName, unsigned minutes, const std::string& stamp) {
-  return FormatText(kUnwritableSegment, {stamp, segmentName, static_cast<int64_t>(minutes)});
+std::string OutOfRangeLine(const std::string& text, const std::string& stamp) {
+  return FormatText(kStamped, {stamp, text});
+}
+
+std::string WriteRefusedLine(const MessageTable& messages, const std::string& stamp) {
+  return FormatText(kStamped, {stamp, messages.Text(msg::kWriteRefused)});
 }
 
 std::string NotHeldLine(const std::string& fieldName, bool sent, unsigned wanted, const std::optional<unsigned>& held,

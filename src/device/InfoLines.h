@@ -29,9 +29,10 @@ std::string UnknownProductLine(uint32_t productId, const std::string& stamp = No
 std::string IncompleteReadLine(const std::string& stamp = NowStamp());
 /// The same entry is not saved to a file either.
 std::string IncompleteSaveLine(const std::string& stamp = NowStamp());
-/// A segment whose minutes cannot travel: the write is refused before anything is sent.
-std::string UnwritableSegmentLine(const std::string& segmentName, unsigned minutes,
-                                  const std::string& stamp = NowStamp());
+/// A value outside its field's range, as OutOfRangeText words it: the write is refused.
+std::string OutOfRangeLine(const std::string& text, const std::string& stamp = NowStamp());
+/// The line after them: nothing was sent.
+std::string WriteRefusedLine(const MessageTable& messages, const std::string& stamp = NowStamp());
 /// A field the controller does not hold after a write. `held` is its value there, or
 /// empty when no echo came (`sent`) or it was neither sent nor read.
 std::string NotHeldLine(const std::string& fieldName, bool sent, unsigned wanted, const std::optional<unsigned>& held,

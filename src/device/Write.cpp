@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "data/TypeTables.h"
+#include "device/FieldLabels.h"
 #include "device/Identify.h"
 #include "device/InfoLines.h"
 #include "device/ReplyCheck.h"
@@ -97,17 +98,17 @@ WriteResult WriteDevice(DeviceContext& context) {
   TDEVICE_CONFIG* entry = context.entries.CurrentEntry();
 
   WriteResult result = WriteResult::NoConfig;
-  const std::vector<FieldRef> unwritable = entry ? UnwritableSegments(entry->Config) : std::vector<FieldRef>{};
+  const std::vector<ValueOutOfRange> outside = entry ? ValuesOutOfRange(entry->Config) : std::vector<ValueOutOfRange>{};
   if (!entry || entry->Config.ProductID() == 0) {
     observer.InfoLine(NoConfigLine());
   } else if (LookupProductID(entry->Config.ProductID()) < 0) {
     observer.InfoLine(UnknownProductLine(entry->Config.ProductID()));
   } else if (entry->ReadIncomplete) {
     observer.InfoLine(IncompleteReadLine());
-  } else if (!unwritable.empty()) {
-    for (const FieldRef& segment : unwritable)
-      observer.InfoLine(
-          UnwritableSegmentLine(FieldName(segment), ReadValue(entry->Config, *segment.field, segment.Place())));
+  } else if (!outside.empty()) {
+    for (const ValueOutOfRange& value : outside)
+      observer.InfoLine(OutOfRangeLine(OutOfRangeText(value, entry->Config, context.labels, context.messages)));
+    observer.InfoLine(WriteRefusedLine(context.messages));
     result = WriteResult::Unwritable;
   } else {
     context.link.SetEntry(entry);  // the serial number reply updates the entry written

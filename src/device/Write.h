@@ -10,7 +10,7 @@ inline constexpr unsigned kAfterMatchPauseMs = 200;
 
 enum class WriteResult {
   NoConfig,              // CurrentEntry has no known product code, or its read was incomplete: nothing was sent
-  Unwritable,            // a value cannot travel (a segment over 4095 minutes): nothing was sent
+  Unwritable,            // a value lies outside its field's range: nothing was sent
   NoMatchingController,  // no port held a controller of the entry's product
   Verified,              // written, and the controller holds every value of the entry it can hold
   VerifyFailed,          // written, but a value of the entry is not held (or not known to be)
@@ -22,9 +22,9 @@ enum class WriteResult {
 /// sequence that the controller can hold holds the entry's value -- sent and echoed equal, or
 /// not sent and equal in the device entry's last complete read of that controller (same
 /// serial number). Otherwise "Failure" and a line naming each field. Entries without a known
-/// device type, whose read was incomplete, or holding a segment of more than 4095 minutes, are
-/// refused before anything is sent. Every attempt ends with a line holding only "\r". Holds a Link::Operation for
-/// the whole write.
+/// device type, whose read was incomplete, or holding a value outside its field's range (each
+/// named by the window's label) are refused before anything is sent. Every attempt ends with a line holding only "\r".
+/// Holds a Link::Operation for the whole write.
 WriteResult WriteDevice(DeviceContext& context);
 
 }  // namespace lum

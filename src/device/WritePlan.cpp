@@ -146,16 +146,14 @@ std::string FieldName(const FieldRef& f) {
   return field.name;
 }
 
-std::vector<FieldRef> UnwritableSegments(const TCONFIG_BLOCK& block, FieldTable fields) {
-  std::vector<FieldRef> segments;
-  ForEachRequest(fields, ChannelsOfRow(LookupProductID(block.ProductID())),
-                 [&](const RequestRows& request, int c, int k) {
-                   for (const ConfigField* row : request.rows)
-                     if (row->writeSlot == FrameSlot::Minutes &&
-                         ReadValue(block, *row, {kGroup, c, k}) > SlotMask(FrameSlot::Minutes))
-                       segments.push_back({row, c, k});
-                 });
-  return segments;
+std::vector<ValueOutOfRange> ValuesOutOfRange(const TCONFIG_BLOCK& block, FieldTable fields) {
+  std::vector<ValueOutOfRange> outside;
+  for (const WriteRequest& request : PlanWrite(block, fields))
+    for (const SentField& sent : request.fields) {
+      const uint32_t value = ReadValue(block, *sent.field.field, sent.field.Place());
+      if (!InRange(*sent.field.field, value)) outside.push_back({sent.field, value});
+    }
+  return outside;
 }
 
 std::vector<FieldMismatch> FieldsNotHeld(const TCONFIG_BLOCK& entry, const TCONFIG_BLOCK& echo,

@@ -55,8 +55,17 @@ std::vector<FieldRef> HeldFields(const Capabilities& caps, int channels, FieldTa
 /// The field as people read it: "BattOVP", "channel 2 CC", "channel 1 segment 3 minutes".
 std::string FieldName(const FieldRef& field);
 
-/// Segment minutes of the write sequence that do not fit the 12 bits they travel in.
-std::vector<FieldRef> UnwritableSegments(const TCONFIG_BLOCK& block, FieldTable fields = ConfigFields());
+/// A value that a write of the block would send although it lies outside its field's range.
+struct ValueOutOfRange {
+  FieldRef field;
+  uint32_t value;  // as the block holds it, all its bits
+  bool operator==(const ValueOutOfRange&) const = default;
+};
+
+/// Every value of the write sequence (as PlanWrite sends it) outside its field's range, in the
+/// sequence's order: segment minutes over the grid's 1000 (those over 4095 cannot even travel),
+/// a power over 100 %, a work mode beyond the list, ... A write sends none of the block then.
+std::vector<ValueOutOfRange> ValuesOutOfRange(const TCONFIG_BLOCK& block, FieldTable fields = ConfigFields());
 
 /// A field of the entry that the controller does not hold: what the entry has, and what
 /// the controller has when that is known (an echo, or the last read of the controller).

@@ -27,6 +27,7 @@ void TFormLUM::ConnectDeviceActions() {
 DeviceSession& TFormLUM::PreparedSession() {
   session_->SetMessages(messages_);
   session_->SetDeviceTypeNames(device_page_.ListedTypes());
+  session_->SetFieldLabels(WindowFieldLabels(*this));
   session_->SetShowErrorDetails(ui_->CheckBoxError->isChecked());
   return *session_;
 }

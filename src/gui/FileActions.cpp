@@ -2,8 +2,11 @@
 #include <QAction>
 
 #include "FormLUM.h"
+#include "WriteReview.h"
 #include "data/ConfigFile.h"
+#include "device/FieldLabels.h"
 #include "device/InfoLines.h"
+#include "device/WritePlan.h"
 #include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
 
@@ -35,6 +38,10 @@ void TFormLUM::OpenConfigFileAt(const std::string& path) {
     observer_.InfoLine(OpenFailureLine(file.status, path));
     return;
   }
+  // The file is opened as it is; the editor marks what a write would refuse.
+  const FieldLabels labels = WindowFieldLabels(*this);
+  for (const ValueOutOfRange& outside : ValuesOutOfRange(file.block))
+    observer_.InfoLine(OutOfRangeLine(OutOfRangeText(outside, file.block, labels, messages_)));
   const TDEVICE_CONFIG& opened = Entries().AddFileEntry(EntryFromFile(path, file.block));
   ui_->actWriteToDevice->setEnabled(true);
   RebuildEntryTree(&opened);

@@ -12,6 +12,7 @@
 #include "KeyFilter.h"
 #include "PageFields.h"
 #include "RadioGroup.h"
+#include "RangeMarks.h"
 #include "TimingGrid.h"
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
@@ -129,6 +130,7 @@ void LoadPage::ShowChannel(const TCONFIG_BLOCK& block, int channel) {
     SetGridText(*u.StringGrid, timing_grid::kPowerColumn, r, QString::number(segment.Power()));
   }
   RefreshShownTexts();
+  MarkValuesOutOfRange(window_, block, channel);
 }
 
 void LoadPage::StoreChannel(TCONFIG_BLOCK& block, int channel) {

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPen>
 #include <QTableWidget>
 #include <algorithm>
 #include <array>
@@ -78,6 +79,7 @@ void SizeGridCellsWhenShown(QTableWidget& grid) { grid.installEventFilter(new Si
 
 namespace {
 bool IsCaptionCell(const QModelIndex& index) { return index.row() == 0 || index.column() == 0; }
+constexpr int kMarkFrameWidth = 2;
 }  // namespace
 
 void CentredCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
@@ -90,7 +92,14 @@ void CentredCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
   painter->fillRect(cell.rect, caption    ? cell.palette.button()
                                : selected ? cell.palette.highlight()
                                           : cell.palette.base());
-  painter->setPen(selected ? cell.palette.highlightedText().color() : cell.palette.text().color());
+  // A cell given its own text colour (a value out of its range) is framed in it too.
+  const QVariant own = index.data(Qt::ForegroundRole);
+  if (own.canConvert<QBrush>() && !selected) {
+    painter->setPen(QPen(own.value<QBrush>().color(), kMarkFrameWidth));
+    painter->drawRect(cell.rect.adjusted(1, 1, -1, -1));
+  } else {
+    painter->setPen(selected ? cell.palette.highlightedText().color() : cell.palette.text().color());
+  }
   painter->setFont(cell.font);
   painter->drawText(cell.rect, Qt::AlignCenter | Qt::TextSingleLine, cell.text);
   painter->restore();

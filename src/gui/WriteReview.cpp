@@ -1,44 +1,32 @@
 #include "WriteReview.h"
 
-#include <QGroupBox>
-#include <QLabel>
 #include <QTabWidget>
-#include <QTableWidget>
-#include <string_view>
 
 #include "FormLUM.h"
 #include "LanguageComponents.h"
-#include "TimingGrid.h"
-#include "base/SafeFormat.h"
 #include "device/WriteChanges.h"
 #include "language/MessageSlots.h"
-#include "language/WindowCaptions.h"
 #include "ui_FormLUM.h"
 
 namespace lum {
 
 namespace {
 
-QString Label(TFormLUM& window, const FieldRef& ref) {
-  Ui::TFormLUM& u = window.ui();
-  const ConfigField& field = *ref.field;
-  const std::string_view name = field.name;
-  QString label;
-  if (*field.label) {
-    if (auto* widget = window.findChild<QWidget*>(QString::fromLatin1(field.label)))
-      label = QString::fromStdString(WithoutColon(ComponentTexts(widget, &window).Caption().toStdString()));
-  } else if (field.scope == FieldScope::Timing) {
-    const int column = name == "Minutes" ? timing_grid::kMinutesColumn : timing_grid::kPowerColumn;
-    label = GridText(*u.StringGrid, 0, ref.segment + 1) + QLatin1Char(' ') + GridText(*u.StringGrid, column, 0);
-  } else {
-    label = u.PageControl->tabText(u.PageControl->indexOf(u.tsOther));  // FuncFlags
-  }
-  if (field.scope == FieldScope::Block) return label;
-  return QString::fromStdString(FormatText(window.Messages().Text(msg::kChannelItem), {int64_t{ref.channel + 1}})) +
-         QLatin1Char(' ') + label;
+std::string Caption(TFormLUM& window, const char* component) {
+  auto* widget = window.findChild<QWidget*>(QString::fromLatin1(component));
+  return widget != nullptr ? ComponentTexts(widget, &window).Caption().toStdString() : std::string();
 }
 
 }  // namespace
+
+FieldLabels WindowFieldLabels(TFormLUM& window) {
+  Ui::TFormLUM& u = window.ui();
+  FieldLabels::Captions captions;
+  for (const ConfigField& field : ConfigFields())
+    if (*field.label != 0) captions[field.label] = Caption(window, field.label);
+  captions[FieldLabels::kFlagsPage] = u.PageControl->tabText(u.PageControl->indexOf(u.tsOther)).toStdString();
+  return FieldLabels(std::move(captions));
+}
 
 const TCONFIG_BLOCK* LastReadTarget(const EntryStore& entries, uint32_t productId) {
   for (const auto& entry : entries.DeviceEntries())
@@ -56,8 +44,9 @@ ChangeList WriteChangeList(TFormLUM& window, const TCONFIG_BLOCK& source) {
     list.text = window.Message(msg::kTargetNotRead);
     return list;
   }
+  const FieldLabels labels = WindowFieldLabels(window);
   for (const FieldChange& change : WriteChanges(*target, source))
-    list.rows.push_back({Label(window, change.field),
+    list.rows.push_back({QString::fromStdString(labels.Label(change.field, source, window.Messages())),
                          QString::fromStdString(ChangeValueText(change.field, change.before)),
                          QString::fromStdString(ChangeValueText(change.field, change.after))});
   list.text = window.Message(list.rows.empty() ? msg::kNoChange : msg::kChangesText);

@@ -66,6 +66,10 @@ inline constexpr int kNotANumber = 101;           // a text field's text is refu
 inline constexpr int kGridKeyRefused = 102;       // a key typed into the timing grid is refused
 inline constexpr int kBatteryVoltageDoubt = 103;  // a voltage far from the battery type's
 
+// Values outside their fields' ranges.
+inline constexpr int kValueOutOfRange = 104;  // "%s %s 超出范围 %s 到 %s。"
+inline constexpr int kWriteRefused = 105;     // a write refused for them sent nothing
+
 // The provisioning window.
 inline constexpr int kNotRecorded = 220;     // "未记录", after a unit's result
 inline constexpr int kBenchStopped = 221;    // "工作台已停止……", above the units not recorded

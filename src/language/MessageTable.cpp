@@ -73,6 +73,8 @@ constexpr BuiltInText kBuiltIn[] = {
     {msg::kNotANumber, "%s：“%s”不是 %s 到 %s 之间的数字。请只输入数字，小数部分前用“%s”。"},
     {msg::kGridKeyRefused, "%s：只能输入 %s 到 %s 的整数，不接受“%s”。"},
     {msg::kBatteryVoltageDoubt, "%s %s V 不适合%s：应在 %s V 到 %s V 之间。"},
+    {msg::kValueOutOfRange, "%s %s 超出范围 %s 到 %s。"},
+    {msg::kWriteRefused, "未写入任何内容：每个值都必须在其范围内。"},
     {msg::kNotRecorded, "未记录"},
     {msg::kHeldBy, "被 %s 占用"},
     {msg::kAnotherProgram, "其他程序"},

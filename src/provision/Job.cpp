@@ -13,8 +13,10 @@
 #include "data/ConfigJson.h"
 #include "data/NumberFormats.h"
 #include "data/TypeTables.h"
+#include "device/WritePlan.h"
 #include "language/MessageTable.h"
 #include "provision/JobFile.h"
+#include "provision/UnitChecks.h"
 #include "upgrade/EffFile.h"
 #include "upgrade/ModelName.h"
 
@@ -122,6 +124,23 @@ std::shared_ptr<const EffContent> LoadUpgrade(const std::string& path) {
   if (!accepted) throw JobError(path + ": not an upgrade file that can be sent (" + check.Lines() + ")");
   return content;
 }
+
+// A unit would be refused every write of such a value: the job is refused now, naming each.
+void RefuseValuesOutOfRange(const ProvisioningJob& job) {
+  std::string problems;
+  const auto check = [&problems](const TCONFIG_BLOCK& block, const std::string& where) {
+    for (const ValueOutOfRange& outside : ValuesOutOfRange(block)) {
+      const ConfigField& field = *outside.field.field;
+      problems += fmt::format("{}{}{}: {} is outside its range {} to {}", problems.empty() ? "" : "\n", where,
+                              FieldPath(outside.field), FormatFieldValue(field, outside.value & ~field.flagBits),
+                              FormatFieldValue(field, field.minimum), FormatFieldValue(field, field.maximum));
+    }
+  };
+  check(job.base, job.configPath + ": ");
+  for (const UnitOverride& unit : job.overrides.Units())
+    check(ApplyOverride(job.base, unit), fmt::format("{} line {}: ", job.overridesPath, unit.line));
+  if (!problems.empty()) throw JobError(problems);
+}
 }  // namespace
 
 bool ProvisioningJob::Accepts(uint32_t productCode) const {
@@ -194,6 +213,7 @@ ProvisioningJob LoadJob(const std::string& path) {
     for (const UnitOverride& unit : job.overrides.Units())
       ApplyOverride(job.base, unit, fmt::format("{} line {}: ", job.overridesPath, unit.line));
   }
+  RefuseValuesOutOfRange(job);
   return job;
 }
 

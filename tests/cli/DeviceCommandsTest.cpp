@@ -53,6 +53,27 @@ TEST_F(LumctlDevices, PortsListsOnlyTheMappedPortsThatOpen) {
   EXPECT_EQ(listed.out, "COM2\t" + controller.Path() + "\n");
 }
 
+// A controller answering 0xFF in every byte is saved as it answered, but writing that file
+// back is refused before anything is sent, each value named under the window's labels.
+TEST_F(LumctlDevices, AControllerAnsweringFFIsSavedButNeverWrittenBack) {
+  sim::ControllerSetup full = sim::DefaultSetup(1);
+  std::fill(full.config.bytes().begin(), full.config.bytes().end(), uint8_t{0xFF});
+  full.config.SetProductID(sim::DefaultSetup(1).config.ProductID());
+  full.config.SetCapFlags(0);
+  sim::Controller& controller = Add(full);
+  MapPorts({{"COM3", controller.Path()}});
+  ASSERT_EQ(Run("scan --save saved").status, 0);
+
+  const size_t asked = controller.RequestLog().size();
+  const Outcome written = Run("write saved/COM3.LUM");
+  EXPECT_EQ(written.status, 1);
+  EXPECT_EQ(controller.RequestLog().size(), asked) << "nothing was sent";
+  EXPECT_TRUE(Contains(written.out, "] 第 2 路 工作模式 127 超出范围 0 到 2。")) << written.out;
+  EXPECT_TRUE(Contains(written.out, "] 第 1 路 第一段 功率0-100% 255 % 超出范围 0 % 到 100 %。")) << written.out;
+  EXPECT_TRUE(Contains(written.out, "] 未写入任何内容：每个值都必须在其范围内。")) << written.out;
+  EXPECT_FALSE(Contains(written.out, "Ok")) << written.out;
+}
+
 TEST_F(LumctlDevices, ScanReadsAndSavesEachController) {
   sim::ControllerSetup setup = sim::DefaultSetup(1);
   sim::Controller& controller = Add(setup);
@@ -171,7 +192,7 @@ TEST_F(LumctlDevices, WriteRefusesASegmentThatCannotTravel) {
   const Outcome written = Run("write long.LUM");
 
   EXPECT_EQ(written.status, 1);
-  EXPECT_TRUE(Contains(written.out, "channel 1 segment 3 minutes: 4096 minutes cannot be written")) << written.out;
+  EXPECT_TRUE(Contains(written.out, "] 第 1 路 第三段 时间(分钟) 4096 min 超出范围 0 min 到 1000 min。")) << written.out;
   EXPECT_TRUE(controller.RequestLog().empty());
   // The file itself keeps the value: show prints it as it is.
   const Outcome shown = Run("show long.LUM");

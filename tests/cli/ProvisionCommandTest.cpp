@@ -78,6 +78,21 @@ TEST_F(LumctlProvision, JobFilesThatAreNotRegularOrTooLargeAreRefused) {
   EXPECT_TRUE(Contains(large.err, "big.json: the file is too large")) << large.err;
 }
 
+// A unit would be refused every write of a value outside its range: the job is refused at
+// once, naming each value and where it comes from.
+TEST_F(LumctlProvision, JobCheckRefusesValuesOutsideTheirRanges) {
+  WriteRaw("sites.csv", "serial,Channels[0][0].Timing[1].Power,Channels[0][0].Mode\n0100000041,255,127\n");
+  WriteJobFiles(dir_.string(), R"("overrides": "sites.csv")");
+  const auto checked = Run("job check job.json");
+  EXPECT_EQ(checked.status, 2);
+  EXPECT_TRUE(Contains(checked.err,
+                       "sites.csv line 2: Channels[0][0].Timing[1].Power: 255 % is outside its range 0 % "
+                       "to 100 %"))
+      << checked.err;
+  EXPECT_TRUE(Contains(checked.err, "sites.csv line 2: Channels[0][0].Mode: 127 is outside its range 0 to 2"))
+      << checked.err;
+}
+
 TEST_F(LumctlProvision, ProvisionRecordsEachUnitAndRecordsListsAndExportsThem) {
   SimulatedBench bench(2);
   MapPorts(bench, 2);

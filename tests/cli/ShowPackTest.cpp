@@ -22,6 +22,25 @@ TEST_F(Lumctl, ShowJsonThenPackGivesBackTheSameBytes) {
   EXPECT_EQ(ReadWholeFile(Path("b.LUM")), ReadWholeFile(Path("a.LUM")));
 }
 
+// A file may hold what a write would refuse: show and pack keep it, and say what it is.
+TEST_F(Lumctl, ShowAndPackKeepValuesOutsideTheirRangesWithAWarning) {
+  TCONFIG_BLOCK block = DualChannelBlock();
+  block.Channel(0, 0).Timing(1).SetPower(255);
+  block.Channel(0, 1).Timing(0).SetMinutes(1440);
+  SaveConfigFile(Path("a.LUM"), block);
+  const Outcome shown = Run("show --json a.LUM");
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_TRUE(Contains(shown.err, "Warning: 第 1 路 第二段 功率0-100% 255 % 超出范围 0 % 到 100 %。")) << shown.err;
+  EXPECT_TRUE(Contains(shown.err, "Warning: 第 2 路 第一段 时间(分钟) 1440 min 超出范围 0 min 到 1000 min。"))
+      << shown.err;
+  WriteRaw("a.json", shown.out);
+  const Outcome packed = Run("pack a.json b.LUM");
+  ASSERT_EQ(packed.status, 0) << packed.err;
+  EXPECT_TRUE(Contains(packed.err, "255 % 超出范围")) << packed.err;
+  EXPECT_EQ(ReadWholeFile(Path("b.LUM")), ReadWholeFile(Path("a.LUM")));
+  EXPECT_EQ(Run("show a.LUM").err, shown.err);
+}
+
 TEST_F(Lumctl, ShowRawPrintsTheInternalNames) {
   SaveConfigFile(Path("a.LUM"), DualChannelBlock());
   const Outcome shown = Run("show --raw a.LUM");

@@ -69,6 +69,33 @@ TEST(ConfigFieldsTest, CapabilitiesDecideWhatAControllerHolds) {
   EXPECT_FALSE(CanHold(Capabilities{true, true, true, true, true, true, true}, *FindField(ConfigFields(), "CapFlags")));
 }
 
+// Every field a write sends has a range inside what its bytes and its slot on the line can
+// carry, and a value beyond the range is out of it whatever its flag bits say.
+TEST(ConfigFieldsTest, EveryWrittenFieldHasARangeThatFlagBitsDoNotWiden) {
+  for (const ConfigField& field : ConfigFields()) {
+    if (field.need == WriteNeed::Never) continue;
+    EXPECT_LE(field.minimum, field.maximum) << field.name;
+    EXPECT_LE(field.maximum | field.flagBits, SlotMask(field.writeSlot)) << field.name;
+    EXPECT_EQ(field.maximum & field.flagBits, 0u) << field.name;
+  }
+  const auto in = [](const char* name, uint32_t value) { return InRange(*FindField(ConfigFields(), name), value); };
+  EXPECT_TRUE(in("Power", 100));
+  EXPECT_FALSE(in("Power", 101));
+  EXPECT_FALSE(in("Power", 255));
+  EXPECT_TRUE(in("Minutes", 1000));
+  EXPECT_FALSE(in("Minutes", 1001));
+  EXPECT_TRUE(in("Mode", 2 | block_bits::kLoopMode));  // the loop flag beside work mode 2
+  EXPECT_FALSE(in("Mode", 127));
+  EXPECT_FALSE(in("Mode", 0xFF));
+  EXPECT_TRUE(in("SCDelay", 30 | block_bits::kSCDelayUnit));
+  EXPECT_FALSE(in("SCDelay", 5 | block_bits::kSCDelayUnit));
+  EXPECT_FALSE(in("SCDelay", 0xFF));
+  EXPECT_TRUE(in("FuncFlags", 0x7F));
+  EXPECT_FALSE(in("FuncFlags", 0x80));
+  EXPECT_FALSE(in("OTP", 0xFF));
+  EXPECT_TRUE(in("BattOVP", 0xFFFF));  // nothing narrower than 16 bits is known of the voltages
+}
+
 TEST(ConfigFieldsTest, ValuesForPeople) {
   EXPECT_EQ(FormatFieldValue(*FindField(ConfigFields(), "BattOVP"), 14400), "14.40 V");
   EXPECT_EQ(FormatFieldValue(*FindField(ConfigFields(), "SCV"), 500), "5.00 V");

@@ -121,6 +121,32 @@ TEST_F(DevicePtyTest, AControllerThatFallsSilentMidReadIsReportedAndNeverWritten
   EXPECT_EQ(com1.RequestLog().size(), asked);
 }
 
+// A controller that answers 0xFF in every byte is read as it is, but what it holds is never
+// written back: the write refuses it before a single request goes out.
+TEST_F(DevicePtyTest, AControllerAnsweringFFEverywhereIsReadButNeverWrittenBack) {
+  sim::ControllerSetup full = sim::DefaultSetup(1);
+  std::fill(full.config.bytes().begin(), full.config.bytes().end(), uint8_t{0xFF});
+  full.config.SetProductID(sim::DefaultSetup(1).config.ProductID());
+  full.config.SetCapFlags(0);  // the capabilities of the device type
+  sim::Controller& com1 = simulator.AddController(full);
+  simulator.Start();
+  MapPorts({{"COM1", com1.Path()}});
+  DeviceContext context = Context();
+
+  ASSERT_TRUE(ScanPorts(context, {}));
+  const auto& devices = entries.DeviceEntries();
+  ASSERT_EQ(devices.size(), 1u);
+  ASSERT_TRUE(devices[0]->FromDevice);
+  EXPECT_EQ(devices[0]->Config.Channel(0, 0).Timing(0).Power(), 0xFF);
+
+  entries.SetCurrentEntry(devices[0].get());
+  const size_t asked = com1.RequestLog().size();
+  EXPECT_EQ(WriteDevice(context), WriteResult::Unwritable);
+  EXPECT_EQ(com1.RequestLog().size(), asked) << "nothing was sent";
+  EXPECT_EQ(CountLines("超出范围"), 1 + 2 * (1 + 2 * 5));  // the delay, and per output its mode, minutes and power
+  EXPECT_EQ(CountLines("未写入任何内容"), 1);
+}
+
 class DevicePtyWriteTest : public DevicePtyTest {
  protected:
   // An entry opened from a file of row 1, made current.

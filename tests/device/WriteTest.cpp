@@ -142,31 +142,43 @@ TEST_F(WriteTest, WaitsAfterTheProductMatchBeforeTheSerialNumber) {
   EXPECT_EQ(clock.TotalSleptMs(), 48 * controller.Port().Written().size() + kAfterMatchPauseMs);
 }
 
-TEST_F(WriteTest, ASegmentOfMoreThan4095MinutesIsRefusedBeforeAnythingIsSent) {
+// Minutes over the grid's 1000 (the old test's 4096 and 65535 among them), a power over 100 %,
+// a work mode beyond the list: the write names each under the window's labels and sends
+// nothing, not even identification.
+TEST_F(WriteTest, ValuesOutsideTheirRangesAreRefusedBeforeAnythingIsSent) {
   sim::ControllerSetup setup = sim::DefaultSetup(kTwoChannelRow);
   ScriptedController controller(setup);
   opener.Attach(1, controller.Port());
   TDEVICE_CONFIG& entry = EntryOf(setup);
   entry.Config.Channel(0, 1).Timing(3).SetMinutes(4096);
   entry.Config.Channel(0, 0).Timing(0).SetMinutes(0xFFFF);
+  entry.Config.Channel(0, 0).Timing(1).SetMinutes(1001);
+  entry.Config.Channel(0, 1).Timing(2).SetPower(255);
+  entry.Config.Channel(0, 1).SetMode(127);
+  context.labels = FieldLabels(FieldLabels::Captions{{"grpChMode", "工作模式"}});
 
   EXPECT_EQ(WriteDevice(context), WriteResult::Unwritable);
 
   EXPECT_TRUE(opener.Asked().empty());
   EXPECT_TRUE(controller.Port().Written().empty());
   const auto& lines = observer.InfoLines();
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_NE(lines[0].find("] Write to device:: channel 1 segment 1 minutes: 65535 minutes cannot be written"),
-            std::string::npos)
-      << lines[0];
-  EXPECT_NE(lines[1].find("channel 2 segment 4 minutes: 4096 minutes"), std::string::npos) << lines[1];
-  EXPECT_EQ(lines[2], "\r");
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_TRUE(lines[0].ends_with("] 第 1 路 第一段 时间(分钟) 65535 min 超出范围 0 min 到 1000 min。")) << lines[0];
+  EXPECT_TRUE(lines[1].ends_with("] 第 1 路 第二段 时间(分钟) 1001 min 超出范围 0 min 到 1000 min。")) << lines[1];
+  EXPECT_TRUE(lines[2].ends_with("] 第 2 路 第三段 功率0-100% 255 % 超出范围 0 % 到 100 %。")) << lines[2];
+  EXPECT_TRUE(lines[3].ends_with("] 第 2 路 第四段 时间(分钟) 4096 min 超出范围 0 min 到 1000 min。")) << lines[3];
+  EXPECT_TRUE(lines[4].ends_with("] 第 2 路 工作模式 127 超出范围 0 到 2。")) << lines[4];
+  EXPECT_TRUE(lines[5].ends_with("] 未写入任何内容：每个值都必须在其范围内。")) << lines[5];
+  EXPECT_EQ(lines[6], "\r");
 
-  // 4095 is the longest segment that travels, and it is written.
-  entry.Config.Channel(0, 1).Timing(3).SetMinutes(4095);
-  entry.Config.Channel(0, 0).Timing(0).SetMinutes(4095);
+  // At the ends of their ranges, with the loop flag beside the work mode, they are written.
+  entry.Config.Channel(0, 1).Timing(3).SetMinutes(1000);
+  entry.Config.Channel(0, 0).Timing(0).SetMinutes(0);
+  entry.Config.Channel(0, 0).Timing(1).SetMinutes(1000);
+  entry.Config.Channel(0, 1).Timing(2).SetPower(100);
+  entry.Config.Channel(0, 1).SetMode(2 | block_bits::kLoopMode);
   EXPECT_EQ(WriteDevice(context), WriteResult::Verified);
-  EXPECT_EQ(controller.Config().Channel(0, 1).Timing(3).Minutes(), 4095);
+  EXPECT_EQ(controller.Config().Channel(0, 1).Timing(2).Power(), 100);
 }
 
 TEST_F(WriteTest, ZeroValuesOfConditionalFieldsAreNotSentAndNotTakenAsHeld) {

@@ -2,6 +2,7 @@
 // language in use; Cancel sends no write request.
 #include <QAction>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 
 #include "ActionsTestFixture.h"
 #include "LanguageComponents.h"
@@ -22,6 +23,7 @@ class WriteReviewTest : public ActionsTest {
     simulator.Start();
     WritePorts({{"COM1", controller.Path()}});
     CreateShown();
+    FillTypeLists();  // as the language pass does: a page without work modes stores none (0xFF)
     Window().ui().actConnectDevice->trigger();
     EXPECT_TRUE(WaitForDevice());
     return controller;
@@ -84,7 +86,7 @@ TEST_F(WriteReviewTest, AddressAndMiModeTwoSurviveAnEditAndAWrite) {
   dialogs_.AnswerChanges(true);
   u.actWriteToDevice->trigger();
   ASSERT_TRUE(WaitForDevice());
-  EXPECT_EQ(controller.Config().SCV(), 650);
+  EXPECT_EQ(controller.Config().SCV(), 650) << u.mmoInfo->toPlainText().toStdString();
   EXPECT_EQ(controller.Config().Address(), 5);
   EXPECT_EQ(controller.Config().FuncFlags() & (block_bits::kMiEnabled | block_bits::kMiModeMask),
             block_bits::kMiEnabled | 2);
