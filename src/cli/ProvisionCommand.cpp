@@ -48,9 +48,10 @@ std::string StatusLine(const PortState& state) {
 }
 
 // On a terminal the port lines are redrawn in place; otherwise each change is one line.
+// Below the ports, always: how many records wait in the spool for the server.
 class TerminalBench : public BenchObserver {
  public:
-  TerminalBench() : live_(isatty(STDOUT_FILENO) != 0) {}
+  explicit TerminalBench(const store::RecordStore& records) : live_(isatty(STDOUT_FILENO) != 0), records_(records) {}
   void Begin(const std::vector<std::string>& ports) {
     std::lock_guard lock(mutex_);
     for (const std::string& port : ports) {
@@ -58,7 +59,11 @@ class TerminalBench : public BenchObserver {
       state.port = port;
       states_[port] = state;
     }
-    if (live_) Redraw(false);
+    spooled_ = records_.SpooledCount();
+    if (live_)
+      Redraw(false);
+    else
+      std::cout << SpoolLine() << std::endl;
   }
   void PortChanged(const PortState& state) override {
     std::lock_guard lock(mutex_);
@@ -69,11 +74,18 @@ class TerminalBench : public BenchObserver {
       std::cout << StatusLine(state) << std::endl;
   }
   void Recorded(const store::CommissioningRecord& r) override {
-    if (live_) return;
     std::lock_guard lock(mutex_);
+    const size_t spooled = records_.SpooledCount();
+    const bool spoolChanged = spooled != spooled_;
+    spooled_ = spooled;
+    if (live_) {
+      if (spoolChanged) Redraw(true);
+      return;
+    }
     std::cout << TerminalText(fmt::format("{} {} {}{}", r.port, FormatSerial(r.serialNumber),
                                           store::OutcomeText(r.result), r.reason.empty() ? "" : ": " + r.reason))
               << std::endl;
+    if (spoolChanged) std::cout << SpoolLine() << std::endl;
   }
   void Faulted(const BenchFault& fault) override {
     if (live_) return;
@@ -82,12 +94,22 @@ class TerminalBench : public BenchObserver {
   }
 
  private:
+  std::string SpoolLine() const {
+    std::string line = fmt::format("{} records wait in the spool for {}", spooled_, records_.ShownTarget());
+    const std::string problem = records_.ServerProblem();
+    if (spooled_ > 0 && !problem.empty()) line += " (the server does not answer: " + FirstLine(problem) + ")";
+    return line;
+  }
+  static std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
   void Redraw(bool over) {
-    if (over) std::cout << fmt::format("\x1b[{}A", states_.size());
+    if (over) std::cout << fmt::format("\x1b[{}A", states_.size() + 1);
     for (const auto& [port, state] : states_) std::cout << "\x1b[2K" << StatusLine(state) << '\n';
+    std::cout << "\x1b[2K" << SpoolLine() << '\n';
     std::cout << std::flush;
   }
   bool live_;
+  const store::RecordStore& records_;
+  size_t spooled_ = 0;
   std::mutex mutex_;
   std::map<std::string, PortState> states_;
 };
@@ -132,8 +154,9 @@ void Provision(const Options& options) {
   try {
     records = store::OpenRecordStore(context.Directory(), options.db);
   } catch (const store::DatabaseError& e) {
+    // A server that answers and refuses the login is a wrong --db: nothing would ever reach it.
     std::cerr << e.what() << '\n';
-    throw CLI::RuntimeError(kExitFailed);
+    throw CLI::RuntimeError(e.Kind() == store::Failure::LoginRefused ? kExitBadInput : kExitFailed);
   }
   BenchSettings settings;
   settings.bench = options.bench.empty() ? HostName() : options.bench;
@@ -143,7 +166,7 @@ void Provision(const Options& options) {
   settings.force = options.force;
 
   StopOnSignal signals;
-  TerminalBench terminal;
+  TerminalBench terminal(*records);
   Bench bench(job, *records, context.Ports(), settings, terminal);
   if (bench.Ports().empty()) {
     std::cerr << "No port to watch: map the bench's ports in LUM.INI [Ports].\n";
@@ -159,7 +182,7 @@ void Provision(const Options& options) {
              counts.failed, counts.refused, counts.interrupted, counts.alreadyDone, counts.unreadable);
   if (const size_t waiting = records->SpooledCount())
     fmt::print("{} records wait in {} for {}; they are sent on the next run\n", waiting, records->SpoolPath(),
-               records->Target());
+               records->ShownTarget());
   const std::vector<BenchFault> faults = bench.Faults();
   if (!faults.empty()) {
     std::cerr << "The bench stopped (plug each unit not recorded again once the records can be kept):\n";

@@ -1,7 +1,9 @@
-// lumctl records: lists and exports the commissioning records.
+// lumctl records: lists and exports the commissioning records, makes their table ready and
+// checks that none was changed.
 #include <fmt/format.h>
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -13,6 +15,8 @@
 #include "data/NumberFormats.h"
 #include "language/DeviceText.h"
 #include "provision/RecordExport.h"
+#include "store/RecordChain.h"
+#include "store/RecordSchema.h"
 #include "store/RecordStore.h"
 
 namespace lum::cli {
@@ -21,20 +25,56 @@ namespace {
 
 using store::CommissioningRecord;
 constexpr size_t kDateLength = 10;  // yyyy-mm-dd
+constexpr int kJsonIndent = 2;
 
 struct Options {
   std::string db, job, since, result;
   bool csv = false, json = false;
 };
 
-void PrintForPeople(const std::vector<CommissioningRecord>& records) {
-  for (const CommissioningRecord& r : records)
-    fmt::print("{}\n", TerminalText(fmt::format("{}  {}  {}  {}  {}  {}  {}  {}  {}{}", r.timeUtc, r.bench, r.port,
-                                                r.job, FormatSerial(r.serialNumber), r.model,
-                                                FormatFirmware(r.firmwareVersion, r.firmwareBuild),
-                                                store::OutcomeText(r.result), r.reason.empty() ? "" : r.reason + "  ",
-                                                fmt::format("{} ms", r.durationMs))));
-  fmt::print("{} records\n", records.size());
+enum class Format { People, Csv, Json };
+
+// Each record as it arrives, so that a long list never sits whole in memory.
+class RecordPrinter {
+ public:
+  explicit RecordPrinter(Format format) : format_(format) {
+    if (format_ == Format::Csv) std::fputs(RecordsCsvHeader().c_str(), stdout);
+    if (format_ == Format::Json) std::fputs("[", stdout);
+  }
+  void Print(const CommissioningRecord& r, bool spooled) {
+    switch (format_) {
+      case Format::Csv:
+        std::fputs(RecordCsvLine(r, spooled).c_str(), stdout);
+        break;
+      case Format::Json:
+        fmt::print("{}\n{}", first_ ? "" : ",", JsonText(RecordJson(r, spooled), kJsonIndent));
+        break;
+      case Format::People:
+        fmt::print("{}\n", TerminalText(fmt::format("{}  {}  {}  {}  {}  {}  {}  {}  {}{} ms{}", r.timeUtc, r.bench,
+                                                  r.port, r.job, FormatSerial(r.serialNumber), r.model,
+                                                  FormatFirmware(r.firmwareVersion, r.firmwareBuild),
+                                                  store::OutcomeText(r.result), r.reason.empty() ? "" : r.reason + "  ",
+                                                  r.durationMs, spooled ? "  (spooled, not yet on the server)" : "")));
+        break;
+    }
+    first_ = false;
+  }
+  void End(const store::RecordStore::Listing& listing, const std::string& target) {
+    if (format_ == Format::Json) std::fputs("\n]\n", stdout);
+    if (format_ != Format::People) return;
+    fmt::print("{} records\n", listing.stored + listing.spooled);
+    if (listing.spooled > 0) fmt::print("{} of them wait in the spool for {}\n", listing.spooled, target);
+  }
+
+ private:
+  Format format_;
+  bool first_ = true;
+};
+
+// Ends the command on a database failure: a server refusing the login is a wrong --db.
+[[noreturn]] void Fail(const store::DatabaseError& e) {
+  std::cerr << e.what() << '\n';
+  throw CLI::RuntimeError(e.Kind() == store::Failure::LoginRefused ? kExitBadInput : kExitFailed);
 }
 
 void ListRecords(const Options& options) {
@@ -54,19 +94,68 @@ void ListRecords(const Options& options) {
     }
   }
   const std::string target = ExistingDatabase(options.db);
-  std::vector<CommissioningRecord> records;
+  RecordPrinter printer(options.csv ? Format::Csv : options.json ? Format::Json : Format::People);
+  store::RecordStore::Listing listing;
+  std::unique_ptr<store::RecordStore> records;
   try {
-    records = store::OpenRecordStore(CliContext().Directory(), target)->Records(filter);
+    records = store::OpenRecordStore(CliContext().Directory(), target, store::RecordStore::Use::Reader);
+    listing = records->List(filter, [&](const CommissioningRecord& r, bool spooled) { printer.Print(r, spooled); });
   } catch (const store::DatabaseError& e) {
-    std::cerr << e.what() << '\n';
+    Fail(e);
+  }
+  printer.End(listing, records->ShownTarget());
+  if (!listing.serverReached) {
+    std::cerr << "The records server cannot be reached; only the records waiting in the spool are shown: "
+              << records->ServerProblem() << '\n';
     throw CLI::RuntimeError(kExitFailed);
   }
-  if (options.csv)
-    std::cout << RecordsCsv(records);
-  else if (options.json)
-    std::cout << RecordsJson(records);
-  else
-    PrintForPeople(records);
+}
+
+void InitRecords(const std::string& db) {
+  const std::string target = store::DatabaseTarget(CliContext().Directory(), db);
+  try {
+    const auto database = store::OpenDatabase(target);
+    const store::SchemaChange change = store::PrepareRecordTable(*database);
+    if (change.from == change.to)
+      fmt::print("{}: the commissioning records are ready (version {})\n", target, change.to);
+    else if (change.from == 0)
+      fmt::print("{}: the commissioning records table was made (version {})\n", target, change.to);
+    else
+      fmt::print("{}: the commissioning records were migrated from version {} to {}\n", target, change.from, change.to);
+  } catch (const store::DatabaseError& e) {
+    Fail(e);
+  }
+}
+
+std::string BreakText(const store::ChainBreak& found) {
+  const std::string record =
+      fmt::format("record {} (attempt {} of {})", found.position, found.attemptId, found.timeUtc);
+  switch (found.kind) {
+    case store::ChainBreak::Kind::Changed:
+      return record + " was changed after it was written";
+    case store::ChainBreak::Kind::Removed:
+      return "the record written before " + record + " was removed";
+    case store::ChainBreak::Kind::Inserted:
+      return record + " was inserted: no bench wrote it there";
+  }
+  return record;
+}
+
+void VerifyRecords(const std::string& db) {
+  const std::string target = ExistingDatabase(db);
+  store::ChainCheck check;
+  try {
+    const auto database = store::OpenDatabase(target);
+    store::PrepareRecordTable(*database);
+    check = store::VerifyChain(*database);
+  } catch (const store::DatabaseError& e) {
+    Fail(e);
+  }
+  if (check.firstBreak) {
+    std::cerr << target << ": " << BreakText(*check.firstBreak) << '\n';
+    throw CLI::RuntimeError(kExitFailed);
+  }
+  fmt::print("{}: {} records, none changed, removed or inserted\n", target, check.rows);
 }
 
 const CommandRegistration kRegistration([](CLI::App& app) {
@@ -87,9 +176,21 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   auto* csv = command->add_flag("--csv", options->csv, "Comma-separated values with every field");
   command->add_flag("--json", options->json, "JSON with every field")->excludes(csv);
   AddReportCommand(*command);
-  command->callback([options, command] {
+  command->callback([command, options] {
     if (command->get_subcommands().empty()) ListRecords(*options);
   });
+
+  auto initDb = std::make_shared<std::string>();
+  auto* init =
+      command->add_subcommand("init", "Make the records table, or migrate an older one (run by the database's owner)");
+  init->add_option("--db", *initDb, kDatabaseOptionHelp);
+  init->callback([initDb] { InitRecords(*initDb); });
+
+  auto verifyDb = std::make_shared<std::string>();
+  auto* verify =
+      command->add_subcommand("verify", "Check that no record was changed, removed or inserted since it was written");
+  verify->add_option("--db", *verifyDb, kDatabaseOptionHelp);
+  verify->callback([verifyDb] { VerifyRecords(*verifyDb); });
 });
 
 }  // namespace

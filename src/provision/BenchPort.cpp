@@ -8,6 +8,7 @@
 
 #include "base/TimeStamp.h"
 #include "data/NumberFormats.h"
+#include "language/TextEncoding.h"
 #include "link/PortTrouble.h"
 #include "link/SerialPort.h"
 #include "provision/UnitChecks.h"
@@ -174,13 +175,15 @@ CommissioningRecord BenchPort::NewRecord(const TDEVICE_CONFIG& unit) {
   record.operatorName = settings.operatorName;
   record.port = comName_;
   record.job = shared_.job.name;
-  record.model = unit.Model;
+  // The window shows the unit's texts decoded from GBK; the bytes are kept as they came.
+  record.model = DecodeText(unit.Model, TextEncoding::Gbk);
+  record.modelBytes.assign(unit.Model.begin(), unit.Model.end());
   record.serialNumber = unit.SerialNumber;
   record.firmwareVersion = unit.FirmwareVersion;
   record.firmwareBuild = unit.FirmwareBuild;
   record.batchCode = unit.BatchCode;
   record.productCode = unit.Config.ProductID();
-  state_.unit = unit.SerialNumber != 0 ? fmt::format("{} {}", unit.Model, FormatSerial(unit.SerialNumber))
+  state_.unit = unit.SerialNumber != 0 ? fmt::format("{} {}", record.model, FormatSerial(unit.SerialNumber))
                                        : fmt::format("0x{:06X}", record.productCode);
   state_.result.reset();
   state_.reason.clear();

@@ -2,7 +2,6 @@
 
 #include <fmt/format.h>
 
-#include <nlohmann/json.hpp>
 #include <utility>
 
 #include "base/HexText.h"
@@ -15,6 +14,7 @@ namespace {
 
 using store::CommissioningRecord;
 constexpr int kJsonIndent = 2;
+constexpr char kSpooledKey[] = "spooled";
 
 std::string Hex(const store::Blob& bytes) { return HexText(bytes.data(), bytes.size()); }
 
@@ -36,33 +36,46 @@ std::vector<std::pair<const char*, std::string>> Columns(const CommissioningReco
           {"duration_ms", std::to_string(r.durationMs)},
           {"before", Hex(r.before)},
           {"after", Hex(r.after)},
-          {"attempt_id", r.attemptId}};
+          {"attempt_id", r.attemptId},
+          {"model_bytes", Hex(r.modelBytes)}};
 }
 
 }  // namespace
 
-std::string RecordsCsv(const std::vector<CommissioningRecord>& records) {
-  std::string text;
+std::string RecordsCsvHeader() {
   std::string line;
-  for (const auto& [name, cell] : Columns(CommissioningRecord{})) line += (line.empty() ? "" : ",") + std::string(name);
-  text += line + '\n';
-  for (const CommissioningRecord& r : records) {
-    line.clear();
-    for (const auto& [name, cell] : Columns(r)) line += (line.empty() ? "" : ",") + CsvCell(cell);
-    text += line + '\n';
-  }
+  for (const auto& [name, cell] : Columns(CommissioningRecord{})) line += std::string(name) + ",";
+  return line + kSpooledKey + "\n";
+}
+
+std::string RecordCsvLine(const CommissioningRecord& record, bool spooled) {
+  std::string line;
+  for (const auto& [name, cell] : Columns(record)) line += CsvCell(cell) + ",";
+  return line + (spooled ? "true" : "false") + "\n";
+}
+
+std::string RecordsCsv(const std::vector<CommissioningRecord>& records) {
+  std::string text = RecordsCsvHeader();
+  for (const CommissioningRecord& r : records) text += RecordCsvLine(r);
   return text;
+}
+
+nlohmann::ordered_json RecordJson(const CommissioningRecord& record, bool spooled) {
+  nlohmann::ordered_json row;
+  for (const auto& [name, cell] : Columns(record)) row[name] = cell;
+  row["duration_ms"] = record.durationMs;
+  row[kSpooledKey] = spooled;
+  return row;
+}
+
+std::string JsonText(const nlohmann::ordered_json& value, int indent) {
+  return value.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 std::string RecordsJson(const std::vector<CommissioningRecord>& records) {
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
-  for (const CommissioningRecord& r : records) {
-    nlohmann::ordered_json row;
-    for (const auto& [name, cell] : Columns(r)) row[name] = cell;
-    row["duration_ms"] = r.durationMs;
-    list.push_back(row);
-  }
-  return list.dump(kJsonIndent) + '\n';
+  for (const CommissioningRecord& r : records) list.push_back(RecordJson(r));
+  return JsonText(list, kJsonIndent) + '\n';
 }
 
 }  // namespace lum

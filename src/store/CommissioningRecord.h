@@ -27,7 +27,7 @@ struct CommissioningRecord {
   std::string port;
   std::string job;
   std::string configHash;  // of the block written to this unit (job configuration and overrides)
-  std::string model;
+  std::string model;       // the unit's model text as the window shows it (decoded from GBK)
   uint32_t serialNumber = 0;
   uint16_t firmwareVersion = 0;
   uint16_t firmwareBuild = 0;
@@ -38,6 +38,7 @@ struct CommissioningRecord {
   Outcome result = Outcome::Failed;
   std::string reason;
   int64_t durationMs = 0;
+  Blob modelBytes;  // the model text's bytes as the unit sent them
   bool operator==(const CommissioningRecord&) const = default;
 };
 
@@ -51,16 +52,5 @@ struct RecordFilter {
   std::optional<Outcome> result = std::nullopt;
   std::optional<uint32_t> serialNumber = std::nullopt;
 };
-
-/// The commissioning table on any database of the store layer.
-void CreateCommissioningTable(Database& db);
-/// Stores the row unless a row with its attemptId is already there.
-void InsertRecord(Database& db, const CommissioningRecord& record);
-/// Rows matching the filter, oldest first.
-std::vector<CommissioningRecord> SelectRecords(Database& db, const RecordFilter& filter = {});
-/// Removes the rows with these attempt identifiers.
-void DeleteRecords(Database& db, const std::vector<std::string>& attemptIds);
-/// True when the unit has a "done" row for this job and configuration.
-bool HasDoneRecord(Database& db, uint32_t serialNumber, const std::string& job, const std::string& configHash);
 
 }  // namespace lum::store

@@ -16,16 +16,24 @@ using Value = std::variant<std::nullptr_t, int64_t, double, std::string, Blob>;
 using Row = std::vector<Value>;
 using Rows = std::vector<Row>;
 
+/// Why a statement or a connection failed.
+enum class Failure {
+  Statement,       // the statement itself (syntax, constraint, a full disk, ...)
+  ConnectionLost,  // the server is gone or does not answer: the caller may keep its work elsewhere
+  LoginRefused,    // the server answered and refused the role, password or database
+  NotPermitted,    // the role or the file may not do this (read-only file, no privilege)
+};
+
 /// A statement or connection that failed; what() is the database's own message.
-/// `connectionLost` says the server is gone (the caller may keep its work elsewhere).
 class DatabaseError : public std::runtime_error {
  public:
-  DatabaseError(const std::string& message, bool connectionLost = false)
-      : std::runtime_error(message), connectionLost_(connectionLost) {}
-  bool ConnectionLost() const { return connectionLost_; }
+  explicit DatabaseError(const std::string& message, Failure failure = Failure::Statement)
+      : std::runtime_error(message), failure_(failure) {}
+  Failure Kind() const { return failure_; }
+  bool ConnectionLost() const { return failure_ == Failure::ConnectionLost; }
 
  private:
-  bool connectionLost_;
+  Failure failure_;
 };
 
 /// The SQL both backends understand, with the few words in which they differ.
@@ -57,10 +65,18 @@ class Database {
   /// the same ones.
   virtual void EnsureSchema(const std::string& ddl) { Exec(ddl); }
   /// One statement with parameters; the rows it returns (none for INSERT without RETURNING).
-  virtual Rows Query(const std::string& sql, const std::vector<Value>& params = {}) = 0;
+  Rows Query(const std::string& sql, const std::vector<Value>& params = {});
+  /// Like Query, handing each row to `each` as it arrives instead of keeping them all.
+  virtual void ForEach(const std::string& sql, const std::vector<Value>& params,
+                       const std::function<void(const Row&)>& each) = 0;
+  /// True when the database holds a table of this name.
+  virtual bool HasTable(const std::string& name) = 0;
   /// Runs `work` in a transaction: committed when it returns, rolled back when it throws
   /// (the exception goes on). Not nested.
   void Transaction(const std::function<void()>& work);
+  /// Within a transaction: waits until no other client of the database holds the writers'
+  /// lock and holds it to the transaction's end. SQLite's transactions hold it already.
+  virtual void TakeWriteLock() {}
   /// False once the connection is known to be gone; Reconnect tries again.
   virtual bool Connected() const { return true; }
   virtual bool Reconnect() { return Connected(); }

@@ -1,6 +1,8 @@
 #include "store/PostgresDatabase.h"
 
+#include <fmt/format.h>
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <charconv>
 #include <memory>
@@ -26,17 +28,34 @@ using Result = std::unique_ptr<PGresult, ResultDeleter>;
 
 void IgnoreNotice(void*, const char*) {}  // "already exists, skipping" and the like
 
+// Error codes (SQLSTATE) and classes of the server.
+constexpr std::string_view kConnectionClass = "08";
+constexpr std::string_view kShutdownClass = "57P";
+constexpr std::string_view kLoginClass = "28";
+constexpr std::string_view kInsufficientPrivilege = "42501";
+
 // A failure without a server-side error code is libpq's own: the connection broke. Class 08
-// (connection exception) and 57P (the server shutting down) mean the same for the caller.
-bool MeansConnectionLost(const PGresult* result) {
+// (connection exception) and 57P (the server shutting down) mean the same for the caller;
+// class 28 is a refused login and 42501 a missing privilege.
+Failure FailureOf(const PGresult* result) {
   const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-  if (!state) return true;
+  if (!state) return Failure::ConnectionLost;
   const std::string code = state;
-  return code.rfind("08", 0) == 0 || code.rfind("57P", 0) == 0;
+  if (code.starts_with(kConnectionClass) || code.starts_with(kShutdownClass)) return Failure::ConnectionLost;
+  if (code.starts_with(kLoginClass)) return Failure::LoginRefused;
+  if (code == kInsufficientPrivilege) return Failure::NotPermitted;
+  return Failure::Statement;
 }
 
-// Serialises schema changes of every client of the server (any fixed key will do).
-constexpr int64_t kSchemaLockKey = 0x4C554D;
+constexpr const char* kConnectTimeoutKey = "connect_timeout";
+constexpr const char* kDatabaseNameKey = "dbname";
+constexpr int kExpandDatabaseName = 1;  // the dbname value is a whole URL
+// A server that is there answers a ping at once.
+constexpr int kPingTimeoutSeconds = 2;
+
+// Serialises schema changes and chained inserts of every client of the server (any fixed key
+// will do).
+constexpr int64_t kWriteLockKey = 0x4C554D;
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -140,13 +159,23 @@ std::string NumberPlaceholders(const std::string& sql) {
   return out;
 }
 
-PostgresDatabase::PostgresDatabase(const std::string& url) : conn_(PQconnectdb(url.c_str())) {
-  if (!conn_) throw DatabaseError("PostgreSQL: out of memory", true);
+PostgresDatabase::PostgresDatabase(const std::string& url) {
+  // The URL's own connect_timeout, when it has one, comes later and wins.
+  const std::string timeout = std::to_string(kConnectTimeoutSeconds);
+  const char* keys[] = {kConnectTimeoutKey, kDatabaseNameKey, nullptr};
+  const char* values[] = {timeout.c_str(), url.c_str(), nullptr};
+  conn_ = PQconnectdbParams(keys, values, kExpandDatabaseName);
+  if (!conn_) throw DatabaseError("PostgreSQL: out of memory", Failure::ConnectionLost);
   if (PQstatus(conn_) != CONNECTION_OK) {
     const std::string message = PQerrorMessage(conn_);
     PQfinish(conn_);
     conn_ = nullptr;
-    throw DatabaseError("PostgreSQL: " + message, true);
+    // A server that answers a ping is there: it refused this role, password or database.
+    const std::string pingTimeout = std::to_string(kPingTimeoutSeconds);
+    const char* pingValues[] = {pingTimeout.c_str(), url.c_str(), nullptr};
+    const PGPing ping = PQpingParams(keys, pingValues, kExpandDatabaseName);
+    const bool away = ping == PQPING_NO_RESPONSE || ping == PQPING_REJECT;
+    throw DatabaseError("PostgreSQL: " + message, away ? Failure::ConnectionLost : Failure::LoginRefused);
   }
   PQsetNoticeProcessor(conn_, IgnoreNotice, nullptr);
 }
@@ -163,37 +192,87 @@ bool PostgresDatabase::Reconnect() {
 }
 
 void PostgresDatabase::Fail(const std::string& what, const PGresult* result) {
-  if (MeansConnectionLost(result)) lost_ = true;
-  throw DatabaseError("PostgreSQL: " + what + ": " + PQerrorMessage(conn_), lost_);
+  const Failure failure = FailureOf(result);
+  if (failure == Failure::ConnectionLost) lost_ = true;
+  const char* message = result ? PQresultErrorMessage(result) : PQerrorMessage(conn_);
+  throw DatabaseError("PostgreSQL: " + what + ": " + message, failure);
+}
+
+PGresult* PostgresDatabase::NextResult(const std::string& sql) {
+  const auto deadline = std::chrono::steady_clock::now() + kAnswerTimeout;
+  while (PQisBusy(conn_)) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      lost_ = true;
+      throw DatabaseError(fmt::format("PostgreSQL: {}: no answer within {} s", sql, kAnswerTimeout.count()),
+                          Failure::ConnectionLost);
+    }
+    pollfd socket{PQsocket(conn_), POLLIN, 0};
+    poll(&socket, 1, static_cast<int>(left.count()));
+    if (!PQconsumeInput(conn_)) Fail(sql, nullptr);
+  }
+  return PQgetResult(conn_);
+}
+
+void PostgresDatabase::Run(const std::string& sql, const std::vector<Value>* params,
+                           const std::function<void(const Row&)>& each) {
+  if (lost_) throw DatabaseError("PostgreSQL: " + sql + ": the connection is lost", Failure::ConnectionLost);
+  int sent = 0;
+  if (params) {
+    const Parameters p(*params);
+    sent = PQsendQueryParams(conn_, NumberPlaceholders(sql).c_str(), static_cast<int>(params->size()), p.types.data(),
+                             p.values.data(), p.lengths.data(), p.formats.data(), kTextFormat);
+    // One row at a time: a long list never sits whole in memory.
+    if (sent) PQsetSingleRowMode(conn_);
+  } else {
+    sent = PQsendQuery(conn_, sql.c_str());
+  }
+  if (!sent) Fail(sql, nullptr);
+  // Every result is taken, so that the connection is ready for the next statement.
+  Result failed;
+  Row row;
+  while (PGresult* next = NextResult(sql)) {
+    Result result(next);
+    const ExecStatusType status = PQresultStatus(next);
+    if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {
+      const int count = PQntuples(next), columns = PQnfields(next);
+      for (int r = 0; r < count && !failed; ++r) {
+        row.clear();
+        for (int c = 0; c < columns; ++c) row.push_back(Cell(next, r, c));
+        each(row);
+      }
+    } else if (status != PGRES_COMMAND_OK && !failed) {
+      failed = std::move(result);
+    }
+  }
+  if (failed) Fail(sql, failed.get());
 }
 
 void PostgresDatabase::Exec(const std::string& sql) {
-  const Result result(PQexec(conn_, sql.c_str()));
-  const ExecStatusType status = PQresultStatus(result.get());
-  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) Fail(sql, result.get());
+  Run(sql, nullptr, [](const Row&) {});
 }
+
+void PostgresDatabase::ForEach(const std::string& sql, const std::vector<Value>& params,
+                               const std::function<void(const Row&)>& each) {
+  Run(sql, &params, each);
+}
+
+bool PostgresDatabase::HasTable(const std::string& name) {
+  // A plain query of the catalogue sees what another client committed while this one waited
+  // for a lock (a look-up through the server's catalogue cache may not).
+  return !Query("SELECT 1 FROM pg_catalog.pg_tables WHERE tablename = ? AND schemaname = ANY(current_schemas(false))",
+                {name})
+              .empty();
+}
+
+void PostgresDatabase::TakeWriteLock() { Query("SELECT pg_advisory_xact_lock(?)", {kWriteLockKey}); }
 
 void PostgresDatabase::EnsureSchema(const std::string& ddl) {
   Transaction([&] {
-    Query("SELECT pg_advisory_xact_lock(?)", {kSchemaLockKey});
+    TakeWriteLock();
     Exec(ddl);
   });
-}
-
-Rows PostgresDatabase::Query(const std::string& sql, const std::vector<Value>& params) {
-  const Parameters p(params);
-  const Result result(PQexecParams(conn_, NumberPlaceholders(sql).c_str(), static_cast<int>(params.size()),
-                                   p.types.data(), p.values.data(), p.lengths.data(), p.formats.data(), kTextFormat));
-  const ExecStatusType status = PQresultStatus(result.get());
-  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) Fail(sql, result.get());
-  Rows rows;
-  const int count = PQntuples(result.get()), columns = PQnfields(result.get());
-  for (int r = 0; r < count; ++r) {
-    Row row;
-    for (int c = 0; c < columns; ++c) row.push_back(Cell(result.get(), r, c));
-    rows.push_back(std::move(row));
-  }
-  return rows;
 }
 
 }  // namespace lum::store

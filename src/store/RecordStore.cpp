@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "store/RecordSchema.h"
+
 namespace lum::store {
 
 namespace {
@@ -12,129 +14,154 @@ std::string DatabaseTarget(const std::string& directory, const std::string& db) 
   return db.empty() ? (std::filesystem::path(directory) / kDefaultDatabaseFile).string() : db;
 }
 
-std::unique_ptr<RecordStore> OpenRecordStore(const std::string& directory, const std::string& db) {
+std::unique_ptr<RecordStore> OpenRecordStore(const std::string& directory, const std::string& db,
+                                             RecordStore::Use use) {
   return std::make_unique<RecordStore>(DatabaseTarget(directory, db),
-                                       (std::filesystem::path(directory) / kSpoolFileName).string());
+                                       (std::filesystem::path(directory) / kSpoolFileName).string(), use);
 }
 
-RecordStore::RecordStore(const std::string& target, const std::string& spoolPath,
+RecordStore::RecordStore(const std::string& target, const std::string& spoolPath, Use use,
                          std::chrono::milliseconds retryInterval)
-    : target_(target), spoolPath_(spoolPath), retryInterval_(retryInterval) {
+    : target_(target),
+      spoolTarget_(SpoolTargetOf(target)),
+      spoolPath_(spoolPath),
+      use_(use),
+      retryInterval_(retryInterval) {
   if (!IsPostgresUrl(target_)) {
     primary_ = OpenDatabase(target_);  // a local file: its failure is the caller's to report
-    CreateCommissioningTable(*primary_);
+    PrepareRecordTable(*primary_);
     return;
   }
-  // Rows an earlier run could not send are waiting in the spool.
-  if (std::filesystem::exists(spoolPath_)) Spool();
+  // Rows an earlier run could not send may be waiting in the spool.
+  if (std::filesystem::exists(spoolPath_)) spooled_ = CountRecords(SpoolPlace());
   std::lock_guard lock(mutex_);
-  if (TryConnect()) SendSpool();
+  if (TryConnect(true) && use_ == Use::Bench) SendSpool();
 }
 
 RecordStore::~RecordStore() = default;
 
 Database& RecordStore::Spool() {
   if (!spool_) {
-    spool_ = OpenDatabase(spoolPath_);
-    CreateCommissioningTable(*spool_);
+    auto spool = OpenDatabase(spoolPath_);
+    PrepareRecordTable(*spool, RecordTableKind::Spool);
+    spool_ = std::move(spool);
   }
   return *spool_;
 }
 
-bool RecordStore::TryConnect() {
+std::string RecordStore::ServerProblem() const {
+  std::lock_guard lock(problemMutex_);
+  return problem_;
+}
+
+// Under the lock. At start, a server that answers and refuses is the caller's error; later,
+// whatever keeps the rows from the server keeps them in the spool.
+bool RecordStore::TryConnect(bool atStart) {
   if (primary_) return true;
   const auto now = std::chrono::steady_clock::now();
   if (now < nextTry_) return false;
   nextTry_ = now + retryInterval_;
   try {
     auto db = OpenDatabase(target_);
-    CreateCommissioningTable(*db);
+    PrepareRecordTable(*db);
     primary_ = std::move(db);
     return true;
   } catch (const DatabaseError& e) {
-    if (!e.ConnectionLost()) throw;
+    if (atStart && !e.ConnectionLost()) throw;
+    LoseConnection(e);
     return false;
   }
 }
 
-void RecordStore::LoseConnection() {
+void RecordStore::LoseConnection(const DatabaseError& error) {
   primary_.reset();
   nextTry_ = std::chrono::steady_clock::now() + retryInterval_;
+  std::lock_guard lock(problemMutex_);
+  problem_ = error.what();
 }
 
 // Under the lock, with primary_ connected. Rows are deleted from the spool only after the
 // server committed them; a failure in between sends them again, which stores them once.
 bool RecordStore::SendSpool() {
-  if (!spool_) return true;
-  const std::vector<CommissioningRecord> waiting = SelectRecords(*spool_);
-  if (waiting.empty()) return true;
+  if (spooled_ == 0) return true;
+  const std::vector<CommissioningRecord> waiting = SelectRecords(SpoolPlace());
   try {
-    primary_->Transaction([&] {
-      for (const CommissioningRecord& record : waiting) InsertRecord(*primary_, record);
-    });
+    InsertRecords({*primary_}, waiting);
   } catch (const DatabaseError& e) {
     if (!e.ConnectionLost()) throw;
-    LoseConnection();
+    LoseConnection(e);
     return false;
   }
   std::vector<std::string> sent;
   sent.reserve(waiting.size());
   for (const CommissioningRecord& record : waiting) sent.push_back(record.attemptId);
   spool_->Transaction([&] { DeleteRecords(*spool_, sent); });
-  return true;
+  spooled_ = CountRecords(SpoolPlace());
+  return spooled_ == 0;
 }
 
 void RecordStore::Add(const CommissioningRecord& record) {
   std::lock_guard lock(mutex_);
   if (TryConnect() && SendSpool()) {
     try {
-      InsertRecord(*primary_, record);
+      InsertRecords({*primary_}, {record});
       return;
     } catch (const DatabaseError& e) {
       if (!e.ConnectionLost()) throw;
-      LoseConnection();
+      LoseConnection(e);
     }
   }
-  InsertRecord(Spool(), record);
+  InsertRecords(SpoolPlace(), {record});
+  spooled_ = CountRecords(SpoolPlace());
 }
 
 bool RecordStore::AlreadyDone(uint32_t serialNumber, const std::string& job, const std::string& configHash) {
   std::lock_guard lock(mutex_);
-  if (spool_ && HasDoneRecord(*spool_, serialNumber, job, configHash)) return true;
+  if (spooled_ > 0 && HasDoneRecord(SpoolPlace(), serialNumber, job, configHash)) return true;
   if (!TryConnect()) return false;
   try {
-    return HasDoneRecord(*primary_, serialNumber, job, configHash);
+    return HasDoneRecord({*primary_}, serialNumber, job, configHash);
   } catch (const DatabaseError& e) {
     if (!e.ConnectionLost()) throw;
-    LoseConnection();
+    LoseConnection(e);
     return false;
   }
 }
 
-std::vector<CommissioningRecord> RecordStore::Records(const RecordFilter& filter) {
+RecordStore::Listing RecordStore::List(const RecordFilter& filter,
+                                       const std::function<void(const CommissioningRecord&, bool spooled)>& each) {
   std::lock_guard lock(mutex_);
-  std::vector<CommissioningRecord> records;
-  if (TryConnect()) {
+  Listing listing;
+  listing.serverReached = TryConnect();
+  if (listing.serverReached) {
     try {
-      records = SelectRecords(*primary_, filter);
+      ForEachRecord({*primary_}, filter, [&](const CommissioningRecord& record) {
+        each(record, false);
+        ++listing.stored;
+      });
     } catch (const DatabaseError& e) {
       if (!e.ConnectionLost()) throw;
-      LoseConnection();
+      LoseConnection(e);
+      listing.serverReached = false;
     }
   }
-  if (spool_)
-    for (CommissioningRecord& record : SelectRecords(*spool_, filter)) records.push_back(std::move(record));
+  if (spooled_ > 0)
+    ForEachRecord(SpoolPlace(), filter, [&](const CommissioningRecord& record) {
+      each(record, true);
+      ++listing.spooled;
+    });
+  return listing;
+}
+
+std::vector<CommissioningRecord> RecordStore::Records(const RecordFilter& filter) {
+  std::vector<CommissioningRecord> records;
+  List(filter, [&](const CommissioningRecord& record, bool) { records.push_back(record); });
   return records;
 }
 
 bool RecordStore::Flush() {
   std::lock_guard lock(mutex_);
   return TryConnect() && SendSpool();
-}
-
-size_t RecordStore::SpooledCount() {
-  std::lock_guard lock(mutex_);
-  return spool_ ? SelectRecords(*spool_).size() : 0;
 }
 
 bool RecordStore::Online() {

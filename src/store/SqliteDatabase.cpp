@@ -12,6 +12,8 @@ namespace {
 // Long enough for another bench's transaction of a few rows on a busy machine.
 constexpr int kBusyTimeoutMs = 30000;
 constexpr std::chrono::milliseconds kLockedRetry{10};
+// Extended result codes carry the primary code in their low byte.
+constexpr int kPrimaryCodeMask = 0xFF;
 // A rollback journal, not a write-ahead log. SQLite's locks are POSIX record locks, which a
 // process loses on a file as soon as it closes any descriptor of that file: a file dialog that
 // merely looks at the folder drops them. A write-ahead log depends on those locks for as long
@@ -128,14 +130,18 @@ bool SqliteDatabase::UseRollbackJournal() {
 SqliteDatabase::~SqliteDatabase() { sqlite3_close(db_); }
 
 void SqliteDatabase::Fail(const std::string& what) const {
-  throw DatabaseError(path_ + ": " + what + ": " + sqlite3_errmsg(db_));
+  const int code = sqlite3_errcode(db_) & kPrimaryCodeMask;
+  const bool refused = code == SQLITE_READONLY || code == SQLITE_PERM || code == SQLITE_AUTH;
+  throw DatabaseError(path_ + ": " + what + ": " + sqlite3_errmsg(db_),
+                      refused ? Failure::NotPermitted : Failure::Statement);
 }
 
 void SqliteDatabase::Exec(const std::string& sql) {
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(sql);
 }
 
-Rows SqliteDatabase::Query(const std::string& sql, const std::vector<Value>& params) {
+void SqliteDatabase::ForEach(const std::string& sql, const std::vector<Value>& params,
+                             const std::function<void(const Row&)>& each) {
   sqlite3_stmt* raw = nullptr;
   if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) Fail(sql);
   const Statement statement(raw);
@@ -144,16 +150,20 @@ Rows SqliteDatabase::Query(const std::string& sql, const std::vector<Value>& par
   for (size_t i = 0; i < params.size(); ++i)
     if (Bind(raw, static_cast<int>(i + 1), params[i]) != SQLITE_OK) Fail(sql);
 
-  Rows rows;
+  Row row;
   for (;;) {
     const int step = sqlite3_step(raw);
-    if (step == SQLITE_DONE) return rows;
+    if (step == SQLITE_DONE) return;
     if (step != SQLITE_ROW) Fail(sql);
-    Row row;
+    row.clear();
     const int columns = sqlite3_column_count(raw);
     for (int c = 0; c < columns; ++c) row.push_back(Column(raw, c));
-    rows.push_back(std::move(row));
+    each(row);
   }
+}
+
+bool SqliteDatabase::HasTable(const std::string& name) {
+  return !Query("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?", {name}).empty();
 }
 
 }  // namespace lum::store

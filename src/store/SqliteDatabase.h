@@ -21,7 +21,9 @@ class SqliteDatabase : public Database {
 
   Dialect Kind() const override { return Dialect::SQLite; }
   void Exec(const std::string& sql) override;
-  Rows Query(const std::string& sql, const std::vector<Value>& params = {}) override;
+  void ForEach(const std::string& sql, const std::vector<Value>& params,
+               const std::function<void(const Row&)>& each) override;
+  bool HasTable(const std::string& name) override;
 
  protected:
   const char* BeginStatement() const override { return "BEGIN IMMEDIATE"; }

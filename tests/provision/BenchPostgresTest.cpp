@@ -28,8 +28,8 @@ TEST_F(BenchPostgresTest, TwoBenchesLoseAndDuplicateNoRowWhileTheServerComesAndG
   const std::string url = cluster.NewDatabase();
   SimulatedBench ports(4);
   const ProvisioningJob job = LoadJob(WriteJobFiles(dir_.string()));
-  store::RecordStore storeA(url, Path("a-spool.db"), std::chrono::milliseconds(0));
-  store::RecordStore storeB(url, Path("b-spool.db"), std::chrono::milliseconds(0));
+  store::RecordStore storeA(url, Path("a-spool.db"), store::RecordStore::Use::Bench, std::chrono::milliseconds(0));
+  store::RecordStore storeB(url, Path("b-spool.db"), store::RecordStore::Use::Bench, std::chrono::milliseconds(0));
   RecordingBench seenA, seenB;
   Bench a(job, storeA, ports.Ports(1, 2), Settings("bench-a"), seenA);
   Bench b(job, storeB, ports.Ports(3, 2), Settings("bench-b"), seenB);
@@ -62,7 +62,7 @@ TEST_F(BenchPostgresTest, TwoBenchesLoseAndDuplicateNoRowWhileTheServerComesAndG
 
   std::multiset<std::string> stored;
   std::set<std::string> sent;
-  for (const auto& record : store::SelectRecords(*store::OpenDatabase(url))) {
+  for (const auto& record : store::SelectRecords({*store::OpenDatabase(url)})) {
     stored.insert(record.attemptId);
     EXPECT_EQ(record.result, store::Outcome::Done) << record.reason;
   }

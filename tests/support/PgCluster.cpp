@@ -1,14 +1,19 @@
 #include "support/PgCluster.h"
 
 #include <pwd.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
+
+#include "base/RegularFile.h"
 
 namespace lum {
 
@@ -43,6 +48,7 @@ PgCluster::PgCluster() : bin_(ServerBinaries()), dir_(scratch_.path().string()) 
 
 PgCluster::~PgCluster() {
   try {
+    Resume();  // a suspended server does not stop
     Stop();
   } catch (const std::exception&) {
     // already stopped
@@ -65,6 +71,59 @@ void PgCluster::Stop() { Run("pg_ctl", "-w -D " + dir_ + "/data -m immediate sto
 std::string PgCluster::Url(const std::string& database) const {
   return "postgresql://" + std::string(kSuperUser) + "@/" + database + "?host=" + dir_ + "&port=" + kPort;
 }
+
+PgCluster& PgCluster::Shared() {
+  static PgCluster cluster;
+  return cluster;
+}
+
+std::string PgCluster::UrlAs(const std::string& database, const std::string& role, const std::string& password) const {
+  return "postgresql://" + role + (password.empty() ? "" : ":" + password) + "@/" + database + "?host=" + dir_ +
+         "&port=" + kPort;
+}
+
+std::string PgCluster::DatabaseOf(const std::string& url) {
+  const size_t start = url.find("@/") + 2;
+  return url.substr(start, url.find('?') - start);
+}
+
+void PgCluster::Sql(const std::string& database, const std::string& sql) const {
+  const std::string file = dir_ + "/statement.sql";
+  std::ofstream(file) << sql;
+  Run("psql",
+      "-v ON_ERROR_STOP=1 -q -h " + dir_ + " -p " + kPort + " -U " + kSuperUser + " -d " + database + " -f " + file);
+}
+
+void PgCluster::RequirePassword(const std::string& role) {
+  const std::string hba = dir_ + "/data/pg_hba.conf";
+  const std::string rules = ReadWholeFile(hba);
+  std::ofstream(hba) << "local all " << role << " scram-sha-256\n" << rules;
+  Run("pg_ctl", "-D " + dir_ + "/data reload");
+}
+
+void PgCluster::SignalServer(int signal) const {
+  std::ifstream pidFile(dir_ + "/data/postmaster.pid");
+  pid_t server = 0;
+  pidFile >> server;
+  if (server <= 0) throw std::runtime_error("the server runs no more");
+  std::vector<pid_t> processes = {server};
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", ignored)) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    // pid (name) state ppid ...: the name may hold spaces, so read after its closing parenthesis.
+    std::istringstream rest(line.substr(line.rfind(')') + 1));
+    std::string state;
+    pid_t parent = 0;
+    rest >> state >> parent;
+    if (parent == server) processes.push_back(static_cast<pid_t>(std::stol(entry.path().filename().string())));
+  }
+  for (pid_t process : processes) kill(process, signal);
+}
+
+void PgCluster::Suspend() { SignalServer(SIGSTOP); }
+void PgCluster::Resume() { SignalServer(SIGCONT); }
 
 std::string PgCluster::NewDatabase() {
   const std::string name = "lumtest" + std::to_string(++databases_);

@@ -13,9 +13,15 @@ namespace lum {
 ///   PgCluster cluster;                       // throws std::runtime_error when it cannot start
 ///   std::string url = cluster.NewDatabase(); // postgresql://...: an empty database
 ///   cluster.Stop(); cluster.Start();         // the server goes away and comes back
+///   cluster.Suspend(); cluster.Resume();     // the server stops answering and goes on
+///
+/// Starting a cluster takes seconds: tests that leave the server running share one per test
+/// program (Shared()); a test that stops or suspends the server starts its own.
 class PgCluster {
  public:
   PgCluster();
+  /// The test program's shared cluster, started when first asked for.
+  static PgCluster& Shared();
   ~PgCluster();
   PgCluster(const PgCluster&) = delete;
   PgCluster& operator=(const PgCluster&) = delete;
@@ -23,12 +29,24 @@ class PgCluster {
   /// Creates an empty database and returns its connection string.
   std::string NewDatabase();
   std::string Url(const std::string& database) const;
+  /// The URL of a database as another role sees it (with a password when given).
+  std::string UrlAs(const std::string& database, const std::string& role, const std::string& password = "") const;
+  /// The name of a URL's database.
+  static std::string DatabaseOf(const std::string& url);
+  /// Runs SQL as the superuser in the database.
+  void Sql(const std::string& database, const std::string& sql) const;
+  /// From now on the role logs in with its password only.
+  void RequirePassword(const std::string& role);
+  /// SIGSTOP / SIGCONT to every process of the server: connections stay open, nothing answers.
+  void Suspend();
+  void Resume();
   void Start();
   /// Stops the server at once, dropping every connection.
   void Stop();
 
  private:
   void Run(const std::string& program, const std::string& arguments) const;
+  void SignalServer(int signal) const;
 
   std::string bin_;
   ScratchDir scratch_;
