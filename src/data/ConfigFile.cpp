@@ -53,6 +53,7 @@ std::unique_ptr<TDEVICE_CONFIG> EntryFromFile(const std::string& fullPath, const
   auto entry = std::make_unique<TDEVICE_CONFIG>();
   entry->Name = fullPath;
   entry->Config = block;
+  entry->Kept = block;
   return entry;
 }
 

@@ -11,6 +11,11 @@ bool ListHolds(const EntryStore::List& list, const TDEVICE_CONFIG* entry) {
 }
 }  // namespace
 
+bool HoldsUnkeptChanges(const TDEVICE_CONFIG& entry) {
+  const std::optional<TCONFIG_BLOCK>& kept = entry.Kept ? entry.Kept : entry.AsRead;
+  return kept.has_value() && entry.Config != *kept;
+}
+
 TDEVICE_CONFIG& EntryStore::AddFileEntry(std::unique_ptr<TDEVICE_CONFIG> entry) {
   file_entries_.push_back(std::move(entry));
   return *file_entries_.back();

@@ -27,7 +27,14 @@ struct TDEVICE_CONFIG {
   /// The block as the last complete read (or verified write) left the controller; what a
   /// write compares the values it does not send with.
   std::optional<TCONFIG_BLOCK> AsRead;
+  /// The block as last opened from or saved to a file, or verified written to a controller;
+  /// a device entry without it is compared with AsRead.
+  std::optional<TCONFIG_BLOCK> Kept;
 };
+
+/// True when the entry's block holds changes that ending the program would lose: it differs
+/// from what its file or controller last held.
+bool HoldsUnkeptChanges(const TDEVICE_CONFIG& entry);
 
 /// The two entry lists and the current entry. Entries are held by stable address, so
 /// growing a list never moves an entry; emptying the device list never leaves

@@ -40,10 +40,10 @@ ActionBinding::ActionBinding(QAction* action) : QObject(action), action_(action)
 }
 
 void ActionBinding::AddEntry(QAction* entry, bool followEnabled) {
-  // The entry shows the action's shortcut and is the one object that reacts to it: a second
+  // The entry shows the action's shortcuts and is the one object that reacts to it: a second
   // owner of the key (the action in the window) would make Qt refuse it as ambiguous whenever
   // the menu bar holds the focus, as it does after a menu was closed with Escape.
-  entry->setShortcut(action_->shortcut());
+  entry->setShortcuts(action_->shortcuts());
   entry->setIcon(action_->icon());
   if (followEnabled) entry->setEnabled(action_->isEnabled());
   connect(entry, &QAction::triggered, action_, [this] { action_->trigger(); });

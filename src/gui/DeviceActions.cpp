@@ -58,12 +58,16 @@ void TFormLUM::actConnectDeviceExecute() {
 // What the write would change is shown first; it goes ahead only when confirmed.
 void TFormLUM::actWriteToDeviceExecute() {
   ConfirmApply();
-  const TDEVICE_CONFIG* entry = CurrentEntry();
+  TDEVICE_CONFIG* entry = CurrentEntry();
   // An entry without a known device type is refused by the write itself: nothing to review.
   if (entry != nullptr && LookupProductID(entry->Config.ProductID()) >= 0 &&
       !dialogs().ConfirmChanges(WriteChangeList(*this, entry->Config)))
     return;
-  PreparedSession().Write();
+  // Once the controller holds them, the entry's values are no longer lost at the end.
+  PreparedSession().Write(
+      [this, entry, block = entry != nullptr ? entry->Config : TCONFIG_BLOCK{}](WriteResult result) {
+        if (result == WriteResult::Verified && Entries().Contains(entry)) entry->Kept = block;
+      });
 }
 
 }  // namespace lum

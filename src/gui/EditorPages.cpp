@@ -1,5 +1,7 @@
 // The mapping between a configuration entry and the editor pages, both directions: the window
 // asks each page for its part.
+#include <QToolBar>
+#include <QToolButton>
 #include <array>
 
 #include "EmptyPage.h"
@@ -87,7 +89,10 @@ void TFormLUM::ConfirmApply() {
 void TFormLUM::RefreshShownTexts() {
   battery_page_.RefreshShownTexts();
   load_page_.RefreshShownTexts();
+  realtime_page_.RefreshShownTexts();
   device_page_.ShowTypeInStatusBar();
+  if (auto* scale = ui_->ToolBar->findChild<QToolButton*>(QStringLiteral("ToolButton1")))
+    scale->setToolTip(Message(msg::kScaleTip));
 }
 
 }  // namespace lum

@@ -13,9 +13,9 @@
 namespace lum {
 
 namespace {
-// "LUM File (*.LUM)|*.LUM" in the dialogs' own syntax; the lower-case pattern lets files
-// named *.lum show on systems whose file names are case-sensitive.
-constexpr char kLumFilter[] = "LUM File (*.LUM *.lum)";
+// The lower-case pattern lets files named *.lum show on systems whose file names are
+// case-sensitive.
+constexpr char kLumPatterns[] = "*.LUM *.lum";
 constexpr char kLumSuffix[] = "LUM";
 }  // namespace
 
@@ -27,7 +27,7 @@ void TFormLUM::ConnectFileActions() {
 void TFormLUM::actOpenConfigFileExecute() {
   if (const TDEVICE_CONFIG* current = CurrentEntry(); current != nullptr && !current->FromDevice) ConfirmApply();
   const std::optional<QString> chosen =
-      dialogs_->OpenFileName(QString::fromLatin1(kLumFilter), QString::fromStdString(work_dir_));
+      dialogs_->OpenFileName(FileFilter(msg::kLumFileKind, kLumPatterns), QString::fromStdString(work_dir_));
   if (chosen) OpenConfigFileAt(chosen->toStdString());
 }
 
@@ -59,10 +59,11 @@ void TFormLUM::actSaveConfigToFileExecute() {
   StorePages(entry->Config);
   entry->Modified = false;
   const std::optional<QString> chosen = dialogs_->SaveFileName(
-      QString::fromLatin1(kLumFilter), QString::fromLatin1(kLumSuffix), QString::fromStdString(work_dir_));
+      FileFilter(msg::kLumFileKind, kLumPatterns), QString::fromLatin1(kLumSuffix), QString::fromStdString(work_dir_));
   if (!chosen) return;
   const std::string path = chosen->toStdString();
   SaveConfigFile(path, entry->Config);
+  entry->Kept = entry->Config;
   observer_.InfoLine(SavedLine(messages_.Text(msg::kFileSaved), path));
   if (!entry->FromDevice) {
     // Saving "New File" names it; a fresh "New File" stays available for the next configuration.

@@ -134,6 +134,7 @@ TFormChart::TFormChart(TFormLUM& mainWindow, WindowRecorder& recorder)
 
   connect(main_.ui().actLiveChart, &QAction::triggered, this, [this] { actLiveChartExecute(); });
   connect(&main_.Feed(), &PollFeed::sampleTaken, this, &TFormChart::AddLiveSample);
+  connect(&main_, &TFormLUM::LanguageApplied, this, [this] { ShowLanguage(); });
   connect(&recorder_, &WindowRecorder::recordingStarted, this, [this] {
     if (isVisible()) RefreshSources();
   });
@@ -282,6 +283,13 @@ void TFormChart::RefreshSources() {
         QVariant::fromValue<qlonglong>(info.id));
   const int index = sources.findData(QVariant::fromValue(chosen));
   sources.setCurrentIndex(index >= 0 ? index : 0);
+}
+
+void TFormChart::ShowLanguage() {
+  QComboBox& sources = *ui_->cbbSource;
+  sources.setItemText(sources.findData(kLiveSource), main_.Message(msg::kLiveData));
+  // The legend and the thresholds' names are made as the chart is drawn.
+  if (time_axis_ != nullptr) Redraw();
 }
 
 void TFormChart::cbbSourceChange() {

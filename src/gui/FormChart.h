@@ -66,6 +66,8 @@ class TFormChart : public QWidget {
   void AddLiveSample(const PollSample& sample);
   /// The live data, then the recordings of the database, newest last.
   void RefreshSources();
+  /// The live source's name, the legend and the thresholds' names in the language now applied.
+  void ShowLanguage();
   /// Shows the chosen source: the live data following the newest poll, or a whole recording.
   void cbbSourceChange();
   void cbbSpanChange();

@@ -28,7 +28,7 @@ namespace lum {
 
 namespace {
 // Both spellings: file names on this system are case-sensitive.
-const QString kEffFilter = QStringLiteral("Upgrade File (*.eff *.EFF)");
+constexpr char kEffPatterns[] = "*.eff *.EFF";
 const QString kEffSuffix = QStringLiteral("eff");
 constexpr QColor kMemoColour(255, 208, 208);
 constexpr QColor kGaugeBarColour(0, 0, 128);  // navy
@@ -120,7 +120,7 @@ void TFormFirmwareUpgrade::reject() {
 }
 
 void TFormFirmwareUpgrade::btnOpenEffFileClick() {
-  const auto path = main_.dialogs().OpenFileName(kEffFilter, {}, kEffSuffix);
+  const auto path = main_.dialogs().OpenFileName(main_.FileFilter(msg::kUpgradeFileKind, kEffPatterns), {}, kEffSuffix);
   if (!path) return;
   ui_->btnUpgrade->setEnabled(false);
 

@@ -15,8 +15,10 @@
 #include "LumLog.h"
 #include "StartLine.h"
 #include "WindowNames.h"
+#include "base/SafeFormat.h"
 #include "base/TimeStamp.h"
 #include "data/NewFileBlock.h"
+#include "language/MessageSlots.h"
 #include "language/Settings.h"
 #include "ui_FormLUM.h"
 
@@ -78,6 +80,10 @@ TFormLUM::~TFormLUM() {
 
 QString TFormLUM::Message(int slot) const { return QString::fromStdString(messages_.Text(slot)); }
 
+QString TFormLUM::FileFilter(int kindSlot, const char* patterns) const {
+  return QStringLiteral("%1 (%2)").arg(Message(kindSlot), QString::fromLatin1(patterns));
+}
+
 void TFormLUM::RunGuarded(const std::function<void()>& handler) {
   try {
     handler();
@@ -111,12 +117,14 @@ void TFormLUM::CreateNewFileEntry() {
   auto entry = std::make_unique<TDEVICE_CONFIG>();
   entry->Config = NewFileBaseBlock();
   StorePages(entry->Config);
+  entry->Kept = entry->Config;
   Entries().SetCurrentEntry(&Entries().AddFileEntry(std::move(entry)));
 }
 
 void TFormLUM::AddNewFileEntry() {
   auto entry = std::make_unique<TDEVICE_CONFIG>();
   entry->Config = NewFileStartBlock();
+  entry->Kept = entry->Config;
   Entries().AddFileEntry(std::move(entry));
 }
 
@@ -192,13 +200,37 @@ QStringList TFormLUM::InfoLines() const {
 }
 
 void TFormLUM::FormClose() {
+  if (log_written_) return;
+  log_written_ = true;
   std::vector<std::string> lines;
   for (const QString& line : InfoLines()) lines.push_back(line.toStdString());
   // The window closes even when the log cannot be written; the user is told why.
   RunGuarded([&] { AppendRunToLog(log_dir_, lines); });
 }
 
+bool TFormLUM::MayClose() {
+  bool mayClose = false;
+  RunGuarded([this, &mayClose] {
+    ConfirmApply();
+    const QStringList unkept = UnkeptEntryNames();
+    const std::string names = unkept.join(QStringLiteral(", ")).toStdString();
+    mayClose = unkept.isEmpty() ||
+               dialogs_->AskYesNo(Message(msg::kApplyTitle),
+                                  QString::fromStdString(FormatText(messages_.Text(msg::kUnkeptChanges), {names})));
+  });
+  return mayClose;
+}
+
+void TFormLUM::EndWithoutQuestions() {
+  ending_ = true;
+  FormClose();
+}
+
 void TFormLUM::closeEvent(QCloseEvent* event) {
+  if (!ending_ && !MayClose()) {
+    event->ignore();
+    return;
+  }
   FormClose();
   QMainWindow::closeEvent(event);
 }

@@ -86,6 +86,9 @@ class TFormLUM : public QMainWindow {
   TDEVICE_CONFIG* CurrentEntry() const { return session_->Entries().CurrentEntry(); }
   MessageTable& Messages() { return messages_; }
   QString Message(int slot) const;
+  /// A file dialog's filter in the language in use: the message naming the kind of file, then
+  /// its patterns ("*.LUM *.lum").
+  QString FileFilter(int kindSlot, const char* patterns) const;
   LinkObserver& Observer() { return observer_; }
   /// The live monitor's polls, for the chart and the recordings.
   PollFeed& Feed() { return *feed_; }
@@ -174,7 +177,18 @@ class TFormLUM : public QMainWindow {
   void actHelpOnHelpExecute() {}
   void actAutoScaleExecute();
   void FormResize();
+  /// Appends the information panel to LUM.LOG, once per run.
   void FormClose();
+  /// Edits not yet applied are asked about (Cancel keeps the window), then entries whose
+  /// changes were neither saved nor written; false when the user keeps the window.
+  bool MayClose();
+  /// Ends the run as a termination signal does: the log is written, nothing is asked, and a
+  /// later close of the window asks nothing either.
+  void EndWithoutQuestions();
+
+ signals:
+  /// A language file was applied: windows showing texts made from the messages make them again.
+  void LanguageApplied();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -198,6 +212,8 @@ class TFormLUM : public QMainWindow {
   void RestoreTreeSelection();
   void AddNewFileEntry();
   QStringList InfoLines() const;
+  /// The tree's names of the entries holding changes that were neither saved nor written.
+  QStringList UnkeptEntryNames() const;
   /// The pages that show and store the entry's values (battery, load, extensions).
   std::array<QWidget*, 3> EditorPages() const;
 
@@ -230,6 +246,8 @@ class TFormLUM : public QMainWindow {
   std::map<const QTreeWidgetItem*, TDEVICE_CONFIG*> node_entries_;
   bool shown_once_ = false;
   bool in_resize_ = false;
+  bool log_written_ = false;
+  bool ending_ = false;
 };
 
 }  // namespace lum

@@ -39,6 +39,7 @@ TFormNightProfile::TFormNightProfile(TFormLUM& mainWindow)
   connect(u.chkPWMDIM, &QCheckBox::toggled, this, refresh);
   connect(u.lbledtCC, &QLineEdit::textChanged, this, refresh);
   connect(u.rgChannel, &RadioGroup::itemIndexChanged, this, refresh);
+  connect(&main_, &TFormLUM::LanguageApplied, this, refresh);
   Refresh();
 }
 

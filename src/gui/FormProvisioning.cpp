@@ -34,7 +34,7 @@ namespace lum {
 namespace {
 using store::Outcome;
 
-const QString kJobFilter = QStringLiteral("Provisioning Job (*.json *.JSON)");
+constexpr char kJobPatterns[] = "*.json *.JSON";
 const QString kJobSuffix = QStringLiteral("json");
 const QString kCsvFilter = QStringLiteral("CSV (*.csv *.CSV)");
 const QString kCsvSuffix = QStringLiteral("csv");
@@ -138,7 +138,8 @@ void TFormProvisioning::reject() {
 std::string TFormProvisioning::Directory() const { return main_.WorkDir().empty() ? "." : main_.WorkDir(); }
 
 void TFormProvisioning::btnOpenJobClick() {
-  const auto path = main_.dialogs().OpenFileName(kJobFilter, FromUtf8(main_.WorkDir()), kJobSuffix);
+  const auto path = main_.dialogs().OpenFileName(main_.FileFilter(msg::kJobFileKind, kJobPatterns),
+                                                 FromUtf8(main_.WorkDir()), kJobSuffix);
   if (path) OpenJob(QFileInfo(*path).absoluteFilePath().toStdString());
 }
 
@@ -304,6 +305,26 @@ QString TFormProvisioning::OutcomeCaption(Outcome outcome) const {
   return {};
 }
 
+QString TFormProvisioning::PhaseCaption(PortPhase phase) const {
+  // The captions of hidden labels, so that the language files reach them.
+  const Ui::TFormProvisioning& u = *ui_;
+  switch (phase) {
+    case PortPhase::Waiting:
+      return u.lblPhaseWaiting->text();
+    case PortPhase::Reading:
+      return u.lblPhaseReading->text();
+    case PortPhase::Upgrading:
+      return u.lblPhaseUpgrading->text();
+    case PortPhase::Writing:
+      return u.lblPhaseWriting->text();
+    case PortPhase::Verifying:
+      return u.lblPhaseVerifying->text();
+    case PortPhase::Unplug:
+      return u.lblPhaseUnplug->text();
+  }
+  return {};
+}
+
 void TFormProvisioning::ShowPort(const PortState& state) {
   const auto found = rows_.find(state.port);
   if (found == rows_.end()) return;
@@ -313,7 +334,7 @@ void TFormProvisioning::ShowPort(const PortState& state) {
         FromUtf8(FormatText(main_.Messages().Text(msg::kHeldBy),
                             {state.heldBy->empty() ? main_.Messages().Text(msg::kAnotherProgram) : *state.heldBy})));
   else
-    row.phase->setText(QString::fromLatin1(PhaseText(state.phase)));
+    row.phase->setText(PhaseCaption(state.phase));
   row.unit->setText(FromUtf8(state.unit));
   row.progress->setValue(state.progress);
   if (!state.result) {

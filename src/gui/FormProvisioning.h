@@ -73,6 +73,8 @@ class TFormProvisioning : public QDialog {
   void EnableControls();
   /// The caption of the counter of an outcome: the word that the result column shows.
   QString OutcomeCaption(store::Outcome outcome) const;
+  /// What a port is doing, in the language in use.
+  QString PhaseCaption(PortPhase phase) const;
   std::string Directory() const;
 
   std::unique_ptr<Ui::TFormProvisioning> ui_;

@@ -179,6 +179,7 @@ void ApplyLanguageFile(const std::string& path, const std::vector<QWidget*>& win
   pass.List(*u.cbbBatteryType, keys::kBatteryDescription, BatteryItems());
   mainWindow.RefreshShownTexts();
   pass.Finish();
+  emit mainWindow.LanguageApplied();
 }
 
 }  // namespace lum

@@ -114,13 +114,15 @@ void LanguageMenu::RememberBuiltInTexts() {
   if (!built_in_.empty()) return;
   for (const QPointer<QWidget>& window : windows_) {
     if (window.isNull()) continue;
+    if (IsTranslatable(window.data())) built_in_titles_.push_back({window, window->windowTitle()});
     for (QObject* component : ComponentsInDesignOrder(window.data())) {
-      // Edits and memos hold data, not texts of the design.
-      if (!IsTranslatable(component) || qobject_cast<QLineEdit*>(component) != nullptr ||
-          qobject_cast<QPlainTextEdit*>(component) != nullptr)
-        continue;
+      if (!IsTranslatable(component)) continue;
       const ComponentTexts texts(component, window.data());
-      built_in_.push_back({component, window.data(), texts.Caption(), texts.Hint()});
+      // Edits and memos hold data, not texts of the design; a labelled edit's caption is its label's.
+      const bool holdsData =
+          qobject_cast<QPlainTextEdit*>(component) != nullptr ||
+          (qobject_cast<QLineEdit*>(component) != nullptr && texts.Kind() != ComponentKind::LabelledEdit);
+      if (!holdsData) built_in_.push_back({component, window.data(), texts.Caption(), texts.Hint()});
     }
   }
 }
@@ -132,6 +134,8 @@ void LanguageMenu::RestoreBuiltInTexts() {
     if (texts.Kind() != ComponentKind::ToolButton) texts.SetCaption(text.caption);
     texts.SetHint(text.hint);
   }
+  for (const auto& [window, title] : built_in_titles_)
+    if (!window.isNull()) window->setWindowTitle(title);
   main_.Messages().FillBuiltIn();
 }
 

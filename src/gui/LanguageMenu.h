@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -60,6 +61,7 @@ class LanguageMenu : public QObject {
     QString hint;
   };
   std::vector<BuiltInText> built_in_;
+  std::vector<std::pair<QPointer<QWidget>, QString>> built_in_titles_;
 };
 
 }  // namespace lum

@@ -27,6 +27,15 @@ std::string FileNamePart(const std::string& path) {
   const size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+std::string FileNodeText(const TDEVICE_CONFIG& entry) {
+  const std::string name = FileNamePart(entry.Name);
+  return name.empty() ? kNewFileNode : name;
+}
+
+std::string DeviceNodeText(const TDEVICE_CONFIG& entry) {
+  return entry.Model.empty() ? entry.Name : entry.Name + "," + DeviceText(entry.Model);
+}
 }  // namespace
 
 void TFormLUM::ConnectPageHandlers() {
@@ -64,19 +73,24 @@ void TFormLUM::RebuildEntryTree(const TDEVICE_CONFIG* select) {
     node_entries_[node] = entry;
     tree.addTopLevelItem(node);
   };
-  for (const auto& entry : Entries().FileEntries()) {
-    const std::string name = FileNamePart(entry->Name);
-    addNode(name.empty() ? kNewFileNode : name, entry.get(), picture::kFileNode);
-  }
+  for (const auto& entry : Entries().FileEntries()) addNode(FileNodeText(*entry), entry.get(), picture::kFileNode);
   for (const auto& entry : Entries().DeviceEntries())
-    addNode(entry->Model.empty() ? entry->Name : entry->Name + "," + DeviceText(entry->Model), entry.get(),
-            picture::kDeviceNode);
+    addNode(DeviceNodeText(*entry), entry.get(), picture::kDeviceNode);
   rebuilding_tree_ = false;
   if (tree.topLevelItemCount() == 0) return;
   QTreeWidgetItem* chosen = tree.topLevelItem(0);
   for (const auto& [node, entry] : node_entries_)
     if (select != nullptr && entry == select) chosen = const_cast<QTreeWidgetItem*>(node);
   tree.setCurrentItem(chosen);
+}
+
+QStringList TFormLUM::UnkeptEntryNames() const {
+  QStringList names;
+  for (const auto& entry : session_->Entries().FileEntries())
+    if (HoldsUnkeptChanges(*entry)) names << QString::fromStdString(FileNodeText(*entry));
+  for (const auto& entry : session_->Entries().DeviceEntries())
+    if (HoldsUnkeptChanges(*entry)) names << QString::fromStdString(DeviceNodeText(*entry));
+  return names;
 }
 
 void TFormLUM::RestoreTreeSelection() {

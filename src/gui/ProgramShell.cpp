@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QIconEngine>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -90,14 +91,25 @@ QIcon ApplicationIcon() {
   return QIcon(new LoadedWhenAskedIcon(QString::fromLatin1(kIconResource)));
 }
 
-void CloseOnTerminationSignals(QObject& application) {
+void EndOnTerminationSignals(QObject& application) {
   if (::pipe2(g_signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   auto* notifier = new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, &application);
-  QObject::connect(notifier, &QSocketNotifier::activated, &application, [] {
+  // Leaving the running loops is not enough: a dialog's loop returns into code that may open
+  // another one, and the main loop forgets an earlier exit when it starts. So every loop that
+  // runs from now on is left as soon as it looks at its timers.
+  auto* leaveLoops = new QTimer(&application);
+  QObject::connect(leaveLoops, &QTimer::timeout, &application, [] { QCoreApplication::exit(0); });
+  QObject::connect(notifier, &QSocketNotifier::activated, &application, [notifier, leaveLoops] {
     char drained[16];
     while (::read(g_signal_pipe[0], drained, sizeof drained) > 0) {
     }
-    QApplication::closeAllWindows();
+    notifier->setEnabled(false);
+    // The main window exists (perhaps not yet shown) from the moment the language start-up can
+    // open its first box.
+    for (QWidget* window : QApplication::topLevelWidgets())
+      if (auto* main = qobject_cast<TFormLUM*>(window)) main->EndWithoutQuestions();
+    QCoreApplication::exit(0);
+    leaveLoops->start(0);
   });
   struct sigaction action {};
   action.sa_handler = OnTerminationSignal;

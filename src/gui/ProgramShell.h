@@ -17,9 +17,11 @@ FormLUMOptions OptionsFor(const FileLocations& locations, const Environment& env
 /// The program's icon (the same picture the desktop entry names), drawn at the usual sizes.
 QIcon ApplicationIcon();
 
-/// SIGTERM, SIGINT and SIGHUP close the windows as the user would, so the run's lines still
-/// reach LUM.LOG when the session ends. Call before the windows are made: a signal that comes
-/// early is taken when the event loop starts.
-void CloseOnTerminationSignals(QObject& application);
+/// SIGTERM, SIGINT and SIGHUP end the program from any state, a message box or dialog open
+/// included: the main window writes the run's lines to LUM.LOG without asking anything (nobody
+/// may be there to answer, as at logout), then every event loop running or started later is
+/// left. Call before the windows are made: a signal that comes early is taken when an event
+/// loop first runs.
+void EndOnTerminationSignals(QObject& application);
 
 }  // namespace lum

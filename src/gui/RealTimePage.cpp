@@ -29,6 +29,10 @@ void RealTimePage::ConnectHandlers() {
   window_.Bind(&window_.Timer(), &QTimer::timeout, [this] { TimerTimer(); });
 }
 
+void RealTimePage::RefreshShownTexts() {
+  if (window_.Session().MonitorOpen()) window_.ui().btnRealPort->setText(window_.Message(msg::kClosePortCaption));
+}
+
 void RealTimePage::ShowPorts(const std::vector<std::string>& names) {
   Ui::TFormLUM& u = window_.ui();
   u.cbbRealComPort->SetPorts(names);

@@ -17,6 +17,9 @@ class RealTimePage {
   void ConnectHandlers();
   /// Lists the ports the monitor can open; its button is usable once one is listed.
   void ShowPorts(const std::vector<std::string>& names);
+  /// The port button's caption for the monitor's state, after a language file set the one of
+  /// the closed port.
+  void RefreshShownTexts();
   void btnRealPortClick();
   void TimerTimer();
 

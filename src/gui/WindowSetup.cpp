@@ -16,10 +16,11 @@
 #include "ActionBinding.h"
 #include "FixedColours.h"
 #include "FixedPitchFields.h"
-#include "FormPage.h"
 #include "FormLUM.h"
+#include "FormPage.h"
 #include "ImageLists.h"
 #include "WindowNames.h"
+#include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
 
 namespace lum {
@@ -39,7 +40,6 @@ constexpr QColor kSkyBlue(166, 202, 240);
 constexpr QColor kDesktopColour(0, 64, 96);
 constexpr QColor kInfoTextColour(255, 255, 0);
 constexpr char kMaxLengthProperty[] = "maxLength";  // "at most n characters" of a spin box in the form
-constexpr char kAutoScaleHint[] = "内容随窗口宽度缩放 / Scale the contents to the window width";
 
 void SetPixelFont(QWidget& widget, const QFont& base, int pixels) {
   QFont font = base;
@@ -93,9 +93,10 @@ void TFormLUM::BuildToolBar() {
     button->setIcon(ImageList32(b.picture));
     bar.addWidget(button);
   }
-  // Auto-scale has no caption to name it, so its button carries a tip of its own.
+  // Auto-scale has no caption to name it, so its button carries a tip of its own (in the
+  // language applied later, see RefreshShownTexts).
   if (auto* scale = bar.findChild<QToolButton*>(QStringLiteral("ToolButton1")))
-    scale->setToolTip(QString::fromUtf8(kAutoScaleHint));
+    scale->setToolTip(QString::fromUtf8(MessageTable::BuiltIn(msg::kScaleTip)));
 }
 
 void TFormLUM::BuildStatusBar() {
@@ -149,6 +150,8 @@ void TFormLUM::BindActions() {
                                                    {u.MenuFirmwareUpgrade, u.actFirmwareUpgrade},
                                                    {u.N5, u.actOption},
                                                    {u.MenuAboutLUM, u.actAboutLUM}};
+  // Ctrl+Q besides the form's Ctrl+X: the key that ends a program on Linux desktops.
+  u.actExitLUM->setShortcuts({u.actExitLUM->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q)});
   QList<QAction*> entryActions;
   for (const auto& [entry, action] : entries) {
     bind(action)->AddEntry(entry);

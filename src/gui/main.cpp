@@ -40,7 +40,7 @@ int main(int argc, char* argv[]) {
   if (request.kind != lum::StartRequest::Kind::Run) return AnswerWithoutWindow(request);
   QApplication::setDesktopFileName(QStringLiteral("lum"));
   QApplication::setWindowIcon(lum::ApplicationIcon());
-  lum::CloseOnTerminationSignals(application);
+  lum::EndOnTerminationSignals(application);
 
   const lum::Environment environment = lum::Environment::FromProcess();
   const lum::FileLocations locations =

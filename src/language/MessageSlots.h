@@ -70,6 +70,13 @@ inline constexpr int kBatteryVoltageDoubt = 103;  // a voltage far from the batt
 inline constexpr int kValueOutOfRange = 104;  // "%s %s 超出范围 %s 到 %s。"
 inline constexpr int kWriteRefused = 105;     // a write refused for them sent nothing
 
+// Quitting with entries whose changes were neither saved nor written: quit anyway?
+inline constexpr int kUnkeptChanges = 140;
+// The kinds of file the file dialogs offer, before their patterns.
+inline constexpr int kJobFileKind = 141;      // "批量配置任务"
+inline constexpr int kUpgradeFileKind = 142;  // "固件升级文件"
+inline constexpr int kLumFileKind = 143;      // "LUM 配置文件"
+inline constexpr int kScaleTip = 144;         // the scale button's tip
 // The provisioning window.
 inline constexpr int kNotRecorded = 220;     // "未记录", after a unit's result
 inline constexpr int kBenchStopped = 221;    // "工作台已停止……", above the units not recorded

@@ -34,7 +34,7 @@ TEST_F(FileActionsTest, SavedFileOpensAgainAsANewEntryWithTheSameBlock) {
   const std::string original = PathIn("white.LUM");
   SaveConfigFile(original, SampleBlock(1));
   Open(original);
-  EXPECT_EQ(dialogs_.Filters().back(), "LUM File (*.LUM *.lum)");
+  EXPECT_EQ(dialogs_.Filters().back(), "LUM 配置文件 (*.LUM *.lum)");
   ASSERT_EQ(FileCount(), 2u);
   TDEVICE_CONFIG& opened = *Window().Entries().FileEntries().back();
   EXPECT_EQ(opened.Name, original);

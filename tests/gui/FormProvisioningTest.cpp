@@ -156,7 +156,9 @@ TEST_F(FormProvisioningTest, ABenchRunShowsEachUnitRecordsItAndExportsTheRecords
   EXPECT_NE(done, refused);
   EXPECT_TRUE(first.unit->text().contains(QString::fromStdString(FormatSerial(kSerial))));
   QTRY_COMPARE_WITH_TIMEOUT(first.progress->value(), 100, kBenchTimeoutMs);
-  EXPECT_EQ(first.phase->text(), "unplug the unit");
+  // The port's state in the language in use, as its hidden caption holds it.
+  EXPECT_EQ(first.phase->text(), "请拔下设备");
+  EXPECT_EQ(first.phase->text(), u.lblPhaseUnplug->text());
   QTRY_COMPARE_WITH_TIMEOUT(u.lblDone->text(), QStringLiteral("1"), kBenchTimeoutMs);
   QTRY_COMPARE_WITH_TIMEOUT(u.lblRefused->text(), QStringLiteral("1"), kBenchTimeoutMs);
   EXPECT_EQ(u.lblFailed->text(), "0");

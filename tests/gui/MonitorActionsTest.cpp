@@ -9,8 +9,10 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <chrono>
+#include <fstream>
 
 #include "ActionsTestFixture.h"
+#include "LanguageApplier.h"
 #include "link/Frame.h"
 #include "support/PtyPair.h"
 
@@ -70,6 +72,11 @@ TEST_F(MonitorActionsTest, OpeningPollingAndClosingTheMonitorPort) {
   window.Timer().stop();  // the test ticks by hand
   EXPECT_TRUE(window.Session().MonitorOpen());
   EXPECT_TRUE(u.Memo->toPlainText().isEmpty());
+  EXPECT_EQ(u.btnRealPort->text(), "关闭通讯端口");
+  // A language chosen meanwhile gives the button the caption it has with the port closed; the
+  // open port's caption stays.
+  std::ofstream(PathIn("open.lng"), std::ios::binary) << "[Strings]\r\nFormLUM.btnRealPort.Caption=打开通讯\r\n";
+  ApplyLanguageFile(PathIn("open.lng"), {&window}, window);
   EXPECT_EQ(u.btnRealPort->text(), "关闭通讯端口");
   EXPECT_EQ(window.StatusPanel(0).text(), "COM1 Connecting...");
   EXPECT_FALSE(u.cbbRealComPort->isEnabled());

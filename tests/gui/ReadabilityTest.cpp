@@ -3,14 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGraphicsSimpleTextItem>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
@@ -18,9 +23,14 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "LanguageTestFixture.h"
+#include "WindowNames.h"
 #include "data/TypeTables.h"
+#include "language/FileLocations.h"
+#include "language/LanguageKeys.h"
+#include "language/Settings.h"
 #include "ui_FormLUM.h"
 
 namespace lum::test {
@@ -111,6 +121,80 @@ QStringList ClippedTexts(QWidget& window, const QString& state) {
   return problems;
 }
 
+// English words left in a Chinese text. Units, abbreviations and the product's name are the
+// same in both languages.
+QStringList EnglishWords(const QString& text) {
+  static const QStringList kSameInBothLanguages = {"LUM", "PWM", "MI", "CSV",     "PNG",      "EFF",
+                                                   "COM", "Ah",  "mA", "Lumaris", "Workbench"};
+  static const QRegularExpression kWord(QStringLiteral("[A-Za-z]{2,}"));
+  QStringList words;
+  for (const QRegularExpressionMatch& match : kWord.globalMatch(text))
+    if (!kSameInBothLanguages.contains(match.captured())) words << match.captured();
+  return words;
+}
+
+// The texts the window shows and that stay English in every language: file names in the tree's
+// status panel ("New File", "Connecting..."), the information panel's lines and what holds
+// data (the fields' contents), and the upgrade file's group.
+bool KeptEnglish(const QWidget& widget) {
+  if (qobject_cast<const QLineEdit*>(&widget) != nullptr || qobject_cast<const QPlainTextEdit*>(&widget) != nullptr)
+    return true;
+  if (widget.objectName() == QStringLiteral("GroupBoxEffInfo")) return true;
+  return widget.objectName() == names::StatusPanelName(names::kNodePanel);
+}
+
+void NoteEnglish(QStringList& problems, const QString& where, const QString& text) {
+  if (const QStringList words = EnglishWords(text); !words.isEmpty())
+    problems << QStringLiteral("%1 \"%2\": English %3").arg(where, text, words.join(QLatin1Char(' ')));
+}
+
+// Every text `window` shows in its present state that is English where it should be Chinese:
+// captions, titles, lists, grid cells and headers, tips, menu entries, the chart's legend and
+// threshold names.
+QStringList EnglishTexts(QWidget& window, const QString& state) {
+  QStringList problems;
+  NoteEnglish(problems, WidgetPath(window) + QStringLiteral(" title"), window.windowTitle());
+  for (QWidget* widget : window.findChildren<QWidget*>()) {
+    if (!widget->isVisibleTo(&window) || widget->isWindow() || KeptEnglish(*widget)) continue;
+    const QString where = WidgetPath(*widget);
+    NoteEnglish(problems, where + QStringLiteral(" tip"), widget->toolTip());
+    if (auto* label = qobject_cast<const QLabel*>(widget)) NoteEnglish(problems, where, label->text());
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget)) NoteEnglish(problems, where, button->text());
+    if (auto* group = qobject_cast<const QGroupBox*>(widget)) NoteEnglish(problems, where, group->title());
+    if (auto* tabs = qobject_cast<const QTabBar*>(widget))
+      for (int i = 0; i < tabs->count(); ++i) NoteEnglish(problems, where, tabs->tabText(i));
+    if (auto* list = qobject_cast<const QComboBox*>(widget))
+      for (int i = 0; i < list->count(); ++i) NoteEnglish(problems, where, list->itemText(i));
+    if (auto* grid = qobject_cast<const QTableWidget*>(widget)) {
+      for (int c = 0; c < grid->columnCount(); ++c)
+        if (const QTableWidgetItem* header = grid->horizontalHeaderItem(c))
+          NoteEnglish(problems, where, header->text());
+      for (int r = 0; r < grid->rowCount(); ++r)
+        for (int c = 0; c < grid->columnCount(); ++c)
+          if (const QTableWidgetItem* cell = grid->item(r, c)) NoteEnglish(problems, where, cell->text());
+    }
+    if (auto* chart = qobject_cast<QChartView*>(widget)) {
+      for (QLegendMarker* marker : chart->chart()->legend()->markers()) NoteEnglish(problems, where, marker->label());
+      for (QGraphicsItem* item : chart->scene()->items())
+        if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item)) NoteEnglish(problems, where, text->text());
+    }
+  }
+  // Menu entries: the other actions show their captions on the buttons checked above. The
+  // language menu keeps its English name, so that it is found in a language one cannot read,
+  // and names each language in its own words.
+  const auto isMenu = [](const QObject* o) { return qobject_cast<const QMenu*>(o) != nullptr; };
+  const auto isLanguageMenu = [](const QObject* o) { return o->objectName() == QStringLiteral("MenuLanguage"); };
+  for (QAction* action : window.findChildren<QAction*>()) {
+    const QList<QObject*> users = action->associatedObjects();
+    const bool language = (action->menu() != nullptr && isLanguageMenu(action->menu())) ||
+                          std::any_of(users.begin(), users.end(), isLanguageMenu);
+    if (!language && std::any_of(users.begin(), users.end(), isMenu))
+      NoteEnglish(problems, WidgetPath(window) + QLatin1Char('.') + action->objectName(), action->text());
+  }
+  for (QString& problem : problems) problem.prepend(state + QStringLiteral(": "));
+  return problems;
+}
+
 class ReadabilityTest : public EveryDeviceTypeFixture {
  protected:
   // The main window with an entry of every device type on every shown page, then the other
@@ -124,8 +208,9 @@ class ReadabilityTest : public EveryDeviceTypeFixture {
         if (!u.PageControl->isTabVisible(page)) continue;
         u.PageControl->setCurrentIndex(page);
         QApplication::processEvents();
-        problems << ClippedTexts(
-            Window(), QStringLiteral("%1, row %2, %3").arg(state).arg(row).arg(u.PageControl->tabText(page)));
+        const QString where = QStringLiteral("%1, row %2, %3").arg(state).arg(row).arg(u.PageControl->tabText(page));
+        problems << ClippedTexts(Window(), where);
+        if (check_english_) problems << EnglishTexts(Window(), where);
       }
     }
     // The upgrade window with the longest model name a file can carry.
@@ -137,6 +222,8 @@ class ReadabilityTest : public EveryDeviceTypeFixture {
       window->show();
       EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
       problems << ClippedTexts(*window, state);
+      // The about box keeps the maker's own English texts in every language.
+      if (check_english_ && window != &About()) problems << EnglishTexts(*window, state);
       window->hide();
     }
     return problems;
@@ -151,6 +238,8 @@ class ReadabilityTest : public EveryDeviceTypeFixture {
     problems << WalkEverything(language + QStringLiteral(" scaled to 960 px"));
     return problems;
   }
+
+  bool check_english_ = false;
 };
 
 TEST_F(ReadabilityTest, EveryBuiltInTextFitsAtBothSizes) {
@@ -164,6 +253,30 @@ TEST_F(ReadabilityTest, EveryEnglishTextFitsAtBothSizes) {
   CreateAll();
   Choose(QStringLiteral("English"));
   const QStringList problems = WalkAtBothSizes(QStringLiteral("English"));
+  EXPECT_TRUE(problems.isEmpty()) << problems.join(QLatin1Char('\n')).toStdString();
+}
+
+// Started in English, switched to the built-in Chinese with the chart open: no English text is
+// left behind in any window, and the built-in language's file is completed with Chinese texts.
+TEST_F(ReadabilityTest, NoEnglishIsLeftInTheChineseInterfaceAfterASwitchFromEnglish) {
+  CopyEnglishFile();
+  Settings(Dir()).SetLanguageFile(kEnglishLanguageFile);
+  CreateAll();
+  TFormChart& chart = *qobject_cast<TFormChart*>(OtherWindows()[3]);
+  chart.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&chart));
+  Choose(QString::fromUtf8(language_keys::kDefaultLanguageName));
+  check_english_ = true;
+  QStringList problems = WalkEverything(QStringLiteral("Chinese after English"));
+
+  const ProfileFile builtIn = LoadFile(Settings::kDefaultLanguageFile);
+  for (const char* section : {language_keys::kStrings, language_keys::kMessages})
+    for (const std::string& key : SectionKeys(builtIn, section))
+      NoteEnglish(problems,
+                  QStringLiteral("%1 %2")
+                      .arg(QString::fromLatin1(Settings::kDefaultLanguageFile))
+                      .arg(QString::fromStdString(key)),
+                  QString::fromStdString(builtIn.ReadOr(section, key, "")));
   EXPECT_TRUE(problems.isEmpty()) << problems.join(QLatin1Char('\n')).toStdString();
 }
 
