@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "link/PortNames.h"
 #include "link/SerialPort.h"
@@ -16,17 +18,25 @@ class PortOpener {
   virtual ~PortOpener() = default;
   /// COMn opened at kDeviceBaud, or null when it does not exist or cannot be opened.
   virtual std::unique_ptr<SerialPort> Open(int n) = 0;
+  /// The information line for COMn when its last Open was refused for lack of permission:
+  /// the user must learn what gives access. Nullopt otherwise.
+  virtual std::optional<std::string> PermissionRefusal(int /*n*/) const { return std::nullopt; }
 };
 
 /// Opens the ports of a PortMap; refused line settings are reported to `errors`.
 class PortMapOpener : public PortOpener {
  public:
   explicit PortMapOpener(PortMap map, PortErrorSink* errors = nullptr) : map_(std::move(map)), errors_(errors) {}
-  std::unique_ptr<SerialPort> Open(int n) override { return map_.Open(n, kDeviceBaud, errors_); }
+  std::unique_ptr<SerialPort> Open(int n) override {
+    last_failure_ = 0;
+    return map_.Open(n, kDeviceBaud, errors_, &last_failure_);
+  }
+  std::optional<std::string> PermissionRefusal(int n) const override;
 
  private:
   PortMap map_;
   PortErrorSink* errors_;
+  int last_failure_ = 0;
 };
 
 }  // namespace lum

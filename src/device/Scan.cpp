@@ -125,7 +125,11 @@ bool ScanPorts(DeviceContext& context, const DeviceTypeNames& names, const Confi
   bool anyRead = false;
   for (int n = kFirstComPort; n <= kLastComPort; ++n) {
     const std::unique_ptr<SerialPort> port = context.ports.Open(n);
-    if (!port) continue;
+    if (!port) {
+      // A missing or busy port is passed over; one the user may not open is said, with the fix.
+      if (const auto refused = context.ports.PermissionRefusal(n)) context.link.observer().InfoLine(*refused);
+      continue;
+    }
     const std::string name = ComName(n);
     context.link.observer().InfoLine(OpenPortLine(context.messages, name));
     auto entry = std::make_unique<TDEVICE_CONFIG>();

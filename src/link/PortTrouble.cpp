@@ -2,11 +2,13 @@
 
 #include <fmt/format.h>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -17,12 +19,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::optional<std::string> GroupOf(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-  const group* owner = ::getgrgid(info.st_gid);
-  if (owner != nullptr && owner->gr_name != nullptr) return std::string(owner->gr_name);
-  return std::to_string(info.st_gid);
+constexpr gid_t kRootGroup = 0;
+constexpr mode_t kGroupReadWrite = S_IRGRP | S_IWGRP;
+
+// Listed in the group database, or the group is the user's own: either way the next login
+// gives the user the group.
+bool UserBelongsTo(const group& entry) {
+  const passwd* user = ::getpwuid(::getuid());
+  if (user == nullptr) return false;
+  if (user->pw_gid == entry.gr_gid) return true;
+  for (char** member = entry.gr_mem; member != nullptr && *member != nullptr; ++member)
+    if (std::strcmp(*member, user->pw_name) == 0) return true;
+  return false;
 }
 
 std::string FirstLine(const fs::path& file) {
@@ -38,16 +46,44 @@ bool IsProcessFolder(const std::string& name) {
 
 }  // namespace
 
+std::optional<PortAccess> LookUpPortAccess(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  PortAccess access;
+  access.rootGroup = info.st_gid == kRootGroup;
+  access.groupMayUse = (info.st_mode & kGroupReadWrite) == kGroupReadWrite;
+  const group* entry = ::getgrgid(info.st_gid);
+  access.group = entry != nullptr && entry->gr_name != nullptr ? entry->gr_name : std::to_string(info.st_gid);
+  access.userInGroup = entry != nullptr && UserBelongsTo(*entry);
+  return access;
+}
+
+std::string PermissionDeniedReason(const std::string& path, const std::optional<PortAccess>& access) {
+  if (!access) return fmt::format("permission denied: {} (its owner cannot be read)", path);
+  if (access->rootGroup)
+    return fmt::format(
+        "permission denied: only root may open {}; ask the administrator to give it a group such as dialout", path);
+  if (!access->groupMayUse)
+    return fmt::format(
+        "permission denied: only its owner may open {} (its group {} may not); ask the administrator to let the "
+        "group read and write it",
+        path, access->group);
+  if (access->userInGroup)
+    return fmt::format(
+        "permission denied: you are in the group {} that may open {}, but this login started before you were "
+        "added; log in again",
+        access->group, path);
+  return fmt::format(
+      "permission denied: you are not in the group {} that may open {}; add yourself to it with "
+      "\"sudo usermod -aG {} $USER\", then log in again",
+      access->group, path, access->group);
+}
+
 std::string PortOpenReason(const std::string& path, int error) {
   switch (error) {
     case EACCES:
-    case EPERM: {
-      const std::string group = GroupOf(path).value_or("dialout");
-      return fmt::format(
-          "permission denied: {} belongs to the group {}; add yourself to it with \"sudo usermod -aG {} $USER, "
-          "then log in again\"",
-          path, group, group);
-    }
+    case EPERM:
+      return PermissionDeniedReason(path, LookUpPortAccess(path));
     case EBUSY: {
       const auto holder = PortHolder(path);
       return holder ? fmt::format("in use by another program ({})", *holder) : "in use by another program";

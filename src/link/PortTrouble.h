@@ -10,6 +10,23 @@ namespace lum {
 /// names the program that holds it when /proc tells. `error` is the errno of the failed open.
 std::string PortOpenReason(const std::string& path, int error);
 
+/// Who may open a device, as the advice for a refused open needs it.
+struct PortAccess {
+  std::string group;         // the device's group by name (its number when the name is unknown)
+  bool rootGroup = false;    // group 0: nobody should be told to join it
+  bool groupMayUse = false;  // the group may read and write the device
+  bool userInGroup = false;  // the user belongs to the group (after the next login at least)
+};
+
+/// The access to `path` of the user running this process; nullopt when the device's owner
+/// cannot be read.
+std::optional<PortAccess> LookUpPortAccess(const std::string& path);
+
+/// Why an open was refused for lack of permission, and what helps: join the device's group
+/// (the command quoted whole), log in again when already in it, or ask the administrator when
+/// no group but root's may open it.
+std::string PermissionDeniedReason(const std::string& path, const std::optional<PortAccess>& access);
+
 /// The information line for a port that does not open: "[stamp] Cannot open COMn (path): why".
 std::string PortOpenFailureLine(const std::string& name, const std::string& path, int error, const std::string& stamp);
 

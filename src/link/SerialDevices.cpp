@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -22,6 +24,8 @@ namespace {
 constexpr const char* kDeviceFolder = "/dev";
 constexpr std::string_view kUsbPrefixes[] = {"ttyUSB", "ttyACM"};
 constexpr std::string_view kBuiltInPrefix = "ttyS";
+// The UART type the serial driver publishes for each port; PORT_UNKNOWN when there is none.
+constexpr const char* kPortTypeAttribute = "type";
 
 // name = prefix followed by a decimal number; the number is compared as a number.
 bool HasNumberedPrefix(const std::string& name, std::string_view prefix) {
@@ -45,16 +49,6 @@ bool NaturalLess(const std::string& a, const std::string& b) {
   return numberA < numberB;
 }
 
-bool IsBuiltInPortPresent(const std::string& name) {
-  const std::string path = std::string(kDeviceFolder) + "/" + name;
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  serial_struct info{};
-  const bool present = ::ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
-  ::close(fd);
-  return present;
-}
-
 }  // namespace
 
 std::vector<std::string> OrderSerialDevices(const std::vector<std::string>& names,
@@ -73,6 +67,21 @@ std::vector<std::string> OrderSerialDevices(const std::vector<std::string>& name
   for (const auto& name : builtIn)
     if (isRealPort(name)) usb.push_back(name);
   return usb;
+}
+
+bool IsBuiltInPortPresent(const std::string& name, const std::string& deviceFolder, const std::string& ttyClassFolder) {
+  const std::string path = deviceFolder + "/" + name;
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != EACCES && errno != EPERM) return false;
+    std::ifstream type(ttyClassFolder + "/" + name + "/" + kPortTypeAttribute);
+    int portType = PORT_UNKNOWN;
+    return type >> portType && portType != PORT_UNKNOWN;
+  }
+  serial_struct info{};
+  const bool present = ::ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
+  ::close(fd);
+  return present;
 }
 
 std::string DeviceDescription(const std::string& path) {
@@ -119,7 +128,8 @@ std::vector<std::string> ListSerialDevices() {
   for (std::filesystem::directory_iterator it(kDeviceFolder, error), end; !error && it != end; it.increment(error))
     names.push_back(it->path().filename().string());
   std::vector<std::string> paths;
-  for (const auto& name : OrderSerialDevices(names, IsBuiltInPortPresent))
+  for (const auto& name :
+       OrderSerialDevices(names, [](const std::string& builtIn) { return IsBuiltInPortPresent(builtIn); }))
     paths.push_back(std::string(kDeviceFolder) + "/" + name);
   return paths;
 }

@@ -93,14 +93,18 @@ TEST_F(LumctlPorts, PermissionDeniedNamesTheGroupAndTheFix) {
 
   const Outcome all = Run("ports --all", "C.UTF-8", asNobody);
   const Outcome monitor = Run("monitor COM1 --count 1", "C.UTF-8", asNobody);
+  const Outcome scan = Run("scan", "C.UTF-8", asNobody);
 
-  const std::string fix = "permission denied: " + pty.SlavePath() +
-                          " belongs to the group dialout; add yourself to it with \"sudo usermod -aG dialout $USER, "
-                          "then log in again\"";
+  // The command is quoted whole; what follows it is advice, not part of it.
+  const std::string fix = "permission denied: you are not in the group dialout that may open " + pty.SlavePath() +
+                          "; add yourself to it with \"sudo usermod -aG dialout $USER\", then log in again";
   EXPECT_EQ(all.status, 1) << all.err;
   EXPECT_TRUE(Contains(all.out, fix)) << all.out << all.err;
   EXPECT_EQ(monitor.status, 1);
   EXPECT_TRUE(Contains(monitor.err, fix)) << monitor.err;
+  // A scan says why it found nothing on a port it may not open, rather than passing it over.
+  EXPECT_EQ(scan.status, 1);
+  EXPECT_TRUE(Contains(scan.out, "] Cannot open COM1 (" + pty.SlavePath() + "): " + fix)) << scan.out << scan.err;
 }
 
 // For scripts: one object per port, the reason of one that does not open in its own field.

@@ -83,21 +83,87 @@ TEST(PortOpenFailure, KeepsTheReason) {
 
 TEST(PortOpenReason, SaysWhyAndWhatToDo) {
   test::PtyPair pty;
-  const std::string denied = PortOpenReason(pty.SlavePath(), EACCES);
-  EXPECT_NE(denied.find("permission denied"), std::string::npos) << denied;
-  EXPECT_NE(denied.find("then log in again\""), std::string::npos) << denied;
-  struct stat info {};
-  ASSERT_EQ(stat(pty.SlavePath().c_str(), &info), 0);
-  const group* owner = getgrgid(info.st_gid);
-  ASSERT_NE(owner, nullptr);
-  const std::string name = owner->gr_name;
-  EXPECT_NE(denied.find("belongs to the group " + name), std::string::npos) << denied;
-  EXPECT_NE(denied.find("\"sudo usermod -aG " + name + " $USER, then log in again\""), std::string::npos) << denied;
-
   EXPECT_EQ(PortOpenReason(pty.SlavePath(), EBUSY), "in use by another program");  // held by this process
   EXPECT_NE(PortOpenReason("/nonexistent/ttyUSB9", ENOENT).find("no such device"), std::string::npos);
   EXPECT_EQ(PortOpenFailureLine("COM2", "/dev/ttyUSB1", EIO, "2026-01-02 03:04:05.006"),
             "[2026-01-02 03:04:05.006] Cannot open COM2 (/dev/ttyUSB1): Input/output error");
+}
+
+// The advice for a refused open follows who may open the device: join its group (the command
+// quoted whole), log in again when already in it, or ask the administrator; never join root.
+TEST(PermissionDenied, AdviceFollowsWhoMayOpenTheDevice) {
+  const std::string path = "/dev/ttyUSB0";
+  PortAccess access{"dialout", false, true, false};
+  EXPECT_EQ(PermissionDeniedReason(path, access),
+            "permission denied: you are not in the group dialout that may open /dev/ttyUSB0; add yourself to it "
+            "with \"sudo usermod -aG dialout $USER\", then log in again");
+  access.userInGroup = true;
+  const std::string relogin = PermissionDeniedReason(path, access);
+  EXPECT_NE(relogin.find("log in again"), std::string::npos) << relogin;
+  EXPECT_EQ(relogin.find("usermod"), std::string::npos) << relogin;
+
+  for (const PortAccess& closed : {PortAccess{"root", true, true, false}, PortAccess{"uucp", false, false, false}}) {
+    const std::string reason = PermissionDeniedReason(path, closed);
+    EXPECT_EQ(reason.find("usermod"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("administrator"), std::string::npos) << reason;
+  }
+  EXPECT_EQ(PermissionDeniedReason(path, std::nullopt).find("usermod"), std::string::npos);
+}
+
+// Looked up from real files: a device of the group dialout that the group may use, and one
+// only root may open (its group root, as the built-in ports of many systems are).
+class PortAccessTest : public TempDir {};
+
+TEST_F(PortAccessTest, GroupAndPermissionsComeFromTheDevice) {
+  const group* dialout = getgrnam("dialout");
+  if (dialout == nullptr || geteuid() != 0) GTEST_SKIP() << "needs the group dialout and root to give files to it";
+  WriteRaw("ttyUSB0", "");
+  ASSERT_EQ(chown(Path("ttyUSB0").c_str(), 0, dialout->gr_gid), 0);
+  ASSERT_EQ(chmod(Path("ttyUSB0").c_str(), 0660), 0);
+  const std::string denied = PortOpenReason(Path("ttyUSB0"), EACCES);
+  EXPECT_NE(denied.find("the group dialout that may open " + Path("ttyUSB0")), std::string::npos) << denied;
+  EXPECT_NE(denied.find("\"sudo usermod -aG dialout $USER\", then log in again"), std::string::npos) << denied;
+
+  WriteRaw("ttyS0", "");
+  ASSERT_EQ(chown(Path("ttyS0").c_str(), 0, 0), 0);
+  ASSERT_EQ(chmod(Path("ttyS0").c_str(), 0660), 0);
+  const std::string rootOnly = PortOpenReason(Path("ttyS0"), EACCES);
+  EXPECT_NE(rootOnly.find("only root may open " + Path("ttyS0")), std::string::npos) << rootOnly;
+  EXPECT_EQ(rootOnly.find("usermod"), std::string::npos) << rootOnly;
+}
+
+// A built-in port the user may not open is still a port: the system's published port type
+// tells whether a UART is behind it. Checked as nobody, in a child process.
+TEST_F(PortAccessTest, BuiltInPortRefusedForPermissionCountsWhenAUartIsBehindIt) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
+  std::filesystem::permissions(dir_, std::filesystem::perms::owner_all | std::filesystem::perms::group_exec |
+                                         std::filesystem::perms::others_exec);
+  std::filesystem::create_directories(dir_ / "dev");
+  for (const char* name : {"ttyS0", "ttyS1"}) {
+    WriteRaw(std::string("dev/") + name, "");
+    ASSERT_EQ(chmod(Path(std::string("dev/") + name).c_str(), 0660), 0);  // root's, group root
+  }
+  for (const auto& [name, type] : {std::pair{"ttyS0", "4\n"}, std::pair{"ttyS1", "0\n"}, std::pair{"ttyS2", "4\n"}}) {
+    std::filesystem::create_directories(dir_ / "class" / name);
+    WriteRaw(std::string("class/") + name + "/type", type);
+  }
+  for (const char* folder : {"dev", "class", "class/ttyS0", "class/ttyS1", "class/ttyS2"})
+    std::filesystem::permissions(dir_ / folder,
+                                 std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    const std::string dev = Path("dev");
+    const std::string classes = Path("class");
+    const bool right = IsBuiltInPortPresent("ttyS0", dev, classes) && !IsBuiltInPortPresent("ttyS1", dev, classes) &&
+                       !IsBuiltInPortPresent("ttyS2", dev, classes);  // no device node: absent
+    _exit(right ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "2: could not become nobody";
 }
 
 TEST(PortHolder, NamesAnotherProcessThatHoldsTheDevice) {
