@@ -17,4 +17,8 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
+std::string CountOf(size_t count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
 }  // namespace lum

@@ -28,7 +28,7 @@ std::optional<std::string> SerialFilter(const Options& options) {
 
 void List(const Options& options) {
   const CliContext context;
-  for (const BackupFile& file : ListBackups(context.Directory(), SerialFilter(options))) {
+  for (const BackupFile& file : ListBackups(context.DataDir(), SerialFilter(options))) {
     if (!options.json) {
       fmt::print("{}\t{}\t{}\n", FormatBackupTime(file.time), file.serial, file.path);
       continue;
@@ -45,7 +45,7 @@ void List(const Options& options) {
 void Prune(const Options& options) {
   const CliContext context;
   try {
-    for (const BackupFile& file : PruneBackups(context.Directory(), options.keep, SerialFilter(options)))
+    for (const BackupFile& file : PruneBackups(context.DataDir(), options.keep, SerialFilter(options)))
       fmt::print("Removed {}\n", file.path);
   } catch (const std::exception& e) {
     std::cerr << e.what() << std::endl;

@@ -34,12 +34,14 @@ CliContext::CliContext(std::string directory)
 
 std::optional<std::string> CliContext::LanguageFilePath() const {
   if (LanguageOverride()) return LanguageOverride();
-  const auto dirs = locations_.LanguageDirs();
-  const std::string name =
-      Settings(locations_.settingsDir).LanguageFile(LocaleLanguageFile(Environment::FromProcess(), dirs));
+  const std::string name = ChosenLanguageFile(locations_, Environment::FromProcess());
   // A remembered name with a folder part reads nothing outside the language folders.
   if (!IsPlainFileName(name)) return std::nullopt;
-  return FindLanguageFile(dirs, name);
+  return FindLanguageFile(locations_.LanguageDirs(), name);
+}
+
+std::string CliContext::Database(const std::string& given) const {
+  return given.empty() ? Settings(locations_.settingsDir).Database() : given;
 }
 
 const PortMap& CliContext::Ports() const {

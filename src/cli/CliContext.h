@@ -27,6 +27,11 @@ class CliContext {
   static void UseLanguageFile(const std::string& path);
 
   const std::string& Directory() const { return directory_; }
+  /// Where backups and the records database are (the window's data folder).
+  const std::string& DataDir() const { return locations_.dataDir; }
+  /// The records database a --db option names, else the one LUM.INI names (the window's);
+  /// empty: the data folder's own file.
+  std::string Database(const std::string& given) const;
   const FileLocations& Locations() const { return locations_; }
   /// The language file in use, or nullopt when the built-in texts are.
   std::optional<std::string> LanguageFilePath() const;

@@ -11,7 +11,8 @@
 namespace lum::cli {
 
 std::string ExistingDatabase(const std::string& db) {
-  std::string target = store::DatabaseTarget(CliContext().Directory(), db);
+  const CliContext context;
+  std::string target = store::DatabaseTarget(context.DataDir(), context.Database(db));
   if (!store::DatabaseExists(target)) {
     std::cerr << target << ": no such database (nothing was recorded here; --db names another)\n";
     throw CLI::RuntimeError(kExitFailed);

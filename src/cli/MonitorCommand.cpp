@@ -237,7 +237,7 @@ void RunMonitor(const std::string& port, unsigned count, Output output, const st
   if (output != Output::People) session.observer.SendInfoTo(std::cerr);
   std::unique_ptr<PollRecorder> recorder;
   if (!db.empty()) {
-    recorder = OpenRecorder(session.context.Directory(), db);
+    recorder = OpenRecorder(session.context.DataDir(), db);
     recorder->SetSerial(ReadSerial(session, port, *path));
   }
   DeviceSession& device = session.device;
@@ -288,7 +288,7 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   command->add_option("port", *port, "COMn of LUM.INI, or a device path")->required();
   command->add_option("--db", *db,
                       "Record every poll, under the serial number of the controller read first, in this SQLite "
-                      "file or postgresql:// URL (commissioning.db: the window's recordings)");
+                      "file or postgresql:// URL (the window's recordings: commissioning.db in the data folder)");
   command->add_option("--count", *count, "Stop after N polls (0: until Ctrl+C)")->check(CLI::NonNegativeNumber);
   auto* csvFlag = command->add_flag(
       "--csv", *csv, "Comma-separated values: a header row with units, then one row per poll (ISO 8601 time)");

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/AsciiText.h"
 #include "cli/CliContext.h"
 #include "cli/Command.h"
 #include "cli/DatabaseOption.h"
@@ -152,7 +153,7 @@ void Provision(const Options& options) {
   const CliContext context;
   std::unique_ptr<store::RecordStore> records;
   try {
-    records = store::OpenRecordStore(context.Directory(), options.db);
+    records = store::OpenRecordStore(context.DataDir(), context.Database(options.db));
   } catch (const store::DatabaseError& e) {
     // A server that answers and refuses the login is a wrong --db: nothing would ever reach it.
     std::cerr << e.what() << '\n';
@@ -181,8 +182,8 @@ void Provision(const Options& options) {
   fmt::print("done {}, failed {}, refused {}, interrupted {}, already done {}, could not be read {}\n", counts.done,
              counts.failed, counts.refused, counts.interrupted, counts.alreadyDone, counts.unreadable);
   if (const size_t waiting = records->SpooledCount())
-    fmt::print("{} records wait in {} for {}; they are sent on the next run\n", waiting, records->SpoolPath(),
-               records->ShownTarget());
+    fmt::print("{} {} in {} for {}; they are sent on the next run\n", CountOf(waiting, "record", "records"),
+               waiting == 1 ? "waits" : "wait", records->SpoolPath(), records->ShownTarget());
   const std::vector<BenchFault> faults = bench.Faults();
   if (!faults.empty()) {
     std::cerr << "The bench stopped (plug each unit not recorded again once the records can be kept):\n";

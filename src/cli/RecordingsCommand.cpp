@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "base/AsciiText.h"
 #include "base/TimeStamp.h"
 #include "cli/Command.h"
 #include "cli/DatabaseOption.h"
@@ -67,9 +68,9 @@ void Run(const Options& options) {
       return;
     }
     for (const store::RecordingInfo& info : list)
-      fmt::print("{}  {}  {} .. {}  {} polls\n", info.id, info.serial, UtcText(info.firstMs), UtcText(info.lastMs),
-                 info.polls);
-    fmt::print("{} recordings\n", list.size());
+      fmt::print("{}  {}  {} .. {}  {}\n", info.id, info.serial, UtcText(info.firstMs), UtcText(info.lastMs),
+                 CountOf(static_cast<size_t>(info.polls), "poll", "polls"));
+    fmt::print("{}\n", CountOf(list.size(), "recording", "recordings"));
   } catch (const store::DatabaseError& e) {
     std::cerr << e.what() << '\n';
     throw CLI::RuntimeError(kExitFailed);

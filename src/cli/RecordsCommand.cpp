@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "base/AsciiText.h"
 #include "cli/CliContext.h"
 #include "cli/Command.h"
 #include "cli/DatabaseOption.h"
@@ -62,7 +63,7 @@ class RecordPrinter {
   void End(const store::RecordStore::Listing& listing, const std::string& target) {
     if (format_ == Format::Json) std::fputs("\n]\n", stdout);
     if (format_ != Format::People) return;
-    fmt::print("{} records\n", listing.stored + listing.spooled);
+    fmt::print("{}\n", CountOf(listing.stored + listing.spooled, "record", "records"));
     if (listing.spooled > 0) fmt::print("{} of them wait in the spool for {}\n", listing.spooled, target);
   }
 
@@ -98,7 +99,7 @@ void ListRecords(const Options& options) {
   store::RecordStore::Listing listing;
   std::unique_ptr<store::RecordStore> records;
   try {
-    records = store::OpenRecordStore(CliContext().Directory(), target, store::RecordStore::Use::Reader);
+    records = store::OpenRecordStore(CliContext().DataDir(), target, store::RecordStore::Use::Reader);
     listing = records->List(filter, [&](const CommissioningRecord& r, bool spooled) { printer.Print(r, spooled); });
   } catch (const store::DatabaseError& e) {
     Fail(e);
@@ -112,7 +113,7 @@ void ListRecords(const Options& options) {
 }
 
 void InitRecords(const std::string& db) {
-  const std::string target = store::DatabaseTarget(CliContext().Directory(), db);
+  const std::string target = store::DatabaseTarget(CliContext().DataDir(), db);
   try {
     const auto database = store::OpenDatabase(target);
     const store::SchemaChange change = store::PrepareRecordTable(*database);

@@ -37,7 +37,9 @@ void MakeReport(const ReportOptions& options) {
   const ReportTexts texts = ReportTextsFrom(context.Messages(), context.Language());
   try {
     const auto lines =
-        ReportLines(store::OpenRecordStore(context.Directory(), ExistingDatabase(options.db))->Records(filter), texts);
+        ReportLines(store::OpenRecordStore(context.DataDir(), ExistingDatabase(options.db), store::RecordStore::Use::Reader)
+                        ->Records(filter),
+                    texts);
     if (!options.report.empty())
       WriteFileAtomically(options.report, ReportPdf(lines, texts, UtcStamp().substr(0, 16) + " UTC"));
     if (!options.labels.empty()) WriteFileAtomically(options.labels, LabelsPdf(lines, texts));

@@ -69,9 +69,8 @@ void Scan(const std::string& saveDirectory, bool asJson) {
   bool found = false;
   session.device.Scan([&found](bool read) { found = read; });
   session.device.WaitIdle();
-  for (const std::string& line :
-       BackUpReadEntries(session.context.Directory(), session.device.Entries().DeviceEntries()))
-    session.observer.InfoLine(line);
+  const BackupReport backups = BackUpReadEntries(session.context.DataDir(), session.device.Entries().DeviceEntries());
+  for (const std::string& line : backups.lines) session.observer.InfoLine(line);
   PrintIdentities(session, asJson);
   if (!found) {
     const auto& devices = session.device.Entries().DeviceEntries();
@@ -80,13 +79,16 @@ void Scan(const std::string& saveDirectory, bool asJson) {
     std::cerr << (anyAnswered ? "No controller was read completely." : "No controller found.") << std::endl;
     throw CLI::RuntimeError(kExitFailed);
   }
-  if (saveDirectory.empty()) return;
-  try {
-    SaveEntries(session, saveDirectory);
-  } catch (const std::exception& e) {
-    std::cerr << e.what() << std::endl;
-    throw CLI::RuntimeError(kExitBadInput);
+  if (!saveDirectory.empty()) {
+    try {
+      SaveEntries(session, saveDirectory);
+    } catch (const std::exception& e) {
+      std::cerr << e.what() << std::endl;
+      throw CLI::RuntimeError(kExitBadInput);
+    }
   }
+  // What was read is kept nowhere: the scan did not do all it says it does.
+  if (backups.failed) throw CLI::RuntimeError(kExitFailed);
 }
 
 const CommandRegistration kRegistration([](CLI::App& app) {

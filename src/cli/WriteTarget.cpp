@@ -15,8 +15,13 @@ const TDEVICE_CONFIG* ReadAndBackUp(CliSession& session, DeviceSession& device, 
   device.Scan();
   device.WaitIdle();
   const EntryStore::List& entries = device.Entries().DeviceEntries();
-  for (const std::string& line : BackUpReadEntries(session.context.Directory(), entries))
-    session.observer.InfoLine(line);
+  const BackupReport backups = BackUpReadEntries(session.context.DataDir(), entries);
+  for (const std::string& line : backups.lines) session.observer.InfoLine(line);
+  // Nothing goes on (above all no write) once a configuration read could not be kept.
+  if (backups.failed) {
+    std::cerr << "Stopped: the configuration read could not be backed up." << std::endl;
+    throw CLI::RuntimeError(kExitFailed);
+  }
   for (const auto& entry : entries)
     if (entry->FromDevice && !entry->ReadIncomplete && (productId == 0 || entry->Config.ProductID() == productId))
       return entry.get();

@@ -114,18 +114,19 @@ std::string SaveBackup(const std::string& directory, uint32_t serial, const TCON
   throw std::runtime_error(fmt::format("{}: too many backups within one second", folder.string()));
 }
 
-std::vector<std::string> BackUpReadEntries(const std::string& directory, const EntryStore::List& entries) {
-  std::vector<std::string> lines;
+BackupReport BackUpReadEntries(const std::string& directory, const EntryStore::List& entries) {
+  BackupReport report;
   for (const auto& entry : entries) {
     if (!entry->FromDevice) continue;
     try {
-      lines.push_back(
+      report.lines.push_back(
           fmt::format("[{}] Backup saved: {}", NowStamp(), SaveBackup(directory, entry->SerialNumber, entry->Config)));
     } catch (const std::exception& e) {
-      lines.push_back(fmt::format("[{}] Backup failed: {}", NowStamp(), e.what()));
+      report.lines.push_back(fmt::format("[{}] Backup failed: {}", NowStamp(), e.what()));
+      report.failed = true;
     }
   }
-  return lines;
+  return report;
 }
 
 std::vector<BackupFile> ListBackups(const std::string& directory, const std::optional<std::string>& serial) {

@@ -13,7 +13,7 @@
 namespace lum {
 
 /// Every configuration read from a controller is kept as a configuration file
-/// `backups/<serial number>/<UTC time>.LUM` under the working directory. A backup is never
+/// `backups/<serial number>/<UTC time>.LUM` under the data folder. A backup is never
 /// replaced; old ones go only by an explicit prune.
 namespace backup_files {
 inline constexpr char kFolder[] = "backups";
@@ -33,10 +33,15 @@ struct BackupFile {
 std::string SaveBackup(const std::string& directory, uint32_t serial, const TCONFIG_BLOCK& block,
                        std::chrono::system_clock::time_point when = std::chrono::system_clock::now());
 
-/// Backs up every entry of the list that a complete read filled (FromDevice) and returns one
-/// information line per entry: "[stamp] Backup saved: PATH", or "[stamp] Backup failed: WHY"
-/// (a backup that fails never fails the read).
-std::vector<std::string> BackUpReadEntries(const std::string& directory, const EntryStore::List& entries);
+/// What backing up the entries read did: one information line per entry,
+/// "[stamp] Backup saved: PATH" or "[stamp] Backup failed: WHY".
+struct BackupReport {
+  std::vector<std::string> lines;
+  bool failed = false;  // some configuration read is kept nowhere
+};
+
+/// Backs up every entry of the list that a complete read filled (FromDevice).
+BackupReport BackUpReadEntries(const std::string& directory, const EntryStore::List& entries);
 
 /// The backups under the directory, newest first; only one controller's when serial is given.
 /// Files whose names are not backup names are left out, and so are symbolic links (of a

@@ -17,12 +17,14 @@ struct ChangeRow {
 };
 
 /// What the change view shows before a write: its title, the sentence above the list (which
-/// says "no change" when the list is empty) and the rows.
+/// says "no change" when the list is empty) and the rows. `acceptText`, when given, names the
+/// button that writes instead of Ok: with nothing listed, writing must be asked for as such.
 struct ChangeList {
   QString title;
   QString text;
   QStringList columns;
   std::vector<ChangeRow> rows;
+  QString acceptText;
 };
 
 /// The change view as a modal dialog: the list and Ok (write) / Cancel.

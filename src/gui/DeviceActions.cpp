@@ -43,7 +43,8 @@ void TFormLUM::actConnectDeviceExecute() {
   u.actWriteToDevice->setEnabled(false);
   PreparedSession().Scan([this](bool found) {
     Ui::TFormLUM& done = *ui_;
-    for (const std::string& line : BackUpReadEntries(work_dir_, Entries().DeviceEntries())) observer_.InfoLine(line);
+    for (const std::string& line : BackUpReadEntries(data_dir_, Entries().DeviceEntries()).lines)
+      observer_.InfoLine(line);
     // Even a scan that read nothing replaced the earlier device entries, so the tree is
     // rebuilt either way: it must never refer to them.
     RebuildEntryTree();

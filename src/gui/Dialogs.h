@@ -30,7 +30,8 @@ class Dialogs {
   /// given, is added to a name typed without one. nullopt when cancelled.
   virtual std::optional<QString> OpenFileName(const QString& filter, const QString& directory = {},
                                               const QString& defaultSuffix = {}) = 0;
-  /// The save-file dialog; `defaultSuffix` is added to a name typed without one.
+  /// The save-file dialog; `defaultSuffix` is added to a name typed without one. `directory`
+  /// may end with a file name, which the dialog offers.
   virtual std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
                                               const QString& directory = {}) = 0;
   /// The change view before a write: the list and Ok / Cancel; true for Ok.

@@ -1,9 +1,14 @@
 // Opening and saving configuration files (".LUM").
 #include <QAction>
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
 
 #include "FormLUM.h"
+#include "WindowNames.h"
 #include "WriteReview.h"
 #include "data/ConfigFile.h"
+#include "data/NumberFormats.h"
 #include "device/FieldLabels.h"
 #include "device/InfoLines.h"
 #include "device/WritePlan.h"
@@ -17,6 +22,22 @@ namespace {
 // case-sensitive.
 constexpr char kLumPatterns[] = "*.LUM *.lum";
 constexpr char kLumSuffix[] = "LUM";
+
+// Characters a file name may take from a model name as they are; the others become '_'.
+bool KeepsInFileName(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_' || c == '.';
+}
+
+// The name the save dialog offers: the file the entry came from; a controller's model and
+// serial number; "New File" otherwise, in the working folder.
+std::string SuggestedSavePath(const TDEVICE_CONFIG& entry, const std::string& folder) {
+  if (!entry.FromDevice && !entry.Name.empty()) return entry.Name;
+  std::string stem = entry.FromDevice ? entry.Model + "_" + FormatSerial(entry.SerialNumber) : names::kNewFileNode;
+  if (entry.FromDevice)
+    std::replace_if(
+        stem.begin(), stem.end(), [](char c) { return !KeepsInFileName(c); }, '_');
+  return (std::filesystem::path(folder) / (stem + "." + kLumSuffix)).string();
+}
 }  // namespace
 
 void TFormLUM::ConnectFileActions() {
@@ -58,8 +79,9 @@ void TFormLUM::actSaveConfigToFileExecute() {
   // from here on, so nothing is left to apply.
   StorePages(entry->Config);
   entry->Modified = false;
-  const std::optional<QString> chosen = dialogs_->SaveFileName(
-      FileFilter(msg::kLumFileKind, kLumPatterns), QString::fromLatin1(kLumSuffix), QString::fromStdString(work_dir_));
+  const std::optional<QString> chosen =
+      dialogs_->SaveFileName(FileFilter(msg::kLumFileKind, kLumPatterns), QString::fromLatin1(kLumSuffix),
+                             QString::fromStdString(SuggestedSavePath(*entry, work_dir_)));
   if (!chosen) return;
   const std::string path = chosen->toStdString();
   SaveConfigFile(path, entry->Config);

@@ -26,6 +26,7 @@
 #include "PollFeed.h"
 #include "WindowRecorder.h"
 #include "base/AtomicFile.h"
+#include "data/AxisTicks.h"
 #include "data/Decimate.h"
 #include "data/NightProfile.h"
 #include "data/NumberFormats.h"
@@ -48,6 +49,12 @@ constexpr int64_t kClockFormatLimitMs = int64_t{6} * 60 * kMsPerMinute;  // long
 constexpr int kMinimumColumns = 100;
 constexpr double kAxisMargin = 0.05;
 constexpr double kLeastAxisMargin = 0.1;
+// The narrowest ranges shown: what the controller's readings resolve, a little more.
+constexpr double kLeastVolts = 1;
+constexpr double kLeastAmperes = 0.1;
+constexpr double kLeastCelsius = 5;
+constexpr int kValueTicks = 6;
+constexpr int kTimeTicks = 8;
 constexpr double kLineWidth = 1.5;
 constexpr int kNoSelection = -1;
 constexpr qlonglong kLiveSource = -1;
@@ -104,13 +111,20 @@ struct Range {
   bool Empty() const { return low > high; }
 };
 
-void SetAxisRange(QValueAxis& axis, Range range, double emptyLow, double emptyHigh) {
+// The range shown is at least `leastSpan` wide (a steady temperature is not drawn on
+// hundredths of a degree), on round ticks labelled with the decimals their step needs.
+void SetAxisRange(QValueAxis& axis, Range range, double emptyLow, double emptyHigh, double leastSpan) {
   if (range.Empty()) {
     axis.setRange(emptyLow, emptyHigh);
-    return;
+  } else {
+    const double margin = std::max((range.high - range.low) * kAxisMargin, kLeastAxisMargin);
+    const double widen = std::max(0.0, leastSpan - (range.high - range.low) - 2 * margin) / 2;
+    axis.setRange(range.low - margin - widen, range.high + margin + widen);
   }
-  const double margin = std::max((range.high - range.low) * kAxisMargin, kLeastAxisMargin);
-  axis.setRange(range.low - margin, range.high + margin);
+  axis.setTickCount(kValueTicks);
+  axis.applyNiceNumbers();
+  const double step = (axis.max() - axis.min()) / std::max(axis.tickCount() - 1, 1);
+  axis.setLabelFormat(QStringLiteral("%.%1f").arg(LabelDecimals(step)));
 }
 
 // Empty ranges: a 12 V system, an ampere, room temperatures.
@@ -445,12 +459,17 @@ void TFormChart::Redraw() {
   for (const ThresholdLine& line : thresholds_)
     if (line.series->isVisible()) volts.Add(line.volts);
 
-  time_axis_->setFormat(span_ms_ > kClockFormatLimitMs ? QStringLiteral("MM-dd HH:mm") : QStringLiteral("HH:mm:ss"));
-  time_axis_->setRange(QDateTime::fromMSecsSinceEpoch(ViewStartMs()), QDateTime::fromMSecsSinceEpoch(ViewEndMs()));
-  SetAxisRange(*volt_axis_, volts, 0, kVoltsShown);
+  const int64_t utcOffsetMs = int64_t{QDateTime::fromMSecsSinceEpoch(ViewStartMs()).offsetFromUtc()} * kMsPerSecond;
+  const TimeTicks ticks = WholeTimeTicks(ViewStartMs(), ViewEndMs(), utcOffsetMs, kTimeTicks);
+  time_axis_->setFormat(span_ms_ > kClockFormatLimitMs ? QStringLiteral("MM-dd HH:mm")
+                        : ticks.stepMs >= kMsPerMinute ? QStringLiteral("HH:mm")
+                                                       : QStringLiteral("HH:mm:ss"));
+  time_axis_->setRange(QDateTime::fromMSecsSinceEpoch(ticks.firstMs), QDateTime::fromMSecsSinceEpoch(ticks.lastMs));
+  time_axis_->setTickCount(ticks.count);
+  SetAxisRange(*volt_axis_, volts, 0, kVoltsShown, kLeastVolts);
   if (!amperes.Empty()) amperes.Add(0);  // currents are read against zero
-  SetAxisRange(*ampere_axis_, amperes, 0, kAmperesShown);
-  SetAxisRange(*celsius_axis_, celsius, 0, kCelsiusShown);
+  SetAxisRange(*ampere_axis_, amperes, 0, kAmperesShown, kLeastAmperes);
+  SetAxisRange(*celsius_axis_, celsius, 0, kCelsiusShown, kLeastCelsius);
   PlaceThresholdLabels();
   UpdateScrollBar();
 }

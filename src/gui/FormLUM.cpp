@@ -4,9 +4,11 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QScreen>
+#include <QSplitter>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 
 #include "AutoScale.h"
@@ -28,6 +30,16 @@ namespace {
 constexpr int kTimerIntervalMs = 1000;
 
 std::string CurrentDirectory() { return std::filesystem::current_path().string(); }
+
+// Gives one part of a two-part splitter this size and the other the rest.
+void SetSplitterPart(QSplitter& splitter, int part, int size) {
+  const QList<int> sizes = splitter.sizes();
+  const int total = sizes.at(0) + sizes.at(1);
+  QList<int> parts{0, 0};
+  parts[part] = std::min(size, total);
+  parts[1 - part] = total - parts[part];
+  splitter.setSizes(parts);
+}
 }  // namespace
 
 TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
@@ -36,6 +48,8 @@ TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
       dialogs_(options.dialogs),
       work_dir_(options.workDir.empty() ? CurrentDirectory() : options.workDir),
       log_dir_(options.logDir.empty() ? work_dir_ : options.logDir),
+      default_data_dir_(options.dataDir.empty() ? work_dir_ : options.dataDir),
+      data_dir_(Settings(work_dir_).DataFolder(default_data_dir_)),
       default_language_file_(options.defaultLanguageFile.empty() ? Settings::kDefaultLanguageFile
                                                                  : options.defaultLanguageFile),
       executable_path_(options.executablePath.empty() ? QCoreApplication::applicationFilePath().toStdString()
@@ -78,6 +92,11 @@ TFormLUM::~TFormLUM() {
   session_.reset();
 }
 
+void TFormLUM::UseDataSettings() {
+  data_dir_ = Settings(work_dir_).DataFolder(default_data_dir_);
+  emit dataSettingsChanged();
+}
+
 QString TFormLUM::Message(int slot) const { return QString::fromStdString(messages_.Text(slot)); }
 
 QString TFormLUM::FileFilter(int kindSlot, const char* patterns) const {
@@ -97,6 +116,9 @@ void TFormLUM::RunGuarded(const std::function<void()>& handler) {
 void TFormLUM::InitMainWindow() {
   resize(kStartWidth, kStartHeight);
   remembered_width_ = kStartWidth;
+  // A larger window gives its room to the pages; the tree and the panel keep their sizes.
+  ui_->splTree->setStretchFactor(1, 1);
+  ui_->splInfo->setStretchFactor(0, 1);
 
   ui_->mmoInfo->clear();
   observer_.InfoLine(StartLine(ApplicationTitle(executable_path_), NowStamp()));
@@ -156,6 +178,9 @@ void TFormLUM::showEvent(QShowEvent* event) {
   if (shown_once_) return;
   shown_once_ = true;
   if (const QScreen* where = screen()) move(where->availableGeometry().center() - rect().center());
+  // The splitters start where the tree and the panel stood; the user may move them.
+  SetSplitterPart(*ui_->splTree, 0, kTreeWidth);
+  SetSplitterPart(*ui_->splInfo, 1, kInfoHeight);
   RunGuarded([this] { FormShow(); });
 }
 
@@ -172,6 +197,8 @@ void TFormLUM::actFirmwareUpgradeExecute() {
 void TFormLUM::FormResize() {
   if (width() < kStartWidth) resize(kStartWidth, height());
   if (height() < kStartHeight) resize(width(), kStartHeight);
+  // Contents scaled for a wider window would not fit a narrower one: they follow it down.
+  if (width() < remembered_width_ && width() >= kStartWidth) ScaleToWidth();
 }
 
 void TFormLUM::resizeEvent(QResizeEvent* event) {
@@ -180,16 +207,22 @@ void TFormLUM::resizeEvent(QResizeEvent* event) {
 }
 
 void TFormLUM::actAutoScaleExecute() {
-  if (width() >= kStartWidth) {
-    fixed_pitch_fields_->ApplyToAll();  // scaled from their own font
-    scale_ *= static_cast<double>(width()) / remembered_width_;
-    ScaleContents(*ui_->pnlWindow, scale_);
-    remembered_width_ = width();
-    ui_->StatusBar->hide();
-  }
+  if (width() >= kStartWidth) ScaleToWidth();
   // The cells move, so the in-place editor would no longer lie over its cell.
   load_page_.seInputExit();
   load_page_.SizeGrid();
+}
+
+// The status bar stays: it shows the node, the device type and the monitor's state.
+void TFormLUM::ScaleToWidth() {
+  fixed_pitch_fields_->ApplyToAll();  // scaled from their own font
+  const double factor = static_cast<double>(width()) / remembered_width_;
+  scale_ *= factor;
+  ScaleContents(*ui_->pnlWindow, scale_);
+  // Where the user put the splitters, grown or shrunk with the contents.
+  SetSplitterPart(*ui_->splTree, 0, qRound(ui_->splTree->sizes().at(0) * factor));
+  SetSplitterPart(*ui_->splInfo, 1, qRound(ui_->splInfo->sizes().at(1) * factor));
+  remembered_width_ = width();
 }
 
 QStringList TFormLUM::InfoLines() const {

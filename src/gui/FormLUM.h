@@ -50,6 +50,9 @@ struct FormLUMOptions {
   std::string workDir;
   /// Where LUM.LOG is; empty: workDir.
   std::string logDir;
+  /// Where backups and the records database are while LUM.INI names no data folder; empty:
+  /// workDir.
+  std::string dataDir;
   /// The language file used while LUM.INI remembers none; empty: the built-in default.
   std::string defaultLanguageFile;
   /// Gives the application title; empty: the running executable.
@@ -71,6 +74,8 @@ class TFormLUM : public QMainWindow {
  public:
   static constexpr int kStartWidth = 640;
   static constexpr int kStartHeight = 544;
+  static constexpr int kTreeWidth = 161;   // the device tree at start
+  static constexpr int kInfoHeight = 118;  // the information panel at start
 
   explicit TFormLUM(FormLUMOptions options = {}, QWidget* parent = nullptr);
   ~TFormLUM() override;
@@ -107,6 +112,11 @@ class TFormLUM : public QMainWindow {
   LoadPage& Load() { return load_page_; }
   const std::string& WorkDir() const { return work_dir_; }
   const std::string& LogDir() const { return log_dir_; }
+  /// The data folder: LUM.INI's, else the default one.
+  const std::string& DataDir() const { return data_dir_; }
+  const std::string& DefaultDataDir() const { return default_data_dir_; }
+  /// Takes the data settings of LUM.INI again, after the options changed them.
+  void UseDataSettings();
   const std::string& DefaultLanguageFile() const { return default_language_file_; }
   int RememberedWidth() const { return remembered_width_; }
 
@@ -176,6 +186,8 @@ class TFormLUM : public QMainWindow {
   void actFirmwareUpgradeExecute();
   void actHelpOnHelpExecute() {}
   void actAutoScaleExecute();
+  /// Scales the contents by the width against the width they were last scaled for.
+  void ScaleToWidth();
   void FormResize();
   /// Appends the information panel to LUM.LOG, once per run.
   void FormClose();
@@ -189,6 +201,10 @@ class TFormLUM : public QMainWindow {
  signals:
   /// A language file was applied: windows showing texts made from the messages make them again.
   void LanguageApplied();
+
+ signals:
+  /// The data folder, the records database or recording were changed in the options.
+  void dataSettingsChanged();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -230,6 +246,8 @@ class TFormLUM : public QMainWindow {
   Dialogs* dialogs_;
   std::string work_dir_;
   std::string log_dir_;
+  std::string default_data_dir_;
+  std::string data_dir_;
   std::string default_language_file_;
   std::string executable_path_;
   WindowLinkObserver observer_;

@@ -135,7 +135,7 @@ void TFormProvisioning::reject() {
   if (!Running()) QDialog::reject();
 }
 
-std::string TFormProvisioning::Directory() const { return main_.WorkDir().empty() ? "." : main_.WorkDir(); }
+std::string TFormProvisioning::Directory() const { return main_.DataDir(); }
 
 void TFormProvisioning::btnOpenJobClick() {
   const auto path = main_.dialogs().OpenFileName(main_.FileFilter(msg::kJobFileKind, kJobPatterns),

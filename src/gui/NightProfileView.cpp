@@ -48,6 +48,11 @@ QString NightProfileView::SummaryText(const NightProfile& profile) const {
                              {FormatHoursMinutes(profile.litMinutes), FormatAmpereHours(profile.ampereHours)}));
 }
 
+QString NightProfileView::DawnText(const NightProfile& profile) const {
+  if (messages_ == nullptr) return {};
+  return FromUtf8(FormatText(messages_->Text(msg::kDawnAfterDusk), {FormatHoursMinutes(profile.nightMinutes)}));
+}
+
 QString NightProfileView::SegmentLabel(const ProfileSegment& segment) {
   return QStringLiteral("%1 · %2%").arg(FromUtf8(FormatHoursMinutes(segment.minutes))).arg(segment.power);
 }
@@ -114,9 +119,7 @@ void NightProfileView::PaintOutput(QPainter& painter, int index) const {
   painter.setPen(text);
   const QRect ends(bar.left(), y, bar.width(), line);
   painter.drawText(ends, Qt::AlignLeft | Qt::AlignVCenter, FromUtf8(messages_->Text(msg::kDusk)));
-  painter.drawText(ends, Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("%1 %2").arg(FromUtf8(messages_->Text(msg::kDawn)),
-                                               FromUtf8(FormatHoursMinutes(profile.nightMinutes))));
+  painter.drawText(ends, Qt::AlignRight | Qt::AlignVCenter, DawnText(profile));
   y += line + kLineGap;
   painter.drawText(QRect(bar.left(), y, bar.width(), line), Qt::AlignLeft | Qt::AlignVCenter, SummaryText(profile));
 }

@@ -42,6 +42,8 @@ class NightProfileView : public QWidget {
 
   /// The line under an output's timeline: hours lit and energy, in the language in use.
   QString SummaryText(const NightProfile& profile) const;
+  /// The timeline's right end: dawn, as the night's length after dusk (not a time of day).
+  QString DawnText(const NightProfile& profile) const;
   /// The label of a segment's bar: its length and power level.
   static QString SegmentLabel(const ProfileSegment& segment);
 

@@ -18,7 +18,6 @@
 namespace lum {
 
 namespace {
-constexpr char kNewFileNode[] = "New File";
 constexpr char kSelectedLine[] = "[%s] Currently selected object is \"%s\" @0x%.8p.";
 // The selected entry's identity is shown as 8 hexadecimal digits.
 constexpr uintptr_t kIdentityMask = 0xFFFFFFFFu;
@@ -30,7 +29,7 @@ std::string FileNamePart(const std::string& path) {
 
 std::string FileNodeText(const TDEVICE_CONFIG& entry) {
   const std::string name = FileNamePart(entry.Name);
-  return name.empty() ? kNewFileNode : name;
+  return name.empty() ? names::kNewFileNode : name;
 }
 
 std::string DeviceNodeText(const TDEVICE_CONFIG& entry) {

@@ -2,11 +2,12 @@
 
 namespace lum {
 
-void PortList::SetPorts(const std::vector<std::string>& names) {
+void PortList::SetPorts(const std::vector<std::string>& names, const std::string& preferred) {
   const QString chosen = currentText();
   clear();
   for (const std::string& name : names) addItem(QString::fromStdString(name));
-  const int kept = findText(chosen);
+  int kept = findText(chosen);
+  if (kept < 0) kept = findText(QString::fromStdString(preferred));
   setCurrentIndex(kept >= 0 ? kept : (count() > 0 ? 0 : -1));
 }
 

@@ -15,8 +15,9 @@ class PortList : public QComboBox {
   using QComboBox::QComboBox;
   /// Runs just before the list opens; it refills the list (SetPorts).
   void SetOpenHandler(std::function<void()> handler) { open_handler_ = std::move(handler); }
-  /// Lists these port names, keeping the chosen one chosen while it is still listed; else the first.
-  void SetPorts(const std::vector<std::string>& names);
+  /// Lists these port names, keeping the chosen one chosen while it is still listed; else
+  /// `preferred` when listed; else the first.
+  void SetPorts(const std::vector<std::string>& names, const std::string& preferred = {});
   void showPopup() override;
 
  private:

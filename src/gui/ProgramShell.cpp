@@ -78,10 +78,12 @@ FormLUMOptions OptionsFor(const FileLocations& locations, const Environment& env
       std::fprintf(stderr, "lum: %s\n", failure.what());
     }
   }
+  AdoptChosenLanguageFile(locations, env);
   FormLUMOptions options;
   options.workDir = locations.settingsDir;
   options.logDir = locations.logDir;
-  options.defaultLanguageFile = LocaleLanguageFile(env, {locations.settingsDir});
+  options.dataDir = locations.defaultDataDir;
+  options.defaultLanguageFile = LocaleLanguageFile(env, locations.LanguageDirs());
   return options;
 }
 

@@ -10,8 +10,9 @@ class QObject;
 namespace lum {
 
 /// The window's options from the files' locations: settings and language files, the log, the
-/// language the locale asks for. Creates the XDG folders and adopts the shipped language files
-/// when the start folder holds no LUM.INI.
+/// data, the language the locale asks for. Creates the XDG folders and adopts the shipped
+/// language files when the start folder holds no LUM.INI, and the chosen language file
+/// wherever lumctl would find it.
 FormLUMOptions OptionsFor(const FileLocations& locations, const Environment& env);
 
 /// The program's icon (the same picture the desktop entry names), drawn at the usual sizes.

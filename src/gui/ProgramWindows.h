@@ -5,6 +5,7 @@
 #include "FormFirmwareUpgrade.h"
 #include "FormLUM.h"
 #include "FormNightProfile.h"
+#include "FormOptions.h"
 #include "FormProvisioning.h"
 
 namespace lum {
@@ -26,6 +27,7 @@ class ProgramWindows {
   TFormNightProfile night_profile_;
   TFormProvisioning provisioning_;
   TFormChart chart_;
+  TFormOptions options_;
   TFormAboutLUM about_;
 };
 

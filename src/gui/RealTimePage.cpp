@@ -12,6 +12,7 @@
 #include "base/SafeFormat.h"
 #include "base/TimeStamp.h"
 #include "language/MessageSlots.h"
+#include "language/Settings.h"
 #include "link/PortTrouble.h"
 #include "ui_FormLUM.h"
 
@@ -35,8 +36,14 @@ void RealTimePage::RefreshShownTexts() {
 
 void RealTimePage::ShowPorts(const std::vector<std::string>& names) {
   Ui::TFormLUM& u = window_.ui();
-  u.cbbRealComPort->SetPorts(names);
+  u.cbbRealComPort->SetPorts(names, Settings(window_.WorkDir()).MonitorPort());
   if (u.cbbRealComPort->count() > 0) u.btnRealPort->setEnabled(true);
+}
+
+void RealTimePage::ChoosePort(const std::string& name) {
+  PortList& list = *window_.ui().cbbRealComPort;
+  const int position = list.findText(QString::fromStdString(name));
+  if (position >= 0 && list.isEnabled()) list.setCurrentIndex(position);
 }
 
 void RealTimePage::ShowMonitorState(bool open, const std::string& portText) {

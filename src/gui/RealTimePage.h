@@ -16,10 +16,13 @@ class RealTimePage {
 
   void ConnectHandlers();
   /// Lists the ports the monitor can open; its button is usable once one is listed.
+  /// The options' default port is chosen when nothing else is.
   void ShowPorts(const std::vector<std::string>& names);
   /// The port button's caption for the monitor's state, after a language file set the one of
   /// the closed port.
   void RefreshShownTexts();
+  /// Chooses this port when it is listed and the monitor is closed.
+  void ChoosePort(const std::string& name);
   void btnRealPortClick();
   void TimerTimer();
 

@@ -38,7 +38,7 @@ BackupChoices TFormLUM::RestoreChoices() {
   choices.columns = {Message(msg::kBackupTime), Message(msg::kBackupChanges)};
   const TDEVICE_CONFIG* controller = RestoredController(*this);
   if (controller == nullptr) return choices;
-  for (const BackupFile& file : ListBackups(work_dir_, FormatSerial(controller->SerialNumber))) {
+  for (const BackupFile& file : ListBackups(data_dir_, FormatSerial(controller->SerialNumber))) {
     const ConfigFileResult backup = OpenConfigFile(file.path);
     if (backup.status != ConfigFileStatus::Ok) continue;  // not written by this program: not offered
     choices.rows.push_back(

@@ -10,6 +10,9 @@ inline constexpr char kTraceMemo[] = "Memo";
 inline constexpr char kErrorDetailsBox[] = "CheckBoxError";
 inline constexpr char kStatusImage[] = "imgStatus";
 
+/// The tree node of the entry that has no file yet.
+inline constexpr char kNewFileNode[] = "New File";
+
 /// The four status bar panels are labels named StatusPanel0..StatusPanel3.
 inline constexpr int kStatusPanels = 4;
 inline constexpr int kNodePanel = 0;    // the selected tree node, the monitor port's state

@@ -6,6 +6,7 @@
 #include "PollFeed.h"
 #include "base/TimeStamp.h"
 #include "data/NumberFormats.h"
+#include "language/Settings.h"
 
 namespace lum {
 
@@ -16,6 +17,13 @@ WindowRecorder::WindowRecorder(TFormLUM& mainWindow) : QObject(&mainWindow), mai
     recording_.reset();
   });
   connect(&main_.Feed(), &PollFeed::sampleTaken, this, &WindowRecorder::Record);
+  // Another folder or database: the next poll opens it, in a new recording.
+  connect(&main_, &TFormLUM::dataSettingsChanged, this, [this] {
+    recording_.reset();
+    recordings_.reset();
+    db_.reset();
+    reported_ = false;
+  });
 }
 
 WindowRecorder::~WindowRecorder() = default;
@@ -23,7 +31,7 @@ WindowRecorder::~WindowRecorder() = default;
 store::Recordings* WindowRecorder::Recordings() {
   if (recordings_) return recordings_.get();
   try {
-    db_ = store::OpenRecordingsDatabase(main_.WorkDir());
+    db_ = store::OpenRecordingsDatabase(main_.DataDir(), Settings(main_.WorkDir()).Database());
     recordings_ = std::make_unique<store::Recordings>(*db_);
   } catch (const std::exception& e) {
     recordings_.reset();
@@ -39,11 +47,12 @@ void WindowRecorder::Opened(const QString& port) {
     if (entry->FromDevice && entry->Name == port.toStdString()) serial_ = FormatSerial(entry->SerialNumber);
   recording_.reset();
   reported_ = false;
+  recording_on_ = Settings(main_.WorkDir()).Recording();
 }
 
 // Polls outside an opening (none should come) are not recorded.
 void WindowRecorder::Record(const PollSample& sample) {
-  if (serial_.empty()) return;
+  if (serial_.empty() || !recording_on_) return;
   store::Recordings* recordings = Recordings();
   if (recordings == nullptr) return;
   try {

@@ -14,8 +14,9 @@ namespace lum {
 
 class TFormLUM;
 
-/// Records every poll of the window's live monitor into the working directory's database
-/// (the commissioning records' file), one recording per opening of the monitor port, under
+/// Records every poll of the window's live monitor into the records database (LUM.INI's, else
+/// the data folder's file) unless the options turned recording off, one recording per opening
+/// of the monitor port, under
 /// the serial number of the controller that the last scan read on that port ("unknown" when
 /// it read none there). A database that cannot be opened or written is reported once per
 /// opening in the information panel; the monitor goes on.
@@ -46,6 +47,7 @@ class WindowRecorder : public QObject {
   std::string serial_;
   std::optional<int64_t> recording_;
   bool reported_ = false;
+  bool recording_on_ = true;  // LUM.INI's choice, read when the port opens
 };
 
 }  // namespace lum

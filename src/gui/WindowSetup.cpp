@@ -88,6 +88,9 @@ void TFormLUM::BuildToolBar() {
     auto* button = new QToolButton(&bar);
     button->setObjectName(QString::fromLatin1(b.name));
     button->setAutoRaise(true);
+    // Out of the Tab round: an auto-raised button shows no focus, and the menus and
+    // shortcuts reach every action.
+    button->setFocusPolicy(Qt::NoFocus);
     button->setFixedSize(kToolButtonSize);
     button->setIconSize(kToolPictureSize);
     button->setIcon(ImageList32(b.picture));

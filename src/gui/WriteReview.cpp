@@ -42,6 +42,7 @@ ChangeList WriteChangeList(TFormLUM& window, const TCONFIG_BLOCK& source) {
   const TCONFIG_BLOCK* target = LastReadTarget(window.Entries(), source.ProductID());
   if (target == nullptr) {
     list.text = window.Message(msg::kTargetNotRead);
+    list.acceptText = window.Message(msg::kWriteAnyway);
     return list;
   }
   const FieldLabels labels = WindowFieldLabels(window);
@@ -50,6 +51,7 @@ ChangeList WriteChangeList(TFormLUM& window, const TCONFIG_BLOCK& source) {
                          QString::fromStdString(ChangeValueText(change.field, change.before)),
                          QString::fromStdString(ChangeValueText(change.field, change.after))});
   list.text = window.Message(list.rows.empty() ? msg::kNoChange : msg::kChangesText);
+  if (list.rows.empty()) list.acceptText = window.Message(msg::kWriteAnyway);
   return list;
 }
 

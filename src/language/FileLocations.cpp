@@ -49,6 +49,7 @@ Environment Environment::FromProcess() {
   if (env.home.empty()) env.home = HomeFromPasswordDatabase();
   env.configHome = Variable("XDG_CONFIG_HOME");
   env.stateHome = Variable("XDG_STATE_HOME");
+  env.dataHome = Variable("XDG_DATA_HOME");
   env.lcAll = Variable("LC_ALL");
   env.lcMessages = Variable("LC_MESSAGES");
   env.lang = Variable("LANG");
@@ -71,15 +72,19 @@ FileLocations LocateFiles(const std::string& startDir, const Environment& env, c
     locations.portable = true;
     locations.settingsDir = startDir;
     locations.logDir = startDir;
-    return locations;
+    locations.dataDir = startDir;
+  } else {
+    locations.settingsDir = (BaseFolder(env.configHome, env.home, ".config") / kAppFolder).string();
+    locations.logDir = (BaseFolder(env.stateHome, env.home, ".local/state") / kAppFolder).string();
+    locations.dataDir = (BaseFolder(env.dataHome, env.home, ".local/share") / kAppFolder).string();
   }
-  locations.settingsDir = (BaseFolder(env.configHome, env.home, ".config") / kAppFolder).string();
-  locations.logDir = (BaseFolder(env.stateHome, env.home, ".local/state") / kAppFolder).string();
+  locations.defaultDataDir = locations.dataDir;
+  locations.dataDir = Settings(locations.settingsDir).DataFolder(locations.defaultDataDir);
   return locations;
 }
 
 void PrepareFolders(const FileLocations& locations) {
-  for (const std::string& dir : {locations.settingsDir, locations.logDir}) {
+  for (const std::string& dir : {locations.settingsDir, locations.logDir, locations.dataDir}) {
     std::error_code error;
     fs::create_directories(dir, error);
     if (error) throw std::runtime_error("Cannot create the folder " + dir + ": " + error.message());
@@ -112,6 +117,19 @@ bool PrefersChinese(const Environment& env) {
 std::string LocaleLanguageFile(const Environment& env, const std::vector<std::string>& dirs) {
   if (!PrefersChinese(env) && FindLanguageFile(dirs, kEnglishLanguageFile)) return kEnglishLanguageFile;
   return Settings::kDefaultLanguageFile;
+}
+
+std::string ChosenLanguageFile(const FileLocations& locations, const Environment& env) {
+  return Settings(locations.settingsDir).LanguageFile(LocaleLanguageFile(env, locations.LanguageDirs()));
+}
+
+void AdoptChosenLanguageFile(const FileLocations& locations, const Environment& env) {
+  const std::string name = ChosenLanguageFile(locations, env);
+  if (!IsPlainFileName(name) || FindLanguageFile({locations.settingsDir}, name)) return;
+  const auto found = FindLanguageFile(locations.LanguageDirs(), name);
+  if (!found) return;
+  std::error_code ignored;
+  fs::copy_file(*found, fs::path(locations.settingsDir) / fs::path(*found).filename(), ignored);
 }
 
 std::optional<std::string> FindLanguageFile(const std::vector<std::string>& dirs, const std::string& name) {

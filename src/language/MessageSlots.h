@@ -77,6 +77,12 @@ inline constexpr int kJobFileKind = 141;      // "批量配置任务"
 inline constexpr int kUpgradeFileKind = 142;  // "固件升级文件"
 inline constexpr int kLumFileKind = 143;      // "LUM 配置文件"
 inline constexpr int kScaleTip = 144;         // the scale button's tip
+
+// The change view's button, the night profile's end, the options (slots 190..219).
+inline constexpr int kWriteAnyway = 190;        // "仍然写入", the button when nothing is listed
+inline constexpr int kDawnAfterDusk = 191;      // "黎明（黄昏后 %s 小时）"
+inline constexpr int kDataFolderRefused = 192;  // "数据文件夹无法使用：%s"
+
 // The provisioning window.
 inline constexpr int kNotRecorded = 220;     // "未记录", after a unit's result
 inline constexpr int kBenchStopped = 221;    // "工作台已停止……", above the units not recorded

@@ -14,8 +14,15 @@ std::string DatabaseTarget(const std::string& directory, const std::string& db) 
   return db.empty() ? (std::filesystem::path(directory) / kDefaultDatabaseFile).string() : db;
 }
 
+void PrepareDefaultDatabaseFolder(const std::string& directory, const std::string& db) {
+  // A folder that cannot be made shows as the database file's own open failure.
+  std::error_code ignored;
+  if (db.empty()) std::filesystem::create_directories(directory, ignored);
+}
+
 std::unique_ptr<RecordStore> OpenRecordStore(const std::string& directory, const std::string& db,
                                              RecordStore::Use use) {
+  PrepareDefaultDatabaseFolder(directory, db);
   return std::make_unique<RecordStore>(DatabaseTarget(directory, db),
                                        (std::filesystem::path(directory) / kSpoolFileName).string(), use);
 }
@@ -42,6 +49,8 @@ RecordStore::~RecordStore() = default;
 
 Database& RecordStore::Spool() {
   if (!spool_) {
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(spoolPath_).parent_path(), ignored);
     auto spool = OpenDatabase(spoolPath_);
     PrepareRecordTable(*spool, RecordTableKind::Spool);
     spool_ = std::move(spool);

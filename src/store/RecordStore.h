@@ -96,6 +96,9 @@ inline constexpr char kDefaultDatabaseFile[] = "commissioning.db";
 /// URL), otherwise kDefaultDatabaseFile in `directory`.
 std::string DatabaseTarget(const std::string& directory, const std::string& db);
 
+/// Creates `directory` when the database is its default file (`db` empty) and it is missing.
+void PrepareDefaultDatabaseFolder(const std::string& directory, const std::string& db);
+
 /// The commissioning records of a bench working in `directory`: `db` when given (an SQLite
 /// file or a postgresql:// URL), otherwise "commissioning.db" in `directory`; rows for an
 /// unreachable server wait in "commissioning-spool.db" there. Throws DatabaseError.

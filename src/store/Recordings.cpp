@@ -117,6 +117,7 @@ void Recordings::Export(const RecordingFilter& filter,
 }
 
 std::unique_ptr<Database> OpenRecordingsDatabase(const std::string& directory, const std::string& target) {
+  PrepareDefaultDatabaseFolder(directory, target);
   return OpenDatabase(DatabaseTarget(directory, target));
 }
 

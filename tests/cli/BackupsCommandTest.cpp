@@ -13,6 +13,7 @@ using Clock = std::chrono::system_clock;
 const Clock::time_point kTime = Clock::from_time_t(1796688930);  // 2026-12-08 00:15:30 UTC
 
 TEST_F(Lumctl, BackupsListsNewestFirstAndPrunesOnlyWhenAsked) {
+  WriteRaw("LUM.INI", "[Ports]\r\n");  // a portable folder: the data lie beside LUM.INI
   const std::string a1 = SaveBackup(dir_.string(), 1, DualChannelBlock(), kTime);
   const std::string a2 = SaveBackup(dir_.string(), 1, DualChannelBlock(), kTime + std::chrono::hours(2));
   const std::string b1 = SaveBackup(dir_.string(), 2, DualChannelBlock(), kTime + std::chrono::hours(1));

@@ -119,6 +119,35 @@ TEST_F(LumctlDevices, ScanWithoutControllersExits1) {
   EXPECT_FALSE(std::filesystem::exists(Path("backups")));  // nothing read, nothing kept
 }
 
+// Started where no LUM.INI is, lumctl takes the ports from the settings folder and keeps what
+// it reads in the data folder, never in the folder it was started in. A configuration read
+// that cannot be kept fails the command.
+TEST_F(LumctlDevices, WithoutLumIniHereDataGoesToTheDataFolder) {
+  const sim::ControllerSetup setup = sim::DefaultSetup(1);
+  sim::Controller& controller = Add(setup);
+  std::filesystem::create_directories(Path(".config/lum"));
+  WriteRaw(".config/lum/LUM.INI", "[Ports]\r\nCOM1=" + controller.Path() + "\r\n");
+
+  const Outcome scanned = Run("scan --save saved");
+  EXPECT_EQ(scanned.status, 0) << scanned.out << scanned.err;
+  EXPECT_EQ(ListBackups(Path(".data/lum"), FormatSerial(setup.serialNumber)).size(), 1u) << scanned.out;
+  EXPECT_FALSE(std::filesystem::exists(Path("backups")));
+  const Outcome listed = Run("backups");
+  EXPECT_TRUE(Contains(listed.out, Path(".data/lum/backups/"))) << listed.out;
+  const Outcome recordings = Run("recordings");
+  EXPECT_EQ(recordings.status, 1);
+  EXPECT_TRUE(Contains(recordings.err, Path(".data/lum/commissioning.db") + ": no such database")) << recordings.err;
+
+  std::filesystem::remove_all(Path(".data"));
+  WriteRaw(".data", "a file where the data folder should be");
+  const Outcome unkept = Run("scan");
+  EXPECT_EQ(unkept.status, 1);
+  EXPECT_TRUE(Contains(unkept.out, "] Backup failed: ")) << unkept.out;
+  const Outcome dryRun = Run("write --dry-run saved/COM1.LUM");
+  EXPECT_EQ(dryRun.status, 1);
+  EXPECT_TRUE(Contains(dryRun.err, "could not be backed up")) << dryRun.out << dryRun.err;
+}
+
 TEST_F(LumctlDevices, ScanSavesOnlyControllersReadCompletely) {
   sim::ControllerSetup stopping = sim::DefaultSetup(1);
   stopping.answerLimit = 12;  // falls silent in the middle of the first channel

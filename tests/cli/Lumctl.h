@@ -28,8 +28,8 @@ class Lumctl : public TempDir {
   Outcome Run(const std::string& args, const std::string& locale = "C.UTF-8", const std::string& wrapper = "") {
     const std::string command = "cd '" + dir_.string() + "' && LC_ALL= LC_MESSAGES= LANG=" + locale +
                                 " XDG_CONFIG_HOME='" + Path(".config") + "' XDG_STATE_HOME='" + Path(".state") +
-                                "' timeout 120 " + wrapper + "'" LUMCTL_PATH "' " + args + " >'" + Path(".out") +
-                                "' 2>'" + Path(".err") + "'";
+                                "' XDG_DATA_HOME='" + Path(".data") + "' timeout 120 " + wrapper +
+                                "'" LUMCTL_PATH "' " + args + " >'" + Path(".out") + "' 2>'" + Path(".err") + "'";
     const int raw = std::system(command.c_str());
     Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadWholeFile(Path(".out")), ReadWholeFile(Path(".err"))};
     std::filesystem::remove(Path(".out"));

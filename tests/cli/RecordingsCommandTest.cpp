@@ -15,7 +15,11 @@
 namespace lum {
 namespace {
 
-class LumctlRecordings : public Lumctl {};
+// A portable folder: the records database lies beside LUM.INI.
+class LumctlRecordings : public Lumctl {
+ protected:
+  void SetUp() override { WriteRaw("LUM.INI", "[Ports]\r\n"); }
+};
 
 constexpr int64_t kDecember8Ms = 1796688000000;  // 2026-12-08 00:00 UTC
 
@@ -39,7 +43,10 @@ TEST_F(LumctlRecordings, ExportsThePollsOfTheChosenControllerSinceAGivenTime) {
   const Outcome listed = Run("recordings");
   ASSERT_EQ(listed.status, 0) << listed.err;
   EXPECT_TRUE(Contains(listed.out, "0A00000066")) << listed.out;
-  EXPECT_TRUE(Contains(listed.out, "2 recordings")) << listed.out;
+  EXPECT_TRUE(Contains(listed.out, "  2 polls\n")) << listed.out;
+  EXPECT_TRUE(Contains(listed.out, "  1 poll\n")) << listed.out;
+  EXPECT_TRUE(Contains(listed.out, "\n2 recordings\n")) << listed.out;
+  EXPECT_TRUE(Contains(Run("recordings --serial 0B00000077").out, "\n1 recording\n"));
 
   const Outcome exported = Run("recordings --serial 0A00000066 --since 2026-12-08 --csv");
   ASSERT_EQ(exported.status, 0) << exported.err;

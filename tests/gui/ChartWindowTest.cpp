@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QChartView>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDateTimeAxis>
 #include <QFile>
 #include <QGraphicsSimpleTextItem>
 #include <QImage>
@@ -16,6 +18,7 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QValueAxis>
 
 #include "ActionsTestFixture.h"
 #include "FormChart.h"
@@ -254,6 +257,34 @@ TEST_F(ChartWindowTest, TheLastTenMinutesFollowTheNewestPollUntilPausedZoomAndPa
   EXPECT_EQ(chart.ViewEndMs(), newest + kSecond);  // following again
   Feed(newest + 2 * kSecond, 12000);
   EXPECT_EQ(chart.ViewEndMs(), newest + 2 * kSecond);
+}
+
+// A steady temperature is read in whole degrees, not on an axis of hundredths; the time axis
+// is read on whole steps of the clock.
+TEST_F(ChartWindowTest, AxesAreLabelledOnRoundValuesAndWholeTimes) {
+  Create();
+  TFormChart& chart = OpenChart();
+  const int64_t start = kStartMs + 5 * 60 * kMinute + 59 * kMinute + 13 * kSecond;  // 05:59:13 UTC
+  for (int64_t s = 0; s <= 120; ++s) {
+    Window().Feed().Add(MakeMeasurement(ValueId::Temperature, 25));
+    Feed(start + s * kSecond, 12000);
+  }
+  ASSERT_EQ(LastY(chart.Series(ValueId::Temperature)), 25);
+  for (QAbstractAxis* axis : chart.Series(ValueId::Temperature).attachedAxes()) {
+    if (auto* values = qobject_cast<QValueAxis*>(axis)) {
+      EXPECT_EQ(values->labelFormat(), QStringLiteral("%.0f"));
+      EXPECT_LE(values->min(), 25);
+      EXPECT_GE(values->max(), 25);
+    }
+    if (auto* times = qobject_cast<QDateTimeAxis*>(axis)) {
+      const qint64 first = times->min().toMSecsSinceEpoch();
+      const qint64 step = (times->max().toMSecsSinceEpoch() - first) / (times->tickCount() - 1);
+      const qint64 offset = qint64{times->min().offsetFromUtc()} * kSecond;
+      EXPECT_EQ((first + offset) % kMinute, 0) << times->min().toString().toStdString();
+      EXPECT_EQ(step % kMinute, 0);
+      EXPECT_LE(first, chart.ViewStartMs());
+    }
+  }
 }
 
 TEST_F(ChartWindowTest, ExportsThePictureAndThePollsInView) {

@@ -93,6 +93,29 @@ TEST_F(FileActionsTest, SavingADeviceEntryKeepsItsPortName) {
   EXPECT_EQ(TreeTexts(), (QStringList{"COM3", "New File"}));
 }
 
+// Save As offers a name: the entry's own file, a controller's model and serial number (made
+// fit for a file name), "New File" for the new configuration.
+TEST_F(FileActionsTest, SaveAsOffersANameForEveryEntry) {
+  SelectNode("New File");
+  SaveAs("");
+  AddFileEntry(PathIn("wolf.LUM"), SampleBlock(1));
+  SelectNode("wolf.LUM");
+  SaveAs("");
+  auto device = std::make_unique<TDEVICE_CONFIG>();
+  device->Name = "COM3";
+  device->FromDevice = true;
+  device->Model = "LS/2420 D";
+  device->SerialNumber = 0x0100002A;
+  device->Config = SampleBlock(0);
+  Window().Entries().AddDeviceEntry(std::move(device));
+  Window().RebuildEntryTree();
+  SelectNode("COM3");
+  SaveAs("");
+  EXPECT_EQ(dialogs_.SaveOffers(), (std::vector<QString>{QString::fromStdString(PathIn("New File.LUM")),
+                                                         QString::fromStdString(PathIn("wolf.LUM")),
+                                                         QString::fromStdString(PathIn("LS_2420_D_0100000042.LUM"))}));
+}
+
 TEST_F(FileActionsTest, AnIncompletelyReadDeviceEntryIsNotSaved) {
   auto device = std::make_unique<TDEVICE_CONFIG>();
   device->Name = "COM4";

@@ -58,6 +58,9 @@ TEST_F(LanguageFirstStartTest, EmptyDirectoryGetsTheCompleteDefaultFileButNoSett
   const std::vector<std::string> chart = TaggedCaptionKeys(UiFile("FormChart.ui"));
   expected.push_back("FormChart.Caption");
   expected.insert(expected.end(), chart.begin(), chart.end());
+  const std::vector<std::string> options = TaggedCaptionKeys(UiFile("FormOptions.ui"));
+  expected.push_back("FormOptions.Caption");
+  expected.insert(expected.end(), options.begin(), options.end());
   EXPECT_EQ(SectionKeys(file, keys::kStrings), expected);
   EXPECT_EQ(file.ReadOr(keys::kStrings, "FormLUM.tsBase.Caption", ""), "设备");
   EXPECT_EQ(file.ReadOr(keys::kStrings, "FormLUM.lbledtRealBattV.Caption", ""), "蓄电池电压");

@@ -13,6 +13,7 @@
 #include "RadioGroup.h"
 #include "TimingGrid.h"
 #include "WindowFixture.h"
+#include "data/NightProfile.h"
 #include "ui_FormLUM.h"
 
 namespace lum::test {
@@ -64,6 +65,14 @@ TEST_F(NightProfileWindowTest, ToolsMenuShowsEachOutputsNightOfTheShownEntry) {
   EXPECT_FALSE(Outputs()[1].profile.hasMorning);
   EXPECT_EQ(Summary(0), QStringLiteral("每夜亮灯 6:30 小时，约 7.05 Ah"));
   EXPECT_EQ(Summary(1), QStringLiteral("每夜亮灯 2:00 小时，约 3.00 Ah"));
+}
+
+// The right end of the timeline is a length of night, never read as a clock time ("黎明 13:00").
+TEST_F(NightProfileWindowTest, DawnIsSaidAsTheNightsLengthAfterDusk) {
+  const NightProfile& night = Outputs()[0].profile;
+  EXPECT_EQ(
+      profile_->View().DawnText(night),
+      QStringLiteral("黎明（黄昏后 %1 小时）").arg(QString::fromStdString(FormatHoursMinutes(night.nightMinutes))));
 }
 
 TEST_F(NightProfileWindowTest, FollowsEveryEditOfTheLoadPageAtOnce) {

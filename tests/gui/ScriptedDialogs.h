@@ -40,8 +40,10 @@ class ScriptedDialogs : public Dialogs {
   std::optional<QString> OpenFileName(const QString& filter, const QString&, const QString&) override {
     return NextName(filter);
   }
-  std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix, const QString&) override {
+  std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
+                                      const QString& directory) override {
     suffixes_.push_back(defaultSuffix);
+    save_offers_.push_back(directory);
     return NextName(filter);
   }
 
@@ -71,6 +73,8 @@ class ScriptedDialogs : public Dialogs {
   /// The filter of every file dialog shown, and the default suffix of every save dialog.
   const std::vector<QString>& Filters() const { return filters_; }
   const std::vector<QString>& Suffixes() const { return suffixes_; }
+  /// Where each save dialog opened, with the file name it offered.
+  const std::vector<QString>& SaveOffers() const { return save_offers_; }
 
  private:
   std::optional<QString> NextName(const QString& filter) {
@@ -95,6 +99,7 @@ class ScriptedDialogs : public Dialogs {
   std::vector<QString> errors_;
   std::vector<QString> warnings_;
   std::vector<QString> filters_;
+  std::vector<QString> save_offers_;
   std::vector<QString> suffixes_;
 };
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -26,7 +28,16 @@ TEST_F(WindowSizeTest, WindowNeverGetsSmallerThanItsStartSize) {
   EXPECT_EQ(window.size(), QSize(700, 544));
 }
 
-TEST_F(WindowSizeTest, AutoScaleFollowsTheWidthAndHidesTheStatusBar) {
+// The status bar stays (it shows the node, the device type and the monitor's state), inside
+// the window.
+void ExpectStatusBarShown(TFormLUM& window) {
+  const QStatusBar& bar = *window.ui().StatusBar;
+  EXPECT_TRUE(bar.isVisible());
+  EXPECT_LE(bar.geometry().bottom(), window.rect().bottom());
+  EXPECT_GT(bar.height(), 0);
+}
+
+TEST_F(WindowSizeTest, AutoScaleFollowsTheWidthAndKeepsTheStatusBar) {
   TFormLUM& window = CreateShown();
   Ui::TFormLUM& u = window.ui();
   u.PageControl->setCurrentWidget(u.tsLoad);
@@ -35,7 +46,7 @@ TEST_F(WindowSizeTest, AutoScaleFollowsTheWidthAndHidesTheStatusBar) {
   u.actAutoScale->trigger();
 
   EXPECT_EQ(window.RememberedWidth(), 960);
-  EXPECT_TRUE(u.StatusBar->isHidden());
+  ExpectStatusBarShown(window);
   EXPECT_EQ(u.StringGrid->maximumSize(), QSize(338, 239));
   EXPECT_EQ(u.tvDevices->minimumWidth(), 242);
   EXPECT_EQ(u.tvDevices->font().pixelSize(), qRound(treeFont * 1.5));
@@ -48,16 +59,50 @@ TEST_F(WindowSizeTest, AutoScaleFollowsTheWidthAndHidesTheStatusBar) {
   EXPECT_EQ(u.tvDevices->font().pixelSize(), qRound(treeFont * 1.5));
 }
 
-TEST_F(WindowSizeTest, AutoScaleAtTheStartWidthScalesByOneAndStillHidesTheStatusBar) {
+TEST_F(WindowSizeTest, AutoScaleAtTheStartWidthScalesByOne) {
   TFormLUM& window = CreateShown();
   Ui::TFormLUM& u = window.ui();
   u.actAutoScale->trigger();
-  EXPECT_TRUE(u.StatusBar->isHidden());
+  ExpectStatusBarShown(window);
   EXPECT_EQ(u.StringGrid->maximumSize(), QSize(225, 159));
   // The grid was hidden on its page: its cells are sized when it is shown.
   u.PageControl->setCurrentWidget(u.tsLoad);
   EXPECT_EQ(u.StringGrid->columnWidth(0) + u.StringGrid->columnWidth(1) + u.StringGrid->columnWidth(2), 225 - 6);
   EXPECT_EQ(u.StringGrid->rowHeight(0), 25);
+}
+
+// Scaled for a wide window and then made narrower, the contents follow it down: the bottom
+// buttons stay above the information panel and the status bar stays in the window.
+TEST_F(WindowSizeTest, ContentsScaledForAWideWindowFitItWhenItShrinks) {
+  TFormLUM& window = CreateShown();
+  Ui::TFormLUM& u = window.ui();
+  window.resize(960, 816);
+  u.actAutoScale->trigger();
+  window.resize(660, 560);
+  QApplication::processEvents();
+  EXPECT_EQ(window.RememberedWidth(), 660);
+  ExpectStatusBarShown(window);
+  const QRect buttons(u.pnlMainButton->mapTo(&window, QPoint(0, 0)), u.pnlMainButton->size());
+  const QRect info(u.mmoInfo->mapTo(&window, QPoint(0, 0)), u.mmoInfo->size());
+  EXPECT_LE(buttons.bottom(), info.top()) << "the bottom buttons overlap the information panel";
+  EXPECT_LE(info.bottom(), u.StatusBar->geometry().top());
+  EXPECT_LE(buttons.right(), window.width());
+}
+
+// The tree and the information panel are sized by splitters, from their designed sizes.
+TEST_F(WindowSizeTest, TheTreeAndTheInformationPanelCanBeResized) {
+  TFormLUM& window = CreateShown();
+  Ui::TFormLUM& u = window.ui();
+  EXPECT_EQ(u.tvDevices->width(), TFormLUM::kTreeWidth);
+  EXPECT_EQ(u.mmoInfo->height(), TFormLUM::kInfoHeight);
+  u.splTree->setSizes({260, 380});
+  u.splInfo->setSizes({300, 200});
+  QApplication::processEvents();
+  EXPECT_EQ(u.tvDevices->width(), 260);
+  EXPECT_EQ(u.mmoInfo->height(), 200);
+  window.resize(800, 600);
+  QApplication::processEvents();
+  EXPECT_EQ(u.tvDevices->width(), 260) << "the pages take a wider window, the tree keeps its width";
 }
 
 // Numeric fields get their fixed-pitch font when their page is first shown, and it is scaled

@@ -1,8 +1,12 @@
 // The change view before a write: what would change on the controller as last read, in the
 // language in use; Cancel sends no write request.
 #include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
 
 #include "ActionsTestFixture.h"
 #include "LanguageComponents.h"
@@ -71,7 +75,28 @@ TEST_F(WriteReviewTest, TheChangesAreListedWithThePagesLabelsAndCancelWritesNoth
   ASSERT_TRUE(WaitForDevice());
   ASSERT_EQ(dialogs_.ChangeViews().size(), 3u);
   EXPECT_TRUE(dialogs_.ChangeViews()[2].rows.empty());
-  EXPECT_EQ(dialogs_.ChangeViews()[2].text, "没有变化：控制器已保存这些设置。");
+  // Nothing would change: the view says so and asks, and its button says what it does.
+  EXPECT_EQ(dialogs_.ChangeViews()[2].text, "没有变化：控制器已保存这些设置。仍要写入吗？");
+  EXPECT_EQ(dialogs_.ChangeViews()[2].acceptText, "仍然写入");
+  EXPECT_TRUE(dialogs_.ChangeViews()[0].acceptText.isEmpty());  // a list: Ok writes it
+}
+
+// The button that writes names the write when the view lists nothing.
+TEST(ChangeDialog, ItsWriteButtonSaysWhatItDoes) {
+  ChangeList list;
+  list.text = QStringLiteral("No change: the controller already holds these settings. Write anyway?");
+  list.acceptText = QStringLiteral("Write anyway");
+  QString shown;
+  QTimer::singleShot(0, [&shown] {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<QDialog*>(window);
+      if (dialog == nullptr || dialog->objectName() != QStringLiteral("FormWriteChanges")) continue;
+      shown = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->text();
+      dialog->reject();
+    }
+  });
+  EXPECT_FALSE(ShowChangeDialog(nullptr, list));
+  EXPECT_EQ(shown, QStringLiteral("Write anyway"));
 }
 
 // What the pages never let the user change is written back as the controller holds it.
@@ -104,6 +129,7 @@ TEST_F(WriteReviewTest, WithoutAReadControllerOfTheProductTheViewAsksWhetherToWr
   ASSERT_EQ(dialogs_.ChangeViews().size(), 1u);
   EXPECT_TRUE(dialogs_.ChangeViews()[0].rows.empty());
   EXPECT_EQ(dialogs_.ChangeViews()[0].text, "尚未读取同型号的控制器，无法列出变化。仍要写入吗？");
+  EXPECT_EQ(dialogs_.ChangeViews()[0].acceptText, "仍然写入");
   EXPECT_EQ(CountInfo("Write to device"), 0);  // cancelled before the session was asked
 }
 
