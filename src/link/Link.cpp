@@ -69,6 +69,8 @@ bool Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, ui
   int tries = 0;
   size_t received = 0;
   int errorPasses = 0;
+  uint16_t replyStart = rx_pos_;
+  size_t framesBefore = frames_taken_;
   while (tries < kMaxTries) {
     PortStatus status;
     if (!port->Status(status)) {
@@ -91,6 +93,8 @@ bool Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, ui
     errorPasses = 0;
 
     if (received == 0) {
+      replyStart = rx_pos_;
+      framesBefore = frames_taken_;
       if (!port->Write(tx_frame_.data(), tx_frame_.size()))
         Trace(fmt::format(kSendWriteFailed, NowStamp(), port->LastError()));
       if (device_identified_ && tries > 0) clock_.SleepMs(kIdentifiedRetryExtraMs);
@@ -98,7 +102,12 @@ bool Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, ui
     }
     clock_.SleepMs(kBeforeReadMs);
     received += static_cast<size_t>(ReceiveFrames(port, block));
-    if (received >= frame::kSize) return true;
+    if (received >= frame::kSize) {
+      if (frames_taken_ != framesBefore || LongReplyUnderway(replyStart, received)) return true;
+      // A whole reply's worth of bytes that holds no frame was damaged on the line: it is
+      // asked for again, as if it had not come.
+      received = 0;
+    }
     ++tries;
   }
   return true;
@@ -127,6 +136,14 @@ int Link::ReceiveFrames(SerialPort* port, TCONFIG_BLOCK& block) {
   return static_cast<int>(count);
 }
 
+// A long reply can be longer than what came in so far: the exchange ends with its head and
+// the next one decodes its tail, so such bytes are not taken for damage.
+bool Link::LongReplyUnderway(uint16_t start, size_t received) const {
+  const size_t length = CandidateLength(rx_buffer_[RingPosition(start + frame::kCode)],
+                                        rx_buffer_[RingPosition(start + frame::kLongLength)]);
+  return length > received;
+}
+
 void Link::CopyToWindow(uint16_t start, size_t length) {
   for (size_t i = 0; i < length; ++i) rx_buffer_[i] = rx_buffer_[RingPosition(start + i)];
 }
@@ -147,6 +164,7 @@ void Link::ScanRing(TCONFIG_BLOCK& block) {
             ? ReplyHeader{rx_buffer_[frame::kCode], rx_buffer_[frame::kIndex], ReadU16Be(&rx_buffer_[frame::kWord])}
             : ReplyHeader{rx_buffer_[frame::kCode], rx_buffer_[frame::kLongLength], 0});
     if (effect.identified) device_identified_ = true;
+    ++frames_taken_;
     std::fill_n(rx_buffer_.begin(), kFrameSize, kEmpty);
   }
 }

@@ -98,6 +98,9 @@ class Link {
   /// Copies the candidate of `length` bytes at ring position `start` into the window.
   void CopyToWindow(uint16_t start, size_t length);
   void ScanRing(TCONFIG_BLOCK& block);
+  /// Whether the bytes that came in from ring position `start` begin a long reply still
+  /// incomplete after `received` bytes.
+  bool LongReplyUnderway(uint16_t start, size_t received) const;
 
   Clock& clock_;
   LinkObserver& observer_;
@@ -106,6 +109,7 @@ class Link {
   std::array<uint8_t, link_layout::kRxBufferSize> rx_buffer_{};
   uint16_t rx_pos_ = link_layout::kRxRingStart;
   std::vector<ReplyHeader> reply_log_;
+  size_t frames_taken_ = 0;  // valid frames decoded since start: tells an exchange whether its reply came
   bool device_identified_ = false;
   bool in_exchange_ = false;
   bool operation_held_ = false;

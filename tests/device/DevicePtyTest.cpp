@@ -227,5 +227,33 @@ TEST_F(DevicePtyWriteTest, AControllerThatAltersAValueFailsVerification) {
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Ok"), 1);  // the product check only
 }
 
+// Replies damaged on a noisy line are asked for again, as lost ones are: the controller is
+// read completely and the write is verified.
+TEST_F(DevicePtyWriteTest, ADamagedReplyCostsATryNotTheOperation) {
+  sim::ControllerSetup noisy = sim::DefaultSetup(1);
+  noisy.damageEvery = 6;
+  noisy.lineNoise = true;
+  sim::Controller& com1 = simulator.AddController(noisy);
+  simulator.Start();
+  MapPorts({{"COM1", com1.Path()}});
+  DeviceContext context = Context();
+
+  ASSERT_TRUE(ScanPorts(context, {}));
+  ASSERT_EQ(entries.DeviceEntries().size(), 1u);
+  EXPECT_TRUE(entries.DeviceEntries()[0]->FromDevice);
+  EXPECT_EQ(entries.DeviceEntries()[0]->Config.BattFCV(), noisy.config.BattFCV());
+  EXPECT_EQ(entries.DeviceEntries()[0]->Config.Channel(0, 1).Timing(5).Minutes(),
+            noisy.config.Channel(0, 1).Timing(5).Minutes());
+
+  TCONFIG_BLOCK file = noisy.config;
+  file.SetBattFCV(static_cast<uint16_t>(file.BattFCV() + 100));
+  file.Channel(0, 1).Timing(2).SetMinutes(75);
+  FileEntry(file);
+  EXPECT_EQ(WriteDevice(context), WriteResult::Verified);
+  EXPECT_EQ(com1.Config().BattFCV(), file.BattFCV());
+  EXPECT_EQ(com1.Config().Channel(0, 1).Timing(2).Minutes(), 75);
+  EXPECT_EQ(observer.InfoLines().end()[-2], "Ok");
+}
+
 }  // namespace
 }  // namespace lum

@@ -96,6 +96,53 @@ TEST_F(SendFrameTest, PartialReplyNeverCompletedEndsAfterThreeTries) {
   EXPECT_EQ(clock.Sleeps(), (std::vector<unsigned>{32, 16, 16, 16}));
 }
 
+// A reply damaged on the line costs what a lost one costs: the same tries and the same waits.
+TEST_F(SendFrameTest, DamagedReplyIsAskedForAgainLikeALostOne) {
+  const Bytes good = ShortFrame(0xB1, 0, 0, 14400);
+  Bytes damaged = good;
+  damaged[frame::kWord] ^= 0x01;
+  link.SetDeviceIdentified(true);
+  port.OnWrite([&](int number, const Bytes&) { return std::vector<Bytes>{number == 1 ? damaged : good}; });
+  Send(0x31);
+  EXPECT_EQ(port.Written().size(), 2u);
+  EXPECT_EQ(block.BattOVP(), 14400);
+  const std::vector<unsigned> damagedWaits = clock.Sleeps();
+
+  test::FakeClock lostClock;
+  Link lostLink(lostClock, observer);
+  lostLink.SetDeviceIdentified(true);
+  test::ScriptedPort lostPort;
+  lostPort.OnWrite(
+      [&](int number, const Bytes&) { return number == 1 ? std::vector<Bytes>{} : std::vector<Bytes>{good}; });
+  TCONFIG_BLOCK lostBlock;
+  lostLink.SendFrame(lostBlock, &lostPort, 0, 0x31, 0, 0, 0);
+  EXPECT_EQ(lostPort.Written().size(), 2u);
+  EXPECT_EQ(damagedWaits, lostClock.Sleeps());
+}
+
+TEST_F(SendFrameTest, RepliesDamagedEveryTimeEndAfterThreeTries) {
+  Bytes damaged = ShortFrame(0xB1, 0, 0, 14400);
+  damaged[frame::kCrc] ^= 0x80;
+  port.OnWrite([&](int, const Bytes&) { return std::vector<Bytes>{damaged}; });
+  Send(0x31);
+  EXPECT_EQ(port.Written().size(), 3u);
+  EXPECT_EQ(clock.TotalSleptMs(), 144u);
+  EXPECT_EQ(block.BattOVP(), 0);
+}
+
+// The head of a long reply ends the exchange as before; its tail is decoded by the next one.
+TEST_F(SendFrameTest, HeadOfALongReplyIsNotTakenForDamage) {
+  const std::vector<uint8_t> text{'L', 'S', '-', '2', '4', '2', '0', 'D'};
+  const Bytes reply = EncodeLongFrame(0, 0xF0, text);
+  AnswerWrite(1, reply, {10, reply.size() - 10});
+  Send(command::kModelText);
+  EXPECT_EQ(port.Written().size(), 1u);
+  Send(command::kSerialNumber);
+  EXPECT_EQ(port.Written().size(), 2u);
+  EXPECT_EQ(link.ReplyLog().size(), 1u);
+  EXPECT_EQ(link.ReplyLog().front().code, 0xF0);
+}
+
 TEST_F(SendFrameTest, NullPortDoesNothing) {
   EXPECT_TRUE(link.SendFrame(block, nullptr, 0, 1, 0, 0, 0));
   EXPECT_TRUE(clock.Sleeps().empty());

@@ -280,6 +280,19 @@ TEST_F(ControllerLine, NoiseSurroundsButNeverBreaksAReply) {
   }
 }
 
+TEST_F(ControllerLine, EveryNthReplyIsDamaged) {
+  ControllerSetup setup = DefaultSetup(1);
+  setup.damageEvery = 2;
+  Controller& c = Add(setup);
+  PtyClient client(c.Path());
+  for (uint8_t t = 0; t < 4; ++t) {
+    client.Send(IdentifyRequest(t));
+    const Bytes reply = client.ReadUntil(frame::kSize);
+    EXPECT_EQ(Crc16(reply.data(), frame::kSize) == 0, t % 2 == 0) << "try " << int(t);
+    EXPECT_EQ(reply[frame::kCode], 0x81);
+  }
+}
+
 TEST_F(ControllerLine, RequestLogKeepsEveryCheckedRequestInOrder) {
   Controller& c = Add(DefaultSetup(1));
   PtyClient client(c.Path());

@@ -9,7 +9,7 @@ namespace {
 TEST(SimSetupText, KeysChangeTheRowsDefaults) {
   const ControllerSetup setup = ParseControllerSetup(
       "row=0,model=LS-2420,serial=0x12345678,firmware=124,build=9,batch=123,capflags=0x48,address=3,uptime=61,"
-      "fromtry=2,split=40,noise=9,delay=15,alter=0x31:xor:0x00FF,alter=0x3A:keep,alter=57:inc");
+      "fromtry=2,split=40,noise=9,damage=33,delay=15,alter=0x31:xor:0x00FF,alter=0x3A:keep,alter=57:inc");
   EXPECT_EQ(setup.config.ProductID(), DeviceTypes()[0].ProductCode);
   EXPECT_EQ(setup.model, "LS-2420");
   EXPECT_EQ(setup.serialNumber, 0x12345678u);
@@ -24,6 +24,7 @@ TEST(SimSetupText, KeysChangeTheRowsDefaults) {
   EXPECT_EQ(setup.splitPauseMs, 40u);
   EXPECT_TRUE(setup.lineNoise);
   EXPECT_EQ(setup.noiseSeed, 9u);
+  EXPECT_EQ(setup.damageEvery, 33u);
   EXPECT_EQ(setup.replyDelayMs, 15u);
   ASSERT_EQ(setup.alterations.size(), 3u);
   EXPECT_EQ(setup.alterations.at(0x31).kind, AlterKind::Xor);

@@ -17,6 +17,7 @@ Controller::Controller(const ControllerSetup& setup)
     : started_(std::chrono::steady_clock::now()),
       measurements_(setup.measurements),
       lineNoise_(setup.lineNoise),
+      damageEvery_(setup.damageEvery),
       splitReplies_(setup.splitReplies),
       splitPause_(setup.splitPauseMs),
       replyDelay_(setup.replyDelayMs),
@@ -122,7 +123,8 @@ bool Controller::OnReadable(TimePoint now) {
           plugged_ = false;
       }
       logged_.notify_all();
-      if (reply) Queue(*reply, now);
+      if (!reply) continue;
+      Queue(damageEvery_ != 0 && ++repliesSent_ % damageEvery_ == 0 ? DamageReply(*reply) : *reply, now);
     }
   }
 }

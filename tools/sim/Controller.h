@@ -88,6 +88,7 @@ class Controller {
   // Copies of ControllerSetup fields that the simulator thread reads without the lock.
   const MeasurementSetup measurements_;
   const bool lineNoise_;
+  const unsigned damageEvery_;
   const bool splitReplies_;
   const std::chrono::milliseconds splitPause_;
   const std::chrono::milliseconds replyDelay_;
@@ -108,6 +109,7 @@ class Controller {
   RequestScanner scanner_;
   std::deque<Piece> output_;
   std::mt19937 noise_;
+  unsigned repliesSent_ = 0;
 };
 
 }  // namespace lum::sim

@@ -52,6 +52,7 @@ struct ControllerSetup {
   unsigned splitPauseMs = 5;
   bool lineNoise = false;  // random bytes before and after each reply, never inside it
   uint32_t noiseSeed = 1;
+  unsigned damageEvery = 0;                   // every n-th reply fails its check on the line (0: none)
   unsigned replyDelayMs = 0;                  // pause before each reply
   std::map<uint8_t, Alteration> alterations;  // by command code, applied to written values
 

@@ -30,7 +30,13 @@ Bytes RandomBytes(std::mt19937& random) {
   for (uint8_t& b : noise) b = static_cast<uint8_t>(byte(random));
   return noise;
 }
+constexpr uint8_t kFlippedBit = 0x01;
 }  // namespace
+
+Bytes DamageReply(Bytes reply) {
+  if (reply.size() > frame::kWord) reply[frame::kWord] ^= kFlippedBit;
+  return reply;
+}
 
 NoisyReply SurroundWithNoise(const Bytes& reply, std::mt19937& random) {
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {

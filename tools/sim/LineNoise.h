@@ -18,4 +18,8 @@ struct NoisyReply {
 /// or long, by the length rule a receiver scans with): noise must never fake a frame.
 NoisyReply SurroundWithNoise(const Bytes& reply, std::mt19937& random);
 
+/// The reply with one bit of a data byte flipped, as a line disturbance does: it fails the
+/// receiver's check while its code and length stay readable.
+Bytes DamageReply(Bytes reply);
+
 }  // namespace lum::sim

@@ -29,6 +29,7 @@ const char* const kSetupTextHelp =
     "  answers=N      answer only the first N requests, then fall silent\n"
     "  split[=MS]     send each reply in two writes: 5 bytes, then the rest MS (default 5) ms later\n"
     "  noise[=SEED]   random bytes before and after each reply (never inside one)\n"
+    "  damage=N       every N-th reply is damaged on the line (one bit flipped: its check fails)\n"
     "  delay=MS       wait MS milliseconds before each reply\n"
     "  unplugged      the port starts empty (lum-sim's plug command puts a controller there)\n"
     "  vanish=N       taken away right after answering N write requests (lost mid-write)\n"
@@ -94,7 +95,7 @@ struct Key {
   Apply apply;
 };
 
-const std::array<Key, 19> kKeys = {{
+const std::array<Key, 20> kKeys = {{
     {"model", Value::Required,
      [](ControllerSetup& s, const Pair& p) {
        if (p.value.size() >= frame::kLongDataLimit) throw SetupTextError("'model': longer than 25 characters");
@@ -148,6 +149,8 @@ const std::array<Key, 19> kKeys = {{
        s.lineNoise = true;
        if (p.hasValue) s.noiseSeed = Number(p.key, p.value, kLongMax);
      }},
+    {"damage", Value::Required,
+     [](ControllerSetup& s, const Pair& p) { s.damageEvery = Number(p.key, p.value, kWordMax); }},
     {"delay", Value::Required,
      [](ControllerSetup& s, const Pair& p) { s.replyDelayMs = Number(p.key, p.value, kWordMax); }},
     {"alter", Value::Required,
