@@ -5,10 +5,10 @@
 namespace lum {
 
 namespace {
-using Iterator = std::vector<PollSample>::const_iterator;
+using Iterator = std::span<const PollSample>::iterator;
 }  // namespace
 
-std::vector<PlotPoint> DecimateMinMax(const std::vector<PollSample>& samples, ValueId id, int64_t fromMs, int64_t toMs,
+std::vector<PlotPoint> DecimateMinMax(std::span<const PollSample> samples, ValueId id, int64_t fromMs, int64_t toMs,
                                       int columns) {
   std::vector<PlotPoint> points;
   const auto index = PolledIndex(id);
@@ -48,6 +48,23 @@ std::vector<PlotPoint> DecimateMinMax(const std::vector<PollSample>& samples, Va
   const auto after = std::find_if(end, samples.end(), has);
   if (after != samples.end()) add(*after);
   return points;
+}
+
+std::vector<std::vector<PlotPoint>> DecimateBrokenLine(std::span<const PollSample> samples, ValueId id, int64_t fromMs,
+                                                       int64_t toMs, int columns) {
+  std::vector<std::vector<PlotPoint>> runs;
+  const auto empty = [](const PollSample& s) { return s.Empty(); };
+  for (Iterator begin = samples.begin(); begin != samples.end();) {
+    begin = std::find_if_not(begin, samples.end(), empty);
+    if (begin == samples.end()) break;
+    const Iterator end = std::find_if(begin, samples.end(), empty);
+    if (begin->timeMs <= toMs && std::prev(end)->timeMs >= fromMs) {
+      std::vector<PlotPoint> run = DecimateMinMax(std::span(begin, end), id, fromMs, toMs, columns);
+      if (!run.empty()) runs.push_back(std::move(run));
+    }
+    begin = end;
+  }
+  return runs;
 }
 
 }  // namespace lum

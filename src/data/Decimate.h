@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "data/PollSample.h"
@@ -19,7 +20,14 @@ struct PlotPoint {
 /// order, so that no peak is lost however many polls share a pixel. A range holding no more
 /// than two points per column keeps every point. The nearest point beyond each end is kept
 /// too, so that the line reaches the edges. Samples without the value are skipped.
-std::vector<PlotPoint> DecimateMinMax(const std::vector<PollSample>& samples, ValueId id, int64_t fromMs, int64_t toMs,
+std::vector<PlotPoint> DecimateMinMax(std::span<const PollSample> samples, ValueId id, int64_t fromMs, int64_t toMs,
                                       int columns);
+
+/// The line of one polled value broken where a poll brought nothing (an empty sample: the
+/// controller did not answer), so that the chart shows the gap: each run of polls between
+/// such breaks reduced as DecimateMinMax does, in time order. Runs that do not reach into
+/// the range, and runs without the value, are left out.
+std::vector<std::vector<PlotPoint>> DecimateBrokenLine(std::span<const PollSample> samples, ValueId id, int64_t fromMs,
+                                                       int64_t toMs, int columns);
 
 }  // namespace lum

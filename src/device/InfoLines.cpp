@@ -20,6 +20,9 @@ constexpr char kIncompleteSave[] =
     "[%s] Save to file:: The configuration was not read completely from the controller; read it again.";
 constexpr char kStamped[] = "[%s] %s";
 constexpr char kNotHeld[] = "[%s] Write to device:: %s: the entry holds %d, the controller %s.";
+constexpr char kMonitorSilent[] =
+    "[%s] Live monitor @%s:: The controller stopped answering; its readings are cleared until it answers again.";
+constexpr char kMonitorAnswers[] = "[%s] Live monitor @%s:: The controller answers again.";
 constexpr char kNoEcho[] = "did not confirm it";
 constexpr char kUnknown[] = "was neither written nor read (value unknown)";
 
@@ -61,6 +64,14 @@ std::string UnknownProductLine(uint32_t productId, const std::string& stamp) {
 }  // namespace lum
 
 namespace lum {
+
+std::string MonitorSilentLine(const std::string& portName, const std::string& stamp) {
+  return FormatText(kMonitorSilent, {stamp, portName});
+}
+
+std::string MonitorAnswersLine(const std::string& portName, const std::string& stamp) {
+  return FormatText(kMonitorAnswers, {stamp, portName});
+}
 
 std::string IncompleteReadLine(const std::string& stamp) { return FormatText(kIncompleteRead, {stamp}); }
 

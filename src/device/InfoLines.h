@@ -10,7 +10,7 @@
 
 namespace lum {
 
-/// The information-panel lines of the scan and the write. Texts held in the message table
+/// The information-panel lines of the scan, the write and the live monitor. Texts held in the message table
 /// are filled through the safe formatter; the stamp defaults to now.
 std::string OpenPortLine(const MessageTable& messages, const std::string& portName,
                          const std::string& stamp = NowStamp());
@@ -37,6 +37,10 @@ std::string WriteRefusedLine(const MessageTable& messages, const std::string& st
 /// empty when no echo came (`sent`) or it was neither sent nor read.
 std::string NotHeldLine(const std::string& fieldName, bool sent, unsigned wanted, const std::optional<unsigned>& held,
                         const std::string& stamp = NowStamp());
+/// The live monitor's controller on `portName` left a poll unanswered: its readings are
+/// cleared; and the first answer after that.
+std::string MonitorSilentLine(const std::string& portName, const std::string& stamp = NowStamp());
+std::string MonitorAnswersLine(const std::string& portName, const std::string& stamp = NowStamp());
 /// The line that ends every write attempt: a carriage return alone.
 inline constexpr char kEndOfWriteLine[] = "\r";
 

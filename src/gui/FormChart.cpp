@@ -1,5 +1,6 @@
 #include "FormChart.h"
 
+#include <QAbstractAxis>
 #include <QAction>
 #include <QChart>
 #include <QChartView>
@@ -149,17 +150,25 @@ TFormChart::TFormChart(TFormLUM& mainWindow, WindowRecorder& recorder)
   connect(main_.ui().actLiveChart, &QAction::triggered, this, [this] { actLiveChartExecute(); });
   connect(&main_.Feed(), &PollFeed::sampleTaken, this, &TFormChart::AddLiveSample);
   connect(&main_, &TFormLUM::LanguageApplied, this, [this] { ShowLanguage(); });
+  connect(&main_.Feed(), &PollFeed::pollEmpty, this, [this](qint64 timeMs) {
+    PollSample nothing;
+    nothing.timeMs = timeMs;
+    AddLiveSample(nothing);
+  });
   connect(&recorder_, &WindowRecorder::recordingStarted, this, [this] {
     if (isVisible()) RefreshSources();
   });
-  main_.Bind(ui_->cbbSource, &QComboBox::activated, [this] { cbbSourceChange(); }, this);
+  main_.Bind(
+      ui_->cbbSource, &QComboBox::activated, [this] { cbbSourceChange(); }, this);
   connect(ui_->cbbSpan, &QComboBox::activated, this, [this] { cbbSpanChange(); });
   connect(ui_->btnPause, &QPushButton::clicked, this, [this] { btnPauseClick(); });
   connect(ui_->btnZoomIn, &QPushButton::clicked, this, [this] { btnZoomInClick(); });
   connect(ui_->btnZoomOut, &QPushButton::clicked, this, [this] { btnZoomOutClick(); });
   connect(ui_->sbTime, &QScrollBar::valueChanged, this, [this] { sbTimeChange(); });
-  main_.Bind(ui_->btnExportPng, &QPushButton::clicked, [this] { btnExportPngClick(); }, this);
-  main_.Bind(ui_->btnExportCsv, &QPushButton::clicked, [this] { btnExportCsvClick(); }, this);
+  main_.Bind(
+      ui_->btnExportPng, &QPushButton::clicked, [this] { btnExportPngClick(); }, this);
+  main_.Bind(
+      ui_->btnExportCsv, &QPushButton::clicked, [this] { btnExportCsvClick(); }, this);
 }
 
 TFormChart::~TFormChart() = default;
@@ -219,6 +228,17 @@ void TFormChart::BuildChart() {
   ui_->ChartAreaLayout->activate();
 }
 
+QLineSeries& TFormChart::AddLinePart(ValueId id) {
+  QLineSeries& first = *series_.at(id);
+  auto* series = new QLineSeries;
+  series->setPen(first.pen());
+  Chart().addSeries(series);
+  for (QAbstractAxis* axis : first.attachedAxes()) series->attachAxis(axis);
+  for (QLegendMarker* marker : Chart().legend()->markers(series)) marker->setVisible(false);
+  further_parts_[id].push_back(series);
+  return *series;
+}
+
 QChart& TFormChart::Chart() {
   EnsureChart();
   return *view_->chart();
@@ -232,6 +252,14 @@ QChartView& TFormChart::View() {
 QLineSeries& TFormChart::Series(ValueId id) {
   EnsureChart();
   return *series_.at(id);
+}
+
+std::vector<QLineSeries*> TFormChart::LineParts(ValueId id) {
+  std::vector<QLineSeries*> parts;
+  if (!Series(id).points().isEmpty()) parts.push_back(&Series(id));
+  for (QLineSeries* part : further_parts_[id])
+    if (!part->points().isEmpty()) parts.push_back(part);
+  return parts;
 }
 
 std::vector<QLineSeries*> TFormChart::ThresholdLines() {
@@ -445,15 +473,24 @@ void TFormChart::Redraw() {
   Range amperes;
   Range celsius;
   for (const Line& line : kLines) {
-    QLineSeries& series = *series_.at(line.id);
-    series.setName(main_.Message(line.nameSlot));
+    series_.at(line.id)->setName(main_.Message(line.nameSlot));
     Range& range = line.axis == Axis::Volts ? volts : line.axis == Axis::Amperes ? amperes : celsius;
-    QList<QPointF> points;
-    for (const PlotPoint& p : DecimateMinMax(Samples(), line.id, ViewStartMs(), ViewEndMs(), columns)) {
-      points.append({p.x, p.y});
-      if (p.x >= static_cast<double>(ViewStartMs()) && p.x <= static_cast<double>(ViewEndMs())) range.Add(p.y);
+    const auto runs = DecimateBrokenLine(Samples(), line.id, ViewStartMs(), ViewEndMs(), columns);
+    // Every part is filled or emptied: a part the view no longer needs keeps no old points.
+    const size_t parts = std::max(runs.size(), further_parts_[line.id].size() + 1);
+    for (size_t part = 0; part < parts; ++part) {
+      const std::vector<QLineSeries*>& further = further_parts_[line.id];
+      QLineSeries& series = part == 0                ? *series_.at(line.id)
+                            : part <= further.size() ? *further[part - 1]
+                                                     : AddLinePart(line.id);
+      QList<QPointF> points;
+      if (part < runs.size())
+        for (const PlotPoint& p : runs[part]) {
+          points.append({p.x, p.y});
+          if (p.x >= static_cast<double>(ViewStartMs()) && p.x <= static_cast<double>(ViewEndMs())) range.Add(p.y);
+        }
+      series.replace(points);
     }
-    series.replace(points);
   }
   UpdateThresholds();
   for (const ThresholdLine& line : thresholds_)
@@ -489,7 +526,8 @@ void TFormChart::btnExportCsvClick() {
   std::string csv = PollCsvHeader() + "\n";
   const std::string serial = showing_live_ ? recorder_.Serial() : recorded_serial_;
   for (const PollSample& sample : Samples())
-    if (sample.timeMs >= ViewStartMs() && sample.timeMs <= ViewEndMs()) csv += PollCsvRow(serial, sample) + "\n";
+    if (!sample.Empty() && sample.timeMs >= ViewStartMs() && sample.timeMs <= ViewEndMs())
+      csv += PollCsvRow(serial, sample) + "\n";
   WriteFileAtomically(path->toStdString(), csv);
 }
 

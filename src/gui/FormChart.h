@@ -47,8 +47,10 @@ class TFormChart : public QWidget {
   Ui::TFormChart& ui() { return *ui_; }
   QChart& Chart();
   QChartView& View();
-  /// The line of a polled value.
+  /// The line of a polled value (its first part, which the legend names).
   QLineSeries& Series(ValueId id);
+  /// The parts of a polled value's line that hold points: one unless polls went unanswered.
+  std::vector<QLineSeries*> LineParts(ValueId id);
   /// The threshold lines shown (those of the entry's non-zero thresholds).
   std::vector<QLineSeries*> ThresholdLines();
   /// The names standing on the threshold lines shown, in the order of ThresholdLines.
@@ -62,7 +64,8 @@ class TFormChart : public QWidget {
   const std::vector<PollSample>& Samples() const { return showing_live_ ? live_ : recorded_; }
 
   void actLiveChartExecute();
-  /// A poll of the live monitor: kept, and drawn when the window is shown.
+  /// A poll of the live monitor: kept, and drawn when the window is shown. A poll that
+  /// brought nothing breaks the lines there.
   void AddLiveSample(const PollSample& sample);
   /// The live data, then the recordings of the database, newest last.
   void RefreshSources();
@@ -92,6 +95,8 @@ class TFormChart : public QWidget {
   void UpdateScrollBar();
   void UpdateThresholds();
   void PlaceThresholdLabels();
+  /// A further part for the line of `id`, drawn like its first and left out of the legend.
+  QLineSeries& AddLinePart(ValueId id);
 
   std::unique_ptr<Ui::TFormChart> ui_;
   TFormLUM& main_;
@@ -102,6 +107,7 @@ class TFormChart : public QWidget {
   QValueAxis* ampere_axis_ = nullptr;
   QValueAxis* celsius_axis_ = nullptr;
   std::map<ValueId, QLineSeries*> series_;
+  std::map<ValueId, std::vector<QLineSeries*>> further_parts_;  // made as gaps need them, kept for reuse
   struct ThresholdLine {
     QLineSeries* series;
     double volts;

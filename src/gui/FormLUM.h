@@ -94,7 +94,7 @@ class TFormLUM : public QMainWindow {
   /// A file dialog's filter in the language in use: the message naming the kind of file, then
   /// its patterns ("*.LUM *.lum").
   QString FileFilter(int kindSlot, const char* patterns) const;
-  LinkObserver& Observer() { return observer_; }
+  WindowLinkObserver& Observer() { return observer_; }
   /// The live monitor's polls, for the chart and the recordings.
   PollFeed& Feed() { return *feed_; }
   Dialogs& dialogs() { return *dialogs_; }

@@ -11,6 +11,7 @@
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
 #include "base/TimeStamp.h"
+#include "device/InfoLines.h"
 #include "language/MessageSlots.h"
 #include "language/Settings.h"
 #include "link/PortTrouble.h"
@@ -55,6 +56,8 @@ void RealTimePage::ShowMonitorState(bool open, const std::string& portText) {
     status.setText(QString::fromStdString(FormatText(kConnectingStatus, {portText})));
     window_.Timer().start();
     window_.Feed().MonitorOpened(QString::fromStdString(portText));
+    monitored_port_ = portText;
+    silent_ = false;
   } else {
     window_.Timer().stop();
     u.btnRealPort->setText(window_.Message(msg::kOpenPortCaption));
@@ -92,7 +95,20 @@ void RealTimePage::btnRealPortClick() {
 }
 
 void RealTimePage::TimerTimer() {
-  window_.PreparedSession().Poll(window_.ui().chkMonitor->isChecked(), [this] { window_.Feed().EndPoll(); });
+  const bool asking = window_.ui().chkMonitor->isChecked();
+  window_.PreparedSession().Poll(asking, [this, asking] {
+    const PollSample sample = window_.Feed().EndPoll();
+    if (asking) ShowPoll(sample);
+  });
+}
+
+void RealTimePage::ShowPoll(const PollSample& sample) {
+  WindowLinkObserver& observer = window_.Observer();
+  for (const ValueId id : kPolledValues)
+    if (!sample.Raw(id)) observer.ClearValue(id);
+  if (sample.Empty() == silent_) return;
+  silent_ = sample.Empty();
+  observer.InfoLine(silent_ ? MonitorSilentLine(monitored_port_) : MonitorAnswersLine(monitored_port_));
 }
 
 }  // namespace lum

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "data/PollSample.h"
+
 namespace lum {
 
 class TFormLUM;
@@ -27,10 +29,15 @@ class RealTimePage {
   void TimerTimer();
 
  private:
+  /// What a poll brought: values that did not come are cleared, and the information panel
+  /// says when the controller stops answering and when it answers again.
+  void ShowPoll(const PollSample& sample);
   /// The page, the monitor page's groups, the settings buttons and the timer follow the port.
   void ShowMonitorState(bool open, const std::string& portText);
 
   TFormLUM& window_;
+  std::string monitored_port_;
+  bool silent_ = false;  // the last poll of the open port brought nothing
 };
 
 }  // namespace lum

@@ -84,6 +84,11 @@ void WindowLinkObserver::ValueReceived(const Measurement& value) {
   if (tap_) tap_(value);
 }
 
+void WindowLinkObserver::ClearValue(ValueId id) {
+  for (const TextField& field : kTextFields)
+    if (field.id == id) SetText(window_, field.objectName, {});
+}
+
 void WindowLinkObserver::SetStatusFlags(const std::string& text) {
   if (auto* panel = window_.findChild<QLabel*>(names::StatusPanelName(names::kFlagsPanel)))
     panel->setText(QString::fromStdString(text));

@@ -21,6 +21,9 @@ class WindowLinkObserver : public LinkObserver {
   void ValueReceived(const Measurement& value) override;
   void SetStatusFlags(const std::string& text) override;
   void ClearStatusImage() override;
+  /// Empties the fields that show this measurement: a reading that did not come is not shown
+  /// as if it were current.
+  void ClearValue(ValueId id);
   /// Also hands every value to `tap` (the live monitor's feed).
   void SetValueTap(std::function<void(const Measurement&)> tap) { tap_ = std::move(tap); }
 

@@ -82,5 +82,32 @@ TEST(Decimate, ADayKeepsEachColumnsLowestAndHighestInTimeOrderSoNoPeakIsLost) {
   EXPECT_DOUBLE_EQ(points.back().y, 13.0);
 }
 
+// Polls that brought nothing break the line; a poll that lacks only this value does not.
+TEST(Decimate, ALineBreaksWherePollsBroughtNothing) {
+  std::vector<PollSample> samples;
+  for (int i = 0; i < 12; ++i) samples.push_back(Sample(i * 1000, 12000 + i));
+  for (const int silent : {4, 5, 9}) samples[static_cast<size_t>(silent)].raw = {};
+  samples[2].raw[*PolledIndex(ValueId::BatteryVoltage)].reset();
+  samples[2].raw[*PolledIndex(ValueId::SolarVoltage)] = 1805;
+
+  const auto times = [](const std::vector<PlotPoint>& run) {
+    std::vector<double> x;
+    for (const PlotPoint& p : run) x.push_back(p.x);
+    return x;
+  };
+  const auto runs = DecimateBrokenLine(samples, ValueId::BatteryVoltage, 0, 11000, 100);
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(times(runs[0]), (std::vector<double>{0, 1000, 3000}));
+  EXPECT_EQ(times(runs[1]), (std::vector<double>{6000, 7000, 8000}));
+  EXPECT_EQ(times(runs[2]), (std::vector<double>{10000, 11000}));
+
+  // A view inside the second run: only that run, reaching its neighbours just outside.
+  const auto inside = DecimateBrokenLine(samples, ValueId::BatteryVoltage, 6500, 7500, 100);
+  ASSERT_EQ(inside.size(), 1u);
+  EXPECT_EQ(times(inside[0]), (std::vector<double>{6000, 7000, 8000}));
+  EXPECT_TRUE(DecimateBrokenLine(samples, ValueId::BatteryVoltage, 4000, 5000, 100).empty());
+  EXPECT_TRUE(DecimateBrokenLine({}, ValueId::BatteryVoltage, 0, 9000, 10).empty());
+}
+
 }  // namespace
 }  // namespace lum

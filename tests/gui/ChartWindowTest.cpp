@@ -25,6 +25,7 @@
 #include "WindowRecorder.h"
 #include "data/NumberFormats.h"
 #include "data/PollCsv.h"
+#include "language/MessageSlots.h"
 #include "store/Recordings.h"
 #include "ui_FormChart.h"
 #include "ui_FormLUM.h"
@@ -163,6 +164,34 @@ TEST_F(ChartWindowTest, ARecordedDayOpensWholeDrawnFromTwoPointsPerPixelColumnAn
   EXPECT_TRUE(chart.ShowingLive());
   EXPECT_EQ(chart.SpanMs(), 10 * kMinute);
   EXPECT_EQ(chart.ViewEndMs(), kStartMs + 2 * 86400 * kSecond);
+}
+
+// Polls that brought nothing leave a gap in every line instead of a line drawn across it.
+TEST_F(ChartWindowTest, UnansweredPollsBreakTheLines) {
+  Create();
+  TFormChart& chart = OpenChart();
+  Feed(kStartMs, 12500);
+  Feed(kStartMs + kSecond, 12400);
+  Window().Feed().EndPoll(kStartMs + 2 * kSecond);
+  Window().Feed().EndPoll(kStartMs + 3 * kSecond);
+  Feed(kStartMs + 4 * kSecond, 12300);
+  Feed(kStartMs + 5 * kSecond, 12200);
+
+  const QList<QPointF> first = chart.Series(ValueId::BatteryVoltage).points();
+  ASSERT_EQ(first.size(), 2);
+  EXPECT_EQ(first.back().x(), static_cast<double>(kStartMs + kSecond));
+  const std::vector<QLineSeries*> parts = chart.LineParts(ValueId::BatteryVoltage);
+  ASSERT_EQ(parts.size(), 2u);
+  EXPECT_EQ(parts[1]->points().front().x(), static_cast<double>(kStartMs + 4 * kSecond));
+  EXPECT_EQ(parts[1]->pen().color(), parts[0]->pen().color());
+  // The legend still names each measured line once.
+  int named = 0;
+  for (QLegendMarker* marker : chart.Chart().legend()->markers())
+    named += marker->isVisible() && marker->label() == Window().Message(msg::kBatteryVoltageLine) ? 1 : 0;
+  EXPECT_EQ(named, 1);
+  // The view follows the newest poll, answered or not.
+  Window().Feed().EndPoll(kStartMs + 6 * kSecond);
+  EXPECT_EQ(chart.ViewEndMs(), kStartMs + 6 * kSecond);
 }
 
 TEST_F(ChartWindowTest, TheShownEntrysThresholdsAreDashedLinesNamedByTheirFields) {

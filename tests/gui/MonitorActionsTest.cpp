@@ -172,6 +172,36 @@ TEST_F(MonitorActionsTest, TicksAreSkippedAndClicksWaitWhileAScanRuns) {
   EXPECT_EQ(sim::DecodeRequest(monitored.RequestLog().front()).code, command::kMemoryRead);
 }
 
+// A controller taken away while it is monitored: its last readings do not stay on the pages as
+// if they were current, and the information panel says so once, and again when it is back.
+TEST_F(MonitorActionsTest, ReadingsOfAControllerThatStopsAnsweringAreCleared) {
+  const sim::ControllerSetup setup = sim::DefaultSetup(1);
+  sim::Controller& controller = StartMonitored(setup);
+  TFormLUM& window = Window();
+  Ui::TFormLUM& u = window.ui();
+  ClickPort();
+  const std::vector<QLineEdit*> shown = {u.lbledtRealTimer,  u.lbledtRealBattV, u.lbledtRealSolarV,
+                                         u.lbledtRealLoad1A, u.lbledtTemp,      u.lbledtBattV,
+                                         u.lbledtSolarV,     u.lbledtLoad1V,    u.lbledtLoad1A};
+  Tick();
+  for (QLineEdit* field : shown) EXPECT_FALSE(field->text().isEmpty()) << field->objectName().toStdString();
+  EXPECT_FALSE(u.txtTimer->text().isEmpty());
+
+  controller.Unplug();
+  Tick();
+  Tick();
+  for (QLineEdit* field : shown) EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
+  EXPECT_TRUE(u.txtTimer->text().isEmpty());
+  EXPECT_EQ(CountInfo("Live monitor @COM1:: The controller stopped answering"), 1);
+  EXPECT_EQ(window.StatusPanel(0).text(), "COM1 Connecting...");
+
+  controller.Plug(setup);
+  Tick();
+  EXPECT_FALSE(u.lbledtRealBattV->text().isEmpty());
+  EXPECT_EQ(CountInfo("Live monitor @COM1:: The controller answers again."), 1);
+  EXPECT_EQ(CountInfo("stopped answering"), 1);
+}
+
 TEST_F(MonitorActionsTest, PollsSendNothingWithMonitoringSwitchedOff) {
   sim::Controller& controller = StartMonitored(sim::DefaultSetup(1));
   TFormLUM& window = Window();
