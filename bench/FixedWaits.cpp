@@ -32,6 +32,7 @@ class FirstPortOpener : public PortOpener {
   std::unique_ptr<SerialPort> Open(int n) override {
     return n == kFirstComPort ? std::make_unique<ImmediatePort>(setup_) : nullptr;
   }
+  bool Exists(int n) const override { return n == kFirstComPort; }
 
  private:
   const sim::ControllerSetup& setup_;

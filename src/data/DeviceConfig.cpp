@@ -31,6 +31,17 @@ void EntryStore::ClearDeviceEntries() {
   device_entries_.clear();
 }
 
+void EntryStore::RemoveDeviceEntry(const TDEVICE_CONFIG* entry) {
+  const auto found =
+      std::find_if(device_entries_.begin(), device_entries_.end(), [entry](const auto& e) { return e.get() == entry; });
+  if (found == device_entries_.end()) return;
+  if (current_ == entry)
+    current_ = found != device_entries_.begin() ? std::prev(found)->get()
+               : file_entries_.empty()          ? nullptr
+                                                : file_entries_.front().get();
+  device_entries_.erase(found);
+}
+
 void EntryStore::SetCurrentEntry(TDEVICE_CONFIG* entry) {
   if (entry != nullptr && !Contains(entry)) throw std::logic_error("CurrentEntry must belong to an entry list");
   current_ = entry;

@@ -51,6 +51,9 @@ class EntryStore {
   TDEVICE_CONFIG& AddDeviceEntry(std::unique_ptr<TDEVICE_CONFIG> entry);
   /// Empties DeviceEntries; a CurrentEntry among them falls back to the first file entry.
   void ClearDeviceEntries();
+  /// Takes one device entry away; when it was CurrentEntry, the device entry before it
+  /// becomes current, or the first file entry when there is none.
+  void RemoveDeviceEntry(const TDEVICE_CONFIG* entry);
   /// The entry must belong to one of the lists (or be null).
   void SetCurrentEntry(TDEVICE_CONFIG* entry);
   bool Contains(const TDEVICE_CONFIG* entry) const;

@@ -113,7 +113,12 @@ void DeviceSession::Write(WriteDone done) {
           Deliver(*workspace);
           const EntryStore::List& owned = entries_.DeviceEntries();
           if (owned.size() == asRead->size())
-            for (size_t i = 0; i < owned.size(); ++i) owned[i]->AsRead = (*asRead)[i];
+            for (size_t i = 0; i < owned.size(); ++i) {
+              // An entry that showed what its controller held goes on showing it.
+              const bool showedController = owned[i]->AsRead && owned[i]->Config == *owned[i]->AsRead;
+              owned[i]->AsRead = (*asRead)[i];
+              if (showedController && owned[i]->AsRead) owned[i]->Config = *owned[i]->AsRead;
+            }
           if (done) done(result);
         });
       });

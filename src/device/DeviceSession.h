@@ -99,14 +99,15 @@ class DeviceSession {
   int MonitorOpenFailure() const { return monitor_failure_; }
 
   // --- Operations. Each is queued; `done` runs on the owner's thread with the result.
-  /// Tries the session's ports in order; every port that opens becomes a device entry, read
-  /// when a controller answers. The device entries are replaced by these when the result is
+  /// Tries the session's ports in order; every port where a controller answers becomes a
+  /// device entry, read from it. The device entries are replaced by these when the result is
   /// delivered, and the last one becomes CurrentEntry (CurrentEntry among the old ones falls
   /// back to the first file entry when no port opened). `found`: a controller was read.
   void Scan(ScanDone done = {});
   /// Writes CurrentEntry (as it is now) into the first controller of its product on the
   /// session's ports and verifies it. The serial number read back is carried into the entry
-  /// when the result is delivered.
+  /// when the result is delivered, and the device entry of the controller written, when it
+  /// showed what the controller held, shows what it holds now.
   void Write(WriteDone done = {});
   /// Opens the live-monitor port at a device path (RxPos reset, 400 ms pause).
   void OpenMonitor(const std::string& path, OpenDone done = {});

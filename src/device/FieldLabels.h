@@ -27,6 +27,9 @@ class FieldLabels {
   FieldLabels() = default;
   explicit FieldLabels(Captions captions) : captions_(std::move(captions)) {}
 
+  /// No captions: lines name fields by their internal names.
+  bool Empty() const { return captions_.empty(); }
+
   /// The field's label; the segment rows follow the work mode of the field's channel in `block`
   /// (the fifth segment is the morning segment when the mode has one).
   std::string Label(const FieldRef& field, const TCONFIG_BLOCK& block, const MessageTable& messages) const;

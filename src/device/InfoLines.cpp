@@ -8,6 +8,9 @@ namespace lum {
 
 namespace {
 constexpr char kConnected[] = "[%s] Connected device is %s @%s";
+constexpr char kNoController[] = "[%s] Scan connected device:: No controller answered on %s.";
+constexpr char kUnopenedPorts[] = "[%s] Scan connected device:: No port could be opened (tried %s).";
+constexpr char kNoPort[] = "[%s] Scan connected device:: No serial port was found.";
 constexpr char kReading[] = "[%s] Reading configuration data ...";
 constexpr char kMissingReplies[] = "[%s] Reading configuration data:: No reply for %s.";
 constexpr char kWriting[] = "[%s] Device[SN:%s]:: Writing configuration data ...";
@@ -19,7 +22,10 @@ constexpr char kIncompleteRead[] =
 constexpr char kIncompleteSave[] =
     "[%s] Save to file:: The configuration was not read completely from the controller; read it again.";
 constexpr char kStamped[] = "[%s] %s";
-constexpr char kNotHeld[] = "[%s] Write to device:: %s: the entry holds %d, the controller %s.";
+constexpr char kNotHeld[] = "[%s] Write to device:: %s: the entry holds %s, the controller %s.";
+constexpr char kStoppedAnswering[] =
+    "[%s] Write to device:: The controller stopped answering after %d of %d requests: the settings below may not have "
+    "been written.";
 constexpr char kMonitorSilent[] =
     "[%s] Live monitor @%s:: The controller stopped answering; its readings are cleared until it answers again.";
 constexpr char kMonitorAnswers[] = "[%s] Live monitor @%s:: The controller answers again.";
@@ -40,6 +46,16 @@ std::string OpenPortLine(const MessageTable& messages, const std::string& portNa
 std::string ConnectedLine(const std::string& deviceTypeName, const std::string& portName, const std::string& stamp) {
   return FormatText(kConnected, {stamp, deviceTypeName, portName});
 }
+
+std::string NoControllerLine(const std::vector<std::string>& portNames, const std::string& stamp) {
+  return FormatText(kNoController, {stamp, JoinNames(portNames)});
+}
+
+std::string UnopenedPortsLine(const std::vector<std::string>& portNames, const std::string& stamp) {
+  return FormatText(kUnopenedPorts, {stamp, JoinNames(portNames)});
+}
+
+std::string NoPortLine(const std::string& stamp) { return FormatText(kNoPort, {stamp}); }
 
 std::string ReadingLine(const std::string& stamp) { return FormatText(kReading, {stamp}); }
 
@@ -85,11 +101,14 @@ std::string WriteRefusedLine(const MessageTable& messages, const std::string& st
   return FormatText(kStamped, {stamp, messages.Text(msg::kWriteRefused)});
 }
 
-std::string NotHeldLine(const std::string& fieldName, bool sent, unsigned wanted, const std::optional<unsigned>& held,
-                        const std::string& stamp) {
-  const std::string controller =
-      held ? FormatText("holds %d", {static_cast<int64_t>(*held)}) : (sent ? kNoEcho : kUnknown);
-  return FormatText(kNotHeld, {stamp, fieldName, static_cast<int64_t>(wanted), controller});
+std::string NotHeldLine(const std::string& fieldName, bool sent, const std::string& wanted,
+                        const std::optional<std::string>& held, const std::string& stamp) {
+  const std::string controller = held ? FormatText("holds %s", {*held}) : (sent ? kNoEcho : kUnknown);
+  return FormatText(kNotHeld, {stamp, fieldName, wanted, controller});
+}
+
+std::string StoppedAnsweringLine(size_t answered, size_t requests, const std::string& stamp) {
+  return FormatText(kStoppedAnswering, {stamp, static_cast<int64_t>(answered), static_cast<int64_t>(requests)});
 }
 
 }  // namespace lum

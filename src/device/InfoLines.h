@@ -17,6 +17,11 @@ std::string OpenPortLine(const MessageTable& messages, const std::string& portNa
 std::string ConnectedLine(const std::string& deviceTypeName, const std::string& portName,
                           const std::string& stamp = NowStamp());
 std::string ReadingLine(const std::string& stamp = NowStamp());
+/// The ports of a scan where no controller of a known type answered.
+std::string NoControllerLine(const std::vector<std::string>& portNames, const std::string& stamp = NowStamp());
+/// A scan that opened no port: the ports that exist but would not open, or that none exists.
+std::string UnopenedPortsLine(const std::vector<std::string>& portNames, const std::string& stamp = NowStamp());
+std::string NoPortLine(const std::string& stamp = NowStamp());
 /// Names what a read missed: the fields whose reply never came.
 std::string MissingRepliesLine(const std::vector<std::string>& missing, const std::string& stamp = NowStamp());
 std::string CheckingLine(const MessageTable& messages, const std::string& stamp = NowStamp());
@@ -33,10 +38,13 @@ std::string IncompleteSaveLine(const std::string& stamp = NowStamp());
 std::string OutOfRangeLine(const std::string& text, const std::string& stamp = NowStamp());
 /// The line after them: nothing was sent.
 std::string WriteRefusedLine(const MessageTable& messages, const std::string& stamp = NowStamp());
-/// A field the controller does not hold after a write. `held` is its value there, or
-/// empty when no echo came (`sent`) or it was neither sent nor read.
-std::string NotHeldLine(const std::string& fieldName, bool sent, unsigned wanted, const std::optional<unsigned>& held,
-                        const std::string& stamp = NowStamp());
+/// A field the controller does not hold after a write, its values as text. `held` is its
+/// value there, or empty when no echo came (`sent`) or it was neither sent nor read.
+std::string NotHeldLine(const std::string& fieldName, bool sent, const std::string& wanted,
+                        const std::optional<std::string>& held, const std::string& stamp = NowStamp());
+/// A write whose last requests went unanswered: the controller stopped answering after
+/// `answered` of `requests`, so the fields named after this line may not have been written.
+std::string StoppedAnsweringLine(size_t answered, size_t requests, const std::string& stamp = NowStamp());
 /// The live monitor's controller on `portName` left a poll unanswered: its readings are
 /// cleared; and the first answer after that.
 std::string MonitorSilentLine(const std::string& portName, const std::string& stamp = NowStamp());

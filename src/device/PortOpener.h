@@ -21,6 +21,8 @@ class PortOpener {
   /// The information line for COMn when its last Open was refused for lack of permission:
   /// the user must learn what gives access. Nullopt otherwise.
   virtual std::optional<std::string> PermissionRefusal(int /*n*/) const { return std::nullopt; }
+  /// Whether the system has a COMn, open or not.
+  virtual bool Exists(int n) const = 0;
 };
 
 /// Opens the ports of a PortMap; refused line settings are reported to `errors`.
@@ -32,6 +34,7 @@ class PortMapOpener : public PortOpener {
     return map_.Open(n, kDeviceBaud, errors_, &last_failure_);
   }
   std::optional<std::string> PermissionRefusal(int n) const override;
+  bool Exists(int n) const override { return map_.PathOf(n).has_value(); }
 
  private:
   PortMap map_;

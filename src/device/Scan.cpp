@@ -122,21 +122,34 @@ bool ScanPorts(DeviceContext& context, const DeviceTypeNames& names, const Confi
 
   context.entries.ClearDeviceEntries();
   context.link.SetEntry(context.entries.CurrentEntry());
+  LinkObserver& observer = context.link.observer();
   bool anyRead = false;
+  std::vector<std::string> unopened;
+  std::vector<std::string> unanswered;
   for (int n = kFirstComPort; n <= kLastComPort; ++n) {
+    const std::string name = ComName(n);
     const std::unique_ptr<SerialPort> port = context.ports.Open(n);
     if (!port) {
       // A missing or busy port is passed over; one the user may not open is said, with the fix.
-      if (const auto refused = context.ports.PermissionRefusal(n)) context.link.observer().InfoLine(*refused);
+      if (const auto refused = context.ports.PermissionRefusal(n)) observer.InfoLine(*refused);
+      if (context.ports.Exists(n)) unopened.push_back(name);
       continue;
     }
-    const std::string name = ComName(n);
-    context.link.observer().InfoLine(OpenPortLine(context.messages, name));
+    observer.InfoLine(OpenPortLine(context.messages, name));
     auto entry = std::make_unique<TDEVICE_CONFIG>();
     entry->Name = name;
-    context.entries.SetCurrentEntry(&context.entries.AddDeviceEntry(std::move(entry)));
+    TDEVICE_CONFIG& added = context.entries.AddDeviceEntry(std::move(entry));
+    context.entries.SetCurrentEntry(&added);
     if (IdentifyAndRead(context, port.get(), names)) anyRead = true;
+    // A port where no controller of a known type answered holds nothing to show or write.
+    if (LookupProductID(added.Config.ProductID()) < 0) {
+      unanswered.push_back(name);
+      context.entries.RemoveDeviceEntry(&added);
+    }
   }
+  if (!unanswered.empty()) observer.InfoLine(NoControllerLine(unanswered));
+  if (context.entries.DeviceEntries().empty() && unanswered.empty())
+    observer.InfoLine(unopened.empty() ? NoPortLine() : UnopenedPortsLine(unopened));
   context.link.SetEntry(context.entries.CurrentEntry());
   return anyRead;
 }

@@ -1,13 +1,16 @@
 #include "device/Write.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "data/TypeTables.h"
 #include "device/FieldLabels.h"
 #include "device/Identify.h"
 #include "device/InfoLines.h"
 #include "device/ReplyCheck.h"
+#include "device/WriteChanges.h"
 #include "device/WritePlan.h"
 #include "link/PortNames.h"
 
@@ -35,6 +38,30 @@ void RememberWritten(TDEVICE_CONFIG& target, const TCONFIG_BLOCK& written, const
   }
   for (const WriteRequest& request : plan)
     for (const SentField& sent : request.fields) WriteField(*target.AsRead, sent.field, ReadField(written, sent.field));
+}
+
+// A field as the lines name it: by the pages' label with its unit when the context has the
+// labels, otherwise by its internal name with the raw value.
+std::string NameOf(const DeviceContext& context, const TCONFIG_BLOCK& written, const FieldRef& field) {
+  return context.labels.Empty() ? FieldName(field) : context.labels.Label(field, written, context.messages);
+}
+std::string ValueText(const DeviceContext& context, const FieldRef& field, uint16_t value) {
+  return context.labels.Empty() ? std::to_string(value) : ChangeValueText(field, value);
+}
+
+// What the controller may not hold after the write: where it stopped answering, when its
+// last requests went unanswered, then each field.
+void ReportNotHeld(const DeviceContext& context, const TCONFIG_BLOCK& written, const std::vector<bool>& answered,
+                   const std::vector<FieldMismatch>& mismatches) {
+  LinkObserver& observer = context.link.observer();
+  if (!answered.empty() && !answered.back()) {
+    const auto lastAnswer = std::find(answered.rbegin(), answered.rend(), true);
+    observer.InfoLine(StoppedAnsweringLine(static_cast<size_t>(answered.rend() - lastAnswer), answered.size()));
+  }
+  for (const FieldMismatch& m : mismatches) {
+    const auto held = m.held ? std::optional<std::string>(ValueText(context, m.field, *m.held)) : std::nullopt;
+    observer.InfoLine(NotHeldLine(NameOf(context, written, m.field), m.sent, ValueText(context, m.field, m.wanted), held));
+  }
 }
 
 // Step 2 of the write on one open port; nullopt when its controller is not of the product.
@@ -71,9 +98,7 @@ std::optional<WriteResult> WriteOnPort(DeviceContext& context, SerialPort* port,
   const auto mismatches = FieldsNotHeld(entry.Config, echo, plan, answered, target ? &*target->AsRead : nullptr);
   const bool verified = mismatches.empty();
   observer.InfoLine(messages.Text(verified ? MessageTable::kOk : MessageTable::kFailure));
-  for (const FieldMismatch& m : mismatches)
-    observer.InfoLine(
-        NotHeldLine(FieldName(m.field), m.sent, m.wanted, m.held ? std::optional<unsigned>(*m.held) : std::nullopt));
+  ReportNotHeld(context, entry.Config, answered, mismatches);
   if (target) RememberWritten(*target, entry.Config, plan, verified);
   return verified ? WriteResult::Verified : WriteResult::VerifyFailed;
 }

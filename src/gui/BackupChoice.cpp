@@ -20,6 +20,11 @@ std::optional<size_t> ShowBackupDialog(QWidget* parent, const BackupChoices& cho
   dialog.setWindowTitle(choices.title);
   dialog.resize(kViewWidth, kViewHeight);
   auto* layout = new QVBoxLayout(&dialog);
+  auto* controller = new QLabel(choices.controller, &dialog);
+  controller->setObjectName(QStringLiteral("lblController"));
+  controller->setTextFormat(Qt::PlainText);
+  controller->setWordWrap(true);
+  layout->addWidget(controller);
   auto* list = new QTreeWidget(&dialog);
   list->setObjectName(QStringLiteral("tvBackups"));
   list->setRootIsDecorated(false);

@@ -22,6 +22,7 @@ struct BackupRow {
 /// What File → Restore from backup offers: one controller's backups, newest first.
 struct BackupChoices {
   QString title;
+  QString controller;   // whose backups they are: port, model and serial number
   QStringList columns;  // time, number of changes
   std::vector<BackupRow> rows;
 };

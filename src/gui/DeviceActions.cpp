@@ -7,9 +7,11 @@
 
 #include "FormLUM.h"
 #include "WriteReview.h"
+#include "base/SafeFormat.h"
 #include "data/Backups.h"
 #include "data/TypeTables.h"
 #include "device/DeviceSession.h"
+#include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
 
 namespace lum {
@@ -56,9 +58,32 @@ void TFormLUM::actConnectDeviceExecute() {
   });
 }
 
+// The live monitor holds its port, so a write cannot reach a controller there: the one the
+// write goes to, or, when no controller of the product was read, possibly the one it is
+// looking for. The user is asked to close it before anything else.
+bool TFormLUM::MonitorKeepsWriteFromTarget(const TDEVICE_CONFIG& entry) const {
+  const std::string held = realtime_page_.MonitoredPort();
+  // A write without a known device type is refused before any port is tried.
+  if (held.empty() || LookupProductID(entry.Config.ProductID()) < 0) return false;
+  for (const auto& device : session_->Entries().DeviceEntries())
+    if (device->Config.ProductID() == entry.Config.ProductID()) return device->Name == held;
+  return true;
+}
+
 // What the write would change is shown first; it goes ahead only when confirmed.
 void TFormLUM::actWriteToDeviceExecute() {
   ConfirmApply();
+  const TDEVICE_CONFIG* shown = CurrentEntry();
+  if (shown != nullptr && MonitorKeepsWriteFromTarget(*shown)) {
+    const std::string question = FormatText(messages_.Text(msg::kMonitorHoldsPort), {realtime_page_.MonitoredPort()});
+    if (!dialogs().AskYesNo(Message(msg::kChangesTitle), QString::fromStdString(question))) return;
+    realtime_page_.CloseMonitor([this] { ReviewAndWrite(); });
+    return;
+  }
+  ReviewAndWrite();
+}
+
+void TFormLUM::ReviewAndWrite() {
   TDEVICE_CONFIG* entry = CurrentEntry();
   // An entry without a known device type is refused by the write itself: nothing to review.
   if (entry != nullptr && LookupProductID(entry->Config.ProductID()) >= 0 &&

@@ -169,6 +169,8 @@ class TFormLUM : public QMainWindow {
   // --- Device operations (DeviceActions.cpp).
   void actConnectDeviceExecute();
   void actWriteToDeviceExecute();
+  /// The change view, then the write when it is confirmed.
+  void ReviewAndWrite();
   /// File → Restore from backup: the backups of the shown (or first read) controller.
   void actRestoreBackupExecute();
   BackupChoices RestoreChoices();
@@ -230,6 +232,7 @@ class TFormLUM : public QMainWindow {
   QStringList InfoLines() const;
   /// The tree's names of the entries holding changes that were neither saved nor written.
   QStringList UnkeptEntryNames() const;
+  bool MonitorKeepsWriteFromTarget(const TDEVICE_CONFIG& entry) const;
   /// The pages that show and store the entry's values (battery, load, extensions).
   std::array<QWidget*, 3> EditorPages() const;
 

@@ -76,8 +76,7 @@ void RealTimePage::btnRealPortClick() {
   const std::string portText = window_.ui().cbbRealComPort->currentText().toStdString();
   DeviceSession& session = window_.Session();
   if (session.MonitorOpen()) {
-    window_.Timer().stop();
-    window_.PreparedSession().CloseMonitor([this, portText] { ShowMonitorState(false, portText); });
+    CloseMonitor();
     return;
   }
   const std::optional<std::string> path = window_.Ports().Resolve(portText);
@@ -91,6 +90,18 @@ void RealTimePage::btnRealPortClick() {
     else
       window_.Observer().InfoLine(
           PortOpenFailureLine(portText, path, window_.Session().MonitorOpenFailure(), NowStamp()));
+  });
+}
+
+std::string RealTimePage::MonitoredPort() const {
+  return window_.Session().MonitorOpen() ? monitored_port_ : std::string();
+}
+
+void RealTimePage::CloseMonitor(std::function<void()> then) {
+  window_.Timer().stop();
+  window_.PreparedSession().CloseMonitor([this, then = std::move(then)] {
+    ShowMonitorState(false, monitored_port_);
+    if (then) then();
   });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,10 @@ class RealTimePage {
   void ChoosePort(const std::string& name);
   void btnRealPortClick();
   void TimerTimer();
+  /// The port the live monitor holds (COMn), empty while it holds none.
+  std::string MonitoredPort() const;
+  /// Closes the live monitor's port; `then` runs once the page shows it closed.
+  void CloseMonitor(std::function<void()> then = {});
 
  private:
   /// What a poll brought: values that did not come are cleared, and the information panel

@@ -6,6 +6,7 @@
 #include "BackupChoice.h"
 #include "FormLUM.h"
 #include "WriteReview.h"
+#include "base/SafeFormat.h"
 #include "data/Backups.h"
 #include "data/ConfigFile.h"
 #include "data/NumberFormats.h"
@@ -38,6 +39,8 @@ BackupChoices TFormLUM::RestoreChoices() {
   choices.columns = {Message(msg::kBackupTime), Message(msg::kBackupChanges)};
   const TDEVICE_CONFIG* controller = RestoredController(*this);
   if (controller == nullptr) return choices;
+  choices.controller = QString::fromStdString(FormatText(
+      messages_.Text(msg::kBackupsOf), {controller->Name, controller->Model, FormatSerial(controller->SerialNumber)}));
   for (const BackupFile& file : ListBackups(data_dir_, FormatSerial(controller->SerialNumber))) {
     const ConfigFileResult backup = OpenConfigFile(file.path);
     if (backup.status != ConfigFileStatus::Ok) continue;  // not written by this program: not offered

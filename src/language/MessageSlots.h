@@ -70,6 +70,13 @@ inline constexpr int kBatteryVoltageDoubt = 103;  // a voltage far from the batt
 inline constexpr int kValueOutOfRange = 104;  // "%s %s 超出范围 %s 到 %s。"
 inline constexpr int kWriteRefused = 105;     // a write refused for them sent nothing
 
+// Busy ports, the restore list's controller and broken-off upgrades.
+inline constexpr int kMonitorHoldsPort = 120;  // the live monitor holds the port a write needs: close it?
+inline constexpr int kBackupsOf = 121;         // the restore list's controller: port, model, serial number
+inline constexpr int kLoaderSilent = 122;      // why an upgrade ended: the loader did not answer as expected
+inline constexpr int kLoaderStopped = 123;     // the loader stopped answering at block %d of %d
+inline constexpr int kLoaderOtherModel = 124;  // the controller is not the model of the file
+
 // Quitting with entries whose changes were neither saved nor written: quit anyway?
 inline constexpr int kUnkeptChanges = 140;
 // The kinds of file the file dialogs offer, before their patterns.

@@ -49,11 +49,11 @@ class Dialogue {
       clock_.SleepMs(kLoaderWaitMs);
       reply = ReadLoaderReply(port_, kHandshakeCapacity);
     }
-    if (!EndsWith(reply, loader::kListening)) return Fail(msg::kError);
+    if (!EndsWith(reply, loader::kListening)) return Fail(msg::kError, Text(msg::kLoaderSilent));
     Send({loader::kSync});
     clock_.SleepMs(kSyncWaitMs);
     reply = ReadLoaderReply(port_, kHandshakeCapacity);
-    if (reply != std::vector<uint8_t>{loader::kSynced}) return Fail(msg::kError);
+    if (reply != std::vector<uint8_t>{loader::kSynced}) return Fail(msg::kError, Text(msg::kLoaderSilent));
     memo_.EndLine(kStepOk);
     return true;
   }
@@ -63,8 +63,8 @@ class Dialogue {
     Send({loader::kIdentify});
     clock_.SleepMs(kIdentityWaitMs);
     const auto reply = ReadLoaderReply(port_, kHandshakeCapacity);
-    if (reply.size() != loader::kIdentitySize || !CheckLoaderIdentity(reply, content_.DeviceID))
-      return Fail(msg::kError);
+    if (reply.size() != loader::kIdentitySize) return Fail(msg::kError, Text(msg::kLoaderSilent));
+    if (!CheckLoaderIdentity(reply, content_.DeviceID)) return Fail(msg::kError, Text(msg::kLoaderOtherModel));
     memo_.EndLine(kStepOk);
     return true;
   }
@@ -72,6 +72,7 @@ class Dialogue {
   bool SendFirmwareImage() {
     memo_.AddLine(messages_.Text(msg::kUpgradingFirmware));
     int outcome = kOutcomeOk;
+    std::string reason;
     Send({loader::kImageStart});
     const size_t blocks = BlockCount(content_.ImageLength, content_.BlockSize);
     for (size_t k = 0; k < blocks; ++k) {
@@ -79,6 +80,7 @@ class Dialogue {
       const auto reply = ReadLoaderReply(port_, kTransferCapacity);
       if (!EndsWith(reply, loader::kImageReady)) {
         outcome = msg::kError;
+        reason = StoppedAt(k, blocks);
         break;
       }
       if (IsCheckError(reply)) {
@@ -93,18 +95,20 @@ class Dialogue {
     clock_.SleepMs(kImageBlockWaitMs);
     if (IsCheckError(ReadLoaderReply(port_, kTransferCapacity))) outcome = msg::kDataCheckError;
     Send(std::vector<uint8_t>(loader::kImageEndCount, loader::kImageEnd));
-    return EndPhase(outcome);
+    return EndPhase(outcome, reason);
   }
 
   bool SendDataSection() {
     memo_.AddLine(messages_.Text(msg::kUpdatingData));
     int outcome = kOutcomeOk;
+    std::string reason;
     Send({loader::kDataStart});
     const size_t blocks = BlockCount(content_.DataLength, content_.BlockSize);
     for (size_t k = 0; k < blocks; ++k) {
       clock_.SleepMs(kDataBlockWaitMs);
       if (!EndsWith(ReadLoaderReply(port_, kTransferCapacity), loader::kDataReady)) {
         outcome = msg::kError;  // this block is skipped, the loop goes on
+        if (reason.empty()) reason = StoppedAt(k, blocks);
         continue;
       }
       Send({loader::kDataStart});
@@ -125,10 +129,13 @@ class Dialogue {
       SendWord(loader::kBuild, content_.Build);
     else
       outcome = msg::kError;
+    // The version and build go last: a loader silent there stopped after the last block.
+    if (outcome == msg::kError && reason.empty())
+      reason = blocks > 0 ? StoppedAt(blocks - 1, blocks) : Text(msg::kLoaderSilent);
     memo_.SetProgress(kProgressAfterBuild);
     clock_.SleepMs(kQuitWaitMs);
     Send({loader::kQuit});
-    return EndPhase(outcome);
+    return EndPhase(outcome, reason);
   }
 
   void Finish() {
@@ -150,12 +157,19 @@ class Dialogue {
     WriteU16Be(bytes.data() + 1, value);
     Send(bytes);
   }
-  bool Fail(int message) {
-    memo_.EndLine(messages_.Text(message));
+  const std::string& Text(int message) const { return messages_.Text(message); }
+  // Why a transfer broke off: the block the loader did not take, counted from 1.
+  std::string StoppedAt(size_t block, size_t blocks) const {
+    return FormatText(Text(msg::kLoaderStopped), {static_cast<int64_t>(block + 1), static_cast<int64_t>(blocks)});
+  }
+  // The step's outcome ends its line; the reason, when known, follows on a line of its own.
+  bool Fail(int message, const std::string& reason = {}) {
+    memo_.EndLine(Text(message));
+    if (!reason.empty()) memo_.AddLine(reason);
     return false;
   }
-  bool EndPhase(int outcome) {
-    if (outcome != kOutcomeOk) return Fail(outcome);
+  bool EndPhase(int outcome, const std::string& reason) {
+    if (outcome != kOutcomeOk) return Fail(outcome, reason);
     memo_.EndLine(kStepOk);
     return true;
   }

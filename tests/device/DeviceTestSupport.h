@@ -41,6 +41,7 @@ class ScriptedOpener : public PortOpener {
  public:
   void Attach(int n, SerialPort& port) { ports_[n] = &port; }
   std::unique_ptr<SerialPort> Open(int n) override;
+  bool Exists(int n) const override { return ports_.contains(n); }
   /// Every n asked for, in order, whether it opened or not.
   const std::vector<int>& Asked() const { return asked_; }
 

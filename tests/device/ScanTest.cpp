@@ -263,7 +263,8 @@ TEST_F(ScanPortsTest, OnlyCompleteReadsCountAsFound) {
   EXPECT_EQ(entries.DeviceEntries()[1]->AsRead, entries.DeviceEntries()[1]->Config);
 }
 
-TEST_F(ScanPortsTest, EveryOpenPortGetsAnEntryInPortOrder) {
+// A port where nothing answers gets no entry: there is nothing there to show or write.
+TEST_F(ScanPortsTest, EveryPortWhereAControllerAnswersGetsAnEntryInPortOrder) {
   ScriptedPort nothing;
   ScriptedController second(sim::DefaultSetup(kOneChannelRow));
   ScriptedController fifth(sim::DefaultSetup(kTwoChannelRow));
@@ -276,19 +277,41 @@ TEST_F(ScanPortsTest, EveryOpenPortGetsAnEntryInPortOrder) {
   std::vector<int> all(16);
   std::iota(all.begin(), all.end(), 1);
   EXPECT_EQ(opener.Asked(), all);
-  ASSERT_EQ(entries.DeviceEntries().size(), 3u);
-  EXPECT_EQ(entries.DeviceEntries()[0]->Name, "COM1");
-  EXPECT_FALSE(entries.DeviceEntries()[0]->FromDevice);
-  EXPECT_EQ(entries.DeviceEntries()[1]->Name, "COM2");
-  EXPECT_TRUE(entries.DeviceEntries()[1]->FromDevice);
-  EXPECT_EQ(entries.DeviceEntries()[2]->Name, "COM5");
-  EXPECT_EQ(entries.DeviceEntries()[2]->Model, sim::DefaultSetup(kTwoChannelRow).model);
-  EXPECT_EQ(entries.CurrentEntry(), entries.DeviceEntries()[2].get());
+  ASSERT_EQ(entries.DeviceEntries().size(), 2u);
+  EXPECT_EQ(entries.DeviceEntries()[0]->Name, "COM2");
+  EXPECT_TRUE(entries.DeviceEntries()[0]->FromDevice);
+  EXPECT_EQ(entries.DeviceEntries()[1]->Name, "COM5");
+  EXPECT_EQ(entries.DeviceEntries()[1]->Model, sim::DefaultSetup(kTwoChannelRow).model);
+  EXPECT_EQ(entries.CurrentEntry(), entries.DeviceEntries()[1].get());
   EXPECT_EQ(link.Entry(), entries.CurrentEntry());
 
   const auto& lines = observer.InfoLines();
   EXPECT_EQ(lines.front(), OpenPortLine(messages, "COM1", lines.front().substr(1, 23)));
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Ok"), 2);
+  EXPECT_EQ(lines.back(), NoControllerLine({"COM1"}, lines.back().substr(1, 23)));
+}
+
+// Nothing found is said in one line: which ports were tried, or that there is none.
+TEST_F(ScanPortsTest, AScanThatFindsNothingSaysWhatItTried) {
+  ScriptedPort first;
+  ScriptedPort third;
+  opener.Attach(1, first);
+  opener.Attach(3, third);
+  TDEVICE_CONFIG& file = CurrentFileEntry(TCONFIG_BLOCK{});
+  EXPECT_FALSE(ScanPorts(context, names));
+  EXPECT_TRUE(entries.DeviceEntries().empty());
+  EXPECT_EQ(entries.CurrentEntry(), &file);
+  EXPECT_EQ(link.Entry(), &file);
+  ASSERT_FALSE(observer.InfoLines().empty());
+  EXPECT_NE(observer.InfoLines().back().find("No controller answered on COM1, COM3."), std::string::npos)
+      << observer.InfoLines().back();
+
+  test::ScriptedOpener none;
+  DeviceContext nothing{link, entries, none, messages};
+  observer.Clear();
+  EXPECT_FALSE(ScanPorts(nothing, names));
+  ASSERT_EQ(observer.InfoLines().size(), 1u);
+  EXPECT_NE(observer.InfoLines()[0].find("No serial port was found."), std::string::npos);
 }
 
 TEST_F(ScanPortsTest, EarlierDeviceEntriesAreDiscardedWithoutDanglingReferences) {

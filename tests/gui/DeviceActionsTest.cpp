@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 #include "ActionsTestFixture.h"
 #include "ImageLists.h"
@@ -32,7 +33,8 @@ struct PaintCounter : QObject {
 
 class DeviceActionsTest : public ActionsTest {};
 
-TEST_F(DeviceActionsTest, ScanListsEveryOpenPortBesideTheFilesInSortOrder) {
+// A port where nothing answers is no node: it holds nothing to show or write.
+TEST_F(DeviceActionsTest, ScanListsEveryControllerBesideTheFilesInSortOrder) {
   PtyPair nobody;
   sim::ControllerSetup second = sim::DefaultSetup(1);
   second.model = "LS-TWO";
@@ -55,7 +57,7 @@ TEST_F(DeviceActionsTest, ScanListsEveryOpenPortBesideTheFilesInSortOrder) {
   EXPECT_FALSE(u.actWriteToDevice->isEnabled());
   ASSERT_TRUE(WaitForDevice());
 
-  EXPECT_EQ(TreeTexts(), (QStringList{"COM1", "COM2,LS-TWO", "COM5,LS-FIVE", "New File", "zeta.LUM"}));
+  EXPECT_EQ(TreeTexts(), (QStringList{"COM2,LS-TWO", "COM5,LS-FIVE", "New File", "zeta.LUM"}));
   const QTreeWidget& tree = *u.tvDevices;
   for (int i = 0; i < tree.topLevelItemCount(); ++i) {
     const QTreeWidgetItem& node = *tree.topLevelItem(i);
@@ -64,11 +66,12 @@ TEST_F(DeviceActionsTest, ScanListsEveryOpenPortBesideTheFilesInSortOrder) {
   }
   // The first node is selected and shown.
   const auto& devices = window.Entries().DeviceEntries();
-  ASSERT_EQ(devices.size(), 3u);
+  ASSERT_EQ(devices.size(), 2u);
   EXPECT_EQ(window.CurrentEntry(), devices[0].get());
-  EXPECT_EQ(window.StatusPanel(0).text(), "COM1");
+  EXPECT_EQ(window.StatusPanel(0).text(), "COM2,LS-TWO");
 
   EXPECT_EQ(CountInfo("] Scan connected device:: Open port @"), 3);
+  EXPECT_EQ(CountInfo("] Scan connected device:: No controller answered on COM1."), 1);
   EXPECT_EQ(CountInfo("] Connected device is Lamp B @COM2"), 1);
   EXPECT_EQ(CountInfo("] Connected device is " + u.cbbDeviceTypes->itemText(0) + " @COM5"), 1);
   EXPECT_EQ(CountInfo("] Reading configuration data ..."), 2);
@@ -76,7 +79,7 @@ TEST_F(DeviceActionsTest, ScanListsEveryOpenPortBesideTheFilesInSortOrder) {
 
   // Each controller read is backed up under its serial number, holding what was read.
   EXPECT_EQ(CountInfo("] Backup saved: "), 2);
-  for (const auto& [setup, entry] : {std::pair{&second, devices[1].get()}, std::pair{&fifth, devices[2].get()}}) {
+  for (const auto& [setup, entry] : {std::pair{&second, devices[0].get()}, std::pair{&fifth, devices[1].get()}}) {
     const auto backups = ListBackups(Dir(), FormatSerial(setup->serialNumber));
     ASSERT_EQ(backups.size(), 1u) << setup->model;
     EXPECT_EQ(OpenConfigFile(backups[0].path).block, entry->Config) << setup->model;
@@ -102,18 +105,16 @@ TEST_F(DeviceActionsTest, ScanThatReadsNothingLeavesOnlyLiveEntriesInTreeAndSele
   SelectNode(deviceNode);
   ASSERT_EQ(window.CurrentEntry(), window.Entries().DeviceEntries().front().get());
 
-  // The controller stops answering: the port still opens, nothing is read.
+  // The controller stops answering: the port still opens, nothing is read, and nothing that
+  // did not answer becomes a node.
   simulator.Stop();
   u.actConnectDevice->trigger();
   ASSERT_TRUE(WaitForDevice());
 
-  const auto& devices = window.Entries().DeviceEntries();
-  ASSERT_EQ(devices.size(), 1u);
-  EXPECT_TRUE(devices.front()->Model.empty());
-  EXPECT_FALSE(devices.front()->FromDevice);
-  EXPECT_EQ(TreeTexts(), (QStringList{"COM1", "New File"}));
-  EXPECT_TRUE(window.Entries().Contains(window.CurrentEntry()));
-  EXPECT_EQ(window.CurrentEntry(), devices.front().get());
+  EXPECT_TRUE(window.Entries().DeviceEntries().empty());
+  EXPECT_EQ(TreeTexts(), (QStringList{"New File"}));
+  EXPECT_EQ(window.CurrentEntry(), window.Entries().FileEntries().front().get());
+  EXPECT_EQ(CountInfo("] Scan connected device:: No controller answered on COM1."), 1);
   // Every node leads to an entry of the lists.
   for (const QString& text : TreeTexts()) {
     SelectNode(text);
@@ -154,12 +155,50 @@ TEST_F(DeviceActionsTest, TheWindowStaysResponsiveAndShowsProgressDuringAScan) {
   SelectNode("New File");
   EXPECT_EQ(window.CurrentEntry(), window.Entries().FileEntries().front().get());
   ASSERT_TRUE(WaitForDevice());
-  EXPECT_EQ(TreeTexts().size(), 3);
+  EXPECT_EQ(TreeTexts(), (QStringList{TreeTexts().front(), "New File"}));
+  EXPECT_TRUE(TreeTexts().front().startsWith("COM2,"));
   for (const QString& text : TreeTexts()) {
     SelectNode(text);
     EXPECT_TRUE(window.Entries().Contains(window.CurrentEntry())) << text.toStdString();
   }
   EXPECT_EQ(CountInfo("Connected device is"), 1);
+}
+
+// A controller taken away in the middle of a write: one line says where it stopped answering,
+// and the fields it may not hold are named as the change view names them, with their units.
+TEST_F(DeviceActionsTest, AnInterruptedWriteSaysWhereItStoppedInThePagesWords) {
+  sim::ControllerSetup setup = sim::DefaultSetup(1);
+  setup.vanishAfterWrites = 1;
+  sim::Controller& com1 = simulator.AddController(setup);
+  simulator.Start();
+  WritePorts({{"COM1", com1.Path()}});
+  TFormLUM& window = Create();
+  Ui::TFormLUM& u = window.ui();
+  u.actConnectDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
+  u.actWriteToDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
+
+  const QStringList lines = InfoLines();
+  const auto stopped = std::find_if(lines.begin(), lines.end(), [](const QString& line) {
+    return line.contains("] Write to device:: The controller stopped answering after 1 of ");
+  });
+  ASSERT_NE(stopped, lines.end()) << lines.join('\n').toStdString();
+  EXPECT_EQ(*(stopped - 1), "Failure");
+  const QRegularExpression field(
+      "\\] Write to device:: (.+): the entry holds (.+), the controller did not confirm it\\.$");
+  int named = 0;
+  bool volts = false;
+  for (auto line = stopped + 1; line != lines.end() && line->contains("the entry holds"); ++line) {
+    const QRegularExpressionMatch match = field.match(*line);
+    ASSERT_TRUE(match.hasMatch()) << line->toStdString();
+    // The pages' Chinese labels, never the internal names ("BattOVP", "channel 1 Mode").
+    EXPECT_TRUE(match.captured(1).contains(QRegularExpression("[\\x{4e00}-\\x{9fff}]"))) << line->toStdString();
+    volts = volts || match.captured(2).endsWith(" V");
+    ++named;
+  }
+  EXPECT_GT(named, 0);
+  EXPECT_TRUE(volts) << "voltages are named with their unit";
 }
 
 TEST_F(DeviceActionsTest, ScanWithoutAnyPortFallsBackToTheFileEntries) {
@@ -171,6 +210,20 @@ TEST_F(DeviceActionsTest, ScanWithoutAnyPortFallsBackToTheFileEntries) {
   EXPECT_EQ(TreeTexts(), QStringList{"New File"});
   EXPECT_EQ(window.CurrentEntry(), window.Entries().FileEntries().front().get());
   EXPECT_EQ(CountInfo("Open port"), 0);
+  EXPECT_EQ(CountInfo("] Scan connected device:: No serial port was found."), 1);
+}
+
+// A port held by another program: the scan says which port it could not open.
+TEST_F(DeviceActionsTest, ScanWhoseOnlyPortIsHeldSaysSo) {
+  PtyPair line;
+  WritePorts({{"COM1", line.SlavePath()}});
+  TFormLUM& window = Create();
+  const auto holder = OpenPort(line.SlavePath(), 38400);
+  ASSERT_NE(holder, nullptr);
+  window.ui().actConnectDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
+  EXPECT_TRUE(window.Entries().DeviceEntries().empty());
+  EXPECT_EQ(CountInfo("] Scan connected device:: No port could be opened (tried COM1)."), 1);
 }
 
 TEST_F(DeviceActionsTest, ScanAsksToApplyEditsOfAFileEntryFirst) {

@@ -202,6 +202,41 @@ TEST_F(MonitorActionsTest, ReadingsOfAControllerThatStopsAnsweringAreCleared) {
   EXPECT_EQ(CountInfo("stopped answering"), 1);
 }
 
+// The live monitor holds the port of the controller a write goes to: the window says so before
+// the change view, and closes the port only when told to.
+TEST_F(MonitorActionsTest, AWriteToTheMonitoredControllerAsksToCloseTheMonitorFirst) {
+  sim::ControllerSetup setup = sim::DefaultSetup(1);
+  sim::Controller& controller = StartMonitored(setup);
+  TFormLUM& window = Window();
+  Ui::TFormLUM& u = window.ui();
+  u.actConnectDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
+  ClickPort();
+  TDEVICE_CONFIG& entry = *window.Entries().DeviceEntries().front();
+  entry.Config.SetBattFCV(static_cast<uint16_t>(setup.config.BattFCV() + 100));
+
+  dialogs_.AnswerYesNo(false);
+  u.actWriteToDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
+  ASSERT_EQ(dialogs_.Questions().size(), 1u);
+  EXPECT_EQ(dialogs_.Questions()[0].second.toStdString(),
+            "COM1 正被实时监控占用，写入无法到达该端口上的控制器。关闭该端口并写入吗？");
+  EXPECT_TRUE(dialogs_.ChangeViews().empty());
+  EXPECT_TRUE(window.Session().MonitorOpen());
+  EXPECT_EQ(CountInfo("Write to device"), 0);
+
+  dialogs_.AnswerYesNo(true);
+  u.actWriteToDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());  // the port closes, then the change view and the write
+  ASSERT_TRUE(WaitForDevice());
+  EXPECT_FALSE(window.Session().MonitorOpen());
+  EXPECT_EQ(u.btnRealPort->text(), "打开通讯端口");
+  EXPECT_EQ(dialogs_.ChangeViews().size(), 1u);
+  EXPECT_EQ(controller.Config().BattFCV(), entry.Config.BattFCV());
+  EXPECT_EQ(InfoLines().back(), "");  // the write's closing line
+  EXPECT_EQ(InfoLines().end()[-2], "Ok");
+}
+
 TEST_F(MonitorActionsTest, PollsSendNothingWithMonitoringSwitchedOff) {
   sim::Controller& controller = StartMonitored(sim::DefaultSetup(1));
   TFormLUM& window = Window();

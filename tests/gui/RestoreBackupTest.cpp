@@ -38,6 +38,9 @@ TEST_F(RestoreBackupTest, TheChosenBackupIsWrittenBackAfterTheChangeView) {
   ASSERT_EQ(dialogs_.BackupLists().size(), 1u);
   const BackupChoices& offered = dialogs_.BackupLists()[0];
   EXPECT_EQ(offered.title, "从备份恢复");
+  // The list names whose backups they are.
+  EXPECT_EQ(offered.controller.toStdString(),
+            "COM1 上的控制器：" + setup.model + "，序列号 " + FormatSerial(setup.serialNumber));
   ASSERT_EQ(offered.rows.size(), 2u);
   EXPECT_EQ(offered.rows[0].time.toStdString(), FormatBackupTime(backups[0].time));
   EXPECT_TRUE(offered.rows[0].changes.rows.empty());  // the newest is what the controller holds
@@ -53,6 +56,12 @@ TEST_F(RestoreBackupTest, TheChosenBackupIsWrittenBackAfterTheChangeView) {
   EXPECT_EQ(dialogs_.ChangeViews()[0].rows, offered.rows[1].changes.rows);
   EXPECT_EQ(controller.Config().BattOVP(), setup.config.BattOVP());
   EXPECT_EQ(CountInfo("Writing configuration data"), 1);
+  // The controller's entry shows what the controller holds now, not what it held before.
+  const TDEVICE_CONFIG& entry = *Window().Entries().DeviceEntries().front();
+  EXPECT_EQ(entry.Config.BattOVP(), setup.config.BattOVP());
+  EXPECT_EQ(entry.AsRead->BattOVP(), setup.config.BattOVP());
+  SelectNode(TreeTexts().front());
+  EXPECT_EQ(u.lbledtBattOVP->text().toStdString(), FormatScaled(setup.config.BattOVP(), kScaleMilli));
 }
 
 TEST_F(RestoreBackupTest, WithoutAControllerReadThereIsNothingToRestore) {

@@ -6,11 +6,12 @@
 #include <functional>
 #include <optional>
 
-#include "support/UpgradeTestSupport.h"
+#include "language/MessageSlots.h"
 #include "sim/LoaderMachine.h"
 #include "support/FakeClock.h"
 #include "support/PortView.h"
 #include "support/ScriptedPort.h"
+#include "support/UpgradeTestSupport.h"
 #include "upgrade/EffFile.h"
 #include "upgrade/LoaderDialogue.h"
 
@@ -238,7 +239,9 @@ TEST_F(LoaderDialogueTest, DataPhaseWithoutReadyFailsAfterSendingQuitOnce) {
   mute = [](const Bytes& written) { return written == Bytes{'E'}; };
 
   EXPECT_FALSE(Run());
-  EXPECT_EQ(memo.lines.back(), "正在更新数据... 错误！");
+  ASSERT_GE(memo.lines.size(), 2u);
+  EXPECT_EQ(memo.lines.end()[-2], "正在更新数据... 错误！");
+  EXPECT_EQ(memo.lines.back(), messages.Text(msg::kLoaderSilent));  // why, on a line of its own
   EXPECT_EQ(Sent({'V', 0x00, 0x7B}), 0);
   EXPECT_EQ(Sent({'B', 0x00, 0x07}), 0);
   EXPECT_EQ(loader->Record().Quits, 1);
@@ -257,7 +260,9 @@ TEST_F(LoaderDialogueTest, DataBlockWithoutReadyIsSkippedAndTheLoopGoesOn) {
   EXPECT_EQ(WaitsOf(400), 2);
   EXPECT_EQ(Sent({0x01, 0x01}), 0);  // block 1 had no ready answer
   EXPECT_EQ(loader->Record().Data, Bytes(eff.data.begin(), eff.data.begin() + 8));
-  EXPECT_EQ(memo.lines.back(), "正在更新数据... 错误！");
+  ASSERT_GE(memo.lines.size(), 2u);
+  EXPECT_EQ(memo.lines.end()[-2], "正在更新数据... 错误！");
+  EXPECT_EQ(memo.lines.back(), "升级程序在第 2 块（共 2 块）停止应答：固件不完整，请重新升级。");
   EXPECT_EQ(loader->Record().Quits, 1);
 }
 
@@ -300,7 +305,9 @@ TEST_F(LoaderDialogueTest, ImagePhaseWithoutReadyIsAnError) {
   mute = [](const Bytes& written) { return written == Bytes{'F'}; };
 
   EXPECT_FALSE(Run());
-  EXPECT_EQ(memo.lines.back(), "正在升级固件... 错误！");
+  ASSERT_GE(memo.lines.size(), 2u);
+  EXPECT_EQ(memo.lines.end()[-2], "正在升级固件... 错误！");
+  EXPECT_EQ(memo.lines.back(), "升级程序在第 1 块（共 3 块）停止应答：固件不完整，请重新升级。");
   EXPECT_EQ(Sent({0x01, 0x00}), 0);
   EXPECT_EQ(Sent({0xFF, 0xFF}), 1);
   EXPECT_TRUE(Closed());
@@ -313,7 +320,9 @@ TEST_F(LoaderDialogueTest, SynchronisationNeedsExactlyOneByte) {
   AnswerWith(options);
 
   EXPECT_FALSE(Run());
-  EXPECT_EQ(memo.lines.back(), "等待硬件响应... 错误！");
+  ASSERT_GE(memo.lines.size(), 2u);
+  EXPECT_EQ(memo.lines.end()[-2], "等待硬件响应... 错误！");
+  EXPECT_EQ(memo.lines.back(), messages.Text(msg::kLoaderSilent));
   EXPECT_EQ(port.Written(), (std::vector<Bytes>{{'<'}}));
   EXPECT_TRUE(Closed());
 }
@@ -328,7 +337,9 @@ TEST_F(LoaderDialogueTest, SilentLoaderFailsAfter250Rounds) {
   EXPECT_EQ(WaitsOf(32), 250);
   EXPECT_EQ(clock.Sleeps().size(), 250u);
   EXPECT_TRUE(port.Written().empty());
-  EXPECT_EQ(memo.lines.back(), "等待硬件响应... 错误！");
+  ASSERT_GE(memo.lines.size(), 2u);
+  EXPECT_EQ(memo.lines.end()[-2], "等待硬件响应... 错误！");
+  EXPECT_EQ(memo.lines.back(), messages.Text(msg::kLoaderSilent));
   EXPECT_TRUE(Closed());
 }
 
@@ -338,7 +349,9 @@ TEST_F(LoaderDialogueTest, FirstTransmissionMustEndInBang) {
   EXPECT_FALSE(Run());
   EXPECT_EQ(WaitsOf(32), 1);
   EXPECT_TRUE(port.Written().empty());
-  EXPECT_EQ(memo.lines.back(), "等待硬件响应... 错误！");
+  ASSERT_GE(memo.lines.size(), 2u);
+  EXPECT_EQ(memo.lines.end()[-2], "等待硬件响应... 错误！");
+  EXPECT_EQ(memo.lines.back(), messages.Text(msg::kLoaderSilent));
 }
 
 TEST_F(LoaderDialogueTest, IdentityMustMatchAll32Bits) {
@@ -349,7 +362,9 @@ TEST_F(LoaderDialogueTest, IdentityMustMatchAll32Bits) {
     Load(EffFields{});
     AnswerWith(Loader(8, id));
     EXPECT_FALSE(Run());
-    EXPECT_EQ(memo.lines.back(), "核对硬件身份... 错误！");
+    ASSERT_GE(memo.lines.size(), 2u);
+    EXPECT_EQ(memo.lines.end()[-2], "核对硬件身份... 错误！");
+    EXPECT_EQ(memo.lines.back(), "该控制器不是此文件所对应的型号：没有发送固件。");
     EXPECT_EQ(port.Written(), (std::vector<Bytes>{{'<'}, {'I'}}));
   }
 }
