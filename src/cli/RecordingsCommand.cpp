@@ -44,7 +44,7 @@ void Run(const Options& options) {
   }
   const std::string target = ExistingDatabase(options.db);
   try {
-    const auto db = store::OpenDatabase(target);
+    const auto db = store::OpenDatabase(target, store::OpenCheck::None);
     store::Recordings recordings(*db);
     if (options.csv) {
       std::cout << PollCsvHeader() << '\n';

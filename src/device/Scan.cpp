@@ -141,8 +141,9 @@ bool ScanPorts(DeviceContext& context, const DeviceTypeNames& names, const Confi
     TDEVICE_CONFIG& added = context.entries.AddDeviceEntry(std::move(entry));
     context.entries.SetCurrentEntry(&added);
     if (IdentifyAndRead(context, port.get(), names)) anyRead = true;
-    // A port where no controller of a known type answered holds nothing to show or write.
-    if (LookupProductID(added.Config.ProductID()) < 0) {
+    // A port where no controller answered holds nothing to show or write. One of an unknown
+    // type keeps its entry: it answered, and the bench records it as refused.
+    if (added.Config.ProductID() == 0) {
       unanswered.push_back(name);
       context.entries.RemoveDeviceEntry(&added);
     }

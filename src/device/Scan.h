@@ -32,7 +32,7 @@ bool IdentifyAndRead(DeviceContext& context, SerialPort* port, const DeviceTypeN
 
 /// Tries COM1..COM16 in order: each port that opens gets a new device entry named COMn, made
 /// CurrentEntry, and is read by IdentifyAndRead; the entry is taken away again when no
-/// controller of a known type answered there, and one line names those ports. A scan that
+/// controller answered there, and one line names those ports. A scan that
 /// opened no port says so, naming the ports that would not open (or that there is none).
 /// Earlier device entries are discarded first.
 /// `confirmApply` runs first when CurrentEntry is not FromDevice. Holds a Link::Operation for

@@ -109,7 +109,9 @@ TFormProvisioning::TFormProvisioning(TFormLUM& mainWindow)
   ui_->setupUi(this);
   WheelOnlyWithFocus(*this);
   Ui::TFormProvisioning& u = *ui_;
+  // As lumctl provision: the host names the bench, the login the operator, until typed otherwise.
   u.lbledtBench->setText(QSysInfo::machineHostName());
+  u.lbledtOperator->setText(qEnvironmentVariable("USER"));
   u.lbledtDatabase->setPlaceholderText(QStringLiteral("commissioning.db"));
   // Modal: while the bench owns the ports, no scan or monitor of the main window reaches for them.
   connect(main_.ui().actProvisioning, &QAction::triggered, this, [this] { exec(); });
@@ -224,7 +226,9 @@ std::vector<store::CommissioningRecord> TFormProvisioning::JobRecords() {
   store::RecordFilter filter;
   if (job_) filter.job = job_->name;
   if (records_) return records_->Records(filter);
-  return store::OpenRecordStore(Directory(), ui_->lbledtDatabase->text().trimmed().toStdString())->Records(filter);
+  return store::OpenRecordStore(Directory(), ui_->lbledtDatabase->text().trimmed().toStdString(),
+                                store::RecordStore::Use::Reader)
+      ->Records(filter);
 }
 
 void TFormProvisioning::btnExportRecordsClick() {
@@ -360,6 +364,10 @@ void TFormProvisioning::ShowPort(const PortState& state) {
 
 void TFormProvisioning::ShowCounts() {
   if (!bench_) return;
+  // Rows that wait for the server are shown always, with why it is away.
+  const size_t spooled = records_->SpooledCount();
+  ui_->lblSpooled->setNum(static_cast<int>(spooled));
+  ui_->lblSpooled->setToolTip(spooled > 0 ? FromUtf8(records_->ServerProblem()) : QString());
   const BenchCounts counts = bench_->Counts();
   Ui::TFormProvisioning& u = *ui_;
   u.lblDone->setNum(counts.done);

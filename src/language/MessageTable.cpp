@@ -99,7 +99,7 @@ constexpr BuiltInText kBuiltIn[] = {
     {msg::kReportSerial + 1, "型号"},
     {msg::kReportSerial + 2, "固件版本"},
     {msg::kReportSerial + 3, "结果"},
-    {msg::kReportTime, "时间 (UTC)"},
+    {msg::kReportTime, "时间（协调世界时）"},
     {msg::kReportBattery, "蓄电池"},
     {msg::kReportBattery + 1, "欠压保护"},
     {msg::kReportBattery + 2, "光控电压"},

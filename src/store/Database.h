@@ -95,8 +95,13 @@ bool IsPostgresUrl(const std::string& target);
 /// a PostgreSQL connection string (the server says whether it holds the database).
 bool DatabaseExists(const std::string& target);
 
+/// What opening an SQLite file checks first. A file that will be written is read whole for
+/// damage, which would otherwise fail in the middle of a unit's record; a file only listed
+/// fails loudly at a damaged page anyway, and reading it twice would double the listing.
+enum class OpenCheck { Integrity, None };
+
 /// Opens an SQLite file (created when missing) or connects to PostgreSQL, by the target's form.
 /// Throws DatabaseError naming the target when it cannot.
-std::unique_ptr<Database> OpenDatabase(const std::string& target);
+std::unique_ptr<Database> OpenDatabase(const std::string& target, OpenCheck check = OpenCheck::Integrity);
 
 }  // namespace lum::store

@@ -35,7 +35,8 @@ RecordStore::RecordStore(const std::string& target, const std::string& spoolPath
       use_(use),
       retryInterval_(retryInterval) {
   if (!IsPostgresUrl(target_)) {
-    primary_ = OpenDatabase(target_);  // a local file: its failure is the caller's to report
+    // A local file: its failure is the caller's to report.
+    primary_ = OpenDatabase(target_, use_ == Use::Reader ? OpenCheck::None : OpenCheck::Integrity);
     PrepareRecordTable(*primary_);
     return;
   }

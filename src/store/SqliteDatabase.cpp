@@ -73,7 +73,7 @@ Value Column(sqlite3_stmt* statement, int column) {
 }
 }  // namespace
 
-SqliteDatabase::SqliteDatabase(const std::string& path) : path_(path) {
+SqliteDatabase::SqliteDatabase(const std::string& path, OpenCheck check) : path_(path) {
   if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
     const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
@@ -87,6 +87,7 @@ SqliteDatabase::SqliteDatabase(const std::string& path) : path_(path) {
     db_ = nullptr;
     throw DatabaseError(path + ": " + kJournalPragma + ": " + message);
   }
+  if (check == OpenCheck::None) return;
   try {
     CheckIntegrity();
   } catch (const DatabaseError&) {

@@ -12,9 +12,9 @@ namespace lum::store {
 /// transactions (busy timeout) instead of failing.
 class SqliteDatabase : public Database {
  public:
-  /// Opens (or creates) the file and checks it: a damaged file is refused. Throws
-  /// DatabaseError naming the file.
-  explicit SqliteDatabase(const std::string& path);
+  /// Opens (or creates) the file and, unless `check` is None, checks it: a damaged file is
+  /// refused. Throws DatabaseError naming the file.
+  explicit SqliteDatabase(const std::string& path, OpenCheck check = OpenCheck::Integrity);
   ~SqliteDatabase() override;
   SqliteDatabase(const SqliteDatabase&) = delete;
   SqliteDatabase& operator=(const SqliteDatabase&) = delete;

@@ -35,6 +35,7 @@ TEST_F(Lumctl, BackupsListsNewestFirstAndPrunesOnlyWhenAsked) {
 }
 
 TEST_F(Lumctl, BackupsJsonHasOneObjectPerBackup) {
+  WriteRaw("LUM.INI", "[Ports]\r\n");
   const std::string a1 = SaveBackup(dir_.string(), 1, DualChannelBlock(), kTime);
   const std::string b1 = SaveBackup(dir_.string(), 2, DualChannelBlock(), kTime + std::chrono::hours(1));
 

@@ -134,10 +134,10 @@ TEST_F(LumctlProvision, AFullDiskAfterTheWriteNamesTheUnitNotRecorded) {
   MapPorts(bench, 1);
   WriteJobFiles(dir_.string());
   // The records' file as a bench leaves it, copied onto a disk with room for nothing but the
-  // file and the shared memory of an open database.
+  // file: the record's journal and pages find no space.
   { store::RecordStore made(Path("seed.db"), Path("seed-spool.db")); }
-  constexpr uintmax_t kPage = 4096, kSharedMemory = 32768;
-  const uintmax_t disk = (std::filesystem::file_size(Path("seed.db")) + kPage - 1) / kPage * kPage + kSharedMemory;
+  constexpr uintmax_t kPage = 4096;
+  const uintmax_t disk = (std::filesystem::file_size(Path("seed.db")) + kPage - 1) / kPage * kPage;
   std::filesystem::create_directory(Path("disk"));
   const std::string smallDisk = "unshare -rm sh -c 'mount -t tmpfs -o size=" + std::to_string(disk) +
                                 " none disk && cp seed.db disk/commissioning.db && exec \"$0\" \"$@\"' ";

@@ -97,6 +97,7 @@ TEST_F(FileActionsTest, SavingADeviceEntryKeepsItsPortName) {
 // fit for a file name), "New File" for the new configuration.
 TEST_F(FileActionsTest, SaveAsOffersANameForEveryEntry) {
   SelectNode("New File");
+  Window().MarkModified();  // a fresh "New File" has nothing to save yet
   SaveAs("");
   AddFileEntry(PathIn("wolf.LUM"), SampleBlock(1));
   SelectNode("wolf.LUM");
@@ -109,11 +110,12 @@ TEST_F(FileActionsTest, SaveAsOffersANameForEveryEntry) {
   device->Config = SampleBlock(0);
   Window().Entries().AddDeviceEntry(std::move(device));
   Window().RebuildEntryTree();
-  SelectNode("COM3");
+  SelectNode("COM3,LS/2420 D");
   SaveAs("");
-  EXPECT_EQ(dialogs_.SaveOffers(), (std::vector<QString>{QString::fromStdString(PathIn("New File.LUM")),
-                                                         QString::fromStdString(PathIn("wolf.LUM")),
-                                                         QString::fromStdString(PathIn("LS_2420_D_0100000042.LUM"))}));
+  std::vector<std::string> offered;
+  for (const QString& offer : dialogs_.SaveOffers()) offered.push_back(offer.toStdString());
+  EXPECT_EQ(offered,
+            (std::vector<std::string>{PathIn("New File.LUM"), PathIn("wolf.LUM"), PathIn("LS_2420_D_0100000042.LUM")}));
 }
 
 TEST_F(FileActionsTest, AnIncompletelyReadDeviceEntryIsNotSaved) {

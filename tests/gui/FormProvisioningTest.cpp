@@ -211,6 +211,27 @@ TEST_F(FormProvisioningTest, ABenchRunShowsEachUnitRecordsItAndExportsTheRecords
   EXPECT_TRUE(dialogs_.Errors().empty());
 }
 
+// A records server that cannot be reached: the unit is provisioned, its record waits in the
+// spool, and the window says how many wait and, on the counter's tip, why.
+TEST_F(FormProvisioningTest, RecordsWaitingInTheSpoolAreCountedInTheWindow) {
+  SimulatedBench bench(1);
+  WritePorts({{"COM1", *bench.Ports().PathOf(1)}});
+  TFormProvisioning& window = CreateBoth();
+  Ui::TFormProvisioning& u = window.ui();
+  Choose(WriteJobFiles(Dir()));
+  // Nothing listens on port 1 of this machine: the server is away, not refusing a login.
+  u.lbledtDatabase->setText(QStringLiteral("postgresql://bench@127.0.0.1:1/records"));
+  u.btnStart->click();
+  ASSERT_TRUE(window.Running());
+  EXPECT_EQ(u.lblSpooled->text(), "0");
+  bench.Port(1).Plug(SimulatedBench::Unit(kSerial));
+  QTRY_COMPARE_WITH_TIMEOUT(u.lblDone->text(), QStringLiteral("1"), kBenchTimeoutMs);
+  QTRY_COMPARE_WITH_TIMEOUT(u.lblSpooled->text(), QStringLiteral("1"), kBenchTimeoutMs);
+  EXPECT_TRUE(u.lblSpooled->toolTip().contains(QStringLiteral("127.0.0.1"))) << u.lblSpooled->toolTip().toStdString();
+  u.btnStop->click();
+  QTRY_VERIFY_WITH_TIMEOUT(!window.Running(), kBenchTimeoutMs);
+}
+
 TEST_F(FormProvisioningTest, TheToolsMenuOpensIt) {
   TFormProvisioning& window = CreateBoth();
   Ui::TFormLUM& u = Window().ui();

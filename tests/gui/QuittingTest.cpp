@@ -211,8 +211,8 @@ TEST_P(SignalEndTest, SignalWithTheStartUpErrorBoxOpenEndsTheProgramAndWritesThe
 }
 
 INSTANTIATE_TEST_SUITE_P(TerminationSignals, SignalEndTest, ::testing::Values(SIGTERM, SIGHUP),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                           return std::string(info.param == SIGTERM ? "SIGTERM" : "SIGHUP");
+                         [](const ::testing::TestParamInfo<int>& signal) {
+                           return std::string(signal.param == SIGTERM ? "SIGTERM" : "SIGHUP");
                          });
 
 }  // namespace

@@ -95,12 +95,17 @@ TEST_F(WindowSizeTest, TheTreeAndTheInformationPanelCanBeResized) {
   Ui::TFormLUM& u = window.ui();
   EXPECT_EQ(u.tvDevices->width(), TFormLUM::kTreeWidth);
   EXPECT_EQ(u.mmoInfo->height(), TFormLUM::kInfoHeight);
-  u.splTree->setSizes({260, 380});
-  u.splInfo->setSizes({300, 200});
+  // Room for the pages beside a wider tree and above a taller panel.
+  window.resize(1200, 900);
+  QApplication::processEvents();
+  const int across = u.splTree->width() - u.splTree->handleWidth();
+  const int down = u.splInfo->height() - u.splInfo->handleWidth();
+  u.splTree->setSizes({260, across - 260});
+  u.splInfo->setSizes({down - 200, 200});
   QApplication::processEvents();
   EXPECT_EQ(u.tvDevices->width(), 260);
   EXPECT_EQ(u.mmoInfo->height(), 200);
-  window.resize(800, 600);
+  window.resize(1300, 950);
   QApplication::processEvents();
   EXPECT_EQ(u.tvDevices->width(), 260) << "the pages take a wider window, the tree keeps its width";
 }

@@ -142,8 +142,10 @@ TEST_F(WriteReviewTest, TheBuiltInFieldCaptionsAreTheWindowsOwn) {
     ASSERT_NE(component, nullptr) << entry.component;
     EXPECT_EQ(ComponentTexts(component, &Window()).Caption().toStdString(), entry.caption) << entry.component;
   }
-  for (const ConfigField& field : ConfigFields())
-    if (*field.label != 0) EXPECT_FALSE(WindowCaption(ProfileFile(), field.label).empty()) << field.label;
+  for (const ConfigField& field : ConfigFields()) {
+    if (*field.label == 0) continue;
+    EXPECT_FALSE(WindowCaption(ProfileFile(), field.label).empty()) << field.label;
+  }
 }
 
 }  // namespace

@@ -100,6 +100,9 @@ TEST_F(SqliteDatabaseTest, AFileDamagedInTheMiddleIsRefusedAtOpening) {
   } catch (const DatabaseError& e) {
     EXPECT_NE(std::string(e.what()).find("records.db: the database is damaged"), std::string::npos) << e.what();
   }
+  // A file that is only listed is not read twice: the damage is an error once the rows are read.
+  const auto listed = OpenDatabase(path, OpenCheck::None);
+  EXPECT_THROW(listed->Query("SELECT count(*), sum(length(s)) FROM t"), DatabaseError);
 }
 
 TEST_F(SqliteDatabaseTest, AFileInWriteAheadLogModeIsTakenOverWithItsRows) {

@@ -115,7 +115,7 @@ TEST_F(LumctlUpgrade, MadeFileUpgradesTheLoaderMappedThroughItsPortsFile) {
 
   const auto outcome = Run("upgrade fw.eff --port COM1");
 
-  std::system(("kill $(cat '" + Path("loader.pid") + "')").c_str());
+  EXPECT_EQ(std::system(("kill $(cat '" + Path("loader.pid") + "')").c_str()), 0) << "the loader ended";
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
   EXPECT_TRUE(Contains(outcome.out, "恭喜：固件升级完成！")) << outcome.out;
   // stderr is a file here: a log gets no progress bar redrawn over itself.
