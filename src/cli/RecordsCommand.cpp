@@ -129,7 +129,7 @@ void InitRecords(const std::string& db) {
 }
 
 std::string BreakText(const store::ChainBreak& found) {
-  const std::string record =
+  std::string record =
       fmt::format("record {} (attempt {} of {})", found.position, found.attemptId, found.timeUtc);
   switch (found.kind) {
     case store::ChainBreak::Kind::Changed:

@@ -27,7 +27,7 @@ constexpr double kFooterTop = kPageHeight - 10;
 constexpr double kRuleWidth = 0.3;
 constexpr double kColumnGap = 2;
 // Serial number, model, firmware, result, time; then the four key values.
-constexpr double kColumnWidths[] = {30, 36, 24, 26, 45, 34, 24, 20, 28};
+constexpr double kColumnWidths[] = {26, 34, 20, 26, 43, 32, 30, 24, 32};
 
 // The label: a roll of 62 x 29 mm, the QR code on the left.
 constexpr double kLabelWidth = 62;
