@@ -83,6 +83,7 @@ TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
   settings_page_.ConnectHandlers();
   ConnectRestoreActions();
   WheelOnlyWithFocus(*this);
+  FlatButtonsShowFocus(*this);
   KeepHiddenPagesAway(*ui_->PageControl);
   FormCreate();
 }

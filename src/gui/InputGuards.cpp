@@ -3,6 +3,7 @@
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QPushButton>
 #include <QTabWidget>
 #include <memory>
 
@@ -21,6 +22,26 @@ class WheelNeedsFocus : public QObject {
   }
 };
 }  // namespace
+
+namespace {
+class RaiseWhileFocused : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+      static_cast<QPushButton*>(watched)->setFlat(event->type() == QEvent::FocusOut);
+    return false;
+  }
+};
+}  // namespace
+
+void FlatButtonsShowFocus(QWidget& root) {
+  auto* filter = new RaiseWhileFocused(&root);
+  for (QPushButton* button : root.findChildren<QPushButton*>())
+    if (button->isFlat()) button->installEventFilter(filter);
+}
 
 void WheelOnlyWithFocus(QWidget& root) {
   auto* filter = new WheelNeedsFocus(&root);
