@@ -51,13 +51,17 @@ std::vector<PlotPoint> DecimateMinMax(std::span<const PollSample> samples, Value
 }
 
 std::vector<std::vector<PlotPoint>> DecimateBrokenLine(std::span<const PollSample> samples, ValueId id, int64_t fromMs,
-                                                       int64_t toMs, int columns) {
+                                                       int64_t toMs, int columns, int64_t longestGapMs) {
   std::vector<std::vector<PlotPoint>> runs;
   const auto empty = [](const PollSample& s) { return s.Empty(); };
+  const auto breaksAfter = [longestGapMs](const PollSample& before, const PollSample& next) {
+    return next.Empty() || next.timeMs - before.timeMs > longestGapMs;
+  };
   for (Iterator begin = samples.begin(); begin != samples.end();) {
     begin = std::find_if_not(begin, samples.end(), empty);
     if (begin == samples.end()) break;
-    const Iterator end = std::find_if(begin, samples.end(), empty);
+    const Iterator last = std::adjacent_find(begin, samples.end(), breaksAfter);
+    const Iterator end = last == samples.end() ? last : std::next(last);
     if (begin->timeMs <= toMs && std::prev(end)->timeMs >= fromMs) {
       std::vector<PlotPoint> run = DecimateMinMax(std::span(begin, end), id, fromMs, toMs, columns);
       if (!run.empty()) runs.push_back(std::move(run));

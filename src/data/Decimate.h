@@ -24,10 +24,11 @@ std::vector<PlotPoint> DecimateMinMax(std::span<const PollSample> samples, Value
                                       int columns);
 
 /// The line of one polled value broken where a poll brought nothing (an empty sample: the
-/// controller did not answer), so that the chart shows the gap: each run of polls between
-/// such breaks reduced as DecimateMinMax does, in time order. Runs that do not reach into
-/// the range, and runs without the value, are left out.
+/// controller did not answer) and where two polls lie more than `longestGapMs` apart (a
+/// recording keeps only the polls that were answered), so that the chart shows the gap: each
+/// run of polls between such breaks reduced as DecimateMinMax does, in time order. Runs that
+/// do not reach into the range, and runs without the value, are left out.
 std::vector<std::vector<PlotPoint>> DecimateBrokenLine(std::span<const PollSample> samples, ValueId id, int64_t fromMs,
-                                                       int64_t toMs, int columns);
+                                                       int64_t toMs, int columns, int64_t longestGapMs);
 
 }  // namespace lum

@@ -32,6 +32,7 @@
 #include "data/NightProfile.h"
 #include "data/NumberFormats.h"
 #include "data/PollCsv.h"
+#include "device/Monitor.h"
 #include "language/MessageSlots.h"
 #include "ui_FormChart.h"
 #include "ui_FormLUM.h"
@@ -48,6 +49,9 @@ constexpr int64_t kMaximumSpanMs = int64_t{7} * 24 * 60 * kMsPerMinute;
 constexpr unsigned kSpanPresetsMinutes[] = {1, 10, 60, 6 * 60, 24 * 60};
 constexpr int64_t kClockFormatLimitMs = int64_t{6} * 60 * kMsPerMinute;  // longer spans show the date
 constexpr int kMinimumColumns = 100;
+// Polls come a second apart, a slow one a little later: three poll periods without one mean at
+// least one poll brought nothing, which a recording does not keep.
+constexpr int64_t kLongestPollGapMs = 3 * int64_t{Monitor::kPollIntervalMs};
 constexpr double kAxisMargin = 0.05;
 constexpr double kLeastAxisMargin = 0.1;
 // The narrowest ranges shown: what the controller's readings resolve, a little more.
@@ -475,7 +479,7 @@ void TFormChart::Redraw() {
   for (const Line& line : kLines) {
     series_.at(line.id)->setName(main_.Message(line.nameSlot));
     Range& range = line.axis == Axis::Volts ? volts : line.axis == Axis::Amperes ? amperes : celsius;
-    const auto runs = DecimateBrokenLine(Samples(), line.id, ViewStartMs(), ViewEndMs(), columns);
+    const auto runs = DecimateBrokenLine(Samples(), line.id, ViewStartMs(), ViewEndMs(), columns, kLongestPollGapMs);
     // Every part is filled or emptied: a part the view no longer needs keeps no old points.
     const size_t parts = std::max(runs.size(), further_parts_[line.id].size() + 1);
     for (size_t part = 0; part < parts; ++part) {

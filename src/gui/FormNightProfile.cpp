@@ -4,7 +4,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "FormLUM.h"
 #include "NightProfileView.h"
@@ -56,8 +58,16 @@ void TFormNightProfile::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   Refresh();
   if (!placed_) {
-    // Beside the main window, at the height of its pages.
-    move(main_.frameGeometry().topRight() + QPoint(kGapToMainWindow, 0));
+    // Beside the main window, at the height of its pages, but wholly on the screen: a main
+    // window near the right edge leaves it overlapping instead of cut off.
+    QPoint place = main_.frameGeometry().topRight() + QPoint(kGapToMainWindow, 0);
+    if (const QScreen* screen = main_.screen()) {
+      const QRect room = screen->availableGeometry();
+      const QSize size = frameGeometry().size();
+      place.setX(std::clamp(place.x(), room.left(), std::max(room.left(), room.right() + 1 - size.width())));
+      place.setY(std::clamp(place.y(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height())));
+    }
+    move(place);
     placed_ = true;
   }
 }

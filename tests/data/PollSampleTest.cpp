@@ -82,6 +82,9 @@ TEST(Decimate, ADayKeepsEachColumnsLowestAndHighestInTimeOrderSoNoPeakIsLost) {
   EXPECT_DOUBLE_EQ(points.back().y, 13.0);
 }
 
+// Polls a second apart; three seconds without one is a gap.
+constexpr int64_t kLongestGapMs = 3000;
+
 // Polls that brought nothing break the line; a poll that lacks only this value does not.
 TEST(Decimate, ALineBreaksWherePollsBroughtNothing) {
   std::vector<PollSample> samples;
@@ -95,18 +98,29 @@ TEST(Decimate, ALineBreaksWherePollsBroughtNothing) {
     for (const PlotPoint& p : run) x.push_back(p.x);
     return x;
   };
-  const auto runs = DecimateBrokenLine(samples, ValueId::BatteryVoltage, 0, 11000, 100);
+  const auto runs = DecimateBrokenLine(samples, ValueId::BatteryVoltage, 0, 11000, 100, kLongestGapMs);
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(times(runs[0]), (std::vector<double>{0, 1000, 3000}));
   EXPECT_EQ(times(runs[1]), (std::vector<double>{6000, 7000, 8000}));
   EXPECT_EQ(times(runs[2]), (std::vector<double>{10000, 11000}));
 
   // A view inside the second run: only that run, reaching its neighbours just outside.
-  const auto inside = DecimateBrokenLine(samples, ValueId::BatteryVoltage, 6500, 7500, 100);
+  const auto inside = DecimateBrokenLine(samples, ValueId::BatteryVoltage, 6500, 7500, 100, kLongestGapMs);
   ASSERT_EQ(inside.size(), 1u);
   EXPECT_EQ(times(inside[0]), (std::vector<double>{6000, 7000, 8000}));
-  EXPECT_TRUE(DecimateBrokenLine(samples, ValueId::BatteryVoltage, 4000, 5000, 100).empty());
-  EXPECT_TRUE(DecimateBrokenLine({}, ValueId::BatteryVoltage, 0, 9000, 10).empty());
+  EXPECT_TRUE(DecimateBrokenLine(samples, ValueId::BatteryVoltage, 4000, 5000, 100, kLongestGapMs).empty());
+  EXPECT_TRUE(DecimateBrokenLine({}, ValueId::BatteryVoltage, 0, 9000, 10, kLongestGapMs).empty());
+}
+
+// A recording keeps only the answered polls: where they lie further apart than a poll takes,
+// the line breaks too; polls that are merely a little late do not break it.
+TEST(Decimate, ALineBreaksWhereRecordedPollsLieTooFarApart) {
+  std::vector<PollSample> samples;
+  for (const int64_t ms : {0, 1000, 2400, 3400, 9400, 10400}) samples.push_back(Sample(ms, 12000));
+  const auto runs = DecimateBrokenLine(samples, ValueId::BatteryVoltage, 0, 10400, 100, kLongestGapMs);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].back().x, 3400);
+  EXPECT_EQ(runs[1].front().x, 9400);
 }
 
 }  // namespace

@@ -195,6 +195,34 @@ TEST_F(ChartWindowTest, UnansweredPollsBreakTheLines) {
   EXPECT_EQ(chart.ViewEndMs(), kStartMs + 6 * kSecond);
 }
 
+// A recording keeps only the polls that were answered: where the controller was silent for a
+// while, the recorded lines break as the live ones did.
+TEST_F(ChartWindowTest, ARecordingBreaksItsLinesWhereThePollsStopped) {
+  Create();
+  {
+    const auto db = store::OpenRecordingsDatabase(Dir());
+    store::Recordings recordings(*db);
+    const int64_t id = recordings.Start("0A00000067");
+    std::vector<PollSample> polls;
+    for (const int64_t s : {0, 1, 2, 25, 26, 27}) {
+      PollSample poll;
+      poll.timeMs = kStartMs + s * kSecond;
+      poll.raw = {s, 25, 12500, 1800, 12000, 1000};
+      polls.push_back(poll);
+    }
+    recordings.Add(id, polls);
+  }
+  TFormChart& chart = OpenChart();
+  Ui::TFormChart& c = chart.ui();
+  ASSERT_EQ(c.cbbSource->count(), 2);
+  c.cbbSource->setCurrentIndex(1);
+  emit c.cbbSource->activated(1);
+  const std::vector<QLineSeries*> parts = chart.LineParts(ValueId::BatteryVoltage);
+  ASSERT_EQ(parts.size(), 2u);
+  EXPECT_EQ(parts[0]->points().back().x(), static_cast<double>(kStartMs + 2 * kSecond));
+  EXPECT_EQ(parts[1]->points().front().x(), static_cast<double>(kStartMs + 25 * kSecond));
+}
+
 TEST_F(ChartWindowTest, TheShownEntrysThresholdsAreDashedLinesNamedByTheirFields) {
   Create();
   FillTypeLists();

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 
@@ -73,6 +74,21 @@ TEST_F(NightProfileWindowTest, DawnIsSaidAsTheNightsLengthAfterDusk) {
   EXPECT_EQ(
       profile_->View().DawnText(night),
       QStringLiteral("黎明（黄昏后 %1 小时）").arg(QString::fromStdString(FormatHoursMinutes(night.nightMinutes))));
+}
+
+// Beside the main window when there is room; a main window at the right edge of the screen
+// leaves the profile overlapping it, never partly off the screen.
+TEST_F(NightProfileWindowTest, OpensWhollyOnTheScreen) {
+  profile_.reset();
+  const QRect screen = Window().screen()->availableGeometry();
+  Window().resize(std::min(640, screen.width() / 2), std::min(480, screen.height() / 2));
+  Window().move(screen.right() + 1 - Window().frameGeometry().width(), screen.top());
+  profile_ = std::make_unique<TFormNightProfile>(Window());
+  u().actNightProfile->trigger();
+  ASSERT_TRUE(profile_->isVisible());
+  const QRect placed = profile_->frameGeometry();
+  EXPECT_TRUE(screen.contains(placed)) << placed.x() << "," << placed.y() << " " << placed.width() << "x"
+                                       << placed.height();
 }
 
 TEST_F(NightProfileWindowTest, FollowsEveryEditOfTheLoadPageAtOnce) {
