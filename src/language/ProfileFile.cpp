@@ -236,7 +236,12 @@ void ProfileFile::Write(std::string_view section, std::string_view key, std::str
 std::string ProfileFile::Serialize() const {
   std::string bytes(ByteOrderMark(encoding_));
   for (const Line& line : lines_) bytes.append(line.bytes).append(line.end);
-  return bytes;
+  if (encoding_ != TextEncoding::Gbk || DetectEncoding(bytes) == TextEncoding::Gbk) return bytes;
+  // GBK bytes that all happen to read as UTF-8 would be taken for UTF-8 when read again and
+  // every text would change: such a file is written as UTF-8 with a byte order mark instead.
+  std::string utf8(ByteOrderMark(TextEncoding::Utf8Bom));
+  for (const Line& line : lines_) utf8.append(line.text).append(line.end);
+  return utf8;
 }
 
 void ProfileFile::Save(const std::string& path) const {

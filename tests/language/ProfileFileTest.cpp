@@ -266,5 +266,18 @@ TEST_F(ProfileFiles, WritingIntoADirectoryFailsWithTheProfileMessage) {
   EXPECT_TRUE(fs::is_directory(Path("dir.lng")));
 }
 
+// A GBK file whose only bytes that are not UTF-8 are overwritten would be read again as UTF-8,
+// changing every other text: it keeps its texts when written and read again.
+TEST(ProfileWrite, AGbkFileThatWouldReadAsUtf8KeepsItsTexts) {
+  ProfileFile file = Doc("[Messages]\r\nMsg_1=\xCE\xC4\r\nMsg_2=\xC3\xA9\r\n");
+  ASSERT_EQ(file.encoding(), TextEncoding::Gbk);
+  const std::optional<std::string> kept = file.Read("Messages", "Msg_2");
+  ASSERT_TRUE(kept.has_value());
+  file.Write("Messages", "Msg_1", "a");
+  const ProfileFile again = Doc(file.Serialize());
+  EXPECT_EQ(again.Read("Messages", "Msg_2"), kept);
+  EXPECT_EQ(again.Read("Messages", "Msg_1"), "a");
+}
+
 }  // namespace
 }  // namespace lum
