@@ -33,9 +33,17 @@ CommissioningRecord NewAttempt(uint32_t serial) {
   return r;
 }
 
+bool HasTimeIndex(Database& db) {
+  const char* query = db.Kind() == Dialect::SQLite
+                          ? "SELECT name FROM sqlite_master WHERE type = 'index' AND name = 'commissioning_time'"
+                          : "SELECT indexname FROM pg_indexes WHERE indexname = 'commissioning_time'";
+  return !db.Query(query).empty();
+}
+
 // The first release's three rows, each field as it was written, and a whole chain.
 void ExpectFirstReleaseRows(RecordStore& store, Database& db) {
   EXPECT_EQ(RecordSchemaVersion(db), kRecordSchemaVersion);
+  EXPECT_TRUE(HasTimeIndex(db));
   const auto rows = store.Records();
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].attemptId, "a1");
@@ -79,6 +87,34 @@ TEST_F(RecordSchemaTest, AnSqliteFileOfTheFirstReleaseIsMigratedWhole) {
   EXPECT_EQ(PrepareRecordTable(*db).from, kRecordSchemaVersion) << "migrated once";
 }
 
+// The second release chained its rows but listed them in time order by sorting the whole table.
+TEST_F(RecordSchemaTest, AnSqliteFileOfTheSecondReleaseGainsTheTimeIndexAndKeepsItsChain) {
+  OpenDatabase(Path("v2.db"))->Exec(Fixture("commissioning-v2-sqlite.sql"));
+  const auto db = OpenDatabase(Path("v2.db"));
+  ASSERT_EQ(RecordSchemaVersion(*db), 2);
+  ASSERT_FALSE(HasTimeIndex(*db));
+  const std::string listing = "EXPLAIN QUERY PLAN SELECT * FROM commissioning ORDER BY time_utc, id";
+  auto plan = [&] {
+    std::string details;
+    for (const Row& row : db->Query(listing)) details += std::get<std::string>(row.back()) + "\n";
+    return details;
+  };
+  EXPECT_NE(plan().find("TEMP B-TREE"), std::string::npos) << "the fixture is a table without the index";
+
+  RecordStore store(Path("v2.db"), Path("spool.db"));
+  EXPECT_EQ(RecordSchemaVersion(*db), kRecordSchemaVersion);
+  EXPECT_TRUE(HasTimeIndex(*db));
+  EXPECT_EQ(plan().find("TEMP B-TREE"), std::string::npos) << plan();
+  const auto rows = store.Records();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].serialNumber, 101u);
+  EXPECT_EQ(rows[1].serialNumber, 102u);
+  store.Add(NewAttempt(103));
+  const ChainCheck check = VerifyChain(*db);
+  EXPECT_EQ(check.rows, 3u);
+  EXPECT_FALSE(check.firstBreak.has_value()) << "the chain goes on through the migration";
+}
+
 TEST_F(RecordSchemaTest, AServerDatabaseOfTheFirstReleaseIsMigratedByItsOwnerOnly) {
   PgCluster& cluster = PgCluster::Shared();
   const std::string url = cluster.NewDatabase();
@@ -110,6 +146,26 @@ TEST_F(RecordSchemaTest, AServerDatabaseOfTheFirstReleaseIsMigratedByItsOwnerOnl
   EXPECT_FALSE(VerifyChain(*db).firstBreak.has_value());
 }
 
+TEST_F(RecordSchemaTest, ARoleThatMayOnlyInsertAndSelectWritesOnIntoATableWithoutTheTimeIndex) {
+  PgCluster& cluster = PgCluster::Shared();
+  const std::string url = cluster.NewDatabase();
+  const std::string name = PgCluster::DatabaseOf(url);
+  PrepareRecordTable(*OpenDatabase(url));
+  cluster.Sql(name,
+              "DROP INDEX commissioning_time; UPDATE lum_schema SET version = 2; CREATE ROLE v2_bench LOGIN; "
+              "GRANT SELECT, INSERT ON commissioning, lum_schema TO v2_bench");
+
+  RecordStore bench(cluster.UrlAs(name, "v2_bench"), Path("spool.db"));
+  bench.Add(NewAttempt(9));
+  EXPECT_EQ(bench.SpooledCount(), 0u) << bench.ServerProblem();
+  EXPECT_EQ(bench.Records().size(), 1u);
+  const auto db = OpenDatabase(url);
+  EXPECT_EQ(RecordSchemaVersion(*db), 2) << "left for its owner to migrate";
+  EXPECT_FALSE(HasTimeIndex(*db));
+  EXPECT_EQ(PrepareRecordTable(*db).from, 2);
+  EXPECT_TRUE(HasTimeIndex(*db)) << "the owner adds it";
+}
+
 TEST_F(RecordSchemaTest, ARoleThatMayOnlyInsertAndSelectWorksOnceTheOwnerMadeTheTable) {
   PgCluster& cluster = PgCluster::Shared();
   const std::string url = cluster.NewDatabase();
@@ -128,6 +184,7 @@ TEST_F(RecordSchemaTest, ARoleThatMayOnlyInsertAndSelectWorksOnceTheOwnerMadeThe
   const SchemaChange made = PrepareRecordTable(*OpenDatabase(url));  // what `records init` does
   EXPECT_EQ(made.from, 0);
   EXPECT_EQ(made.to, kRecordSchemaVersion);
+  EXPECT_TRUE(HasTimeIndex(*OpenDatabase(url)));
   cluster.Sql(name, "GRANT SELECT, INSERT ON commissioning, lum_schema TO line_bench");
 
   RecordStore bench(benchUrl, Path("spool.db"));
