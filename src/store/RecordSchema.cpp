@@ -11,8 +11,8 @@ namespace lum::store {
 namespace {
 
 constexpr char kVersionTable[] = "lum_schema";
-constexpr int kUnversioned = 1;   // made before the database recorded its version
-constexpr int kChainVersion = 2;  // rows chained by their hashes; spooled rows name their server
+constexpr int kUnversioned = 1;       // made before the database recorded its version
+constexpr int kChainVersion = 2;      // rows chained by their hashes; spooled rows name their server
 constexpr int kTimeIndexVersion = 3;  // listing in time order reads an index instead of sorting every row
 // Rows rewritten at a time while a table is migrated: little memory for any size of table.
 constexpr int kMigrationBatch = 500;
