@@ -40,15 +40,15 @@ std::string FaultText(const BenchFault& fault) {
 }
 
 Bench::Bench(const ProvisioningJob& job, store::RecordStore& records, const PortMap& ports, BenchSettings settings,
-             BenchObserver& observer)
-    : job_(job), records_(records), settings_(std::move(settings)), observer_(observer) {
+             BenchObserver& observer, Clock& clock)
+    : job_(job), records_(records), settings_(std::move(settings)), observer_(observer), clock_(clock) {
   for (int n = kFirstComPort; n <= kLastComPort; ++n) {
     const auto path = ports.PathOf(n);
     if (!path) continue;
     portNames_.push_back(ComName(n));
     ports_.push_back(std::make_unique<BenchPort>(
         ComName(n), *path,
-        BenchPort::Shared{job_, records_, settings_, observer_, stopping_,
+        BenchPort::Shared{job_, records_, settings_, observer_, stopping_, clock_,
                           [this](const store::CommissioningRecord& record) { Count(record); },
                           [this](const BenchFault& fault) { Fault(fault); }}));
   }

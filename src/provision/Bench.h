@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/Clock.h"
 #include "link/PortNames.h"
 #include "provision/BenchPort.h"
 #include "provision/BenchTypes.h"
@@ -24,11 +25,12 @@ namespace lum {
 ///   bench.Start();
 ///   bench.WaitFinished();  // until settings.count units were finished, or Stop()
 ///
-/// The job, the record store and the observer must outlive the bench.
+/// The job, the record store, the observer and the clock must outlive the bench. The clock
+/// paces the ports' waits between looks and for a restarting unit.
 class Bench {
  public:
   Bench(const ProvisioningJob& job, store::RecordStore& records, const PortMap& ports, BenchSettings settings,
-        BenchObserver& observer);
+        BenchObserver& observer, Clock& clock = SystemClock());
   ~Bench();
   Bench(const Bench&) = delete;
   Bench& operator=(const Bench&) = delete;
@@ -62,6 +64,7 @@ class Bench {
   store::RecordStore& records_;
   BenchSettings settings_;
   BenchObserver& observer_;
+  Clock& clock_;
   std::vector<std::string> portNames_;
   std::vector<std::unique_ptr<BenchPort>> ports_;
   std::vector<std::thread> threads_;

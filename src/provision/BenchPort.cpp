@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <thread>
 
 #include "base/TimeStamp.h"
 #include "data/NumberFormats.h"
@@ -32,7 +31,7 @@ constexpr int kAbsentLooks = 2;
 constexpr int kReadTries = 2;
 // A unit that stops answering during its write may be restarting: it is looked for this long
 // before it is taken for gone.
-constexpr std::chrono::seconds kRestartWait{10};
+constexpr std::chrono::milliseconds kRestartWait{10000};
 // A result names at most this many fields, then how many more there are.
 constexpr size_t kNamedFields = 4;
 
@@ -104,7 +103,7 @@ void BenchPort::Report(PortPhase phase, int progress) {
   shared_.observer.PortChanged(state_);
 }
 
-void BenchPort::Pause() { std::this_thread::sleep_for(shared_.settings.presencePoll); }
+void BenchPort::Pause() { shared_.clock.SleepMs(static_cast<unsigned>(shared_.settings.presencePoll.count())); }
 
 PortLook BenchPort::Look() {
   session_->Scan();
@@ -292,8 +291,8 @@ void BenchPort::WriteAndVerify(const TCONFIG_BLOCK& target, const TDEVICE_CONFIG
 }
 
 const TDEVICE_CONFIG* BenchPort::ReadAfterRestart() {
-  const auto until = std::chrono::steady_clock::now() + kRestartWait;
-  while (!shared_.stopping && std::chrono::steady_clock::now() < until) {
+  const uint64_t until = shared_.clock.NowMs() + static_cast<uint64_t>(kRestartWait.count());
+  while (!shared_.stopping && shared_.clock.NowMs() < until) {
     Pause();
     if (const TDEVICE_CONFIG* unit = ReadUnit()) return unit;
   }

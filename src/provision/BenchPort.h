@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Clock.h"
 #include "data/DeviceConfig.h"
 #include "device/DeviceSession.h"
 #include "provision/BenchTypes.h"
@@ -26,6 +27,9 @@ class BenchPort {
     const BenchSettings& settings;
     BenchObserver& observer;
     std::atomic<bool>& stopping;
+    /// The port's own waits: between looks, and for a unit restarting after its write. The
+    /// exchanges keep the real clock, since a controller answers in real time.
+    Clock& clock;
     /// Called with every unit's record once the unit is finished, stored or not.
     std::function<void(const store::CommissioningRecord&)> counted;
     /// Called when a unit's record could not be stored or the port cannot go on.

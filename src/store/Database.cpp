@@ -56,9 +56,9 @@ bool IsPostgresUrl(const std::string& target) {
 
 bool DatabaseExists(const std::string& target) { return IsPostgresUrl(target) || std::filesystem::exists(target); }
 
-std::unique_ptr<Database> OpenDatabase(const std::string& target, OpenCheck check) {
-  if (IsPostgresUrl(target)) return std::make_unique<PostgresDatabase>(target);
-  return std::make_unique<SqliteDatabase>(target, check);
+std::unique_ptr<Database> OpenDatabase(const std::string& target, OpenCheck check, const DatabaseTimeouts& timeouts) {
+  if (IsPostgresUrl(target)) return std::make_unique<PostgresDatabase>(target, timeouts);
+  return std::make_unique<SqliteDatabase>(target, check, timeouts.busy);
 }
 
 }  // namespace lum::store

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -100,8 +101,21 @@ bool DatabaseExists(const std::string& target);
 /// fails loudly at a damaged page anyway, and reading it twice would double the listing.
 enum class OpenCheck { Integrity, None };
 
+/// How long a database is waited for before the wait counts as a failure.
+struct DatabaseTimeouts {
+  /// SQLite: another connection's transaction; long enough for another bench's few rows on a
+  /// busy machine.
+  std::chrono::milliseconds busy{30000};
+  /// PostgreSQL: connecting (whole seconds, at least two as libpq counts them), unless the URL
+  /// says otherwise.
+  std::chrono::seconds connect{5};
+  /// PostgreSQL: the answer to a statement; a server that stops answering never holds its caller.
+  std::chrono::milliseconds answer{5000};
+};
+
 /// Opens an SQLite file (created when missing) or connects to PostgreSQL, by the target's form.
 /// Throws DatabaseError naming the target when it cannot.
-std::unique_ptr<Database> OpenDatabase(const std::string& target, OpenCheck check = OpenCheck::Integrity);
+std::unique_ptr<Database> OpenDatabase(const std::string& target, OpenCheck check = OpenCheck::Integrity,
+                                       const DatabaseTimeouts& timeouts = {});
 
 }  // namespace lum::store

@@ -12,17 +12,14 @@ namespace lum::store {
 
 /// A PostgreSQL server, reached through libpq with a connection string
 /// ("postgresql://user@host:port/name" or with ?host=/socket/dir). Connecting gives up after
-/// kConnectTimeoutSeconds (unless the URL says otherwise) and a statement whose answer does not
-/// come within kAnswerTimeout counts as a lost connection: a server that stops answering never
-/// holds its caller.
+/// the connect timeout (unless the URL says otherwise) and a statement whose answer does not
+/// come within the answer timeout counts as a lost connection: a server that stops answering
+/// never holds its caller.
 class PostgresDatabase : public Database {
  public:
-  static constexpr int kConnectTimeoutSeconds = 5;
-  static constexpr std::chrono::seconds kAnswerTimeout{5};
-
   /// Connects. Throws DatabaseError: ConnectionLost when the server cannot be reached,
   /// LoginRefused when it answers and refuses the role, password or database.
-  explicit PostgresDatabase(const std::string& url);
+  explicit PostgresDatabase(const std::string& url, const DatabaseTimeouts& timeouts = {});
   ~PostgresDatabase() override;
   PostgresDatabase(const PostgresDatabase&) = delete;
   PostgresDatabase& operator=(const PostgresDatabase&) = delete;
@@ -43,9 +40,10 @@ class PostgresDatabase : public Database {
   [[noreturn]] void Fail(const std::string& what, const pg_result* result);
   /// Sends the statement (with parameters when given) and hands each row to `each`.
   void Run(const std::string& sql, const std::vector<Value>* params, const std::function<void(const Row&)>& each);
-  /// The next result of the statement sent, waiting at most kAnswerTimeout; null at its end.
+  /// The next result of the statement sent, waiting at most the answer timeout; null at its end.
   pg_result* NextResult(const std::string& sql);
 
+  std::chrono::milliseconds answerTimeout_;
   pg_conn* conn_ = nullptr;
   bool lost_ = false;
 };

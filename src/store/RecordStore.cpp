@@ -28,15 +28,16 @@ std::unique_ptr<RecordStore> OpenRecordStore(const std::string& directory, const
 }
 
 RecordStore::RecordStore(const std::string& target, const std::string& spoolPath, Use use,
-                         std::chrono::milliseconds retryInterval)
+                         std::chrono::milliseconds retryInterval, DatabaseTimeouts timeouts)
     : target_(target),
       spoolTarget_(SpoolTargetOf(target)),
       spoolPath_(spoolPath),
       use_(use),
-      retryInterval_(retryInterval) {
+      retryInterval_(retryInterval),
+      timeouts_(timeouts) {
   if (!IsPostgresUrl(target_)) {
     // A local file: its failure is the caller's to report.
-    primary_ = OpenDatabase(target_, use_ == Use::Reader ? OpenCheck::None : OpenCheck::Integrity);
+    primary_ = OpenDatabase(target_, use_ == Use::Reader ? OpenCheck::None : OpenCheck::Integrity, timeouts_);
     PrepareRecordTable(*primary_);
     return;
   }
@@ -52,7 +53,7 @@ Database& RecordStore::Spool() {
   if (!spool_) {
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(spoolPath_).parent_path(), ignored);
-    auto spool = OpenDatabase(spoolPath_);
+    auto spool = OpenDatabase(spoolPath_, OpenCheck::Integrity, timeouts_);
     PrepareRecordTable(*spool, RecordTableKind::Spool);
     spool_ = std::move(spool);
   }
@@ -72,7 +73,7 @@ bool RecordStore::TryConnect(bool atStart) {
   if (now < nextTry_) return false;
   nextTry_ = now + retryInterval_;
   try {
-    auto db = OpenDatabase(target_);
+    auto db = OpenDatabase(target_, OpenCheck::Integrity, timeouts_);
     PrepareRecordTable(*db);
     primary_ = std::move(db);
     return true;

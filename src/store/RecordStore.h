@@ -33,7 +33,7 @@ class RecordStore {
   /// answers and refuses the login (LoginRefused), or when the records table is not ready and
   /// this role may not make it (NotPermitted). A server that does not answer is not an error.
   RecordStore(const std::string& target, const std::string& spoolPath, Use use = Use::Bench,
-              std::chrono::milliseconds retryInterval = kDefaultRetry);
+              std::chrono::milliseconds retryInterval = kDefaultRetry, DatabaseTimeouts timeouts = {});
   ~RecordStore();
 
   static constexpr std::chrono::milliseconds kDefaultRetry{2000};
@@ -81,6 +81,7 @@ class RecordStore {
   std::string spoolPath_;
   Use use_;
   std::chrono::milliseconds retryInterval_;
+  DatabaseTimeouts timeouts_;
   std::chrono::steady_clock::time_point nextTry_{};
   std::unique_ptr<Database> primary_;  // null while the server is away
   std::unique_ptr<Database> spool_;    // opened when first needed

@@ -9,8 +9,6 @@
 namespace lum::store {
 
 namespace {
-// Long enough for another bench's transaction of a few rows on a busy machine.
-constexpr int kBusyTimeoutMs = 30000;
 constexpr std::chrono::milliseconds kLockedRetry{10};
 // Extended result codes carry the primary code in their low byte.
 constexpr int kPrimaryCodeMask = 0xFF;
@@ -73,14 +71,15 @@ Value Column(sqlite3_stmt* statement, int column) {
 }
 }  // namespace
 
-SqliteDatabase::SqliteDatabase(const std::string& path, OpenCheck check) : path_(path) {
+SqliteDatabase::SqliteDatabase(const std::string& path, OpenCheck check, std::chrono::milliseconds busyTimeout)
+    : path_(path), busyTimeout_(busyTimeout) {
   if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
     const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
     db_ = nullptr;
     throw DatabaseError(path + ": " + message);
   }
-  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  sqlite3_busy_timeout(db_, static_cast<int>(busyTimeout_.count()));
   if (!UseRollbackJournal()) {
     const std::string message = sqlite3_errmsg(db_);
     sqlite3_close(db_);
@@ -119,7 +118,7 @@ bool SqliteDatabase::UseRollbackJournal() {
   // A file still in write-ahead-log mode (made by an older version) leaves it only when no
   // other connection has it open, and switching the journal mode skips the busy handler, so
   // the switch is retried here for as long as the busy timeout.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+  const auto deadline = std::chrono::steady_clock::now() + busyTimeout_;
   for (;;) {
     const int result = sqlite3_exec(db_, kJournalPragma, nullptr, nullptr, nullptr);
     if (result == SQLITE_OK) return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "store/Database.h"
@@ -14,7 +15,8 @@ class SqliteDatabase : public Database {
  public:
   /// Opens (or creates) the file and, unless `check` is None, checks it: a damaged file is
   /// refused. Throws DatabaseError naming the file.
-  explicit SqliteDatabase(const std::string& path, OpenCheck check = OpenCheck::Integrity);
+  explicit SqliteDatabase(const std::string& path, OpenCheck check = OpenCheck::Integrity,
+                          std::chrono::milliseconds busyTimeout = DatabaseTimeouts{}.busy);
   ~SqliteDatabase() override;
   SqliteDatabase(const SqliteDatabase&) = delete;
   SqliteDatabase& operator=(const SqliteDatabase&) = delete;
@@ -37,6 +39,7 @@ class SqliteDatabase : public Database {
 
   sqlite3* db_ = nullptr;
   std::string path_;
+  std::chrono::milliseconds busyTimeout_;
 };
 
 }  // namespace lum::store

@@ -25,11 +25,6 @@ namespace {
 
 class LumctlDevices : public Lumctl {
  protected:
-  void MapPorts(const std::vector<std::pair<std::string, std::string>>& ports) {
-    std::string ini = "[Ports]\r\n";
-    for (const auto& [name, path] : ports) ini += name + "=" + path + "\r\n";
-    WriteRaw("LUM.INI", ini);
-  }
   sim::Controller& Add(const sim::ControllerSetup& setup) {
     sim::Controller& controller = simulator.AddController(setup);
     simulator.Start();

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/RegularFile.h"
 #include "data/NewFileBlock.h"
@@ -35,6 +37,14 @@ class Lumctl : public TempDir {
     std::filesystem::remove(Path(".out"));
     std::filesystem::remove(Path(".err"));
     return outcome;
+  }
+
+  // Writes LUM.INI with a [Ports] section mapping only these ports (COMn, device path), so that no
+  // test opens a real serial device.
+  void MapPorts(const std::vector<std::pair<std::string, std::string>>& ports) {
+    std::string ini = "[Ports]\r\n";
+    for (const auto& [name, path] : ports) ini += name + "=" + path + "\r\n";
+    WriteRaw("LUM.INI", ini);
   }
 
   static TCONFIG_BLOCK DualChannelBlock() {

@@ -21,11 +21,6 @@ constexpr char kDeviceGroup[] = "dialout";
 
 class LumctlPorts : public Lumctl {
  protected:
-  void MapPorts(const std::vector<std::pair<std::string, std::string>>& ports) {
-    std::string ini = "[Ports]\r\n";
-    for (const auto& [name, path] : ports) ini += name + "=" + path + "\r\n";
-    WriteRaw("LUM.INI", ini);
-  }
   static size_t Lines(const std::string& text) {
     return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
   }

@@ -18,9 +18,9 @@ namespace {
 class LumctlProvision : public Lumctl {
  protected:
   void MapPorts(SimulatedBench& bench, int count) {
-    std::string ini = "[Ports]\r\n";
-    for (int n = 1; n <= count; ++n) ini += "COM" + std::to_string(n) + "=" + bench.Port(n).Path() + "\r\n";
-    WriteRaw("LUM.INI", ini);
+    std::vector<std::pair<std::string, std::string>> ports;
+    for (int n = 1; n <= count; ++n) ports.emplace_back(ComName(n), bench.Port(n).Path());
+    Lumctl::MapPorts(ports);
   }
 };
 
@@ -150,23 +150,6 @@ TEST_F(LumctlProvision, AFullDiskAfterTheWriteNamesTheUnitNotRecorded) {
   EXPECT_TRUE(Contains(run.err, "COM1 0100000097 done, not recorded: ")) << run.err;
   EXPECT_TRUE(Contains(run.err, "database or disk is full")) << run.err;
   EXPECT_EQ(bench.Port(1).Config().BattOVP(), JobBlock().BattOVP()) << "written before the disk was found full";
-}
-
-TEST_F(LumctlProvision, ARecordsLockHeldLongerThanTheBusyWaitNamesTheUnitNotRecorded) {
-  SimulatedBench bench(1);
-  MapPorts(bench, 1);
-  WriteJobFiles(dir_.string());
-  { store::RecordStore made(Path("commissioning.db"), Path("spool.db")); }
-  const auto holder = store::OpenDatabase(Path("commissioning.db"));
-  holder->Exec("BEGIN IMMEDIATE");  // another program writes and never ends
-  bench.Port(1).Plug(SimulatedBench::Unit(0x01000062));
-
-  const auto run = Run("provision job.json --count 1");
-  holder->Exec("ROLLBACK");
-  EXPECT_EQ(run.status, 1) << run.out << run.err;
-  EXPECT_TRUE(Contains(run.err, "COM1 0100000098 done, not recorded: ")) << run.err;
-  EXPECT_TRUE(Contains(run.err, "database is locked")) << run.err;
-  EXPECT_EQ(bench.Port(1).Config().BattOVP(), JobBlock().BattOVP());
 }
 
 }  // namespace

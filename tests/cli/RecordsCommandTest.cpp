@@ -94,7 +94,7 @@ TEST_F(LumctlRecords, VerifyNamesTheFirstRecordChangedSinceItWasWritten) {
 }
 
 TEST_F(LumctlRecords, InitMakesTheServerTableAndAWrongLoginIsRefusedAtStart) {
-  PgCluster cluster;
+  PgCluster& cluster = PgCluster::Shared();
   const std::string url = cluster.NewDatabase();
   const auto made = Run("records init --db '" + url + "'");
   EXPECT_EQ(made.status, 0) << made.err;

@@ -16,11 +16,6 @@ using nlohmann::json;
 
 class LumctlScripts : public Lumctl {
  protected:
-  void MapPorts(const std::vector<std::pair<std::string, std::string>>& ports) {
-    std::string ini = "[Ports]\r\n";
-    for (const auto& [name, path] : ports) ini += name + "=" + path + "\r\n";
-    WriteRaw("LUM.INI", ini);
-  }
   static std::vector<json> JsonLines(const std::string& text) {
     std::vector<json> lines;
     std::istringstream in(text);

@@ -65,15 +65,6 @@ TEST_F(AtomicFileTest, TargetThatIsADirectoryFailsAndLeavesNothingBehind) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
-TEST_F(AtomicFileTest, ReadOnlyDirectoryKeepsTheOldFile) {
-  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
-  WriteFileAtomically(Path("f"), "old");
-  fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_THROW(WriteFileAtomically(Path("f"), "new"), std::runtime_error);
-  fs::permissions(dir_, fs::perms::owner_all);
-  EXPECT_EQ(ReadWholeFile(Path("f")), "old");
-}
-
 // A write cut short by the file size limit (as a full disk would) keeps the old file.
 TEST_F(AtomicFileTest, FailedWriteKeepsTheOldFile) {
   WriteFileAtomically(Path("f"), "old");
@@ -140,21 +131,22 @@ TEST_F(AtomicFileTest, ReadOnlyFileIsRefusedAndKept) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
-// The check runs in a child process without root's rights, since root writes into any folder.
-TEST_F(AtomicFileTest, FolderWithoutRoomForATemporaryFileIsNamed) {
-  fs::create_directory(Path("locked"));
-  WriteRaw("locked/f", "old");
-  fs::permissions(Path("locked"), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                      fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-  fs::permissions(Path("locked/f"), fs::perms::all);
-  fs::permissions(dir_, fs::perms::all);
+// Root writes into any folder, so a folder's own rights are checked in a child process that runs as
+// "nobody" when the test runs as root; `folder` is handed to that user. Returns the child's error
+// text ("no error" when the action threw nothing).
+std::string ErrorWithoutRootRights(const fs::path& folder, const std::function<void()>& action) {
+  if (geteuid() == 0) {
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+      EXPECT_EQ(lchown(entry.path().c_str(), kNobody, kNobody), 0) << entry.path();
+    EXPECT_EQ(lchown(folder.c_str(), kNobody, kNobody), 0) << folder;
+  }
   int pipe_fds[2];
-  ASSERT_EQ(pipe(pipe_fds), 0);
+  if (pipe(pipe_fds) != 0) return "no pipe";
   const pid_t child = fork();
   if (child == 0) {
     close(pipe_fds[0]);
-    if (geteuid() == 0 && setuid(kNobody) != 0) _exit(1);
-    const std::string error = ErrorOf([&] { WriteFileAtomically(Path("locked/f"), "new"); });
+    if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(1);
+    const std::string error = ErrorOf(action);
     [[maybe_unused]] const ssize_t written = write(pipe_fds[1], error.data(), error.size());
     _exit(0);
   }
@@ -165,11 +157,37 @@ TEST_F(AtomicFileTest, FolderWithoutRoomForATemporaryFileIsNamed) {
   close(pipe_fds[0]);
   int status = 0;
   waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child could not drop root's rights";
+  return error;
+}
+
+TEST_F(AtomicFileTest, FolderWithoutRoomForATemporaryFileIsNamed) {
+  fs::create_directory(Path("locked"));
+  WriteRaw("locked/f", "old");
+  fs::permissions(Path("locked/f"), fs::perms::all);
+  fs::permissions(Path("locked"), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                      fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(dir_, fs::perms::all);
+  const std::string error =
+      ErrorWithoutRootRights(Path("locked"), [&] { WriteFileAtomically(Path("locked/f"), "new"); });
   EXPECT_EQ(error, "Cannot write " + Path("locked/f") + ": the folder " + Path("locked") +
                        " is not writable (Permission denied)");
   EXPECT_EQ(ReadWholeFile(Path("locked/f")), "old");
   fs::permissions(Path("locked"), fs::perms::owner_all);
+}
+
+// The folder's owner may not write into it either: the old file stays whole.
+TEST_F(AtomicFileTest, ReadOnlyDirectoryKeepsTheOldFile) {
+  fs::create_directory(Path("mine"));
+  WriteFileAtomically(Path("mine/f"), "old");
+  fs::permissions(dir_, fs::perms::all);
+  fs::permissions(Path("mine"), fs::perms::owner_read | fs::perms::owner_exec);
+  const std::string error = ErrorWithoutRootRights(Path("mine"), [&] { WriteFileAtomically(Path("mine/f"), "new"); });
+  EXPECT_TRUE(Contains(error, "Cannot write " + Path("mine/f"))) << error;
+  fs::permissions(Path("mine"), fs::perms::owner_all);
+  EXPECT_EQ(ReadWholeFile(Path("mine/f")), "old");
+  EXPECT_EQ(std::distance(fs::directory_iterator(Path("mine")), fs::directory_iterator()), 1)
+      << "no temporary file left";
 }
 
 TEST_F(AtomicFileTest, AppendAddsOnlyTheNewBytesAndTellsWhereTheFileEnded) {

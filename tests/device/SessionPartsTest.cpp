@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <latch>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -87,8 +88,12 @@ TEST(JobThreadTest, JobsRunOneAtATimeInOrderOffTheCallersThread) {
   std::atomic<int> running = 0;
   std::atomic<bool> overlapped = false;
   std::promise<std::thread::id> worker;
+  std::latch allFinished(6);
   {
-    JobThread jobs([&] { ++finished; });
+    JobThread jobs([&] {
+      ++finished;
+      allFinished.count_down();
+    });
     jobs.Push([&] { worker.set_value(std::this_thread::get_id()); });
     for (int i = 0; i < 5; ++i)
       jobs.Push([&, i] {
@@ -98,7 +103,8 @@ TEST(JobThreadTest, JobsRunOneAtATimeInOrderOffTheCallersThread) {
         --running;
       });
     EXPECT_NE(worker.get_future().get(), std::this_thread::get_id());
-    while (jobs.Pending() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    allFinished.wait();
+    EXPECT_EQ(jobs.Pending(), 0u) << "counted out before it is told finished";
   }
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
   EXPECT_FALSE(overlapped);
@@ -108,21 +114,26 @@ TEST(JobThreadTest, JobsRunOneAtATimeInOrderOffTheCallersThread) {
 TEST(JobThreadTest, AJobThatThrowsIsHandedOverAndTheNextJobRuns) {
   std::atomic<int> finished = 0;
   std::string thrown;
-  std::promise<void> nextRan;
+  std::latch bothFinished(2);
+  std::atomic<bool> nextRan = false;
   {
-    JobThread jobs([&] { ++finished; },
-                   [&](std::exception_ptr failure) {
-                     try {
-                       std::rethrow_exception(failure);
-                     } catch (const std::runtime_error& e) {
-                       thrown = e.what();
-                     }
-                   });
+    JobThread jobs(
+        [&] {
+          ++finished;
+          bothFinished.count_down();
+        },
+        [&](std::exception_ptr failure) {
+          try {
+            std::rethrow_exception(failure);
+          } catch (const std::runtime_error& e) {
+            thrown = e.what();
+          }
+        });
     jobs.Push([] { throw std::runtime_error("database or disk is full"); });
-    jobs.Push([&] { nextRan.set_value(); });
-    nextRan.get_future().wait();
-    while (jobs.Pending() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    jobs.Push([&] { nextRan = true; });
+    bothFinished.wait();
   }
+  EXPECT_TRUE(nextRan);
   EXPECT_EQ(thrown, "database or disk is full");
   EXPECT_EQ(finished, 2) << "the failed job is counted out like any other";
 }

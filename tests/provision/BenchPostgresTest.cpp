@@ -78,8 +78,7 @@ TEST_F(BenchPostgresTest, TwoBenchesLoseAndDuplicateNoRowWhileTheServerComesAndG
 // A controller may send its model text in a legacy encoding: the server takes the record (the
 // text as the window shows it, the bytes as they came), and the bench goes on with the next unit.
 TEST_F(BenchPostgresTest, AModelTextThatIsNotUtf8IsStoredWithItsBytes) {
-  PgCluster cluster;
-  const std::string url = cluster.NewDatabase();
+  const std::string url = PgCluster::Shared().NewDatabase();
   SimulatedBench ports(2);
   const ProvisioningJob job = LoadJob(WriteJobFiles(dir_.string()));
   store::RecordStore records(url, Path("spool.db"), store::RecordStore::Use::Bench, std::chrono::milliseconds(0));

@@ -10,7 +10,6 @@
 
 #include <fstream>
 #include <map>
-#include <thread>
 
 #include "data/NumberFormats.h"
 #include "data/TempDir.h"
@@ -18,6 +17,7 @@
 #include "provision/Bench.h"
 #include "provision/UnitChecks.h"
 #include "support/BenchSupport.h"
+#include "support/SteppingClock.h"
 #include "support/UpgradeTestSupport.h"
 #include "upgrade/EffBuilder.h"
 
@@ -69,15 +69,23 @@ class HeldElsewhere {
   int release_ = -1;
 };
 
+// The bench's own waits (between looks, for a restarting unit) pass on a stepping clock; the
+// exchanges keep their real pacing on the pseudo-terminals. One test of each path runs on the real
+// clock throughout (RealClock).
 class BenchTest : public TempDir {
  protected:
-  void StartBench(SimulatedBench& ports, const std::string& jobExtra = {}, BenchSettings settings = {}) {
+  enum class Waits { Stepped, Real };
+  void StartBench(SimulatedBench& ports, const std::string& jobExtra = {}, Waits waits = Waits::Stepped) {
     job_ = LoadJob(WriteJobFiles(dir_.string(), jobExtra));
-    records_ = std::make_unique<store::RecordStore>(Path("commissioning.db"), Path("spool.db"));
+    if (!records_) records_ = std::make_unique<store::RecordStore>(Path("commissioning.db"), Path("spool.db"));
+    BenchSettings settings;
     settings.bench = "test-bench";
     settings.operatorName = "ana";
-    settings.presencePoll = std::chrono::milliseconds(50);
-    bench_ = std::make_unique<Bench>(job_, *records_, ports.Ports(), settings, observer_);
+    // On the stepping clock a look's pause costs no time, but a look at an empty port takes
+    // its real second: the restart window is four looks.
+    settings.presencePoll = std::chrono::milliseconds(waits == Waits::Real ? 50 : 2500);
+    bench_ = std::make_unique<Bench>(job_, *records_, ports.Ports(), settings, observer_,
+                                     waits == Waits::Real ? SystemClock() : clock_);
     bench_->Start();
   }
   // The unit's record, once it arrives.
@@ -91,6 +99,7 @@ class BenchTest : public TempDir {
     TempDir::TearDown();
   }
 
+  test::SteppingClock clock_;
   ProvisioningJob job_;
   std::unique_ptr<store::RecordStore> records_;
   RecordingBench observer_;
@@ -105,7 +114,7 @@ TEST_F(BenchTest, OldFirmwareIsUpgradedFirstAndAnUpgradeThatNeverStartsFails) {
   const auto bytes = BuildEff(eff);
   std::ofstream(Path("new.eff"), std::ios::binary) << std::string(bytes.begin(), bytes.end());
   SimulatedBench ports(2);
-  StartBench(ports, R"("minFirmware": "1.2.3", "upgrade": "new.eff")");
+  StartBench(ports, R"("minFirmware": "1.2.3", "upgrade": "new.eff")", Waits::Real);
 
   // COM1's unit is restarted into its loader when asked; COM2's never is.
   const size_t since = observer_.StateCount();
@@ -115,8 +124,8 @@ TEST_F(BenchTest, OldFirmwareIsUpgradedFirstAndAnUpgradeThatNeverStartsFails) {
     ports.Port(n).Plug(old);
   }
   ASSERT_TRUE(observer_.WaitForPhase("COM1", PortPhase::Upgrading, since));
-  // The operator's restart comes once the loader's port is open.
-  std::this_thread::sleep_for(std::chrono::seconds(1));
+  // The loader announces itself until it is answered: the restart may come before the loader's port
+  // is open.
   ports.Port(1).Restart();
 
   ASSERT_TRUE(observer_.WaitForRecords(2));
@@ -139,7 +148,7 @@ TEST_F(BenchTest, OldFirmwareIsUpgradedFirstAndAnUpgradeThatNeverStartsFails) {
 
 TEST_F(BenchTest, FourUnitsOnFourPortsAreWrittenVerifiedAndRecordedWithTheirBlocks) {
   SimulatedBench ports(4);
-  StartBench(ports);
+  StartBench(ports, {}, Waits::Real);
   EXPECT_EQ(bench_->Ports(), (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4"}));
   const sim::ControllerSetup fresh = SimulatedBench::Unit(0);
   for (int n = 1; n <= 4; ++n) {
@@ -334,13 +343,9 @@ TEST_F(BenchTest, AHeldPortNamesItsHolderAndABusyMomentIsNoRemoval) {
   auto held = std::make_unique<HeldElsewhere>(ports.Port(1).Path());
   StartBench(ports);
   const std::string holder = "(pid " + std::to_string(held->Pid()) + ")";
-  auto heldShown = [&] {
-    for (const PortState& state : observer_.States())
-      if (state.port == "COM1" && state.heldBy && state.heldBy->find(holder) != std::string::npos) return true;
-    return false;
-  };
-  for (int look = 0; look < 600 && !heldShown(); ++look) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  ASSERT_TRUE(heldShown()) << "the holder was not named";
+  ASSERT_TRUE(observer_.WaitForState([&](const PortState& state) {
+    return state.port == "COM1" && state.heldBy && state.heldBy->find(holder) != std::string::npos;
+  })) << "the holder was not named";
   EXPECT_EQ(PortStateText(observer_.States().back()).rfind("held by ", 0), 0u);
   held->LetGo();
   ports.Port(1).Plug(SimulatedBench::Unit(0x01000081));
@@ -351,7 +356,7 @@ TEST_F(BenchTest, AHeldPortNamesItsHolderAndABusyMomentIsNoRemoval) {
   EXPECT_EQ(Next(2).result, Outcome::Done);
   {
     HeldElsewhere busy(ports.Port(2).Path());
-    std::this_thread::sleep_for(std::chrono::seconds(2));  // several looks of the bench
+    ASSERT_TRUE(clock_.WaitForWaits(clock_.Waits() + 6)) << "the bench stopped looking";  // several looks
   }
   const size_t seen = observer_.StateCount();
   ports.Port(2).Unplug();
@@ -368,11 +373,12 @@ TEST_F(BenchTest, AUnitRestartedDuringItsWriteIsRecordedByWhatItHolds) {
   sim::ControllerSetup restarting = SimulatedBench::Unit(0x01000091);
   restarting.vanishAfterWrites =
       static_cast<unsigned>(PlanWrite(job_.BlockFor(restarting.serialNumber, restarting.config)).size());
+  const size_t since = observer_.StateCount();
   ports.Port(1).Plug(restarting);
-  for (int look = 0; look < 600 && ports.Port(1).Plugged(); ++look)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_TRUE(observer_.WaitForPhase("COM1", PortPhase::Verifying, since));
   ASSERT_FALSE(ports.Port(1).Plugged()) << "the unit never went away";
-  std::this_thread::sleep_for(std::chrono::seconds(4));  // as long as a controller takes to start again
+  // Away for a few looks of the bench, as long as a controller takes to start again.
+  ASSERT_TRUE(clock_.WaitForWaits(clock_.Waits() + 3));
   sim::ControllerSetup back = SimulatedBench::Unit(0x01000091);
   back.config = ports.Port(1).Config();
   ports.Port(1).Plug(back);
@@ -383,6 +389,57 @@ TEST_F(BenchTest, AUnitRestartedDuringItsWriteIsRecordedByWhatItHolds) {
   ASSERT_TRUE(observer_.WaitForPhase("COM1", PortPhase::Waiting, seen));
   bench_->Stop();
   EXPECT_EQ(records_->Records().size(), 1u);
+}
+
+// A unit that goes away once its write ended, and stays away, was interrupted: it is looked for as
+// long as a restart takes, then the port waits for the next unit.
+TEST_F(BenchTest, AUnitUnpluggedDuringItsVerificationIsInterrupted) {
+  SimulatedBench ports(1);
+  StartBench(ports);
+  sim::ControllerSetup leaving = SimulatedBench::Unit(0x010000A1);
+  leaving.vanishAfterWrites =
+      static_cast<unsigned>(PlanWrite(job_.BlockFor(leaving.serialNumber, leaving.config)).size());
+  const uint64_t before = clock_.NowMs();
+  ports.Port(1).Plug(leaving);
+  const auto record = Next(1);
+  EXPECT_EQ(record.result, Outcome::Interrupted) << record.reason;
+  EXPECT_EQ(record.reason, "the unit stopped answering while it was written");
+  EXPECT_TRUE(record.after.empty()) << "nothing was read back";
+  EXPECT_GE(clock_.NowMs() - before, 10000u) << "given up before a restart could end";
+  // It is gone already: the port waits for the next unit instead of its removal.
+  EXPECT_TRUE(observer_.WaitForState([](const PortState& state) {
+    return state.phase == PortPhase::Waiting && state.result == Outcome::Interrupted;
+  }));
+  for (const PortState& state : observer_.States()) EXPECT_NE(state.phase, PortPhase::Unplug);
+  bench_->Stop();
+  EXPECT_EQ(bench_->Counts().interrupted, 1);
+}
+
+// Another program that holds the records file longer than the bench waits for it: the unit, written
+// already, is named as not recorded and the bench stops.
+TEST_F(BenchTest, ARecordsLockHeldLongerThanTheBusyWaitNamesTheUnitNotRecorded) {
+  store::DatabaseTimeouts quick;
+  quick.busy = std::chrono::milliseconds(200);  // the product waits 30 s
+  records_ =
+      std::make_unique<store::RecordStore>(Path("commissioning.db"), Path("spool.db"), store::RecordStore::Use::Bench,
+                                           store::RecordStore::kDefaultRetry, quick);
+  const auto holder = store::OpenDatabase(Path("commissioning.db"));
+  holder->Exec("BEGIN IMMEDIATE");  // another program writes and never ends
+  SimulatedBench ports(1);
+  StartBench(ports);
+  ports.Port(1).Plug(SimulatedBench::Unit(0x01000062));
+  ASSERT_TRUE(observer_.WaitForUnit(0x01000062));
+  holder->Exec("ROLLBACK");
+  const auto faults = observer_.Faults();
+  ASSERT_EQ(faults.size(), 1u);
+  ASSERT_TRUE(faults[0].unit.has_value());
+  EXPECT_EQ(faults[0].unit->result, Outcome::Done);
+  EXPECT_EQ(FaultText(faults[0]).rfind("COM1 0100000098 done, not recorded: ", 0), 0u) << FaultText(faults[0]);
+  EXPECT_NE(faults[0].error.find("database is locked"), std::string::npos) << faults[0].error;
+  EXPECT_TRUE(observer_.Records().empty());
+  EXPECT_EQ(ports.Port(1).Config().BattOVP(), JobBlock().BattOVP()) << "written before the record failed";
+  bench_->WaitFinished();  // the fault stopped the bench
+  EXPECT_FALSE(bench_->Running());
 }
 
 }  // namespace

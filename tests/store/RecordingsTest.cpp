@@ -64,8 +64,7 @@ TEST_F(RecordingsTest, PollsComeBackAsStoredAndFiltersHoldOnSqlite) {
 }
 
 TEST(PostgresRecordingsTest, PollsComeBackAsStoredAndFiltersHoldOnPostgres) {
-  PgCluster cluster;
-  const auto db = OpenDatabase(cluster.NewDatabase());
+  const auto db = OpenDatabase(PgCluster::Shared().NewDatabase());
   CheckRecordings(*db);
 }
 

@@ -1,5 +1,6 @@
 #include "support/BenchSupport.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "data/ConfigFile.h"
@@ -32,6 +33,11 @@ bool RecordingBench::WaitForPhase(const std::string& port, PortPhase phase, size
       if (states_[i].port == port && states_[i].phase == phase) return true;
     return false;
   });
+}
+
+bool RecordingBench::WaitForState(const std::function<bool(const PortState&)>& matches, std::chrono::seconds timeout) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [&] { return std::any_of(states_.begin(), states_.end(), matches); });
 }
 
 void RecordingBench::Recorded(const store::CommissioningRecord& record) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -26,6 +27,9 @@ class RecordingBench : public BenchObserver {
   std::vector<BenchFault> Faults();
   std::vector<PortState> States();
   size_t StateCount();
+  /// Waits until a state for which `matches` holds arrives (or has arrived).
+  bool WaitForState(const std::function<bool(const PortState&)>& matches,
+                    std::chrono::seconds timeout = std::chrono::seconds(60));
   /// Waits until a state of `port` in `phase` arrives, later than the first `since` states.
   bool WaitForPhase(const std::string& port, PortPhase phase, size_t since,
                     std::chrono::seconds timeout = std::chrono::seconds(60));

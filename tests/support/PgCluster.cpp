@@ -1,8 +1,10 @@
 #include "support/PgCluster.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,14 +38,53 @@ std::string ServerBinaries() {
 }
 }  // namespace
 
-PgCluster::PgCluster() : bin_(ServerBinaries()), dir_(scratch_.path().string()) {
-  if (geteuid() == 0) {
-    const passwd* user = getpwnam(kServerUser);
-    if (!user || chown(dir_.c_str(), user->pw_uid, user->pw_gid) != 0)
-      throw std::runtime_error(std::string("cannot hand the cluster folder to ") + kServerUser);
+namespace {
+// As root the server's files belong to the user it runs as.
+void HandToServerUser(const std::string& path) {
+  if (geteuid() != 0) return;
+  const passwd* user = getpwnam(kServerUser);
+  if (!user || chown(path.c_str(), user->pw_uid, user->pw_gid) != 0)
+    throw std::runtime_error("cannot hand " + path + " to " + kServerUser);
+}
+
+// Holds an exclusive lock on a file for as long as it lives.
+class FileLock {
+ public:
+  explicit FileLock(const std::string& path) : fd_(::open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600)) {
+    if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0) throw std::runtime_error("cannot lock " + path);
   }
-  Run("initdb", "--no-sync -A trust -E UTF8 --locale=C -U " + std::string(kSuperUser) + " -D " + dir_ + "/data");
+  ~FileLock() { ::close(fd_); }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+ private:
+  int fd_;
+};
+}  // namespace
+
+PgCluster::PgCluster() : bin_(ServerBinaries()), dir_(scratch_.path().string()) {
+  HandToServerUser(dir_);
+  const std::string copy = "cp -a '" + Template() + "' '" + dir_ + "/data'";
+  if (std::system(copy.c_str()) != 0) throw std::runtime_error("failed: " + copy);
   Start();
+}
+
+std::string PgCluster::Template() const {
+  // initdb takes most of a cluster's start: it runs once for the server version and user (also
+  // across test processes), and every cluster starts from a copy of what it made.
+  const std::string version = std::filesystem::path(bin_).parent_path().filename().string();
+  const std::string dir =
+      (std::filesystem::temp_directory_path() / ("lum-test-pg-" + version + "-" + std::to_string(geteuid()))).string();
+  const std::string data = dir + "/data";
+  FileLock lock(dir + ".lock");
+  if (std::filesystem::exists(data)) return data;
+  // Made aside and renamed whole: an initdb cut short leaves no template behind.
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directory(dir);
+  HandToServerUser(dir);
+  Run("initdb", "--no-sync -A trust -E UTF8 --locale=C -U " + std::string(kSuperUser) + " -D " + dir + "/partial");
+  std::filesystem::rename(dir + "/partial", data);
+  return data;
 }
 
 PgCluster::~PgCluster() {

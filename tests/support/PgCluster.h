@@ -15,8 +15,9 @@ namespace lum {
 ///   cluster.Stop(); cluster.Start();         // the server goes away and comes back
 ///   cluster.Suspend(); cluster.Resume();     // the server stops answering and goes on
 ///
-/// Starting a cluster takes seconds: tests that leave the server running share one per test
-/// program (Shared()); a test that stops or suspends the server starts its own.
+/// A cluster starts from a copy of a data folder that initdb made once (kept in the temporary
+/// folder), then in well under a second; tests that leave the server running still share one per
+/// test program (Shared()); a test that stops or suspends the server starts its own.
 class PgCluster {
  public:
   PgCluster();
@@ -46,6 +47,8 @@ class PgCluster {
 
  private:
   void Run(const std::string& program, const std::string& arguments) const;
+  /// A data folder made by initdb, shared by every cluster of this user and server version.
+  std::string Template() const;
   void SignalServer(int signal) const;
 
   std::string bin_;

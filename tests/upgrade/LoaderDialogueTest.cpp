@@ -313,6 +313,32 @@ TEST_F(LoaderDialogueTest, ImagePhaseWithoutReadyIsAnError) {
   EXPECT_TRUE(Closed());
 }
 
+// A loader that falls silent in the middle of the image (a unit that lost its power): the memo
+// names the block where it stopped, nothing after it goes out but the image's end, and the data
+// phase never starts.
+TEST_F(LoaderDialogueTest, ALoaderFallingSilentMidImageNamesTheBlockWhereItStopped) {
+  EffFields eff;
+  eff.image = Pattern(24);
+  Load(eff);
+  AnswerWith(Loader(8));
+  bool silent = false;
+  mute = [&](const Bytes& written) {
+    silent = silent || written.size() == 9;  // from the first block with its check byte on
+    return silent;
+  };
+
+  EXPECT_FALSE(Run());
+  ASSERT_GE(memo.lines.size(), 2u);
+  EXPECT_EQ(memo.lines.end()[-2], "正在升级固件... 错误！");
+  EXPECT_EQ(memo.lines.back(), "升级程序在第 2 块（共 3 块）停止应答：固件不完整，请重新升级。");
+  EXPECT_EQ(Sent({0x01, 0x00}), 1);
+  EXPECT_EQ(Sent({0x01, 0x01}), 0);
+  EXPECT_EQ(Sent({0xFF, 0xFF}), 1);
+  EXPECT_EQ(Sent({'E'}), 0);
+  EXPECT_EQ(loader->Record().Image.size(), 8u) << "the loader took the first block only";
+  EXPECT_TRUE(Closed());
+}
+
 TEST_F(LoaderDialogueTest, SynchronisationNeedsExactlyOneByte) {
   Load(EffFields{});
   auto options = Loader(8);

@@ -2,10 +2,10 @@
 // through lumctl. Each image block costs 600 ms of real time, so the payloads are tiny.
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 #include "cli/Lumctl.h"
 #include "sim/Loader.h"
@@ -97,8 +97,27 @@ TEST_F(LumctlUpgrade, PortIsFoundThroughThePortsSection) {
   EXPECT_TRUE(Contains(outcome.out, "打开COM6通讯端口... 错误！\n")) << outcome.out;
 }
 
-// What the README's upgrade try-out does: a file made for the simulated loader, the loader
-// mapped like a controller, and lumctl upgrading it.
+// An upgrade that stops after it began writing the image leaves the unit without firmware: lumctl
+// says where it stopped and exits with status 1, and says nothing of success.
+TEST_F(LumctlUpgrade, AnUpgradeStoppedMidImageExitsWithStatusOne) {
+  EffFields eff;
+  eff.blockSize = sim::LoaderOptions{}.BlockSize;
+  eff.image = test::Pattern(3u * eff.blockSize);
+  WriteEff(eff);
+  sim::LoaderOptions options;
+  options.BadImageBlock = 1;
+  sim::SimLoader loader(options);
+  MapPorts({{"COM1", loader.Path()}});
+
+  const auto outcome = Run("upgrade fw.eff --port COM1");
+  EXPECT_EQ(outcome.status, 1) << outcome.out << outcome.err;
+  EXPECT_TRUE(Contains(outcome.out, "核对硬件身份... Ok!\n正在升级固件... 数据校验错误！")) << outcome.out;
+  EXPECT_FALSE(Contains(outcome.out, "恭喜")) << outcome.out;
+  EXPECT_EQ(loader.Record().Image.size(), eff.blockSize) << "only the block before the bad one was taken";
+}
+
+// What the README's upgrade try-out does: a file made for the simulated loader, the loader mapped
+// like a controller, and lumctl upgrading it.
 TEST_F(LumctlUpgrade, MadeFileUpgradesTheLoaderMappedThroughItsPortsFile) {
   const std::string sim = "'" LUM_SIM_PATH "'";
   ASSERT_EQ(std::system(
@@ -106,16 +125,19 @@ TEST_F(LumctlUpgrade, MadeFileUpgradesTheLoaderMappedThroughItsPortsFile) {
                     .c_str()),
             0);
   EXPECT_EQ(Run("eff-info fw.eff").status, 0);
-  ASSERT_EQ(std::system(("cd '" + dir_.string() + "' && { " + sim +
-                         " loader --ports-ini LUM.INI >loader.txt & echo $! >loader.pid; }")
-                            .c_str()),
-            0);
-  for (int i = 0; i < 200 && !std::filesystem::exists(Path("LUM.INI")); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  FILE* loader = popen(
+      ("cd '" + dir_.string() + "' && echo $$ >loader.pid && exec " + sim + " loader --ports-ini LUM.INI").c_str(),
+      "r");
+  ASSERT_NE(loader, nullptr);
+  // The loader names its port once LUM.INI maps it.
+  std::array<char, 256> port{};
+  const bool ready = fgets(port.data(), static_cast<int>(port.size()), loader) != nullptr;
 
-  const auto outcome = Run("upgrade fw.eff --port COM1");
+  const auto outcome = ready ? Run("upgrade fw.eff --port COM1") : Outcome{};
 
   EXPECT_EQ(std::system(("kill $(cat '" + Path("loader.pid") + "')").c_str()), 0) << "the loader ended";
+  pclose(loader);
+  ASSERT_TRUE(ready) << "the loader did not start";
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
   EXPECT_TRUE(Contains(outcome.out, "恭喜：固件升级完成！")) << outcome.out;
   // stderr is a file here: a log gets no progress bar redrawn over itself.
