@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QValueAxis>
+#include <filesystem>
 
 #include "ActionsTestFixture.h"
 #include "FormChart.h"
@@ -367,6 +368,23 @@ TEST_F(ChartWindowTest, ExportsThePictureAndThePollsInView) {
   EXPECT_EQ(rows[1], ",2026-12-08T00:04:59.000Z,,,12.299,,,");
   EXPECT_EQ(rows.back(), ",2026-12-08T00:14:59.000Z,,,12.899,,,");
   EXPECT_TRUE(dialogs_.Errors().empty());
+}
+
+// An export to a place that cannot take it says so and names the file; nothing is made there.
+TEST_F(ChartWindowTest, AnExportThatCannotBeWrittenIsToldWithItsFileName) {
+  Create();
+  TFormChart& chart = OpenChart();
+  for (int64_t s = 0; s < 60; ++s) Feed(kStartMs + s * kSecond, 12000 + s);
+  const std::string missing = Dir() + "/no such folder";
+  dialogs_.AnswerFileName(QString::fromStdString(missing + "/chart.png"));
+  chart.ui().btnExportPng->click();
+  dialogs_.AnswerFileName(QString::fromStdString(missing + "/chart.csv"));
+  chart.ui().btnExportCsv->click();
+  ASSERT_EQ(dialogs_.Errors().size(), 2u);
+  EXPECT_TRUE(dialogs_.Errors()[0].contains(QStringLiteral("chart.png"))) << dialogs_.Errors()[0].toStdString();
+  EXPECT_TRUE(dialogs_.Errors()[1].contains(QStringLiteral("chart.csv"))) << dialogs_.Errors()[1].toStdString();
+  EXPECT_FALSE(std::filesystem::exists(missing));
+  EXPECT_TRUE(chart.isVisible()) << "the chart stays open";
 }
 
 }  // namespace

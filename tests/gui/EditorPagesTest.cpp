@@ -358,11 +358,19 @@ TEST_F(EditorPagesTest, AnsweringNoShowsTheStoredValuesAndYesStoresThem) {
 }
 
 TEST_F(EditorPagesTest, UnmodifiedEntryIsSwitchedWithoutAQuestion) {
-  AddFileEntry("/data/a.LUM", SampleBlock(0));
-  AddFileEntry("/data/b.LUM", SampleBlock(0));
+  TDEVICE_CONFIG& a = AddFileEntry("/data/a.LUM", SampleBlock(0));
+  TCONFIG_BLOCK other = SampleBlock(0);
+  other.SetBattOVP(14800);
+  TDEVICE_CONFIG& b = AddFileEntry("/data/b.LUM", other);
   SelectNode("a.LUM");
+  ASSERT_EQ(Window().CurrentEntry(), &a);
+  const QString shownForA = u().lbledtBattOVP->text();
+  const TCONFIG_BLOCK left = a.Config;
   SelectNode("b.LUM");
   EXPECT_TRUE(dialogs_.Questions().empty());
+  EXPECT_EQ(Window().CurrentEntry(), &b) << "the switch did not happen";
+  EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("14.80")) << "the pages still show " << shownForA.toStdString();
+  EXPECT_EQ(a.Config, left) << "the entry left was changed";
 }
 
 }  // namespace

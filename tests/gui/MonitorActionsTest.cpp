@@ -96,14 +96,12 @@ TEST_F(MonitorActionsTest, OpeningPollingAndClosingTheMonitorPort) {
   EXPECT_EQ(u.txtTimer->text(), shown);
   const QStringList parts = shown.split(':');
   ASSERT_EQ(parts.size(), 3) << shown.toStdString();
-  EXPECT_TRUE(QRegularExpression("^\\d+:\\d\\d:\\d\\d$").match(shown).hasMatch()) << shown.toStdString();
+  // Hours as they are, minutes and seconds in two digits: "1:01:05".
+  EXPECT_TRUE(QRegularExpression("^[1-9]\\d*:[0-5]\\d:[0-5]\\d$").match(shown).hasMatch()) << shown.toStdString();
   const int seconds = parts[0].toInt() * 3600 + parts[1].toInt() * 60 + parts[2].toInt();
   EXPECT_GE(seconds, static_cast<int>(kOneHourOneMinuteFiveSeconds));
   EXPECT_LE(seconds, static_cast<int>(kOneHourOneMinuteFiveSeconds) +
                          static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(elapsed).count()));
-  if (elapsed < std::chrono::seconds(1)) {
-    EXPECT_EQ(shown, "1:01:05");
-  }
   EXPECT_TRUE(u.lbledtRealBattV->text().endsWith(" V"));
   EXPECT_TRUE(u.lbledtBattV->text().endsWith(" V"));
   EXPECT_TRUE(u.lbledtRealLoad1A->text().endsWith(" A"));

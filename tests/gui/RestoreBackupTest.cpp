@@ -1,6 +1,8 @@
 // File → Restore from backup: a controller's backups with their time and what writing each
 // back would change; the chosen one is written back through the change view.
 #include <QAction>
+#include <QRegularExpression>
+#include <fstream>
 
 #include "ActionsTestFixture.h"
 #include "data/Backups.h"
@@ -70,6 +72,46 @@ TEST_F(RestoreBackupTest, WithoutAControllerReadThereIsNothingToRestore) {
   ASSERT_EQ(dialogs_.Errors().size(), 1u);
   EXPECT_EQ(dialogs_.Errors()[0], "没有该控制器的备份。");
   EXPECT_TRUE(dialogs_.BackupLists().empty());
+}
+
+// A backup damaged on the disk is not offered; with the controller gone, the restore says it failed
+// and claims no write.
+TEST_F(RestoreBackupTest, ADamagedBackupIsNotOfferedAndARestoreToAGoneControllerFails) {
+  sim::ControllerSetup setup = sim::DefaultSetup(1);
+  sim::Controller& controller = simulator.AddController(setup);
+  simulator.Start();
+  WritePorts({{"COM1", controller.Path()}});
+  CreateShown();
+  Ui::TFormLUM& u = Window().ui();
+  u.actConnectDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
+  sim::ControllerSetup changed = setup;
+  changed.config.SetBattOVP(static_cast<uint16_t>(setup.config.BattOVP() + 300));
+  controller.Plug(changed);
+  u.actConnectDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
+  const auto backups = ListBackups(Dir(), FormatSerial(setup.serialNumber));
+  ASSERT_EQ(backups.size(), 2u);
+  {
+    std::fstream damaged(backups[0].path, std::ios::in | std::ios::out | std::ios::binary);
+    damaged.seekp(100);
+    damaged.put('\x5A').put('\xA5');  // a check sum no longer matches
+  }
+
+  controller.Unplug();
+  dialogs_.AnswerBackup(0);
+  u.actRestoreBackup->trigger();
+  ASSERT_TRUE(WaitForDevice());
+  ASSERT_EQ(dialogs_.BackupLists().size(), 1u);
+  ASSERT_EQ(dialogs_.BackupLists()[0].rows.size(), 1u) << "the damaged backup was offered";
+  EXPECT_EQ(dialogs_.BackupLists()[0].rows[0].time.toStdString(), FormatBackupTime(backups[1].time));
+
+  const QStringList lines = InfoLines();
+  const qsizetype checking = lines.lastIndexOf(QRegularExpression(".*Checking product ID.*"));
+  ASSERT_GE(checking, 0) << lines.join('\n').toStdString();
+  ASSERT_GT(lines.size(), checking + 1);
+  EXPECT_EQ(lines[checking + 1], "Failure");
+  EXPECT_EQ(CountInfo("Writing configuration data"), 0) << "nothing answered: nothing was written";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -37,38 +38,59 @@ void ExpectStatusBarShown(TFormLUM& window) {
   EXPECT_GT(bar.height(), 0);
 }
 
+// Every cell of the timing grid is seen whole, without a scroll bar ...
+void ExpectEveryCellShown(const QTableWidget& grid) {
+  int width = 0, height = 0;
+  for (int column = 0; column < grid.columnCount(); ++column) width += grid.columnWidth(column);
+  for (int row = 0; row < grid.rowCount(); ++row) height += grid.rowHeight(row);
+  EXPECT_LE(width, grid.viewport()->width());
+  EXPECT_LE(height, grid.viewport()->height());
+  EXPECT_FALSE(grid.horizontalScrollBar()->isVisible());
+  EXPECT_FALSE(grid.verticalScrollBar()->isVisible());
+  // ... and the cells take the grid, not a corner of it.
+  EXPECT_GE(width * 10, grid.viewport()->width() * 9);
+  EXPECT_GE(height * 10, grid.viewport()->height() * 9);
+}
+
 TEST_F(WindowSizeTest, AutoScaleFollowsTheWidthAndKeepsTheStatusBar) {
   TFormLUM& window = CreateShown();
   Ui::TFormLUM& u = window.ui();
   u.PageControl->setCurrentWidget(u.tsLoad);
   const int treeFont = u.tvDevices->font().pixelSize();
-  window.resize(960, 816);
+  u.actAutoScale->trigger();  // at the start width: the designed sizes
+  const QSize startGrid = u.StringGrid->maximumSize();
+  const int startTree = u.tvDevices->minimumWidth();
+  window.resize(960, 816);  // one and a half times the start width
   u.actAutoScale->trigger();
+  QApplication::processEvents();
 
   EXPECT_EQ(window.RememberedWidth(), 960);
   ExpectStatusBarShown(window);
-  EXPECT_EQ(u.StringGrid->maximumSize(), QSize(338, 239));
-  EXPECT_EQ(u.tvDevices->minimumWidth(), 242);
+  const QSize grid = u.StringGrid->maximumSize();
+  EXPECT_NEAR(grid.width(), startGrid.width() * 1.5, 1.0);
+  EXPECT_NEAR(grid.height(), startGrid.height() * 1.5, 1.0);
+  EXPECT_NEAR(u.tvDevices->minimumWidth(), startTree * 1.5, 1.0);
   EXPECT_EQ(u.tvDevices->font().pixelSize(), qRound(treeFont * 1.5));
-  EXPECT_EQ(u.StringGrid->columnWidth(0) + u.StringGrid->columnWidth(1) + u.StringGrid->columnWidth(2), 338 - 6);
-  EXPECT_EQ(u.StringGrid->rowHeight(1), (239 - 9) / 6);
+  ExpectEveryCellShown(*u.StringGrid);
 
   // Pressed again at the same width: the scale stays, only the cells are sized again.
   u.actAutoScale->trigger();
-  EXPECT_EQ(u.StringGrid->maximumSize(), QSize(338, 239));
+  EXPECT_EQ(u.StringGrid->maximumSize(), grid);
   EXPECT_EQ(u.tvDevices->font().pixelSize(), qRound(treeFont * 1.5));
+  ExpectEveryCellShown(*u.StringGrid);
 }
 
 TEST_F(WindowSizeTest, AutoScaleAtTheStartWidthScalesByOne) {
   TFormLUM& window = CreateShown();
   Ui::TFormLUM& u = window.ui();
+  const int treeFont = u.tvDevices->font().pixelSize();
   u.actAutoScale->trigger();
   ExpectStatusBarShown(window);
-  EXPECT_EQ(u.StringGrid->maximumSize(), QSize(225, 159));
+  EXPECT_EQ(u.tvDevices->font().pixelSize(), treeFont);
   // The grid was hidden on its page: its cells are sized when it is shown.
   u.PageControl->setCurrentWidget(u.tsLoad);
-  EXPECT_EQ(u.StringGrid->columnWidth(0) + u.StringGrid->columnWidth(1) + u.StringGrid->columnWidth(2), 225 - 6);
-  EXPECT_EQ(u.StringGrid->rowHeight(0), 25);
+  QApplication::processEvents();
+  ExpectEveryCellShown(*u.StringGrid);
 }
 
 // Scaled for a wide window and then made narrower, the contents follow it down: the bottom
