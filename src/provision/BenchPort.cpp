@@ -4,11 +4,12 @@
 
 #include <cerrno>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "base/TimeStamp.h"
 #include "data/NumberFormats.h"
-#include "language/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "link/PortTrouble.h"
 #include "link/SerialPort.h"
 #include "provision/UnitChecks.h"
@@ -255,7 +256,7 @@ void BenchPort::WriteAndVerify(const TCONFIG_BLOCK& target, const TDEVICE_CONFIG
   entry->Config = target;
   EntryStore& entries = session_->Entries();
   entries.SetCurrentEntry(&entries.AddFileEntry(std::move(entry)));
-  WriteResult written = WriteResult::Busy;
+  std::optional<WriteResult> written;  // none when the session ended before the write did
   session_->Write([&](WriteResult result) { written = result; });
   session_->WaitIdle();
 
