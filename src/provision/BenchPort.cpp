@@ -7,9 +7,9 @@
 #include <optional>
 #include <thread>
 
+#include "base/TextEncoding.h"
 #include "base/TimeStamp.h"
 #include "data/NumberFormats.h"
-#include "base/TextEncoding.h"
 #include "link/PortTrouble.h"
 #include "link/SerialPort.h"
 #include "provision/UnitChecks.h"

@@ -70,7 +70,7 @@ void Controller::Restart(const LoaderOptions& loader) {
     next_announcement_ = std::chrono::steady_clock::now();
   }
   drop_output_ = true;  // a restart loses what the controller was about to say
-  if (wake_) wake_();  // the simulator's thread may be waiting with nothing due
+  if (wake_) wake_();   // the simulator's thread may be waiting with nothing due
 }
 
 std::optional<Controller::TimePoint> Controller::AnnouncementDue() const {
