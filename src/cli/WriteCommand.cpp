@@ -60,10 +60,11 @@ void Write(const std::string& path, const std::string& port, bool dryRun) {
   EntryStore& entries = session.device.Entries();
   entries.SetCurrentEntry(&entries.AddFileEntry(EntryFromFile(fullPath, file.block)));
 
-  WriteResult result = WriteResult::Busy;
+  std::optional<WriteResult> result;  // none when the session ended before the write did
   session.device.Write([&result](WriteResult written) { result = written; });
   session.device.WaitIdle();
-  switch (result) {
+  if (!result) throw CLI::RuntimeError(kExitFailed);
+  switch (*result) {
     case WriteResult::Verified:
       return;
     case WriteResult::NoMatchingController:
@@ -72,7 +73,6 @@ void Write(const std::string& path, const std::string& port, bool dryRun) {
     case WriteResult::NoConfig:
     case WriteResult::Unwritable:
     case WriteResult::VerifyFailed:
-    case WriteResult::Busy:
       break;
   }
   throw CLI::RuntimeError(kExitFailed);

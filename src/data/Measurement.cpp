@@ -43,6 +43,8 @@ constexpr std::array kValues{
     ValueRow{ValueId::FirmwareBuild, Unit::Count, "firmware_build"},
     ValueRow{ValueId::SerialNumber, Unit::Code, "serial_number"},
     ValueRow{ValueId::BatchCode, Unit::Code, "batch_code"},
+    ValueRow{ValueId::FunctionFlags, Unit::Flags, "function_flags"},
+    ValueRow{ValueId::CapabilityFlags, Unit::Flags, "capability_flags"},
 };
 
 constexpr bool RowsInOrder() {
@@ -50,7 +52,7 @@ constexpr bool RowsInOrder() {
     if (static_cast<size_t>(kValues[i].id) != i) return false;
   return true;
 }
-static_assert(RowsInOrder() && kValues.back().id == ValueId::BatchCode);
+static_assert(RowsInOrder() && kValues.back().id == ValueId::CapabilityFlags);
 
 const ValueRow& RowOf(ValueId id) { return kValues[static_cast<size_t>(id)]; }
 
@@ -98,6 +100,7 @@ const char* UnitSymbol(Unit unit) {
       return "s";
     case Unit::Count:
     case Unit::Code:
+    case Unit::Flags:
       break;
   }
   return "";
@@ -119,6 +122,7 @@ double NaturalValue(const Measurement& value) {
     case Unit::Celsius:
     case Unit::Count:
     case Unit::Code:
+    case Unit::Flags:
       break;
   }
   return raw;
@@ -138,6 +142,8 @@ std::string FormatNumber(const Measurement& value, Decimals decimals) {
       return Fixed(value.raw, kCenti, 2);
     case Unit::Code:
       return CodeText(value);
+    case Unit::Flags:
+      return fmt::format("{:02X}", value.raw);
     case Unit::Celsius:
     case Unit::Count:
       break;

@@ -33,8 +33,7 @@ TCONFIG_BLOCK& Monitor::Block() {
 
 bool Monitor::Poll(bool monitoringOn) {
   if (!port_) return false;
-  Link::Operation operation(link_);
-  if (!operation) return false;
+  link_.ClearReplyLog();  // nothing reads a poll's replies back: the log must not grow tick by tick
   if (monitoringOn)
     for (uint8_t command : kPollReads) SendRead(link_, port_.get(), Block(), command);
   return true;
@@ -42,8 +41,7 @@ bool Monitor::Poll(bool monitoringOn) {
 
 bool Monitor::ReadMemory(std::span<const MemoryRead> reads) {
   if (!port_) return false;
-  Link::Operation operation(link_);
-  if (!operation) return false;
+  link_.ClearReplyLog();
   for (const MemoryRead& read : reads)
     link_.SendFrame(Block(), port_.get(), kRequestAddress, command::kMemoryRead, 0, read.count, read.address);
   return true;

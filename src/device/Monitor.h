@@ -40,8 +40,8 @@ class Monitor {
   bool IsOpen() const { return port_ != nullptr; }
 
   /// One timer tick: with monitoring on, requests power-on time, temperature, battery,
-  /// solar, load 1 voltage and current. Skipped (false) while the port is closed or another
-  /// exchange or operation holds the link; true when the tick ran.
+  /// solar, load 1 voltage and current. Skipped (false) while the port is closed; true when
+  /// the tick ran.
   bool Poll(bool monitoringOn);
 
   /// The five memory reads of the settings page ("Read"); replies are discarded.

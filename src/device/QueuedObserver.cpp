@@ -14,12 +14,8 @@ void QueuedObserver::ValueReceived(const Measurement& value) {
   events_.Post([&target = target_, value] { target.ValueReceived(value); });
 }
 
-void QueuedObserver::SetStatusFlags(const std::string& text) {
-  events_.Post([&target = target_, text] { target.SetStatusFlags(text); });
-}
-
-void QueuedObserver::ClearStatusImage() {
-  events_.Post([&target = target_] { target.ClearStatusImage(); });
+void QueuedObserver::RunningStateCleared() {
+  events_.Post([&target = target_] { target.RunningStateCleared(); });
 }
 
 }  // namespace lum

@@ -22,8 +22,7 @@ class QueuedObserver final : public LinkObserver {
   void TraceLine(const std::string& line) override;
   bool ShowErrorDetails() const override { return show_error_details_; }
   void ValueReceived(const Measurement& value) override;
-  void SetStatusFlags(const std::string& text) override;
-  void ClearStatusImage() override;
+  void RunningStateCleared() override;
 
  private:
   EventQueue& events_;

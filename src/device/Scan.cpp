@@ -83,7 +83,6 @@ bool IdentifyAndRead(DeviceContext& context, SerialPort* port, const DeviceTypeN
     link.SetDeviceIdentified(false);
     return false;
   }
-  observer.ProcessMessages();
   observer.InfoLine(ConnectedLine(DeviceTypeName(names, row), entry->Name));
 
   ReadSequence read(link, port, block);
@@ -94,7 +93,6 @@ bool IdentifyAndRead(DeviceContext& context, SerialPort* port, const DeviceTypeN
     for (const PlainRead& battery : kBatteryReads) read.Read(battery);
 
   observer.InfoLine(ReadingLine());
-  observer.ProcessMessages();
   const int channels = ChannelsOfRow(row);
   for (int c = 0; c < channels; ++c) read.ReadChannel(caps, c);
 
@@ -115,8 +113,6 @@ bool IdentifyAndRead(DeviceContext& context, SerialPort* port, const DeviceTypeN
 }
 
 bool ScanPorts(DeviceContext& context, const DeviceTypeNames& names, const ConfirmApply& confirmApply) {
-  Link::Operation operation(context.link);
-  if (!operation) return false;
   if (TDEVICE_CONFIG* current = context.entries.CurrentEntry(); current && !current->FromDevice && confirmApply)
     confirmApply(*current);
 

@@ -26,8 +26,7 @@ inline constexpr unsigned kChannelReadPauseMs = 32;
 /// configuration data" and "Ok" lines. Every read request must be answered: when one is not,
 /// the read ends with "Failure" and a line naming what is missing, and the entry is marked
 /// ReadIncomplete instead of FromDevice. Always leaves DeviceIdentified cleared. Returns true
-/// when a controller of the device type table answered and was read completely. Runs under
-/// the caller's Link::Operation.
+/// when a controller of the device type table answered and was read completely.
 bool IdentifyAndRead(DeviceContext& context, SerialPort* port, const DeviceTypeNames& names);
 
 /// Tries COM1..COM16 in order: each port that opens gets a new device entry named COMn, made
@@ -35,9 +34,8 @@ bool IdentifyAndRead(DeviceContext& context, SerialPort* port, const DeviceTypeN
 /// controller answered there, and one line names those ports. A scan that
 /// opened no port says so, naming the ports that would not open (or that there is none).
 /// Earlier device entries are discarded first.
-/// `confirmApply` runs first when CurrentEntry is not FromDevice. Holds a Link::Operation for
-/// the whole scan; returns false without doing anything when the link is busy. Returns true
-/// when at least one controller was read completely.
+/// `confirmApply` runs first when CurrentEntry is not FromDevice. Returns true when at least
+/// one controller was read completely.
 bool ScanPorts(DeviceContext& context, const DeviceTypeNames& names, const ConfirmApply& confirmApply = {});
 
 }  // namespace lum

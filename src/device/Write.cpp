@@ -107,7 +107,6 @@ WriteResult WriteToFirstMatch(DeviceContext& context, TDEVICE_CONFIG& entry) {
   for (int n = kFirstComPort; n <= kLastComPort; ++n) {
     const std::unique_ptr<SerialPort> port = context.ports.Open(n);
     if (!port) continue;
-    context.link.observer().ProcessMessages();
     context.link.observer().InfoLine(OpenPortLine(context.messages, ComName(n)));
     if (const auto result = WriteOnPort(context, port.get(), entry)) return *result;
   }
@@ -117,8 +116,6 @@ WriteResult WriteToFirstMatch(DeviceContext& context, TDEVICE_CONFIG& entry) {
 }  // namespace
 
 WriteResult WriteDevice(DeviceContext& context) {
-  Link::Operation operation(context.link);
-  if (!operation) return WriteResult::Busy;
   LinkObserver& observer = context.link.observer();
   TDEVICE_CONFIG* entry = context.entries.CurrentEntry();
 

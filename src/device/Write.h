@@ -14,7 +14,6 @@ enum class WriteResult {
   NoMatchingController,  // no port held a controller of the entry's product
   Verified,              // written, and the controller holds every value of the entry it can hold
   VerifyFailed,          // written, but a value of the entry is not held (or not known to be)
-  Busy,                  // another operation holds the link: nothing was done
 };
 
 /// Writes CurrentEntry's configuration into the first controller on COM1..COM16 whose
@@ -24,7 +23,6 @@ enum class WriteResult {
 /// serial number). Otherwise "Failure" and a line naming each field. Entries without a known
 /// device type, whose read was incomplete, or holding a value outside its field's range (each
 /// named by the window's label) are refused before anything is sent. Every attempt ends with a line holding only "\r".
-/// Holds a Link::Operation for the whole write.
 WriteResult WriteDevice(DeviceContext& context);
 
 }  // namespace lum

@@ -42,7 +42,7 @@ void SetSplitterPart(QSplitter& splitter, int part, int size) {
 }
 }  // namespace
 
-TFormLUM::TFormLUM(FormLUMOptions options, QWidget* parent)
+TFormLUM::TFormLUM(const FormLUMOptions& options, QWidget* parent)
     : QMainWindow(parent),
       ui_(std::make_unique<Ui::TFormLUM>()),
       dialogs_(options.dialogs),

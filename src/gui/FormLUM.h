@@ -77,7 +77,7 @@ class TFormLUM : public QMainWindow {
   static constexpr int kTreeWidth = 161;   // the device tree at start
   static constexpr int kInfoHeight = 118;  // the information panel at start
 
-  explicit TFormLUM(FormLUMOptions options = {}, QWidget* parent = nullptr);
+  explicit TFormLUM(const FormLUMOptions& options = {}, QWidget* parent = nullptr);
   ~TFormLUM() override;
 
   // --- The form and the state that the window's operations share.

@@ -155,6 +155,7 @@ std::vector<ListItem> DeviceItems() {
 
 std::vector<ListItem> WorkModeItems() {
   std::vector<ListItem> items;
+  items.reserve(kWorkModeCount);
   for (int k = 0; k < kWorkModeCount; ++k) items.push_back({WorkModeKey(k), WorkModeNames()[static_cast<size_t>(k)]});
   return items;
 }

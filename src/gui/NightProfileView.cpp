@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cmath>
 
 #include "base/SafeFormat.h"
 #include "language/MessageSlots.h"
@@ -95,7 +96,7 @@ void NightProfileView::PaintOutput(QPainter& painter, int index) const {
   painter.drawText(QRect(bar.left(), area.top(), bar.width(), line), Qt::AlignLeft | Qt::AlignVCenter, output.caption);
   painter.fillRect(bar, kNightSky);
   const double perMinute = profile.nightMinutes > 0 ? double(bar.width()) / profile.nightMinutes : 0;
-  auto xAt = [&](unsigned minute) { return bar.left() + static_cast<int>(minute * perMinute + 0.5); };
+  auto xAt = [&](unsigned minute) { return bar.left() + static_cast<int>(std::lround(minute * perMinute)); };
   for (const ProfileSegment& piece : NightTimeline(profile)) {
     if (piece.number == 0) continue;
     const int left = xAt(piece.start);

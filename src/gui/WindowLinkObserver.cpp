@@ -81,6 +81,10 @@ void WindowLinkObserver::ValueReceived(const Measurement& value) {
   for (const SpinField& field : kSpinFields)
     if (field.id == value.id)
       if (auto* spin = window_.findChild<QSpinBox*>(field.objectName)) spin->setValue(static_cast<int>(value.raw));
+  if (value.id == ValueId::FunctionFlags || value.id == ValueId::CapabilityFlags) {
+    (value.id == ValueId::FunctionFlags ? function_flags_ : capability_flags_) = value;
+    ShowStatusFlags();
+  }
   if (tap_) tap_(value);
 }
 
@@ -89,12 +93,13 @@ void WindowLinkObserver::ClearValue(ValueId id) {
     if (field.id == id) SetText(window_, field.objectName, {});
 }
 
-void WindowLinkObserver::SetStatusFlags(const std::string& text) {
+// Both bytes come in one reply, one after the other; the panel shows the pair.
+void WindowLinkObserver::ShowStatusFlags() {
   if (auto* panel = window_.findChild<QLabel*>(names::StatusPanelName(names::kFlagsPanel)))
-    panel->setText(QString::fromStdString(text));
+    panel->setText(QString::fromStdString(FormatValue(function_flags_) + "," + FormatValue(capability_flags_)));
 }
 
-void WindowLinkObserver::ClearStatusImage() {
+void WindowLinkObserver::RunningStateCleared() {
   if (auto* image = window_.findChild<QLabel*>(names::kStatusImage)) image->clear();
 }
 

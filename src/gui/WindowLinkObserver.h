@@ -9,8 +9,8 @@ class QWidget;
 namespace lum {
 
 /// Shows what the link and the device operations report in the main window's controls,
-/// found by their object names: mmoInfo, Memo, CheckBoxError, StatusPanel2, imgStatus and
-/// the fields that show each measurement.
+/// found by their object names: mmoInfo, Memo, CheckBoxError, StatusPanel2 (the function
+/// flags and the capability byte), imgStatus and the fields that show each measurement.
 class WindowLinkObserver : public LinkObserver {
  public:
   explicit WindowLinkObserver(QWidget& window) : window_(window) {}
@@ -19,8 +19,8 @@ class WindowLinkObserver : public LinkObserver {
   void TraceLine(const std::string& line) override;
   bool ShowErrorDetails() const override;
   void ValueReceived(const Measurement& value) override;
-  void SetStatusFlags(const std::string& text) override;
-  void ClearStatusImage() override;
+  /// Empties imgStatus.
+  void RunningStateCleared() override;
   /// Empties the fields that show this measurement: a reading that did not come is not shown
   /// as if it were current.
   void ClearValue(ValueId id);
@@ -28,8 +28,12 @@ class WindowLinkObserver : public LinkObserver {
   void SetValueTap(std::function<void(const Measurement&)> tap) { tap_ = std::move(tap); }
 
  private:
+  void ShowStatusFlags();
+
   QWidget& window_;
   std::function<void(const Measurement&)> tap_;
+  Measurement function_flags_ = MakeMeasurement(ValueId::FunctionFlags, 0);
+  Measurement capability_flags_ = MakeMeasurement(ValueId::CapabilityFlags, 0);
 };
 
 }  // namespace lum

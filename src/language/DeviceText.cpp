@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "base/HexText.h"
-#include "language/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace lum {
 

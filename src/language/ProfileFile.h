@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "language/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace lum {
 

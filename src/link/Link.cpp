@@ -37,18 +37,6 @@ uint16_t RingPosition(size_t position) {
 
 }  // namespace
 
-// Marks the link busy for the duration of one exchange.
-class Link::ExchangeScope {
- public:
-  explicit ExchangeScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~ExchangeScope() { flag_ = false; }
-  ExchangeScope(const ExchangeScope&) = delete;
-  ExchangeScope& operator=(const ExchangeScope&) = delete;
-
- private:
-  bool& flag_;
-};
-
 Link::Link(Clock& clock, LinkObserver& observer) : clock_(clock), observer_(observer) { Reset(); }
 
 void Link::Reset() {
@@ -59,11 +47,9 @@ void Link::Reset() {
 
 void Link::Trace(const std::string& line) { observer_.TraceLine(line); }
 
-bool Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, uint8_t command, uint8_t index,
+void Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, uint8_t command, uint8_t index,
                      uint8_t byteArg, uint16_t wordArg) {
-  if (in_exchange_) return false;
-  if (!port) return true;
-  ExchangeScope exchange(in_exchange_);
+  if (!port) return;
   tx_frame_ = EncodeFrame(address, command, index, byteArg, wordArg);
 
   int tries = 0;
@@ -75,7 +61,7 @@ bool Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, ui
     PortStatus status;
     if (!port->Status(status)) {
       Trace(fmt::format(kSendStatusFailed, NowStamp(), port->LastError()));
-      return true;
+      return;
     }
     if (status.errors != 0) {
       if (observer_.ShowErrorDetails())
@@ -86,7 +72,7 @@ bool Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, ui
       Trace(fmt::format(kSendRepaired, NowStamp()));
       if (++errorPasses == kMaxLineErrorPasses) {
         Trace(fmt::format(kSendLineErrorsPersist, NowStamp()));
-        return true;
+        return;
       }
       continue;
     }
@@ -103,19 +89,17 @@ bool Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, ui
     clock_.SleepMs(kBeforeReadMs);
     received += static_cast<size_t>(ReceiveFrames(port, block));
     if (received >= frame::kSize) {
-      if (frames_taken_ != framesBefore || LongReplyUnderway(replyStart, received)) return true;
+      if (frames_taken_ != framesBefore || LongReplyUnderway(replyStart, received)) return;
       // A whole reply's worth of bytes that holds no frame was damaged on the line: it is
       // asked for again, as if it had not come.
       received = 0;
     }
     ++tries;
   }
-  return true;
 }
 
 int Link::ReceiveFrames(SerialPort* port, TCONFIG_BLOCK& block) {
   using namespace link_layout;
-  observer_.ProcessMessages();
   if (!port) return 0;
 
   PortStatus status;
@@ -167,16 +151,6 @@ void Link::ScanRing(TCONFIG_BLOCK& block) {
     ++frames_taken_;
     std::fill_n(rx_buffer_.begin(), kFrameSize, kEmpty);
   }
-}
-
-Link::Operation::Operation(Link& link) : link_(link), acquired_(!link.Busy()) {
-  if (!acquired_) return;
-  link_.operation_held_ = true;
-  link_.ClearReplyLog();
-}
-
-Link::Operation::~Operation() {
-  if (acquired_) link_.operation_held_ = false;
 }
 
 }  // namespace lum

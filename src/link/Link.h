@@ -34,9 +34,8 @@ struct ReplyHeader {
 };
 
 /// The device link: the 8-byte request / checked reply protocol with its single shared
-/// buffers, the receive ring and the reply dispatcher. One exchange at a time: a call that
-/// arrives while an exchange or an operation is in progress (from ProcessMessages, say)
-/// is refused, not queued.
+/// buffers, the receive ring and the reply dispatcher. Not thread-safe: its owner (a device
+/// session's job thread) runs one exchange at a time.
 class Link {
  public:
   /// Starts in the Reset state.
@@ -50,32 +49,13 @@ class Link {
   TDEVICE_CONFIG* Entry() const { return entry_; }
 
   /// One exchange: sends the request and collects replies, decoding them into `block`.
-  /// A null port does nothing. Returns false only when refused because another exchange
-  /// runs (a call from inside ProcessMessages).
-  bool SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, uint8_t command, uint8_t index,
+  /// A null port does nothing.
+  void SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, uint8_t command, uint8_t index,
                  uint8_t byteArg, uint16_t wordArg);
 
   /// Reads what is waiting and decodes every complete valid frame in the ring.
   /// Returns the number of bytes read (0..32).
   int ReceiveFrames(SerialPort* port, TCONFIG_BLOCK& block);
-
-  /// A device operation (scan, write, poll) holds the link for its whole duration, so that
-  /// a timer tick arriving meanwhile is skipped. Acquire fails while one is held or an
-  /// exchange runs.
-  class Operation {
-   public:
-    explicit Operation(Link& link);
-    ~Operation();
-    Operation(const Operation&) = delete;
-    Operation& operator=(const Operation&) = delete;
-    bool Acquired() const { return acquired_; }
-    explicit operator bool() const { return acquired_; }
-
-   private:
-    Link& link_;
-    bool acquired_;
-  };
-  bool Busy() const { return operation_held_ || in_exchange_; }
 
   /// Every valid frame decoded since the log was last cleared, in order: lets an operation
   /// tell which of its requests were answered.
@@ -93,7 +73,6 @@ class Link {
   LinkObserver& observer() { return observer_; }
 
  private:
-  class ExchangeScope;
   void Trace(const std::string& line);
   /// Copies the candidate of `length` bytes at ring position `start` into the window.
   void CopyToWindow(uint16_t start, size_t length);
@@ -111,8 +90,6 @@ class Link {
   std::vector<ReplyHeader> reply_log_;
   size_t frames_taken_ = 0;  // valid frames decoded since start: tells an exchange whether its reply came
   bool device_identified_ = false;
-  bool in_exchange_ = false;
-  bool operation_held_ = false;
 };
 
 }  // namespace lum

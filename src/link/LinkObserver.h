@@ -7,25 +7,23 @@
 
 namespace lum {
 
-/// What the link and the device operations would show in the window. The GUI implements it
-/// with widgets, lumctl with stdout, tests with a recorder. Values arrive as numbers with
-/// their unit; whoever shows them formats them (FormatValue).
+/// Whoever hears what the link and the device operations report: the GUI,
+/// lumctl's terminal, a session's event queue, a test's recorder. Values arrive as an
+/// identifier, the raw number and its unit; whoever shows them to people formats them
+/// (FormatValue), so that the link never decides how anything looks.
 class LinkObserver : public PortErrorSink {
  public:
-  /// A line for the information panel mmoInfo ("Ok", "Failure" and "\r" included).
+  /// An information line of an operation ("Ok", "Failure" and the end-of-write "\r" included).
   virtual void InfoLine(const std::string& line) = 0;
-  /// A line for the trace memo Memo.
+  /// A trace line: a line fault, a retry, a purge.
   void TraceLine(const std::string& line) override = 0;
-  /// CheckBoxError is checked.
+  /// Whether line faults are traced with their details.
   bool ShowErrorDetails() const override { return false; }
-  /// Let the window process its pending messages (input, timer ticks, repainting).
-  virtual void ProcessMessages() {}
-  /// A measurement, calibration reference or identity field a reply carried.
+  /// A measurement, calibration reference, identity field or status byte a reply carried.
   virtual void ValueReceived(const Measurement& /*value*/) {}
-  /// Status bar panel 2: "%.2X,%.2X" of the function flags and the capability byte.
-  virtual void SetStatusFlags(const std::string& /*text*/) {}
-  /// Reply 0x8F: the picture of imgStatus is emptied.
-  virtual void ClearStatusImage() {}
+  /// The controller declared its running state unknown (reply 0x8F): whatever showed the
+  /// last one no longer holds.
+  virtual void RunningStateCleared() {}
 };
 
 }  // namespace lum

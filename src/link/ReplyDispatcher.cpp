@@ -1,11 +1,8 @@
 #include "link/ReplyDispatcher.h"
 
-#include <fmt/format.h>
-
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <string>
 
 #include "base/ByteOrder.h"
 #include "data/TypeTables.h"
@@ -129,9 +126,11 @@ const std::array kRoutes{
           }},
     Route{ReplyCode(command::kFuncFlags), false,
           [](const Reply&, Context& c) {
-            c.observer.SetStatusFlags(fmt::format("{:02X},{:02X}", c.block.FuncFlags(), c.block.CapFlags()));
+            // The block's bytes, as the field table decoded them from this reply.
+            Report(c, ValueId::FunctionFlags, c.block.FuncFlags());
+            Report(c, ValueId::CapabilityFlags, c.block.CapFlags());
           }},
-    Route{ReplyCode(command::kStatusImage), false, [](const Reply&, Context& c) { c.observer.ClearStatusImage(); }},
+    Route{ReplyCode(command::kStatusImage), false, [](const Reply&, Context& c) { c.observer.RunningStateCleared(); }},
     Route{ReplyCode(command::kTemperature), false, ReportWord<ValueId::Temperature>},
     Route{ReplyCode(command::kBatteryVoltage), false, ReportWord<ValueId::BatteryVoltage>},
     Route{ReplyCode(command::kSolarVoltage), false, ReportWord<ValueId::SolarVoltage>},

@@ -16,8 +16,8 @@ struct ReplyEffect {
 };
 
 /// Decodes one checked reply frame (short or long, CRC included) by its reply code:
-/// configuration fields (by `fields`) go into `block`, identity fields into `entry` (skipped when null), texts and
-/// flags to `observer`. Unknown codes, memory-read replies, channel replies outside the
+/// configuration fields (by `fields`) go into `block`, identity fields into `entry` (skipped when null), values and
+/// status bytes to `observer`. Unknown codes, memory-read replies, channel replies outside the
 /// block's channel table and long replies whose length byte does not match the frame are
 /// consumed without effect.
 ReplyEffect DispatchReply(std::span<const uint8_t> reply, TCONFIG_BLOCK& block, TDEVICE_CONFIG* entry,

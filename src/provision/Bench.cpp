@@ -45,7 +45,7 @@ Bench::Bench(const ProvisioningJob& job, store::RecordStore& records, const Port
   for (int n = kFirstComPort; n <= kLastComPort; ++n) {
     const auto path = ports.PathOf(n);
     if (!path) continue;
-    portNames_.push_back(ComName(n));
+    port_names_.push_back(ComName(n));
     ports_.push_back(std::make_unique<BenchPort>(
         ComName(n), *path,
         BenchPort::Shared{job_, records_, settings_, observer_, stopping_, clock_,
@@ -59,11 +59,11 @@ Bench::~Bench() { Stop(); }
 void Bench::Start() {
   if (!stopping_.exchange(false)) return;
   started_ = std::chrono::steady_clock::now();
-  runningPorts_ = ports_.size();
+  running_ports_ = ports_.size();
   for (auto& port : ports_)
     threads_.emplace_back([this, &port] {
       port->Run();
-      --runningPorts_;
+      --running_ports_;
     });
 }
 

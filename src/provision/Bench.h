@@ -36,7 +36,7 @@ class Bench {
   Bench& operator=(const Bench&) = delete;
 
   /// The ports watched, COMn in order.
-  const std::vector<std::string>& Ports() const { return portNames_; }
+  const std::vector<std::string>& Ports() const { return port_names_; }
   void Start();
   /// Each port ends the attempt under way (a unit being written is finished and recorded)
   /// and stops; then the records waiting in a spool are sent if the server answers (a failure
@@ -50,7 +50,7 @@ class Bench {
   void WaitFinished();
   bool Running() const { return !stopping_; }
   /// Every port has ended its work (after a stop was asked for): Stop then returns at once.
-  bool Ended() const { return runningPorts_ == 0; }
+  bool Ended() const { return running_ports_ == 0; }
   BenchCounts Counts() const;
   /// Every unit handled but not recorded, and every port that could not go on, in order.
   std::vector<BenchFault> Faults() const;
@@ -65,11 +65,11 @@ class Bench {
   BenchSettings settings_;
   BenchObserver& observer_;
   Clock& clock_;
-  std::vector<std::string> portNames_;
+  std::vector<std::string> port_names_;
   std::vector<std::unique_ptr<BenchPort>> ports_;
   std::vector<std::thread> threads_;
   std::atomic<bool> stopping_{true};
-  std::atomic<size_t> runningPorts_{0};
+  std::atomic<size_t> running_ports_{0};
   std::chrono::steady_clock::time_point started_;
   mutable std::mutex mutex_;  // guards counts_ and faults_
   std::condition_variable changed_;

@@ -4,10 +4,11 @@
 
 #include <cerrno>
 #include <chrono>
+#include <optional>
 
+#include "base/TextEncoding.h"
 #include "base/TimeStamp.h"
 #include "data/NumberFormats.h"
-#include "language/TextEncoding.h"
 #include "link/PortTrouble.h"
 #include "link/SerialPort.h"
 #include "provision/UnitChecks.h"
@@ -86,13 +87,13 @@ class BenchPort::UpgradeLines : public UpgradeMemo {
 };
 
 BenchPort::BenchPort(std::string comName, const std::string& path, Shared shared)
-    : comName_(std::move(comName)),
+    : com_name_(std::move(comName)),
       path_(path),
       shared_(std::move(shared)),
       lines_(std::make_unique<Lines>()),
-      upgradeLines_(std::make_unique<UpgradeLines>()),
-      session_(DeviceSession::OnPort(comName_, path, *lines_)) {
-  state_.port = comName_;
+      upgrade_lines_(std::make_unique<UpgradeLines>()),
+      session_(DeviceSession::OnPort(com_name_, path, *lines_)) {
+  state_.port = com_name_;
 }
 
 BenchPort::~BenchPort() = default;
@@ -128,10 +129,10 @@ void BenchPort::Run() {
     try {
       Serve();
     } catch (const std::exception& e) {
-      shared_.faulted({comName_, std::nullopt, OneLine(e.what())});
+      shared_.faulted({com_name_, std::nullopt, OneLine(e.what())});
       return;
     } catch (...) {
-      shared_.faulted({comName_, std::nullopt, "an unknown error"});
+      shared_.faulted({com_name_, std::nullopt, "an unknown error"});
       return;
     }
   }
@@ -172,7 +173,7 @@ CommissioningRecord BenchPort::NewRecord(const TDEVICE_CONFIG& unit) {
   record.timeUtc = UtcStamp();
   record.bench = settings.bench;
   record.operatorName = settings.operatorName;
-  record.port = comName_;
+  record.port = com_name_;
   record.job = shared_.job.name;
   // The window shows the unit's texts decoded from GBK; the bytes are kept as they came.
   record.model = DecodeText(unit.Model, TextEncoding::Gbk);
@@ -214,7 +215,7 @@ void BenchPort::Keep(const CommissioningRecord& record) {
   if (state_.recordError.empty())
     shared_.observer.Recorded(record);
   else
-    shared_.faulted({comName_, record, state_.recordError});
+    shared_.faulted({com_name_, record, state_.recordError});
   if (shared_.counted) shared_.counted(record);
 }
 
@@ -254,7 +255,7 @@ void BenchPort::WriteAndVerify(const TCONFIG_BLOCK& target, const TDEVICE_CONFIG
   entry->Config = target;
   EntryStore& entries = session_->Entries();
   entries.SetCurrentEntry(&entries.AddFileEntry(std::move(entry)));
-  WriteResult written = WriteResult::Busy;
+  std::optional<WriteResult> written;  // none when the session ended before the write did
   session_->Write([&](WriteResult result) { written = result; });
   session_->WaitIdle();
 
@@ -319,11 +320,11 @@ void BenchPort::Provision(const TDEVICE_CONFIG& unit, CommissioningRecord& recor
 std::optional<TDEVICE_CONFIG> BenchPort::Upgrade(const TDEVICE_CONFIG& before, CommissioningRecord& record) {
   Report(PortPhase::Upgrading, kUpgradeProgress);
   bool completed = false;
-  session_->Upgrade(comName_, path_, *shared_.job.upgrade, *upgradeLines_, [&](bool done) { completed = done; });
+  session_->Upgrade(com_name_, path_, *shared_.job.upgrade, *upgrade_lines_, [&](bool done) { completed = done; });
   session_->WaitIdle();
   if (!completed) {
     record.result = Outcome::Failed;
-    record.reason = "the upgrade did not complete (" + upgradeLines_->Last() + ")";
+    record.reason = "the upgrade did not complete (" + upgrade_lines_->Last() + ")";
     return std::nullopt;
   }
   Report(PortPhase::Reading, kReadProgress);

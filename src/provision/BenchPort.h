@@ -81,11 +81,11 @@ class BenchPort {
   void Report(PortPhase phase, int progress);
   void Pause();
 
-  std::string comName_;
+  std::string com_name_;
   std::string path_;
   Shared shared_;
   std::unique_ptr<Lines> lines_;
-  std::unique_ptr<UpgradeLines> upgradeLines_;
+  std::unique_ptr<UpgradeLines> upgrade_lines_;
   std::unique_ptr<DeviceSession> session_;
   PortState state_;
 };

@@ -87,7 +87,7 @@ Overrides Overrides::Load(const std::string& path) { return Parse(ReadJobFile(pa
 
 Overrides Overrides::Parse(const std::string& text, const std::string& fileName) {
   Overrides overrides;
-  overrides.fileName_ = fileName;
+  overrides.file_name_ = fileName;
   std::stringstream stream(text);
   std::string line;
   std::vector<std::string> header;

@@ -33,7 +33,7 @@ class Overrides {
 
  private:
   std::vector<UnitOverride> units_;
-  std::string fileName_;
+  std::string file_name_;
 };
 
 /// A value that differs between two blocks, by its JSON field path.

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "language/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace lum {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <type_traits>
 
-#include "language/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace lum::store {
 

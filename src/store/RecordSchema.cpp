@@ -2,7 +2,7 @@
 
 #include <fmt/format.h>
 
-#include "language/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "store/RecordChain.h"
 #include "store/RecordColumns.h"
 

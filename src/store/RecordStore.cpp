@@ -30,10 +30,10 @@ std::unique_ptr<RecordStore> OpenRecordStore(const std::string& directory, const
 RecordStore::RecordStore(const std::string& target, const std::string& spoolPath, Use use,
                          std::chrono::milliseconds retryInterval, DatabaseTimeouts timeouts)
     : target_(target),
-      spoolTarget_(SpoolTargetOf(target)),
-      spoolPath_(spoolPath),
+      spool_target_(SpoolTargetOf(target)),
+      spool_path_(spoolPath),
       use_(use),
-      retryInterval_(retryInterval),
+      retry_interval_(retryInterval),
       timeouts_(timeouts) {
   if (!IsPostgresUrl(target_)) {
     // A local file: its failure is the caller's to report.
@@ -42,7 +42,7 @@ RecordStore::RecordStore(const std::string& target, const std::string& spoolPath
     return;
   }
   // Rows an earlier run could not send may be waiting in the spool.
-  if (std::filesystem::exists(spoolPath_)) spooled_ = CountRecords(SpoolPlace());
+  if (std::filesystem::exists(spool_path_)) spooled_ = CountRecords(SpoolPlace());
   std::lock_guard lock(mutex_);
   if (TryConnect(true) && use_ == Use::Bench) SendSpool();
 }
@@ -52,8 +52,8 @@ RecordStore::~RecordStore() = default;
 Database& RecordStore::Spool() {
   if (!spool_) {
     std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(spoolPath_).parent_path(), ignored);
-    auto spool = OpenDatabase(spoolPath_, OpenCheck::Integrity, timeouts_);
+    std::filesystem::create_directories(std::filesystem::path(spool_path_).parent_path(), ignored);
+    auto spool = OpenDatabase(spool_path_, OpenCheck::Integrity, timeouts_);
     PrepareRecordTable(*spool, RecordTableKind::Spool);
     spool_ = std::move(spool);
   }
@@ -61,7 +61,7 @@ Database& RecordStore::Spool() {
 }
 
 std::string RecordStore::ServerProblem() const {
-  std::lock_guard lock(problemMutex_);
+  std::lock_guard lock(problem_mutex_);
   return problem_;
 }
 
@@ -70,8 +70,8 @@ std::string RecordStore::ServerProblem() const {
 bool RecordStore::TryConnect(bool atStart) {
   if (primary_) return true;
   const auto now = std::chrono::steady_clock::now();
-  if (now < nextTry_) return false;
-  nextTry_ = now + retryInterval_;
+  if (now < next_try_) return false;
+  next_try_ = now + retry_interval_;
   try {
     auto db = OpenDatabase(target_, OpenCheck::Integrity, timeouts_);
     PrepareRecordTable(*db);
@@ -86,8 +86,8 @@ bool RecordStore::TryConnect(bool atStart) {
 
 void RecordStore::LoseConnection(const DatabaseError& error) {
   primary_.reset();
-  nextTry_ = std::chrono::steady_clock::now() + retryInterval_;
-  std::lock_guard lock(problemMutex_);
+  next_try_ = std::chrono::steady_clock::now() + retry_interval_;
+  std::lock_guard lock(problem_mutex_);
   problem_ = error.what();
 }
 

@@ -65,28 +65,28 @@ class RecordStore {
   std::string ServerProblem() const;
   const std::string& Target() const { return target_; }
   /// The target as it may be shown: without a password.
-  const std::string& ShownTarget() const { return spoolTarget_; }
-  const std::string& SpoolPath() const { return spoolPath_; }
+  const std::string& ShownTarget() const { return spool_target_; }
+  const std::string& SpoolPath() const { return spool_path_; }
 
  private:
   bool TryConnect(bool atStart = false);
   bool SendSpool();
   void LoseConnection(const DatabaseError& error);
   Database& Spool();
-  RecordPlace SpoolPlace() { return {Spool(), spoolTarget_}; }
+  RecordPlace SpoolPlace() { return {Spool(), spool_target_}; }
 
   std::mutex mutex_;
   std::string target_;
-  std::string spoolTarget_;  // the target without its password
-  std::string spoolPath_;
+  std::string spool_target_;  // the target without its password
+  std::string spool_path_;
   Use use_;
-  std::chrono::milliseconds retryInterval_;
+  std::chrono::milliseconds retry_interval_;
   DatabaseTimeouts timeouts_;
-  std::chrono::steady_clock::time_point nextTry_{};
+  std::chrono::steady_clock::time_point next_try_{};
   std::unique_ptr<Database> primary_;  // null while the server is away
   std::unique_ptr<Database> spool_;    // opened when first needed
   std::atomic<size_t> spooled_{0};
-  mutable std::mutex problemMutex_;
+  mutable std::mutex problem_mutex_;
   std::string problem_;
 };
 

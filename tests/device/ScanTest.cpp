@@ -345,16 +345,5 @@ TEST_F(ScanPortsTest, OffersToApplyEditsOnlyToAnEntryNotReadFromADevice) {
   EXPECT_EQ(offered.size(), 1u);
 }
 
-TEST_F(ScanPortsTest, RefusedWhileAnotherOperationHoldsTheLink) {
-  ScriptedController controller(sim::DefaultSetup(kOneChannelRow));
-  opener.Attach(1, controller.Port());
-  Link::Operation poll(link);
-  ASSERT_TRUE(poll.Acquired());
-
-  EXPECT_FALSE(ScanPorts(context, names));
-  EXPECT_TRUE(opener.Asked().empty());
-  EXPECT_TRUE(controller.Port().Written().empty());
-}
-
 }  // namespace
 }  // namespace lum

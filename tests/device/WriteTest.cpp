@@ -371,14 +371,6 @@ TEST_F(WriteTest, SilentPortsGetEightTriesAndNoControllerIsReported) {
   EXPECT_EQ(opener.Asked().size(), 16u);
 }
 
-TEST_F(WriteTest, RefusedWhileAnotherOperationHoldsTheLink) {
-  EntryOf(sim::DefaultSetup(kOneChannelRow));
-  Link::Operation poll(link);
-  EXPECT_EQ(WriteDevice(context), WriteResult::Busy);
-  EXPECT_TRUE(opener.Asked().empty());
-  EXPECT_TRUE(observer.InfoLines().empty());
-}
-
 TEST(WritePlanTest, EverySentFieldMustBeEchoedEqual) {
   const TCONFIG_BLOCK block = sim::DefaultSetup(kTwoChannelRow).config;
   const auto plan = PlanWrite(block);

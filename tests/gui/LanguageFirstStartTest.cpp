@@ -4,9 +4,9 @@
 #include <filesystem>
 
 #include "LanguageTestFixture.h"
+#include "base/TextEncoding.h"
 #include "language/LanguageKeys.h"
 #include "language/MessageTable.h"
-#include "language/TextEncoding.h"
 #include "ui_FormLUM.h"
 
 namespace lum::test {

@@ -10,8 +10,8 @@
 #include <iterator>
 
 #include "WindowRecorder.h"
+#include "base/TextEncoding.h"
 #include "data/TypeTables.h"
-#include "language/TextEncoding.h"
 
 namespace lum::test {
 

@@ -48,10 +48,15 @@ TEST_F(WindowLinkObserverTest, ReportsReachTheNamedControls) {
   EXPECT_EQ(u.seBattVRef->value(), 12340);
   observer.ValueReceived(MakeMeasurement(ValueId::Load1ARefOffset, -1));
   EXPECT_EQ(u.seLoad1ARef0->value(), -1);
-  observer.SetStatusFlags("5A,00");
-  EXPECT_EQ(window.StatusPanel(2).text(), QStringLiteral("5A,00"));
+  // The flags reply's two bytes show as one pair; a later reply replaces both.
+  observer.ValueReceived(MakeMeasurement(ValueId::FunctionFlags, 0x5A));
+  observer.ValueReceived(MakeMeasurement(ValueId::CapabilityFlags, 0x0C));
+  EXPECT_EQ(window.StatusPanel(2).text(), QStringLiteral("5A,0C"));
+  observer.ValueReceived(MakeMeasurement(ValueId::FunctionFlags, 0x01));
+  observer.ValueReceived(MakeMeasurement(ValueId::CapabilityFlags, 0xF0));
+  EXPECT_EQ(window.StatusPanel(2).text(), QStringLiteral("01,F0"));
   u.imgStatus->setText(QStringLiteral("x"));
-  observer.ClearStatusImage();
+  observer.RunningStateCleared();
   EXPECT_TRUE(u.imgStatus->text().isEmpty());
 }
 

@@ -105,10 +105,12 @@ TEST_F(ReplyDispatcherTest, FunctionFlagsReply) {
   EXPECT_EQ(block.FuncFlags(), 0x7F);
   EXPECT_EQ(block.Address(), 0x2A);
   EXPECT_EQ(block.CapFlags(), 0x21);
-  ASSERT_EQ(observer.StatusFlags().size(), 1u);
-  EXPECT_EQ(observer.StatusFlags()[0], "7F,21");
+  // Both bytes travel as values, as the block holds them (bit 7 of b2 is no flag).
+  EXPECT_EQ(observer.Values(), (std::vector<Measurement>{{ValueId::FunctionFlags, 0x7F, Unit::Flags},
+                                                         {ValueId::CapabilityFlags, 0x21, Unit::Flags}}));
   Short(0x87, 0x05, 0x00, 0);
-  EXPECT_EQ(observer.StatusFlags().back(), "05,00");
+  EXPECT_EQ(observer.Raw(ValueId::FunctionFlags), 0x05);
+  EXPECT_EQ(observer.Raw(ValueId::CapabilityFlags), 0x00);
 }
 
 TEST_F(ReplyDispatcherTest, BatteryAndLightControlFields) {
@@ -180,12 +182,12 @@ TEST_F(ReplyDispatcherTest, UnknownAndMemoryReadRepliesHaveNoEffect) {
   Long(0xF3, {1});
   EXPECT_EQ(block, before);
   EXPECT_TRUE(observer.Values().empty());
-  EXPECT_TRUE(observer.StatusFlags().empty());
 }
 
-TEST_F(ReplyDispatcherTest, StatusImageReplyClearsThePicture) {
+TEST_F(ReplyDispatcherTest, StatusImageReplyClearsTheRunningState) {
   Short(0x8F, 0, 0, 0);
-  EXPECT_EQ(observer.StatusImageClears(), 1);
+  EXPECT_EQ(observer.RunningStateClears(), 1);
+  EXPECT_TRUE(observer.Values().empty());
 }
 
 TEST_F(ReplyDispatcherTest, TruncatedFramesAreIgnored) {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "base/RegularFile.h"
+#include "base/TextEncoding.h"
 #include "data/TempDir.h"
-#include "language/TextEncoding.h"
 #include "store/RecordChain.h"
 #include "store/RecordSchema.h"
 #include "store/RecordStore.h"

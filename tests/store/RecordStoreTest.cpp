@@ -5,9 +5,9 @@
 #include <set>
 #include <thread>
 
+#include "base/TextEncoding.h"
 #include "base/TimeStamp.h"
 #include "data/TempDir.h"
-#include "language/TextEncoding.h"
 #include "store/RecordChain.h"
 #include "store/RecordStore.h"
 #include "support/PgCluster.h"

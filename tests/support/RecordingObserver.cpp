@@ -4,11 +4,6 @@
 
 namespace lum::test {
 
-void RecordingObserver::ProcessMessages() {
-  ++process_calls_;
-  if (on_process_) on_process_();
-}
-
 std::optional<Measurement> RecordingObserver::Last(ValueId id) const {
   const auto it = std::find_if(values_.rbegin(), values_.rend(), [&](const Measurement& m) { return m.id == id; });
   if (it == values_.rend()) return std::nullopt;
@@ -30,9 +25,7 @@ void RecordingObserver::Clear() {
   info_.clear();
   trace_.clear();
   values_.clear();
-  status_flags_.clear();
-  status_image_clears_ = 0;
-  process_calls_ = 0;
+  running_state_clears_ = 0;
 }
 
 }  // namespace lum::test

@@ -16,13 +16,13 @@ constexpr std::chrono::milliseconds kAnnounceInterval{200};
 Controller::Controller(const ControllerSetup& setup)
     : started_(std::chrono::steady_clock::now()),
       measurements_(setup.measurements),
-      lineNoise_(setup.lineNoise),
-      damageEvery_(setup.damageEvery),
-      splitReplies_(setup.splitReplies),
-      splitPause_(setup.splitPauseMs),
-      replyDelay_(setup.replyDelayMs),
+      line_noise_(setup.lineNoise),
+      damage_every_(setup.damageEvery),
+      split_replies_(setup.splitReplies),
+      split_pause_(setup.splitPauseMs),
+      reply_delay_(setup.replyDelayMs),
       plugged_(!setup.unplugged),
-      vanishAfterWrites_(setup.vanishAfterWrites),
+      vanish_after_writes_(setup.vanishAfterWrites),
       responder_(setup),
       noise_(setup.noiseSeed) {}
 
@@ -49,14 +49,14 @@ TCONFIG_BLOCK Controller::Config() const {
 void Controller::Plug(const ControllerSetup& setup) {
   std::lock_guard lock(mutex_);
   responder_ = Responder(setup);
-  vanishAfterWrites_ = setup.vanishAfterWrites;
-  writesAnswered_ = 0;
+  vanish_after_writes_ = setup.vanishAfterWrites;
+  writes_answered_ = 0;
   plugged_ = true;
 }
 
 void Controller::Unplug() {
   plugged_ = false;
-  dropOutput_ = true;
+  drop_output_ = true;
   std::lock_guard lock(mutex_);
   loader_.reset();
 }
@@ -66,17 +66,17 @@ void Controller::Restart(const LoaderOptions& loader) {
     std::lock_guard lock(mutex_);
     if (!plugged_) return;
     loader_ = std::make_unique<LoaderMachine>(loader);
-    loaderHeard_ = false;
-    nextAnnouncement_ = std::chrono::steady_clock::now();
+    loader_heard_ = false;
+    next_announcement_ = std::chrono::steady_clock::now();
   }
-  dropOutput_ = true;  // a restart loses what the controller was about to say
-  if (wake_) wake_();  // the simulator's thread may be waiting with nothing due
+  drop_output_ = true;  // a restart loses what the controller was about to say
+  if (wake_) wake_();   // the simulator's thread may be waiting with nothing due
 }
 
 std::optional<Controller::TimePoint> Controller::AnnouncementDue() const {
   std::lock_guard lock(mutex_);
-  if (!loader_ || loaderHeard_) return std::nullopt;
-  return nextAnnouncement_;
+  if (!loader_ || loader_heard_) return std::nullopt;
+  return next_announcement_;
 }
 
 bool Controller::InLoader() const {
@@ -88,7 +88,7 @@ std::vector<Bytes> Controller::FeedLoader(const uint8_t* data, size_t size) {
   std::lock_guard lock(mutex_);
   std::vector<Bytes> replies;
   if (!loader_) return replies;
-  loaderHeard_ = true;
+  loader_heard_ = true;
   for (auto& reply : loader_->Feed(data, size)) replies.emplace_back(reply.begin(), reply.end());
   const LoaderRecord& record = loader_->Record();
   if (record.Quits > 0) {
@@ -119,37 +119,37 @@ bool Controller::OnReadable(TimePoint now) {
         log_.push_back(frame);
         const Request request = DecodeRequest(frame);
         reply = responder_.Answer(request, measured);
-        if (reply && request.IsWrite() && vanishAfterWrites_ > 0 && ++writesAnswered_ == vanishAfterWrites_)
+        if (reply && request.IsWrite() && vanish_after_writes_ > 0 && ++writes_answered_ == vanish_after_writes_)
           plugged_ = false;
       }
       logged_.notify_all();
       if (!reply) continue;
-      Queue(damageEvery_ != 0 && ++repliesSent_ % damageEvery_ == 0 ? DamageReply(*reply) : *reply, now);
+      Queue(damage_every_ != 0 && ++replies_sent_ % damage_every_ == 0 ? DamageReply(*reply) : *reply, now);
     }
   }
 }
 
 void Controller::Queue(const Bytes& reply, TimePoint now) {
-  const NoisyReply out = lineNoise_ ? SurroundWithNoise(reply, noise_) : NoisyReply{reply, 0};
-  TimePoint due = now + replyDelay_;
+  const NoisyReply out = line_noise_ ? SurroundWithNoise(reply, noise_) : NoisyReply{reply, 0};
+  TimePoint due = now + reply_delay_;
   if (!output_.empty()) due = std::max(due, output_.back().due);
-  if (!splitReplies_) {
+  if (!split_replies_) {
     output_.push_back({due, out.bytes});
     return;
   }
   const auto cut = out.bytes.begin() + static_cast<std::ptrdiff_t>(out.replyAt + kSplitFirstPart);
   output_.push_back({due, Bytes(out.bytes.begin(), cut)});
-  output_.push_back({due + splitPause_, Bytes(cut, out.bytes.end())});
+  output_.push_back({due + split_pause_, Bytes(cut, out.bytes.end())});
 }
 
 void Controller::WriteDue(TimePoint now) {
-  if (dropOutput_.exchange(false)) output_.clear();  // taken away before it could answer
+  if (drop_output_.exchange(false)) output_.clear();  // taken away before it could answer
   if (const auto due = AnnouncementDue(); due && *due <= now) {
     // Like a real loader, it announces itself again and again until the program answers.
     const std::vector<uint8_t> banner = LoaderMachine::Announcement();
     pty_.Write(banner.data(), banner.size());
     std::lock_guard lock(mutex_);
-    nextAnnouncement_ = now + kAnnounceInterval;
+    next_announcement_ = now + kAnnounceInterval;
   }
   while (!output_.empty() && output_.front().due <= now) {
     pty_.Write(output_.front().bytes.data(), output_.front().bytes.size());

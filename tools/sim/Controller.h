@@ -87,21 +87,21 @@ class Controller {
   const TimePoint started_;
   // Copies of ControllerSetup fields that the simulator thread reads without the lock.
   const MeasurementSetup measurements_;
-  const bool lineNoise_;
-  const unsigned damageEvery_;
-  const bool splitReplies_;
-  const std::chrono::milliseconds splitPause_;
-  const std::chrono::milliseconds replyDelay_;
+  const bool line_noise_;
+  const unsigned damage_every_;
+  const bool split_replies_;
+  const std::chrono::milliseconds split_pause_;
+  const std::chrono::milliseconds reply_delay_;
   std::atomic<bool> plugged_;
-  std::atomic<bool> dropOutput_{false};
+  std::atomic<bool> drop_output_{false};
   mutable std::mutex mutex_;  // guards responder_, log_ and the write count below
-  unsigned vanishAfterWrites_;
-  unsigned writesAnswered_ = 0;
+  unsigned vanish_after_writes_;
+  unsigned writes_answered_ = 0;
   mutable std::condition_variable logged_;
   Responder responder_;
   std::unique_ptr<LoaderMachine> loader_;  // while the unit runs its loader
-  bool loaderHeard_ = false;               // the program has spoken to the loader
-  TimePoint nextAnnouncement_{};
+  bool loader_heard_ = false;              // the program has spoken to the loader
+  TimePoint next_announcement_{};
   std::function<void()> wake_;
   std::vector<RawFrame> log_;
 
@@ -109,7 +109,7 @@ class Controller {
   RequestScanner scanner_;
   std::deque<Piece> output_;
   std::mt19937 noise_;
-  unsigned repliesSent_ = 0;
+  unsigned replies_sent_ = 0;
 };
 
 }  // namespace lum::sim

@@ -28,7 +28,7 @@ std::vector<std::vector<uint8_t>> LoaderMachine::Feed(const uint8_t* data, size_
         OnCommand(byte, replies);
         break;
       case Expect::BlockIndex:
-        blockIndex_ = byte;
+        block_index_ = byte;
         body_.clear();
         expect_ = Expect::BlockBody;
         break;
@@ -75,19 +75,19 @@ void LoaderMachine::OnCommand(uint8_t byte, std::vector<std::vector<uint8_t>>& r
     replies.push_back(identity);
   } else if (byte == loader::kImageStart) {
     phase_ = Phase::Image;
-    nextImageBlock_ = 0;
+    next_image_block_ = 0;
     record_.Image.clear();
     replies.push_back({loader::kImageReady});
   } else if (byte == loader::kDataStart) {
     // Within the data phase "E" only announces the next block, which is answered itself.
     if (phase_ != Phase::Data) {
       phase_ = Phase::Data;
-      nextDataBlock_ = 0;
+      next_data_block_ = 0;
       record_.Data.clear();
       replies.push_back({loader::kDataReady});
     }
   } else if (byte == loader::kVersion || byte == loader::kBuild) {
-    wordCommand_ = byte;
+    word_command_ = byte;
     word_.clear();
     expect_ = Expect::Word;
   } else if (byte == loader::kQuit) {
@@ -98,14 +98,14 @@ void LoaderMachine::OnCommand(uint8_t byte, std::vector<std::vector<uint8_t>>& r
 
 std::vector<uint8_t> LoaderMachine::FinishBlock() {
   const bool image = phase_ == Phase::Image;
-  size_t& next = image ? nextImageBlock_ : nextDataBlock_;
+  size_t& next = image ? next_image_block_ : next_data_block_;
   const std::optional<size_t>& bad = image ? options_.BadImageBlock : options_.BadDataBlock;
   const uint8_t ready = image ? loader::kImageReady : loader::kDataReady;
 
   const size_t number = next++;
   const uint8_t check = std::accumulate(body_.begin(), body_.end() - 1, uint8_t{0},
                                         [](uint8_t a, uint8_t b) { return static_cast<uint8_t>(a ^ b); });
-  const bool good = blockIndex_ == static_cast<uint8_t>(number) && check == body_.back() && bad != number;
+  const bool good = block_index_ == static_cast<uint8_t>(number) && check == body_.back() && bad != number;
   if (!good) {
     ++record_.RejectedBlocks;
     return {loader::kCheckError, ready};
@@ -117,7 +117,7 @@ std::vector<uint8_t> LoaderMachine::FinishBlock() {
 
 std::vector<uint8_t> LoaderMachine::FinishWord() {
   const uint16_t value = ReadU16Be(word_.data());
-  if (wordCommand_ == loader::kVersion) {
+  if (word_command_ == loader::kVersion) {
     record_.Version = value;
     return {loader::kDataReady};
   }

@@ -57,12 +57,12 @@ class LoaderMachine {
   LoaderRecord record_;
   Phase phase_ = Phase::Idle;
   Expect expect_ = Expect::Command;
-  uint8_t blockIndex_ = 0;
+  uint8_t block_index_ = 0;
   std::vector<uint8_t> body_;
-  uint8_t wordCommand_ = 0;
+  uint8_t word_command_ = 0;
   std::vector<uint8_t> word_;
-  size_t nextImageBlock_ = 0;
-  size_t nextDataBlock_ = 0;
+  size_t next_image_block_ = 0;
+  size_t next_data_block_ = 0;
 };
 
 }  // namespace lum::sim

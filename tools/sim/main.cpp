@@ -78,9 +78,10 @@ void BlockStopSignals(sigset_t& signals) {
   // Blocked before the simulator's thread starts, so only sigwait below takes them.
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
-}  // namespace
 
-int main(int argc, char** argv) {
+// Every failure, of the command line or of a controller's setup, ends the program with a
+// message rather than an abort.
+int Run(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], kLoaderCommand) == 0) return lum::sim::RunLoaderMain(argc - 1, argv + 1);
   if (argc > 1 && std::strcmp(argv[1], kMakeEffCommand) == 0) return lum::sim::RunMakeEffMain(argc - 1, argv + 1);
 
@@ -107,39 +108,43 @@ int main(int argc, char** argv) {
 
   sigset_t stopSignals;
   BlockStopSignals(stopSignals);
+  lum::sim::Simulator simulator;
+  std::vector<std::string> paths;
+  std::vector<lum::sim::Controller*> ports;
+  std::vector<lum::sim::ControllerSetup> setups;
+  for (const std::string& text : controllers) {
+    const lum::sim::ControllerSetup setup = lum::sim::ParseControllerSetup(text);
+    lum::sim::Controller& controller = simulator.AddController(setup);
+    ports.push_back(&controller);
+    setups.push_back(setup);
+    const uint32_t product = setup.config.ProductID();
+    fmt::print("{} row={} model={} product=0x{:06X}\n", controller.Path(), lum::LookupProductID(product), setup.model,
+               product);
+    paths.push_back(controller.Path());
+  }
+  if (!portsIni.empty()) lum::sim::WritePortsIni(portsIni, paths);
+  std::vector<lum::sim::ControlCommand> schedule;
+  if (!scheduleFile.empty()) schedule = lum::sim::ParseSchedule(ReadFile(scheduleFile));
+  if (streamSeconds > 0) {
+    const auto hold = std::chrono::milliseconds(static_cast<int64_t>(streamSeconds * kMsPerSecond));
+    for (auto& command : lum::sim::StreamSchedule(setups, hold, kStreamGap, kStreamRounds)) schedule.push_back(command);
+  }
+  std::fflush(stdout);
+  simulator.Start();
+  lum::sim::BenchDriver driver(ports, std::cerr);
+  if (!schedule.empty()) driver.RunSchedule(std::move(schedule));
+  if (control) driver.ReadCommands(std::cin);
+  int signal = 0;
+  sigwait(&stopSignals, &signal);
+  return kExitOk;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
   try {
-    lum::sim::Simulator simulator;
-    std::vector<std::string> paths;
-    std::vector<lum::sim::Controller*> ports;
-    std::vector<lum::sim::ControllerSetup> setups;
-    for (const std::string& text : controllers) {
-      const lum::sim::ControllerSetup setup = lum::sim::ParseControllerSetup(text);
-      lum::sim::Controller& controller = simulator.AddController(setup);
-      ports.push_back(&controller);
-      setups.push_back(setup);
-      const uint32_t product = setup.config.ProductID();
-      fmt::print("{} row={} model={} product=0x{:06X}\n", controller.Path(), lum::LookupProductID(product), setup.model,
-                 product);
-      paths.push_back(controller.Path());
-    }
-    if (!portsIni.empty()) lum::sim::WritePortsIni(portsIni, paths);
-    std::vector<lum::sim::ControlCommand> schedule;
-    if (!scheduleFile.empty()) schedule = lum::sim::ParseSchedule(ReadFile(scheduleFile));
-    if (streamSeconds > 0) {
-      const auto hold = std::chrono::milliseconds(static_cast<int64_t>(streamSeconds * kMsPerSecond));
-      for (auto& command : lum::sim::StreamSchedule(setups, hold, kStreamGap, kStreamRounds))
-        schedule.push_back(command);
-    }
-    std::fflush(stdout);
-    simulator.Start();
-    lum::sim::BenchDriver driver(ports, std::cerr);
-    if (!schedule.empty()) driver.RunSchedule(std::move(schedule));
-    if (control) driver.ReadCommands(std::cin);
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    return Run(argc, argv);
   } catch (const std::exception& e) {
     fmt::print(stderr, "lum-sim: {}\n", e.what());
     return kExitBadInput;
   }
-  return kExitOk;
 }

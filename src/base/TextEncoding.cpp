@@ -1,4 +1,4 @@
-#include "language/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 #include <iconv.h>
 
