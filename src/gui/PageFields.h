@@ -15,14 +15,14 @@ class MessageTable;
 /// its fields); it decides whether the control's value is stored.
 bool OwnEnabled(const QWidget* widget);
 
-/// Shows the named field of the block in a text field, in the field's scale.
-void ShowFieldText(QLineEdit& edit, const char* name, const TCONFIG_BLOCK& block, const FieldPlace& place = {});
+/// Shows the field of the block in a text field, in the field's scale.
+void ShowFieldText(QLineEdit& edit, FieldId id, const TCONFIG_BLOCK& block, const FieldPlace& place = {});
 
 /// Stores the text of a field into the block; a value at or below the field's threshold is not
 /// stored, and the user learns which and why from a line told to `observer`. A text that is
 /// not a number (the decimal separator of `messages`' language and "." are taken) throws
 /// ConversionError with a text in that language naming the field.
-void StoreFieldText(const QLineEdit& edit, const char* name, TCONFIG_BLOCK& block, const FieldPlace& place,
+void StoreFieldText(const QLineEdit& edit, FieldId id, TCONFIG_BLOCK& block, const FieldPlace& place,
                     const MessageTable& messages, LinkObserver& observer);
 
 }  // namespace lum
