@@ -114,7 +114,7 @@ void BatteryPage::WarnOfDoubtfulVoltages(const TCONFIG_BLOCK& before, const TCON
   for (const VoltageDoubt& doubt : DoubtfulBatteryVoltages(after)) {
     const uint32_t value = ReadValue(after, *doubt.field);
     if (value == ReadValue(before, *doubt.field)) continue;  // only what was just typed
-    const auto* label = window_.findChild<QLabel*>(QString::fromLatin1(doubt.field->label));
+    const QLabel* label = LabelOf(window_, doubt.field->id);
     lines << QString::fromStdString(
         FormatText(window_.Messages().Text(msg::kBatteryVoltageDoubt),
                    {WithoutColon(label->text().toStdString()), FormatFieldNumber(*doubt.field, value),

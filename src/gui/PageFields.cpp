@@ -19,14 +19,18 @@ constexpr char kNotTakenLine[] = "[%s] %s not taken: \"%s\" is not above %s, so 
 
 // The caption of the label that names the field beside its edit, without its colon.
 QString FieldCaption(const QLineEdit& edit, const ConfigField& field) {
-  const std::string_view component = ComponentOf(field.id);
-  const auto* label =
-      edit.window()->findChild<QLabel*>(QString::fromLatin1(component.data(), static_cast<qsizetype>(component.size())));
+  const QLabel* label = LabelOf(*edit.window(), field.id);
   QString caption = label != nullptr ? label->text() : edit.objectName();
   while (caption.endsWith(u'：') || caption.endsWith(u':')) caption.chop(1);
   return caption;
 }
 }  // namespace
+
+const QLabel* LabelOf(const QWidget& window, FieldId id) {
+  const std::string_view component = ComponentOf(id);
+  if (component.empty()) return nullptr;
+  return window.findChild<QLabel*>(QString::fromLatin1(component.data(), static_cast<qsizetype>(component.size())));
+}
 
 bool OwnEnabled(const QWidget* widget) { return !widget->testAttribute(Qt::WA_ForceDisabled); }
 

@@ -3,6 +3,7 @@
 #include "data/ConfigBlock.h"
 #include "data/ConfigFields.h"
 
+class QLabel;
 class QLineEdit;
 class QWidget;
 
@@ -10,6 +11,9 @@ namespace lum {
 
 class LinkObserver;
 class MessageTable;
+
+/// The label that names the field on the window's pages, or null.
+const QLabel* LabelOf(const QWidget& window, FieldId id);
 
 /// A control's own enabled flag, whatever its parents' state (a page or a group may disable
 /// its fields); it decides whether the control's value is stored.
