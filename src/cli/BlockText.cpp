@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "data/NumberFormats.h"
 #include "data/PageRules.h"
 #include "data/TypeTables.h"
+#include "language/FieldCaptions.h"
 #include "language/MessageSlots.h"
 #include "language/WindowCaptions.h"
 
@@ -99,20 +99,18 @@ std::string ChannelText(const CliContext& context, const ConstChannel& channel, 
   return text + NightProfileText(ComputeNightProfile(ScheduleOf(channel)));
 }
 
-bool Named(const ConfigField& field, const char* name) { return std::strcmp(field.name, name) == 0; }
-
 // The line of a block field: the few that mean more than a number are put in words.
 std::string FieldLine(const CliContext& context, const TCONFIG_BLOCK& block, const ConfigField& field, int row) {
   const uint32_t value = ReadValue(block, field);
-  if (Named(field, "ProductID"))
+  if (field.id == FieldId::ProductID)
     return fmt::format("Device type: {} (product code 0x{:08X})\n", row < 0 ? "unknown" : context.DeviceTypeName(row),
                        value);
-  if (Named(field, "FuncFlags")) return fmt::format("FuncFlags: {}\n", FuncFlagsText(static_cast<uint8_t>(value)));
-  if (Named(field, "CapFlags"))
+  if (field.id == FieldId::FuncFlags) return fmt::format("FuncFlags: {}\n", FuncFlagsText(static_cast<uint8_t>(value)));
+  if (field.id == FieldId::CapFlags)
     return fmt::format("CapFlags: 0x{:02X} ({})\nCapabilities: {}\n", value,
                        value == 0 ? "capabilities of the device type" : "capabilities from this byte",
                        CapabilitiesText(ResolveCapabilities(static_cast<uint8_t>(value), row)));
-  if (Named(field, "SCDelay"))
+  if (field.id == FieldId::SCDelay)
     return fmt::format("SCDelay: {}, unit bit {}\n", value & bits::kSCDelayValue, (value & bits::kSCDelayUnit) ? 1 : 0);
   return fmt::format("{}: {}\n", field.name, FormatFieldValue(field, value));
 }
@@ -120,7 +118,7 @@ std::string FieldLine(const CliContext& context, const TCONFIG_BLOCK& block, con
 std::string OnOff(bool on) { return on ? "on" : "off"; }
 
 // A line named by the window's caption of a component, in the language in use.
-std::string Labelled(const CliContext& context, const char* component, const std::string& text) {
+std::string Labelled(const CliContext& context, std::string_view component, const std::string& text) {
   return fmt::format("{}: {}\n", WithoutColon(context.Caption(component)), text);
 }
 
@@ -156,28 +154,30 @@ std::string WorkModeText(const CliContext& context, uint8_t modeByte) {
 std::string LabelledFieldLine(const CliContext& context, const TCONFIG_BLOCK& block, const ConfigField& field,
                               int row) {
   const uint32_t value = ReadValue(block, field);
-  if (Named(field, "ProductID"))
+  if (field.id == FieldId::ProductID)
     return Labelled(
-        context, field.label,
+        context, ComponentOf(field.id),
         fmt::format("{} (product code 0x{:08X})", row < 0 ? "unknown" : context.DeviceTypeName(row), value));
-  if (Named(field, "FuncFlags")) return FuncFlagLines(context, static_cast<uint8_t>(value));
-  if (Named(field, "CapFlags"))
+  if (field.id == FieldId::FuncFlags) return FuncFlagLines(context, static_cast<uint8_t>(value));
+  if (field.id == FieldId::CapFlags)
     return fmt::format("Capabilities: {} ({})\n",
                        CapabilitiesText(ResolveCapabilities(static_cast<uint8_t>(value), row)),
                        value == 0 ? "of the device type" : fmt::format("from the capability byte 0x{:02X}", value));
-  if (Named(field, "SCDelay")) return Labelled(context, field.label, DelayText(context, value));
-  if (*field.label == 0) return {};
-  return Labelled(context, field.label, FormatFieldValue(field, value));
+  const std::string_view component = ComponentOf(field.id);
+  if (component.empty()) return {};
+  if (field.id == FieldId::SCDelay) return Labelled(context, component, DelayText(context, value));
+  return Labelled(context, component, FormatFieldValue(field, value));
 }
 
 std::string LabelledChannelText(const CliContext& context, FieldTable fields, const TCONFIG_BLOCK& block, int index) {
   const ConstChannel channel = block.Channel(kPageGroup, index);
   std::string text = FormatText(context.Messages().Text(msg::kChannelItem), {int64_t{index + 1}}) + ":\n";
   for (const ConfigField& field : fields) {
-    if (field.scope != FieldScope::Channel || *field.label == 0) continue;
+    const std::string_view component = ComponentOf(field.id);
+    if (field.scope != FieldScope::Channel || component.empty()) continue;
     const uint32_t value = ReadValue(block, field, {kPageGroup, index});
-    text += "  " + Labelled(context, field.label,
-                            Named(field, "Mode") ? WorkModeText(context, static_cast<uint8_t>(value))
+    text += "  " + Labelled(context, component,
+                            field.id == FieldId::Mode ? WorkModeText(context, static_cast<uint8_t>(value))
                                                  : FormatFieldValue(field, value));
   }
   text += "  " + Labelled(context, "chkLoopMode", OnOff((channel.Mode() & bits::kLoopMode) != 0));

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "data/TypeTables.h"
+#include "language/FieldCaptions.h"
 #include "language/LanguageKeys.h"
 #include "language/Settings.h"
 #include "language/WindowCaptions.h"
@@ -67,8 +68,7 @@ std::string CliContext::Caption(std::string_view component) const { return Windo
 
 FieldLabels CliContext::Labels() const {
   FieldLabels::Captions captions;
-  for (const ConfigField& field : ConfigFields())
-    if (*field.label != 0) captions[field.label] = Caption(field.label);
+  for (const FieldComponent& field : FieldComponents()) captions[std::string(field.component)] = Caption(field.component);
   captions[FieldLabels::kFlagsPage] = Caption(FieldLabels::kFlagsPage);
   return FieldLabels(std::move(captions));
 }

@@ -20,16 +20,16 @@ constexpr int kFirstBatteryRow = 1;  // row 0 is the user's own parameters, no b
 
 // The battery voltage fields and the presets of the battery type table that fill them.
 struct BatteryVoltage {
-  const char* name;
+  FieldId field;
   uint16_t TBATTERY_TYPES::*preset;
-  uint32_t Of(const TCONFIG_BLOCK& block) const { return ReadValue(block, *FindField(ConfigFields(), name)); }
+  uint32_t Of(const TCONFIG_BLOCK& block) const { return ReadValue(block, Field(field)); }
 };
 
 constexpr std::array<BatteryVoltage, 4> kVoltages{{
-    {"BattOVP", &TBATTERY_TYPES::OVP},
-    {"BattFCV", &TBATTERY_TYPES::FCV},
-    {"BattUVP", &TBATTERY_TYPES::UVP},
-    {"BattUVR", &TBATTERY_TYPES::UVR},
+    {FieldId::BattOVP, &TBATTERY_TYPES::OVP},
+    {FieldId::BattFCV, &TBATTERY_TYPES::FCV},
+    {FieldId::BattUVP, &TBATTERY_TYPES::UVP},
+    {FieldId::BattUVR, &TBATTERY_TYPES::UVR},
 }};
 
 // How far the four voltages lie from a type's presets, by ratio: one slip weighs less than
@@ -67,7 +67,7 @@ std::vector<VoltageDoubt> DoubtfulBatteryVoltages(const TCONFIG_BLOCK& block) {
     const auto low = static_cast<uint16_t>(preset * kSensibleLowPercent / kPercent);
     const auto high = static_cast<uint16_t>(preset * kSensibleHighPercent / kPercent);
     const uint32_t value = voltage.Of(block);
-    if (value < low || value > high) doubts.push_back({FindField(ConfigFields(), voltage.name), row, low, high});
+    if (value < low || value > high) doubts.push_back({&Field(voltage.field), row, low, high});
   }
   return doubts;
 }

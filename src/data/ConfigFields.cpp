@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 
 #include <array>
-#include <cstring>
 
 #include "base/ByteOrder.h"
 #include "data/CommandCodes.h"
@@ -36,49 +35,95 @@ constexpr uint16_t kAboveSCV = 100;       // 1.00 V in tens of mV
 constexpr uint16_t kAboveBattOVP = 3000;  // mV
 constexpr uint16_t kAboveBattVoltage = 2000;
 
-// name, scope, offset, width, scale, unit, min, max, storeAbove, label, command, write, reply, need,
-// sent when zero, optional in JSON
+// What "New File" starts with (the pages' initial values) and what a simulated controller
+// holds (a 12 V lead-acid battery, daylight switching at 5 V after 30 s, 1.5 A outputs).
+constexpr uint32_t kStartOTP = 50;
+constexpr uint32_t kStartBattOVP = 14400, kSampleBattOVP = 14400;
+constexpr uint32_t kStartBattFCV = 13800, kSampleBattFCV = 13800;
+constexpr uint32_t kStartBattUVP = 11200, kSampleBattUVP = 10800;
+constexpr uint32_t kStartBattUVR = 12500, kSampleBattUVR = 12300;
+constexpr uint32_t kStartSCV = 500;
+constexpr uint32_t kStartSCDelay = 30 | block_bits::kSCDelayUnit;
+constexpr uint32_t kNightWorkMode = 1;
+constexpr uint32_t kSampleCC = 1500;  // mA
+constexpr uint32_t kSampleFuncFlags = block_bits::kPWMDimming;
+
+// In the order a write sends them (a request goes where its first row stands).
 constexpr std::array kFields{
-    ConfigField{"ProductID", S::Block, L::kProductID, 4, 1, "", 0, 0xFFFFFFF0, 0, "grpDeviceTypes", command::kIdentify,
-                F::None, F::None, N::Never, true, false},
-    ConfigField{"CapFlags", S::Block, L::kCapFlags, 1, 1, "", 0, kByteMax, 0, "", command::kFuncFlags, F::None,
-                F::ByteArg, N::Never, true, false},
-    ConfigField{"BattReserved", S::Block, L::kBattReserved, 2, 1, "", 0, kWordMax, 0, "", command::kBattReserved,
-                F::Word, F::Word, N::Never, true, true},
-    ConfigField{"OTP", S::Block, L::kOTP, 1, 1, "°C", kMinOTP, kMaxOTP, 0, "lblOTP", command::kTemperature, F::ByteArg,
-                F::ByteArg, N::OverTempLimit, false, false},
-    ConfigField{"SCDelay", S::Block, L::kSCDelay, 1, 1, "", kMinDelay, kMaxDelay, 0, "lblSCDelay",
-                command::kLightControl, F::ByteArg, F::ByteArg, N::LightControl, true, false, block_bits::kSCDelayUnit},
-    ConfigField{"SCV", S::Block, L::kSCV, 2, kScaleCenti, "V", 0, kWordMax, kAboveSCV, "lblSCV", command::kLightControl,
-                F::Word, F::Word, N::LightControl, false, false},
-    ConfigField{"BattOVP", S::Block, L::kBattOVP, 2, kScaleMilli, "V", 0, kWordMax, kAboveBattOVP, "lblBattOVP",
-                command::kBattOVP, F::Word, F::Word, N::Battery, false, false},
-    ConfigField{"BattFCV", S::Block, L::kBattFCV, 2, kScaleMilli, "V", 0, kWordMax, kAboveBattVoltage, "lblBattFCV",
-                command::kBattFCV, F::Word, F::Word, N::Battery, false, false},
-    ConfigField{"BattUVP", S::Block, L::kBattUVP, 2, kScaleMilli, "V", 0, kWordMax, kAboveBattVoltage, "lblBattUVP",
-                command::kBattUVP, F::Word, F::Word, N::Battery, false, false},
-    ConfigField{"BattUVR", S::Block, L::kBattUVR, 2, kScaleMilli, "V", 0, kWordMax, kAboveBattVoltage, "lblBattUVR",
-                command::kBattUVR, F::Word, F::Word, N::Battery, false, false},
-    ConfigField{"CV", S::Channel, L::kChCV, 2, kScaleMilli, "V", 0, kWordMax, 0, "lblLimitedV", command::kChannelCV,
-                F::Word, F::Word, N::VoltageLimit, true, false},
-    ConfigField{"CC", S::Channel, L::kChCC, 2, kScaleMilli, "A", 0, kWordMax, 0, "lblCC", command::kChannelCC, F::Word,
-                F::Word, N::RatedCurrentOrPWM, true, false},
-    ConfigField{"Minutes", S::Timing, kSegMinutes, 2, 1, "min", 0, kMaxMinutes, 0, "", command::kChannelTiming,
-                F::Minutes, F::Minutes, N::Always, true, false},
-    ConfigField{"Power", S::Timing, kSegPower, 1, 1, "%", 0, kMaxPower, 0, "", command::kChannelTiming, F::ByteArg,
-                F::ByteArg, N::Always, true, false},
-    ConfigField{"Mode", S::Channel, L::kChMode, 1, 1, "", 0, kMaxWorkMode, 0, "grpChMode", command::kChannelMode,
-                F::ByteArg, F::ByteArg, N::Always, true, false, block_bits::kLoopMode},
-    ConfigField{"Minutes", S::Timing2, kSegMinutes, 2, 1, "min", 0, kMaxMinutes, 0, "", command::kChannelTiming2,
-                F::Minutes, F::Minutes, N::Never, true, true},
-    ConfigField{"Power", S::Timing2, kSegPower, 1, 1, "%", 0, kMaxPower, 0, "", command::kChannelTiming2, F::ByteArg,
-                F::ByteArg, N::Never, true, true},
+    ConfigField{.id = FieldId::ProductID, .name = "ProductID", .offset = L::kProductID, .width = 4,
+                .maximum = 0xFFFFFFF0, .command = command::kIdentify},
+    ConfigField{.id = FieldId::CapFlags, .name = "CapFlags", .offset = L::kCapFlags, .maximum = kByteMax,
+                .command = command::kFuncFlags, .replySlot = F::ByteArg, .read = ScanRead::Identity},
+    ConfigField{.id = FieldId::BattReserved, .name = "BattReserved", .offset = L::kBattReserved, .width = 2,
+                .maximum = kWordMax, .command = command::kBattReserved, .writeSlot = F::Word, .replySlot = F::Word,
+                .jsonOptional = true},
+    ConfigField{.id = FieldId::OTP, .name = "OTP", .offset = L::kOTP, .unit = "°C", .minimum = kMinOTP,
+                .maximum = kMaxOTP, .command = command::kTemperature, .writeSlot = F::ByteArg,
+                .replySlot = F::ByteArg, .need = N::OverTempLimit, .sentWhenZero = false, .start = kStartOTP,
+                .sample = kStartOTP},
+    ConfigField{.id = FieldId::SCDelay, .name = "SCDelay", .offset = L::kSCDelay, .minimum = kMinDelay,
+                .maximum = kMaxDelay, .command = command::kLightControl, .writeSlot = F::ByteArg,
+                .replySlot = F::ByteArg, .need = N::LightControl, .flagBits = block_bits::kSCDelayUnit,
+                .read = ScanRead::Held, .start = kStartSCDelay, .sample = kStartSCDelay},
+    ConfigField{.id = FieldId::SCV, .name = "SCV", .offset = L::kSCV, .width = 2, .scale = kScaleCenti, .unit = "V",
+                .maximum = kWordMax, .storeAbove = kAboveSCV, .command = command::kLightControl,
+                .writeSlot = F::Word, .replySlot = F::Word, .need = N::LightControl, .sentWhenZero = false,
+                .read = ScanRead::Held, .start = kStartSCV, .sample = kStartSCV},
+    ConfigField{.id = FieldId::BattOVP, .name = "BattOVP", .offset = L::kBattOVP, .width = 2, .scale = kScaleMilli,
+                .unit = "V", .maximum = kWordMax, .storeAbove = kAboveBattOVP, .command = command::kBattOVP,
+                .writeSlot = F::Word, .replySlot = F::Word, .need = N::Battery, .sentWhenZero = false,
+                .read = ScanRead::Held, .start = kStartBattOVP, .sample = kSampleBattOVP},
+    ConfigField{.id = FieldId::BattFCV, .name = "BattFCV", .offset = L::kBattFCV, .width = 2, .scale = kScaleMilli,
+                .unit = "V", .maximum = kWordMax, .storeAbove = kAboveBattVoltage, .command = command::kBattFCV,
+                .writeSlot = F::Word, .replySlot = F::Word, .need = N::Battery, .sentWhenZero = false,
+                .read = ScanRead::Held, .start = kStartBattFCV, .sample = kSampleBattFCV},
+    ConfigField{.id = FieldId::BattUVP, .name = "BattUVP", .offset = L::kBattUVP, .width = 2, .scale = kScaleMilli,
+                .unit = "V", .maximum = kWordMax, .storeAbove = kAboveBattVoltage, .command = command::kBattUVP,
+                .writeSlot = F::Word, .replySlot = F::Word, .need = N::Battery, .sentWhenZero = false,
+                .read = ScanRead::Held, .start = kStartBattUVP, .sample = kSampleBattUVP},
+    ConfigField{.id = FieldId::BattUVR, .name = "BattUVR", .offset = L::kBattUVR, .width = 2, .scale = kScaleMilli,
+                .unit = "V", .maximum = kWordMax, .storeAbove = kAboveBattVoltage, .command = command::kBattUVR,
+                .writeSlot = F::Word, .replySlot = F::Word, .need = N::Battery, .sentWhenZero = false,
+                .read = ScanRead::Held, .start = kStartBattUVR, .sample = kSampleBattUVR},
+    ConfigField{.id = FieldId::CV, .name = "CV", .scope = S::Channel, .offset = L::kChCV, .width = 2,
+                .scale = kScaleMilli, .unit = "V", .maximum = kWordMax, .command = command::kChannelCV,
+                .writeSlot = F::Word, .replySlot = F::Word, .need = N::VoltageLimit, .read = ScanRead::Held},
+    ConfigField{.id = FieldId::CC, .name = "CC", .scope = S::Channel, .offset = L::kChCC, .width = 2,
+                .scale = kScaleMilli, .unit = "A", .maximum = kWordMax, .command = command::kChannelCC,
+                .writeSlot = F::Word, .replySlot = F::Word, .need = N::RatedCurrentOrPWM, .read = ScanRead::Held,
+                .sample = kSampleCC},
+    ConfigField{.id = FieldId::Minutes, .name = "Minutes", .scope = S::Timing, .offset = kSegMinutes, .width = 2,
+                .unit = "min", .maximum = kMaxMinutes, .command = command::kChannelTiming, .writeSlot = F::Minutes,
+                .replySlot = F::Minutes, .need = N::Always, .read = ScanRead::Held},
+    ConfigField{.id = FieldId::Power, .name = "Power", .scope = S::Timing, .offset = kSegPower, .unit = "%",
+                .maximum = kMaxPower, .command = command::kChannelTiming, .writeSlot = F::ByteArg,
+                .replySlot = F::ByteArg, .need = N::Always, .read = ScanRead::Held},
+    ConfigField{.id = FieldId::Mode, .name = "Mode", .scope = S::Channel, .offset = L::kChMode,
+                .maximum = kMaxWorkMode, .command = command::kChannelMode, .writeSlot = F::ByteArg,
+                .replySlot = F::ByteArg, .need = N::Always, .flagBits = block_bits::kLoopMode,
+                .read = ScanRead::Held, .start = kNightWorkMode, .sample = kNightWorkMode},
+    ConfigField{.id = FieldId::Minutes2, .name = "Minutes", .scope = S::Timing2, .offset = kSegMinutes, .width = 2,
+                .unit = "min", .maximum = kMaxMinutes, .command = command::kChannelTiming2,
+                .writeSlot = F::Minutes, .replySlot = F::Minutes, .jsonOptional = true},
+    ConfigField{.id = FieldId::Power2, .name = "Power", .scope = S::Timing2, .offset = kSegPower, .unit = "%",
+                .maximum = kMaxPower, .command = command::kChannelTiming2, .writeSlot = F::ByteArg,
+                .replySlot = F::ByteArg, .jsonOptional = true},
     // Bit 7 is not used: the request that writes the flags has no room for it.
-    ConfigField{"FuncFlags", S::Block, L::kFuncFlags, 1, 1, "", 0, kFlagsMask, 0, "", command::kFuncFlags, F::Flags,
-                F::Flags, N::Always, true, false},
-    ConfigField{"Address", S::Block, L::kAddress, 1, 1, "", 0, kByteMax, 0, "lblAddress", command::kFuncFlags,
-                F::ByteArg, F::Address, N::Always, true, false},
+    ConfigField{.id = FieldId::FuncFlags, .name = "FuncFlags", .offset = L::kFuncFlags, .maximum = kFlagsMask,
+                .command = command::kFuncFlags, .writeSlot = F::Flags, .replySlot = F::Flags, .need = N::Always,
+                .read = ScanRead::Identity, .sample = kSampleFuncFlags},
+    ConfigField{.id = FieldId::Address, .name = "Address", .offset = L::kAddress, .maximum = kByteMax,
+                .command = command::kFuncFlags, .writeSlot = F::ByteArg, .replySlot = F::Address,
+                .need = N::Always, .read = ScanRead::Identity},
 };
+
+// Field(id) indexes the table by its id.
+constexpr bool InIdOrder() {
+  for (size_t i = 0; i < kFields.size(); ++i)
+    if (static_cast<size_t>(kFields[i].id) != i) return false;
+  return true;
+}
+static_assert(InIdOrder());
 
 size_t ByteOffset(const ConfigField& field, const FieldPlace& place) {
   const size_t segment = L::kSegmentSize * static_cast<size_t>(place.segment);
@@ -99,9 +144,11 @@ size_t ByteOffset(const ConfigField& field, const FieldPlace& place) {
 
 FieldTable ConfigFields() { return kFields; }
 
-const ConfigField* FindField(FieldTable table, const char* name) {
+const ConfigField& Field(FieldId id) { return kFields[static_cast<size_t>(id)]; }
+
+const ConfigField* FindField(FieldTable table, FieldId id) {
   for (const ConfigField& field : table)
-    if (std::strcmp(field.name, name) == 0) return &field;
+    if (field.id == id) return &field;
   return nullptr;
 }
 

@@ -38,26 +38,61 @@ enum class WriteNeed : uint8_t {
   OverTempLimit,
 };
 
+/// When a scan asks for the request that carries the field.
+enum class ScanRead : uint8_t {
+  Never,     // the scan leaves it alone
+  Identity,  // with the identity, before the capabilities are known (they may come with it)
+  Held,      // once the capabilities are known, when the controller holds it (CanHold)
+};
+
+/// The configuration fields by name. The order is that of the built-in table.
+enum class FieldId : uint8_t {
+  ProductID,
+  CapFlags,
+  BattReserved,
+  OTP,
+  SCDelay,
+  SCV,
+  BattOVP,
+  BattFCV,
+  BattUVP,
+  BattUVR,
+  CV,
+  CC,
+  Minutes,
+  Power,
+  Mode,
+  Minutes2,  // Timing2's: the same JSON names as Timing's, within its own table
+  Power2,
+  FuncFlags,
+  Address,
+};
+
 /// One configuration field: where it lives, how it is shown and edited, which request
-/// writes it and when, which reply fills it and its JSON name.
+/// reads and writes it and when, which reply fills it, its JSON name and the values it
+/// starts with. Rows are written with designated initializers; what a row leaves out is
+/// the default below.
 struct ConfigField {
-  const char* name;  // JSON key and name in lumctl show and in messages
-  FieldScope scope;
-  uint16_t offset;  // in the block, the channel record or the segment
-  uint8_t width;    // bytes, little-endian: 1, 2 or 4
-  uint16_t scale;   // shown as raw / scale with two decimals when above 1 (1000: mV as V)
-  const char* unit;
-  uint32_t minimum;  // range of the page control
-  uint32_t maximum;
-  uint16_t storeAbove;  // the pages store a typed value only above this; lower keeps the old
-  const char* label;    // the main-window component whose caption names it, "" when none does
-  uint8_t command;      // the request that reads and writes it; its reply is command | 0x80
-  FrameSlot writeSlot;  // where a write request carries it (a controller stores it from there)
-  FrameSlot replySlot;  // where the reply carries it; None when no reply fills it
-  WriteNeed need;
-  bool sentWhenZero;      // false: a zero value is not sent, nor the rest of its request
-  bool jsonOptional;      // JSON documents may leave it out (it then stays zero)
-  uint32_t flagBits = 0;  // bits that carry a flag beside the value; the range leaves them out
+  FieldId id;
+  const char* name;  // JSON key and name in lumctl show and in messages (unique within its scope)
+  FieldScope scope = FieldScope::Block;
+  uint16_t offset = 0;  // in the block, the channel record or the segment
+  uint8_t width = 1;    // bytes, little-endian: 1, 2 or 4
+  uint16_t scale = 1;   // shown as raw / scale with two decimals when above 1 (1000: mV as V)
+  const char* unit = "";
+  uint32_t minimum = 0;  // range of the page control
+  uint32_t maximum = 0;
+  uint16_t storeAbove = 0;  // the pages store a typed value only above this; lower keeps the old
+  uint8_t command = 0;      // the request that reads and writes it; its reply is command | 0x80
+  FrameSlot writeSlot = FrameSlot::None;  // where a write request carries it (a controller stores it from there)
+  FrameSlot replySlot = FrameSlot::None;  // where the reply carries it; None when no reply fills it
+  WriteNeed need = WriteNeed::Never;
+  bool sentWhenZero = true;  // false: a zero value is not sent, nor the rest of its request
+  bool jsonOptional = false;  // JSON documents may leave it out (it then stays zero)
+  uint32_t flagBits = 0;      // bits that carry a flag beside the value; the range leaves them out
+  ScanRead read = ScanRead::Never;
+  uint32_t start = 0;   // in the "New File" entry (channel fields: in its channels)
+  uint32_t sample = 0;  // in a simulated controller that holds it
 };
 
 using FieldTable = std::span<const ConfigField>;
@@ -65,8 +100,11 @@ using FieldTable = std::span<const ConfigField>;
 /// The configuration fields of this program, in the order a write sends them.
 FieldTable ConfigFields();
 
-/// The row named `name`, or null.
-const ConfigField* FindField(FieldTable table, const char* name);
+/// The built-in row of a field.
+const ConfigField& Field(FieldId id);
+
+/// The row of a field in a table, or null.
+const ConfigField* FindField(FieldTable table, FieldId id);
 
 /// Which instance of a field: group and channel for channel fields, and the segment.
 struct FieldPlace {

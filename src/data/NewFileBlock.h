@@ -1,16 +1,21 @@
 #pragma once
 
 #include "data/ConfigBlock.h"
+#include "data/ConfigFields.h"
 
 namespace lum {
 
-/// The block of the "New File" entry as start-up leaves it: the pages' initial values
-/// stored into a zero block whose first two channel records have work mode 1.
-/// The main window checks its own StorePages result against this.
-TCONFIG_BLOCK NewFileStartBlock();
+/// Channel records of group 0 that "New File" starts with the fields' start values: the
+/// pages show two outputs.
+inline constexpr int kNewFileChannels = 2;
 
-/// The zero block with the Mode byte of channel records 0 and 1 of group 0 set to 1,
-/// before the pages are stored into it.
-TCONFIG_BLOCK NewFileBaseBlock();
+/// The block of the "New File" entry as start-up leaves it: the pages' initial values (the
+/// table's start values) stored into NewFileBaseBlock.
+/// The main window checks its own StorePages result against this.
+TCONFIG_BLOCK NewFileStartBlock(FieldTable fields = ConfigFields());
+
+/// The zero block with the start values of the channel and segment fields in the first kNewFileChannels
+/// channel records of group 0 (work mode 1), before the pages are stored into it.
+TCONFIG_BLOCK NewFileBaseBlock(FieldTable fields = ConfigFields());
 
 }  // namespace lum

@@ -1,10 +1,9 @@
 #include "device/FieldLabels.h"
 
-#include <cstring>
-
 #include "base/SafeFormat.h"
 #include "data/NightProfile.h"
 #include "data/PageRules.h"
+#include "language/FieldCaptions.h"
 #include "language/MessageSlots.h"
 #include "language/WindowCaptions.h"
 
@@ -17,10 +16,12 @@ std::string FieldLabels::Label(const FieldRef& ref, const TCONFIG_BLOCK& block, 
     const bool morning =
         ref.segment == block_layout::kSegments - 1 && HasMorningSegment(block.Channel(kPageGroup, ref.channel).Mode());
     const int row = morning ? msg::kMorningSegment : msg::kFirstSegment + ref.segment;
-    const int column = std::strcmp(field.name, "Minutes") == 0 ? msg::kMinutesColumn : msg::kPowerColumn;
+    const bool minutes = field.id == FieldId::Minutes || field.id == FieldId::Minutes2;
+    const int column = minutes ? msg::kMinutesColumn : msg::kPowerColumn;
     label = messages.Text(row) + " " + messages.Text(column);
   } else {
-    const auto caption = captions_.find(*field.label != 0 ? field.label : kFlagsPage);
+    const std::string_view component = ComponentOf(field.id);
+    const auto caption = captions_.find(component.empty() ? std::string_view(kFlagsPage) : component);
     label = caption != captions_.end() ? WithoutColon(caption->second) : std::string();
     if (label.empty()) label = field.name;
   }

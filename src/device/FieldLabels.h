@@ -16,9 +16,9 @@ namespace lum {
 /// 额定负载电流"). lumctl and the window name fields the same way, also in the core's lines.
 class FieldLabels {
  public:
-  /// Captions by component name ("lblBattOVP" -> "过充保护电压："); "tsOther", the caption of
-  /// the extensions page, names the function flags. A field whose component has no caption
-  /// here is named as the field table names it.
+  /// Captions by component name ("lblBattOVP" -> "过充保护电压：") of FieldComponents;
+  /// "tsOther", the caption of the extensions page, names the function flags. A field whose
+  /// component has no caption here is named as the field table names it.
   using Captions = std::map<std::string, std::string, std::less<>>;
 
   /// The component that names the function flags, which no label does.

@@ -7,27 +7,13 @@
 #include "data/TypeTables.h"
 #include "device/Identify.h"
 #include "device/InfoLines.h"
+#include "device/ReadPlan.h"
 #include "device/ReplyCheck.h"
 #include "link/PortNames.h"
 
 namespace lum {
 
 namespace {
-
-struct PlainRead {
-  uint8_t command;
-  const char* what;
-};
-constexpr PlainRead kIdentityReads[] = {{command::kFirmwareVersion, "FirmwareVersion"},
-                                        {command::kSerialNumber, "SerialNumber"},
-                                        {command::kBatchCode, "BatchCode"},
-                                        {command::kFuncFlags, "FuncFlags"},
-                                        {command::kModelText, "Model"}};
-constexpr PlainRead kLightControlRead = {command::kLightControl, "SCV"};
-constexpr PlainRead kBatteryReads[] = {{command::kBattOVP, "BattOVP"},
-                                       {command::kBattFCV, "BattFCV"},
-                                       {command::kBattUVP, "BattUVP"},
-                                       {command::kBattUVR, "BattUVR"}};
 
 std::string DeviceTypeName(const DeviceTypeNames& names, int row) {
   const auto index = static_cast<size_t>(row);
@@ -40,27 +26,16 @@ class ReadSequence {
  public:
   ReadSequence(Link& link, SerialPort* port, TCONFIG_BLOCK& block) : link_(link), port_(port), block_(block) {}
 
-  void Read(const PlainRead& read) { Send(read.command, 0, 0, read.what); }
-
-  void ReadChannel(const Capabilities& caps, int channel) {
-    const uint8_t index = ChannelIndex(channel);
-    const std::string name = fmt::format("channel {} ", channel + 1);
-    if (caps.HasVoltageLimit) Send(command::kChannelCV, index, 0, name + "CV");
-    if (caps.HasRatedCurrent || caps.HasPWMDimming) Send(command::kChannelCC, index, 0, name + "CC");
-    Send(command::kChannelMode, index, 0, name + "Mode");
-    link_.clock().SleepMs(kChannelReadPauseMs);
-    for (int k = 0; k < block_layout::kSegments; ++k)
-      Send(command::kChannelTiming, index, SegmentWord(k), name + fmt::format("segment {}", k + 1));
+  void Read(const std::vector<ReadRequest>& reads) {
+    for (const ReadRequest& read : reads) {
+      expected_.Expect(read.command, read.index, read.word, read.what);
+      SendRead(link_, port_, block_, read.command, read.index, read.word);
+    }
   }
 
   std::vector<std::string> Missing() const { return expected_.Missing(link_.ReplyLog()); }
 
  private:
-  void Send(uint8_t command, uint8_t index, uint16_t word, std::string what) {
-    expected_.Expect(command, index, word, std::move(what));
-    SendRead(link_, port_, block_, command, index, word);
-  }
-
   Link& link_;
   SerialPort* port_;
   TCONFIG_BLOCK& block_;
@@ -86,15 +61,18 @@ bool IdentifyAndRead(DeviceContext& context, SerialPort* port, const DeviceTypeN
   observer.InfoLine(ConnectedLine(DeviceTypeName(names, row), entry->Name));
 
   ReadSequence read(link, port, block);
-  for (const PlainRead& identity : kIdentityReads) read.Read(identity);
+  read.Read(IdentityReads());
   const Capabilities caps = ResolveCapabilities(block.CapFlags(), row);
-  if (caps.HasLightControl) read.Read(kLightControlRead);
-  if (caps.HasBattery)
-    for (const PlainRead& battery : kBatteryReads) read.Read(battery);
+  read.Read(SettingsReads(caps));
 
   observer.InfoLine(ReadingLine());
   const int channels = ChannelsOfRow(row);
-  for (int c = 0; c < channels; ++c) read.ReadChannel(caps, c);
+  for (int c = 0; c < channels; ++c) {
+    const ChannelReads reads = ReadsOfChannel(caps, c);
+    read.Read(reads.fields);
+    link.clock().SleepMs(kChannelReadPauseMs);
+    read.Read(reads.segments);
+  }
 
   link.SetDeviceIdentified(false);
   const std::vector<std::string> missing = read.Missing();

@@ -6,6 +6,7 @@
 
 #include "base/AsciiText.h"
 #include "data/TypeTables.h"
+#include "device/FieldRequests.h"
 #include "link/Frame.h"
 
 namespace lum {
@@ -15,36 +16,13 @@ namespace {
 constexpr int kGroup = 0;              // only group 0 of the channel table travels
 constexpr uint16_t kMarkBit = 0x0001;  // flipping it never leaves a 12- or 7-bit field
 
-// The rows one request carries; its scope is that of its first row.
-struct RequestRows {
-  uint8_t command;
-  FieldScope scope;
-  std::vector<const ConfigField*> rows;
-};
-
 bool Travels(const ConfigField& field) { return field.writeSlot != FrameSlot::None && field.need != WriteNeed::Never; }
-
-bool PerSegment(FieldScope scope) { return scope == FieldScope::Timing || scope == FieldScope::Timing2; }
-
-std::vector<RequestRows> RequestsOf(FieldTable fields) {
-  std::vector<RequestRows> requests;
-  for (const ConfigField& field : fields) {
-    if (!Travels(field)) continue;
-    const auto same = std::find_if(requests.begin(), requests.end(),
-                                   [&](const RequestRows& r) { return r.command == field.command; });
-    if (same == requests.end())
-      requests.push_back({field.command, field.scope, {&field}});
-    else
-      same->rows.push_back(&field);
-  }
-  return requests;
-}
 
 // Visits every request of the sequence in order with its channel and segment: a block
 // request once, a run of channel requests once per channel.
 template <typename Visit>
 void ForEachRequest(FieldTable fields, int channels, Visit visit) {
-  const std::vector<RequestRows> requests = RequestsOf(fields);
+  const std::vector<FieldRequest> requests = RequestsOf(fields, Travels);
   for (size_t i = 0; i < requests.size();) {
     if (requests[i].scope == FieldScope::Block) {
       visit(requests[i++], 0, 0);
@@ -60,7 +38,7 @@ void ForEachRequest(FieldTable fields, int channels, Visit visit) {
   }
 }
 
-WriteRequest Build(const TCONFIG_BLOCK& block, const RequestRows& request, int c, int k) {
+WriteRequest Build(const TCONFIG_BLOCK& block, const FieldRequest& request, int c, int k) {
   WriteRequest out{request.command,
                    request.scope == FieldScope::Block ? frame::kWriteFlag : ChannelIndex(c, kGroup, true),
                    0,
@@ -91,7 +69,7 @@ WriteRequest Build(const TCONFIG_BLOCK& block, const RequestRows& request, int c
   return out;
 }
 
-bool Sends(const TCONFIG_BLOCK& block, const Capabilities& caps, const RequestRows& request, int c, int k) {
+bool Sends(const TCONFIG_BLOCK& block, const Capabilities& caps, const FieldRequest& request, int c, int k) {
   return std::all_of(request.rows.begin(), request.rows.end(), [&](const ConfigField* row) {
     return CanHold(caps, *row) && (row->sentWhenZero || ReadField(block, {row, c, k}) != 0);
   });
@@ -111,7 +89,7 @@ std::vector<WriteRequest> PlanWrite(const TCONFIG_BLOCK& block, FieldTable field
   const int row = LookupProductID(block.ProductID());
   const Capabilities caps = ResolveCapabilities(block.CapFlags(), row);
   std::vector<WriteRequest> plan;
-  ForEachRequest(fields, ChannelsOfRow(row), [&](const RequestRows& request, int c, int k) {
+  ForEachRequest(fields, ChannelsOfRow(row), [&](const FieldRequest& request, int c, int k) {
     if (Sends(block, caps, request, c, k)) plan.push_back(Build(block, request, c, k));
   });
   return plan;
@@ -124,7 +102,7 @@ void MarkUnechoed(TCONFIG_BLOCK& echo, const std::vector<WriteRequest>& plan) {
 
 std::vector<FieldRef> HeldFields(const Capabilities& caps, int channels, FieldTable fields) {
   std::vector<FieldRef> held;
-  ForEachRequest(fields, channels, [&](const RequestRows& request, int c, int k) {
+  ForEachRequest(fields, channels, [&](const FieldRequest& request, int c, int k) {
     for (const ConfigField* row : request.rows)
       if (CanHold(caps, *row)) held.push_back({row, c, k});
   });

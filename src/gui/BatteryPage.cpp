@@ -28,19 +28,19 @@ namespace {
 struct TextField {
   QLineEdit* edit;
   const QWidget* gate;
-  const char* name;
+  FieldId field;
 };
 
 std::array<TextField, 5> BlockTexts(const Ui::TFormLUM& u) {
-  return {{{u.lbledtSCV, u.grpSolarControl, "SCV"},
-           {u.lbledtBattOVP, u.grpBatteryType, "BattOVP"},
-           {u.lbledtBattFCV, u.grpBatteryType, "BattFCV"},
-           {u.lbledtBattUVP, u.grpBatteryType, "BattUVP"},
-           {u.lbledtBattUVR, u.grpBatteryType, "BattUVR"}}};
+  return {{{u.lbledtSCV, u.grpSolarControl, FieldId::SCV},
+           {u.lbledtBattOVP, u.grpBatteryType, FieldId::BattOVP},
+           {u.lbledtBattFCV, u.grpBatteryType, FieldId::BattFCV},
+           {u.lbledtBattUVP, u.grpBatteryType, FieldId::BattUVP},
+           {u.lbledtBattUVR, u.grpBatteryType, FieldId::BattUVR}}};
 }
 // The field table's range for a spin box.
-void TakeRange(QSpinBox& spin, const char* name) {
-  const ConfigField& field = *FindField(ConfigFields(), name);
+void TakeRange(QSpinBox& spin, FieldId id) {
+  const ConfigField& field = Field(id);
   spin.setRange(static_cast<int>(field.minimum), static_cast<int>(field.maximum));
 }
 
@@ -54,8 +54,8 @@ uint32_t SpinValue(const QSpinBox& spin, uint32_t stored) {
 
 void BatteryPage::ConnectHandlers() {
   Ui::TFormLUM& u = window_.ui();
-  TakeRange(*u.seOTP, "OTP");
-  TakeRange(*u.seSCDelay, "SCDelay");
+  TakeRange(*u.seOTP, FieldId::OTP);
+  TakeRange(*u.seSCDelay, FieldId::SCDelay);
   // The list reacts to the user's choice only; showing an entry sets it without the handler.
   window_.Bind(u.cbbBatteryType, &QComboBox::activated, [this] { cbbBatteryTypeChange(); });
   window_.Bind(u.seBatteryCells, &QSpinBox::valueChanged, [this] { cbbBatteryTypeChange(); });
@@ -88,7 +88,7 @@ void BatteryPage::Show(const TCONFIG_BLOCK& block, const PageFlags& flags) {
   // Only ever checked here; ApplyCapabilities has unchecked it.
   if (OwnEnabled(u.chkATC) && flags.tempComp) u.chkATC->setChecked(true);
   u.seOTP->setValue(block.OTP());
-  for (const TextField& text : BlockTexts(u)) ShowFieldText(*text.edit, text.name, block);
+  for (const TextField& text : BlockTexts(u)) ShowFieldText(*text.edit, text.field, block);
   SetDelayUnitFlag((block.SCDelay() & block_bits::kSCDelayUnit) != 0 ? 1 : 0);
   u.seSCDelay->setValue(block.SCDelay() & block_bits::kSCDelayValue);
   ShowMatchingType(block);
@@ -101,7 +101,7 @@ void BatteryPage::Store(TCONFIG_BLOCK& block) {
   if (OwnEnabled(u.seOTP)) block.SetOTP(static_cast<uint8_t>(SpinValue(*u.seOTP, block.OTP())));
   const TCONFIG_BLOCK before = block;
   for (const TextField& text : BlockTexts(u))
-    if (OwnEnabled(text.gate)) StoreFieldText(*text.edit, text.name, block, {}, window_.Messages(), window_.Observer());
+    if (OwnEnabled(text.gate)) StoreFieldText(*text.edit, text.field, block, {}, window_.Messages(), window_.Observer());
   WarnOfDoubtfulVoltages(before, block);
   if (OwnEnabled(u.grpSolarControl)) {
     const uint32_t delay = SpinValue(*u.seSCDelay, block.SCDelay() & block_bits::kSCDelayValue);
@@ -114,7 +114,7 @@ void BatteryPage::WarnOfDoubtfulVoltages(const TCONFIG_BLOCK& before, const TCON
   for (const VoltageDoubt& doubt : DoubtfulBatteryVoltages(after)) {
     const uint32_t value = ReadValue(after, *doubt.field);
     if (value == ReadValue(before, *doubt.field)) continue;  // only what was just typed
-    const auto* label = window_.findChild<QLabel*>(QString::fromLatin1(doubt.field->label));
+    const QLabel* label = LabelOf(window_, doubt.field->id);
     lines << QString::fromStdString(
         FormatText(window_.Messages().Text(msg::kBatteryVoltageDoubt),
                    {WithoutColon(label->text().toStdString()), FormatFieldNumber(*doubt.field, value),
@@ -142,14 +142,14 @@ void BatteryPage::ShowPresets() {
   const int row = u.cbbBatteryType->currentIndex();
   if (row < 0 || row >= kBatteryTypeCount) return;
   const TBATTERY_TYPES& type = BatteryTypes()[static_cast<size_t>(row)];
-  const auto show = [](QLineEdit* edit, const char* name, uint16_t value) {
-    edit->setText(QString::fromStdString(FormatFieldNumber(*FindField(ConfigFields(), name), value)));
+  const auto show = [](QLineEdit* edit, FieldId id, uint16_t value) {
+    edit->setText(QString::fromStdString(FormatFieldNumber(Field(id), value)));
   };
-  show(u.lbledtBattOVP, "BattOVP", type.OVP);
-  show(u.lbledtBattFCV, "BattFCV", type.FCV);
-  show(u.lbledtBattUVP, "BattUVP", type.UVP);
-  show(u.lbledtBattUVR, "BattUVR", type.UVR);
-  show(u.lbledtSCV, "SCV", type.SCV);
+  show(u.lbledtBattOVP, FieldId::BattOVP, type.OVP);
+  show(u.lbledtBattFCV, FieldId::BattFCV, type.FCV);
+  show(u.lbledtBattUVP, FieldId::BattUVP, type.UVP);
+  show(u.lbledtBattUVR, FieldId::BattUVR, type.UVR);
+  show(u.lbledtSCV, FieldId::SCV, type.SCV);
 }
 
 int BatteryPage::DelayUnitFlag() const { return window_.ui().seSCDelay->property(names::kTagProperty).toInt(); }

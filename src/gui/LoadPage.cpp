@@ -28,10 +28,12 @@ constexpr int kEditorTag = -1;
 // The output's text fields, the field each shows; each is stored while it is enabled itself.
 struct ChannelText {
   QLineEdit* edit;
-  const char* name;
+  FieldId field;
 };
 
-std::array<ChannelText, 2> ChannelTexts(const Ui::TFormLUM& u) { return {{{u.lbledtCC, "CC"}, {u.lbledtCV, "CV"}}}; }
+std::array<ChannelText, 2> ChannelTexts(const Ui::TFormLUM& u) {
+  return {{{u.lbledtCC, FieldId::CC}, {u.lbledtCV, FieldId::CV}}};
+}
 }  // namespace
 
 void LoadPage::BuildGrid() {
@@ -123,7 +125,7 @@ void LoadPage::ShowChannel(const TCONFIG_BLOCK& block, int channel) {
   const int mode = record.Mode() & block_bits::kWorkModeMask;
   u.cbbWorkMode->setCurrentIndex(mode < u.cbbWorkMode->count() ? mode : -1);
   u.chkLoopMode->setChecked((record.Mode() & block_bits::kLoopMode) != 0);
-  for (const ChannelText& text : ChannelTexts(u)) ShowFieldText(*text.edit, text.name, block, {kPageGroup, channel});
+  for (const ChannelText& text : ChannelTexts(u)) ShowFieldText(*text.edit, text.field, block, {kPageGroup, channel});
   for (int r = 1; r <= block_layout::kSegments; ++r) {
     const ConstTimeSegment segment = record.Timing(r - 1);
     SetGridText(*u.StringGrid, timing_grid::kMinutesColumn, r, QString::number(segment.Minutes()));
@@ -139,7 +141,7 @@ void LoadPage::StoreChannel(TCONFIG_BLOCK& block, int channel) {
   record.SetMode(PackMode(u.cbbWorkMode->currentIndex(), u.chkLoopMode->isChecked()));
   for (const ChannelText& text : ChannelTexts(u))
     if (OwnEnabled(text.edit))
-      StoreFieldText(*text.edit, text.name, block, {kPageGroup, channel}, window_.Messages(), window_.Observer());
+      StoreFieldText(*text.edit, text.field, block, {kPageGroup, channel}, window_.Messages(), window_.Observer());
   for (int r = 1; r <= block_layout::kSegments; ++r) {
     TTIME_SEGMENT segment = record.Timing(r - 1);
     segment.SetMinutes(static_cast<uint16_t>(GridInteger(*u.StringGrid, timing_grid::kMinutesColumn, r)));
@@ -213,7 +215,7 @@ void LoadPage::StringGridSelectCell(int column, int row) {
   if (row < 1 || (column != timing_grid::kMinutesColumn && column != timing_grid::kPowerColumn)) return;
   QTableWidget& grid = *window_.ui().StringGrid;
   // The cell's field gives the editor its range and as many digits as its maximum has.
-  const ConfigField& field = *FindField(ConfigFields(), column == timing_grid::kPowerColumn ? "Power" : "Minutes");
+  const ConfigField& field = Field(column == timing_grid::kPowerColumn ? FieldId::Power : FieldId::Minutes);
   seInput_->SetMaxLength(static_cast<int>(std::to_string(field.maximum).size()));
   seInput_->setRange(static_cast<int>(field.minimum), static_cast<int>(field.maximum));
   seInput_->setSingleStep(kEditorStep);

@@ -4,7 +4,6 @@
 #include <QTableWidget>
 #include <QVariant>
 #include <array>
-#include <cstring>
 
 #include "FormLUM.h"
 #include "TimingGrid.h"
@@ -25,21 +24,21 @@ const QColor kMarkColour(Qt::red);
 
 // The control that shows each field of the pages, but the segments, which are grid cells.
 struct FieldControl {
-  const char* field;
+  FieldId field;
   const char* control;
 };
 constexpr std::array<FieldControl, 11> kControls{{
-    {"OTP", "seOTP"},
-    {"SCDelay", "seSCDelay"},
-    {"SCV", "lbledtSCV"},
-    {"BattOVP", "lbledtBattOVP"},
-    {"BattFCV", "lbledtBattFCV"},
-    {"BattUVP", "lbledtBattUVP"},
-    {"BattUVR", "lbledtBattUVR"},
-    {"CV", "lbledtCV"},
-    {"CC", "lbledtCC"},
-    {"Mode", "cbbWorkMode"},
-    {"Address", "seAddress"},
+    {FieldId::OTP, "seOTP"},
+    {FieldId::SCDelay, "seSCDelay"},
+    {FieldId::SCV, "lbledtSCV"},
+    {FieldId::BattOVP, "lbledtBattOVP"},
+    {FieldId::BattFCV, "lbledtBattFCV"},
+    {FieldId::BattUVP, "lbledtBattUVP"},
+    {FieldId::BattUVR, "lbledtBattUVR"},
+    {FieldId::CV, "lbledtCV"},
+    {FieldId::CC, "lbledtCC"},
+    {FieldId::Mode, "cbbWorkMode"},
+    {FieldId::Address, "seAddress"},
 }};
 
 void Mark(QWidget& control, const QString& tip) {
@@ -83,13 +82,13 @@ void MarkValuesOutOfRange(TFormLUM& window, const TCONFIG_BLOCK& block, int chan
     if (field.scope != FieldScope::Block && outside.field.channel != channel) continue;
     const QString tip = QString::fromStdString(OutOfRangeText(outside, block, labels, window.Messages()));
     if (field.scope == FieldScope::Timing) {
-      const bool minutes = std::strcmp(field.name, "Minutes") == 0;
+      const bool minutes = field.id == FieldId::Minutes;
       MarkCell(*u.StringGrid, minutes ? timing_grid::kMinutesColumn : timing_grid::kPowerColumn,
                outside.field.segment + 1, tip);
       continue;
     }
     for (const FieldControl& entry : kControls)
-      if (std::strcmp(entry.field, field.name) == 0)
+      if (entry.field == field.id)
         if (auto* control = window.findChild<QWidget*>(QString::fromLatin1(entry.control))) Mark(*control, tip);
   }
 }

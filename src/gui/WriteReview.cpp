@@ -5,6 +5,7 @@
 #include "FormLUM.h"
 #include "LanguageComponents.h"
 #include "device/WriteChanges.h"
+#include "language/FieldCaptions.h"
 #include "language/MessageSlots.h"
 #include "ui_FormLUM.h"
 
@@ -12,8 +13,8 @@ namespace lum {
 
 namespace {
 
-std::string Caption(TFormLUM& window, const char* component) {
-  auto* widget = window.findChild<QWidget*>(QString::fromLatin1(component));
+std::string Caption(TFormLUM& window, std::string_view component) {
+  auto* widget = window.findChild<QWidget*>(QString::fromLatin1(component.data(), static_cast<qsizetype>(component.size())));
   return widget != nullptr ? ComponentTexts(widget, &window).Caption().toStdString() : std::string();
 }
 
@@ -22,8 +23,8 @@ std::string Caption(TFormLUM& window, const char* component) {
 FieldLabels WindowFieldLabels(TFormLUM& window) {
   Ui::TFormLUM& u = window.ui();
   FieldLabels::Captions captions;
-  for (const ConfigField& field : ConfigFields())
-    if (*field.label != 0) captions[field.label] = Caption(window, field.label);
+  for (const FieldComponent& field : FieldComponents())
+    captions[std::string(field.component)] = Caption(window, field.component);
   captions[FieldLabels::kFlagsPage] = u.PageControl->tabText(u.PageControl->indexOf(u.tsOther)).toStdString();
   return FieldLabels(std::move(captions));
 }

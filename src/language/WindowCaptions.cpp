@@ -2,34 +2,24 @@
 
 #include <array>
 
+#include "language/FieldCaptions.h"
 #include "language/LanguageKeys.h"
 
 namespace lum {
 
 namespace {
 
-// Kept equal to the window's own texts by a test of the window.
-constexpr std::array<BuiltInCaption, 20> kBuiltIn{{
-    {"grpDeviceTypes", "设备类型"},
-    {"lblBattOVP", "过充保护电压："},
-    {"lblBattFCV", "浮充转换电压："},
-    {"lblBattUVP", "过放保护电压："},
-    {"lblBattUVR", "过放恢复电压："},
-    {"lblSCV", "光控点电压："},
-    {"lblSCDelay", "光控点延时："},
+// Kept equal to the window's own texts by a test of the window; the captions of the
+// components that name a field are with FieldComponents.
+constexpr std::array<BuiltInCaption, 8> kBuiltIn{{
     {"chkATC", "电池充电启用温度补偿"},
-    {"lblOTP", "限制温度："},
-    {"grpChMode", "工作模式"},
     {"chkLoopMode", "循环工作"},
     {"chkPWMDIM", "PWM调光"},
-    {"lblCC", "额定负载电流："},
-    {"lblLimitedV", "输出电压限制："},
     {"chkEnergySaving", "电池电量低时自动降低负载功率"},
     {"chkMI", "启用MI 扩展功能"},
     {"rbRainDetect", "雨控检测，下雨时关闭负载"},
     {"rbPIR", "感应亮灯，普通型控制器需开启PWM调光"},
     {"chkIRReceiver", "红外遥控接收器"},
-    {"lblAddress", "设备地址："},
 }};
 
 constexpr std::string_view kWideColon = "：";
@@ -40,6 +30,8 @@ std::span<const BuiltInCaption> FieldCaptions() { return kBuiltIn; }
 
 std::string WindowCaption(const ProfileFile& language, std::string_view component) {
   std::string_view builtIn;
+  for (const FieldComponent& entry : FieldComponents())
+    if (entry.component == component) builtIn = entry.caption;
   for (const BuiltInCaption& entry : kBuiltIn)
     if (entry.component == component) builtIn = entry.caption;
   return language.ReadOr(language_keys::kStrings, CaptionKey(kMainWindowName, component), builtIn);

@@ -17,9 +17,9 @@ namespace {
 
 using store::CommissioningRecord;
 
-std::string FieldText(const TCONFIG_BLOCK& block, const char* name) {
-  const ConfigField* field = FindField(ConfigFields(), name);
-  return field ? FormatFieldValue(*field, ReadValue(block, *field)) : std::string();
+std::string FieldText(const TCONFIG_BLOCK& block, FieldId id) {
+  const ConfigField& field = Field(id);
+  return FormatFieldValue(field, ReadValue(block, field));
 }
 
 std::string Named(const std::vector<std::string>& names, size_t index) {
@@ -32,8 +32,8 @@ std::array<std::string, 4> KeyValues(const CommissioningRecord& record, const Re
   TCONFIG_BLOCK block;
   std::copy(bytes.begin(), bytes.end(), block.bytes().begin());
   const uint8_t mode = block.Channel(0, 0).Mode() & block_bits::kWorkModeMask;
-  return {Named(texts.batteryTypes, static_cast<size_t>(MatchingBatteryType(block))), FieldText(block, "BattUVP"),
-          FieldText(block, "SCV"), Named(texts.workModes, mode)};
+  return {Named(texts.batteryTypes, static_cast<size_t>(MatchingBatteryType(block))), FieldText(block, FieldId::BattUVP),
+          FieldText(block, FieldId::SCV), Named(texts.workModes, mode)};
 }
 
 }  // namespace

@@ -7,8 +7,11 @@
 #include "cli/BlockText.h"
 #include "cli/CliContext.h"
 #include "data/ConfigFields.h"
+#include "data/ConfigFile.h"
 #include "data/ConfigJson.h"
 #include "data/NewFileBlock.h"
+#include "data/PageRules.h"
+#include "device/ReadPlan.h"
 #include "device/WritePlan.h"
 #include "link/Frame.h"
 #include "link/ReplyDispatcher.h"
@@ -20,18 +23,76 @@ namespace {
 
 constexpr uint8_t kExtraCommand = 0x36;  // a command no row uses
 constexpr uint16_t kExtraOffset = 18;    // in the reserved bytes after BattReserved
+constexpr FieldId kExtraId{100};         // an id no built-in row has
+constexpr uint32_t kExtraStart = 1200;
+constexpr uint32_t kExtraSample = 3300;
 
 class FieldTableTest : public ::testing::Test {
  protected:
   FieldTableTest() : fields(ConfigFields().begin(), ConfigFields().end()) {
-    fields.push_back(ConfigField{"Extra", FieldScope::Block, kExtraOffset, 2, 1000, "V", 0, 0xFFFF, 0, "",
-                                 kExtraCommand, FrameSlot::Word, FrameSlot::Word, WriteNeed::Always, false, false});
+    fields.push_back(ConfigField{.id = kExtraId,
+                                 .name = "Extra",
+                                 .offset = kExtraOffset,
+                                 .width = 2,
+                                 .scale = 1000,
+                                 .unit = "V",
+                                 .maximum = 0xFFFF,
+                                 .storeAbove = 1000,
+                                 .command = kExtraCommand,
+                                 .writeSlot = FrameSlot::Word,
+                                 .replySlot = FrameSlot::Word,
+                                 .need = WriteNeed::Battery,
+                                 .sentWhenZero = false,
+                                 .read = ScanRead::Held,
+                                 .start = kExtraStart,
+                                 .sample = kExtraSample});
   }
   const ConfigField& Extra() const { return fields.back(); }
 
   std::vector<ConfigField> fields;
   test::RecordingObserver observer;
 };
+
+TEST_F(FieldTableTest, AnAddedFieldIsReadStartedAndHeldBySimulatedControllers) {
+  // Read once the capabilities are known, after the other block fields, by a controller
+  // that holds it only.
+  Capabilities caps;
+  caps.HasBattery = true;
+  const auto reads = SettingsReads(caps, fields);
+  ASSERT_EQ(reads.size(), SettingsReads(caps).size() + 1);
+  EXPECT_EQ(reads.back(), (ReadRequest{kExtraCommand, 0, 0, "Extra"}));
+  EXPECT_EQ(SettingsReads(Capabilities{}, fields), SettingsReads(Capabilities{}));
+  EXPECT_EQ(IdentityReads(fields), IdentityReads());
+  EXPECT_EQ(ReadsOfChannel(caps, 1, fields), ReadsOfChannel(caps, 1));
+
+  // "New File" starts with its start value, and every other byte as before.
+  TCONFIG_BLOCK started = NewFileStartBlock(fields);
+  EXPECT_EQ(ReadValue(started, Extra()), kExtraStart);
+  WriteValue(started, Extra(), {}, 0);
+  EXPECT_EQ(started, NewFileStartBlock());
+
+  // A simulated controller that holds it answers its read with its sample; one without a
+  // battery holds none.
+  const sim::ControllerSetup setup = sim::DefaultSetup(0, fields);
+  EXPECT_EQ(ReadValue(setup.config, Extra()), kExtraSample);
+  EXPECT_EQ(ReadValue(sim::DefaultSetup(3, fields).config, Extra()), 0u);
+  sim::Responder controller(setup, fields);
+  const auto answer = controller.Answer(sim::DecodeRequest(EncodeFrame(0, kExtraCommand, 0, 0, 0)), {});
+  ASSERT_TRUE(answer.has_value());
+  TCONFIG_BLOCK read;
+  DispatchReply(*answer, read, nullptr, observer, fields);
+  EXPECT_EQ(ReadValue(read, Extra()), kExtraSample);
+
+  // Typed on a page: stored above its threshold, kept at or below it.
+  EXPECT_EQ(StoreTypedText(read, Extra(), {}, "12.5", "."), TypedText::Taken);
+  EXPECT_EQ(ReadValue(read, Extra()), 12500u);
+  EXPECT_EQ(StoreTypedText(read, Extra(), {}, "0.9", "."), TypedText::AtThreshold);
+  EXPECT_EQ(ReadValue(read, Extra()), 12500u);
+
+  // Saved and opened with the block's bytes.
+  const ConfigImage image = BuildConfigImage(read);
+  EXPECT_EQ(ReadValue(ParseConfigImage(image.data(), image.size()).block, Extra()), 12500u);
+}
 
 TEST_F(FieldTableTest, AnAddedFieldIsDecodedAnsweredShownAndCarriedThroughJson) {
   // Decoded from its reply into the block; the built-in table leaves those bytes alone.

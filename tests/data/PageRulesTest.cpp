@@ -38,33 +38,33 @@ TEST(PageRulesTest, DelayAndModeBytes) {
 
 TEST(PageRulesTest, TypedValuesAtOrBelowTheThresholdKeepTheOldOne) {
   TCONFIG_BLOCK block;
-  const ConfigField& ovp = *FindField(ConfigFields(), "BattOVP");
+  const ConfigField& ovp = Field(FieldId::BattOVP);
   block.SetBattOVP(14400);
   EXPECT_EQ(StoreTypedText(block, ovp, {}, "3.00", "."), TypedText::AtThreshold);  // 3000 mV is not above it
   EXPECT_EQ(block.BattOVP(), 14400);
   EXPECT_EQ(StoreTypedText(block, ovp, {}, "3.01", "."), TypedText::Taken);
   EXPECT_EQ(block.BattOVP(), 3010);
 
-  const ConfigField& scv = *FindField(ConfigFields(), "SCV");
+  const ConfigField& scv = Field(FieldId::SCV);
   EXPECT_EQ(StoreTypedText(block, scv, {}, "1.00", "."), TypedText::AtThreshold);
   EXPECT_EQ(StoreTypedText(block, scv, {}, "5.5", "."), TypedText::Taken);
   EXPECT_EQ(block.SCV(), 550);
 
   // A channel field without a threshold takes every value, zero too, at its place.
-  const ConfigField& cc = *FindField(ConfigFields(), "CC");
+  const ConfigField& cc = Field(FieldId::CC);
   block.Channel(kPageGroup, 1).SetCC(700);
   EXPECT_EQ(StoreTypedText(block, cc, {kPageGroup, 1}, "0", "."), TypedText::Taken);
   EXPECT_EQ(block.Channel(kPageGroup, 1).CC(), 0);
   EXPECT_EQ(FormatFieldNumber(cc, 1500), "1.50");
-  EXPECT_EQ(FormatFieldNumber(*FindField(ConfigFields(), "OTP"), 65), "65");
+  EXPECT_EQ(FormatFieldNumber(Field(FieldId::OTP), 65), "65");
 }
 
 // What is not a number is refused whole: no part of it is read, nothing is stored, and a
 // field without a threshold (the rated current) no longer takes it as 0.
 TEST(PageRulesTest, TextsThatAreNotNumbersAreRefusedAndChangeNothing) {
   TCONFIG_BLOCK block;
-  const ConfigField& scv = *FindField(ConfigFields(), "SCV");
-  const ConfigField& cc = *FindField(ConfigFields(), "CC");
+  const ConfigField& scv = Field(FieldId::SCV);
+  const ConfigField& cc = Field(FieldId::CC);
   block.SetSCV(620);
   block.Channel(kPageGroup, 0).SetCC(700);
   for (const char* text : {"12,5", "1e3", "abc", "", "1x.5", "-1", "1.2.3"}) {
@@ -103,8 +103,8 @@ TEST(PageRulesTest, DeviceRowsGiveProductCodeAndChannels) {
 }  // namespace
 TEST(PageRulesTest, TheShownTextOfAStoredValueKeepsItExactly) {
   TCONFIG_BLOCK block;
-  const ConfigField& ovp = *FindField(ConfigFields(), "BattOVP");
-  const ConfigField& cc = *FindField(ConfigFields(), "CC");
+  const ConfigField& ovp = Field(FieldId::BattOVP);
+  const ConfigField& cc = Field(FieldId::CC);
   block.SetBattOVP(65535);
   block.Channel(kPageGroup, 0).SetCC(12345);
   EXPECT_EQ(StoreTypedText(block, ovp, {}, FormatFieldNumber(ovp, 65535), "."), TypedText::Taken);

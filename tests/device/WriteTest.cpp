@@ -407,8 +407,8 @@ TEST(WritePlanTest, HeldFieldsFollowTheCapabilities) {
   Capabilities all{true, true, true, true, true, true, true};
   const auto full = HeldFields(all, 2);
   EXPECT_EQ(full.size(), 7u + 2u * (3u + 2u * block_layout::kSegments) + 2u);
-  EXPECT_NE(std::find(full.begin(), full.end(), FieldRef{FindField(ConfigFields(), "CV"), 1}), full.end());
-  EXPECT_EQ(FieldName({FindField(ConfigFields(), "Power"), 1, 4}), "channel 2 segment 5 power");
+  EXPECT_NE(std::find(full.begin(), full.end(), FieldRef{&Field(FieldId::CV), 1}), full.end());
+  EXPECT_EQ(FieldName({&Field(FieldId::Power), 1, 4}), "channel 2 segment 5 power");
 }
 
 }  // namespace

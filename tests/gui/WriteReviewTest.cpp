@@ -12,6 +12,7 @@
 #include "LanguageComponents.h"
 #include "data/ConfigFields.h"
 #include "data/NumberFormats.h"
+#include "language/FieldCaptions.h"
 #include "language/WindowCaptions.h"
 #include "sim/Request.h"
 #include "ui_FormLUM.h"
@@ -142,9 +143,11 @@ TEST_F(WriteReviewTest, TheBuiltInFieldCaptionsAreTheWindowsOwn) {
     ASSERT_NE(component, nullptr) << entry.component;
     EXPECT_EQ(ComponentTexts(component, &Window()).Caption().toStdString(), entry.caption) << entry.component;
   }
-  for (const ConfigField& field : ConfigFields()) {
-    if (*field.label == 0) continue;
-    EXPECT_FALSE(WindowCaption(ProfileFile(), field.label).empty()) << field.label;
+  for (const FieldComponent& entry : FieldComponents()) {
+    auto* component = Window().findChild<QWidget*>(QString::fromUtf8(entry.component));
+    ASSERT_NE(component, nullptr) << entry.component;
+    EXPECT_EQ(ComponentTexts(component, &Window()).Caption().toStdString(), entry.caption) << entry.component;
+    EXPECT_EQ(WindowCaption(ProfileFile(), entry.component), entry.caption) << entry.component;
   }
 }
 

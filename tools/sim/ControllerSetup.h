@@ -5,6 +5,7 @@
 #include <string>
 
 #include "data/ConfigBlock.h"
+#include "data/ConfigFields.h"
 #include "sim/Measurements.h"
 #include "sim/Request.h"
 
@@ -65,10 +66,10 @@ struct ControllerSetup {
 int DefaultSetupRows();
 
 /// A plausible controller of device type row 0..3: the row's product code, a model text,
-/// serial, firmware 123 build 7, a batch code and a configuration of the 12 V lead-acid
-/// presets with every channel of the row at work mode 1 and a few timing segments.
-/// Throws std::out_of_range for another row.
-ControllerSetup DefaultSetup(int row);
+/// serial, firmware 123 build 7, a batch code and a configuration of the samples of the
+/// fields the row holds (12 V lead-acid presets, every channel of the row at work mode 1)
+/// with a few timing segments. Throws std::out_of_range for another row.
+ControllerSetup DefaultSetup(int row, FieldTable fields = ConfigFields());
 
 /// The factory data area that 0x7E reads, built from the controller's identity (model text,
 /// product code, serial, batch code); DefaultSetup sets it as the memory.

@@ -9,13 +9,6 @@
 namespace lum::sim {
 
 namespace {
-constexpr int kLeadAcid12V = 2;  // battery type row
-constexpr uint8_t kNightWorkMode = 1;
-constexpr uint8_t kOTP = 50;
-constexpr uint8_t kSCDelay = 30 | block_bits::kSCDelayUnit;
-constexpr uint8_t kFuncFlags = block_bits::kPWMDimming;
-constexpr uint16_t kCC = 1500;   // mA
-constexpr uint16_t kCV = 12000;  // mV
 constexpr uint8_t kFirmwareVersion = 123;
 constexpr uint16_t kFirmwareBuild = 7;
 constexpr uint32_t kSerialBase = 0x51000000 + 10240001;            // shown as 5110240001
@@ -52,37 +45,33 @@ Bytes FactoryMemory(const ControllerSetup& setup) {
 }
 
 namespace {
-void FillConfig(TCONFIG_BLOCK& block, const TDEVICE_TYPES& type) {
-  const TBATTERY_TYPES& battery = BatteryTypes()[kLeadAcid12V];
+// The controller holds the sample of every field its type can hold, its night profile in
+// the segments, and a limit temperature, which every controller reports with its temperature
+// whether or not it takes a new one.
+void FillConfig(TCONFIG_BLOCK& block, const TDEVICE_TYPES& type, FieldTable fields) {
   block.SetProductID(type.ProductCode);
-  block.SetFuncFlags(kFuncFlags);
-  block.SetOTP(kOTP);
-  if (type.Caps.HasBattery) {
-    block.SetBattOVP(battery.OVP);
-    block.SetBattFCV(battery.FCV);
-    block.SetBattUVP(battery.UVP);
-    block.SetBattUVR(battery.UVR);
+  for (const ConfigField& field : fields) {
+    if (field.sample == 0 || !CanHold(type.Caps, field)) continue;
+    const int segments = field.scope == FieldScope::Channel ? 1 : block_layout::kSegments;
+    if (field.scope == FieldScope::Block)
+      WriteValue(block, field, {}, field.sample);
+    else
+      for (int c = 0; c < type.Channels; ++c)
+        for (int k = 0; k < segments; ++k) WriteValue(block, field, {0, c, k}, field.sample);
   }
-  if (type.Caps.HasLightControl) {
-    block.SetSCV(battery.SCV);
-    block.SetSCDelay(kSCDelay);
-  }
-  for (int c = 0; c < type.Channels; ++c) {
-    TCHANNEL_CONFIG channel = block.Channel(0, c);
-    channel.SetMode(kNightWorkMode);
-    if (type.Caps.HasRatedCurrent) channel.SetCC(kCC);
-    if (type.Caps.HasVoltageLimit) channel.SetCV(kCV);
+  const ConfigField& otp = Field(FieldId::OTP);
+  WriteValue(block, otp, {}, otp.sample);
+  for (int c = 0; c < type.Channels; ++c)
     for (size_t k = 0; k < kSegments.size(); ++k) {
-      channel.Timing(static_cast<int>(k)).SetMinutes(kSegments[k].minutes);
-      channel.Timing(static_cast<int>(k)).SetPower(kSegments[k].power);
+      block.Channel(0, c).Timing(static_cast<int>(k)).SetMinutes(kSegments[k].minutes);
+      block.Channel(0, c).Timing(static_cast<int>(k)).SetPower(kSegments[k].power);
     }
-  }
 }
 }  // namespace
 
 int DefaultSetupRows() { return kDeviceTypeCount; }
 
-ControllerSetup DefaultSetup(int row) {
+ControllerSetup DefaultSetup(int row, FieldTable fields) {
   if (row < 0 || row >= kDeviceTypeCount) throw std::out_of_range("device type row " + std::to_string(row));
   const TDEVICE_TYPES& type = DeviceTypes()[static_cast<size_t>(row)];
   ControllerSetup setup;
@@ -91,7 +80,7 @@ ControllerSetup DefaultSetup(int row) {
   setup.firmwareVersion = kFirmwareVersion;
   setup.firmwareBuild = kFirmwareBuild;
   setup.batchCode = kBatchCode;
-  FillConfig(setup.config, type);
+  FillConfig(setup.config, type, fields);
   setup.measurements.powerOnSeconds = kPowerOnSeconds;
   setup.memoryBase = kMemoryBase;
   setup.memory = FactoryMemory(setup);
