@@ -21,9 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const lum::ProfileFile again = lum::ProfileFile::Parse(file.Serialize());
   // A GBK file whose bytes would read as UTF-8 is written as UTF-8 with a byte order mark.
-  const bool sameEncoding =
-      again.encoding() == file.encoding() ||
-      (file.encoding() == lum::TextEncoding::Gbk && again.encoding() == lum::TextEncoding::Utf8Bom);
+  const bool sameEncoding = again.encoding() == file.encoding() || (file.encoding() == lum::TextEncoding::Gbk &&
+                                                                    again.encoding() == lum::TextEncoding::Utf8Bom);
   if (!sameEncoding) std::abort();
   if (again.Read("FileInfo", "Language").has_value() != before.has_value() &&
       name.find_first_of("[]=;") == std::string_view::npos)

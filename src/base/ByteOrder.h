@@ -8,8 +8,8 @@ namespace lum {
 
 inline uint16_t ReadU16Le(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline uint32_t ReadU32Le(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+         (static_cast<uint32_t>(p[3]) << 24);
 }
 inline void WriteU16Le(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v);
@@ -23,9 +23,7 @@ inline uint16_t ReadU16Be(const uint8_t* p) { return static_cast<uint16_t>((p[0]
 inline uint32_t ReadU24Be(const uint8_t* p) {
   return (static_cast<uint32_t>(p[0]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[2];
 }
-inline uint32_t ReadU32Be(const uint8_t* p) {
-  return (static_cast<uint32_t>(p[0]) << 24) | ReadU24Be(p + 1);
-}
+inline uint32_t ReadU32Be(const uint8_t* p) { return (static_cast<uint32_t>(p[0]) << 24) | ReadU24Be(p + 1); }
 inline void WriteU16Be(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v >> 8);
   p[1] = static_cast<uint8_t>(v);

@@ -101,7 +101,8 @@ void Pad(std::string& out, std::string_view body, const Placeholder& placeholder
 }
 
 void AppendText(std::string& out, const std::string& arg, const Placeholder& placeholder) {
-  const std::string_view body = placeholder.precision ? FirstCharacters(arg, *placeholder.precision) : std::string_view(arg);
+  const std::string_view body =
+      placeholder.precision ? FirstCharacters(arg, *placeholder.precision) : std::string_view(arg);
   Pad(out, body, placeholder, CountCharacters(body), ' ');
 }
 

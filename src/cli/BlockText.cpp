@@ -178,7 +178,7 @@ std::string LabelledChannelText(const CliContext& context, FieldTable fields, co
     const uint32_t value = ReadValue(block, field, {kPageGroup, index});
     text += "  " + Labelled(context, component,
                             field.id == FieldId::Mode ? WorkModeText(context, static_cast<uint8_t>(value))
-                                                 : FormatFieldValue(field, value));
+                                                      : FormatFieldValue(field, value));
   }
   text += "  " + Labelled(context, "chkLoopMode", OnOff((channel.Mode() & bits::kLoopMode) != 0));
   const std::string& minutes = context.Messages().Text(msg::kMinutesUnit);

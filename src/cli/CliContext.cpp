@@ -68,7 +68,8 @@ std::string CliContext::Caption(std::string_view component) const { return Windo
 
 FieldLabels CliContext::Labels() const {
   FieldLabels::Captions captions;
-  for (const FieldComponent& field : FieldComponents()) captions[std::string(field.component)] = Caption(field.component);
+  for (const FieldComponent& field : FieldComponents())
+    captions[std::string(field.component)] = Caption(field.component);
   captions[FieldLabels::kFlagsPage] = Caption(FieldLabels::kFlagsPage);
   return FieldLabels(std::move(captions));
 }

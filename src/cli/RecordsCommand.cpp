@@ -51,11 +51,12 @@ class RecordPrinter {
         fmt::print("{}\n{}", first_ ? "" : ",", JsonText(RecordJson(r, spooled), kJsonIndent));
         break;
       case Format::People:
-        fmt::print("{}\n", TerminalText(fmt::format("{}  {}  {}  {}  {}  {}  {}  {}  {}{} ms{}", r.timeUtc, r.bench,
-                                                  r.port, r.job, FormatSerial(r.serialNumber), r.model,
-                                                  FormatFirmware(r.firmwareVersion, r.firmwareBuild),
-                                                  store::OutcomeText(r.result), r.reason.empty() ? "" : r.reason + "  ",
-                                                  r.durationMs, spooled ? "  (spooled, not yet on the server)" : "")));
+        fmt::print("{}\n",
+                   TerminalText(fmt::format("{}  {}  {}  {}  {}  {}  {}  {}  {}{} ms{}", r.timeUtc, r.bench, r.port,
+                                            r.job, FormatSerial(r.serialNumber), r.model,
+                                            FormatFirmware(r.firmwareVersion, r.firmwareBuild),
+                                            store::OutcomeText(r.result), r.reason.empty() ? "" : r.reason + "  ",
+                                            r.durationMs, spooled ? "  (spooled, not yet on the server)" : "")));
         break;
     }
     first_ = false;
@@ -129,8 +130,7 @@ void InitRecords(const std::string& db) {
 }
 
 std::string BreakText(const store::ChainBreak& found) {
-  std::string record =
-      fmt::format("record {} (attempt {} of {})", found.position, found.attemptId, found.timeUtc);
+  std::string record = fmt::format("record {} (attempt {} of {})", found.position, found.attemptId, found.timeUtc);
   switch (found.kind) {
     case store::ChainBreak::Kind::Changed:
       return record + " was changed after it was written";

@@ -36,10 +36,10 @@ void MakeReport(const ReportOptions& options) {
   const CliContext context;
   const ReportTexts texts = ReportTextsFrom(context.Messages(), context.Language());
   try {
-    const auto lines =
-        ReportLines(store::OpenRecordStore(context.DataDir(), ExistingDatabase(options.db), store::RecordStore::Use::Reader)
-                        ->Records(filter),
-                    texts);
+    const auto lines = ReportLines(
+        store::OpenRecordStore(context.DataDir(), ExistingDatabase(options.db), store::RecordStore::Use::Reader)
+            ->Records(filter),
+        texts);
     if (!options.report.empty())
       WriteFileAtomically(options.report, ReportPdf(lines, texts, UtcStamp().substr(0, 16) + " UTC"));
     if (!options.labels.empty()) WriteFileAtomically(options.labels, LabelsPdf(lines, texts));

@@ -82,12 +82,12 @@ struct ConfigField {
   const char* unit = "";
   uint32_t minimum = 0;  // range of the page control
   uint32_t maximum = 0;
-  uint16_t storeAbove = 0;  // the pages store a typed value only above this; lower keeps the old
-  uint8_t command = 0;      // the request that reads and writes it; its reply is command | 0x80
+  uint16_t storeAbove = 0;                // the pages store a typed value only above this; lower keeps the old
+  uint8_t command = 0;                    // the request that reads and writes it; its reply is command | 0x80
   FrameSlot writeSlot = FrameSlot::None;  // where a write request carries it (a controller stores it from there)
   FrameSlot replySlot = FrameSlot::None;  // where the reply carries it; None when no reply fills it
   WriteNeed need = WriteNeed::Never;
-  bool sentWhenZero = true;  // false: a zero value is not sent, nor the rest of its request
+  bool sentWhenZero = true;   // false: a zero value is not sent, nor the rest of its request
   bool jsonOptional = false;  // JSON documents may leave it out (it then stays zero)
   uint32_t flagBits = 0;      // bits that carry a flag beside the value; the range leaves them out
   ScanRead read = ScanRead::Never;

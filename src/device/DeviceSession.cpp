@@ -25,9 +25,10 @@ DeviceSession::DeviceSession(PortMap ports, LinkObserver& observer, Clock& clock
       ports_(std::move(ports)),
       // An operation that throws ends without its result; what it threw reaches the owner
       // when it drains, as if the operation had been run on the owner's thread.
-      worker_(std::make_unique<JobThread>(
-          [this] { events_.Notify(); },
-          [this](const std::exception_ptr& failure) { events_.Post([failure] { std::rethrow_exception(failure); }); })) {
+      worker_(std::make_unique<JobThread>([this] { events_.Notify(); },
+                                          [this](const std::exception_ptr& failure) {
+                                            events_.Post([failure] { std::rethrow_exception(failure); });
+                                          })) {
   messages_.FillBuiltIn();
 }
 

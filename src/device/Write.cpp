@@ -60,7 +60,8 @@ void ReportNotHeld(const DeviceContext& context, const TCONFIG_BLOCK& written, c
   }
   for (const FieldMismatch& m : mismatches) {
     const auto held = m.held ? std::optional<std::string>(ValueText(context, m.field, *m.held)) : std::nullopt;
-    observer.InfoLine(NotHeldLine(NameOf(context, written, m.field), m.sent, ValueText(context, m.field, m.wanted), held));
+    observer.InfoLine(
+        NotHeldLine(NameOf(context, written, m.field), m.sent, ValueText(context, m.field, m.wanted), held));
   }
 }
 

@@ -101,7 +101,8 @@ void BatteryPage::Store(TCONFIG_BLOCK& block) {
   if (OwnEnabled(u.seOTP)) block.SetOTP(static_cast<uint8_t>(SpinValue(*u.seOTP, block.OTP())));
   const TCONFIG_BLOCK before = block;
   for (const TextField& text : BlockTexts(u))
-    if (OwnEnabled(text.gate)) StoreFieldText(*text.edit, text.field, block, {}, window_.Messages(), window_.Observer());
+    if (OwnEnabled(text.gate))
+      StoreFieldText(*text.edit, text.field, block, {}, window_.Messages(), window_.Observer());
   WarnOfDoubtfulVoltages(before, block);
   if (OwnEnabled(u.grpSolarControl)) {
     const uint32_t delay = SpinValue(*u.seSCDelay, block.SCDelay() & block_bits::kSCDelayValue);

@@ -63,8 +63,10 @@ TFormFirmwareUpgrade::TFormFirmwareUpgrade(TFormLUM& mainWindow)
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   ApplyLook();
   WheelOnlyWithFocus(*this);
-  main_.Bind(ui_->btnOpenEffFile, &QPushButton::clicked, [this] { btnOpenEffFileClick(); }, this);
-  main_.Bind(ui_->btnUpgrade, &QPushButton::clicked, [this] { btnUpgradeClick(); }, this);
+  main_.Bind(
+      ui_->btnOpenEffFile, &QPushButton::clicked, [this] { btnOpenEffFileClick(); }, this);
+  main_.Bind(
+      ui_->btnUpgrade, &QPushButton::clicked, [this] { btnUpgradeClick(); }, this);
   main_.RunGuarded([this] { FormCreate(); });
 }
 

@@ -22,8 +22,8 @@
 #include "base/AtomicFile.h"
 #include "base/SafeFormat.h"
 #include "language/MessageSlots.h"
-#include "provision/JobError.h"
 #include "language/Settings.h"
+#include "provision/JobError.h"
 #include "provision/RecordExport.h"
 #include "provision/ReportPdf.h"
 #include "ui_FormLUM.h"
@@ -115,12 +115,18 @@ TFormProvisioning::TFormProvisioning(TFormLUM& mainWindow)
   u.lbledtDatabase->setPlaceholderText(QStringLiteral("commissioning.db"));
   // Modal: while the bench owns the ports, no scan or monitor of the main window reaches for them.
   connect(main_.ui().actProvisioning, &QAction::triggered, this, [this] { exec(); });
-  main_.Bind(u.btnOpenJob, &QPushButton::clicked, [this] { btnOpenJobClick(); }, this);
-  main_.Bind(u.btnStart, &QPushButton::clicked, [this] { btnStartClick(); }, this);
-  main_.Bind(u.btnStop, &QPushButton::clicked, [this] { btnStopClick(); }, this);
-  main_.Bind(u.btnExportRecords, &QPushButton::clicked, [this] { btnExportRecordsClick(); }, this);
-  main_.Bind(u.btnReport, &QPushButton::clicked, [this] { btnReportClick(); }, this);
-  main_.Bind(u.btnLabels, &QPushButton::clicked, [this] { btnLabelsClick(); }, this);
+  main_.Bind(
+      u.btnOpenJob, &QPushButton::clicked, [this] { btnOpenJobClick(); }, this);
+  main_.Bind(
+      u.btnStart, &QPushButton::clicked, [this] { btnStartClick(); }, this);
+  main_.Bind(
+      u.btnStop, &QPushButton::clicked, [this] { btnStopClick(); }, this);
+  main_.Bind(
+      u.btnExportRecords, &QPushButton::clicked, [this] { btnExportRecordsClick(); }, this);
+  main_.Bind(
+      u.btnReport, &QPushButton::clicked, [this] { btnReportClick(); }, this);
+  main_.Bind(
+      u.btnLabels, &QPushButton::clicked, [this] { btnLabelsClick(); }, this);
   ending_.setInterval(kEndingLookMs);
   connect(&ending_, &QTimer::timeout, this, [this] { FinishWhenEnded(); });
   rate_.setInterval(kRateRefreshMs);

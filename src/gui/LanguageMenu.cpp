@@ -86,7 +86,8 @@ void LanguageMenu::LoadLanguageList() {
     entry->setCheckable(true);
     group_->addAction(entry);
     u.MenuLanguage->addAction(entry);
-    main_.Bind(entry, &QAction::triggered, [this, entry] { actSelectLanguageExecute(entry); }, this);
+    main_.Bind(
+        entry, &QAction::triggered, [this, entry] { actSelectLanguageExecute(entry); }, this);
     language_files_.push_back(file.fileName);
     language_names_.push_back(file.displayName);
     entries_.push_back(entry);

@@ -14,7 +14,8 @@ namespace lum {
 namespace {
 
 std::string Caption(TFormLUM& window, std::string_view component) {
-  auto* widget = window.findChild<QWidget*>(QString::fromLatin1(component.data(), static_cast<qsizetype>(component.size())));
+  auto* widget =
+      window.findChild<QWidget*>(QString::fromLatin1(component.data(), static_cast<qsizetype>(component.size())));
   return widget != nullptr ? ComponentTexts(widget, &window).Caption().toStdString() : std::string();
 }
 

@@ -32,8 +32,8 @@ std::array<std::string, 4> KeyValues(const CommissioningRecord& record, const Re
   TCONFIG_BLOCK block;
   std::copy(bytes.begin(), bytes.end(), block.bytes().begin());
   const uint8_t mode = block.Channel(0, 0).Mode() & block_bits::kWorkModeMask;
-  return {Named(texts.batteryTypes, static_cast<size_t>(MatchingBatteryType(block))), FieldText(block, FieldId::BattUVP),
-          FieldText(block, FieldId::SCV), Named(texts.workModes, mode)};
+  return {Named(texts.batteryTypes, static_cast<size_t>(MatchingBatteryType(block))),
+          FieldText(block, FieldId::BattUVP), FieldText(block, FieldId::SCV), Named(texts.workModes, mode)};
 }
 
 }  // namespace

@@ -8,9 +8,7 @@
 namespace lum {
 namespace {
 
-uint16_t CrcOf(const std::string& text) {
-  return Crc16(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-}
+uint16_t CrcOf(const std::string& text) { return Crc16(reinterpret_cast<const uint8_t*>(text.data()), text.size()); }
 
 TEST(Crc16, CheckValues) {
   EXPECT_EQ(CrcOf("123456789"), 0x31C3);

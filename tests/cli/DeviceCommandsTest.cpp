@@ -216,7 +216,8 @@ TEST_F(LumctlDevices, WriteRefusesASegmentThatCannotTravel) {
   const Outcome written = Run("write long.LUM");
 
   EXPECT_EQ(written.status, 1);
-  EXPECT_TRUE(Contains(written.out, "] 第 1 路 第三段 时间(分钟) 4096 min 超出范围 0 min 到 1000 min。")) << written.out;
+  EXPECT_TRUE(Contains(written.out, "] 第 1 路 第三段 时间(分钟) 4096 min 超出范围 0 min 到 1000 min。"))
+      << written.out;
   EXPECT_TRUE(controller.RequestLog().empty());
   // The file itself keeps the value: show prints it as it is.
   const Outcome shown = Run("show long.LUM");

@@ -96,7 +96,7 @@ TEST(ConfigFieldsTest, ValuesForPeople) {
   EXPECT_EQ(FormatFieldValue(Field(FieldId::SCV), 500), "5.00 V");
   EXPECT_EQ(FormatFieldValue(Field(FieldId::OTP), 50), "50 °C");
   EXPECT_EQ(FormatFieldValue(Field(FieldId::BattReserved), 777), "777");
-  }
+}
 
 }  // namespace
 }  // namespace lum

@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "base/RegularFile.h"
 #include "base/ByteOrder.h"
 #include "base/Crc16.h"
+#include "base/RegularFile.h"
 #include "data/ConfigFile.h"
 #include "data/NewFileBlock.h"
 #include "data/TempDir.h"

@@ -1,9 +1,8 @@
 // The bench against simulated controllers plugged into pseudo-terminal ports: what is
 // written, verified and recorded for each unit, and how units that do not fit, alter a value,
 // vanish mid-write or come back are told apart.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>

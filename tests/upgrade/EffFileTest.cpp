@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "support/UpgradeTestSupport.h"
 #include "data/TempDir.h"
+#include "support/UpgradeTestSupport.h"
 #include "upgrade/EffFile.h"
 
 namespace lum {

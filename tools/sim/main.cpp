@@ -99,7 +99,8 @@ int Run(int argc, char** argv) {
   double streamSeconds = 0;
   app.add_option("--schedule", scheduleFile, "Plug and unplug controllers at the times a file gives (see below)")
       ->type_name("FILE");
-  app.add_flag("--control", control, "Read \"plug PORT SETUP\", \"unplug PORT\" and \"restart PORT\" commands from standard input");
+  app.add_flag("--control", control,
+               "Read \"plug PORT SETUP\", \"unplug PORT\" and \"restart PORT\" commands from standard input");
   app.add_option("--stream", streamSeconds, "Unplug every unit after SECONDS and plug a new one (a demonstration)")
       ->type_name("SECONDS")
       ->check(CLI::PositiveNumber);
