@@ -1,5 +1,7 @@
 #include "device/Write.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -59,9 +61,14 @@ void ReportNotHeld(const DeviceContext& context, const TCONFIG_BLOCK& written, c
     observer.InfoLine(StoppedAnsweringLine(static_cast<size_t>(answered.rend() - lastAnswer), answered.size()));
   }
   for (const FieldMismatch& m : mismatches) {
-    const auto held = m.held ? std::optional<std::string>(ValueText(context, m.field, *m.held)) : std::nullopt;
-    observer.InfoLine(
-        NotHeldLine(NameOf(context, written, m.field), m.sent, ValueText(context, m.field, m.wanted), held));
+    std::string wanted = ValueText(context, m.field, m.wanted);
+    auto held = m.held ? std::optional<std::string>(ValueText(context, m.field, *m.held)) : std::nullopt;
+    // Values that differ below the shown precision would read as equal: the raw numbers tell them apart.
+    if (held == wanted) {
+      wanted += fmt::format(" ({})", m.wanted);
+      *held += fmt::format(" ({})", *m.held);
+    }
+    observer.InfoLine(NotHeldLine(NameOf(context, written, m.field), m.sent, wanted, held));
   }
 }
 

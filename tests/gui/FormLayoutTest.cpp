@@ -41,12 +41,16 @@ TEST_F(FormLayoutTest, TheEnglishFileNamesEveryTranslatableComponentAndNoOther) 
     const QObject* found = window.findChild<QObject*>(component);
     EXPECT_NE(found, nullptr) << key << ": the window has no such component";
     // Only marked components are translated: an unmarked one would never show this text.
-    if (found) EXPECT_EQ(found->property(names::kTagProperty).toInt(), names::kTranslatableTag) << key;
+    if (found) {
+      EXPECT_EQ(found->property(names::kTagProperty).toInt(), names::kTranslatableTag) << key;
+    }
   }
   EXPECT_FALSE(named.isEmpty());
-  for (QObject* object : window.findChildren<QObject*>())
-    if (object->property(names::kTagProperty).toInt() == names::kTranslatableTag)
+  for (QObject* object : window.findChildren<QObject*>()) {
+    if (object->property(names::kTagProperty).toInt() == names::kTranslatableTag) {
       EXPECT_TRUE(named.contains(object->objectName())) << object->objectName().toStdString() << " has no English text";
+    }
+  }
 }
 
 TEST_F(FormLayoutTest, LabelledEditsHaveTheirCaptionLabels) {

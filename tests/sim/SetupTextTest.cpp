@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "data/ConfigFields.h"
 #include "data/TypeTables.h"
 #include "sim/SetupText.h"
 
@@ -80,7 +81,9 @@ TEST(SimDefaultSetup, EveryRowIsAPlausibleController) {
     EXPECT_EQ(setup.config.SCV() != 0, type.Caps.HasLightControl) << row;
     for (int c = 0; c < 4; ++c) {
       EXPECT_EQ(setup.config.Channel(0, c).Mode(), c < type.Channels ? 1 : 0) << row << "/" << c;
-      EXPECT_EQ(setup.config.Channel(0, c).CC() != 0, c < type.Channels && type.Caps.HasRatedCurrent) << row;
+      // Rated current where the controller can hold it: its own limit, or PWM dimming of it.
+      EXPECT_EQ(setup.config.Channel(0, c).CC() != 0, c < type.Channels && CanHold(type.Caps, Field(FieldId::CC)))
+          << row;
     }
   }
   EXPECT_NE(DefaultSetup(0).serialNumber, DefaultSetup(1).serialNumber);
