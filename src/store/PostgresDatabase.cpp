@@ -160,7 +160,7 @@ std::string NumberPlaceholders(const std::string& sql) {
 }
 
 PostgresDatabase::PostgresDatabase(const std::string& url, const DatabaseTimeouts& timeouts)
-    : answerTimeout_(timeouts.answer) {
+    : answer_timeout_(timeouts.answer) {
   // The URL's own connect_timeout, when it has one, comes later and wins.
   const std::string timeout = std::to_string(timeouts.connect.count());
   const char* keys[] = {kConnectTimeoutKey, kDatabaseNameKey, nullptr};
@@ -200,14 +200,14 @@ void PostgresDatabase::Fail(const std::string& what, const PGresult* result) {
 }
 
 PGresult* PostgresDatabase::NextResult(const std::string& sql) {
-  const auto deadline = std::chrono::steady_clock::now() + answerTimeout_;
+  const auto deadline = std::chrono::steady_clock::now() + answer_timeout_;
   while (PQisBusy(conn_)) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
       lost_ = true;
       throw DatabaseError(fmt::format("PostgreSQL: {}: no answer within {} s", sql,
-                                      std::chrono::duration<double>(answerTimeout_).count()),
+                                      std::chrono::duration<double>(answer_timeout_).count()),
                           Failure::ConnectionLost);
     }
     pollfd socket{PQsocket(conn_), POLLIN, 0};

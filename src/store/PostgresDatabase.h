@@ -43,7 +43,7 @@ class PostgresDatabase : public Database {
   /// The next result of the statement sent, waiting at most the answer timeout; null at its end.
   pg_result* NextResult(const std::string& sql);
 
-  std::chrono::milliseconds answerTimeout_;
+  std::chrono::milliseconds answer_timeout_;
   pg_conn* conn_ = nullptr;
   bool lost_ = false;
 };

@@ -72,14 +72,14 @@ Value Column(sqlite3_stmt* statement, int column) {
 }  // namespace
 
 SqliteDatabase::SqliteDatabase(const std::string& path, OpenCheck check, std::chrono::milliseconds busyTimeout)
-    : path_(path), busyTimeout_(busyTimeout) {
+    : path_(path), busy_timeout_(busyTimeout) {
   if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
     const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
     db_ = nullptr;
     throw DatabaseError(path + ": " + message);
   }
-  sqlite3_busy_timeout(db_, static_cast<int>(busyTimeout_.count()));
+  sqlite3_busy_timeout(db_, static_cast<int>(busy_timeout_.count()));
   if (!UseRollbackJournal()) {
     const std::string message = sqlite3_errmsg(db_);
     sqlite3_close(db_);
@@ -118,7 +118,7 @@ bool SqliteDatabase::UseRollbackJournal() {
   // A file still in write-ahead-log mode (made by an older version) leaves it only when no
   // other connection has it open, and switching the journal mode skips the busy handler, so
   // the switch is retried here for as long as the busy timeout.
-  const auto deadline = std::chrono::steady_clock::now() + busyTimeout_;
+  const auto deadline = std::chrono::steady_clock::now() + busy_timeout_;
   for (;;) {
     const int result = sqlite3_exec(db_, kJournalPragma, nullptr, nullptr, nullptr);
     if (result == SQLITE_OK) return true;

@@ -39,7 +39,7 @@ class SqliteDatabase : public Database {
 
   sqlite3* db_ = nullptr;
   std::string path_;
-  std::chrono::milliseconds busyTimeout_;
+  std::chrono::milliseconds busy_timeout_;
 };
 
 }  // namespace lum::store
