@@ -29,6 +29,7 @@ Controller::Controller(const ControllerSetup& setup)
 namespace {
 std::vector<std::optional<Responder>> BusUnits(const std::vector<ControllerSetup>& setups) {
   std::vector<std::optional<Responder>> units;
+  units.reserve(setups.size());
   for (const ControllerSetup& setup : setups)
     units.push_back(setup.unplugged ? std::nullopt : std::optional<Responder>(Responder(setup)));
   return units;
