@@ -17,12 +17,26 @@ std::optional<std::string>& LanguageOverride() {
   static std::optional<std::string> path;
   return path;
 }
+
+std::vector<std::pair<int, BusAddresses>>& BusOverrides() {
+  static std::vector<std::pair<int, BusAddresses>> buses;
+  return buses;
+}
 }  // namespace
 
 void CliContext::UseLanguageFile(const std::string& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) throw std::runtime_error(path + ": no such language file");
   LanguageOverride() = path;
+}
+
+void CliContext::UseBus(const std::string& choice) {
+  std::string error;
+  const auto bus = ParseBusChoice(choice, &error);
+  if (!bus) throw std::invalid_argument(error);
+  const auto n = ComNumber(bus->port);
+  if (!n) throw std::invalid_argument("--bus " + choice + ": " + bus->port + " is not a port name COM1..COM16");
+  BusOverrides().emplace_back(*n, bus->addresses);
 }
 
 CliContext::CliContext(std::string directory)
@@ -47,10 +61,20 @@ std::string CliContext::Database(const std::string& given) const {
 
 const PortMap& CliContext::Ports() const {
   if (!ports_) {
-    const auto section = Settings(locations_.settingsDir).PortsSection();
-    ports_ = section ? PortMap::FromSection(*section) : PortMap::FromSystem();
+    const Settings settings(locations_.settingsDir);
+    const auto section = settings.PortsSection();
+    PortMap map = section ? PortMap::FromSection(*section) : PortMap::FromSystem();
+    const std::vector<std::string> errors = map.SetBuses(settings.BusSection());
+    if (!errors.empty()) throw std::runtime_error(Settings::kFileName + std::string(" ") + errors.front());
+    for (const auto& [n, addresses] : BusOverrides()) map.SetBus(n, addresses);
+    ports_ = std::move(map);
   }
   return *ports_;
+}
+
+void CliContext::NarrowBus(int n, uint8_t address) {
+  Ports();
+  ports_->SetBus(n, {address});
 }
 
 std::string CliContext::DeviceTypeName(int row) const {

@@ -35,8 +35,15 @@ class CliContext {
   const FileLocations& Locations() const { return locations_; }
   /// The language file in use, or nullopt when the built-in texts are.
   std::optional<std::string> LanguageFilePath() const;
-  /// [Ports] of LUM.INI when that section exists, otherwise the machine's serial devices.
+  /// --bus COMn:ADDRESSES: every context of this process looks at COMn as a bus on those
+  /// addresses, whatever LUM.INI's [Bus] says. Throws std::invalid_argument naming what is wrong.
+  static void UseBus(const std::string& choice);
+
+  /// [Ports] of LUM.INI when that section exists, otherwise the machine's serial devices; with
+  /// the buses of [Bus] and --bus. Throws std::runtime_error naming a bad [Bus] line.
   const PortMap& Ports() const;
+  /// Looks at bus COMn on `address` alone from now on (one controller chosen of the bus).
+  void NarrowBus(int n, uint8_t address);
   /// The language file in use (empty when the built-in texts are).
   const ProfileFile& Language() const { return language_; }
   /// Built-in texts, overridden by the language file's [Messages].

@@ -206,6 +206,7 @@ std::string ReadSerial(CliSession& session, const std::string& port, const std::
     throw CLI::RuntimeError(kExitBadInput);
   }
   auto device = DeviceSession::OnPort(ComName(*n), path, session.observer);
+  device->SetPorts(session.context.Ports().Only(*n));  // a bus keeps its (one) address
   device->SetMessages(session.context.Messages());
   const TDEVICE_CONFIG* read = ReadAndBackUp(session, *device, 0);
   if (read == nullptr) {
@@ -225,7 +226,25 @@ std::optional<PollSample> PollOf(const ConsoleObserver& observer) {
   return poll.Finish(NowMsSinceEpoch());
 }
 
-void RunMonitor(const std::string& port, unsigned count, Output output, const std::string& db) {
+// On a bus the monitor watches the controller at `address`: the session looks at that
+// address alone. A bus without an address, or an address on a single-controller port, is refused.
+void ChooseBusController(CliSession& session, const std::string& port, const std::string& path, unsigned address) {
+  const auto n = ComPortOf(session.context.Ports(), port, path);
+  const bool bus = n && !session.context.Ports().BusOf(*n).empty();
+  if (bus && address == 0) {
+    std::cerr << port << " is a bus: name the controller to watch with --address" << std::endl;
+    throw CLI::RuntimeError(kExitBadInput);
+  }
+  if (!bus && address != 0) {
+    std::cerr << port << " is not a bus (see LUM.INI [Bus] and --bus): --address has nothing to choose" << std::endl;
+    throw CLI::RuntimeError(kExitBadInput);
+  }
+  if (!bus) return;
+  session.context.NarrowBus(*n, static_cast<uint8_t>(address));
+  session.device.SetPorts(session.context.Ports());
+}
+
+void RunMonitor(const std::string& port, unsigned count, Output output, const std::string& db, unsigned address) {
   StopOnInterruptAndTerminate();
   CliSession session;
   const auto path = session.context.Ports().Resolve(port);
@@ -233,6 +252,7 @@ void RunMonitor(const std::string& port, unsigned count, Output output, const st
     std::cerr << port << ": no such port (see LUM.INI [Ports] and lumctl ports)" << std::endl;
     throw CLI::RuntimeError(kExitBadInput);
   }
+  ChooseBusController(session, port, *path, address);
   // Scripts read only the polls on stdout.
   if (output != Output::People) session.observer.SendInfoTo(std::cerr);
   std::unique_ptr<PollRecorder> recorder;
@@ -285,7 +305,10 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   auto csv = std::make_shared<bool>(false);
   auto json = std::make_shared<bool>(false);
   auto db = std::make_shared<std::string>();
+  auto address = std::make_shared<unsigned>(0);
   command->add_option("port", *port, "COMn of LUM.INI, or a device path")->required();
+  command->add_option("--address", *address, "On a bus: the address of the controller to watch")
+      ->check(CLI::Range(kFirstBusAddress, kLastBusAddress));
   command->add_option("--db", *db,
                       "Record every poll, under the serial number of the controller read first, in this SQLite "
                       "file or postgresql:// URL (the window's recordings: commissioning.db in the data folder)");
@@ -293,8 +316,8 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   auto* csvFlag = command->add_flag(
       "--csv", *csv, "Comma-separated values: a header row with units, then one row per poll (ISO 8601 time)");
   command->add_flag("--json", *json, "One JSON object per poll and line")->excludes(csvFlag);
-  command->callback([port, count, csv, json, db] {
-    RunMonitor(*port, *count, *json ? Output::Json : *csv ? Output::Csv : Output::People, *db);
+  command->callback([port, count, csv, json, db, address] {
+    RunMonitor(*port, *count, *json ? Output::Json : *csv ? Output::Csv : Output::People, *db, *address);
   });
 });
 

@@ -18,6 +18,7 @@
 #include "data/TypeTables.h"
 #include "language/DeviceText.h"
 #include "language/MessageSlots.h"
+#include "link/PortNames.h"
 
 namespace lum::cli {
 
@@ -52,7 +53,9 @@ void PrintIdentities(const CliSession& session, bool asJson) {
       continue;
     }
     nlohmann::ordered_json line;
-    line["port"] = entry->Name;
+    // On a bus the port alone does not tell the controller: its address goes beside it.
+    line["port"] = entry->BusAddress != 0 ? ComName(entry->Port) : entry->Name;
+    if (entry->BusAddress != 0) line["address"] = entry->BusAddress;
     PutDeviceText(line, "model", entry->Model);
     line["serial_number"] = serial;
     line["firmware"] = firmware;

@@ -38,8 +38,13 @@ void DryRun(CliSession& session, const TCONFIG_BLOCK& source) {
   PrintChanges(*target, source);
 }
 
-void Write(const std::string& path, const std::string& port, bool dryRun) {
-  CliSession session(PortNumber(port));
+void Write(const std::string& path, const std::string& port, unsigned address, bool dryRun) {
+  const std::optional<int> portNumber = PortNumber(port);
+  if (address != 0 && (!portNumber || dryRun)) {
+    std::cerr << "--address names a controller on a bus: it needs --port COMn, and no --dry-run" << std::endl;
+    throw CLI::RuntimeError(kExitBadInput);
+  }
+  CliSession session(portNumber);
   const std::string fullPath = std::filesystem::absolute(path).string();
   session.observer.InfoLine(OpenFileLine(fullPath));
   ConfigFileResult file;
@@ -58,7 +63,12 @@ void Write(const std::string& path, const std::string& port, bool dryRun) {
     return;
   }
   EntryStore& entries = session.device.Entries();
-  entries.SetCurrentEntry(&entries.AddFileEntry(EntryFromFile(fullPath, file.block)));
+  TDEVICE_CONFIG& entry = entries.AddFileEntry(EntryFromFile(fullPath, file.block));
+  if (address != 0) {
+    entry.Port = *portNumber;
+    entry.BusAddress = static_cast<uint8_t>(address);
+  }
+  entries.SetCurrentEntry(&entry);
 
   std::optional<WriteResult> result;  // none when the session ended before the write did
   session.device.Write([&result](WriteResult written) { result = written; });
@@ -68,7 +78,8 @@ void Write(const std::string& path, const std::string& port, bool dryRun) {
     case WriteResult::Verified:
       return;
     case WriteResult::NoMatchingController:
-      std::cerr << "No controller of this product found" << (port.empty() ? "" : " on " + port) << "." << std::endl;
+      std::cerr << "No controller of this product found" << (port.empty() ? "" : " on " + port)
+                << (address != 0 ? " #" + std::to_string(address) : "") << "." << std::endl;
       break;
     case WriteResult::NoConfig:
     case WriteResult::Unwritable:
@@ -84,12 +95,15 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   auto path = std::make_shared<std::string>();
   auto port = std::make_shared<std::string>();
   auto dryRun = std::make_shared<bool>(false);
+  auto address = std::make_shared<unsigned>(0);
   command->add_option("file", *path, "Configuration file (.LUM)")->required();
   command->add_option("--port", *port,
                       "Write the controller on this port (COMn) only, when several of the same product are connected");
+  command->add_option("--address", *address, "With --port: the controller at this address of the bus on that port")
+      ->check(CLI::Range(kFirstBusAddress, kLastBusAddress));
   command->add_flag("--dry-run", *dryRun,
                     "Read the controller the write would go to and print what would change; write nothing");
-  command->callback([path, port, dryRun] { Write(*path, *port, *dryRun); });
+  command->callback([path, port, address, dryRun] { Write(*path, *port, *address, *dryRun); });
 });
 
 }  // namespace

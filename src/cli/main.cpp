@@ -22,6 +22,8 @@ int main(int argc, char** argv) {
         "lumctl: Lumaris Workbench from a terminal. Reads LUM.INI in the working directory, or in "
         "$XDG_CONFIG_HOME/lum when the working directory holds none."};
     app.require_subcommand(1);
+    // Options of the program (--bus, --lang) are taken after the command's name too.
+    app.fallthrough();
     // Before the commands are added: each takes the formatter of the application.
     app.formatter(std::make_shared<lum::cli::HelpFormatter>());
     app.set_version_flag("--version", std::string("lumctl ") + lum::version::kFileVersion);
@@ -30,6 +32,18 @@ int main(int argc, char** argv) {
            "--lang", [](const std::string& path) { lum::cli::CliContext::UseLanguageFile(path); },
            "Language file (.lng) for the texts, instead of LUM.INI's choice or the locale's")
         ->check(CLI::ExistingFile)
+        ->trigger_on_parse();
+    app.add_option_function<std::vector<std::string>>(
+           "--bus",
+           [](const std::vector<std::string>& choices) {
+             try {
+               for (const std::string& choice : choices) lum::cli::CliContext::UseBus(choice);
+             } catch (const std::invalid_argument& e) {
+               throw CLI::ValidationError("--bus", e.what());
+             }
+           },
+           "A port that is a bus and the addresses to look at (COM3:1-32, COM3:1,3,7-9); repeatable")
+        ->type_name("PORT:ADDRESSES")
         ->trigger_on_parse();
     for (const auto& setup : lum::cli::RegisteredCommands()) setup(app);
     try {

@@ -13,7 +13,9 @@ namespace lum {
 /// One configuration entry: the identity read from a controller and its block.
 struct TDEVICE_CONFIG {
   bool FromDevice = false;
-  std::string Name;  // COMn for device entries, the full path for file entries, empty for "New File"
+  std::string Name;  // COMn (COMn #a on a bus) for device entries, the full path for file entries, empty for "New File"
+  int Port = 0;      // n of COMn for a device entry
+  uint8_t BusAddress = 0;  // its address on a bus; 0: the port's one controller
   std::string Model;
   uint32_t SerialNumber = 0;
   uint16_t FirmwareVersion = 0;

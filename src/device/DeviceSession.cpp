@@ -93,6 +93,15 @@ void DeviceSession::Scan(ScanDone done) {
   });
 }
 
+void DeviceSession::AssignAddress(int port, uint8_t from, uint8_t to, AddressDone done) {
+  RunOnWorker([this, port, from, to, ports = ports_, done = std::move(done)] {
+    PortMapOpener opener(ports, &worker_observer_);
+    const std::unique_ptr<SerialPort> line = opener.Open(port);
+    const AddressResult result = line ? lum::AssignAddress(link_, line.get(), from, to) : AddressResult::NoPort;
+    events_.Post([result, done] { done(result); });
+  });
+}
+
 void DeviceSession::Write(WriteDone done) {
   auto workspace = TakeWorkspace();
   // The controllers as last read: what the verification compares unsent fields with.
@@ -126,9 +135,12 @@ void DeviceSession::Write(WriteDone done) {
 }
 
 void DeviceSession::OpenMonitor(const std::string& path, OpenDone done) {
-  RunOnWorker([this, path, done = std::move(done)] {
+  RunOnWorker([this, path, ports = ports_, done = std::move(done)] {
     int failure = 0;
     const bool opened = monitor_.Open(path, &failure);
+    // A port of the mapping that is a bus is polled controller by controller.
+    for (int n = kFirstComPort; opened && n <= kLastComPort; ++n)
+      if (ports.PathOf(n) == path && !ports.BusOf(n).empty()) monitor_.SetBus(n, ports.BusOf(n));
     events_.Post([this, opened, failure, done] {
       monitor_open_ = monitor_open_ || opened;
       monitor_failure_ = opened ? 0 : failure;

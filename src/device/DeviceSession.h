@@ -6,6 +6,7 @@
 
 #include "base/Clock.h"
 #include "data/DeviceConfig.h"
+#include "device/AssignAddress.h"
 #include "device/EventQueue.h"
 #include "device/FieldLabels.h"
 #include "device/JobThread.h"
@@ -49,6 +50,7 @@ class DeviceSession {
   using WriteDone = std::function<void(WriteResult result)>;
   using OpenDone = std::function<void(bool opened)>;
   using UpgradeDone = std::function<void(bool completed)>;
+  using AddressDone = std::function<void(AddressResult result)>;
   using Done = std::function<void()>;
 
   /// A session that scans and writes COM1..COM16 as `ports` maps them and reports to
@@ -110,6 +112,10 @@ class DeviceSession {
   /// showed what the controller held, shows what it holds now.
   void Write(WriteDone done = {});
   /// Opens the live-monitor port at a device path (RxPos reset, 400 ms pause).
+  /// Gives the controller at `from` on COMn (0: the one controller alone there) bus address
+  /// `to`, verified (AssignAddress).
+  void AssignAddress(int port, uint8_t from, uint8_t to, AddressDone done);
+
   void OpenMonitor(const std::string& path, OpenDone done = {});
   void CloseMonitor(Done done = {});
   /// One timer tick: the six measurement reads (none with `monitoringOn` false). Replies

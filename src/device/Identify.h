@@ -5,9 +5,6 @@
 
 namespace lum {
 
-/// Address of every request this program sends.
-inline constexpr uint8_t kRequestAddress = 0;
-
 /// Sends identification requests with try numbers 0 .. tries-1, decoding into `block`, and
 /// stops as soon as the block's ProductID is a row of the device type table.
 /// Returns that row, or -1 when no try found one.

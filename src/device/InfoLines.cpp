@@ -43,6 +43,11 @@ std::string OpenPortLine(const MessageTable& messages, const std::string& portNa
   return FormatText(messages.Text(MessageTable::kScanOpenPort), {stamp, portName});
 }
 
+std::string BusGarbledLine(const MessageTable& messages, const std::string& portName, uint8_t address,
+                           const std::string& stamp) {
+  return FormatText(messages.Text(msg::kBusGarbled), {stamp, portName, int64_t{address}});
+}
+
 std::string ConnectedLine(const std::string& deviceTypeName, const std::string& portName, const std::string& stamp) {
   return FormatText(kConnected, {stamp, deviceTypeName, portName});
 }

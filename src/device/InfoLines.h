@@ -49,6 +49,9 @@ std::string StoppedAnsweringLine(size_t answered, size_t requests, const std::st
 /// cleared; and the first answer after that.
 std::string MonitorSilentLine(const std::string& portName, const std::string& stamp = NowStamp());
 std::string MonitorAnswersLine(const std::string& portName, const std::string& stamp = NowStamp());
+/// Two controllers on one bus address answered at once: their replies were mixed.
+std::string BusGarbledLine(const MessageTable& messages, const std::string& portName, uint8_t address,
+                           const std::string& stamp = NowStamp());
 /// The line that ends every write attempt: a carriage return alone.
 inline constexpr char kEndOfWriteLine[] = "\r";
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "data/DeviceConfig.h"
+#include "link/BusAddresses.h"
 #include "link/Link.h"
 #include "link/SerialPort.h"
 
@@ -35,16 +36,21 @@ class Monitor {
   /// pause, DeviceIdentified set. False, with nothing changed, when the port does not open
   /// (the reason, an errno value, in `*failure` when given).
   bool Open(const std::string& path, int* failure = nullptr);
+  /// Makes the open port COMn a bus: each poll goes round `addresses` in order, every
+  /// controller's replies landing in its own device entry (COMn at that address), or nowhere
+  /// shown when it has none. An empty list: the port's one controller, as before. Close ends it.
+  void SetBus(int port, BusAddresses addresses);
   /// Closes the port (if open) and clears DeviceIdentified.
   void Close();
   bool IsOpen() const { return port_ != nullptr; }
 
   /// One timer tick: with monitoring on, requests power-on time, temperature, battery,
-  /// solar, load 1 voltage and current. Skipped (false) while the port is closed; true when
-  /// the tick ran.
+  /// solar, load 1 voltage and current (of each controller of a bus, in turn). Skipped (false) while the port is
+  /// closed; true when the tick ran.
   bool Poll(bool monitoringOn);
 
-  /// The five memory reads of the settings page ("Read"); replies are discarded.
+  /// The five memory reads of the settings page ("Read"); replies are discarded. On a bus they
+  /// go to CurrentEntry's address, and nowhere (false) when it is not one of the bus.
   bool ReadSettingsMemory();
   /// The single memory read of "Test".
   bool TestMemoryRead();
@@ -52,11 +58,16 @@ class Monitor {
  private:
   bool ReadMemory(std::span<const MemoryRead> reads);
   TCONFIG_BLOCK& Block();
+  /// The block a bus controller's replies decode into.
+  TCONFIG_BLOCK& BlockOf(uint8_t address);
+  void PollReads(TCONFIG_BLOCK& block);
 
   Link& link_;
   EntryStore& entries_;
   std::unique_ptr<SerialPort> port_;
   TCONFIG_BLOCK unattached_;  // receives replies while no entry is current
+  int bus_port_ = 0;
+  BusAddresses bus_;
 };
 
 }  // namespace lum

@@ -23,6 +23,11 @@ class PortOpener {
   virtual std::optional<std::string> PermissionRefusal(int /*n*/) const { return std::nullopt; }
   /// Whether the system has a COMn, open or not.
   virtual bool Exists(int n) const = 0;
+  /// The addresses COMn is looked at as a bus; empty for a single-controller port.
+  virtual const BusAddresses& BusOf(int /*n*/) const {
+    static const BusAddresses kSingle;
+    return kSingle;
+  }
 };
 
 /// Opens the ports of a PortMap; refused line settings are reported to `errors`.
@@ -35,6 +40,7 @@ class PortMapOpener : public PortOpener {
   }
   std::optional<std::string> PermissionRefusal(int n) const override;
   bool Exists(int n) const override { return map_.PathOf(n).has_value(); }
+  const BusAddresses& BusOf(int n) const override { return map_.BusOf(n); }
 
  private:
   PortMap map_;

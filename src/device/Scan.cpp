@@ -9,6 +9,7 @@
 #include "device/InfoLines.h"
 #include "device/ReadPlan.h"
 #include "device/ReplyCheck.h"
+#include "link/BusAddresses.h"
 #include "link/PortNames.h"
 
 namespace lum {
@@ -41,6 +42,33 @@ class ReadSequence {
   TCONFIG_BLOCK& block_;
   ExpectedReplies expected_;
 };
+
+// Each address of a bus is identified on its own; one that answers becomes its own entry.
+// Returns whether a controller was read completely; `answered` tells whether any answered.
+bool ScanBus(DeviceContext& context, int n, SerialPort* port, const DeviceTypeNames& names, bool& answered) {
+  Link& link = context.link;
+  bool anyRead = false;
+  for (const uint8_t address : context.ports.BusOf(n)) {
+    auto entry = std::make_unique<TDEVICE_CONFIG>();
+    entry->Name = BusEntryName(ComName(n), address);
+    entry->Port = n;
+    entry->BusAddress = address;
+    TDEVICE_CONFIG& added = context.entries.AddDeviceEntry(std::move(entry));
+    context.entries.SetCurrentEntry(&added);
+    link.SetBusAddress(address);
+    link.ClearGarbledExchanges();
+    if (IdentifyAndRead(context, port, names)) anyRead = true;
+    if (added.Config.ProductID() != 0) {
+      answered = true;
+      continue;
+    }
+    // Bytes that never made a frame, while nobody answered cleanly: two controllers talking at once.
+    if (link.GarbledExchanges() > 0) link.observer().InfoLine(BusGarbledLine(context.messages, ComName(n), address));
+    context.entries.RemoveDeviceEntry(&added);
+  }
+  link.SetBusAddress(0);
+  return anyRead;
+}
 
 }  // namespace
 
@@ -110,8 +138,15 @@ bool ScanPorts(DeviceContext& context, const DeviceTypeNames& names, const Confi
       continue;
     }
     observer.InfoLine(OpenPortLine(context.messages, name));
+    if (!context.ports.BusOf(n).empty()) {
+      bool answered = false;
+      if (ScanBus(context, n, port.get(), names, answered)) anyRead = true;
+      if (!answered) unanswered.push_back(name);
+      continue;
+    }
     auto entry = std::make_unique<TDEVICE_CONFIG>();
     entry->Name = name;
+    entry->Port = n;
     TDEVICE_CONFIG& added = context.entries.AddDeviceEntry(std::move(entry));
     context.entries.SetCurrentEntry(&added);
     if (IdentifyAndRead(context, port.get(), names)) anyRead = true;

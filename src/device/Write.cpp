@@ -100,7 +100,7 @@ std::optional<WriteResult> WriteOnPort(DeviceContext& context, SerialPort* port,
   std::vector<bool> answered;
   for (const WriteRequest& request : plan) {
     link.ClearReplyLog();
-    link.SendFrame(echo, port, kRequestAddress, request.command, request.index, request.byteArg, request.word);
+    link.SendFrame(echo, port, link.RequestAddress(), request.command, request.index, request.byteArg, request.word);
     answered.push_back(IsAnswered(link.ReplyLog(), request.command, request.index, request.word));
   }
   const auto mismatches = FieldsNotHeld(entry.Config, echo, plan, answered, target ? &*target->AsRead : nullptr);
@@ -111,8 +111,22 @@ std::optional<WriteResult> WriteOnPort(DeviceContext& context, SerialPort* port,
   return verified ? WriteResult::Verified : WriteResult::VerifyFailed;
 }
 
+// A controller on a bus is written at its port and address, never by product.
+WriteResult WriteToBusAddress(DeviceContext& context, TDEVICE_CONFIG& entry) {
+  const std::unique_ptr<SerialPort> port = context.ports.Open(entry.Port);
+  if (!port) return WriteResult::NoMatchingController;
+  context.link.observer().InfoLine(OpenPortLine(context.messages, entry.Name));
+  context.link.SetBusAddress(entry.BusAddress);
+  const auto result = WriteOnPort(context, port.get(), entry);
+  context.link.SetBusAddress(0);
+  return result.value_or(WriteResult::NoMatchingController);
+}
+
 WriteResult WriteToFirstMatch(DeviceContext& context, TDEVICE_CONFIG& entry) {
+  if (entry.BusAddress != 0) return WriteToBusAddress(context, entry);
   for (int n = kFirstComPort; n <= kLastComPort; ++n) {
+    // Address 0 would reach every controller of a bus at once.
+    if (!context.ports.BusOf(n).empty()) continue;
     const std::unique_ptr<SerialPort> port = context.ports.Open(n);
     if (!port) continue;
     context.link.observer().InfoLine(OpenPortLine(context.messages, ComName(n)));

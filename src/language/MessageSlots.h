@@ -110,4 +110,11 @@ inline constexpr int kReportPage = 304;         // "第 %d 页，共 %d 页"
 inline constexpr int kReportOutcomeDone = 305;  // the results, in the order of the records' ..
 inline constexpr int kReportOutcomeLast = 310;  // .. "无法读取"
 
+// Several controllers on one line.
+inline constexpr int kBusGarbled = 320;    // "... 地址 %d 回复混乱：可能有两台控制器共用此地址"
+inline constexpr int kAddressTaken = 321;  // "地址 %d 已有控制器回复：未作更改"
+inline constexpr int kAddressSet = 322;    // "控制器现在在地址 %d 回复"
+inline constexpr int kAddressUnverified = 323;    // "更改后地址 %d 没有回复"
+inline constexpr int kAddressNoController = 324;  // "地址 %d 没有控制器回复"
+
 }  // namespace lum::msg

@@ -64,4 +64,8 @@ std::optional<ProfileFile::Entries> Settings::PortsSection() const {
   return ProfileFile::Load(path_).SectionEntries(kPortsSection);
 }
 
+ProfileFile::Entries Settings::BusSection() const {
+  return ProfileFile::Load(path_).SectionEntries(kBusSection).value_or(ProfileFile::Entries{});
+}
+
 }  // namespace lum

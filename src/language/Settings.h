@@ -22,6 +22,7 @@ class Settings {
   static constexpr char kLanguageFileKey[] = "LanguageFile";
   static constexpr char kDefaultLanguageFile[] = "LUM_chs.lng";
   static constexpr char kPortsSection[] = "Ports";
+  static constexpr char kBusSection[] = "Bus";
   static constexpr char kDataSection[] = "Data";
   static constexpr char kDataFolderKey[] = "Folder";
   static constexpr char kDatabaseKey[] = "Database";
@@ -58,6 +59,8 @@ class Settings {
   void SetMonitorPort(const std::string& port) const;
   /// The entries of [Ports], or nullopt when the section does not exist.
   std::optional<ProfileFile::Entries> PortsSection() const;
+  /// The entries of [Bus] (COM3=1-32: the ports that are buses), empty without the section.
+  ProfileFile::Entries BusSection() const;
 
  private:
   std::string path_;

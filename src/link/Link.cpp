@@ -29,6 +29,8 @@ constexpr const char* kSendRepaired = "[{}] Send Data:: 系统已尝试修复此
 constexpr const char* kSendLineErrorsPersist = "[{}] Send Data:: Line errors persist, request abandoned.";
 constexpr const char* kSendWriteFailed = "[{}] Send Data:: WriteFileError: {}";
 constexpr const char* kReceiveOverflow = "[{}] Receive Data:: ClearCommError: {}";
+constexpr const char* kBroadcastRefused = "[{}] Send Data:: address 0 is not sent on a bus";
+constexpr const char* kForeignReply = "[{}] Receive Data:: reply from address {} while {} was asked, not taken";
 
 uint16_t RingPosition(size_t position) {
   using namespace link_layout;
@@ -50,6 +52,11 @@ void Link::Trace(const std::string& line) { observer_.TraceLine(line); }
 void Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, uint8_t command, uint8_t index,
                      uint8_t byteArg, uint16_t wordArg) {
   if (!port) return;
+  // On a bus every controller would answer address 0 at once.
+  if (bus_address_ != 0 && address == 0) {
+    Trace(fmt::format(kBroadcastRefused, NowStamp()));
+    return;
+  }
   tx_frame_ = EncodeFrame(address, command, index, byteArg, wordArg);
 
   int tries = 0;
@@ -57,6 +64,7 @@ void Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, ui
   int errorPasses = 0;
   uint16_t replyStart = rx_pos_;
   size_t framesBefore = frames_taken_;
+  size_t foreignBefore = foreign_frames_;
   while (tries < kMaxTries) {
     PortStatus status;
     if (!port->Status(status)) {
@@ -81,6 +89,7 @@ void Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, ui
     if (received == 0) {
       replyStart = rx_pos_;
       framesBefore = frames_taken_;
+      foreignBefore = foreign_frames_;
       if (!port->Write(tx_frame_.data(), tx_frame_.size()))
         Trace(fmt::format(kSendWriteFailed, NowStamp(), port->LastError()));
       if (device_identified_ && tries > 0) clock_.SleepMs(kIdentifiedRetryExtraMs);
@@ -92,6 +101,7 @@ void Link::SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, ui
       if (frames_taken_ != framesBefore || LongReplyUnderway(replyStart, received)) return;
       // A whole reply's worth of bytes that holds no frame was damaged on the line: it is
       // asked for again, as if it had not come.
+      if (foreign_frames_ == foreignBefore) ++garbled_exchanges_;
       received = 0;
     }
     ++tries;
@@ -142,6 +152,12 @@ void Link::ScanRing(TCONFIG_BLOCK& block) {
     CopyToWindow(s, length);
     if (Crc16(rx_buffer_.data(), length) != 0) continue;
     for (size_t i = 0; i < length; ++i) rx_buffer_[RingPosition(s + i)] = kEmpty;
+    if (bus_address_ != 0 && rx_buffer_[frame::kAddress] != bus_address_) {
+      Trace(fmt::format(kForeignReply, NowStamp(), rx_buffer_[frame::kAddress], bus_address_));
+      std::fill_n(rx_buffer_.begin(), kFrameSize, kEmpty);
+      ++foreign_frames_;
+      continue;
+    }
     const auto effect = DispatchReply(std::span<const uint8_t>(rx_buffer_.data(), length), block, entry_, observer_);
     reply_log_.push_back(
         length == frame::kSize

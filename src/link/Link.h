@@ -53,6 +53,18 @@ class Link {
   void SendFrame(TCONFIG_BLOCK& block, SerialPort* port, uint8_t address, uint8_t command, uint8_t index,
                  uint8_t byteArg, uint16_t wordArg);
 
+  /// Bus mode: requests go to `address` and a frame carrying another address is not taken as
+  /// a reply (it is traced and dropped). 0 leaves bus mode: a single-controller port, where
+  /// requests go to address 0 and the one controller's frames are taken whatever their address.
+  void SetBusAddress(uint8_t address) { bus_address_ = address; }
+  uint8_t BusAddress() const { return bus_address_; }
+  /// The address byte of this link's requests: the bus address, 0 on a single-controller port.
+  uint8_t RequestAddress() const { return bus_address_; }
+  /// Exchanges whose bytes came but held no frame (damage, or two controllers answering at
+  /// once) since the count was last cleared.
+  unsigned GarbledExchanges() const { return garbled_exchanges_; }
+  void ClearGarbledExchanges() { garbled_exchanges_ = 0; }
+
   /// Reads what is waiting and decodes every complete valid frame in the ring.
   /// Returns the number of bytes read (0..32).
   int ReceiveFrames(SerialPort* port, TCONFIG_BLOCK& block);
@@ -90,6 +102,9 @@ class Link {
   std::vector<ReplyHeader> reply_log_;
   size_t frames_taken_ = 0;  // valid frames decoded since start: tells an exchange whether its reply came
   bool device_identified_ = false;
+  uint8_t bus_address_ = 0;
+  unsigned garbled_exchanges_ = 0;
+  size_t foreign_frames_ = 0;  // valid frames of other bus addresses: not damage
 };
 
 }  // namespace lum

@@ -1,5 +1,7 @@
 #include "link/PortNames.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -61,8 +63,36 @@ PortMap PortMap::FromSystem() {
 
 PortMap PortMap::Only(int n) const {
   PortMap map;
-  if (const auto path = PathOf(n)) map.paths_[static_cast<size_t>(n)] = *path;
+  if (const auto path = PathOf(n)) {
+    map.paths_[static_cast<size_t>(n)] = *path;
+    map.buses_[static_cast<size_t>(n)] = BusOf(n);
+  }
   return map;
+}
+
+void PortMap::SetBus(int n, BusAddresses addresses) {
+  if (n >= kFirstComPort && n <= kLastComPort) buses_[static_cast<size_t>(n)] = std::move(addresses);
+}
+
+std::vector<std::string> PortMap::SetBuses(const Entries& entries) {
+  std::vector<std::string> errors;
+  for (const auto& [key, value] : entries) {
+    const auto n = ComNumber(key);
+    std::string error;
+    if (!n) {
+      errors.push_back(fmt::format("[Bus] {}: not a port name COM1..COM16", key));
+    } else if (const auto addresses = ParseBusAddresses(value, &error)) {
+      SetBus(*n, *addresses);
+    } else {
+      errors.push_back(fmt::format("[Bus] {}={}: {}", key, value, error));
+    }
+  }
+  return errors;
+}
+
+const BusAddresses& PortMap::BusOf(int n) const {
+  static const BusAddresses kSingle;
+  return n >= kFirstComPort && n <= kLastComPort ? buses_[static_cast<size_t>(n)] : kSingle;
 }
 
 std::optional<std::string> PortMap::PathOf(int n) const {

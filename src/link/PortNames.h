@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "link/BusAddresses.h"
 #include "link/SerialPort.h"
 
 namespace lum {
@@ -37,7 +38,15 @@ class PortMap {
   /// USB adapters first; never more than 16.
   static PortMap FromSystem();
 
-  /// The same mapping with COMn alone (empty when COMn does not exist).
+  /// Makes COMn a bus looked at on `addresses`; an empty list makes it a single-controller port.
+  void SetBus(int n, BusAddresses addresses);
+  /// The [Bus] section of LUM.INI (COM3=1-32): each key a port of this mapping. Returns one
+  /// message for each line that is not taken (a bad port or bad addresses).
+  std::vector<std::string> SetBuses(const Entries& entries);
+  /// COMn's bus addresses; empty for a single-controller port.
+  const BusAddresses& BusOf(int n) const;
+
+  /// The same mapping with COMn alone, and its bus (empty when COMn does not exist).
   PortMap Only(int n) const;
 
   /// Device path of COMn, if that port exists.
@@ -57,6 +66,7 @@ class PortMap {
 
  private:
   std::vector<std::optional<std::string>> paths_ = std::vector<std::optional<std::string>>(kLastComPort + 1);
+  std::vector<BusAddresses> buses_ = std::vector<BusAddresses>(kLastComPort + 1);
 };
 
 }  // namespace lum

@@ -14,6 +14,9 @@ namespace {
 constexpr const char* kPlug = "plug";
 constexpr const char* kUnplug = "unplug";
 constexpr const char* kRestart = "restart";
+constexpr const char* kAddress = "address";
+constexpr char kUnitMark = '#';
+constexpr unsigned kLastAddress = 255;
 constexpr char kComment = '#';
 constexpr double kMsPerSecond = 1000.0;
 
@@ -23,6 +26,21 @@ int PortNumber(const std::string& text) {
   if (error != std::errc() || end != text.data() + text.size() || port < 1)
     throw SetupTextError("'" + text + "' is not a port number (1 = the first port)");
   return port;
+}
+
+// "PORT" or "PORT#UNIT".
+void SetPlace(ControlCommand& command, const std::string& text) {
+  const size_t mark = text.find(kUnitMark);
+  command.port = PortNumber(text.substr(0, mark));
+  if (mark != std::string::npos) command.unit = PortNumber(text.substr(mark + 1));
+}
+
+uint8_t AddressOf(const std::string& text) {
+  unsigned address = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), address);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || address > kLastAddress)
+    throw SetupTextError("'" + text + "' is not an address 0..255");
+  return static_cast<uint8_t>(address);
 }
 }  // namespace
 
@@ -38,10 +56,15 @@ ControlCommand ParseControlLine(const std::string& line) {
     command.action = ControlCommand::Action::Unplug;
   } else if (action == kRestart && !port.empty() && setup.empty()) {
     command.action = ControlCommand::Action::Restart;
+  } else if (action == kAddress && port.find(kUnitMark) != std::string::npos) {
+    command.action = ControlCommand::Action::Readdress;
+    command.address = AddressOf(setup);
   } else {
-    throw SetupTextError("'" + line + "': expected \"plug PORT [SETUP]\", \"unplug PORT\" or \"restart PORT\"");
+    throw SetupTextError("'" + line +
+                         "': expected \"plug PORT [SETUP]\", \"unplug PORT\", \"restart PORT\" or \"address "
+                         "PORT#UNIT N\"");
   }
-  command.port = PortNumber(port);
+  SetPlace(command, port);
   return command;
 }
 
@@ -101,6 +124,18 @@ void Apply(const ControlCommand& command, const std::vector<Controller*>& ports)
   if (command.port < 1 || static_cast<size_t>(command.port) > ports.size())
     throw SetupTextError("there is no port " + std::to_string(command.port));
   Controller& controller = *ports[static_cast<size_t>(command.port - 1)];
+  if (command.unit != 0) {
+    const auto slot = static_cast<size_t>(command.unit - 1);
+    const bool done = command.action == ControlCommand::Action::Plug     ? controller.PlugUnit(slot, command.setup)
+                      : command.action == ControlCommand::Action::Unplug ? controller.UnplugUnit(slot)
+                      : command.action == ControlCommand::Action::Readdress
+                          ? controller.ReaddressUnit(slot, command.address)
+                          : false;
+    if (!done)
+      throw SetupTextError("port " + std::to_string(command.port) + " has no unit " + std::to_string(command.unit) +
+                           " for that");
+    return;
+  }
   switch (command.action) {
     case ControlCommand::Action::Plug:
       controller.Plug(command.setup);
@@ -111,6 +146,8 @@ void Apply(const ControlCommand& command, const std::vector<Controller*>& ports)
     case ControlCommand::Action::Restart:
       controller.Restart();
       break;
+    case ControlCommand::Action::Readdress:
+      break;  // only a unit of a bus has an address to change
   }
 }
 

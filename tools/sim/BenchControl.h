@@ -16,17 +16,20 @@ namespace lum::sim {
 /// Plugging and unplugging controllers on the simulator's ports, as an operator at a bench
 /// does: "plug PORT SETUP" puts a controller described by SETUP (the --controller syntax)
 /// on port PORT (1 = the first port, COM1 in the --ports-ini order), "unplug PORT" takes it
-/// away.
+/// away. On a bus, PORT#UNIT names one unit (1 = the first of the --bus list), and
+/// "address PORT#UNIT N" gives that unit address N while the line runs.
 struct ControlCommand {
-  enum class Action { Plug, Unplug, Restart };
+  enum class Action { Plug, Unplug, Restart, Readdress };
   Action action = Action::Plug;
   int port = 1;
   ControllerSetup setup;            // for Plug
   std::chrono::milliseconds at{0};  // in a schedule: time after start
+  int unit = 0;                     // a unit of a bus (1..); 0: the port itself
+  uint8_t address = 0;              // for Readdress
 };
 
-/// "plug PORT [SETUP]" (without SETUP: the default controller), "unplug PORT" or "restart PORT"
-/// (the unit restarts into its loader and takes an upgrade). Throws SetupTextError naming what
+/// "plug PORT [SETUP]" (without SETUP: the default controller), "unplug PORT", "restart PORT"
+/// (the unit restarts into its loader and takes an upgrade) or "address PORT#UNIT N". Throws SetupTextError naming what
 /// is wrong.
 ControlCommand ParseControlLine(const std::string& line);
 

@@ -26,6 +26,51 @@ Controller::Controller(const ControllerSetup& setup)
       responder_(setup),
       noise_(setup.noiseSeed) {}
 
+namespace {
+std::vector<std::optional<Responder>> BusUnits(const std::vector<ControllerSetup>& setups) {
+  std::vector<std::optional<Responder>> units;
+  units.reserve(setups.size());
+  for (const ControllerSetup& setup : setups)
+    units.push_back(setup.unplugged ? std::nullopt : std::optional<Responder>(Responder(setup)));
+  return units;
+}
+}  // namespace
+
+Controller::Controller(const ControllerSetup& line, const std::vector<ControllerSetup>& units) : Controller(line) {
+  plugged_ = true;
+  bus_.emplace(BusUnits(units));
+}
+
+size_t Controller::Units() const {
+  std::lock_guard lock(mutex_);
+  return bus_ ? bus_->Size() : 0;
+}
+
+bool Controller::PlugUnit(size_t slot, const ControllerSetup& setup) {
+  std::lock_guard lock(mutex_);
+  return bus_ && bus_->Plug(slot, Responder(setup));
+}
+
+bool Controller::UnplugUnit(size_t slot) {
+  std::lock_guard lock(mutex_);
+  return bus_ && bus_->Plug(slot, std::nullopt);
+}
+
+bool Controller::ReaddressUnit(size_t slot, uint8_t address) {
+  std::lock_guard lock(mutex_);
+  return bus_ && bus_->Readdress(slot, address);
+}
+
+std::optional<TCONFIG_BLOCK> Controller::UnitConfig(size_t slot) const {
+  std::lock_guard lock(mutex_);
+  return bus_ ? bus_->Config(slot) : std::nullopt;
+}
+
+std::vector<RawFrame> Controller::UnitLog(size_t slot) const {
+  std::lock_guard lock(mutex_);
+  return bus_ ? bus_->Log(slot) : std::vector<RawFrame>{};
+}
+
 std::vector<RawFrame> Controller::RequestLog() const {
   std::lock_guard lock(mutex_);
   return log_;
@@ -118,7 +163,7 @@ bool Controller::OnReadable(TimePoint now) {
         if (!plugged_) continue;  // nobody there to hear it
         log_.push_back(frame);
         const Request request = DecodeRequest(frame);
-        reply = responder_.Answer(request, measured);
+        reply = bus_ ? bus_->Answer(request, frame, measured) : responder_.Answer(request, measured);
         if (reply && request.IsWrite() && vanish_after_writes_ > 0 && ++writes_answered_ == vanish_after_writes_)
           plugged_ = false;
       }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/BusLine.h"
 #include "sim/ControllerSetup.h"
 #include "sim/LoaderMachine.h"
 #include "sim/Pty.h"
@@ -28,6 +29,23 @@ class Controller {
   using TimePoint = std::chrono::steady_clock::time_point;
 
   explicit Controller(const ControllerSetup& setup);
+  /// A bus: the units on one line, each answering at its own address; the line behaves as
+  /// `line` says (noise, split and delayed replies, measurements).
+  Controller(const ControllerSetup& line, const std::vector<ControllerSetup>& units);
+
+  /// Whether this line is a bus of units.
+  bool IsBus() const { return bus_.has_value(); }
+  /// The bus's slots (0 for a single controller's line).
+  size_t Units() const;
+  /// Plugs a unit into a slot of the bus, takes it away, or gives it a new address while the
+  /// line runs; false for a slot the bus does not have.
+  bool PlugUnit(size_t slot, const ControllerSetup& setup);
+  bool UnplugUnit(size_t slot);
+  bool ReaddressUnit(size_t slot, uint8_t address);
+  /// The configuration of the unit in a slot (nullopt: empty or missing slot).
+  std::optional<TCONFIG_BLOCK> UnitConfig(size_t slot) const;
+  /// The requests the unit in a slot heard addressed to it, or to the whole line.
+  std::vector<RawFrame> UnitLog(size_t slot) const;
 
   /// The device path a client opens (/dev/pts/N).
   const std::string& Path() const { return pty_.Path(); }
@@ -99,6 +117,7 @@ class Controller {
   unsigned writes_answered_ = 0;
   mutable std::condition_variable logged_;
   Responder responder_;
+  std::optional<BusLine> bus_;             // a bus: its units answer instead of responder_
   std::unique_ptr<LoaderMachine> loader_;  // while the unit runs its loader
   bool loader_heard_ = false;              // the program has spoken to the loader
   TimePoint next_announcement_{};

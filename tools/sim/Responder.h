@@ -24,6 +24,8 @@ class Responder {
   std::optional<Bytes> Answer(const Request& request, const Measurements& now);
 
   const TCONFIG_BLOCK& Config() const { return setup_.config; }
+  /// The address the controller answers at from now on (byte 0 of every reply).
+  void SetAddress(uint8_t address) { setup_.config.SetAddress(address); }
   /// What the controller reports as its firmware from now on (after an upgrade).
   void SetFirmware(uint8_t version, uint16_t build) {
     setup_.firmwareVersion = version;

@@ -37,8 +37,13 @@ Simulator::~Simulator() {
   close(wake_[1]);
 }
 
-Controller& Simulator::AddController(const ControllerSetup& setup) {
-  auto controller = std::make_unique<Controller>(setup);
+Controller& Simulator::AddController(const ControllerSetup& setup) { return Add(std::make_unique<Controller>(setup)); }
+
+Controller& Simulator::AddBus(const ControllerSetup& line, const std::vector<ControllerSetup>& units) {
+  return Add(std::make_unique<Controller>(line, units));
+}
+
+Controller& Simulator::Add(std::unique_ptr<Controller> controller) {
   Controller& added = *controller;
   added.SetWake([this] { Wake(); });
   {

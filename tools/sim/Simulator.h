@@ -32,6 +32,8 @@ class Simulator {
   /// Creates the controller and its pseudo-terminal; throws std::system_error when no
   /// pseudo-terminal can be had.
   Controller& AddController(const ControllerSetup& setup);
+  /// Creates a bus: `units` on one pseudo-terminal, the line behaving as `line` says.
+  Controller& AddBus(const ControllerSetup& line, const std::vector<ControllerSetup>& units);
 
   void Start();
   void Stop();
@@ -41,6 +43,7 @@ class Simulator {
     std::unique_ptr<Controller> controller;
     Controller::TimePoint restUntil{};  // no client on the line: not polled until then
   };
+  Controller& Add(std::unique_ptr<Controller> controller);
   void Run();
   void Wake();
 

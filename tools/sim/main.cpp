@@ -3,6 +3,8 @@
 #include <signal.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -30,6 +32,29 @@ constexpr const char* kLoaderCommand = "loader";
 constexpr std::chrono::milliseconds kStreamGap{3000};
 constexpr int kStreamRounds = 500;  // about an hour of units at --stream 8
 constexpr double kMsPerSecond = 1000.0;
+constexpr char kUnitSeparator = '/';
+
+std::vector<std::string> SplitUnits(const std::string& text) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t slash = text.find(kUnitSeparator); slash != std::string::npos; slash = text.find(kUnitSeparator, start)) {
+    parts.push_back(text.substr(start, slash - start));
+    start = slash + 1;
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+// The addresses LUM.INI's [Bus] has lum look at: from the lowest unit's to the highest's.
+std::string BusRangeText(const std::vector<lum::sim::ControllerSetup>& units) {
+  uint8_t low = UINT8_MAX;
+  uint8_t high = 0;
+  for (const auto& unit : units) {
+    low = std::min(low, unit.config.Address());
+    high = std::max(high, unit.config.Address());
+  }
+  return fmt::format("{}-{}", std::max<unsigned>(low, 1), std::max<unsigned>(high, 1));
+}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -67,6 +92,12 @@ std::string Footer() {
          "is plugged shortly after (500 times).\n"
          "  lum-sim --controller row=1,unplugged --controller row=1,unplugged --ports-ini LUM.INI --control\n"
          "  lum-sim --controller row=1,serial=0x01000001 --controller row=1,serial=0x01000002 --stream 8\n"
+         "\nBuses: --bus puts several controllers on one pseudo-terminal, each answering only requests to\n"
+         "its own address (and all of them address 0); two units on one address answer at once and their\n"
+         "replies come out mixed. PORT#UNIT names a unit in the commands: \"unplug 1#2\", \"plug 1#2 SETUP\",\n"
+         "\"address 1#2 7\" (the second unit of the first port now answers at 7). The bus's ports come after\n"
+         "the --controller ports.\n"
+         "  lum-sim --bus address=1,serial=1/address=2,serial=2/address=5,serial=5 --ports-ini LUM.INI\n"
          "\n'lum-sim loader --help' describes the simulated firmware loader, 'lum-sim make-eff --help' the\n"
          "upgrade files made for it.";
 }
@@ -92,6 +123,10 @@ int Run(int argc, char** argv) {
   std::string portsIni;
   app.add_option("-c,--controller", controllers, "A controller, as key=value pairs (see below); repeatable")
       ->type_name("SETUP");
+  std::vector<std::string> buses;
+  app.add_option("--bus", buses,
+                 "A bus: several controllers on one line, SETUP/SETUP/... (each with its address=N); repeatable")
+      ->type_name("SETUPS");
   app.add_option("--ports-ini", portsIni, "Write a LUM.INI with a [Ports] section: COM1=<first path>, ...")
       ->type_name("FILE");
   std::string scheduleFile;
@@ -105,7 +140,7 @@ int Run(int argc, char** argv) {
       ->type_name("SECONDS")
       ->check(CLI::PositiveNumber);
   CLI11_PARSE(app, argc, argv);
-  if (controllers.empty()) controllers.emplace_back(kDefaultController);
+  if (controllers.empty() && buses.empty()) controllers.emplace_back(kDefaultController);
 
   sigset_t stopSignals;
   BlockStopSignals(stopSignals);
@@ -123,7 +158,21 @@ int Run(int argc, char** argv) {
                product);
     paths.push_back(controller.Path());
   }
-  if (!portsIni.empty()) lum::sim::WritePortsIni(portsIni, paths);
+  std::vector<std::string> busRanges(paths.size());
+  for (const std::string& text : buses) {
+    std::vector<lum::sim::ControllerSetup> units;
+    for (const std::string& unit : SplitUnits(text)) units.push_back(lum::sim::ParseControllerSetup(unit));
+    // The line behaves as its first unit's setup says (noise, split, delay).
+    lum::sim::Controller& bus = simulator.AddBus(units.front(), units);
+    ports.push_back(&bus);
+    setups.push_back(units.front());
+    for (const auto& unit : units)
+      fmt::print("{} #{} row={} model={} product=0x{:06X}\n", bus.Path(), unit.config.Address(),
+                 lum::LookupProductID(unit.config.ProductID()), unit.model, unit.config.ProductID());
+    paths.push_back(bus.Path());
+    busRanges.push_back(BusRangeText(units));
+  }
+  if (!portsIni.empty()) lum::sim::WritePortsIni(portsIni, paths, busRanges);
   std::vector<lum::sim::ControlCommand> schedule;
   if (!scheduleFile.empty()) schedule = lum::sim::ParseSchedule(ReadFile(scheduleFile));
   if (streamSeconds > 0) {

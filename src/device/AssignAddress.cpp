@@ -1,0 +1,45 @@
+#include "device/AssignAddress.h"
+
+#include "device/Identify.h"
+#include "device/Scan.h"
+
+namespace lum {
+
+namespace {
+
+// Whether anything answers at `address`: cleanly, or garbled by two controllers at once.
+bool Answers(Link& link, SerialPort* port, uint8_t address) {
+  TCONFIG_BLOCK probe;
+  link.SetBusAddress(address);
+  link.ClearGarbledExchanges();
+  const bool answered = Identify(link, port, probe, kScanIdentifyTries) >= 0 || link.GarbledExchanges() > 0;
+  link.SetDeviceIdentified(false);
+  return answered;
+}
+
+}  // namespace
+
+AddressResult AssignAddress(Link& link, SerialPort* port, uint8_t from, uint8_t to) {
+  TDEVICE_CONFIG* const entry = link.Entry();
+  link.SetEntry(nullptr);  // the probes' identity replies belong to no entry
+  AddressResult result = AddressResult::Taken;
+  if (!Answers(link, port, to)) {
+    TCONFIG_BLOCK current;
+    link.SetBusAddress(from);
+    if (Identify(link, port, current, kScanIdentifyTries) < 0) {
+      result = AddressResult::NoController;
+    } else {
+      // The write carries the flags as well: read them first so that they stay as they are.
+      SendRead(link, port, current, command::kFuncFlags);
+      link.SendFrame(current, port, link.RequestAddress(), command::kFuncFlags,
+                     static_cast<uint8_t>(frame::kWriteFlag | (current.FuncFlags() & frame::kFuncFlagsMask)), to, 0);
+      result = Answers(link, port, to) ? AddressResult::Set : AddressResult::Unverified;
+    }
+  }
+  link.SetBusAddress(0);
+  link.SetDeviceIdentified(false);
+  link.SetEntry(entry);
+  return result;
+}
+
+}  // namespace lum
