@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "data/TypeTables.h"
+#include "device/SettingsPorts.h"
 #include "language/FieldCaptions.h"
 #include "language/LanguageKeys.h"
 #include "language/Settings.h"
@@ -61,10 +62,8 @@ std::string CliContext::Database(const std::string& given) const {
 
 const PortMap& CliContext::Ports() const {
   if (!ports_) {
-    const Settings settings(locations_.settingsDir);
-    const auto section = settings.PortsSection();
-    PortMap map = section ? PortMap::FromSection(*section) : PortMap::FromSystem();
-    const std::vector<std::string> errors = map.SetBuses(settings.BusSection());
+    std::vector<std::string> errors;
+    PortMap map = PortsFromSettings(Settings(locations_.settingsDir), errors);
     if (!errors.empty()) throw std::runtime_error(Settings::kFileName + std::string(" ") + errors.front());
     for (const auto& [n, addresses] : BusOverrides()) map.SetBus(n, addresses);
     ports_ = std::move(map);

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "language/Settings.h"
+#include "link/PortNames.h"
+
+namespace lum {
+
+/// The ports as LUM.INI maps them ([Ports], else the machine's own), with the buses that its
+/// [Bus] section declares. Each [Bus] line that cannot be taken is named in `errors` and left
+/// out, so that its port stays a single-controller port.
+PortMap PortsFromSettings(const Settings& settings, std::vector<std::string>& errors);
+
+}  // namespace lum
