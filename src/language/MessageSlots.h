@@ -110,4 +110,11 @@ inline constexpr int kReportPage = 304;         // "第 %d 页，共 %d 页"
 inline constexpr int kReportOutcomeDone = 305;  // the results, in the order of the records' ..
 inline constexpr int kReportOutcomeLast = 310;  // .. "无法读取"
 
+// Nights and alarms read from recordings.
+inline constexpr int kNightResult = 340;   // a night's result: "正常亮灯" .. slot 344 "未知"
+inline constexpr int kAlarmName = 345;     // an alarm, in the order of AlarmKind: "未亮灯" ..
+inline constexpr int kAlarmRemedy = 351;   // what to do about it, in the same order
+inline constexpr int kSeverityName = 357;  // "提示", "警告", "严重"
+inline constexpr int kNightsLast = 359;
+
 }  // namespace lum::msg

@@ -23,14 +23,14 @@ struct PlanInput {
 
 /// One month of the plan.
 struct PlanMonth {
-  int month = 1;                   // 1..12
+  int month = 1;                       // 1..12
   std::optional<double> nightMinutes;  // none in polar day or night
-  double litMinutes = 0;           // what the programme lights in that night
-  double ampereHours = 0;          // what it draws
-  double autonomyNights = 0;       // nights the usable capacity lasts without sun
-  int recordedNights = 0;          // known nights recorded in that month (any year)
-  std::optional<double> usedAh;    // mean Ah used on them
-  int cutShortNights = 0;          // of them cut at the low-voltage limit
+  double litMinutes = 0;               // what the programme lights in that night
+  double ampereHours = 0;              // what it draws
+  double autonomyNights = 0;           // nights the usable capacity lasts without sun
+  int recordedNights = 0;              // known nights recorded in that month (any year)
+  std::optional<double> usedAh;        // mean Ah used on them
+  int cutShortNights = 0;              // of them cut at the low-voltage limit
   /// The programme asked more than the harvest gave: nights were cut short.
   bool exceedsHarvest = false;
 };

@@ -26,9 +26,9 @@ struct Night {
   double ampereHours = 0;
   OffReason offReason = OffReason::Unknown;
   std::optional<double> duskBatteryV;
-  std::optional<double> endBatteryV;      // last battery voltage before dawn
-  std::optional<double> nextDayPeakV;     // highest battery voltage of the day after
-  bool solarRose = true;                  // the solar input came up after this night
+  std::optional<double> endBatteryV;   // last battery voltage before dawn
+  std::optional<double> nextDayPeakV;  // highest battery voltage of the day after
+  bool solarRose = true;               // the solar input came up after this night
 };
 
 }  // namespace lum::nights

@@ -75,17 +75,21 @@ std::vector<Alarm> CheckNights(const std::vector<Night>& nights, const NightProf
                                const Thresholds& thresholds, int64_t lastPollMs, int64_t nowMs) {
   std::vector<Alarm> alarms;
   if (profile.litMinutes > 0)
-    RunsOf(nights, AlarmKind::DidNotLight, Severity::Critical,
-           [](const Night& n) { return ResultOf(n) == NightResult::Dark; }, alarms);
+    RunsOf(
+        nights, AlarmKind::DidNotLight, Severity::Critical,
+        [](const Night& n) { return ResultOf(n) == NightResult::Dark; }, alarms);
   const size_t cutFrom = alarms.size();
-  RunsOf(nights, AlarmKind::CutShort, Severity::Warning,
-         [](const Night& n) { return ResultOf(n) == NightResult::CutShort; }, alarms);
+  RunsOf(
+      nights, AlarmKind::CutShort, Severity::Warning,
+      [](const Night& n) { return ResultOf(n) == NightResult::CutShort; }, alarms);
   for (size_t k = cutFrom; k < alarms.size(); ++k)
     if (alarms[k].nights >= thresholds.cutShortCriticalRun) alarms[k].severity = Severity::Critical;
   const double longest = profile.litMinutes + thresholds.litLongerMinutes;
-  RunsOf(nights, AlarmKind::LitLonger, Severity::Warning,
-         [longest](const Night& n) { return n.known && n.litMinutes > longest; }, alarms);
-  RunsOf(nights, AlarmKind::SolarMissing, Severity::Critical, [](const Night& n) { return !n.solarRose; }, alarms);
+  RunsOf(
+      nights, AlarmKind::LitLonger, Severity::Warning,
+      [longest](const Night& n) { return n.known && n.litMinutes > longest; }, alarms);
+  RunsOf(
+      nights, AlarmKind::SolarMissing, Severity::Critical, [](const Night& n) { return !n.solarRose; }, alarms);
   Fading(nights, thresholds, alarms);
   const double silentHours = static_cast<double>(nowMs - lastPollMs) / kMsPerHour;
   if (silentHours > thresholds.noDataHours)
@@ -94,8 +98,8 @@ std::vector<Alarm> CheckNights(const std::vector<Night>& nights, const NightProf
 }
 
 const char* AlarmKey(AlarmKind kind) {
-  static constexpr std::array kKeys{"did-not-light", "cut-short", "lit-longer", "solar-missing", "battery-fading",
-                                    "no-data"};
+  static constexpr std::array kKeys{"did-not-light", "cut-short",      "lit-longer",
+                                    "solar-missing", "battery-fading", "no-data"};
   return kKeys[static_cast<size_t>(kind)];
 }
 

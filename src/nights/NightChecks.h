@@ -19,11 +19,11 @@ enum class AlarmKind { DidNotLight, CutShort, LitLonger, SolarMissing, BatteryFa
 
 /// Where an alarm starts to matter; every one can be set per controller.
 struct Thresholds {
-  int cutShortCriticalRun = 3;      // nights in a row cut short that make it critical
-  double litLongerMinutes = 30;     // lit this much beyond the programme
-  int fadingNights = 7;             // the end-of-night voltages the trend is taken over
+  int cutShortCriticalRun = 3;        // nights in a row cut short that make it critical
+  double litLongerMinutes = 30;       // lit this much beyond the programme
+  int fadingNights = 7;               // the end-of-night voltages the trend is taken over
   double fadingVoltsPerNight = 0.03;  // a fall steeper than this is fading
-  double noDataHours = 2;           // no poll for this long
+  double noDataHours = 2;             // no poll for this long
 };
 
 /// One finding over a run of nights (or over the recording as a whole).

@@ -147,8 +147,8 @@ std::vector<Night> NightFinder::Finish() {
   if (open_) {
     open_->night.known = false;
     // Cut from a stretch with no sunrise, and none seen since: the sun is still missing.
-    const bool sunMissing = !nights_.empty() && !nights_.back().solarRose &&
-                            nights_.back().dawnMs == open_->night.duskMs;
+    const bool sunMissing =
+        !nights_.empty() && !nights_.back().solarRose && nights_.back().dawnMs == open_->night.duskMs;
     EndNight(lastMs_.value_or(open_->night.duskMs), !sunMissing);
   } else if (!nights_.empty() && !nights_.back().nextDayPeakV) {
     nights_.back().nextDayPeakV = dayPeakV_;

@@ -15,9 +15,9 @@ struct FinderLimits {
   int64_t gapMs = 15LL * 60 * 1000;  // polls further apart than this leave a gap
   /// A gap in daylight this long may hide a whole night: it becomes a night not known.
   int64_t hiddenNightMs = 4LL * 3600 * 1000;
-  int64_t dayMs = 24LL * 3600 * 1000;  // a dark stretch is cut into nights of this length
-  double litAmps = 0.05;               // the load counts as on above this current
-  double cutMarginV = 0.15;            // an off this close above the cut voltage is the cut
+  int64_t dayMs = 24LL * 3600 * 1000;      // a dark stretch is cut into nights of this length
+  double litAmps = 0.05;                   // the load counts as on above this current
+  double cutMarginV = 0.15;                // an off this close above the cut voltage is the cut
   int64_t toleranceMs = 20LL * 60 * 1000;  // an off this close to dawn or a programmed end
 };
 

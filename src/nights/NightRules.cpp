@@ -18,8 +18,8 @@ NightRules RulesOfBlock(const TCONFIG_BLOCK& block) {
   rules.reconnectVolts = block.BattUVR() * kVoltsPerMilli;
   const uint8_t delay = block.SCDelay();
   // The unit flag set counts the delay in seconds, clear in minutes.
-  const int64_t seconds = (delay & block_bits::kSCDelayValue) *
-                          ((delay & block_bits::kSCDelayUnit) != 0 ? 1 : kSecondsPerMinute);
+  const int64_t seconds =
+      (delay & block_bits::kSCDelayValue) * ((delay & block_bits::kSCDelayUnit) != 0 ? 1 : kSecondsPerMinute);
   rules.switchDelayMs = seconds * kMsPerSecond;
   const std::vector<NightProfile> profiles = BlockNightProfiles(block);
   if (!profiles.empty()) rules.profile = profiles.front();

@@ -82,7 +82,8 @@ void SunWorld::Step(int64_t stepMs) {
   }
 
   const double capacity = std::max(kSmallestCapacityAh, setup_.capacityAh - setup_.capacityLossPerDay * Day());
-  const double chargeA = broken || charge_ >= 1.0 ? 0 : setup_.panelAmps * light * std::max(0.0, std::sin(elevation * kDegreesToRadians));
+  const double chargeA =
+      broken || charge_ >= 1.0 ? 0 : setup_.panelAmps * light * std::max(0.0, std::sin(elevation * kDegreesToRadians));
   const double loadA = setup_.profile.ratedCurrentMa / kMilli * PowerNow();
   charge_ = std::clamp(charge_ + (chargeA - loadA) * static_cast<double>(stepMs) / kMsPerHour / capacity, 0.0, 1.0);
   values_.batteryV = OpenVoltage() - kOhms * loadA + kOhms * chargeA;
