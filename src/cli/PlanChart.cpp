@@ -39,7 +39,7 @@ class Canvas {
   void Fill(int x0, int y0, int x1, int y1, Colour c) {
     for (int y = std::max(0, y0); y < std::min(kHeight, y1); ++y)
       for (int x = std::max(0, x0); x < std::min(kWidth, x1); ++x) {
-        uint8_t* p = &pixels_[static_cast<size_t>((y * kWidth + x) * kChannels)];
+        uint8_t* p = &pixels_[(static_cast<size_t>(y) * kWidth + static_cast<size_t>(x)) * kChannels];
         p[0] = c.r;
         p[1] = c.g;
         p[2] = c.b;
@@ -78,7 +78,7 @@ std::string Encode(Canvas& canvas) {
   png_set_IHDR(png, info, kWidth, kHeight, kBitDepth, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  for (int y = 0; y < kHeight; ++y) png_write_row(png, &canvas.Pixels()[static_cast<size_t>(y * kWidth * kChannels)]);
+  for (int y = 0; y < kHeight; ++y) png_write_row(png, &canvas.Pixels()[static_cast<size_t>(y) * kWidth * kChannels]);
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return bytes;

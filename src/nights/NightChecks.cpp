@@ -55,6 +55,7 @@ void Fading(const std::vector<Night>& nights, const Thresholds& thresholds, std:
     if (it->known && it->endBatteryV && it->solarRose) recent.insert(recent.begin(), &*it);
   if (thresholds.fadingNights < 2 || static_cast<int>(recent.size()) < thresholds.fadingNights) return;
   std::vector<double> volts;
+  volts.reserve(recent.size());
   for (const Night* n : recent) volts.push_back(*n->endBatteryV);
   const double slope = Slope(volts);
   if (slope >= -thresholds.fadingVoltsPerNight) return;

@@ -27,17 +27,17 @@ std::vector<int64_t> ProgrammedEndsMs(const NightProfile& profile) {
 NightFinder::NightFinder(NightRules rules, FinderLimits limits) : rules_(std::move(rules)), limits_(limits) {}
 
 void NightFinder::Add(const PollSample& sample) {
-  if (lastMs_ && sample.timeMs <= *lastMs_) return;  // out of order or repeated
+  if (last_ms_ && sample.timeMs <= *last_ms_) return;  // out of order or repeated
   const std::optional<double> solar = sample.Natural(ValueId::SolarVoltage);
   if (!solar) return;  // without the solar input nothing tells day from night
-  if (lastMs_ && sample.timeMs - *lastMs_ > limits_.gapMs)
+  if (last_ms_ && sample.timeMs - *last_ms_ > limits_.gapMs)
     AfterGap(sample);
   else
     Track(sample, *solar);
   if (open_) {
-    Accumulate(sample, lastMs_ ? sample.timeMs - *lastMs_ : 0);
+    Accumulate(sample, last_ms_ ? sample.timeMs - *last_ms_ : 0);
   } else if (const std::optional<double> battery = sample.Natural(ValueId::BatteryVoltage)) {
-    dayPeakV_ = std::max(dayPeakV_.value_or(*battery), *battery);
+    day_peak_v_ = std::max(day_peak_v_.value_or(*battery), *battery);
   }
   if (open_ && sample.timeMs - open_->night.duskMs >= limits_.dayMs) {
     // Dark for a whole day: the panel gave nothing, yet the nights go on.
@@ -45,7 +45,7 @@ void NightFinder::Add(const PollSample& sample) {
     EndNight(next, false);
     StartNight(next, true);
   }
-  lastMs_ = sample.timeMs;
+  last_ms_ = sample.timeMs;
 }
 
 void NightFinder::Track(const PollSample& sample, double solarV) {
@@ -57,13 +57,13 @@ void NightFinder::Track(const PollSample& sample, double solarV) {
     return;
   }
   if (below == *dark_) {
-    crossingSinceMs_.reset();
+    crossing_since_ms_.reset();
     return;
   }
-  if (!crossingSinceMs_) crossingSinceMs_ = sample.timeMs;
-  if (sample.timeMs - *crossingSinceMs_ < rules_.switchDelayMs) return;
-  const int64_t edge = *crossingSinceMs_ + rules_.switchDelayMs;
-  crossingSinceMs_.reset();
+  if (!crossing_since_ms_) crossing_since_ms_ = sample.timeMs;
+  if (sample.timeMs - *crossing_since_ms_ < rules_.switchDelayMs) return;
+  const int64_t edge = *crossing_since_ms_ + rules_.switchDelayMs;
+  crossing_since_ms_.reset();
   dark_ = below;
   if (below)
     StartNight(edge, true);
@@ -73,20 +73,20 @@ void NightFinder::Track(const PollSample& sample, double solarV) {
 
 void NightFinder::AfterGap(const PollSample& sample) {
   const bool below = *sample.Natural(ValueId::SolarVoltage) < rules_.switchVolts;
-  crossingSinceMs_.reset();
+  crossing_since_ms_.reset();
   if (open_) {
     open_->night.known = false;
     if (!below) EndNight(sample.timeMs, true);
-  } else if (below || sample.timeMs - *lastMs_ >= limits_.hiddenNightMs) {
-    StartNight(*lastMs_, false);
+  } else if (below || sample.timeMs - *last_ms_ >= limits_.hiddenNightMs) {
+    StartNight(*last_ms_, false);
     if (!below) EndNight(sample.timeMs, true);
   }
   dark_ = below;
 }
 
 void NightFinder::StartNight(int64_t duskMs, bool known) {
-  if (!nights_.empty() && !nights_.back().nextDayPeakV) nights_.back().nextDayPeakV = dayPeakV_;
-  dayPeakV_.reset();
+  if (!nights_.empty() && !nights_.back().nextDayPeakV) nights_.back().nextDayPeakV = day_peak_v_;
+  day_peak_v_.reset();
   open_ = Open{};
   open_->night.duskMs = duskMs;
   open_->night.known = known;
@@ -149,9 +149,9 @@ std::vector<Night> NightFinder::Finish() {
     // Cut from a stretch with no sunrise, and none seen since: the sun is still missing.
     const bool sunMissing =
         !nights_.empty() && !nights_.back().solarRose && nights_.back().dawnMs == open_->night.duskMs;
-    EndNight(lastMs_.value_or(open_->night.duskMs), !sunMissing);
+    EndNight(last_ms_.value_or(open_->night.duskMs), !sunMissing);
   } else if (!nights_.empty() && !nights_.back().nextDayPeakV) {
-    nights_.back().nextDayPeakV = dayPeakV_;
+    nights_.back().nextDayPeakV = day_peak_v_;
   }
   return std::move(nights_);
 }

@@ -51,10 +51,10 @@ class NightFinder {
   FinderLimits limits_;
   std::vector<Night> nights_;
   std::optional<Open> open_;
-  std::optional<int64_t> lastMs_;
+  std::optional<int64_t> last_ms_;
   std::optional<bool> dark_;
-  std::optional<int64_t> crossingSinceMs_;
-  std::optional<double> dayPeakV_;
+  std::optional<int64_t> crossing_since_ms_;
+  std::optional<double> day_peak_v_;
 };
 
 /// Every night of the polls at once.

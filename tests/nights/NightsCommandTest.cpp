@@ -57,7 +57,7 @@ class NightsCommandTest : public Lumctl {
     store::Recordings recordings(db);
     recordings.Add(recordings.Start("0A00000066"), Simulate(dead, 7).polls);
     recordings.Add(recordings.Start("0B00000077"), Simulate(setup, 7).polls);
-    lastPollMs_ = setup.startMs + 7 * kDayMs;
+    last_poll_ms_ = setup.startMs + 7 * kDayMs;
   }
   static std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -65,7 +65,7 @@ class NightsCommandTest : public Lumctl {
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
   }
-  int64_t lastPollMs_ = 0;
+  int64_t last_poll_ms_ = 0;
 };
 
 TEST_F(NightsCommandTest, NightsListEachControllersNightsWithTheDeadOnes) {
@@ -87,7 +87,7 @@ TEST_F(NightsCommandTest, NightsListEachControllersNightsWithTheDeadOnes) {
 }
 
 TEST_F(NightsCommandTest, AlarmsExitOneWhileAnAlarmOfTheChosenSeverityIsOpen) {
-  const std::string at = " --now " + TypedUtc(lastPollMs_ + kMinuteMs);
+  const std::string at = " --now " + TypedUtc(last_poll_ms_ + kMinuteMs);
   const Outcome dead = Run("alarms --db lamps.db --config lamp.LUM --serial 0A00000066" + at);
   EXPECT_EQ(dead.status, 1) << "the last night was dark";
   EXPECT_TRUE(Contains(dead.out, "did not light")) << dead.out;
@@ -97,7 +97,7 @@ TEST_F(NightsCommandTest, AlarmsExitOneWhileAnAlarmOfTheChosenSeverityIsOpen) {
   EXPECT_EQ(fine.status, 0) << fine.out << fine.err;
   EXPECT_TRUE(Contains(fine.out, "0 alarms"));
 
-  const std::string later = " --now " + TypedUtc(lastPollMs_ + 5 * kHourMs);
+  const std::string later = " --now " + TypedUtc(last_poll_ms_ + 5 * kHourMs);
   EXPECT_EQ(Run("alarms --db lamps.db --config lamp.LUM --serial 0B00000077" + later).status, 1) << "no data";
   EXPECT_EQ(Run("alarms --db lamps.db --config lamp.LUM --serial 0B00000077 --no-data-hours 6" + later).status, 0);
   EXPECT_EQ(Run("alarms --db lamps.db --severity fatal").status, 2);

@@ -37,32 +37,32 @@ PollSample PollOf(const SunWorldValues& values, int64_t timeMs) {
 }
 
 SunWorld::SunWorld(SunWorldSetup setup)
-    : setup_(std::move(setup)), nowMs_(setup_.startMs), charge_(std::clamp(setup_.charge, 0.0, 1.0)) {
-  dark_ = nights::SunElevation(setup_.site, nowMs_) < kDawnElevation;
+    : setup_(std::move(setup)), now_ms_(setup_.startMs), charge_(std::clamp(setup_.charge, 0.0, 1.0)) {
+  dark_ = nights::SunElevation(setup_.site, now_ms_) < kDawnElevation;
   Step(0);  // the values at the start
 }
 
-int SunWorld::Day() const { return static_cast<int>((nowMs_ - setup_.startMs) / kMsPerDay); }
+int SunWorld::Day() const { return static_cast<int>((now_ms_ - setup_.startMs) / kMsPerDay); }
 
 double SunWorld::OpenVoltage() const { return kEmptyVolts + kVoltsPerCharge * charge_; }
 
 double SunWorld::PowerNow() const {
   if (!dark_ || dusks_.empty() || cut_) return 0;
   if (setup_.deadLampNights.contains(static_cast<int>(dusks_.size()) - 1)) return 0;
-  const auto minute = static_cast<unsigned>((nowMs_ - dusks_.back()) / kMsPerMinute);
+  const auto minute = static_cast<unsigned>((now_ms_ - dusks_.back()) / kMsPerMinute);
   for (const ProfileSegment& s : setup_.profile.segments)
     if (minute >= s.start && minute < s.start + s.minutes) return s.power / kPercent;
   return 0;
 }
 
 SunWorldValues SunWorld::At(int64_t timeMs) {
-  while (nowMs_ < timeMs) Step(std::min(kStepMs, timeMs - nowMs_));
+  while (now_ms_ < timeMs) Step(std::min(kStepMs, timeMs - now_ms_));
   return values_;
 }
 
 void SunWorld::Step(int64_t stepMs) {
-  nowMs_ += stepMs;
-  const double elevation = nights::SunElevation(setup_.site, nowMs_);
+  now_ms_ += stepMs;
+  const double elevation = nights::SunElevation(setup_.site, now_ms_);
   const bool broken = setup_.brokenPanelFromDay && Day() >= *setup_.brokenPanelFromDay;
   const double light = setup_.cloudyDays.contains(Day()) ? setup_.cloudyLight : 1.0;
   const double panelShare = std::clamp((elevation - kDawnElevation) / kRiseDegrees, 0.0, 1.0);
@@ -71,13 +71,13 @@ void SunWorld::Step(int64_t stepMs) {
   // The controller's switch: the crossing must hold for the delay.
   const bool below = values_.solarV < setup_.switchVolts;
   if (below == dark_) {
-    crossingSinceMs_.reset();
+    crossing_since_ms_.reset();
   } else {
-    if (!crossingSinceMs_) crossingSinceMs_ = nowMs_;
-    if (nowMs_ - *crossingSinceMs_ >= setup_.switchDelayMs) {
+    if (!crossing_since_ms_) crossing_since_ms_ = now_ms_;
+    if (now_ms_ - *crossing_since_ms_ >= setup_.switchDelayMs) {
       dark_ = below;
-      crossingSinceMs_.reset();
-      if (dark_) dusks_.push_back(nowMs_);
+      crossing_since_ms_.reset();
+      if (dark_) dusks_.push_back(now_ms_);
     }
   }
 
@@ -89,7 +89,7 @@ void SunWorld::Step(int64_t stepMs) {
   values_.batteryV = OpenVoltage() - kOhms * loadA + kOhms * chargeA;
   if (!cut_ && loadA > 0 && values_.batteryV <= setup_.cutVolts) {
     cut_ = true;
-    cutNights_.insert(static_cast<int>(dusks_.size()) - 1);
+    cut_nights_.insert(static_cast<int>(dusks_.size()) - 1);
   } else if (cut_ && values_.batteryV > setup_.reconnectVolts) {
     cut_ = false;
   }

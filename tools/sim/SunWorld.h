@@ -53,7 +53,7 @@ class SunWorld {
 
   /// When each night began (the controller's dusk), and the nights cut at the limit.
   const std::vector<int64_t>& Dusks() const { return dusks_; }
-  const std::set<int>& CutNights() const { return cutNights_; }
+  const std::set<int>& CutNights() const { return cut_nights_; }
 
  private:
   void Step(int64_t stepMs);
@@ -62,14 +62,14 @@ class SunWorld {
   int Day() const;
 
   SunWorldSetup setup_;
-  int64_t nowMs_;
+  int64_t now_ms_;
   double charge_;
   bool dark_ = false;
-  std::optional<int64_t> crossingSinceMs_;
+  std::optional<int64_t> crossing_since_ms_;
   bool cut_ = false;
   SunWorldValues values_;
   std::vector<int64_t> dusks_;
-  std::set<int> cutNights_;
+  std::set<int> cut_nights_;
 };
 
 }  // namespace lum::sim
