@@ -49,7 +49,7 @@ void ApplyFault(SunWorldSetup& setup, const std::string& fault) {
 }
 }  // namespace
 
-AcceleratedSun::AcceleratedSun(SunWorldSetup setup, double speed)
+AcceleratedSun::AcceleratedSun(const SunWorldSetup& setup, double speed)
     : world_(setup), start_ms_(setup.startMs), speed_(speed) {}
 
 SunWorldValues AcceleratedSun::At(uint64_t elapsedMs) {

@@ -13,7 +13,7 @@ namespace lum::sim {
 /// A SunWorld on an accelerated clock: `speed` simulated seconds pass in each real one.
 class AcceleratedSun {
  public:
-  AcceleratedSun(SunWorldSetup setup, double speed);
+  AcceleratedSun(const SunWorldSetup& setup, double speed);
   /// The world `elapsedMs` of real time after the simulator started.
   SunWorldValues At(uint64_t elapsedMs);
 
