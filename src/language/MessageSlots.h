@@ -116,5 +116,11 @@ inline constexpr int kAddressTaken = 321;  // "地址 %d 已有控制器回复�
 inline constexpr int kAddressSet = 322;    // "控制器现在在地址 %d 回复"
 inline constexpr int kAddressUnverified = 323;    // "更改后地址 %d 没有回复"
 inline constexpr int kAddressNoController = 324;  // "地址 %d 没有控制器回复"
+// Nights and alarms read from recordings.
+inline constexpr int kNightResult = 340;   // a night's result: "正常亮灯" .. slot 344 "未知"
+inline constexpr int kAlarmName = 345;     // an alarm, in the order of AlarmKind: "未亮灯" ..
+inline constexpr int kAlarmRemedy = 351;   // what to do about it, in the same order
+inline constexpr int kSeverityName = 357;  // "提示", "警告", "严重"
+inline constexpr int kNightsLast = 359;
 
 }  // namespace lum::msg

@@ -77,7 +77,7 @@ TEST_F(LanguageFirstStartTest, EmptyDirectoryGetsTheCompleteDefaultFileButNoSett
               builtIn.substr(0, builtIn.find_last_not_of(' ') + 1));
   }
   EXPECT_EQ(messageKeys.front(), "Msg_2");
-  EXPECT_EQ(messageKeys.back(), "Msg_324");
+  EXPECT_EQ(messageKeys.back(), "Msg_359");
   EXPECT_EQ(SectionKeys(file, keys::kMessages), messageKeys);
 
   EXPECT_EQ(SectionKeys(file, keys::kDeviceDescription),

@@ -37,6 +37,14 @@ Measurements MeasurementsAt(const MeasurementSetup& setup, uint64_t elapsedMs) {
   m.temperature = Above(setup.temperature, kTemperatureDrift, seconds);
   m.load1Mv = Above(setup.load1Mv, kLoadVoltageDrift, seconds);
   m.load1Ma = Above(setup.load1Ma, kLoadCurrentDrift, seconds);
+  if (setup.sun) {
+    const PollSample poll = PollOf(setup.sun->At(elapsedMs), 0);
+    const auto raw = [&poll](ValueId id) { return static_cast<uint16_t>(poll.Raw(id).value_or(0)); };
+    m.batteryMv = raw(ValueId::BatteryVoltage);
+    m.solar10Mv = raw(ValueId::SolarVoltage);
+    m.load1Mv = raw(ValueId::Load1Voltage);
+    m.load1Ma = raw(ValueId::Load1Current);
+  }
   return m;
 }
 

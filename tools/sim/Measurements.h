@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "sim/SunClock.h"
 
 namespace lum::sim {
 
@@ -12,6 +15,8 @@ struct MeasurementSetup {
   uint16_t temperature = 25;  // degrees C
   uint16_t load1Mv = 12400;
   uint16_t load1Ma = 800;
+  /// When set, battery, solar and load follow this world instead.
+  std::shared_ptr<AcceleratedSun> sun;
 };
 
 /// The measurements as a poll sees them.

@@ -10,11 +10,13 @@
 #include <exception>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "VersionInfo.h"
+#include "data/PollSample.h"
 #include "data/TypeTables.h"
 #include "sim/BenchControl.h"
 #include "sim/LoaderMain.h"
@@ -22,6 +24,7 @@
 #include "sim/PortsIni.h"
 #include "sim/SetupText.h"
 #include "sim/Simulator.h"
+#include "sim/SunClock.h"
 
 namespace {
 constexpr int kExitOk = 0;
@@ -139,6 +142,14 @@ int Run(int argc, char** argv) {
   app.add_option("--stream", streamSeconds, "Unplug every unit after SECONDS and plug a new one (a demonstration)")
       ->type_name("SECONDS")
       ->check(CLI::PositiveNumber);
+  lum::sim::SunOptions sun;
+  app.add_option("--sun", sun.site, "Days and nights at this site: battery, solar and load follow the sun")
+      ->type_name("LAT,LON");
+  app.add_option("--speed", sun.speed, "Simulated seconds per real second under --sun (3600: an hour a second)")
+      ->check(CLI::PositiveNumber);
+  app.add_option("--cloudy", sun.cloudy, "Days (0 the first) with little sun, \"2,3,4\"")->type_name("DAYS");
+  app.add_option("--fault", sun.faults, "dead-lamp=NIGHT;NIGHT, broken-panel=DAY, ageing=AH_PER_DAY, comma-separated")
+      ->type_name("FAULTS");
   CLI11_PARSE(app, argc, argv);
   if (controllers.empty() && buses.empty()) controllers.emplace_back(kDefaultController);
 
@@ -149,7 +160,10 @@ int Run(int argc, char** argv) {
   std::vector<lum::sim::Controller*> ports;
   std::vector<lum::sim::ControllerSetup> setups;
   for (const std::string& text : controllers) {
-    const lum::sim::ControllerSetup setup = lum::sim::ParseControllerSetup(text);
+    lum::sim::ControllerSetup setup = lum::sim::ParseControllerSetup(text);
+    if (!sun.site.empty())
+      setup.measurements.sun = std::make_shared<lum::sim::AcceleratedSun>(
+          lum::sim::SunSetupFor(setup.config, sun, lum::NowMsSinceEpoch()), sun.speed);
     lum::sim::Controller& controller = simulator.AddController(setup);
     ports.push_back(&controller);
     setups.push_back(setup);

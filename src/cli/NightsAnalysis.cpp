@@ -1,0 +1,110 @@
+#include "cli/NightsAnalysis.h"
+
+#include <chrono>
+#include <iostream>
+
+#include "base/TimeStamp.h"
+#include "cli/Command.h"
+#include "cli/DatabaseOption.h"
+#include "data/ConfigFile.h"
+#include "data/NewFileBlock.h"
+#include "nights/NightFinder.h"
+#include "store/Recordings.h"
+
+namespace lum::cli {
+
+namespace {
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7F;
+
+[[noreturn]] void Refuse(const std::string& what, int status) {
+  std::cerr << what << '\n';
+  throw CLI::RuntimeError(status);
+}
+}  // namespace
+
+void AddNightsOptions(CLI::App& command, NightsOptions& options) {
+  command.add_option("--db", options.db, kDatabaseOptionHelp);
+  command.add_option("--serial", options.serial, "Only this controller's (serial number as lumctl scan shows it)");
+  command.add_option("--since", options.since, "Only polls at or after this UTC time (2026-12-08 or 2026-12-08T14:00)")
+      ->type_name("TIME");
+  command
+      .add_option("--config", options.config,
+                  "The controller's configuration file: its switch voltage and delay, low-voltage cut and "
+                  "programme (without it, those a new file starts with)")
+      ->type_name("FILE");
+  nights::Thresholds& t = options.thresholds;
+  command.add_option("--cut-critical", t.cutShortCriticalRun, "Nights in a row cut short that are critical")
+      ->capture_default_str()
+      ->check(CLI::PositiveNumber);
+  command.add_option("--lit-longer", t.litLongerMinutes, "Minutes beyond the programme that are lit too long")
+      ->capture_default_str()
+      ->check(CLI::NonNegativeNumber);
+  command.add_option("--fading-nights", t.fadingNights, "Nights the battery's trend is taken over")
+      ->capture_default_str()
+      ->check(CLI::Range(2, 366));
+  command
+      .add_option("--fading-slope", t.fadingVoltsPerNight,
+                  "Fall of the end-of-night voltage (V per night) that is fading")
+      ->capture_default_str()
+      ->check(CLI::PositiveNumber);
+  command.add_option("--no-data-hours", t.noDataHours, "Hours without a poll that are an alarm")
+      ->capture_default_str()
+      ->check(CLI::PositiveNumber);
+}
+
+nights::NightRules RulesOf(const NightsOptions& options) {
+  if (options.config.empty()) return nights::RulesOfBlock(NewFileStartBlock());
+  ConfigFileResult file;
+  try {
+    file = OpenConfigFile(options.config);
+  } catch (const std::exception& e) {
+    Refuse("--config: " + std::string(e.what()), kExitBadInput);
+  }
+  if (file.status != ConfigFileStatus::Ok)
+    Refuse("--config: '" + options.config + "' is not a configuration file of this program", kExitBadInput);
+  return nights::RulesOfBlock(file.block);
+}
+
+std::map<std::string, ControllerNights> ReadNights(const NightsOptions& options, const nights::NightRules& rules) {
+  store::RecordingFilter filter;
+  if (!options.serial.empty()) filter.serial = options.serial;
+  if (!options.since.empty()) {
+    const auto since = ParseUtcStamp(options.since);
+    if (!since) Refuse("--since: '" + options.since + "' is not a UTC time like 2026-12-08", kExitBadInput);
+    filter.sinceMs = std::chrono::duration_cast<std::chrono::milliseconds>(since->time_since_epoch()).count();
+  }
+  const std::string target = ExistingDatabase(options.db);
+  // One finder per controller, fed as the polls stream out: a year of polls is never in memory.
+  std::map<std::string, std::unique_ptr<nights::NightFinder>> finders;
+  std::map<std::string, ControllerNights> result;
+  try {
+    const auto db = store::OpenDatabase(target, store::OpenCheck::None);
+    store::Recordings recordings(*db);
+    recordings.Export(filter, [&](const std::string& serial, const PollSample& sample) {
+      auto& finder = finders[serial];
+      if (!finder) finder = std::make_unique<nights::NightFinder>(rules);
+      finder->Add(sample);
+      result[serial].lastPollMs = sample.timeMs;
+    });
+  } catch (const store::DatabaseError& e) {
+    Refuse(e.what(), kExitFailed);
+  }
+  for (auto& [serial, finder] : finders) result[serial].nights = finder->Finish();
+  return result;
+}
+
+std::string UtcText(int64_t ms) {
+  return UtcStamp(std::chrono::system_clock::time_point{std::chrono::milliseconds(ms)});
+}
+
+std::string PrintableText(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    out += byte < kFirstPrintable || byte == kDelete ? '?' : c;
+  }
+  return out;
+}
+
+}  // namespace lum::cli
