@@ -20,6 +20,7 @@
 #include "base/SafeFormat.h"
 #include "base/TimeStamp.h"
 #include "data/NewFileBlock.h"
+#include "device/SettingsPorts.h"
 #include "language/MessageSlots.h"
 #include "language/Settings.h"
 #include "ui_FormLUM.h"
@@ -152,8 +153,12 @@ void TFormLUM::AddNewFileEntry() {
 }
 
 std::vector<std::string> TFormLUM::ListPorts() {
-  const auto section = Settings(work_dir_).PortsSection();
-  ports_ = section ? PortMap::FromSection(*section) : PortMap::FromSystem();
+  std::vector<std::string> busErrors;
+  ports_ = PortsFromSettings(Settings(work_dir_), busErrors);
+  // A bus line that cannot be read leaves its port a single-controller port; say which, once.
+  if (busErrors != bus_errors_told_)
+    for (const std::string& error : busErrors) observer_.InfoLine(Settings::kFileName + std::string(" ") + error);
+  bus_errors_told_ = busErrors;
   session_->SetPorts(ports_);
   std::vector<std::string> names;
   for (const auto& [name, path] : ports_.ListComPorts()) names.push_back(name);

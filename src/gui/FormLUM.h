@@ -256,6 +256,7 @@ class TFormLUM : public QMainWindow {
   WindowLinkObserver observer_;
   MessageTable messages_;
   PortMap ports_;
+  std::vector<std::string> bus_errors_told_;
   std::unique_ptr<DeviceSession> session_;
   QPointer<QDialog> upgrade_dialog_;
   QPointer<QDialog> about_dialog_;
