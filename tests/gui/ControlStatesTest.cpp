@@ -115,7 +115,7 @@ TEST_F(ControlStatesTest, AValueNotTakenIsToldInTheInformationPanel) {
   u().lbledtBattOVP->setText(QStringLiteral("0.9"));
   u().lbledtSCV->setText(QStringLiteral("0.80"));
   dialogs_.AnswerYesNo(true);
-  Window().ConfirmApply();
+  ASSERT_EQ(Window().ConfirmApply(), ApplyOutcome::Proceed);
   EXPECT_EQ(entry.Config.BattOVP(), 14600);
   EXPECT_EQ(entry.Config.SCV(), 620);
   const QString info = u().mmoInfo->toPlainText();

@@ -238,7 +238,7 @@ TEST_F(EditorPagesTest, AddressAndTemperatureLimitSurviveAnUnrelatedEdit) {
   EXPECT_EQ(u().seAddress->value(), 5);
   u().lbledtSCV->setText(QStringLiteral("7.00"));
   dialogs_.AnswerYesNo(true);
-  Window().ConfirmApply();
+  ASSERT_EQ(Window().ConfirmApply(), ApplyOutcome::Proceed);
   EXPECT_EQ(entry.Config.SCV(), 700);
   EXPECT_EQ(entry.Config.Address(), 5);
   EXPECT_EQ(entry.Config.OTP(), 70);
@@ -343,7 +343,7 @@ TEST_F(EditorPagesTest, AnsweringNoShowsTheStoredValuesAndYesStoresThem) {
   u().lbledtBattOVP->setText(QStringLiteral("15.00"));
   ASSERT_TRUE(a.Modified);
   dialogs_.AnswerYesNo(false);
-  Window().ConfirmApply();
+  ASSERT_EQ(Window().ConfirmApply(), ApplyOutcome::Proceed);
   EXPECT_FALSE(a.Modified);
   EXPECT_EQ(a.Config.BattOVP(), 14600);
   EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("14.60")) << "the pages show what the entry holds";

@@ -37,7 +37,7 @@ DeviceSession& TFormLUM::PreparedSession() {
 void TFormLUM::actConnectDeviceExecute() {
   // A scan replaces the controllers' entries, so the edits of any entry are asked for; Cancel
   // or a field that is not a number stops the scan before it starts.
-  ConfirmApply();
+  if (ConfirmApply() == ApplyOutcome::Cancelled) return;
   // Ports plugged in since the last look are scanned too.
   ListPorts();
   Ui::TFormLUM& u = *ui_;
@@ -72,7 +72,7 @@ bool TFormLUM::MonitorKeepsWriteFromTarget(const TDEVICE_CONFIG& entry) const {
 
 // What the write would change is shown first; it goes ahead only when confirmed.
 void TFormLUM::actWriteToDeviceExecute() {
-  ConfirmApply();
+  if (ConfirmApply() == ApplyOutcome::Cancelled) return;
   const TDEVICE_CONFIG* shown = CurrentEntry();
   if (shown != nullptr && MonitorKeepsWriteFromTarget(*shown)) {
     const std::string question = FormatText(messages_.Text(msg::kMonitorHoldsPort), {realtime_page_.MonitoredPort()});

@@ -68,22 +68,23 @@ void TFormLUM::StorePages(TCONFIG_BLOCK& block) {
   load_page_.Store(block);
 }
 
-void TFormLUM::ConfirmApply() {
+ApplyOutcome TFormLUM::ConfirmApply() {
   TDEVICE_CONFIG* entry = CurrentEntry();
-  if (entry == nullptr || !entry->Modified) return;
+  if (entry == nullptr || !entry->Modified) return ApplyOutcome::Proceed;
   switch (dialogs_->AskYesNoCancel(Message(msg::kApplyTitle), Message(msg::kApplyQuestion))) {
     case Answer::Yes:
       StorePages(entry->Config);
       entry->Modified = false;
-      return;
+      return ApplyOutcome::Proceed;
     case Answer::No:
       // Nothing shown for the edits may be stored afterwards, not even the shown channel.
       load_page_.ForgetShownChannel();
       ShowEntry();
-      return;
+      return ApplyOutcome::Proceed;
     case Answer::Cancel:
-      throw ApplyCancelled{};
+      break;
   }
+  return ApplyOutcome::Cancelled;
 }
 
 void TFormLUM::RefreshShownTexts() {

@@ -107,8 +107,6 @@ QString TFormLUM::FileFilter(int kindSlot, const char* patterns) const {
 void TFormLUM::RunGuarded(const std::function<void()>& handler) {
   try {
     handler();
-  } catch (const ApplyCancelled&) {
-    // The user chose to abandon the operation; nothing to tell.
   } catch (const std::exception& failure) {
     dialogs_->ShowError(QString::fromStdString(failure.what()));
   }
@@ -245,7 +243,7 @@ void TFormLUM::FormClose() {
 bool TFormLUM::MayClose() {
   bool mayClose = false;
   RunGuarded([this, &mayClose] {
-    ConfirmApply();
+    if (ConfirmApply() == ApplyOutcome::Cancelled) return;
     const QStringList unkept = UnkeptEntryNames();
     const std::string names = unkept.join(QStringLiteral(", ")).toStdString();
     mayClose = unkept.isEmpty() ||

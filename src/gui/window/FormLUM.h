@@ -40,9 +40,9 @@ namespace lum {
 
 class FixedPitchFields;
 
-/// Raised when the user answers Cancel to the apply question: the operation that asked is
-/// abandoned, silently.
-struct ApplyCancelled {};
+/// What the user made of the apply question: the operation that asked goes on, or, on Cancel,
+/// is abandoned silently.
+enum class ApplyOutcome { Proceed, Cancelled };
 
 /// What the main window takes from its surroundings; tests replace all of it.
 struct FormLUMOptions {
@@ -149,8 +149,8 @@ class TFormLUM : public QMainWindow {
   void ApplyCapabilities();
   void StorePages(TCONFIG_BLOCK& block);
   /// Asks to apply pending edits. Yes stores them; No shows the stored values again, so that
-  /// what the pages show is what the entry holds; Cancel raises ApplyCancelled.
-  void ConfirmApply();
+  /// what the pages show is what the entry holds; Cancel changes nothing and says so.
+  [[nodiscard]] ApplyOutcome ConfirmApply();
 
   // --- Editor page behaviour.
   void MarkModified();

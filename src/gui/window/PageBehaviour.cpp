@@ -112,12 +112,18 @@ void TFormLUM::tvDevicesChange(QTreeWidgetItem* node) {
   const auto found = node_entries_.find(node);
   if (found == node_entries_.end()) return;
   StatusPanel(names::kNodePanel).setText(node->text(0));
+  // Until the edits are applied, the pages still show the entry shown until now: so do the
+  // tree and the status bar.
+  ApplyOutcome outcome = ApplyOutcome::Cancelled;
   try {
-    ConfirmApply();
+    outcome = ConfirmApply();
   } catch (...) {
-    // The pages still show the entry shown until now: so do the tree and the status bar.
     RestoreTreeSelection();
     throw;
+  }
+  if (outcome == ApplyOutcome::Cancelled) {
+    RestoreTreeSelection();
+    return;
   }
   TDEVICE_CONFIG* entry = found->second;
   Entries().SetCurrentEntry(entry);
