@@ -234,7 +234,7 @@ TEST_F(DeviceActionsTest, ScanAsksToApplyEditsOfAFileEntryFirst) {
   TFormLUM& window = Create();
   TDEVICE_CONFIG& file = AddFileEntry("/cfg/zeta.LUM", SampleBlock(1));
   SelectNode("zeta.LUM");
-  window.ui().lbledtBattOVP->setText("14.90");
+  Find<QLineEdit>(*window.ui().PageControl, "lbledtBattOVP")->setText("14.90");
   ASSERT_TRUE(file.Modified);
   dialogs_.AnswerYesNo(true);
   window.ui().actConnectDevice->trigger();

@@ -71,19 +71,19 @@ TEST_F(LanguageApplyTest, ListPositionsSurviveASwitchWithoutRunningChangeHandler
   Ui::TFormLUM& u = Window().ui();
   u.cbbDeviceTypes->setCurrentIndex(2);
   u.cbbWorkMode->setCurrentIndex(1);
-  u.cbbBatteryType->setCurrentIndex(3);
+  Find<QComboBox>(*u.PageControl, "cbbBatteryType")->setCurrentIndex(3);
   Window().CurrentEntry()->Modified = false;
   QSignalSpy deviceSpy(u.cbbDeviceTypes, &QComboBox::currentIndexChanged);
   QSignalSpy modeSpy(u.cbbWorkMode, &QComboBox::currentIndexChanged);
-  QSignalSpy batterySpy(u.cbbBatteryType, &QComboBox::currentIndexChanged);
+  QSignalSpy batterySpy(Find<QComboBox>(*u.PageControl, "cbbBatteryType"), &QComboBox::currentIndexChanged);
 
   Choose(QStringLiteral("English"));
   EXPECT_EQ(u.cbbDeviceTypes->currentIndex(), 2);
   EXPECT_EQ(u.cbbDeviceTypes->currentText(), QStringLiteral("Single-output CC solar controller"));
   EXPECT_EQ(u.cbbWorkMode->currentIndex(), 1);
   EXPECT_EQ(u.cbbWorkMode->currentText(), QStringLiteral("On at night"));
-  EXPECT_EQ(u.cbbBatteryType->currentIndex(), 3);
-  EXPECT_EQ(u.cbbBatteryType->currentText(), QStringLiteral("3.6V Li-ion"));
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbBatteryType")->currentIndex(), 3);
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbBatteryType")->currentText(), QStringLiteral("3.6V Li-ion"));
   EXPECT_EQ(deviceSpy.count() + modeSpy.count() + batterySpy.count(), 0);
   EXPECT_FALSE(Window().CurrentEntry()->Modified);
 
@@ -97,7 +97,7 @@ TEST_F(LanguageApplyTest, ListPositionsSurviveASwitchWithoutRunningChangeHandler
 TEST_F(LanguageApplyTest, EmptyLabelIsWrittenEmptyButAnActionWithoutCaptionIsNot) {
   WriteB({});
   CreateWindows();
-  Window().ui().lblTempUnit->setText(QString());
+  Find<QLabel>(*Window().ui().PageControl, "lblTempUnit")->setText(QString());
   Window().ui().actHelpOnHelp->setText(QString());
   Choose(QStringLiteral("B"));
   const ProfileFile b = LoadFile("B.lng");
@@ -151,7 +151,7 @@ TEST_F(LanguageApplyTest, HintsLabelsGridAndUnitButtonTakeTheirTexts) {
   EXPECT_EQ(GridText(0, 5), QStringLiteral("Five"));
   EXPECT_EQ(GridText(1, 0), QStringLiteral("Minutes"));
   EXPECT_EQ(GridText(2, 0), QStringLiteral("Power %"));
-  EXPECT_EQ(u.btnSCDelayUnit->text(), QStringLiteral("sec"));
+  EXPECT_EQ(Find<QPushButton>(*u.PageControl, "btnSCDelayUnit")->text(), QStringLiteral("sec"));
   EXPECT_EQ(Window().Messages().Text(msg::kMorningSegment), "晨亮段");
 }
 

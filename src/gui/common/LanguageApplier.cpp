@@ -177,7 +177,9 @@ void ApplyLanguageFile(const std::string& path, const std::vector<QWidget*>& win
   Ui::TFormLUM& u = mainWindow.ui();
   pass.List(*u.cbbDeviceTypes, keys::kDeviceDescription, DeviceItems());
   pass.List(*u.cbbWorkMode, keys::kWorkMode, WorkModeItems());
-  pass.List(*u.cbbBatteryType, keys::kBatteryDescription, BatteryItems());
+  // The battery page keeps its list to itself; the language reaches it by its name.
+  if (auto* batteries = mainWindow.findChild<QComboBox*>(QStringLiteral("cbbBatteryType")))
+    pass.List(*batteries, keys::kBatteryDescription, BatteryItems());
   mainWindow.RefreshShownTexts();
   pass.Finish();
   emit mainWindow.LanguageApplied();

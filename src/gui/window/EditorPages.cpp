@@ -4,6 +4,7 @@
 #include <QToolButton>
 #include <array>
 
+#include "BatteryPage.h"
 #include "EmptyPage.h"
 #include "FormLUM.h"
 #include "data/PageRules.h"
@@ -24,6 +25,8 @@ void TFormLUM::ShowEntry() {
   entry->Modified = false;
 }
 
+BatteryPage& TFormLUM::Battery() { return *ui_->tsPower; }
+
 std::array<QWidget*, 3> TFormLUM::EditorPages() const { return {ui_->tsPower, ui_->tsLoad, ui_->tsOther}; }
 
 void TFormLUM::ShowNoDeviceType() {
@@ -41,7 +44,7 @@ void TFormLUM::ShowPages(const TCONFIG_BLOCK& block) {
   ApplyCapabilities();
   const PageFlags flags = UnpackFuncFlags(block.FuncFlags());
   extensions_page_.Show(block, flags);
-  battery_page_.Show(block, flags);
+  Battery().Show(block, flags);
   load_page_.Show(block, flags);
   device_page_.ShowTypeInStatusBar();
 }
@@ -52,7 +55,7 @@ void TFormLUM::ApplyCapabilities() {
   const Capabilities caps = ResolveCapabilities(capFlags, row);
 
   load_page_.ApplyCapabilities(caps, ChannelsOfRow(row));
-  battery_page_.ApplyCapabilities(caps);
+  Battery().ApplyCapabilities(caps);
 }
 
 void TFormLUM::StorePages(TCONFIG_BLOCK& block) {
@@ -62,9 +65,9 @@ void TFormLUM::StorePages(TCONFIG_BLOCK& block) {
   PageFlags flags;
   extensions_page_.Store(block, flags);
   load_page_.StoreFlags(flags);
-  battery_page_.StoreFlags(flags);
+  Battery().StoreFlags(flags);
   block.SetFuncFlags(PackFuncFlags(block.FuncFlags(), flags));
-  battery_page_.Store(block);
+  Battery().Store(block);
   load_page_.Store(block);
 }
 
@@ -88,7 +91,7 @@ ApplyOutcome TFormLUM::ConfirmApply() {
 }
 
 void TFormLUM::RefreshShownTexts() {
-  battery_page_.RefreshShownTexts();
+  Battery().RefreshShownTexts();
   load_page_.RefreshShownTexts();
   realtime_page_.RefreshShownTexts();
   device_page_.ShowTypeInStatusBar();

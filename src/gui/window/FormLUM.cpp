@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "AutoScale.h"
+#include "BatteryPage.h"
 #include "FixedPitchFields.h"
 #include "InputGuards.h"
 #include "LumLog.h"
@@ -64,6 +65,7 @@ TFormLUM::TFormLUM(const FormLUMOptions& options, QWidget* parent)
     own_dialogs_ = std::make_unique<QtDialogs>(this);
     dialogs_ = own_dialogs_.get();
   }
+  ui_->tsPower->Attach(messages_, observer_, *dialogs_);
   timer_ = new QTimer(this);
   timer_->setObjectName(QStringLiteral("Timer"));
   timer_->setInterval(kTimerIntervalMs);
@@ -164,8 +166,8 @@ void TFormLUM::FormCreate() {
   RunGuarded([this] {
     InitMainWindow();
     ui_->PageControl->setTabVisible(ui_->PageControl->indexOf(ui_->tsBlackBox), false);
-    for (QWidget* control : std::initializer_list<QWidget*>{ui_->lbledtSCV, ui_->seSCDelay, ui_->btnSCDelayUnit,
-                                                            ui_->cbbWorkMode, ui_->chkLoopMode})
+    ui_->tsPower->DisableLightControl();
+    for (QWidget* control : std::initializer_list<QWidget*>{ui_->cbbWorkMode, ui_->chkLoopMode})
       control->setEnabled(false);
   });
 }

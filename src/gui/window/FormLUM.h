@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "BatteryPage.h"
 #include "DevicePage.h"
 #include "Dialogs.h"
 #include "ExtensionsPage.h"
@@ -38,6 +37,7 @@ class TFormLUM;
 
 namespace lum {
 
+class BatteryPage;
 class FixedPitchFields;
 
 /// What the user made of the apply question: the operation that asked goes on, or, on Cancel,
@@ -108,7 +108,7 @@ class TFormLUM : public QMainWindow {
   /// choice, ready for an operation to be asked for.
   DeviceSession& PreparedSession();
   RealTimePage& RealTime() { return realtime_page_; }
-  BatteryPage& Battery() { return battery_page_; }
+  BatteryPage& Battery();
   LoadPage& Load() { return load_page_; }
   const std::string& WorkDir() const { return work_dir_; }
   const std::string& LogDir() const { return log_dir_; }
@@ -238,7 +238,6 @@ class TFormLUM : public QMainWindow {
 
   std::unique_ptr<Ui::TFormLUM> ui_;
   DevicePage device_page_{*this};
-  BatteryPage battery_page_{*this};
   LoadPage load_page_{*this};
   ExtensionsPage extensions_page_{*this};
   RealTimePage realtime_page_{*this};

@@ -7,8 +7,10 @@
 #include <string>
 #include <utility>
 
+#include "BatteryPage.h"
 #include "FormLUM.h"
 #include "ImageLists.h"
+#include "PageFields.h"
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
 #include "base/TimeStamp.h"
@@ -46,7 +48,7 @@ void TFormLUM::ConnectPageHandlers() {
     if (!rebuilding_tree_ && ui_->tvDevices->selectedItems().isEmpty()) RestoreTreeSelection();
   });
   device_page_.ConnectHandlers();
-  battery_page_.ConnectHandlers();
+  connect(u.tsPower, &BatteryPage::modified, this, &TFormLUM::MarkModified);
   load_page_.ConnectHandlers();
   extensions_page_.ConnectHandlers();
 }
@@ -146,10 +148,7 @@ void TFormLUM::cbbDeviceTypesChange() {
 void TFormLUM::chkLoopModeClick() { MarkModified(); }
 
 void TFormLUM::lbledtSCVChange(QLineEdit& edit) {
-  if (edit.text().startsWith(u'.')) {
-    edit.setText(QStringLiteral("0") + edit.text());
-    edit.setCursorPosition(static_cast<int>(edit.text().size()));
-  }
+  CompleteLeadingPoint(edit);
   MarkModified();
 }
 
