@@ -98,9 +98,9 @@ TEST_F(ControlStatesTest, RowFiveCaptionFollowsTheWorkModeShown) {
 TEST_F(ControlStatesTest, StatusBarNamesTheTypeChosenForNewFile) {
   Window().RebuildEntryTree();
   ASSERT_EQ(DevicePanel(), QString());
-  u().cbbDeviceTypes->setCurrentIndex(2);
+  Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->setCurrentIndex(2);
   Window().cbbDeviceTypesChange();
-  EXPECT_EQ(DevicePanel(), u().cbbDeviceTypes->itemText(2));
+  EXPECT_EQ(DevicePanel(), Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->itemText(2));
 }
 
 TEST_F(ControlStatesTest, LanguageSwitchRenamesOutputsAndTypeAtOnce) {
@@ -108,7 +108,7 @@ TEST_F(ControlStatesTest, LanguageSwitchRenamesOutputsAndTypeAtOnce) {
   SelectNode("a.LUM");
   Choose(QStringLiteral("English"));
   EXPECT_EQ(u().rgChannel->ItemText(1), QStringLiteral("Output 2"));
-  EXPECT_EQ(DevicePanel(), u().cbbDeviceTypes->itemText(1));
+  EXPECT_EQ(DevicePanel(), Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->itemText(1));
   EXPECT_NE(DevicePanel(), QString::fromUtf8(DeviceTypes()[1].DefaultName));
 }
 

@@ -192,7 +192,7 @@ TEST_F(EditSafetyTest, OpenSelectsTheOpenedFile) {
 
 TEST_F(EditSafetyTest, SavingNewFileLeavesAFreshNewFile) {
   SelectNode("New File");
-  u().cbbDeviceTypes->setCurrentIndex(0);
+  Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->setCurrentIndex(0);
   Window().cbbDeviceTypesChange();
   const std::string path = PathIn("mine.LUM");
   dialogs_.AnswerFileName(QString::fromStdString(path));
@@ -201,7 +201,8 @@ TEST_F(EditSafetyTest, SavingNewFileLeavesAFreshNewFile) {
   EXPECT_EQ(TreeTexts(), (QStringList{"New File", "a.LUM", "b.LUM", "mine.LUM"}));
 
   SelectNode("New File");
-  EXPECT_EQ(u().cbbDeviceTypes->currentIndex(), -1) << "the new configuration starts empty again";
+  EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->currentIndex(), -1)
+      << "the new configuration starts empty again";
   EXPECT_EQ(OpenConfigFile(path).block.ProductID(), DeviceTypes()[0].ProductCode);
 }
 

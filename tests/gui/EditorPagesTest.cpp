@@ -43,11 +43,11 @@ TEST_F(EditorPagesTest, ShowEntryDecodesEveryField) {
   SelectNode("a.LUM");
   ASSERT_EQ(Window().CurrentEntry(), &entry);
 
-  EXPECT_EQ(u().edtModel->text(), QStringLiteral("QV-2"));
-  EXPECT_EQ(u().edtSerialNumber->text(), QStringLiteral("1200000066"));
-  EXPECT_EQ(u().edtFirmware->text(), QStringLiteral("1.2.3.7"));
-  EXPECT_EQ(u().edtDateOfManufacture->text(), QStringLiteral("12-09-2016"));
-  EXPECT_EQ(u().cbbDeviceTypes->currentIndex(), 1);
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtModel")->text(), QStringLiteral("QV-2"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtSerialNumber")->text(), QStringLiteral("1200000066"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtFirmware")->text(), QStringLiteral("1.2.3.7"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtDateOfManufacture")->text(), QStringLiteral("12-09-2016"));
+  EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->currentIndex(), 1);
   EXPECT_EQ(Window().StatusPanel(1).text(), QStringLiteral("双路普通型太阳能控制器"));
   EXPECT_TRUE(u().chkMI->isChecked());
   EXPECT_TRUE(u().rbPIR->isChecked());
@@ -127,12 +127,12 @@ TEST_F(EditorPagesTest, UnknownProductShowsItsOwnIdentityAndEmptyDisabledPages) 
   ASSERT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->text(), QStringLiteral("6.20"));
   SelectNode("b.LUM");
 
-  EXPECT_EQ(u().cbbDeviceTypes->currentIndex(), -1);
-  EXPECT_TRUE(u().cbbDeviceTypes->isEnabled()) << "a device type can be chosen";
+  EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->currentIndex(), -1);
+  EXPECT_TRUE(Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->isEnabled()) << "a device type can be chosen";
   EXPECT_TRUE(Window().StatusPanel(1).text().isEmpty());
-  EXPECT_EQ(u().edtSerialNumber->text(), QStringLiteral("0100000001"));
-  EXPECT_EQ(u().edtModel->text(), QStringLiteral("QX-9"));
-  EXPECT_EQ(u().edtFirmware->text(), QStringLiteral("4.5.6.2"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtSerialNumber")->text(), QStringLiteral("0100000001"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtModel")->text(), QStringLiteral("QX-9"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtFirmware")->text(), QStringLiteral("4.5.6.2"));
   for (QLineEdit* edit :
        {Find<QLineEdit>(*u().PageControl, "lbledtSCV"), Find<QLineEdit>(*u().PageControl, "lbledtBattOVP"),
         Find<QLineEdit>(*u().PageControl, "lbledtBattFCV"), Find<QLineEdit>(*u().PageControl, "lbledtBattUVP"),
@@ -211,10 +211,10 @@ TEST_F(EditorPagesTest, ChoosingADeviceTypeShowsTheEntrysOwnValuesToEdit) {
   SelectNode("a.LUM");
   SelectNode("b.LUM");
 
-  u().cbbDeviceTypes->setCurrentIndex(1);
-  emit u().cbbDeviceTypes->activated(1);
+  Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->setCurrentIndex(1);
+  emit Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->activated(1);
   EXPECT_TRUE(unknown.Modified);
-  EXPECT_EQ(Window().StatusPanel(1).text(), u().cbbDeviceTypes->itemText(1));
+  EXPECT_EQ(Window().StatusPanel(1).text(), Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->itemText(1));
   EXPECT_TRUE(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->isEnabled());
   EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->text(), QStringLiteral("9.00"));
   EXPECT_EQ(u().seAddress->text(), QStringLiteral("7"));

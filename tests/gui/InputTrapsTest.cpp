@@ -59,7 +59,7 @@ TEST_F(InputTrapsTest, WheelOverTheTabRowStaysOnShownPages) {
 }
 
 TEST_F(InputTrapsTest, WheelChangesListsAndSpinBoxesOnlyWithFocus) {
-  QComboBox& types = *u().cbbDeviceTypes;
+  QComboBox& types = *Find<QComboBox>(*u().PageControl, "cbbDeviceTypes");
   const int type = types.currentIndex();
   u().tvDevices->setFocus();
   Wheel(types, -1);

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -50,15 +51,16 @@ TEST_F(LanguageApplyTest, FileLackingTextsInheritsThoseShownAndTypeNamesFromTheT
   // Messages and captions fall back to the language shown before, and are written back.
   EXPECT_EQ(Window().Messages().Text(kCongratulations), "Congratulations: firmware upgrade complete!");
   EXPECT_EQ(b.ReadOr(keys::kMessages, "Msg_16", ""), "Congratulations: firmware upgrade complete!");
-  EXPECT_EQ(Window().ui().grpDeviceTypes->title(), QStringLiteral("Device type"));
+  EXPECT_EQ(Find<QGroupBox>(*Window().ui().PageControl, "grpDeviceTypes")->title(), QStringLiteral("Device type"));
   EXPECT_EQ(b.ReadOr(keys::kStrings, "FormLUM.grpDeviceTypes.Caption", ""), "Device type");
   EXPECT_EQ(Upgrade().ui().GroupBoxCOM->title(), QStringLiteral("Port settings"));
   // Existing values are never overwritten.
   EXPECT_EQ(b.ReadOr(keys::kStrings, "FormLUM.tsBase.Caption", ""), "Gerät");
   EXPECT_EQ(Window().ui().PageControl->tabText(0), QStringLiteral("Gerät"));
   // Type names fall back to the built-in Chinese names, not to the English ones shown.
-  EXPECT_EQ(Window().ui().cbbDeviceTypes->itemText(0), QStringLiteral("Einfach"));
-  EXPECT_EQ(Window().ui().cbbDeviceTypes->itemText(1), QStringLiteral("双路普通型太阳能控制器"));
+  EXPECT_EQ(Find<QComboBox>(*Window().ui().PageControl, "cbbDeviceTypes")->itemText(0), QStringLiteral("Einfach"));
+  EXPECT_EQ(Find<QComboBox>(*Window().ui().PageControl, "cbbDeviceTypes")->itemText(1),
+            QStringLiteral("双路普通型太阳能控制器"));
   EXPECT_EQ(b.ReadOr(keys::kDeviceDescription, "5330464", ""), "双路普通型太阳能控制器");
   EXPECT_EQ(b.ReadOr(keys::kDeviceDescription, "5330448", ""), "Einfach");
   EXPECT_EQ(Window().ui().cbbWorkMode->itemText(0), QStringLiteral("一直亮灯"));
@@ -69,17 +71,18 @@ TEST_F(LanguageApplyTest, ListPositionsSurviveASwitchWithoutRunningChangeHandler
   CopyEnglishFile();
   CreateWindows();
   Ui::TFormLUM& u = Window().ui();
-  u.cbbDeviceTypes->setCurrentIndex(2);
+  Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->setCurrentIndex(2);
   u.cbbWorkMode->setCurrentIndex(1);
   Find<QComboBox>(*u.PageControl, "cbbBatteryType")->setCurrentIndex(3);
   Window().CurrentEntry()->Modified = false;
-  QSignalSpy deviceSpy(u.cbbDeviceTypes, &QComboBox::currentIndexChanged);
+  QSignalSpy deviceSpy(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes"), &QComboBox::currentIndexChanged);
   QSignalSpy modeSpy(u.cbbWorkMode, &QComboBox::currentIndexChanged);
   QSignalSpy batterySpy(Find<QComboBox>(*u.PageControl, "cbbBatteryType"), &QComboBox::currentIndexChanged);
 
   Choose(QStringLiteral("English"));
-  EXPECT_EQ(u.cbbDeviceTypes->currentIndex(), 2);
-  EXPECT_EQ(u.cbbDeviceTypes->currentText(), QStringLiteral("Single-output CC solar controller"));
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->currentIndex(), 2);
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->currentText(),
+            QStringLiteral("Single-output CC solar controller"));
   EXPECT_EQ(u.cbbWorkMode->currentIndex(), 1);
   EXPECT_EQ(u.cbbWorkMode->currentText(), QStringLiteral("On at night"));
   EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbBatteryType")->currentIndex(), 3);
@@ -91,7 +94,7 @@ TEST_F(LanguageApplyTest, ListPositionsSurviveASwitchWithoutRunningChangeHandler
   u.cbbWorkMode->setCurrentIndex(-1);
   Choose(QStringLiteral("Chinese Simplified(简体中文)"));
   EXPECT_EQ(u.cbbWorkMode->currentIndex(), -1);
-  EXPECT_EQ(u.cbbDeviceTypes->currentText(), QStringLiteral("单路恒流型太阳能控制器"));
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->currentText(), QStringLiteral("单路恒流型太阳能控制器"));
 }
 
 TEST_F(LanguageApplyTest, EmptyLabelIsWrittenEmptyButAnActionWithoutCaptionIsNot) {
@@ -190,7 +193,7 @@ TEST_F(LanguageApplyTest, UnwritableFileLackingKeysStopsAtTheFirstCompletionAndS
   EXPECT_EQ(ReadBytes(name), before);
   Ui::TFormLUM& u = Window().ui();
   EXPECT_EQ(u.PageControl->tabText(0), QStringLiteral("Device"));
-  EXPECT_EQ(u.grpDeviceTypes->title(), QStringLiteral("Type"));
+  EXPECT_EQ(Find<QGroupBox>(*u.PageControl, "grpDeviceTypes")->title(), QStringLiteral("Type"));
   EXPECT_EQ(u.PageControl->tabText(1), QStringLiteral("电池"));  // after the failed key
   EXPECT_EQ(ReadBytes("LUM.INI"), settings);                     // the choice is not remembered
 }

@@ -125,10 +125,10 @@ TEST_F(StartUpTest, DeviceTypesAreListedWithoutSelectionAndGridIsSizedWhenShown)
   TFormLUM& window = CreateShown();
   Ui::TFormLUM& u = window.ui();
   u.PageControl->setCurrentWidget(u.tsLoad);
-  ASSERT_EQ(u.cbbDeviceTypes->count(), 4);
-  EXPECT_EQ(u.cbbDeviceTypes->itemText(0), QStringLiteral("单路普通型太阳能控制器"));
-  EXPECT_EQ(u.cbbDeviceTypes->itemText(3), QStringLiteral("红外手持遥控器"));
-  EXPECT_EQ(u.cbbDeviceTypes->currentIndex(), -1);
+  ASSERT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->count(), 4);
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->itemText(0), QStringLiteral("单路普通型太阳能控制器"));
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->itemText(3), QStringLiteral("红外手持遥控器"));
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->currentIndex(), -1);
   EXPECT_EQ(u.StringGrid->size(), QSize(225, 159));
   // The columns share the 219 pixels inside the grid lines by what their texts need.
   EXPECT_EQ(u.StringGrid->columnWidth(0) + u.StringGrid->columnWidth(1) + u.StringGrid->columnWidth(2), 219);

@@ -175,9 +175,10 @@ void ApplyLanguageFile(const std::string& path, const std::vector<QWidget*>& win
   pass.Messages(mainWindow.Messages());
   mainWindow.Load().WriteGridCaptions();
   Ui::TFormLUM& u = mainWindow.ui();
-  pass.List(*u.cbbDeviceTypes, keys::kDeviceDescription, DeviceItems());
+  // The pages keep their lists to themselves; the language reaches them by their names.
+  if (auto* types = mainWindow.findChild<QComboBox*>(QStringLiteral("cbbDeviceTypes")))
+    pass.List(*types, keys::kDeviceDescription, DeviceItems());
   pass.List(*u.cbbWorkMode, keys::kWorkMode, WorkModeItems());
-  // The battery page keeps its list to itself; the language reaches it by its name.
   if (auto* batteries = mainWindow.findChild<QComboBox*>(QStringLiteral("cbbBatteryType")))
     pass.List(*batteries, keys::kBatteryDescription, BatteryItems());
   mainWindow.RefreshShownTexts();

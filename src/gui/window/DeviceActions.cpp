@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QMetaObject>
 
+#include "DevicePage.h"
 #include "FormLUM.h"
 #include "WriteReview.h"
 #include "base/SafeFormat.h"
@@ -28,7 +29,7 @@ void TFormLUM::ConnectDeviceActions() {
 
 DeviceSession& TFormLUM::PreparedSession() {
   session_->SetMessages(messages_);
-  session_->SetDeviceTypeNames(device_page_.ListedTypes());
+  session_->SetDeviceTypeNames(Device().ListedTypes());
   session_->SetFieldLabels(WindowFieldLabels(*this));
   session_->SetShowErrorDetails(ui_->CheckBoxError->isChecked());
   return *session_;

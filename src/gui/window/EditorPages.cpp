@@ -5,8 +5,10 @@
 #include <array>
 
 #include "BatteryPage.h"
+#include "DevicePage.h"
 #include "EmptyPage.h"
 #include "FormLUM.h"
+#include "WindowNames.h"
 #include "data/PageRules.h"
 #include "data/TypeTables.h"
 #include "language/MessageSlots.h"
@@ -17,20 +19,22 @@ namespace lum {
 void TFormLUM::ShowEntry() {
   TDEVICE_CONFIG* entry = CurrentEntry();
   if (entry == nullptr) return;
-  device_page_.Show(*entry);
-  if (device_page_.SelectedRow() < 0)
+  Device().Show(*entry);
+  if (Device().SelectedRow() < 0)
     ShowNoDeviceType();
   else
     ShowPages(entry->Config);
   entry->Modified = false;
 }
 
+DevicePage& TFormLUM::Device() { return *ui_->tsBase; }
+
 BatteryPage& TFormLUM::Battery() { return *ui_->tsPower; }
 
 std::array<QWidget*, 3> TFormLUM::EditorPages() const { return {ui_->tsPower, ui_->tsLoad, ui_->tsOther}; }
 
 void TFormLUM::ShowNoDeviceType() {
-  device_page_.ShowTypeInStatusBar();
+  ShowDeviceTypeInStatusBar();
   load_page_.seInputExit();
   for (QWidget* page : EditorPages()) EmptyPage(*page);
   load_page_.ForgetShownChannel();
@@ -46,11 +50,11 @@ void TFormLUM::ShowPages(const TCONFIG_BLOCK& block) {
   extensions_page_.Show(block, flags);
   Battery().Show(block, flags);
   load_page_.Show(block, flags);
-  device_page_.ShowTypeInStatusBar();
+  ShowDeviceTypeInStatusBar();
 }
 
 void TFormLUM::ApplyCapabilities() {
-  const int row = device_page_.SelectedRow();
+  const int row = Device().SelectedRow();
   const uint8_t capFlags = CurrentEntry() != nullptr ? CurrentEntry()->Config.CapFlags() : 0;
   const Capabilities caps = ResolveCapabilities(capFlags, row);
 
@@ -61,7 +65,7 @@ void TFormLUM::ApplyCapabilities() {
 void TFormLUM::StorePages(TCONFIG_BLOCK& block) {
   // Empty pages hold nothing of the entry: its block stays as it is.
   if (pages_empty_) return;
-  block.SetProductID(ProductCodeOfRow(device_page_.SelectedRow()));
+  block.SetProductID(ProductCodeOfRow(Device().SelectedRow()));
   PageFlags flags;
   extensions_page_.Store(block, flags);
   load_page_.StoreFlags(flags);
@@ -94,9 +98,11 @@ void TFormLUM::RefreshShownTexts() {
   Battery().RefreshShownTexts();
   load_page_.RefreshShownTexts();
   realtime_page_.RefreshShownTexts();
-  device_page_.ShowTypeInStatusBar();
+  ShowDeviceTypeInStatusBar();
   if (auto* scale = ui_->ToolBar->findChild<QToolButton*>(QStringLiteral("ToolButton1")))
     scale->setToolTip(Message(msg::kScaleTip));
 }
+
+void TFormLUM::ShowDeviceTypeInStatusBar() { StatusPanel(names::kDevicePanel).setText(Device().SelectedTypeName()); }
 
 }  // namespace lum

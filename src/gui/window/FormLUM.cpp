@@ -13,6 +13,7 @@
 
 #include "AutoScale.h"
 #include "BatteryPage.h"
+#include "DevicePage.h"
 #include "FixedPitchFields.h"
 #include "InputGuards.h"
 #include "LumLog.h"
@@ -124,7 +125,7 @@ void TFormLUM::InitMainWindow() {
   ui_->mmoInfo->clear();
   observer_.InfoLine(StartLine(ApplicationTitle(executable_path_), NowStamp()));
 
-  device_page_.ListDeviceTypes();
+  Device().ListDeviceTypes();
 
   load_page_.SizeGrid();
   CreateNewFileEntry();

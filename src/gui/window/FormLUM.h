@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "DevicePage.h"
 #include "Dialogs.h"
 #include "ExtensionsPage.h"
 #include "LoadPage.h"
@@ -38,6 +37,7 @@ class TFormLUM;
 namespace lum {
 
 class BatteryPage;
+class DevicePage;
 class FixedPitchFields;
 
 /// What the user made of the apply question: the operation that asked goes on, or, on Cancel,
@@ -108,6 +108,7 @@ class TFormLUM : public QMainWindow {
   /// choice, ready for an operation to be asked for.
   DeviceSession& PreparedSession();
   RealTimePage& RealTime() { return realtime_page_; }
+  DevicePage& Device();
   BatteryPage& Battery();
   LoadPage& Load() { return load_page_; }
   const std::string& WorkDir() const { return work_dir_; }
@@ -160,6 +161,8 @@ class TFormLUM : public QMainWindow {
   /// caption for the work mode shown, the output choices and the device type in the status
   /// bar. Run after every change of those and after a language switch.
   void RefreshShownTexts();
+  /// The status bar's device panel names the device type selected, or is empty.
+  void ShowDeviceTypeInStatusBar();
 
   void tvDevicesChange(QTreeWidgetItem* node);
   void cbbDeviceTypesChange();
@@ -237,7 +240,6 @@ class TFormLUM : public QMainWindow {
   std::array<QWidget*, 3> EditorPages() const;
 
   std::unique_ptr<Ui::TFormLUM> ui_;
-  DevicePage device_page_{*this};
   LoadPage load_page_{*this};
   ExtensionsPage extensions_page_{*this};
   RealTimePage realtime_page_{*this};

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "BatteryPage.h"
+#include "DevicePage.h"
 #include "FormLUM.h"
 #include "ImageLists.h"
 #include "PageFields.h"
@@ -47,7 +48,7 @@ void TFormLUM::ConnectPageHandlers() {
   connect(u.tvDevices, &QTreeWidget::itemSelectionChanged, this, [this] {
     if (!rebuilding_tree_ && ui_->tvDevices->selectedItems().isEmpty()) RestoreTreeSelection();
   });
-  device_page_.ConnectHandlers();
+  Bind(u.tsBase, &DevicePage::typeTaken, [this] { cbbDeviceTypesChange(); });
   connect(u.tsPower, &BatteryPage::modified, this, &TFormLUM::MarkModified);
   load_page_.ConnectHandlers();
   extensions_page_.ConnectHandlers();
@@ -141,7 +142,7 @@ void TFormLUM::cbbDeviceTypesChange() {
     ShowPages(CurrentEntry()->Config);
   else
     ApplyCapabilities();
-  device_page_.ShowTypeInStatusBar();
+  ShowDeviceTypeInStatusBar();
   MarkModified();
 }
 

@@ -214,7 +214,7 @@ void TFormLUM::ApplyLook() {
   setMinimumSize(kStartWidth, kStartHeight);
 
   // The design's fixed colours come with fixed texts on them, readable under any theme.
-  for (QWidget* panel : {u.Panel1, u.Panel5, u.Panel6, u.Panel7}) SetFixedPageColours(*panel, kPanelColour);
+  for (QWidget* panel : {u.Panel5, u.Panel6, u.Panel7}) SetFixedPageColours(*panel, kPanelColour);
 
   SetFixedFieldColours(*u.mmoInfo, kDesktopColour, kInfoTextColour);
   SetPixelFont(*u.mmoInfo, font(), kInfoFontPixels);
