@@ -34,7 +34,9 @@ class ControlStatesTest : public LanguageFixture {
   QString DevicePanel() { return Window().StatusPanel(names::kDevicePanel).text(); }
   QString RowFiveCaption() { return GridText(*u().StringGrid, 0, 5); }
   bool VoltagesUnlocked() {
-    for (QLineEdit* field : {u().lbledtBattOVP, u().lbledtBattFCV, u().lbledtBattUVP, u().lbledtBattUVR})
+    for (QLineEdit* field :
+         {Find<QLineEdit>(*u().PageControl, "lbledtBattOVP"), Find<QLineEdit>(*u().PageControl, "lbledtBattFCV"),
+          Find<QLineEdit>(*u().PageControl, "lbledtBattUVP"), Find<QLineEdit>(*u().PageControl, "lbledtBattUVR")})
       if (!field->isEnabled()) return false;
     return true;
   }
@@ -45,12 +47,13 @@ TEST_F(ControlStatesTest, DelayUnitButtonShowsTheUnitItCounts) {
   block.SetSCDelay(static_cast<uint8_t>(45 | block_bits::kSCDelayUnit));
   AddFileEntry("/cfg/a.LUM", block);
   SelectNode("a.LUM");
-  EXPECT_EQ(u().btnSCDelayUnit->text(), QStringLiteral("秒"));
-  u().btnSCDelayUnit->click();
-  EXPECT_EQ(u().btnSCDelayUnit->text(), QStringLiteral("分"));
+  EXPECT_EQ(Find<QPushButton>(*u().PageControl, "btnSCDelayUnit")->text(), QStringLiteral("秒"));
+  Find<QPushButton>(*u().PageControl, "btnSCDelayUnit")->click();
+  EXPECT_EQ(Find<QPushButton>(*u().PageControl, "btnSCDelayUnit")->text(), QStringLiteral("分"));
   Choose(QStringLiteral("English"));
-  EXPECT_EQ(u().btnSCDelayUnit->text(), QStringLiteral("min"));
-  EXPECT_GE(u().btnSCDelayUnit->minimumWidth(), u().btnSCDelayUnit->fontMetrics().horizontalAdvance("min") + 8)
+  EXPECT_EQ(Find<QPushButton>(*u().PageControl, "btnSCDelayUnit")->text(), QStringLiteral("min"));
+  EXPECT_GE(Find<QPushButton>(*u().PageControl, "btnSCDelayUnit")->minimumWidth(),
+            Find<QPushButton>(*u().PageControl, "btnSCDelayUnit")->fontMetrics().horizontalAdvance("min") + 8)
       << "the unit's name fits its button";
 }
 
@@ -65,17 +68,17 @@ TEST_F(ControlStatesTest, BatteryTypeFollowsThePresetsAndCustomUnlocksTheVoltage
   AddFileEntry("/cfg/own.LUM", SampleBlock(1));
 
   SelectNode("lead.LUM");
-  EXPECT_EQ(u().cbbBatteryType->currentIndex(), 2);
+  EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbBatteryType")->currentIndex(), 2);
   EXPECT_FALSE(VoltagesUnlocked());
   SelectNode("own.LUM");
-  EXPECT_EQ(u().cbbBatteryType->currentIndex(), 0);
+  EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbBatteryType")->currentIndex(), 0);
   EXPECT_TRUE(VoltagesUnlocked());
-  EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("14.60"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->text(), QStringLiteral("14.60"));
 
-  u().cbbBatteryType->setCurrentIndex(3);
+  Find<QComboBox>(*u().PageControl, "cbbBatteryType")->setCurrentIndex(3);
   Window().Battery().cbbBatteryTypeChange();
   EXPECT_FALSE(VoltagesUnlocked());
-  u().cbbBatteryType->setCurrentIndex(0);
+  Find<QComboBox>(*u().PageControl, "cbbBatteryType")->setCurrentIndex(0);
   Window().Battery().cbbBatteryTypeChange();
   EXPECT_TRUE(VoltagesUnlocked()) << "custom values must be typeable";
 }
@@ -95,9 +98,9 @@ TEST_F(ControlStatesTest, RowFiveCaptionFollowsTheWorkModeShown) {
 TEST_F(ControlStatesTest, StatusBarNamesTheTypeChosenForNewFile) {
   Window().RebuildEntryTree();
   ASSERT_EQ(DevicePanel(), QString());
-  u().cbbDeviceTypes->setCurrentIndex(2);
+  Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->setCurrentIndex(2);
   Window().cbbDeviceTypesChange();
-  EXPECT_EQ(DevicePanel(), u().cbbDeviceTypes->itemText(2));
+  EXPECT_EQ(DevicePanel(), Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->itemText(2));
 }
 
 TEST_F(ControlStatesTest, LanguageSwitchRenamesOutputsAndTypeAtOnce) {
@@ -105,17 +108,17 @@ TEST_F(ControlStatesTest, LanguageSwitchRenamesOutputsAndTypeAtOnce) {
   SelectNode("a.LUM");
   Choose(QStringLiteral("English"));
   EXPECT_EQ(u().rgChannel->ItemText(1), QStringLiteral("Output 2"));
-  EXPECT_EQ(DevicePanel(), u().cbbDeviceTypes->itemText(1));
+  EXPECT_EQ(DevicePanel(), Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->itemText(1));
   EXPECT_NE(DevicePanel(), QString::fromUtf8(DeviceTypes()[1].DefaultName));
 }
 
 TEST_F(ControlStatesTest, AValueNotTakenIsToldInTheInformationPanel) {
   TDEVICE_CONFIG& entry = AddFileEntry("/cfg/a.LUM", SampleBlock(1));
   SelectNode("a.LUM");
-  u().lbledtBattOVP->setText(QStringLiteral("0.9"));
-  u().lbledtSCV->setText(QStringLiteral("0.80"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("0.9"));
+  Find<QLineEdit>(*u().PageControl, "lbledtSCV")->setText(QStringLiteral("0.80"));
   dialogs_.AnswerYesNo(true);
-  Window().ConfirmApply();
+  ASSERT_EQ(Window().ConfirmApply(), ApplyOutcome::Proceed);
   EXPECT_EQ(entry.Config.BattOVP(), 14600);
   EXPECT_EQ(entry.Config.SCV(), 620);
   const QString info = u().mmoInfo->toPlainText();

@@ -50,7 +50,7 @@ TEST_F(DeviceActionsTest, ScanListsEveryControllerBesideTheFilesInSortOrder) {
   Ui::TFormLUM& u = window.ui();
   AddFileEntry("/cfg/zeta.LUM", SampleBlock(2));
   // The "Connected device" line names the type as the list shows it (a language may rename it).
-  u.cbbDeviceTypes->setItemText(1, QStringLiteral("Lamp B"));
+  Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->setItemText(1, QStringLiteral("Lamp B"));
 
   u.actConnectDevice->trigger();
   // The scan runs on the session's thread; meanwhile connect and write are disabled.
@@ -75,7 +75,9 @@ TEST_F(DeviceActionsTest, ScanListsEveryControllerBesideTheFilesInSortOrder) {
   EXPECT_EQ(CountInfo("] Scan connected device:: Open port @"), 3);
   EXPECT_EQ(CountInfo("] Scan connected device:: No controller answered on COM1."), 1);
   EXPECT_EQ(CountInfo("] Connected device is Lamp B @COM2"), 1);
-  EXPECT_EQ(CountInfo("] Connected device is " + u.cbbDeviceTypes->itemText(0) + " @COM5"), 1);
+  EXPECT_EQ(
+      CountInfo("] Connected device is " + Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->itemText(0) + " @COM5"),
+      1);
   EXPECT_EQ(CountInfo("] Reading configuration data ..."), 2);
   EXPECT_EQ(InfoLines().count("Ok"), 2);
 
@@ -234,7 +236,7 @@ TEST_F(DeviceActionsTest, ScanAsksToApplyEditsOfAFileEntryFirst) {
   TFormLUM& window = Create();
   TDEVICE_CONFIG& file = AddFileEntry("/cfg/zeta.LUM", SampleBlock(1));
   SelectNode("zeta.LUM");
-  window.ui().lbledtBattOVP->setText("14.90");
+  Find<QLineEdit>(*window.ui().PageControl, "lbledtBattOVP")->setText("14.90");
   ASSERT_TRUE(file.Modified);
   dialogs_.AnswerYesNo(true);
   window.ui().actConnectDevice->trigger();

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -46,7 +47,7 @@ class EditSafetyTest : public ActionsTest {
 };
 
 TEST_F(EditSafetyTest, RefusedSwitchKeepsTreeStatusAndPagesTogether) {
-  u().lbledtBattOVP->setText(QStringLiteral("1.x"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("1.x"));
   dialogs_.AnswerYesNo(true);
   ClickNode("b.LUM");
   ASSERT_EQ(dialogs_.Errors().size(), 1u);
@@ -56,7 +57,7 @@ TEST_F(EditSafetyTest, RefusedSwitchKeepsTreeStatusAndPagesTogether) {
   EXPECT_EQ(NodePanel(), "a.LUM");
 
   // Corrected, the same click switches.
-  u().lbledtBattOVP->setText(QStringLiteral("14.70"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("14.70"));
   dialogs_.AnswerYesNo(true);
   SelectNode("b.LUM");
   EXPECT_EQ(Window().CurrentEntry(), b_);
@@ -72,7 +73,7 @@ TEST_F(EditSafetyTest, ClickOnTheTreesEmptyAreaKeepsTheHighlight) {
 }
 
 TEST_F(EditSafetyTest, CancelAbandonsSwitchWriteOpenAndConnect) {
-  u().lbledtBattOVP->setText(QStringLiteral("14.90"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("14.90"));
   const QStringList before = InfoLines();
 
   dialogs_.AnswerCancel();
@@ -91,20 +92,44 @@ TEST_F(EditSafetyTest, CancelAbandonsSwitchWriteOpenAndConnect) {
   EXPECT_EQ(dialogs_.Questions().size(), 4u);
   EXPECT_TRUE(dialogs_.Errors().empty());
   EXPECT_EQ(InfoLines(), before) << "nothing was written, opened or scanned";
-  EXPECT_EQ(u().lbledtBattOVP->text(), "14.90");
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->text(), "14.90");
   EXPECT_TRUE(a_->Modified);
   EXPECT_EQ(a_->Config.BattOVP(), 14600);
   EXPECT_TRUE(u().actConnectDevice->isEnabled());
 }
 
+TEST_F(EditSafetyTest, CancelKeepsTheEditPendingAndTheEntryAsItWas) {
+  Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("14.90"));
+  dialogs_.AnswerCancel();
+  EXPECT_EQ(Window().ConfirmApply(), ApplyOutcome::Cancelled);
+  EXPECT_EQ(a_->Config.BattOVP(), 14600);
+  EXPECT_TRUE(a_->Modified);
+  // Asked again, the same edit is still there to be applied.
+  dialogs_.AnswerYesNo(true);
+  EXPECT_EQ(Window().ConfirmApply(), ApplyOutcome::Proceed);
+  EXPECT_EQ(a_->Config.BattOVP(), 14900);
+  EXPECT_FALSE(a_->Modified);
+}
+
+TEST_F(EditSafetyTest, AnEditOnAPageMarksTheEntryShown) {
+  a_->Modified = false;
+  u().actSaveConfigToFile->setEnabled(false);
+  u().actWriteToDevice->setEnabled(false);
+  Find<QPushButton>(*u().PageControl, "btnSCDelayUnit")->click();
+  EXPECT_TRUE(a_->Modified);
+  EXPECT_FALSE(b_->Modified);
+  EXPECT_TRUE(u().actSaveConfigToFile->isEnabled());
+  EXPECT_TRUE(u().actWriteToDevice->isEnabled());
+}
+
 TEST_F(EditSafetyTest, NoShowsTheStoredValuesAgain) {
   u().rgChannel->SetItemIndex(1);
-  u().lbledtBattOVP->setText(QStringLiteral("14.90"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("14.90"));
   u().lbledtCC->setText(QStringLiteral("3.00"));
   dialogs_.AnswerYesNo(false);
   dialogs_.AnswerFileName({});
   u().actOpenConfigFile->trigger();
-  EXPECT_EQ(u().lbledtBattOVP->text(), "14.60");
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->text(), "14.60");
   EXPECT_FALSE(a_->Modified);
   EXPECT_EQ(a_->Config.BattOVP(), 14600);
   EXPECT_EQ(a_->Config.Channel(0, 1).CC(), SampleBlock(1).Channel(0, 1).CC()) << "the shown channel stays as stored";
@@ -115,7 +140,7 @@ TEST_F(EditSafetyTest, NoShowsTheStoredValuesAgain) {
 
 TEST_F(EditSafetyTest, ConnectAsksForTheEditsOfAControllersEntry) {
   a_->FromDevice = true;
-  u().lbledtBattOVP->setText(QStringLiteral("14.90"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("14.90"));
   dialogs_.AnswerCancel();
   u().actConnectDevice->trigger();
   EXPECT_EQ(dialogs_.Questions().size(), 1u);
@@ -123,13 +148,13 @@ TEST_F(EditSafetyTest, ConnectAsksForTheEditsOfAControllersEntry) {
 }
 
 TEST_F(EditSafetyTest, SaveSelectsTheSavedFileAndAsksNothing) {
-  u().lbledtBattOVP->setText(QStringLiteral("14.90"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("14.90"));
   dialogs_.AnswerFileName({});
   u().actSaveConfigToFile->trigger();
   EXPECT_EQ(SelectedNode(), "a.LUM");
 
   SelectNode("b.LUM");
-  u().lbledtBattOVP->setText(QStringLiteral("14.30"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("14.30"));
   const std::string path = PathIn("0-first.LUM");
   dialogs_.AnswerFileName(QString::fromStdString(path));
   u().actSaveConfigToFile->trigger();
@@ -146,7 +171,7 @@ TEST_F(EditSafetyTest, SavingKeepsTheExactValuesOfUntouchedFields) {
   block.Channel(0, 0).SetCC(12345);
   AddFileEntry(PathIn("c.LUM"), block);
   SelectNode("c.LUM");
-  u().lbledtBattFCV->setText(QStringLiteral("13.90"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattFCV")->setText(QStringLiteral("13.90"));
   const std::string path = PathIn("saved.LUM");
   dialogs_.AnswerFileName(QString::fromStdString(path));
   u().actSaveConfigToFile->trigger();
@@ -167,7 +192,7 @@ TEST_F(EditSafetyTest, OpenSelectsTheOpenedFile) {
 
 TEST_F(EditSafetyTest, SavingNewFileLeavesAFreshNewFile) {
   SelectNode("New File");
-  u().cbbDeviceTypes->setCurrentIndex(0);
+  Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->setCurrentIndex(0);
   Window().cbbDeviceTypesChange();
   const std::string path = PathIn("mine.LUM");
   dialogs_.AnswerFileName(QString::fromStdString(path));
@@ -176,7 +201,8 @@ TEST_F(EditSafetyTest, SavingNewFileLeavesAFreshNewFile) {
   EXPECT_EQ(TreeTexts(), (QStringList{"New File", "a.LUM", "b.LUM", "mine.LUM"}));
 
   SelectNode("New File");
-  EXPECT_EQ(u().cbbDeviceTypes->currentIndex(), -1) << "the new configuration starts empty again";
+  EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->currentIndex(), -1)
+      << "the new configuration starts empty again";
   EXPECT_EQ(OpenConfigFile(path).block.ProductID(), DeviceTypes()[0].ProductCode);
 }
 

@@ -43,21 +43,21 @@ TEST_F(EditorPagesTest, ShowEntryDecodesEveryField) {
   SelectNode("a.LUM");
   ASSERT_EQ(Window().CurrentEntry(), &entry);
 
-  EXPECT_EQ(u().edtModel->text(), QStringLiteral("QV-2"));
-  EXPECT_EQ(u().edtSerialNumber->text(), QStringLiteral("1200000066"));
-  EXPECT_EQ(u().edtFirmware->text(), QStringLiteral("1.2.3.7"));
-  EXPECT_EQ(u().edtDateOfManufacture->text(), QStringLiteral("12-09-2016"));
-  EXPECT_EQ(u().cbbDeviceTypes->currentIndex(), 1);
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtModel")->text(), QStringLiteral("QV-2"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtSerialNumber")->text(), QStringLiteral("1200000066"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtFirmware")->text(), QStringLiteral("1.2.3.7"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtDateOfManufacture")->text(), QStringLiteral("12-09-2016"));
+  EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->currentIndex(), 1);
   EXPECT_EQ(Window().StatusPanel(1).text(), QStringLiteral("双路普通型太阳能控制器"));
   EXPECT_TRUE(u().chkMI->isChecked());
   EXPECT_TRUE(u().rbPIR->isChecked());
   EXPECT_TRUE(u().rbPIR->isEnabled());
   EXPECT_TRUE(u().chkIRReceiver->isChecked());
-  EXPECT_EQ(u().lbledtSCV->text(), QStringLiteral("6.20"));
-  EXPECT_EQ(u().seSCDelay->value(), 45);
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->text(), QStringLiteral("6.20"));
+  EXPECT_EQ(Find<QSpinBox>(*u().PageControl, "seSCDelay")->value(), 45);
   EXPECT_EQ(Window().Battery().DelayUnitFlag(), 0);
-  EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("14.60"));
-  EXPECT_EQ(u().lbledtBattUVR->text(), QStringLiteral("12.40"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->text(), QStringLiteral("14.60"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattUVR")->text(), QStringLiteral("12.40"));
   EXPECT_EQ(u().cbbWorkMode->currentIndex(), 2);
   EXPECT_TRUE(u().chkLoopMode->isChecked());
   EXPECT_TRUE(u().cbbWorkMode->isEnabled());
@@ -86,12 +86,12 @@ TEST_F(EditorPagesTest, ADelayOutsideTheSpinBoxRangeSurvivesUntilTheUserChangesI
     const std::string name = "delay" + std::to_string(delay) + ".LUM";
     AddFileEntry("/data/" + name, block);
     SelectNode(name.c_str());
-    EXPECT_EQ(u().seSCDelay->minimum(), 10);
-    EXPECT_EQ(u().seSCDelay->maximum(), 60);
+    EXPECT_EQ(Find<QSpinBox>(*u().PageControl, "seSCDelay")->minimum(), 10);
+    EXPECT_EQ(Find<QSpinBox>(*u().PageControl, "seSCDelay")->maximum(), 60);
     TCONFIG_BLOCK stored = block;
     Window().StorePages(stored);
     EXPECT_EQ(stored.SCDelay(), delay);
-    u().seSCDelay->setValue(45);
+    Find<QSpinBox>(*u().PageControl, "seSCDelay")->setValue(45);
     Window().StorePages(stored);
     EXPECT_EQ(stored.SCDelay(), (delay & block_bits::kSCDelayUnit) | 45);
     Window().CurrentEntry()->Modified = false;  // the next entry is shown without the apply question
@@ -124,30 +124,34 @@ TEST_F(EditorPagesTest, UnknownProductShowsItsOwnIdentityAndEmptyDisabledPages) 
   SelectNode("a.LUM");
   u().rgChannel->SetItemIndex(1);
   Window().CurrentEntry()->Modified = false;  // nothing was edited
-  ASSERT_EQ(u().lbledtSCV->text(), QStringLiteral("6.20"));
+  ASSERT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->text(), QStringLiteral("6.20"));
   SelectNode("b.LUM");
 
-  EXPECT_EQ(u().cbbDeviceTypes->currentIndex(), -1);
-  EXPECT_TRUE(u().cbbDeviceTypes->isEnabled()) << "a device type can be chosen";
+  EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->currentIndex(), -1);
+  EXPECT_TRUE(Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->isEnabled()) << "a device type can be chosen";
   EXPECT_TRUE(Window().StatusPanel(1).text().isEmpty());
-  EXPECT_EQ(u().edtSerialNumber->text(), QStringLiteral("0100000001"));
-  EXPECT_EQ(u().edtModel->text(), QStringLiteral("QX-9"));
-  EXPECT_EQ(u().edtFirmware->text(), QStringLiteral("4.5.6.2"));
-  for (QLineEdit* edit : {u().lbledtSCV, u().lbledtBattOVP, u().lbledtBattFCV, u().lbledtBattUVP, u().lbledtBattUVR,
-                          u().lbledtCC, u().lbledtCV}) {
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtSerialNumber")->text(), QStringLiteral("0100000001"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtModel")->text(), QStringLiteral("QX-9"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtFirmware")->text(), QStringLiteral("4.5.6.2"));
+  for (QLineEdit* edit :
+       {Find<QLineEdit>(*u().PageControl, "lbledtSCV"), Find<QLineEdit>(*u().PageControl, "lbledtBattOVP"),
+        Find<QLineEdit>(*u().PageControl, "lbledtBattFCV"), Find<QLineEdit>(*u().PageControl, "lbledtBattUVP"),
+        Find<QLineEdit>(*u().PageControl, "lbledtBattUVR"), u().lbledtCC, u().lbledtCV}) {
     EXPECT_TRUE(edit->text().isEmpty()) << edit->objectName().toStdString();
     EXPECT_FALSE(edit->isEnabled()) << edit->objectName().toStdString();
   }
-  for (QSpinBox* spin : {u().seSCDelay, u().seOTP, u().seAddress}) {
+  for (QSpinBox* spin :
+       {Find<QSpinBox>(*u().PageControl, "seSCDelay"), Find<QSpinBox>(*u().PageControl, "seOTP"), u().seAddress}) {
     EXPECT_TRUE(spin->text().isEmpty()) << spin->objectName().toStdString();
     EXPECT_FALSE(spin->isEnabled()) << spin->objectName().toStdString();
   }
-  for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{
-           u().chkMI, u().rbPIR, u().rbRainDetect, u().chkIRReceiver, u().chkPWMDIM, u().chkLoopMode, u().chkATC}) {
+  for (QAbstractButton* box :
+       std::initializer_list<QAbstractButton*>{u().chkMI, u().rbPIR, u().rbRainDetect, u().chkIRReceiver, u().chkPWMDIM,
+                                               u().chkLoopMode, Find<QCheckBox>(*u().PageControl, "chkATC")}) {
     EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString();
     EXPECT_FALSE(box->isEnabled()) << box->objectName().toStdString();
   }
-  EXPECT_EQ(u().cbbBatteryType->currentIndex(), -1);
+  EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbBatteryType")->currentIndex(), -1);
   EXPECT_EQ(u().cbbWorkMode->currentIndex(), -1);
   EXPECT_FALSE(u().cbbWorkMode->isEnabled());
   EXPECT_EQ(u().rgChannel->Count(), 0);
@@ -182,7 +186,7 @@ TEST_F(EditorPagesTest, UnknownProductIsStoredUnchanged) {
   SelectNode("a.LUM");
   SelectNode("saved.LUM");
   EXPECT_TRUE(unknown.Config.bytes() == original.bytes());
-  EXPECT_EQ(u().lbledtSCV->text(), QString());
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->text(), QString());
 }
 
 TEST_F(EditorPagesTest, UnknownProductIsNotWrittenAndNotReviewed) {
@@ -207,19 +211,19 @@ TEST_F(EditorPagesTest, ChoosingADeviceTypeShowsTheEntrysOwnValuesToEdit) {
   SelectNode("a.LUM");
   SelectNode("b.LUM");
 
-  u().cbbDeviceTypes->setCurrentIndex(1);
-  emit u().cbbDeviceTypes->activated(1);
+  Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->setCurrentIndex(1);
+  emit Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->activated(1);
   EXPECT_TRUE(unknown.Modified);
-  EXPECT_EQ(Window().StatusPanel(1).text(), u().cbbDeviceTypes->itemText(1));
-  EXPECT_TRUE(u().lbledtSCV->isEnabled());
-  EXPECT_EQ(u().lbledtSCV->text(), QStringLiteral("9.00"));
+  EXPECT_EQ(Window().StatusPanel(1).text(), Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->itemText(1));
+  EXPECT_TRUE(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->isEnabled());
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->text(), QStringLiteral("9.00"));
   EXPECT_EQ(u().seAddress->text(), QStringLiteral("7"));
   EXPECT_EQ(u().rgChannel->Count(), 2);
   EXPECT_TRUE(u().StringGrid->isEnabled());
   EXPECT_EQ(GridText(*u().StringGrid, 1, 1), QStringLiteral("4321"));
   EXPECT_EQ(GridText(*u().StringGrid, 2, 1), QStringLiteral("10"));
 
-  u().lbledtSCV->setText(QStringLiteral("7.5"));
+  Find<QLineEdit>(*u().PageControl, "lbledtSCV")->setText(QStringLiteral("7.5"));
   const std::string saved = Dir() + "/typed.LUM";
   dialogs_.AnswerFileName(QString::fromStdString(saved));
   u().actSaveConfigToFile->trigger();
@@ -236,9 +240,9 @@ TEST_F(EditorPagesTest, AddressAndTemperatureLimitSurviveAnUnrelatedEdit) {
   TDEVICE_CONFIG& entry = AddFileEntry("/data/a.LUM", block);
   SelectNode("a.LUM");
   EXPECT_EQ(u().seAddress->value(), 5);
-  u().lbledtSCV->setText(QStringLiteral("7.00"));
+  Find<QLineEdit>(*u().PageControl, "lbledtSCV")->setText(QStringLiteral("7.00"));
   dialogs_.AnswerYesNo(true);
-  Window().ConfirmApply();
+  ASSERT_EQ(Window().ConfirmApply(), ApplyOutcome::Proceed);
   EXPECT_EQ(entry.Config.SCV(), 700);
   EXPECT_EQ(entry.Config.Address(), 5);
   EXPECT_EQ(entry.Config.OTP(), 70);
@@ -249,8 +253,10 @@ TEST_F(EditorPagesTest, RemoteControlRowEnablesOnlyRatedCurrentAndListsTwoOutput
   block.SetCapFlags(0);
   AddFileEntry("/data/remote.LUM", block);
   SelectNode("remote.LUM");
-  for (QWidget* off : std::initializer_list<QWidget*>{u().grpBatteryType, u().grpSolarControl, u().chkPWMDIM,
-                                                      u().chkATC, u().seOTP, u().lbledtCV, u().lblLimitedV})
+  for (QWidget* off : std::initializer_list<QWidget*>{
+           Find<QGroupBox>(*u().PageControl, "grpBatteryType"), Find<QGroupBox>(*u().PageControl, "grpSolarControl"),
+           u().chkPWMDIM, Find<QCheckBox>(*u().PageControl, "chkATC"), Find<QSpinBox>(*u().PageControl, "seOTP"),
+           u().lbledtCV, u().lblLimitedV})
     EXPECT_FALSE(off->isEnabled()) << off->objectName().toStdString();
   EXPECT_TRUE(u().lbledtCC->isEnabled());
   EXPECT_TRUE(u().lblCC->isEnabled());
@@ -266,8 +272,8 @@ TEST_F(EditorPagesTest, CapabilityByteOverridesTheDeviceRow) {
   block.SetCapFlags(0x48);  // battery and rated current only
   AddFileEntry("/data/caps.LUM", block);
   SelectNode("caps.LUM");
-  EXPECT_TRUE(u().grpBatteryType->isEnabled());
-  EXPECT_FALSE(u().grpSolarControl->isEnabled());
+  EXPECT_TRUE(Find<QGroupBox>(*u().PageControl, "grpBatteryType")->isEnabled());
+  EXPECT_FALSE(Find<QGroupBox>(*u().PageControl, "grpSolarControl")->isEnabled());
   EXPECT_FALSE(u().chkPWMDIM->isEnabled());
   EXPECT_TRUE(u().lbledtCC->isEnabled());
 }
@@ -304,10 +310,10 @@ TEST_F(EditorPagesTest, ChangingTheChannelStoresTheEditsOfTheChannelShownBefore)
 TEST_F(EditorPagesTest, ValuesAtOrBelowTheThresholdsKeepTheOldValues) {
   AddFileEntry("/data/a.LUM", SampleBlock(0));
   SelectNode("a.LUM");
-  u().lbledtSCV->setText(QStringLiteral("0.80"));
-  u().lbledtBattOVP->setText(QStringLiteral("2.5"));
-  u().lbledtBattUVP->setText(QStringLiteral("2"));
-  u().lbledtBattFCV->setText(QStringLiteral("13.00"));
+  Find<QLineEdit>(*u().PageControl, "lbledtSCV")->setText(QStringLiteral("0.80"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("2.5"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattUVP")->setText(QStringLiteral("2"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattFCV")->setText(QStringLiteral("13.00"));
   TCONFIG_BLOCK stored = SampleBlock(0);
   Window().StorePages(stored);
   EXPECT_EQ(stored.SCV(), 620);
@@ -320,9 +326,9 @@ TEST_F(EditorPagesTest, ConversionErrorShowsTheBoxAndStopsAtThatField) {
   TDEVICE_CONFIG& a = AddFileEntry("/data/a.LUM", SampleBlock(0));
   AddFileEntry("/data/b.LUM", SampleBlock(0));
   SelectNode("a.LUM");
-  u().lbledtBattOVP->setText(QStringLiteral("14.00"));
-  u().lbledtBattFCV->setText(QStringLiteral("1x.5"));
-  u().lbledtBattUVP->setText(QStringLiteral("10.50"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("14.00"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattFCV")->setText(QStringLiteral("1x.5"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattUVP")->setText(QStringLiteral("10.50"));
   dialogs_.AnswerYesNo(true);
   SelectNode("b.LUM");
 
@@ -340,14 +346,15 @@ TEST_F(EditorPagesTest, AnsweringNoShowsTheStoredValuesAndYesStoresThem) {
   TDEVICE_CONFIG& a = AddFileEntry("/data/a.LUM", SampleBlock(0));
   AddFileEntry("/data/b.LUM", SampleBlock(0));
   SelectNode("a.LUM");
-  u().lbledtBattOVP->setText(QStringLiteral("15.00"));
+  Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("15.00"));
   ASSERT_TRUE(a.Modified);
   dialogs_.AnswerYesNo(false);
-  Window().ConfirmApply();
+  ASSERT_EQ(Window().ConfirmApply(), ApplyOutcome::Proceed);
   EXPECT_FALSE(a.Modified);
   EXPECT_EQ(a.Config.BattOVP(), 14600);
-  EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("14.60")) << "the pages show what the entry holds";
-  u().lbledtBattOVP->setText(QStringLiteral("15.00"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->text(), QStringLiteral("14.60"))
+      << "the pages show what the entry holds";
+  Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("15.00"));
   dialogs_.AnswerYesNo(true);
   SelectNode("b.LUM");
   ASSERT_EQ(dialogs_.Questions().size(), 2u);
@@ -364,12 +371,13 @@ TEST_F(EditorPagesTest, UnmodifiedEntryIsSwitchedWithoutAQuestion) {
   TDEVICE_CONFIG& b = AddFileEntry("/data/b.LUM", other);
   SelectNode("a.LUM");
   ASSERT_EQ(Window().CurrentEntry(), &a);
-  const QString shownForA = u().lbledtBattOVP->text();
+  const QString shownForA = Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->text();
   const TCONFIG_BLOCK left = a.Config;
   SelectNode("b.LUM");
   EXPECT_TRUE(dialogs_.Questions().empty());
   EXPECT_EQ(Window().CurrentEntry(), &b) << "the switch did not happen";
-  EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("14.80")) << "the pages still show " << shownForA.toStdString();
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->text(), QStringLiteral("14.80"))
+      << "the pages still show " << shownForA.toStdString();
   EXPECT_EQ(a.Config, left) << "the entry left was changed";
 }
 

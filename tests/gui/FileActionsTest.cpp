@@ -46,7 +46,7 @@ TEST_F(FileActionsTest, SavedFileOpensAgainAsANewEntryWithTheSameBlock) {
 
   // An edit on the pages goes into the saved file, and the entry takes the new name.
   SelectNode("white.LUM");
-  Window().ui().lbledtBattOVP->setText("14.80");
+  Find<QLineEdit>(*Window().ui().PageControl, "lbledtBattOVP")->setText("14.80");
   const std::string copy = PathIn("xray.LUM");
   SaveAs(copy);
   EXPECT_EQ(dialogs_.Suffixes().back(), "LUM");
@@ -67,7 +67,7 @@ TEST_F(FileActionsTest, SavedFileOpensAgainAsANewEntryWithTheSameBlock) {
 TEST_F(FileActionsTest, CancelledSaveStillStoresThePagesAndAsksNothingAfterwards) {
   TDEVICE_CONFIG& entry = AddFileEntry(PathIn("wolf.LUM"), SampleBlock(1));
   SelectNode("wolf.LUM");
-  Window().ui().lbledtBattOVP->setText("14.90");
+  Find<QLineEdit>(*Window().ui().PageControl, "lbledtBattOVP")->setText("14.90");
   const int selections = CountInfo("Currently selected object");
   SaveAs("");
   EXPECT_EQ(entry.Config.BattOVP(), 14900);

@@ -149,7 +149,7 @@ TEST_F(FormFirmwareUpgradeTest, GoodFileEnablesTheUpgradeAndABadOneDisablesItAga
   TFormFirmwareUpgrade& window = CreateBoth();
   Ui::TFormFirmwareUpgrade& u = window.ui();
   // The model name comes from the main window's list, as a language file may have renamed it.
-  Window().ui().cbbDeviceTypes->setItemText(0, "Single channel");
+  Find<QComboBox>(*Window().ui().PageControl, "cbbDeviceTypes")->setItemText(0, "Single channel");
   const std::string good = WriteEff("good.eff", EffFields{});
   u.Gauge->setValue(37);
 

@@ -58,9 +58,9 @@ TEST_F(FormLayoutTest, LabelledEditsHaveTheirCaptionLabels) {
   Ui::TFormLUM& u = window.ui();
   ASSERT_NE(window.EditLabel(u.lbledtRealTimer), nullptr);
   EXPECT_EQ(window.EditLabel(u.lbledtRealTimer)->text(), QStringLiteral("上电时间"));
-  EXPECT_EQ(window.EditLabel(u.lbledtBattOVP)->text(), QStringLiteral("V"));
+  EXPECT_EQ(window.EditLabel(Find<QLineEdit>(*u.PageControl, "lbledtBattOVP"))->text(), QStringLiteral("V"));
   EXPECT_EQ(window.EditLabel(u.lbledtCC)->text(), QStringLiteral("A"));
-  EXPECT_EQ(window.EditLabel(u.edtModel), nullptr);
+  EXPECT_EQ(window.EditLabel(Find<QLineEdit>(*u.PageControl, "edtModel")), nullptr);
 }
 
 TEST_F(FormLayoutTest, ActionsHaveTheirCaptionsShortcutsAndStartStates) {

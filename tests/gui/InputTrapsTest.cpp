@@ -59,22 +59,22 @@ TEST_F(InputTrapsTest, WheelOverTheTabRowStaysOnShownPages) {
 }
 
 TEST_F(InputTrapsTest, WheelChangesListsAndSpinBoxesOnlyWithFocus) {
-  QComboBox& types = *u().cbbDeviceTypes;
+  QComboBox& types = *Find<QComboBox>(*u().PageControl, "cbbDeviceTypes");
   const int type = types.currentIndex();
   u().tvDevices->setFocus();
   Wheel(types, -1);
   u().PageControl->setCurrentWidget(u().tsPower);
-  const int battery = u().cbbBatteryType->currentIndex();
-  Wheel(*u().cbbBatteryType, -1);
-  const int delay = u().seSCDelay->value();
-  Wheel(*u().seSCDelay, 1);
+  const int battery = Find<QComboBox>(*u().PageControl, "cbbBatteryType")->currentIndex();
+  Wheel(*Find<QComboBox>(*u().PageControl, "cbbBatteryType"), -1);
+  const int delay = Find<QSpinBox>(*u().PageControl, "seSCDelay")->value();
+  Wheel(*Find<QSpinBox>(*u().PageControl, "seSCDelay"), 1);
   u().PageControl->setCurrentWidget(u().tsLoad);
   const int mode = u().cbbWorkMode->currentIndex();
   Wheel(*u().cbbWorkMode, 1);
   EXPECT_EQ(types.currentIndex(), type);
-  EXPECT_EQ(u().cbbBatteryType->currentIndex(), battery);
+  EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbBatteryType")->currentIndex(), battery);
   EXPECT_EQ(u().cbbWorkMode->currentIndex(), mode);
-  EXPECT_EQ(u().seSCDelay->value(), delay);
+  EXPECT_EQ(Find<QSpinBox>(*u().PageControl, "seSCDelay")->value(), delay);
   EXPECT_FALSE(entry_->Modified);
 
   // A list the user has put the focus on still follows the wheel.
@@ -88,7 +88,7 @@ TEST_F(InputTrapsTest, WheelChangesListsAndSpinBoxesOnlyWithFocus) {
 
 TEST_F(InputTrapsTest, LightControlVoltageLetsTabAndEditingKeysThrough) {
   u().PageControl->setCurrentWidget(u().tsPower);
-  QLineEdit& scv = *u().lbledtSCV;
+  QLineEdit& scv = *Find<QLineEdit>(*u().PageControl, "lbledtSCV");
   ASSERT_TRUE(scv.isEnabled());
   scv.setFocus();
   scv.setText(QStringLiteral("6.20"));

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -50,15 +51,16 @@ TEST_F(LanguageApplyTest, FileLackingTextsInheritsThoseShownAndTypeNamesFromTheT
   // Messages and captions fall back to the language shown before, and are written back.
   EXPECT_EQ(Window().Messages().Text(kCongratulations), "Congratulations: firmware upgrade complete!");
   EXPECT_EQ(b.ReadOr(keys::kMessages, "Msg_16", ""), "Congratulations: firmware upgrade complete!");
-  EXPECT_EQ(Window().ui().grpDeviceTypes->title(), QStringLiteral("Device type"));
+  EXPECT_EQ(Find<QGroupBox>(*Window().ui().PageControl, "grpDeviceTypes")->title(), QStringLiteral("Device type"));
   EXPECT_EQ(b.ReadOr(keys::kStrings, "FormLUM.grpDeviceTypes.Caption", ""), "Device type");
   EXPECT_EQ(Upgrade().ui().GroupBoxCOM->title(), QStringLiteral("Port settings"));
   // Existing values are never overwritten.
   EXPECT_EQ(b.ReadOr(keys::kStrings, "FormLUM.tsBase.Caption", ""), "Gerät");
   EXPECT_EQ(Window().ui().PageControl->tabText(0), QStringLiteral("Gerät"));
   // Type names fall back to the built-in Chinese names, not to the English ones shown.
-  EXPECT_EQ(Window().ui().cbbDeviceTypes->itemText(0), QStringLiteral("Einfach"));
-  EXPECT_EQ(Window().ui().cbbDeviceTypes->itemText(1), QStringLiteral("双路普通型太阳能控制器"));
+  EXPECT_EQ(Find<QComboBox>(*Window().ui().PageControl, "cbbDeviceTypes")->itemText(0), QStringLiteral("Einfach"));
+  EXPECT_EQ(Find<QComboBox>(*Window().ui().PageControl, "cbbDeviceTypes")->itemText(1),
+            QStringLiteral("双路普通型太阳能控制器"));
   EXPECT_EQ(b.ReadOr(keys::kDeviceDescription, "5330464", ""), "双路普通型太阳能控制器");
   EXPECT_EQ(b.ReadOr(keys::kDeviceDescription, "5330448", ""), "Einfach");
   EXPECT_EQ(Window().ui().cbbWorkMode->itemText(0), QStringLiteral("一直亮灯"));
@@ -69,21 +71,22 @@ TEST_F(LanguageApplyTest, ListPositionsSurviveASwitchWithoutRunningChangeHandler
   CopyEnglishFile();
   CreateWindows();
   Ui::TFormLUM& u = Window().ui();
-  u.cbbDeviceTypes->setCurrentIndex(2);
+  Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->setCurrentIndex(2);
   u.cbbWorkMode->setCurrentIndex(1);
-  u.cbbBatteryType->setCurrentIndex(3);
+  Find<QComboBox>(*u.PageControl, "cbbBatteryType")->setCurrentIndex(3);
   Window().CurrentEntry()->Modified = false;
-  QSignalSpy deviceSpy(u.cbbDeviceTypes, &QComboBox::currentIndexChanged);
+  QSignalSpy deviceSpy(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes"), &QComboBox::currentIndexChanged);
   QSignalSpy modeSpy(u.cbbWorkMode, &QComboBox::currentIndexChanged);
-  QSignalSpy batterySpy(u.cbbBatteryType, &QComboBox::currentIndexChanged);
+  QSignalSpy batterySpy(Find<QComboBox>(*u.PageControl, "cbbBatteryType"), &QComboBox::currentIndexChanged);
 
   Choose(QStringLiteral("English"));
-  EXPECT_EQ(u.cbbDeviceTypes->currentIndex(), 2);
-  EXPECT_EQ(u.cbbDeviceTypes->currentText(), QStringLiteral("Single-output CC solar controller"));
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->currentIndex(), 2);
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->currentText(),
+            QStringLiteral("Single-output CC solar controller"));
   EXPECT_EQ(u.cbbWorkMode->currentIndex(), 1);
   EXPECT_EQ(u.cbbWorkMode->currentText(), QStringLiteral("On at night"));
-  EXPECT_EQ(u.cbbBatteryType->currentIndex(), 3);
-  EXPECT_EQ(u.cbbBatteryType->currentText(), QStringLiteral("3.6V Li-ion"));
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbBatteryType")->currentIndex(), 3);
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbBatteryType")->currentText(), QStringLiteral("3.6V Li-ion"));
   EXPECT_EQ(deviceSpy.count() + modeSpy.count() + batterySpy.count(), 0);
   EXPECT_FALSE(Window().CurrentEntry()->Modified);
 
@@ -91,13 +94,13 @@ TEST_F(LanguageApplyTest, ListPositionsSurviveASwitchWithoutRunningChangeHandler
   u.cbbWorkMode->setCurrentIndex(-1);
   Choose(QStringLiteral("Chinese Simplified(简体中文)"));
   EXPECT_EQ(u.cbbWorkMode->currentIndex(), -1);
-  EXPECT_EQ(u.cbbDeviceTypes->currentText(), QStringLiteral("单路恒流型太阳能控制器"));
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->currentText(), QStringLiteral("单路恒流型太阳能控制器"));
 }
 
 TEST_F(LanguageApplyTest, EmptyLabelIsWrittenEmptyButAnActionWithoutCaptionIsNot) {
   WriteB({});
   CreateWindows();
-  Window().ui().lblTempUnit->setText(QString());
+  Find<QLabel>(*Window().ui().PageControl, "lblTempUnit")->setText(QString());
   Window().ui().actHelpOnHelp->setText(QString());
   Choose(QStringLiteral("B"));
   const ProfileFile b = LoadFile("B.lng");
@@ -151,7 +154,7 @@ TEST_F(LanguageApplyTest, HintsLabelsGridAndUnitButtonTakeTheirTexts) {
   EXPECT_EQ(GridText(0, 5), QStringLiteral("Five"));
   EXPECT_EQ(GridText(1, 0), QStringLiteral("Minutes"));
   EXPECT_EQ(GridText(2, 0), QStringLiteral("Power %"));
-  EXPECT_EQ(u.btnSCDelayUnit->text(), QStringLiteral("sec"));
+  EXPECT_EQ(Find<QPushButton>(*u.PageControl, "btnSCDelayUnit")->text(), QStringLiteral("sec"));
   EXPECT_EQ(Window().Messages().Text(msg::kMorningSegment), "晨亮段");
 }
 
@@ -190,7 +193,7 @@ TEST_F(LanguageApplyTest, UnwritableFileLackingKeysStopsAtTheFirstCompletionAndS
   EXPECT_EQ(ReadBytes(name), before);
   Ui::TFormLUM& u = Window().ui();
   EXPECT_EQ(u.PageControl->tabText(0), QStringLiteral("Device"));
-  EXPECT_EQ(u.grpDeviceTypes->title(), QStringLiteral("Type"));
+  EXPECT_EQ(Find<QGroupBox>(*u.PageControl, "grpDeviceTypes")->title(), QStringLiteral("Type"));
   EXPECT_EQ(u.PageControl->tabText(1), QStringLiteral("电池"));  // after the failed key
   EXPECT_EQ(ReadBytes("LUM.INI"), settings);                     // the choice is not remembered
 }

@@ -93,7 +93,7 @@ TEST_F(LanguageFirstStartTest, EmptyDirectoryGetsTheCompleteDefaultFileButNoSett
   EXPECT_EQ(CheckedEntry(), 0);
   // The first application fills the two lists the window starts without.
   EXPECT_EQ(Window().ui().cbbWorkMode->count(), 3);
-  EXPECT_EQ(Window().ui().cbbBatteryType->count(), 6);
+  EXPECT_EQ(Find<QComboBox>(*Window().ui().PageControl, "cbbBatteryType")->count(), 6);
 }
 
 TEST_F(LanguageFirstStartTest, SecondStartLeavesTheCompleteFileAlone) {

@@ -31,9 +31,9 @@ TEST_F(LanguageMarkupTest, MarkupShowsAsPlainTextAndLaterSwitchesAreSafe) {
   // pass must neither draw markup nor trip over such children when switching back and forth.
   for (int round = 0; round < 2; ++round) {
     Choose(QStringLiteral("Rich"));
-    for (QLabel* label : {u.lblDeviceModel, &batteryLabel, Upgrade().ui().LabelCOMPort})
+    for (QLabel* label : {Find<QLabel>(*u.PageControl, "lblDeviceModel"), &batteryLabel, Upgrade().ui().LabelCOMPort})
       EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
-    EXPECT_EQ(u.lblDeviceModel->text(), QStringLiteral("<i>Model</i>:"));
+    EXPECT_EQ(Find<QLabel>(*u.PageControl, "lblDeviceModel")->text(), QStringLiteral("<i>Model</i>:"));
     EXPECT_EQ(batteryLabel.text(), QStringLiteral("<b>Battery</b>"));
     EXPECT_EQ(Upgrade().ui().LabelCOMPort->text(), QStringLiteral("<a href='x'>Port</a>"));
     QTextDocument toolTip;  // drawn as Qt draws a tool tip
@@ -41,7 +41,7 @@ TEST_F(LanguageMarkupTest, MarkupShowsAsPlainTextAndLaterSwitchesAreSafe) {
     EXPECT_EQ(toolTip.toPlainText(), QStringLiteral("<b>MI</b> & more"));
 
     Choose(QStringLiteral("English"));
-    EXPECT_EQ(u.lblDeviceModel->text(), QStringLiteral("Model:"));
+    EXPECT_EQ(Find<QLabel>(*u.PageControl, "lblDeviceModel")->text(), QStringLiteral("Model:"));
     EXPECT_EQ(batteryLabel.text(), QStringLiteral("Battery voltage"));
   }
   EXPECT_TRUE(dialogs_.Errors().empty());

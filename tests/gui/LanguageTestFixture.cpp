@@ -118,13 +118,23 @@ std::vector<std::string> SectionKeys(const ProfileFile& file, const char* sectio
   return keys;
 }
 
-std::vector<std::string> TaggedCaptionKeys(const std::string& uiFile) {
+namespace {
+// A page placed on a window from its own form, as the form names it ("lum::BatteryPage"): that
+// form's file beside the window's, whose widgets the window holds where the page stands.
+std::string PageFormOf(const std::string& uiFile, const QString& widgetClass) {
+  const QString prefix = QStringLiteral("lum::");
+  if (!widgetClass.startsWith(prefix) || !widgetClass.endsWith(QStringLiteral("Page"))) return {};
+  const fs::path form = fs::path(uiFile).parent_path() / (widgetClass.mid(prefix.size()) + ".ui").toStdString();
+  return fs::exists(form) ? form.string() : std::string();
+}
+
+// The widgets and actions of a form in file order, its pages' widgets in their place, and
+// those of them whose tag is 9.
+void ReadComponents(const std::string& uiFile, std::vector<std::string>& names, std::vector<std::string>& taggedNames) {
   QFile file(QString::fromStdString(uiFile));
   EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << uiFile;
   QXmlStreamReader xml(&file);
-  std::vector<std::string> names;        // widgets and actions in the order the file lists them
-  std::vector<std::string> taggedNames;  // those whose tag is 9
-  std::vector<std::string> open;         // the widgets and actions being read, innermost last
+  std::vector<std::string> open;  // the widgets and actions being read, innermost last
   bool inTag = false;
   while (!xml.atEnd()) {
     xml.readNext();
@@ -132,6 +142,12 @@ std::vector<std::string> TaggedCaptionKeys(const std::string& uiFile) {
     if (xml.isStartElement() && component) {
       open.push_back(xml.attributes().value(QStringLiteral("name")).toString().toStdString());
       names.push_back(open.back());
+      const std::string page = PageFormOf(uiFile, xml.attributes().value(QStringLiteral("class")).toString());
+      if (page.empty()) continue;
+      std::vector<std::string> pageNames;
+      ReadComponents(page, pageNames, taggedNames);
+      // The page's own form names the page again: it stands here once.
+      if (!pageNames.empty()) names.insert(names.end(), pageNames.begin() + 1, pageNames.end());
     } else if (xml.isStartElement() && xml.name() == u"property") {
       inTag = xml.attributes().value(QStringLiteral("name")) == u"tag";
     } else if (xml.isStartElement() && xml.name() == u"number" && inTag && xml.readElementText() == u"9") {
@@ -141,6 +157,13 @@ std::vector<std::string> TaggedCaptionKeys(const std::string& uiFile) {
     }
   }
   EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+}
+}  // namespace
+
+std::vector<std::string> TaggedCaptionKeys(const std::string& uiFile) {
+  std::vector<std::string> names;        // widgets and actions in the order the window holds them
+  std::vector<std::string> taggedNames;  // those whose tag is 9
+  ReadComponents(uiFile, names, taggedNames);
   std::vector<std::string> keys;
   const std::string window = names.empty() ? std::string() : names.front();
   for (size_t i = 1; i < names.size(); ++i)

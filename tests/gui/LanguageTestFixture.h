@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "FindControl.h"
 #include "FormAboutLUM.h"
 #include "FormChart.h"
 #include "FormFirmwareUpgrade.h"

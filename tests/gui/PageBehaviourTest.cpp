@@ -81,7 +81,7 @@ TEST_F(PageBehaviourTest, EditorTakesTheCellValueAndLeavingItHidesIt) {
 }
 
 TEST_F(PageBehaviourTest, DotInEmptyLightVoltageBecomesZeroDot) {
-  QLineEdit& scv = *u().lbledtSCV;
+  QLineEdit& scv = *Find<QLineEdit>(*u().PageControl, "lbledtSCV");
   u().PageControl->setCurrentWidget(u().tsPower);
   scv.setFocus();
   scv.clear();
@@ -95,7 +95,7 @@ TEST_F(PageBehaviourTest, DotInEmptyLightVoltageBecomesZeroDot) {
 }
 
 TEST_F(PageBehaviourTest, OtherNumericFieldsTakeFiveCharactersAndTheLeadingDotRule) {
-  QLineEdit& ovp = *u().lbledtBattOVP;
+  QLineEdit& ovp = *Find<QLineEdit>(*u().PageControl, "lbledtBattOVP");
   ovp.setEnabled(true);
   ovp.clear();
   QTest::keyClicks(&ovp, QStringLiteral(".25"));
@@ -115,38 +115,41 @@ TEST(KeyRuleTest, GridKeysAreDigitsAndEditingKeys) {
 
 TEST_F(PageBehaviourTest, CustomBatteryFillsItsPresetsAndUnlocksTheFields) {
   entry_->Modified = false;
-  u().cbbBatteryType->setCurrentIndex(0);
-  emit u().cbbBatteryType->activated(0);
-  EXPECT_EQ(u().cbbBatteryType->currentText(), QStringLiteral("自定义电池参数"));
-  EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("14.40"));
-  EXPECT_EQ(u().lbledtBattFCV->text(), QStringLiteral("13.80"));
-  EXPECT_EQ(u().lbledtBattUVP->text(), QStringLiteral("11.10"));
-  EXPECT_EQ(u().lbledtBattUVR->text(), QStringLiteral("12.50"));
-  EXPECT_EQ(u().lbledtSCV->text(), QStringLiteral("5.00"));
-  for (QLineEdit* field : {u().lbledtBattOVP, u().lbledtBattFCV, u().lbledtBattUVP, u().lbledtBattUVR})
+  Find<QComboBox>(*u().PageControl, "cbbBatteryType")->setCurrentIndex(0);
+  emit Find<QComboBox>(*u().PageControl, "cbbBatteryType")->activated(0);
+  EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbBatteryType")->currentText(), QStringLiteral("自定义电池参数"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->text(), QStringLiteral("14.40"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattFCV")->text(), QStringLiteral("13.80"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattUVP")->text(), QStringLiteral("11.10"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattUVR")->text(), QStringLiteral("12.50"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->text(), QStringLiteral("5.00"));
+  for (QLineEdit* field :
+       {Find<QLineEdit>(*u().PageControl, "lbledtBattOVP"), Find<QLineEdit>(*u().PageControl, "lbledtBattFCV"),
+        Find<QLineEdit>(*u().PageControl, "lbledtBattUVP"), Find<QLineEdit>(*u().PageControl, "lbledtBattUVR")})
     EXPECT_TRUE(field->isEnabled()) << field->objectName().toStdString();
   EXPECT_TRUE(entry_->Modified);
 }
 
 TEST_F(PageBehaviourTest, LithiumPolymerPresetFillsItsVoltages) {
-  u().cbbBatteryType->setCurrentIndex(4);
-  emit u().cbbBatteryType->activated(4);
-  EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("4.20"));
-  EXPECT_EQ(u().lbledtBattUVR->text(), QStringLiteral("3.85"));
-  EXPECT_EQ(u().lbledtSCV->text(), QStringLiteral("1.50"));
+  Find<QComboBox>(*u().PageControl, "cbbBatteryType")->setCurrentIndex(4);
+  emit Find<QComboBox>(*u().PageControl, "cbbBatteryType")->activated(4);
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->text(), QStringLiteral("4.20"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattUVR")->text(), QStringLiteral("3.85"));
+  EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->text(), QStringLiteral("1.50"));
 }
 
 TEST_F(PageBehaviourTest, DelayUnitToggledTwiceKeepsTheDelayButMarksTheEntry) {
   TCONFIG_BLOCK before = entry_->Config;
   entry_->Modified = false;
-  u().btnSCDelayUnit->click();
+  Find<QPushButton>(*u().PageControl, "btnSCDelayUnit")->click();
   EXPECT_EQ(Window().Battery().DelayUnitFlag(), 1);
-  u().btnSCDelayUnit->click();
+  Find<QPushButton>(*u().PageControl, "btnSCDelayUnit")->click();
   EXPECT_TRUE(entry_->Modified);
   TCONFIG_BLOCK stored = before;
   Window().StorePages(stored);
   EXPECT_EQ(stored.SCDelay(), before.SCDelay());
-  EXPECT_EQ(u().btnSCDelayUnit->text(), QStringLiteral("分")) << "the caption names the unit counted";
+  EXPECT_EQ(Find<QPushButton>(*u().PageControl, "btnSCDelayUnit")->text(), QStringLiteral("分"))
+      << "the caption names the unit counted";
 }
 
 TEST_F(PageBehaviourTest, PwmDimmingEnablesTheRatedCurrentEvenWhenSetByProgram) {
@@ -182,8 +185,8 @@ TEST_F(PageBehaviourTest, UserWorkModeChoiceRenamesTheFifthSegment) {
 
 TEST_F(PageBehaviourTest, OverTemperatureAndTemperatureCompensationDoNotMarkTheEntry) {
   entry_->Modified = false;
-  u().seOTP->setValue(70);
-  u().chkATC->setChecked(!u().chkATC->isChecked());
+  Find<QSpinBox>(*u().PageControl, "seOTP")->setValue(70);
+  Find<QCheckBox>(*u().PageControl, "chkATC")->setChecked(!Find<QCheckBox>(*u().PageControl, "chkATC")->isChecked());
   EXPECT_FALSE(entry_->Modified);
   u().seAddress->setValue(9);
   EXPECT_TRUE(entry_->Modified);

@@ -53,7 +53,7 @@ class QuittingTest : public ActionsTest {
   bool LogWritten() const { return fs::exists(fs::path(Dir()) / "LUM.LOG"); }
   // An edit of the shown entry, typed as the user does.
   void EditChargeCutOff() {
-    QLineEdit& edit = *u().lbledtBattOVP;
+    QLineEdit& edit = *Find<QLineEdit>(*u().PageControl, "lbledtBattOVP");
     edit.setFocus();
     edit.selectAll();
     QTest::keyClicks(&edit, QStringLiteral("14.90"));
@@ -88,12 +88,12 @@ TEST_F(QuittingTest, EveryWayOfClosingAsksAboutAnEditNotYetApplied) {
     ASSERT_EQ(dialogs_.Questions().size(), asked + 1) << "closed without asking";
     EXPECT_TRUE(Window().isVisible());
     EXPECT_FALSE(LogWritten());
-    EXPECT_EQ(u().lbledtBattOVP->text(), QStringLiteral("14.90"));
+    EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->text(), QStringLiteral("14.90"));
   }
 }
 
 TEST_F(QuittingTest, ExitKeyInATextFieldCutsAndQuitKeyStillQuits) {
-  QLineEdit& edit = *u().lbledtBattOVP;
+  QLineEdit& edit = *Find<QLineEdit>(*u().PageControl, "lbledtBattOVP");
   edit.setFocus();
   edit.selectAll();
   const QString before = edit.text();

@@ -215,8 +215,9 @@ class ReadabilityTest : public EveryDeviceTypeFixture {
     }
     // The upgrade window with the longest model name a file can carry.
     QString longest;
-    for (int i = 0; i < u.cbbDeviceTypes->count(); ++i)
-      if (u.cbbDeviceTypes->itemText(i).size() > longest.size()) longest = u.cbbDeviceTypes->itemText(i);
+    for (int i = 0; i < Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->count(); ++i)
+      if (Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->itemText(i).size() > longest.size())
+        longest = Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->itemText(i);
     Upgrade().findChild<QLineEdit*>(QStringLiteral("lbledtEFFDescription"))->setText(longest);
     for (QWidget* window : OtherWindows()) {
       window->show();

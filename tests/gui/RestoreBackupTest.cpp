@@ -63,7 +63,8 @@ TEST_F(RestoreBackupTest, TheChosenBackupIsWrittenBackAfterTheChangeView) {
   EXPECT_EQ(entry.Config.BattOVP(), setup.config.BattOVP());
   EXPECT_EQ(entry.AsRead->BattOVP(), setup.config.BattOVP());
   SelectNode(TreeTexts().front());
-  EXPECT_EQ(u.lbledtBattOVP->text().toStdString(), FormatScaled(setup.config.BattOVP(), kScaleMilli));
+  EXPECT_EQ(Find<QLineEdit>(*u.PageControl, "lbledtBattOVP")->text().toStdString(),
+            FormatScaled(setup.config.BattOVP(), kScaleMilli));
 }
 
 TEST_F(RestoreBackupTest, WithoutAControllerReadThereIsNothingToRestore) {

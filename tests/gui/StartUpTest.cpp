@@ -60,10 +60,11 @@ TEST_F(StartUpTest, WindowStartsAtItsSizeOnTheDevicePageWithThreePagesHidden) {
     EXPECT_FALSE(page->isVisible()) << page->objectName().toStdString();
   }
   EXPECT_FALSE(u.PageControl->isTabVisible(u.PageControl->indexOf(u.tsBlackBox)));
-  for (QWidget* page : {u.tsBase, u.tsPower, u.tsLoad, u.tsOther, u.tsReal})
+  for (QWidget* page : std::initializer_list<QWidget*>{u.tsBase, u.tsPower, u.tsLoad, u.tsOther, u.tsReal})
     EXPECT_TRUE(u.PageControl->isTabVisible(u.PageControl->indexOf(page))) << page->objectName().toStdString();
-  for (QWidget* control :
-       std::initializer_list<QWidget*>{u.lbledtSCV, u.seSCDelay, u.btnSCDelayUnit, u.cbbWorkMode, u.chkLoopMode})
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           Find<QLineEdit>(*u.PageControl, "lbledtSCV"), Find<QSpinBox>(*u.PageControl, "seSCDelay"),
+           Find<QPushButton>(*u.PageControl, "btnSCDelayUnit"), u.cbbWorkMode, u.chkLoopMode})
     EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
   EXPECT_FALSE(u.actWriteToDevice->isEnabled());
   EXPECT_FALSE(u.actSaveConfigToFile->isEnabled());
@@ -107,7 +108,8 @@ TEST_F(StartUpTest, TheWindowFontReachesEveryPageButNotTheDesktopsWindows) {
   TFormLUM& window = CreateShown();
   Ui::TFormLUM& u = window.ui();
   EXPECT_EQ(window.font().pixelSize(), 13);
-  for (QWidget* page : {u.tsBase, u.tsPower, u.tsLoad, u.tsOther, u.tsReal, u.tsTest, u.tsSetting}) {
+  for (QWidget* page :
+       std::initializer_list<QWidget*>{u.tsBase, u.tsPower, u.tsLoad, u.tsOther, u.tsReal, u.tsTest, u.tsSetting}) {
     EXPECT_EQ(page->font(), window.font()) << page->objectName().toStdString();
     for (QWidget* widget : page->findChildren<QWidget*>()) {
       if (!widget->testAttribute(Qt::WA_SetFont) && !widget->isWindow()) {
@@ -123,10 +125,10 @@ TEST_F(StartUpTest, DeviceTypesAreListedWithoutSelectionAndGridIsSizedWhenShown)
   TFormLUM& window = CreateShown();
   Ui::TFormLUM& u = window.ui();
   u.PageControl->setCurrentWidget(u.tsLoad);
-  ASSERT_EQ(u.cbbDeviceTypes->count(), 4);
-  EXPECT_EQ(u.cbbDeviceTypes->itemText(0), QStringLiteral("单路普通型太阳能控制器"));
-  EXPECT_EQ(u.cbbDeviceTypes->itemText(3), QStringLiteral("红外手持遥控器"));
-  EXPECT_EQ(u.cbbDeviceTypes->currentIndex(), -1);
+  ASSERT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->count(), 4);
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->itemText(0), QStringLiteral("单路普通型太阳能控制器"));
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->itemText(3), QStringLiteral("红外手持遥控器"));
+  EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->currentIndex(), -1);
   EXPECT_EQ(u.StringGrid->size(), QSize(225, 159));
   // The columns share the 219 pixels inside the grid lines by what their texts need.
   EXPECT_EQ(u.StringGrid->columnWidth(0) + u.StringGrid->columnWidth(1) + u.StringGrid->columnWidth(2), 219);

@@ -29,7 +29,7 @@ bool ShowsFocus(QWidget& widget) {
 TEST_F(TabOrderTest, TabGoesOnlyThroughControlsThatShowTheirFocusAndComesBack) {
   TFormLUM& window = CreateShown();
   Ui::TFormLUM& u = window.ui();
-  for (QWidget* page : {u.tsBase, u.tsPower, u.tsLoad, u.tsOther}) {
+  for (QWidget* page : std::initializer_list<QWidget*>{u.tsBase, u.tsPower, u.tsLoad, u.tsOther}) {
     u.PageControl->setCurrentWidget(page);
     u.PageControl->setFocus();
     QWidget* start = QApplication::focusWidget();

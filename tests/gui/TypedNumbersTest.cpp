@@ -53,7 +53,7 @@ TEST_F(TypedNumbersTest, CommaAndExponentAreRefusedNamingTheFieldInEnglishAndChi
     Choose(language);
     for (const QString& typed : {QStringLiteral("12,5"), QStringLiteral("1e3")}) {
       const size_t errors = dialogs_.Errors().size();
-      TypeAndApply(*u().lbledtSCV, typed);
+      TypeAndApply(*Find<QLineEdit>(*u().PageControl, "lbledtSCV"), typed);
       ASSERT_EQ(dialogs_.Errors().size(), errors + 1) << typed.toStdString();
       const QString& message = dialogs_.Errors().back();
       EXPECT_TRUE(message.startsWith(caption)) << message.toStdString();
@@ -61,18 +61,18 @@ TEST_F(TypedNumbersTest, CommaAndExponentAreRefusedNamingTheFieldInEnglishAndChi
       EXPECT_EQ(entry_->Config.SCV(), 620) << "nothing of " << typed.toStdString() << " is stored";
       EXPECT_EQ(Window().CurrentEntry(), entry_) << "the entry is not left with a refused value";
     }
-    u().lbledtSCV->setText(QStringLiteral("6.20"));
+    Find<QLineEdit>(*u().PageControl, "lbledtSCV")->setText(QStringLiteral("6.20"));
   }
 }
 
 TEST_F(TypedNumbersTest, TheLanguagesDecimalSeparatorAndThePointAreBothTaken) {
   Choose(QStringLiteral("Deutsch"));
-  TypeAndApply(*u().lbledtSCV, QStringLiteral("12,5"));
+  TypeAndApply(*Find<QLineEdit>(*u().PageControl, "lbledtSCV"), QStringLiteral("12,5"));
   EXPECT_TRUE(dialogs_.Errors().empty());
   EXPECT_EQ(entry_->Config.SCV(), 1250);
 
   SelectNode("a.LUM");
-  TypeAndApply(*u().lbledtSCV, QStringLiteral("7.5"));
+  TypeAndApply(*Find<QLineEdit>(*u().PageControl, "lbledtSCV"), QStringLiteral("7.5"));
   EXPECT_EQ(entry_->Config.SCV(), 750);
 }
 
@@ -99,7 +99,7 @@ TEST_F(TypedNumbersTest, AChargeVoltageThatDoesNotSuitTheBatteryIsWarnedOf) {
     Choose(language);
     SelectNode("a.LUM");
     const size_t warnings = dialogs_.Warnings().size();
-    TypeAndApply(*u().lbledtBattOVP, QStringLiteral("4.2"));
+    TypeAndApply(*Find<QLineEdit>(*u().PageControl, "lbledtBattOVP"), QStringLiteral("4.2"));
     ASSERT_EQ(dialogs_.Warnings().size(), warnings + 1) << language.toStdString();
     EXPECT_EQ(dialogs_.Warnings().back(), expected);
     EXPECT_EQ(entry_->Config.BattOVP(), 4200) << "a warning, not a refusal";

@@ -43,9 +43,10 @@ TFormLUM& WindowFixture::CreateShown() {
 
 void WindowFixture::FillTypeLists() {
   Ui::TFormLUM& u = window_->ui();
-  for (const TBATTERY_TYPES& type : BatteryTypes()) u.cbbBatteryType->addItem(QString::fromUtf8(type.DefaultName));
+  for (const TBATTERY_TYPES& type : BatteryTypes())
+    Find<QComboBox>(*u.PageControl, "cbbBatteryType")->addItem(QString::fromUtf8(type.DefaultName));
   for (const char* name : WorkModeNames()) u.cbbWorkMode->addItem(QString::fromUtf8(name));
-  u.cbbBatteryType->setCurrentIndex(-1);
+  Find<QComboBox>(*u.PageControl, "cbbBatteryType")->setCurrentIndex(-1);
   u.cbbWorkMode->setCurrentIndex(-1);
 }
 

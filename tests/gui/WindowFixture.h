@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "FindControl.h"
 #include "FormLUM.h"
 #include "ScriptedDialogs.h"
 #include "data/ConfigBlock.h"

@@ -140,13 +140,14 @@ TEST_F(WindowSizeTest, NumericFieldsAreFixedPitchAndScaleWithTheWindow) {
   const int pixels = window.font().pixelSize();
   const QString fixedPitch = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
   u.PageControl->setCurrentWidget(u.tsPower);
-  EXPECT_EQ(u.lbledtBattOVP->font().family(), fixedPitch);
-  EXPECT_EQ(u.lbledtBattOVP->font().pixelSize(), pixels);
+  EXPECT_EQ(Find<QLineEdit>(*u.PageControl, "lbledtBattOVP")->font().family(), fixedPitch);
+  EXPECT_EQ(Find<QLineEdit>(*u.PageControl, "lbledtBattOVP")->font().pixelSize(), pixels);
 
   window.resize(960, 816);
   u.actAutoScale->trigger();
   u.PageControl->setCurrentWidget(u.tsLoad);
-  for (QWidget* field : std::initializer_list<QWidget*>{u.lbledtBattOVP, u.lbledtCC, &window.Load().seInput()}) {
+  for (QWidget* field : std::initializer_list<QWidget*>{Find<QLineEdit>(*u.PageControl, "lbledtBattOVP"), u.lbledtCC,
+                                                        &window.Load().seInput()}) {
     EXPECT_EQ(field->font().family(), fixedPitch) << field->objectName().toStdString();
     EXPECT_EQ(field->font().pixelSize(), qRound(pixels * 1.5)) << field->objectName().toStdString();
   }

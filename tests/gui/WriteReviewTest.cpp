@@ -107,7 +107,7 @@ TEST_F(WriteReviewTest, AddressAndMiModeTwoSurviveAnEditAndAWrite) {
   setup.config.SetFuncFlags(block_bits::kMiEnabled | 2);  // mode 2: no radio button stands for it
   sim::Controller& controller = ReadController(setup);
   Ui::TFormLUM& u = Window().ui();
-  u.lbledtSCV->setText(QStringLiteral("6.50"));
+  Find<QLineEdit>(*u.PageControl, "lbledtSCV")->setText(QStringLiteral("6.50"));
   dialogs_.AnswerYesNo(true);  // apply the edit
   dialogs_.AnswerChanges(true);
   u.actWriteToDevice->trigger();

@@ -7,8 +7,11 @@
 #include <string>
 #include <utility>
 
+#include "BatteryPage.h"
+#include "DevicePage.h"
 #include "FormLUM.h"
 #include "ImageLists.h"
+#include "PageFields.h"
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
 #include "base/TimeStamp.h"
@@ -45,8 +48,8 @@ void TFormLUM::ConnectPageHandlers() {
   connect(u.tvDevices, &QTreeWidget::itemSelectionChanged, this, [this] {
     if (!rebuilding_tree_ && ui_->tvDevices->selectedItems().isEmpty()) RestoreTreeSelection();
   });
-  device_page_.ConnectHandlers();
-  battery_page_.ConnectHandlers();
+  Bind(u.tsBase, &DevicePage::typeTaken, [this] { cbbDeviceTypesChange(); });
+  connect(u.tsPower, &BatteryPage::modified, this, &TFormLUM::MarkModified);
   load_page_.ConnectHandlers();
   extensions_page_.ConnectHandlers();
 }
@@ -112,12 +115,18 @@ void TFormLUM::tvDevicesChange(QTreeWidgetItem* node) {
   const auto found = node_entries_.find(node);
   if (found == node_entries_.end()) return;
   StatusPanel(names::kNodePanel).setText(node->text(0));
+  // Until the edits are applied, the pages still show the entry shown until now: so do the
+  // tree and the status bar.
+  ApplyOutcome outcome = ApplyOutcome::Cancelled;
   try {
-    ConfirmApply();
+    outcome = ConfirmApply();
   } catch (...) {
-    // The pages still show the entry shown until now: so do the tree and the status bar.
     RestoreTreeSelection();
     throw;
+  }
+  if (outcome == ApplyOutcome::Cancelled) {
+    RestoreTreeSelection();
+    return;
   }
   TDEVICE_CONFIG* entry = found->second;
   Entries().SetCurrentEntry(entry);
@@ -133,17 +142,14 @@ void TFormLUM::cbbDeviceTypesChange() {
     ShowPages(CurrentEntry()->Config);
   else
     ApplyCapabilities();
-  device_page_.ShowTypeInStatusBar();
+  ShowDeviceTypeInStatusBar();
   MarkModified();
 }
 
 void TFormLUM::chkLoopModeClick() { MarkModified(); }
 
 void TFormLUM::lbledtSCVChange(QLineEdit& edit) {
-  if (edit.text().startsWith(u'.')) {
-    edit.setText(QStringLiteral("0") + edit.text());
-    edit.setCursorPosition(static_cast<int>(edit.text().size()));
-  }
+  CompleteLeadingPoint(edit);
   MarkModified();
 }
 

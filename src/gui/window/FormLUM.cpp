@@ -12,6 +12,8 @@
 #include <filesystem>
 
 #include "AutoScale.h"
+#include "BatteryPage.h"
+#include "DevicePage.h"
 #include "FixedPitchFields.h"
 #include "InputGuards.h"
 #include "LumLog.h"
@@ -65,6 +67,7 @@ TFormLUM::TFormLUM(const FormLUMOptions& options, QWidget* parent)
     own_dialogs_ = std::make_unique<QtDialogs>(this);
     dialogs_ = own_dialogs_.get();
   }
+  ui_->tsPower->Attach(messages_, observer_, *dialogs_);
   timer_ = new QTimer(this);
   timer_->setObjectName(QStringLiteral("Timer"));
   timer_->setInterval(kTimerIntervalMs);
@@ -108,8 +111,6 @@ QString TFormLUM::FileFilter(int kindSlot, const char* patterns) const {
 void TFormLUM::RunGuarded(const std::function<void()>& handler) {
   try {
     handler();
-  } catch (const ApplyCancelled&) {
-    // The user chose to abandon the operation; nothing to tell.
   } catch (const std::exception& failure) {
     dialogs_->ShowError(QString::fromStdString(failure.what()));
   }
@@ -125,7 +126,7 @@ void TFormLUM::InitMainWindow() {
   ui_->mmoInfo->clear();
   observer_.InfoLine(StartLine(ApplicationTitle(executable_path_), NowStamp()));
 
-  device_page_.ListDeviceTypes();
+  Device().ListDeviceTypes();
 
   load_page_.SizeGrid();
   CreateNewFileEntry();
@@ -171,8 +172,8 @@ void TFormLUM::FormCreate() {
   RunGuarded([this] {
     InitMainWindow();
     ui_->PageControl->setTabVisible(ui_->PageControl->indexOf(ui_->tsBlackBox), false);
-    for (QWidget* control : std::initializer_list<QWidget*>{ui_->lbledtSCV, ui_->seSCDelay, ui_->btnSCDelayUnit,
-                                                            ui_->cbbWorkMode, ui_->chkLoopMode})
+    ui_->tsPower->DisableLightControl();
+    for (QWidget* control : std::initializer_list<QWidget*>{ui_->cbbWorkMode, ui_->chkLoopMode})
       control->setEnabled(false);
   });
 }
@@ -250,7 +251,7 @@ void TFormLUM::FormClose() {
 bool TFormLUM::MayClose() {
   bool mayClose = false;
   RunGuarded([this, &mayClose] {
-    ConfirmApply();
+    if (ConfirmApply() == ApplyOutcome::Cancelled) return;
     const QStringList unkept = UnkeptEntryNames();
     const std::string names = unkept.join(QStringLiteral(", ")).toStdString();
     mayClose = unkept.isEmpty() ||

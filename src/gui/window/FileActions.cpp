@@ -46,7 +46,9 @@ void TFormLUM::ConnectFileActions() {
 }
 
 void TFormLUM::actOpenConfigFileExecute() {
-  if (const TDEVICE_CONFIG* current = CurrentEntry(); current != nullptr && !current->FromDevice) ConfirmApply();
+  if (const TDEVICE_CONFIG* current = CurrentEntry();
+      current != nullptr && !current->FromDevice && ConfirmApply() == ApplyOutcome::Cancelled)
+    return;
   const std::optional<QString> chosen =
       dialogs_->OpenFileName(FileFilter(msg::kLumFileKind, kLumPatterns), QString::fromStdString(work_dir_));
   if (chosen) OpenConfigFileAt(chosen->toStdString());

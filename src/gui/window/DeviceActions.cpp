@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QMetaObject>
 
+#include "DevicePage.h"
 #include "FormLUM.h"
 #include "WriteReview.h"
 #include "base/SafeFormat.h"
@@ -28,7 +29,7 @@ void TFormLUM::ConnectDeviceActions() {
 
 DeviceSession& TFormLUM::PreparedSession() {
   session_->SetMessages(messages_);
-  session_->SetDeviceTypeNames(device_page_.ListedTypes());
+  session_->SetDeviceTypeNames(Device().ListedTypes());
   session_->SetFieldLabels(WindowFieldLabels(*this));
   session_->SetShowErrorDetails(ui_->CheckBoxError->isChecked());
   return *session_;
@@ -37,7 +38,7 @@ DeviceSession& TFormLUM::PreparedSession() {
 void TFormLUM::actConnectDeviceExecute() {
   // A scan replaces the controllers' entries, so the edits of any entry are asked for; Cancel
   // or a field that is not a number stops the scan before it starts.
-  ConfirmApply();
+  if (ConfirmApply() == ApplyOutcome::Cancelled) return;
   // Ports plugged in since the last look are scanned too.
   ListPorts();
   Ui::TFormLUM& u = *ui_;
@@ -72,7 +73,7 @@ bool TFormLUM::MonitorKeepsWriteFromTarget(const TDEVICE_CONFIG& entry) const {
 
 // What the write would change is shown first; it goes ahead only when confirmed.
 void TFormLUM::actWriteToDeviceExecute() {
-  ConfirmApply();
+  if (ConfirmApply() == ApplyOutcome::Cancelled) return;
   const TDEVICE_CONFIG* shown = CurrentEntry();
   if (shown != nullptr && MonitorKeepsWriteFromTarget(*shown)) {
     const std::string question = FormatText(messages_.Text(msg::kMonitorHoldsPort), {realtime_page_.MonitoredPort()});

@@ -52,7 +52,7 @@ BackupChoices TFormLUM::RestoreChoices() {
 
 void TFormLUM::actRestoreBackupExecute() {
   // Opening the backup switches entries: pending edits are asked for first.
-  ConfirmApply();
+  if (ConfirmApply() == ApplyOutcome::Cancelled) return;
   const BackupChoices choices = RestoreChoices();
   if (choices.rows.empty()) {
     dialogs().ShowError(Message(msg::kNoBackups));

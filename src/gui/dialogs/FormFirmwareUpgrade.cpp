@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
+#include "DevicePage.h"
 #include "FixedColours.h"
 #include "FormLUM.h"
 #include "ImageLists.h"
@@ -127,8 +128,8 @@ void TFormFirmwareUpgrade::btnOpenEffFileClick() {
   ui_->btnUpgrade->setEnabled(false);
 
   ModelNames names;
-  for (size_t row = 0; row < names.size(); ++row)
-    names[row] = main_.ui().cbbDeviceTypes->itemText(static_cast<int>(row)).toStdString();
+  const DeviceTypeNames listed = main_.Device().ListedTypes();
+  for (size_t row = 0; row < names.size() && row < listed.size(); ++row) names[row] = listed[row];
   const std::string fullPath = QFileInfo(*path).absoluteFilePath().toStdString();
   if (LoadEffFile(fullPath, *content_, *this, main_.Messages(), names)) {
     ui_->btnUpgrade->setEnabled(true);

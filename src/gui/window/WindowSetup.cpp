@@ -35,7 +35,6 @@ constexpr QSize kToolPictureSize(32, 32);
 constexpr QSize kTreePictureSize(16, 16);
 constexpr int kStatusBarHeight = 25;
 constexpr std::array<int, names::kStatusPanels> kStatusPanelWidths = {128, 208, 50, 50};
-constexpr QColor kPanelColour(224, 232, 240);
 constexpr QColor kSkyBlue(166, 202, 240);
 constexpr QColor kDesktopColour(0, 64, 96);
 constexpr QColor kInfoTextColour(255, 255, 0);
@@ -215,7 +214,7 @@ void TFormLUM::ApplyLook() {
   setMinimumSize(kStartWidth, kStartHeight);
 
   // The design's fixed colours come with fixed texts on them, readable under any theme.
-  for (QWidget* panel : {u.Panel1, u.Panel3, u.Panel5, u.Panel6, u.Panel7}) SetFixedPageColours(*panel, kPanelColour);
+  for (QWidget* panel : {u.Panel5, u.Panel6, u.Panel7}) SetFixedPageColours(*panel, kPanelColour);
 
   SetFixedFieldColours(*u.mmoInfo, kDesktopColour, kInfoTextColour);
   SetPixelFont(*u.mmoInfo, font(), kInfoFontPixels);
@@ -236,8 +235,6 @@ void TFormLUM::ApplyLook() {
     if (auto* editor = spin->findChild<QLineEdit*>(); editor != nullptr && maxLength.isValid())
       editor->setMaxLength(maxLength.toInt());
   }
-  // seBatteryCells takes no typing, only its arrows.
-  if (auto* editor = u.seBatteryCells->findChild<QLineEdit*>()) editor->setReadOnly(true);
 }
 
 }  // namespace lum

@@ -15,6 +15,9 @@ void SetFixedPageColours(QWidget& widget, const QColor& background);
 /// enabled or not.
 void SetFixedFieldColours(QWidget& widget, const QColor& base, const QColor& text);
 
+/// The light background of the editor pages' panels.
+inline constexpr QColor kPanelColour(224, 232, 240);
+
 /// The dark text that goes with the design's light fixed colours.
 inline constexpr QColor kFixedText(0, 0, 0);
 

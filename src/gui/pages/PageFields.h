@@ -19,6 +19,9 @@ const QLabel* LabelOf(const QWidget& window, FieldId id);
 /// its fields); it decides whether the control's value is stored.
 bool OwnEnabled(const QWidget* widget);
 
+/// A number typed from its decimal point gets its leading zero (".5" shows "0.5").
+void CompleteLeadingPoint(QLineEdit& edit);
+
 /// Shows the field of the block in a text field, in the field's scale.
 void ShowFieldText(QLineEdit& edit, FieldId id, const TCONFIG_BLOCK& block, const FieldPlace& place = {});
 

@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "BatteryPage.h"
-#include "DevicePage.h"
 #include "Dialogs.h"
 #include "ExtensionsPage.h"
 #include "LoadPage.h"
@@ -38,11 +36,13 @@ class TFormLUM;
 
 namespace lum {
 
+class BatteryPage;
+class DevicePage;
 class FixedPitchFields;
 
-/// Raised when the user answers Cancel to the apply question: the operation that asked is
-/// abandoned, silently.
-struct ApplyCancelled {};
+/// What the user made of the apply question: the operation that asked goes on, or, on Cancel,
+/// is abandoned silently.
+enum class ApplyOutcome { Proceed, Cancelled };
 
 /// What the main window takes from its surroundings; tests replace all of it.
 struct FormLUMOptions {
@@ -108,7 +108,8 @@ class TFormLUM : public QMainWindow {
   /// choice, ready for an operation to be asked for.
   DeviceSession& PreparedSession();
   RealTimePage& RealTime() { return realtime_page_; }
-  BatteryPage& Battery() { return battery_page_; }
+  DevicePage& Device();
+  BatteryPage& Battery();
   LoadPage& Load() { return load_page_; }
   const std::string& WorkDir() const { return work_dir_; }
   const std::string& LogDir() const { return log_dir_; }
@@ -149,8 +150,8 @@ class TFormLUM : public QMainWindow {
   void ApplyCapabilities();
   void StorePages(TCONFIG_BLOCK& block);
   /// Asks to apply pending edits. Yes stores them; No shows the stored values again, so that
-  /// what the pages show is what the entry holds; Cancel raises ApplyCancelled.
-  void ConfirmApply();
+  /// what the pages show is what the entry holds; Cancel changes nothing and says so.
+  [[nodiscard]] ApplyOutcome ConfirmApply();
 
   // --- Editor page behaviour.
   void MarkModified();
@@ -160,6 +161,8 @@ class TFormLUM : public QMainWindow {
   /// caption for the work mode shown, the output choices and the device type in the status
   /// bar. Run after every change of those and after a language switch.
   void RefreshShownTexts();
+  /// The status bar's device panel names the device type selected, or is empty.
+  void ShowDeviceTypeInStatusBar();
 
   void tvDevicesChange(QTreeWidgetItem* node);
   void cbbDeviceTypesChange();
@@ -237,8 +240,6 @@ class TFormLUM : public QMainWindow {
   std::array<QWidget*, 3> EditorPages() const;
 
   std::unique_ptr<Ui::TFormLUM> ui_;
-  DevicePage device_page_{*this};
-  BatteryPage battery_page_{*this};
   LoadPage load_page_{*this};
   ExtensionsPage extensions_page_{*this};
   RealTimePage realtime_page_{*this};

@@ -34,6 +34,12 @@ const QLabel* LabelOf(const QWidget& window, FieldId id) {
 
 bool OwnEnabled(const QWidget* widget) { return !widget->testAttribute(Qt::WA_ForceDisabled); }
 
+void CompleteLeadingPoint(QLineEdit& edit) {
+  if (!edit.text().startsWith(u'.')) return;
+  edit.setText(QStringLiteral("0") + edit.text());
+  edit.setCursorPosition(static_cast<int>(edit.text().size()));
+}
+
 void ShowFieldText(QLineEdit& edit, FieldId id, const TCONFIG_BLOCK& block, const FieldPlace& place) {
   const ConfigField& field = Field(id);
   edit.setText(QString::fromStdString(FormatFieldNumber(field, ReadValue(block, field, place))));

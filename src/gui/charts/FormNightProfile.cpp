@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <algorithm>
 
+#include "DevicePage.h"
 #include "FormLUM.h"
 #include "NightProfileView.h"
 #include "RadioGroup.h"
@@ -36,7 +37,7 @@ TFormNightProfile::TFormNightProfile(TFormLUM& mainWindow)
   auto refresh = [this] { Refresh(); };
   connect(u.StringGrid, &QTableWidget::itemChanged, this, refresh);
   connect(u.cbbWorkMode, &QComboBox::currentIndexChanged, this, refresh);
-  connect(u.cbbDeviceTypes, &QComboBox::currentIndexChanged, this, refresh);
+  connect(&main_.Device(), &DevicePage::selectedTypeChanged, this, refresh);
   connect(u.chkLoopMode, &QCheckBox::toggled, this, refresh);
   connect(u.chkPWMDIM, &QCheckBox::toggled, this, refresh);
   connect(u.lbledtCC, &QLineEdit::textChanged, this, refresh);
@@ -94,7 +95,7 @@ ChannelSchedule TFormNightProfile::PageSchedule(ConstChannel stored) const {
 void TFormNightProfile::Refresh() {
   Ui::TFormLUM& u = main_.ui();
   std::vector<NightProfileView::Output> outputs;
-  const int row = u.cbbDeviceTypes->currentIndex();
+  const int row = main_.Device().SelectedRow();
   const TDEVICE_CONFIG* entry = main_.CurrentEntry();
   if (entry != nullptr) {
     const int channels = ChannelsOfRow(row);

@@ -175,9 +175,12 @@ void ApplyLanguageFile(const std::string& path, const std::vector<QWidget*>& win
   pass.Messages(mainWindow.Messages());
   mainWindow.Load().WriteGridCaptions();
   Ui::TFormLUM& u = mainWindow.ui();
-  pass.List(*u.cbbDeviceTypes, keys::kDeviceDescription, DeviceItems());
+  // The pages keep their lists to themselves; the language reaches them by their names.
+  if (auto* types = mainWindow.findChild<QComboBox*>(QStringLiteral("cbbDeviceTypes")))
+    pass.List(*types, keys::kDeviceDescription, DeviceItems());
   pass.List(*u.cbbWorkMode, keys::kWorkMode, WorkModeItems());
-  pass.List(*u.cbbBatteryType, keys::kBatteryDescription, BatteryItems());
+  if (auto* batteries = mainWindow.findChild<QComboBox*>(QStringLiteral("cbbBatteryType")))
+    pass.List(*batteries, keys::kBatteryDescription, BatteryItems());
   mainWindow.RefreshShownTexts();
   pass.Finish();
   emit mainWindow.LanguageApplied();

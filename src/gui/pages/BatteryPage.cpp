@@ -10,15 +10,17 @@
 #include <algorithm>
 #include <array>
 
-#include "FormLUM.h"
+#include "Dialogs.h"
+#include "FixedColours.h"
 #include "PageFields.h"
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
 #include "data/BatterySense.h"
 #include "data/ConfigFields.h"
 #include "language/MessageSlots.h"
+#include "language/MessageTable.h"
 #include "language/WindowCaptions.h"
-#include "ui_FormLUM.h"
+#include "ui_BatteryPage.h"
 
 namespace lum {
 
@@ -31,7 +33,7 @@ struct TextField {
   FieldId field;
 };
 
-std::array<TextField, 5> BlockTexts(const Ui::TFormLUM& u) {
+std::array<TextField, 5> BlockTexts(const Ui::BatteryPage& u) {
   return {{{u.lbledtSCV, u.grpSolarControl, FieldId::SCV},
            {u.lbledtBattOVP, u.grpBatteryType, FieldId::BattOVP},
            {u.lbledtBattFCV, u.grpBatteryType, FieldId::BattFCV},
@@ -52,21 +54,43 @@ uint32_t SpinValue(const QSpinBox& spin, uint32_t stored) {
 }
 }  // namespace
 
+BatteryPage::BatteryPage(QWidget* parent) : FormPage(parent), ui_(std::make_unique<Ui::BatteryPage>()) {
+  ui_->setupUi(this);
+  // The design's fixed colours come with fixed texts on them, readable under any theme.
+  SetFixedPageColours(*ui_->Panel3, kPanelColour);
+  ConnectHandlers();
+}
+
+BatteryPage::~BatteryPage() = default;
+
+void BatteryPage::Attach(const MessageTable& messages, LinkObserver& observer, Dialogs& dialogs) {
+  messages_ = &messages;
+  observer_ = &observer;
+  dialogs_ = &dialogs;
+}
+
+QString BatteryPage::Message(int slot) const { return QString::fromStdString(messages_->Text(slot)); }
+
 void BatteryPage::ConnectHandlers() {
-  Ui::TFormLUM& u = window_.ui();
+  Ui::BatteryPage& u = *ui_;
   TakeRange(*u.seOTP, FieldId::OTP);
   TakeRange(*u.seSCDelay, FieldId::SCDelay);
   // The list reacts to the user's choice only; showing an entry sets it without the handler.
-  window_.Bind(u.cbbBatteryType, &QComboBox::activated, [this] { cbbBatteryTypeChange(); });
-  window_.Bind(u.seBatteryCells, &QSpinBox::valueChanged, [this] { cbbBatteryTypeChange(); });
-  window_.Bind(u.btnSCDelayUnit, &QPushButton::clicked, [this] { btnSCDelayUnitClick(); });
-  window_.Bind(u.seSCDelay, &QSpinBox::valueChanged, [this] { window_.chkLoopModeClick(); });
+  connect(u.cbbBatteryType, &QComboBox::activated, this, [this] { cbbBatteryTypeChange(); });
+  connect(u.seBatteryCells, &QSpinBox::valueChanged, this, [this] { cbbBatteryTypeChange(); });
+  connect(u.btnSCDelayUnit, &QPushButton::clicked, this, [this] { btnSCDelayUnitClick(); });
+  connect(u.seSCDelay, &QSpinBox::valueChanged, this, &BatteryPage::modified);
+  // seBatteryCells takes no typing, only its arrows.
+  if (auto* editor = u.seBatteryCells->findChild<QLineEdit*>()) editor->setReadOnly(true);
   for (const TextField& text : BlockTexts(u))
-    window_.Bind(text.edit, &QLineEdit::textChanged, [this, edit = text.edit] { window_.lbledtSCVChange(*edit); });
+    connect(text.edit, &QLineEdit::textChanged, this, [this, edit = text.edit] {
+      CompleteLeadingPoint(*edit);
+      emit modified();
+    });
 }
 
 void BatteryPage::ApplyCapabilities(const Capabilities& caps) {
-  Ui::TFormLUM& u = window_.ui();
+  Ui::BatteryPage& u = *ui_;
   u.grpBatteryType->setEnabled(caps.HasBattery);
   u.cbbBatteryType->setCurrentIndex(0);
   cbbBatteryTypeChange();
@@ -83,8 +107,13 @@ void BatteryPage::ApplyCapabilities(const Capabilities& caps) {
   u.seOTP->setEnabled(caps.HasOverTempLimit);
 }
 
+void BatteryPage::DisableLightControl() {
+  for (QWidget* control : std::initializer_list<QWidget*>{ui_->lbledtSCV, ui_->seSCDelay, ui_->btnSCDelayUnit})
+    control->setEnabled(false);
+}
+
 void BatteryPage::Show(const TCONFIG_BLOCK& block, const PageFlags& flags) {
-  Ui::TFormLUM& u = window_.ui();
+  Ui::BatteryPage& u = *ui_;
   // Only ever checked here; ApplyCapabilities has unchecked it.
   if (OwnEnabled(u.chkATC) && flags.tempComp) u.chkATC->setChecked(true);
   u.seOTP->setValue(block.OTP());
@@ -94,15 +123,14 @@ void BatteryPage::Show(const TCONFIG_BLOCK& block, const PageFlags& flags) {
   ShowMatchingType(block);
 }
 
-void BatteryPage::StoreFlags(PageFlags& flags) const { flags.tempComp = window_.ui().chkATC->isChecked(); }
+void BatteryPage::StoreFlags(PageFlags& flags) const { flags.tempComp = ui_->chkATC->isChecked(); }
 
 void BatteryPage::Store(TCONFIG_BLOCK& block) {
-  Ui::TFormLUM& u = window_.ui();
+  Ui::BatteryPage& u = *ui_;
   if (OwnEnabled(u.seOTP)) block.SetOTP(static_cast<uint8_t>(SpinValue(*u.seOTP, block.OTP())));
   const TCONFIG_BLOCK before = block;
   for (const TextField& text : BlockTexts(u))
-    if (OwnEnabled(text.gate))
-      StoreFieldText(*text.edit, text.field, block, {}, window_.Messages(), window_.Observer());
+    if (OwnEnabled(text.gate)) StoreFieldText(*text.edit, text.field, block, {}, *messages_, *observer_);
   WarnOfDoubtfulVoltages(before, block);
   if (OwnEnabled(u.grpSolarControl)) {
     const uint32_t delay = SpinValue(*u.seSCDelay, block.SCDelay() & block_bits::kSCDelayValue);
@@ -115,23 +143,23 @@ void BatteryPage::WarnOfDoubtfulVoltages(const TCONFIG_BLOCK& before, const TCON
   for (const VoltageDoubt& doubt : DoubtfulBatteryVoltages(after)) {
     const uint32_t value = ReadValue(after, *doubt.field);
     if (value == ReadValue(before, *doubt.field)) continue;  // only what was just typed
-    const QLabel* label = LabelOf(window_, doubt.field->id);
+    const QLabel* label = LabelOf(*this, doubt.field->id);
     lines << QString::fromStdString(
-        FormatText(window_.Messages().Text(msg::kBatteryVoltageDoubt),
+        FormatText(messages_->Text(msg::kBatteryVoltageDoubt),
                    {WithoutColon(label->text().toStdString()), FormatFieldNumber(*doubt.field, value),
-                    window_.ui().cbbBatteryType->itemText(doubt.batteryRow).toStdString(),
+                    ui_->cbbBatteryType->itemText(doubt.batteryRow).toStdString(),
                     FormatFieldNumber(*doubt.field, doubt.low), FormatFieldNumber(*doubt.field, doubt.high)}));
   }
-  if (!lines.isEmpty()) window_.dialogs().ShowWarning(lines.join(QLatin1Char('\n')));
+  if (!lines.isEmpty()) dialogs_->ShowWarning(lines.join(QLatin1Char('\n')));
 }
 
 void BatteryPage::ShowMatchingType(const TCONFIG_BLOCK& block) {
-  window_.ui().cbbBatteryType->setCurrentIndex(MatchingBatteryType(block));
+  ui_->cbbBatteryType->setCurrentIndex(MatchingBatteryType(block));
   LockVoltages();
 }
 
 void BatteryPage::LockVoltages() {
-  Ui::TFormLUM& u = window_.ui();
+  Ui::BatteryPage& u = *ui_;
   const bool custom = u.cbbBatteryType->currentIndex() == 0;
   const bool group = OwnEnabled(u.grpBatteryType);
   for (QLineEdit* field : {u.lbledtBattOVP, u.lbledtBattFCV, u.lbledtBattUVP, u.lbledtBattUVR})
@@ -139,7 +167,7 @@ void BatteryPage::LockVoltages() {
 }
 
 void BatteryPage::ShowPresets() {
-  Ui::TFormLUM& u = window_.ui();
+  Ui::BatteryPage& u = *ui_;
   const int row = u.cbbBatteryType->currentIndex();
   if (row < 0 || row >= kBatteryTypeCount) return;
   const TBATTERY_TYPES& type = BatteryTypes()[static_cast<size_t>(row)];
@@ -153,17 +181,17 @@ void BatteryPage::ShowPresets() {
   show(u.lbledtSCV, FieldId::SCV, type.SCV);
 }
 
-int BatteryPage::DelayUnitFlag() const { return window_.ui().seSCDelay->property(names::kTagProperty).toInt(); }
+int BatteryPage::DelayUnitFlag() const { return ui_->seSCDelay->property(names::kTagProperty).toInt(); }
 
 void BatteryPage::SetDelayUnitFlag(int flag) {
-  window_.ui().seSCDelay->setProperty(names::kTagProperty, flag);
+  ui_->seSCDelay->setProperty(names::kTagProperty, flag);
   RefreshShownTexts();
 }
 
 void BatteryPage::RefreshShownTexts() {
   // Flag 1 (the start value) counts seconds, 0 minutes.
-  QPushButton& unit = *window_.ui().btnSCDelayUnit;
-  unit.setText(window_.Message(DelayUnitFlag() == 1 ? msg::kSecondsUnit : msg::kMinutesUnit));
+  QPushButton& unit = *ui_->btnSCDelayUnit;
+  unit.setText(Message(DelayUnitFlag() == 1 ? msg::kSecondsUnit : msg::kMinutesUnit));
   // The design's 24 pixels hold "秒" or "s", not every language's name of the unit.
   constexpr int kUnitPadding = 8;
   unit.setMaximumWidth(std::max(unit.minimumWidth(), unit.fontMetrics().horizontalAdvance(unit.text()) + kUnitPadding));
@@ -173,12 +201,12 @@ void BatteryPage::RefreshShownTexts() {
 void BatteryPage::cbbBatteryTypeChange() {
   LockVoltages();
   ShowPresets();
-  window_.MarkModified();
+  emit modified();
 }
 
 void BatteryPage::btnSCDelayUnitClick() {
   SetDelayUnitFlag(DelayUnitFlag() == 0 ? 1 : 0);
-  window_.MarkModified();
+  emit modified();
 }
 
 }  // namespace lum

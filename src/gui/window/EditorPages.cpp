@@ -4,8 +4,11 @@
 #include <QToolButton>
 #include <array>
 
+#include "BatteryPage.h"
+#include "DevicePage.h"
 #include "EmptyPage.h"
 #include "FormLUM.h"
+#include "WindowNames.h"
 #include "data/PageRules.h"
 #include "data/TypeTables.h"
 #include "language/MessageSlots.h"
@@ -16,18 +19,22 @@ namespace lum {
 void TFormLUM::ShowEntry() {
   TDEVICE_CONFIG* entry = CurrentEntry();
   if (entry == nullptr) return;
-  device_page_.Show(*entry);
-  if (device_page_.SelectedRow() < 0)
+  Device().Show(*entry);
+  if (Device().SelectedRow() < 0)
     ShowNoDeviceType();
   else
     ShowPages(entry->Config);
   entry->Modified = false;
 }
 
+DevicePage& TFormLUM::Device() { return *ui_->tsBase; }
+
+BatteryPage& TFormLUM::Battery() { return *ui_->tsPower; }
+
 std::array<QWidget*, 3> TFormLUM::EditorPages() const { return {ui_->tsPower, ui_->tsLoad, ui_->tsOther}; }
 
 void TFormLUM::ShowNoDeviceType() {
-  device_page_.ShowTypeInStatusBar();
+  ShowDeviceTypeInStatusBar();
   load_page_.seInputExit();
   for (QWidget* page : EditorPages()) EmptyPage(*page);
   load_page_.ForgetShownChannel();
@@ -41,58 +48,61 @@ void TFormLUM::ShowPages(const TCONFIG_BLOCK& block) {
   ApplyCapabilities();
   const PageFlags flags = UnpackFuncFlags(block.FuncFlags());
   extensions_page_.Show(block, flags);
-  battery_page_.Show(block, flags);
+  Battery().Show(block, flags);
   load_page_.Show(block, flags);
-  device_page_.ShowTypeInStatusBar();
+  ShowDeviceTypeInStatusBar();
 }
 
 void TFormLUM::ApplyCapabilities() {
-  const int row = device_page_.SelectedRow();
+  const int row = Device().SelectedRow();
   const uint8_t capFlags = CurrentEntry() != nullptr ? CurrentEntry()->Config.CapFlags() : 0;
   const Capabilities caps = ResolveCapabilities(capFlags, row);
 
   load_page_.ApplyCapabilities(caps, ChannelsOfRow(row));
-  battery_page_.ApplyCapabilities(caps);
+  Battery().ApplyCapabilities(caps);
 }
 
 void TFormLUM::StorePages(TCONFIG_BLOCK& block) {
   // Empty pages hold nothing of the entry: its block stays as it is.
   if (pages_empty_) return;
-  block.SetProductID(ProductCodeOfRow(device_page_.SelectedRow()));
+  block.SetProductID(ProductCodeOfRow(Device().SelectedRow()));
   PageFlags flags;
   extensions_page_.Store(block, flags);
   load_page_.StoreFlags(flags);
-  battery_page_.StoreFlags(flags);
+  Battery().StoreFlags(flags);
   block.SetFuncFlags(PackFuncFlags(block.FuncFlags(), flags));
-  battery_page_.Store(block);
+  Battery().Store(block);
   load_page_.Store(block);
 }
 
-void TFormLUM::ConfirmApply() {
+ApplyOutcome TFormLUM::ConfirmApply() {
   TDEVICE_CONFIG* entry = CurrentEntry();
-  if (entry == nullptr || !entry->Modified) return;
+  if (entry == nullptr || !entry->Modified) return ApplyOutcome::Proceed;
   switch (dialogs_->AskYesNoCancel(Message(msg::kApplyTitle), Message(msg::kApplyQuestion))) {
     case Answer::Yes:
       StorePages(entry->Config);
       entry->Modified = false;
-      return;
+      return ApplyOutcome::Proceed;
     case Answer::No:
       // Nothing shown for the edits may be stored afterwards, not even the shown channel.
       load_page_.ForgetShownChannel();
       ShowEntry();
-      return;
+      return ApplyOutcome::Proceed;
     case Answer::Cancel:
-      throw ApplyCancelled{};
+      break;
   }
+  return ApplyOutcome::Cancelled;
 }
 
 void TFormLUM::RefreshShownTexts() {
-  battery_page_.RefreshShownTexts();
+  Battery().RefreshShownTexts();
   load_page_.RefreshShownTexts();
   realtime_page_.RefreshShownTexts();
-  device_page_.ShowTypeInStatusBar();
+  ShowDeviceTypeInStatusBar();
   if (auto* scale = ui_->ToolBar->findChild<QToolButton*>(QStringLiteral("ToolButton1")))
     scale->setToolTip(Message(msg::kScaleTip));
 }
+
+void TFormLUM::ShowDeviceTypeInStatusBar() { StatusPanel(names::kDevicePanel).setText(Device().SelectedTypeName()); }
 
 }  // namespace lum
