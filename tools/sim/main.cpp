@@ -113,6 +113,28 @@ void BlockStopSignals(sigset_t& signals) {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
+void AddSunOptions(CLI::App& app, lum::sim::SunOptions& sun) {
+  app.add_option("--sun", sun.site, "Days and nights at this site: battery, solar and load follow the sun")
+      ->type_name("LAT,LON");
+  app.add_option("--speed", sun.speed, "Simulated seconds per real second under --sun (3600: an hour a second)")
+      ->check(CLI::PositiveNumber);
+  app.add_option("--cloudy", sun.cloudy, "Days (0 the first) with little sun, \"2,3,4\"")->type_name("DAYS");
+  app.add_option("--fault", sun.faults, "dead-lamp=NIGHT;NIGHT, broken-panel=DAY, ageing=AH_PER_DAY, comma-separated")
+      ->type_name("FAULTS");
+}
+
+// The plugs and unplugs of --schedule, then those of --stream.
+std::vector<lum::sim::ControlCommand> Schedule(const std::string& scheduleFile, double streamSeconds,
+                                               const std::vector<lum::sim::ControllerSetup>& setups) {
+  std::vector<lum::sim::ControlCommand> schedule;
+  if (!scheduleFile.empty()) schedule = lum::sim::ParseSchedule(ReadFile(scheduleFile));
+  if (streamSeconds > 0) {
+    const auto hold = std::chrono::milliseconds(static_cast<int64_t>(streamSeconds * kMsPerSecond));
+    for (auto& command : lum::sim::StreamSchedule(setups, hold, kStreamGap, kStreamRounds)) schedule.push_back(command);
+  }
+  return schedule;
+}
+
 // Every failure, of the command line or of a controller's setup, ends the program with a
 // message rather than an abort.
 int Run(int argc, char** argv) {
@@ -143,13 +165,7 @@ int Run(int argc, char** argv) {
       ->type_name("SECONDS")
       ->check(CLI::PositiveNumber);
   lum::sim::SunOptions sun;
-  app.add_option("--sun", sun.site, "Days and nights at this site: battery, solar and load follow the sun")
-      ->type_name("LAT,LON");
-  app.add_option("--speed", sun.speed, "Simulated seconds per real second under --sun (3600: an hour a second)")
-      ->check(CLI::PositiveNumber);
-  app.add_option("--cloudy", sun.cloudy, "Days (0 the first) with little sun, \"2,3,4\"")->type_name("DAYS");
-  app.add_option("--fault", sun.faults, "dead-lamp=NIGHT;NIGHT, broken-panel=DAY, ageing=AH_PER_DAY, comma-separated")
-      ->type_name("FAULTS");
+  AddSunOptions(app, sun);
   CLI11_PARSE(app, argc, argv);
   if (controllers.empty() && buses.empty()) controllers.emplace_back(kDefaultController);
 
@@ -187,12 +203,7 @@ int Run(int argc, char** argv) {
     busRanges.push_back(BusRangeText(units));
   }
   if (!portsIni.empty()) lum::sim::WritePortsIni(portsIni, paths, busRanges);
-  std::vector<lum::sim::ControlCommand> schedule;
-  if (!scheduleFile.empty()) schedule = lum::sim::ParseSchedule(ReadFile(scheduleFile));
-  if (streamSeconds > 0) {
-    const auto hold = std::chrono::milliseconds(static_cast<int64_t>(streamSeconds * kMsPerSecond));
-    for (auto& command : lum::sim::StreamSchedule(setups, hold, kStreamGap, kStreamRounds)) schedule.push_back(command);
-  }
+  std::vector<lum::sim::ControlCommand> schedule = Schedule(scheduleFile, streamSeconds, setups);
   std::fflush(stdout);
   simulator.Start();
   lum::sim::BenchDriver driver(ports, std::cerr);
