@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FixedWaits.h"
-#include "ProcessCpu.h"
+#include "MonitorPolls.h"
 #include "QuietObserver.h"
 #include "device/DeviceSession.h"
 #include "device/Scan.h"
@@ -25,23 +25,13 @@ constexpr const char* kLookedAt = "1-32";
 
 std::vector<sim::ControllerSetup> Units() {
   std::vector<sim::ControllerSetup> units;
-  for (const uint8_t address : kUnitAddresses) {
-    sim::ControllerSetup unit = sim::DefaultSetup(kRow);
-    unit.config.SetAddress(address);
-    unit.serialNumber = address;
-    unit.memory = sim::FactoryMemory(unit);
-    units.push_back(unit);
-  }
+  for (const uint8_t address : kUnitAddresses) units.push_back(sim::BusUnit(kRow, address, address));
   return units;
 }
 
 BusAddresses LookedAt() {
   std::string error;
   return *ParseBusAddresses(kLookedAt, &error);
-}
-
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 void BM_ScanBusOfEightAmongThirtyTwo(benchmark::State& state) {
@@ -80,20 +70,8 @@ void BM_MonitorBusOfEightCpuShare(benchmark::State& state) {
   PortMap ports = PortMap::FromSection({{"COM1", bus.Path()}});
   ports.SetBus(1, BusAddresses(std::begin(kUnitAddresses), std::end(kUnitAddresses)));
   DeviceSession session(ports, observer);
-  session.OpenMonitor(bus.Path());
-  session.WaitIdle();
-  if (!session.MonitorOpen()) {
-    state.SkipWithError("monitor port did not open");
-    return;
-  }
-  const double cpuBefore = ProcessCpuSeconds();
-  const auto start = std::chrono::steady_clock::now();
-  for (auto _ : state) {
-    session.Poll(true);
-    session.WaitIdle();
-  }
-  const double seconds = SecondsSince(start);
-  state.counters["cpu_share"] = (ProcessCpuSeconds() - cpuBefore) / seconds;
+  const double seconds = PollMonitor(state, session, bus.Path());
+  if (seconds <= 0) return;
   state.counters["polls_per_controller_per_s"] = static_cast<double>(state.iterations()) / seconds;
 }
 

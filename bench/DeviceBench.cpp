@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "FixedWaits.h"
-#include "ProcessCpu.h"
+#include "MonitorPolls.h"
 #include "QuietObserver.h"
 #include "base/Clock.h"
 #include "device/DeviceSession.h"
@@ -35,10 +35,6 @@ void WriteOnce(DeviceContext& context) {
     context.entries.SetCurrentEntry(&context.entries.AddFileEntry(std::move(entry)));
   }
   WriteDevice(context);
-}
-
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 // A simulated controller on the real clock.
@@ -122,19 +118,7 @@ void BM_TwoSessionsReadInParallel(benchmark::State& state) {
 void BM_MonitorPollCpuShare(benchmark::State& state) {
   Bench bench(sim::DefaultSetup(kTwoChannelRow));
   DeviceSession session(PortMap{}, bench.observer);
-  session.OpenMonitor(bench.controller.Path());
-  session.WaitIdle();
-  if (!session.MonitorOpen()) {
-    state.SkipWithError("monitor port did not open");
-    return;
-  }
-  const double cpuBefore = ProcessCpuSeconds();
-  const auto start = std::chrono::steady_clock::now();
-  for (auto _ : state) {
-    session.Poll(true);
-    session.WaitIdle();
-  }
-  state.counters["cpu_share"] = (ProcessCpuSeconds() - cpuBefore) / SecondsSince(start);
+  PollMonitor(state, session, bench.controller.Path());
 }
 
 BENCHMARK(BM_ScanAndReadTwoChannels)->Iterations(kRuns)->Unit(benchmark::kMillisecond)->UseRealTime();

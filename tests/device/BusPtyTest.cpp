@@ -18,13 +18,7 @@ namespace lum {
 namespace {
 
 // A unit of row 1 at `address` with its own serial number.
-sim::ControllerSetup Unit(uint8_t address, uint32_t serial) {
-  sim::ControllerSetup setup = sim::DefaultSetup(1);
-  setup.config.SetAddress(address);
-  setup.serialNumber = serial;
-  setup.memory = sim::FactoryMemory(setup);
-  return setup;
-}
+sim::ControllerSetup Unit(uint8_t address, uint32_t serial) { return sim::BusUnit(1, address, serial); }
 
 class BusPtyTest : public ::testing::Test {
  protected:

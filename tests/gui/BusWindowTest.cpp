@@ -10,9 +10,7 @@ namespace {
 
 // A unit of row 1 at `address` with its own serial number and model.
 sim::ControllerSetup Unit(uint8_t address, uint32_t serial, const std::string& model) {
-  sim::ControllerSetup setup = sim::DefaultSetup(1);
-  setup.config.SetAddress(address);
-  setup.serialNumber = serial;
+  sim::ControllerSetup setup = sim::BusUnit(1, address, serial);
   setup.model = model;
   setup.memory = sim::FactoryMemory(setup);
   return setup;

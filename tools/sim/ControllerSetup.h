@@ -74,5 +74,8 @@ ControllerSetup DefaultSetup(int row, FieldTable fields = ConfigFields());
 /// The factory data area that 0x7E reads, built from the controller's identity (model text,
 /// product code, serial, batch code); DefaultSetup sets it as the memory.
 Bytes FactoryMemory(const ControllerSetup& setup);
+/// DefaultSetup(row) as a unit of a bus: at `address`, with its own serial number (and the
+/// factory memory that names it).
+ControllerSetup BusUnit(int row, uint8_t address, uint32_t serial);
 
 }  // namespace lum::sim

@@ -87,4 +87,12 @@ ControllerSetup DefaultSetup(int row, FieldTable fields) {
   return setup;
 }
 
+ControllerSetup BusUnit(int row, uint8_t address, uint32_t serial) {
+  ControllerSetup setup = DefaultSetup(row);
+  setup.config.SetAddress(address);
+  setup.serialNumber = serial;
+  setup.memory = FactoryMemory(setup);
+  return setup;
+}
+
 }  // namespace lum::sim
