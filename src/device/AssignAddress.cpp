@@ -1,5 +1,7 @@
 #include "device/AssignAddress.h"
 
+#include <algorithm>
+
 #include "device/Identify.h"
 #include "device/Scan.h"
 
@@ -17,6 +19,15 @@ bool Answers(Link& link, SerialPort* port, uint8_t address) {
   return answered;
 }
 
+// Whether the controller answered a read of its function flags into `block`.
+bool ReadFlags(Link& link, SerialPort* port, TCONFIG_BLOCK& block) {
+  link.ClearReplyLog();
+  SendRead(link, port, block, command::kFuncFlags);
+  const auto& replies = link.ReplyLog();
+  return std::any_of(replies.begin(), replies.end(),
+                     [](const ReplyHeader& reply) { return reply.code == ReplyCode(command::kFuncFlags); });
+}
+
 }  // namespace
 
 AddressResult AssignAddress(Link& link, SerialPort* port, uint8_t from, uint8_t to) {
@@ -26,11 +37,11 @@ AddressResult AssignAddress(Link& link, SerialPort* port, uint8_t from, uint8_t 
   if (!Answers(link, port, to)) {
     TCONFIG_BLOCK current;
     link.SetBusAddress(from);
-    if (Identify(link, port, current, kScanIdentifyTries) < 0) {
+    // The write carries the flags as well: they are read first so that they stay as they are,
+    // and nothing is sent when they cannot be read (the write would clear them).
+    if (Identify(link, port, current, kScanIdentifyTries) < 0 || !ReadFlags(link, port, current)) {
       result = AddressResult::NoController;
     } else {
-      // The write carries the flags as well: read them first so that they stay as they are.
-      SendRead(link, port, current, command::kFuncFlags);
       link.SendFrame(current, port, link.RequestAddress(), command::kFuncFlags,
                      static_cast<uint8_t>(frame::kWriteFlag | (current.FuncFlags() & frame::kFuncFlagsMask)), to, 0);
       result = Answers(link, port, to) ? AddressResult::Set : AddressResult::Unverified;

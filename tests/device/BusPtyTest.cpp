@@ -174,6 +174,22 @@ TEST_F(BusPtyTest, AnAddressIsGivenOnlyWhenFreeAndIsVerifiedWhereItWasSet) {
   EXPECT_FALSE(AnyToAddressZero(bus));
 }
 
+// Address and flags travel in one write: flags that could not be read are never written.
+TEST_F(BusPtyTest, AControllerThatDoesNotAnswerItsFlagsReadIsNotReaddressed) {
+  sim::ControllerSetup mute = Unit(1, 0x01);
+  mute.answerLimit = 1;  // answers its identification, then falls silent
+  sim::Controller& bus = simulator.AddBus(mute, {mute});
+  simulator.Start();
+  auto port = PortMap::FromSection({{"COM3", bus.Path()}}).Open(3, kDeviceBaud);
+  ASSERT_TRUE(port);
+
+  EXPECT_EQ(AssignAddress(link, port.get(), 1, 8), AddressResult::NoController);
+  for (const sim::RawFrame& frame : bus.UnitLog(0))
+    EXPECT_FALSE(frame[frame::kCode] == command::kFuncFlags && (frame[frame::kIndex] & frame::kWriteFlag) != 0)
+        << "a flags write was sent";
+  EXPECT_FALSE(bus.UnitLog(0).empty()) << "the unit heard its requests";
+}
+
 TEST_F(BusPtyTest, TheMonitorPollsEachControllerOfTheBusInTurn) {
   sim::Controller& bus = simulator.AddBus(Unit(2, 0x02), {Unit(2, 0x02), Unit(4, 0x04), Unit(6, 0x06)});
   simulator.Start();

@@ -40,9 +40,10 @@ TEST(SunClockTest, BlockAndOptionsMakeTheWorldAndTheClockRunsFast) {
 
 TEST(SunClockTest, OptionsTypedWrongAreRefusedByName) {
   const TCONFIG_BLOCK block = NewFileStartBlock();
-  for (const SunOptions& bad : {SunOptions{"91,0"}, SunOptions{"0,0", 1, "x"}, SunOptions{"0,0", 1, "-1"},
-                                SunOptions{"0,0", 1, "", "dead-lamp=a"}, SunOptions{"0,0", 1, "", "melted"},
-                                SunOptions{"0,0", 1, "", "ageing=nan"}})
+  for (const SunOptions& bad :
+       {SunOptions{.site = "91,0"}, SunOptions{.site = "0,0", .cloudy = "x"}, SunOptions{.site = "0,0", .cloudy = "-1"},
+        SunOptions{.site = "0,0", .faults = "dead-lamp=a"}, SunOptions{.site = "0,0", .faults = "melted"},
+        SunOptions{.site = "0,0", .faults = "ageing=nan"}})
     EXPECT_THROW(SunSetupFor(block, bad, 0), std::invalid_argument) << bad.site << bad.cloudy << bad.faults;
   const std::string command = "'" LUM_SIM_PATH "' --sun 51.5 --speed 3600 >/dev/null 2>&1";
   const int status = std::system(command.c_str());
