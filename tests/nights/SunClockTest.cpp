@@ -40,10 +40,16 @@ TEST(SunClockTest, BlockAndOptionsMakeTheWorldAndTheClockRunsFast) {
 
 TEST(SunClockTest, OptionsTypedWrongAreRefusedByName) {
   const TCONFIG_BLOCK block = NewFileStartBlock();
+  const auto options = [](const std::string& site, const std::string& cloudy, const std::string& faults) {
+    SunOptions typed;
+    typed.site = site;
+    typed.cloudy = cloudy;
+    typed.faults = faults;
+    return typed;
+  };
   for (const SunOptions& bad :
-       {SunOptions{.site = "91,0"}, SunOptions{.site = "0,0", .cloudy = "x"}, SunOptions{.site = "0,0", .cloudy = "-1"},
-        SunOptions{.site = "0,0", .faults = "dead-lamp=a"}, SunOptions{.site = "0,0", .faults = "melted"},
-        SunOptions{.site = "0,0", .faults = "ageing=nan"}})
+       {options("91,0", "", ""), options("0,0", "x", ""), options("0,0", "-1", ""), options("0,0", "", "dead-lamp=a"),
+        options("0,0", "", "melted"), options("0,0", "", "ageing=nan")})
     EXPECT_THROW(SunSetupFor(block, bad, 0), std::invalid_argument) << bad.site << bad.cloudy << bad.faults;
   const std::string command = "'" LUM_SIM_PATH "' --sun 51.5 --speed 3600 >/dev/null 2>&1";
   const int status = std::system(command.c_str());
