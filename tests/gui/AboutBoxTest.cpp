@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
@@ -92,7 +93,7 @@ TEST_F(AboutBoxTest, FailedLanguageStartUpKeepsTheStoredTextsAndTheBareCaption) 
   EXPECT_EQ(About().ui().LabelVersion->text(), QStringLiteral("Ver"));
   EXPECT_EQ(Window().windowTitle(), QStringLiteral("Lumaris Workbench"));
   // No language was applied: the lists the language fills stay empty, the placeholder stays.
-  EXPECT_EQ(Window().ui().cbbWorkMode->count(), 0);
+  EXPECT_EQ(Find<QComboBox>(*Window().ui().tsLoad, "cbbWorkMode")->count(), 0);
   EXPECT_TRUE(Languages().Entries().empty());
   // The program goes on: the box still shows and closes.
   EXPECT_EQ(ShowAndPressOk(About()), QDialog::Accepted);

@@ -79,11 +79,11 @@ TEST_F(ChartWindowTest, LivePollsArePlottedInTheirUnitsOnTheirAxesAndRecordedUnd
   Ui::TFormLUM& u = Window().ui();
   u.actConnectDevice->trigger();  // the scan tells which controller is on COM1
   ASSERT_TRUE(WaitForDevice());
-  u.btnRealPort->click();
+  Find<QPushButton>(*u.tsReal, "btnRealPort")->click();
   ASSERT_TRUE(WaitForDevice());
   Window().Timer().stop();
   for (int tick = 0; tick < 2; ++tick) {
-    Window().RealTime().TimerTimer();
+    Window().Monitor().TimerTimer();
     ASSERT_TRUE(WaitForDevice());
   }
 
@@ -93,10 +93,11 @@ TEST_F(ChartWindowTest, LivePollsArePlottedInTheirUnitsOnTheirAxesAndRecordedUnd
     QLineEdit* field;  // the monitor page's field of the same poll
     const char* axis;
   };
-  for (const Expected& e :
-       {Expected{ValueId::BatteryVoltage, u.lbledtBattV, "V"}, Expected{ValueId::SolarVoltage, u.lbledtSolarV, "V"},
-        Expected{ValueId::Load1Voltage, u.lbledtLoad1V, "V"}, Expected{ValueId::Load1Current, u.lbledtLoad1A, "A"},
-        Expected{ValueId::Temperature, u.lbledtTemp, "°C"}}) {
+  for (const Expected& e : {Expected{ValueId::BatteryVoltage, Find<QLineEdit>(*u.tsTest, "lbledtBattV"), "V"},
+                            Expected{ValueId::SolarVoltage, Find<QLineEdit>(*u.tsTest, "lbledtSolarV"), "V"},
+                            Expected{ValueId::Load1Voltage, Find<QLineEdit>(*u.tsTest, "lbledtLoad1V"), "V"},
+                            Expected{ValueId::Load1Current, Find<QLineEdit>(*u.tsTest, "lbledtLoad1A"), "A"},
+                            Expected{ValueId::Temperature, Find<QLineEdit>(*u.tsTest, "lbledtTemp"), "°C"}}) {
     QLineSeries& series = chart.Series(e.id);
     EXPECT_EQ(series.count(), 2) << ValueKey(e.id);
     EXPECT_DOUBLE_EQ(LastY(series), FieldNumber(e.field)) << ValueKey(e.id);

@@ -32,7 +32,7 @@ class ControlStatesTest : public LanguageFixture {
   }
   Ui::TFormLUM& u() { return Window().ui(); }
   QString DevicePanel() { return Window().StatusPanel(names::kDevicePanel).text(); }
-  QString RowFiveCaption() { return GridText(*u().StringGrid, 0, 5); }
+  QString RowFiveCaption() { return GridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), 0, 5); }
   bool VoltagesUnlocked() {
     for (QLineEdit* field :
          {Find<QLineEdit>(*u().PageControl, "lbledtBattOVP"), Find<QLineEdit>(*u().PageControl, "lbledtBattFCV"),
@@ -89,9 +89,9 @@ TEST_F(ControlStatesTest, RowFiveCaptionFollowsTheWorkModeShown) {
   AddFileEntry("/cfg/a.LUM", block);
   SelectNode("a.LUM");
   EXPECT_EQ(RowFiveCaption(), QStringLiteral("晨亮段"));
-  u().rgChannel->SetItemIndex(1);
+  Find<RadioGroup>(*u().tsLoad, "rgChannel")->SetItemIndex(1);
   EXPECT_EQ(RowFiveCaption(), QStringLiteral("第五段"));
-  u().rgChannel->SetItemIndex(0);
+  Find<RadioGroup>(*u().tsLoad, "rgChannel")->SetItemIndex(0);
   EXPECT_EQ(RowFiveCaption(), QStringLiteral("晨亮段"));
 }
 
@@ -107,7 +107,7 @@ TEST_F(ControlStatesTest, LanguageSwitchRenamesOutputsAndTypeAtOnce) {
   AddFileEntry("/cfg/a.LUM", SampleBlock(1));
   SelectNode("a.LUM");
   Choose(QStringLiteral("English"));
-  EXPECT_EQ(u().rgChannel->ItemText(1), QStringLiteral("Output 2"));
+  EXPECT_EQ(Find<RadioGroup>(*u().tsLoad, "rgChannel")->ItemText(1), QStringLiteral("Output 2"));
   EXPECT_EQ(DevicePanel(), Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->itemText(1));
   EXPECT_NE(DevicePanel(), QString::fromUtf8(DeviceTypes()[1].DefaultName));
 }

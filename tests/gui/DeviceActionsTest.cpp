@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>

@@ -2,6 +2,7 @@
 // the pages show after No, the tree after a refused switch, and which node files select.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -123,9 +124,9 @@ TEST_F(EditSafetyTest, AnEditOnAPageMarksTheEntryShown) {
 }
 
 TEST_F(EditSafetyTest, NoShowsTheStoredValuesAgain) {
-  u().rgChannel->SetItemIndex(1);
+  Find<RadioGroup>(*u().tsLoad, "rgChannel")->SetItemIndex(1);
   Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->setText(QStringLiteral("14.90"));
-  u().lbledtCC->setText(QStringLiteral("3.00"));
+  Find<QLineEdit>(*u().tsLoad, "lbledtCC")->setText(QStringLiteral("3.00"));
   dialogs_.AnswerYesNo(false);
   dialogs_.AnswerFileName({});
   u().actOpenConfigFile->trigger();

@@ -49,20 +49,20 @@ TEST_F(EditorPagesTest, ShowEntryDecodesEveryField) {
   EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "edtDateOfManufacture")->text(), QStringLiteral("12-09-2016"));
   EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->currentIndex(), 1);
   EXPECT_EQ(Window().StatusPanel(1).text(), QStringLiteral("双路普通型太阳能控制器"));
-  EXPECT_TRUE(u().chkMI->isChecked());
-  EXPECT_TRUE(u().rbPIR->isChecked());
-  EXPECT_TRUE(u().rbPIR->isEnabled());
-  EXPECT_TRUE(u().chkIRReceiver->isChecked());
+  EXPECT_TRUE(Find<QCheckBox>(*u().tsOther, "chkMI")->isChecked());
+  EXPECT_TRUE(Find<QRadioButton>(*u().tsOther, "rbPIR")->isChecked());
+  EXPECT_TRUE(Find<QRadioButton>(*u().tsOther, "rbPIR")->isEnabled());
+  EXPECT_TRUE(Find<QCheckBox>(*u().tsOther, "chkIRReceiver")->isChecked());
   EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->text(), QStringLiteral("6.20"));
   EXPECT_EQ(Find<QSpinBox>(*u().PageControl, "seSCDelay")->value(), 45);
   EXPECT_EQ(Window().Battery().DelayUnitFlag(), 0);
   EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattOVP")->text(), QStringLiteral("14.60"));
   EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtBattUVR")->text(), QStringLiteral("12.40"));
-  EXPECT_EQ(u().cbbWorkMode->currentIndex(), 2);
-  EXPECT_TRUE(u().chkLoopMode->isChecked());
-  EXPECT_TRUE(u().cbbWorkMode->isEnabled());
-  EXPECT_EQ(GridText(*u().StringGrid, 1, 1), QStringLiteral("60"));
-  EXPECT_EQ(GridText(*u().StringGrid, 2, 5), QStringLiteral("50"));
+  EXPECT_EQ(Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->currentIndex(), 2);
+  EXPECT_TRUE(Find<QCheckBox>(*u().tsLoad, "chkLoopMode")->isChecked());
+  EXPECT_TRUE(Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->isEnabled());
+  EXPECT_EQ(GridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), 1, 1), QStringLiteral("60"));
+  EXPECT_EQ(GridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), 2, 5), QStringLiteral("50"));
   EXPECT_EQ(Window().Load().ShownChannel(), 0);
   EXPECT_FALSE(entry.Modified);
 }
@@ -122,7 +122,7 @@ TEST_F(EditorPagesTest, UnknownProductShowsItsOwnIdentityAndEmptyDisabledPages) 
   unknown.FirmwareVersion = 456;
   unknown.FirmwareBuild = 2;
   SelectNode("a.LUM");
-  u().rgChannel->SetItemIndex(1);
+  Find<RadioGroup>(*u().tsLoad, "rgChannel")->SetItemIndex(1);
   Window().CurrentEntry()->Modified = false;  // nothing was edited
   ASSERT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->text(), QStringLiteral("6.20"));
   SelectNode("b.LUM");
@@ -136,31 +136,35 @@ TEST_F(EditorPagesTest, UnknownProductShowsItsOwnIdentityAndEmptyDisabledPages) 
   for (QLineEdit* edit :
        {Find<QLineEdit>(*u().PageControl, "lbledtSCV"), Find<QLineEdit>(*u().PageControl, "lbledtBattOVP"),
         Find<QLineEdit>(*u().PageControl, "lbledtBattFCV"), Find<QLineEdit>(*u().PageControl, "lbledtBattUVP"),
-        Find<QLineEdit>(*u().PageControl, "lbledtBattUVR"), u().lbledtCC, u().lbledtCV}) {
+        Find<QLineEdit>(*u().PageControl, "lbledtBattUVR"), Find<QLineEdit>(*u().tsLoad, "lbledtCC"),
+        Find<QLineEdit>(*u().tsLoad, "lbledtCV")}) {
     EXPECT_TRUE(edit->text().isEmpty()) << edit->objectName().toStdString();
     EXPECT_FALSE(edit->isEnabled()) << edit->objectName().toStdString();
   }
-  for (QSpinBox* spin :
-       {Find<QSpinBox>(*u().PageControl, "seSCDelay"), Find<QSpinBox>(*u().PageControl, "seOTP"), u().seAddress}) {
+  for (QSpinBox* spin : {Find<QSpinBox>(*u().PageControl, "seSCDelay"), Find<QSpinBox>(*u().PageControl, "seOTP"),
+                         Find<QSpinBox>(*u().tsOther, "seAddress")}) {
     EXPECT_TRUE(spin->text().isEmpty()) << spin->objectName().toStdString();
     EXPECT_FALSE(spin->isEnabled()) << spin->objectName().toStdString();
   }
-  for (QAbstractButton* box :
-       std::initializer_list<QAbstractButton*>{u().chkMI, u().rbPIR, u().rbRainDetect, u().chkIRReceiver, u().chkPWMDIM,
-                                               u().chkLoopMode, Find<QCheckBox>(*u().PageControl, "chkATC")}) {
+  for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{
+           Find<QCheckBox>(*u().tsOther, "chkMI"), Find<QRadioButton>(*u().tsOther, "rbPIR"),
+           Find<QRadioButton>(*u().tsOther, "rbRainDetect"), Find<QCheckBox>(*u().tsOther, "chkIRReceiver"),
+           Find<QCheckBox>(*u().tsLoad, "chkPWMDIM"), Find<QCheckBox>(*u().tsLoad, "chkLoopMode"),
+           Find<QCheckBox>(*u().PageControl, "chkATC")}) {
     EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString();
     EXPECT_FALSE(box->isEnabled()) << box->objectName().toStdString();
   }
   EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbBatteryType")->currentIndex(), -1);
-  EXPECT_EQ(u().cbbWorkMode->currentIndex(), -1);
-  EXPECT_FALSE(u().cbbWorkMode->isEnabled());
-  EXPECT_EQ(u().rgChannel->Count(), 0);
-  EXPECT_FALSE(u().StringGrid->isEnabled());
+  EXPECT_EQ(Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->currentIndex(), -1);
+  EXPECT_FALSE(Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->isEnabled());
+  EXPECT_EQ(Find<RadioGroup>(*u().tsLoad, "rgChannel")->Count(), 0);
+  EXPECT_FALSE(Find<QTableWidget>(*u().tsLoad, "StringGrid")->isEnabled());
   for (int r = 1; r <= 5; ++r) {
-    EXPECT_TRUE(GridText(*u().StringGrid, 1, r).isEmpty()) << r;
-    EXPECT_TRUE(GridText(*u().StringGrid, 2, r).isEmpty()) << r;
+    EXPECT_TRUE(GridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), 1, r).isEmpty()) << r;
+    EXPECT_TRUE(GridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), 2, r).isEmpty()) << r;
   }
-  EXPECT_EQ(GridText(*u().StringGrid, 0, 1), QStringLiteral("第一段")) << "captions stay";
+  EXPECT_EQ(GridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), 0, 1), QStringLiteral("第一段"))
+      << "captions stay";
   EXPECT_FALSE(unknown.Modified);
   EXPECT_EQ(Window().Load().ShownChannel(), -1);
 }
@@ -217,11 +221,11 @@ TEST_F(EditorPagesTest, ChoosingADeviceTypeShowsTheEntrysOwnValuesToEdit) {
   EXPECT_EQ(Window().StatusPanel(1).text(), Find<QComboBox>(*u().PageControl, "cbbDeviceTypes")->itemText(1));
   EXPECT_TRUE(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->isEnabled());
   EXPECT_EQ(Find<QLineEdit>(*u().PageControl, "lbledtSCV")->text(), QStringLiteral("9.00"));
-  EXPECT_EQ(u().seAddress->text(), QStringLiteral("7"));
-  EXPECT_EQ(u().rgChannel->Count(), 2);
-  EXPECT_TRUE(u().StringGrid->isEnabled());
-  EXPECT_EQ(GridText(*u().StringGrid, 1, 1), QStringLiteral("4321"));
-  EXPECT_EQ(GridText(*u().StringGrid, 2, 1), QStringLiteral("10"));
+  EXPECT_EQ(Find<QSpinBox>(*u().tsOther, "seAddress")->text(), QStringLiteral("7"));
+  EXPECT_EQ(Find<RadioGroup>(*u().tsLoad, "rgChannel")->Count(), 2);
+  EXPECT_TRUE(Find<QTableWidget>(*u().tsLoad, "StringGrid")->isEnabled());
+  EXPECT_EQ(GridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), 1, 1), QStringLiteral("4321"));
+  EXPECT_EQ(GridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), 2, 1), QStringLiteral("10"));
 
   Find<QLineEdit>(*u().PageControl, "lbledtSCV")->setText(QStringLiteral("7.5"));
   const std::string saved = Dir() + "/typed.LUM";
@@ -239,7 +243,7 @@ TEST_F(EditorPagesTest, AddressAndTemperatureLimitSurviveAnUnrelatedEdit) {
   block.SetOTP(70);
   TDEVICE_CONFIG& entry = AddFileEntry("/data/a.LUM", block);
   SelectNode("a.LUM");
-  EXPECT_EQ(u().seAddress->value(), 5);
+  EXPECT_EQ(Find<QSpinBox>(*u().tsOther, "seAddress")->value(), 5);
   Find<QLineEdit>(*u().PageControl, "lbledtSCV")->setText(QStringLiteral("7.00"));
   dialogs_.AnswerYesNo(true);
   ASSERT_EQ(Window().ConfirmApply(), ApplyOutcome::Proceed);
@@ -255,16 +259,17 @@ TEST_F(EditorPagesTest, RemoteControlRowEnablesOnlyRatedCurrentAndListsTwoOutput
   SelectNode("remote.LUM");
   for (QWidget* off : std::initializer_list<QWidget*>{
            Find<QGroupBox>(*u().PageControl, "grpBatteryType"), Find<QGroupBox>(*u().PageControl, "grpSolarControl"),
-           u().chkPWMDIM, Find<QCheckBox>(*u().PageControl, "chkATC"), Find<QSpinBox>(*u().PageControl, "seOTP"),
-           u().lbledtCV, u().lblLimitedV})
+           Find<QCheckBox>(*u().tsLoad, "chkPWMDIM"), Find<QCheckBox>(*u().PageControl, "chkATC"),
+           Find<QSpinBox>(*u().PageControl, "seOTP"), Find<QLineEdit>(*u().tsLoad, "lbledtCV"),
+           Find<QLabel>(*u().tsLoad, "lblLimitedV")})
     EXPECT_FALSE(off->isEnabled()) << off->objectName().toStdString();
-  EXPECT_TRUE(u().lbledtCC->isEnabled());
-  EXPECT_TRUE(u().lblCC->isEnabled());
-  ASSERT_EQ(u().rgChannel->Count(), 2);
-  EXPECT_EQ(u().rgChannel->ItemText(0), QStringLiteral("第 1 路"));
-  EXPECT_EQ(u().rgChannel->ItemText(1), QStringLiteral("第 2 路"));
-  EXPECT_EQ(u().rgChannel->ItemIndex(), 0);
-  EXPECT_EQ(u().lbledtCC->text(), QStringLiteral("1.50"));
+  EXPECT_TRUE(Find<QLineEdit>(*u().tsLoad, "lbledtCC")->isEnabled());
+  EXPECT_TRUE(Find<QLabel>(*u().tsLoad, "lblCC")->isEnabled());
+  ASSERT_EQ(Find<RadioGroup>(*u().tsLoad, "rgChannel")->Count(), 2);
+  EXPECT_EQ(Find<RadioGroup>(*u().tsLoad, "rgChannel")->ItemText(0), QStringLiteral("第 1 路"));
+  EXPECT_EQ(Find<RadioGroup>(*u().tsLoad, "rgChannel")->ItemText(1), QStringLiteral("第 2 路"));
+  EXPECT_EQ(Find<RadioGroup>(*u().tsLoad, "rgChannel")->ItemIndex(), 0);
+  EXPECT_EQ(Find<QLineEdit>(*u().tsLoad, "lbledtCC")->text(), QStringLiteral("1.50"));
 }
 
 TEST_F(EditorPagesTest, CapabilityByteOverridesTheDeviceRow) {
@@ -274,8 +279,8 @@ TEST_F(EditorPagesTest, CapabilityByteOverridesTheDeviceRow) {
   SelectNode("caps.LUM");
   EXPECT_TRUE(Find<QGroupBox>(*u().PageControl, "grpBatteryType")->isEnabled());
   EXPECT_FALSE(Find<QGroupBox>(*u().PageControl, "grpSolarControl")->isEnabled());
-  EXPECT_FALSE(u().chkPWMDIM->isEnabled());
-  EXPECT_TRUE(u().lbledtCC->isEnabled());
+  EXPECT_FALSE(Find<QCheckBox>(*u().tsLoad, "chkPWMDIM")->isEnabled());
+  EXPECT_TRUE(Find<QLineEdit>(*u().tsLoad, "lbledtCC")->isEnabled());
 }
 
 TEST_F(EditorPagesTest, SwitchingEntriesNeverStoresTheShownChannelIntoTheNewEntry) {
@@ -286,14 +291,14 @@ TEST_F(EditorPagesTest, SwitchingEntriesNeverStoresTheShownChannelIntoTheNewEntr
   TDEVICE_CONFIG& a = AddFileEntry("/data/a.LUM", first);
   TDEVICE_CONFIG& b = AddFileEntry("/data/b.LUM", second);
   SelectNode("a.LUM");
-  u().rgChannel->SetItemIndex(1);
+  Find<RadioGroup>(*u().tsLoad, "rgChannel")->SetItemIndex(1);
   ASSERT_EQ(Window().Load().ShownChannel(), 1);
-  ASSERT_EQ(GridText(*u().StringGrid, 1, 1), QStringLiteral("61"));
+  ASSERT_EQ(GridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), 1, 1), QStringLiteral("61"));
   a.Modified = false;  // nothing was edited
 
   SelectNode("b.LUM");
   EXPECT_EQ(Window().Load().ShownChannel(), 0);
-  EXPECT_EQ(GridText(*u().StringGrid, 1, 1), QStringLiteral("900"));
+  EXPECT_EQ(GridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), 1, 1), QStringLiteral("900"));
   EXPECT_TRUE(b.Config.bytes() == second.bytes());
   EXPECT_TRUE(a.Config.bytes() == first.bytes());
 }
@@ -301,10 +306,10 @@ TEST_F(EditorPagesTest, SwitchingEntriesNeverStoresTheShownChannelIntoTheNewEntr
 TEST_F(EditorPagesTest, ChangingTheChannelStoresTheEditsOfTheChannelShownBefore) {
   TDEVICE_CONFIG& a = AddFileEntry("/data/a.LUM", SampleBlock(1));
   SelectNode("a.LUM");
-  SetGridText(*u().StringGrid, 2, 3, QStringLiteral("70"));
-  u().rgChannel->SetItemIndex(1);
+  SetGridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), 2, 3, QStringLiteral("70"));
+  Find<RadioGroup>(*u().tsLoad, "rgChannel")->SetItemIndex(1);
   EXPECT_EQ(a.Config.Channel(0, 0).Timing(2).Power(), 70);
-  EXPECT_EQ(GridText(*u().StringGrid, 2, 3), QStringLiteral("31"));
+  EXPECT_EQ(GridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), 2, 3), QStringLiteral("31"));
 }
 
 TEST_F(EditorPagesTest, ValuesAtOrBelowTheThresholdsKeepTheOldValues) {

@@ -2,6 +2,7 @@
 // an information panel that follows its newest line, tool buttons that say what they do.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -31,7 +32,7 @@ TEST_F(FeedbackTest, PortListsShowPortsPluggedInAfterStartUp) {
   WritePorts({{"COM1", first.SlavePath()}});
   TFormLUM& window = Create();
   TFormFirmwareUpgrade upgrade(window);
-  PortList& real = *window.ui().cbbRealComPort;
+  QComboBox& real = *Find<QComboBox>(*window.ui().tsReal, "cbbRealComPort");
   PortList& loader = *upgrade.ui().ComboBoxCOMPort;
   ASSERT_EQ(Items(real), QStringList{"COM1"});
   ASSERT_EQ(Items(loader), QStringList{"COM1"});

@@ -56,10 +56,10 @@ TEST_F(FormLayoutTest, TheEnglishFileNamesEveryTranslatableComponentAndNoOther) 
 TEST_F(FormLayoutTest, LabelledEditsHaveTheirCaptionLabels) {
   TFormLUM& window = Create();
   Ui::TFormLUM& u = window.ui();
-  ASSERT_NE(window.EditLabel(u.lbledtRealTimer), nullptr);
-  EXPECT_EQ(window.EditLabel(u.lbledtRealTimer)->text(), QStringLiteral("上电时间"));
+  ASSERT_NE(window.EditLabel(Find<QLineEdit>(*u.tsReal, "lbledtRealTimer")), nullptr);
+  EXPECT_EQ(window.EditLabel(Find<QLineEdit>(*u.tsReal, "lbledtRealTimer"))->text(), QStringLiteral("上电时间"));
   EXPECT_EQ(window.EditLabel(Find<QLineEdit>(*u.PageControl, "lbledtBattOVP"))->text(), QStringLiteral("V"));
-  EXPECT_EQ(window.EditLabel(u.lbledtCC)->text(), QStringLiteral("A"));
+  EXPECT_EQ(window.EditLabel(Find<QLineEdit>(*u.tsLoad, "lbledtCC"))->text(), QStringLiteral("A"));
   EXPECT_EQ(window.EditLabel(Find<QLineEdit>(*u.PageControl, "edtModel")), nullptr);
 }
 

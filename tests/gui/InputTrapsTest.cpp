@@ -69,11 +69,11 @@ TEST_F(InputTrapsTest, WheelChangesListsAndSpinBoxesOnlyWithFocus) {
   const int delay = Find<QSpinBox>(*u().PageControl, "seSCDelay")->value();
   Wheel(*Find<QSpinBox>(*u().PageControl, "seSCDelay"), 1);
   u().PageControl->setCurrentWidget(u().tsLoad);
-  const int mode = u().cbbWorkMode->currentIndex();
-  Wheel(*u().cbbWorkMode, 1);
+  const int mode = Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->currentIndex();
+  Wheel(*Find<QComboBox>(*u().tsLoad, "cbbWorkMode"), 1);
   EXPECT_EQ(types.currentIndex(), type);
   EXPECT_EQ(Find<QComboBox>(*u().PageControl, "cbbBatteryType")->currentIndex(), battery);
-  EXPECT_EQ(u().cbbWorkMode->currentIndex(), mode);
+  EXPECT_EQ(Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->currentIndex(), mode);
   EXPECT_EQ(Find<QSpinBox>(*u().PageControl, "seSCDelay")->value(), delay);
   EXPECT_FALSE(entry_->Modified);
 
@@ -113,7 +113,7 @@ TEST_F(InputTrapsTest, LightControlVoltageLetsTabAndEditingKeysThrough) {
 
 TEST_F(InputTrapsTest, GridEditorLeavesByTabAndEscapeRestoresTheCell) {
   u().PageControl->setCurrentWidget(u().tsLoad);
-  QTableWidget& grid = *u().StringGrid;
+  QTableWidget& grid = *Find<QTableWidget>(*u().tsLoad, "StringGrid");
   GridSpinEdit& editor = Window().Load().seInput();
   const QString before = GridText(grid, 1, 2);
 

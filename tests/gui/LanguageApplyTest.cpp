@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -35,7 +36,9 @@ class LanguageApplyTest : public LanguageFixture {
     lines.insert(lines.end(), entries.begin(), entries.end());
     WriteLanguageFile(name, lines);
   }
-  QString GridText(int column, int row) { return Window().ui().StringGrid->item(row, column)->text(); }
+  QString GridText(int column, int row) {
+    return Find<QTableWidget>(*Window().ui().tsLoad, "StringGrid")->item(row, column)->text();
+  }
 };
 
 TEST_F(LanguageApplyTest, FileLackingTextsInheritsThoseShownAndTypeNamesFromTheTables) {
@@ -63,7 +66,7 @@ TEST_F(LanguageApplyTest, FileLackingTextsInheritsThoseShownAndTypeNamesFromTheT
             QStringLiteral("双路普通型太阳能控制器"));
   EXPECT_EQ(b.ReadOr(keys::kDeviceDescription, "5330464", ""), "双路普通型太阳能控制器");
   EXPECT_EQ(b.ReadOr(keys::kDeviceDescription, "5330448", ""), "Einfach");
-  EXPECT_EQ(Window().ui().cbbWorkMode->itemText(0), QStringLiteral("一直亮灯"));
+  EXPECT_EQ(Find<QComboBox>(*Window().ui().tsLoad, "cbbWorkMode")->itemText(0), QStringLiteral("一直亮灯"));
   EXPECT_EQ(b.ReadOr(keys::kBatteryDescription, "258", ""), "12V铅酸蓄电池");
 }
 
@@ -72,28 +75,28 @@ TEST_F(LanguageApplyTest, ListPositionsSurviveASwitchWithoutRunningChangeHandler
   CreateWindows();
   Ui::TFormLUM& u = Window().ui();
   Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->setCurrentIndex(2);
-  u.cbbWorkMode->setCurrentIndex(1);
+  Find<QComboBox>(*u.tsLoad, "cbbWorkMode")->setCurrentIndex(1);
   Find<QComboBox>(*u.PageControl, "cbbBatteryType")->setCurrentIndex(3);
   Window().CurrentEntry()->Modified = false;
   QSignalSpy deviceSpy(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes"), &QComboBox::currentIndexChanged);
-  QSignalSpy modeSpy(u.cbbWorkMode, &QComboBox::currentIndexChanged);
+  QSignalSpy modeSpy(Find<QComboBox>(*u.tsLoad, "cbbWorkMode"), &QComboBox::currentIndexChanged);
   QSignalSpy batterySpy(Find<QComboBox>(*u.PageControl, "cbbBatteryType"), &QComboBox::currentIndexChanged);
 
   Choose(QStringLiteral("English"));
   EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->currentIndex(), 2);
   EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->currentText(),
             QStringLiteral("Single-output CC solar controller"));
-  EXPECT_EQ(u.cbbWorkMode->currentIndex(), 1);
-  EXPECT_EQ(u.cbbWorkMode->currentText(), QStringLiteral("On at night"));
+  EXPECT_EQ(Find<QComboBox>(*u.tsLoad, "cbbWorkMode")->currentIndex(), 1);
+  EXPECT_EQ(Find<QComboBox>(*u.tsLoad, "cbbWorkMode")->currentText(), QStringLiteral("On at night"));
   EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbBatteryType")->currentIndex(), 3);
   EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbBatteryType")->currentText(), QStringLiteral("3.6V Li-ion"));
   EXPECT_EQ(deviceSpy.count() + modeSpy.count() + batterySpy.count(), 0);
   EXPECT_FALSE(Window().CurrentEntry()->Modified);
 
   // No selection stays no selection.
-  u.cbbWorkMode->setCurrentIndex(-1);
+  Find<QComboBox>(*u.tsLoad, "cbbWorkMode")->setCurrentIndex(-1);
   Choose(QStringLiteral("Chinese Simplified(简体中文)"));
-  EXPECT_EQ(u.cbbWorkMode->currentIndex(), -1);
+  EXPECT_EQ(Find<QComboBox>(*u.tsLoad, "cbbWorkMode")->currentIndex(), -1);
   EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->currentText(), QStringLiteral("单路恒流型太阳能控制器"));
 }
 
@@ -135,15 +138,16 @@ TEST_F(LanguageApplyTest, HintsLabelsGridAndUnitButtonTakeTheirTexts) {
           "Msg_25=Five", "Msg_27=Minutes", "Msg_28=Power %", "Msg_34=sec"});
   CreateWindows();
   Ui::TFormLUM& u = Window().ui();
-  u.lbledtRealBattV->setText(QStringLiteral("12.50"));
+  Find<QLineEdit>(*u.tsReal, "lbledtRealBattV")->setText(QStringLiteral("12.50"));
   auto* toolButton = u.ToolBar->findChild<QToolButton*>(QStringLiteral("tbtnConnectDevice"));
   toolButton->setProperty("tag", 9);
   Choose(QStringLiteral("B"));
-  EXPECT_EQ(u.chkMI->toolTip(), QStringLiteral("Multipurpose"));
+  EXPECT_EQ(Find<QCheckBox>(*u.tsOther, "chkMI")->toolTip(), QStringLiteral("Multipurpose"));
   EXPECT_EQ(u.MenuFile->menuAction()->statusTip(), QStringLiteral("File things"));
-  EXPECT_EQ(Window().EditLabel(u.lbledtRealBattV)->text(), QStringLiteral("Battery"));
-  EXPECT_EQ(u.lbledtRealBattV->toolTip(), QStringLiteral("Volts"));
-  EXPECT_EQ(u.lbledtRealBattV->text(), QStringLiteral("12.50"));  // the content is no caption
+  EXPECT_EQ(Window().EditLabel(Find<QLineEdit>(*u.tsReal, "lbledtRealBattV"))->text(), QStringLiteral("Battery"));
+  EXPECT_EQ(Find<QLineEdit>(*u.tsReal, "lbledtRealBattV")->toolTip(), QStringLiteral("Volts"));
+  EXPECT_EQ(Find<QLineEdit>(*u.tsReal, "lbledtRealBattV")->text(),
+            QStringLiteral("12.50"));  // the content is no caption
   // A tool button has a hint and no caption.
   EXPECT_EQ(toolButton->toolTip(), QStringLiteral("Connect now"));
   EXPECT_EQ(toolButton->text(), QString());

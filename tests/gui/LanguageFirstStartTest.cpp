@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QRegularExpression>
 #include <filesystem>
 
@@ -92,7 +93,7 @@ TEST_F(LanguageFirstStartTest, EmptyDirectoryGetsTheCompleteDefaultFileButNoSett
   EXPECT_EQ(Languages().Entries().front()->text(), QStringLiteral("Chinese Simplified(简体中文)"));
   EXPECT_EQ(CheckedEntry(), 0);
   // The first application fills the two lists the window starts without.
-  EXPECT_EQ(Window().ui().cbbWorkMode->count(), 3);
+  EXPECT_EQ(Find<QComboBox>(*Window().ui().tsLoad, "cbbWorkMode")->count(), 3);
   EXPECT_EQ(Find<QComboBox>(*Window().ui().PageControl, "cbbBatteryType")->count(), 6);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTextDocument>
 
 #include "LanguageComponents.h"
@@ -26,7 +27,7 @@ TEST_F(LanguageMarkupTest, MarkupShowsAsPlainTextAndLaterSwitchesAreSafe) {
        "FormLUM.chkMI.Hint=<b>MI</b> & more", "FormFirmwareUpgrade.LabelCOMPort.Caption=<a href='x'>Port</a>"});
   CreateWindows();
   Ui::TFormLUM& u = Window().ui();
-  QLabel& batteryLabel = *Window().EditLabel(u.lbledtRealBattV);
+  QLabel& batteryLabel = *Window().EditLabel(Find<QLineEdit>(*u.tsReal, "lbledtRealBattV"));
   // A rich-text label makes internal children that a later text change deletes; the language
   // pass must neither draw markup nor trip over such children when switching back and forth.
   for (int round = 0; round < 2; ++round) {
@@ -37,7 +38,7 @@ TEST_F(LanguageMarkupTest, MarkupShowsAsPlainTextAndLaterSwitchesAreSafe) {
     EXPECT_EQ(batteryLabel.text(), QStringLiteral("<b>Battery</b>"));
     EXPECT_EQ(Upgrade().ui().LabelCOMPort->text(), QStringLiteral("<a href='x'>Port</a>"));
     QTextDocument toolTip;  // drawn as Qt draws a tool tip
-    toolTip.setHtml(u.chkMI->toolTip());
+    toolTip.setHtml(Find<QCheckBox>(*u.tsOther, "chkMI")->toolTip());
     EXPECT_EQ(toolTip.toPlainText(), QStringLiteral("<b>MI</b> & more"));
 
     Choose(QStringLiteral("English"));
@@ -47,7 +48,7 @@ TEST_F(LanguageMarkupTest, MarkupShowsAsPlainTextAndLaterSwitchesAreSafe) {
   EXPECT_TRUE(dialogs_.Errors().empty());
   // The hint read back for completing a file is the file's text, not the escaped tool tip.
   EXPECT_EQ(LoadFile("LUM_en.lng").Read(language_keys::kStrings, "FormLUM.chkMI.Hint"), "<b>MI</b> & more");
-  EXPECT_EQ(ComponentTexts(u.chkMI, &Window()).Hint(), QStringLiteral("<b>MI</b> & more"));
+  EXPECT_EQ(ComponentTexts(Find<QCheckBox>(*u.tsOther, "chkMI"), &Window()).Hint(), QStringLiteral("<b>MI</b> & more"));
 }
 
 }  // namespace

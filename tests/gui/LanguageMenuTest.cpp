@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QComboBox>
 #include <QMenu>
 #include <filesystem>
 
@@ -86,7 +87,7 @@ TEST_F(LanguageMenuTest, ChoiceIsWrittenToTheSettingsAndAppliedAtTheNextStart) {
   EXPECT_EQ(Languages().Entries()[static_cast<size_t>(CheckedEntry())]->text(), QStringLiteral("English"));
   EXPECT_EQ(Window().ui().PageControl->tabText(0), QStringLiteral("Device"));
   EXPECT_EQ(Window().ui().actConnectDevice->text(), QStringLiteral("Connect device"));
-  EXPECT_EQ(Window().ui().cbbWorkMode->itemText(1), QStringLiteral("On at night"));
+  EXPECT_EQ(Find<QComboBox>(*Window().ui().tsLoad, "cbbWorkMode")->itemText(1), QStringLiteral("On at night"));
 
   // Back to the default, which is remembered too.
   Choose(QStringLiteral("Chinese Simplified(简体中文)"));
@@ -141,7 +142,7 @@ TEST_F(LanguageMenuTest, RememberedFileThatIsNotOfferedKeepsTheBuiltInTexts) {
   EXPECT_EQ(Languages().LanguageFiles(), std::vector<std::string>{"LUM_chs.lng"});
   EXPECT_EQ(CheckedEntry(), -1);
   EXPECT_EQ(Window().ui().PageControl->tabText(0), QStringLiteral("设备"));
-  EXPECT_EQ(Window().ui().cbbWorkMode->count(), 0);  // nothing was applied
+  EXPECT_EQ(Find<QComboBox>(*Window().ui().tsLoad, "cbbWorkMode")->count(), 0);  // nothing was applied
   // The start-up itself went through.
   EXPECT_TRUE(Window().windowTitle().endsWith(QStringLiteral(" 1.1.0.111")));
 }

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -41,18 +42,19 @@ class MonitorActionsTest : public ActionsTest {
   }
   // Opens or closes the monitor port and waits until the page shows it.
   void ClickPort() {
-    Window().ui().btnRealPort->click();
+    Find<QPushButton>(*Window().ui().tsReal, "btnRealPort")->click();
     ASSERT_TRUE(WaitForDevice());
     Window().Timer().stop();
   }
   // One tick, shown.
   void Tick() {
-    Window().RealTime().TimerTimer();
+    Window().Monitor().TimerTimer();
     ASSERT_TRUE(WaitForDevice());
   }
   std::vector<QWidget*> MonitorControls() {
     Ui::TFormLUM& u = Window().ui();
-    return {u.grpAnalog, u.grpDigital, u.btnReadSetting, u.btnWriteSetting};
+    return {Find<QGroupBox>(*u.tsTest, "grpAnalog"), Find<QGroupBox>(*u.tsTest, "grpDigital"),
+            Find<QPushButton>(*u.tsSetting, "btnReadSetting"), Find<QPushButton>(*u.tsSetting, "btnWriteSetting")};
   }
 };
 
@@ -63,23 +65,23 @@ TEST_F(MonitorActionsTest, OpeningPollingAndClosingTheMonitorPort) {
   sim::Controller& controller = StartMonitored(setup);
   TFormLUM& window = Window();
   Ui::TFormLUM& u = window.ui();
-  u.Memo->appendPlainText("an earlier trace line");
+  Find<QPlainTextEdit>(*u.tsTest, "Memo")->appendPlainText("an earlier trace line");
 
-  u.btnRealPort->click();
+  Find<QPushButton>(*u.tsReal, "btnRealPort")->click();
   ASSERT_TRUE(WaitForDevice());
   EXPECT_TRUE(window.Timer().isActive());
   EXPECT_EQ(window.Timer().interval(), 1000);
   window.Timer().stop();  // the test ticks by hand
   EXPECT_TRUE(window.Session().MonitorOpen());
-  EXPECT_TRUE(u.Memo->toPlainText().isEmpty());
-  EXPECT_EQ(u.btnRealPort->text(), "关闭通讯端口");
+  EXPECT_TRUE(Find<QPlainTextEdit>(*u.tsTest, "Memo")->toPlainText().isEmpty());
+  EXPECT_EQ(Find<QPushButton>(*u.tsReal, "btnRealPort")->text(), "关闭通讯端口");
   // A language chosen meanwhile gives the button the caption it has with the port closed; the
   // open port's caption stays.
   std::ofstream(PathIn("open.lng"), std::ios::binary) << "[Strings]\r\nFormLUM.btnRealPort.Caption=打开通讯\r\n";
   ApplyLanguageFile(PathIn("open.lng"), {&window}, window);
-  EXPECT_EQ(u.btnRealPort->text(), "关闭通讯端口");
+  EXPECT_EQ(Find<QPushButton>(*u.tsReal, "btnRealPort")->text(), "关闭通讯端口");
   EXPECT_EQ(window.StatusPanel(0).text(), "COM1 Connecting...");
-  EXPECT_FALSE(u.cbbRealComPort->isEnabled());
+  EXPECT_FALSE(Find<QComboBox>(*u.tsReal, "cbbRealComPort")->isEnabled());
   for (QWidget* control : MonitorControls()) EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
 
   Tick();
@@ -92,8 +94,8 @@ TEST_F(MonitorActionsTest, OpeningPollingAndClosingTheMonitorPort) {
   EXPECT_EQ(asked, polled);
 
   // The controller's clock ran on from 1:01:05 while the test ran (normally for less than a second).
-  const QString shown = u.lbledtRealTimer->text();
-  EXPECT_EQ(u.txtTimer->text(), shown);
+  const QString shown = Find<QLineEdit>(*u.tsReal, "lbledtRealTimer")->text();
+  EXPECT_EQ(Find<QLabel>(*u.tsTest, "txtTimer")->text(), shown);
   const QStringList parts = shown.split(':');
   ASSERT_EQ(parts.size(), 3) << shown.toStdString();
   // Hours as they are, minutes and seconds in two digits: "1:01:05".
@@ -102,18 +104,18 @@ TEST_F(MonitorActionsTest, OpeningPollingAndClosingTheMonitorPort) {
   EXPECT_GE(seconds, static_cast<int>(kOneHourOneMinuteFiveSeconds));
   EXPECT_LE(seconds, static_cast<int>(kOneHourOneMinuteFiveSeconds) +
                          static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(elapsed).count()));
-  EXPECT_TRUE(u.lbledtRealBattV->text().endsWith(" V"));
-  EXPECT_TRUE(u.lbledtBattV->text().endsWith(" V"));
-  EXPECT_TRUE(u.lbledtRealLoad1A->text().endsWith(" A"));
+  EXPECT_TRUE(Find<QLineEdit>(*u.tsReal, "lbledtRealBattV")->text().endsWith(" V"));
+  EXPECT_TRUE(Find<QLineEdit>(*u.tsTest, "lbledtBattV")->text().endsWith(" V"));
+  EXPECT_TRUE(Find<QLineEdit>(*u.tsReal, "lbledtRealLoad1A")->text().endsWith(" A"));
 
   ClickPort();
   EXPECT_FALSE(window.Session().MonitorOpen());
   EXPECT_FALSE(window.Timer().isActive());
-  EXPECT_EQ(u.btnRealPort->text(), "打开通讯端口");
+  EXPECT_EQ(Find<QPushButton>(*u.tsReal, "btnRealPort")->text(), "打开通讯端口");
   EXPECT_EQ(window.StatusPanel(0).text(), "COM1 Closed.");
-  EXPECT_TRUE(u.cbbRealComPort->isEnabled());
+  EXPECT_TRUE(Find<QComboBox>(*u.tsReal, "cbbRealComPort")->isEnabled());
   for (QWidget* control : MonitorControls()) EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
-  EXPECT_EQ(u.lbledtRealTimer->text(), shown) << "fields keep their last values";
+  EXPECT_EQ(Find<QLineEdit>(*u.tsReal, "lbledtRealTimer")->text(), shown) << "fields keep their last values";
 }
 
 TEST_F(MonitorActionsTest, APortThatDoesNotOpenChangesNothing) {
@@ -123,17 +125,17 @@ TEST_F(MonitorActionsTest, APortThatDoesNotOpenChangesNothing) {
   Ui::TFormLUM& u = window.ui();
   const auto holder = OpenPort(line.SlavePath(), 38400);  // someone else holds the port
   ASSERT_NE(holder, nullptr);
-  u.Memo->appendPlainText("kept");
-  const QString caption = u.btnRealPort->text();
+  Find<QPlainTextEdit>(*u.tsTest, "Memo")->appendPlainText("kept");
+  const QString caption = Find<QPushButton>(*u.tsReal, "btnRealPort")->text();
 
-  u.btnRealPort->click();
+  Find<QPushButton>(*u.tsReal, "btnRealPort")->click();
   ASSERT_TRUE(WaitForDevice());
 
   EXPECT_FALSE(window.Session().MonitorOpen());
   EXPECT_FALSE(window.Timer().isActive());
-  EXPECT_EQ(u.btnRealPort->text(), caption);
-  EXPECT_EQ(u.Memo->toPlainText(), "kept");
-  EXPECT_TRUE(u.cbbRealComPort->isEnabled());
+  EXPECT_EQ(Find<QPushButton>(*u.tsReal, "btnRealPort")->text(), caption);
+  EXPECT_EQ(Find<QPlainTextEdit>(*u.tsTest, "Memo")->toPlainText(), "kept");
+  EXPECT_TRUE(Find<QComboBox>(*u.tsReal, "cbbRealComPort")->isEnabled());
   for (QWidget* control : MonitorControls()) EXPECT_FALSE(control->isEnabled());
   // The information panel says why.
   EXPECT_TRUE(u.mmoInfo->toPlainText().contains(
@@ -153,9 +155,9 @@ TEST_F(MonitorActionsTest, TicksAreSkippedAndClicksWaitWhileAScanRuns) {
 
   u.actConnectDevice->trigger();
   ASSERT_TRUE(window.Session().Busy());
-  window.RealTime().TimerTimer();
+  window.Monitor().TimerTimer();
   // A click on the port button waits for the scan: its port does not close under an exchange.
-  u.btnRealPort->click();
+  Find<QPushButton>(*u.tsReal, "btnRealPort")->click();
   EXPECT_TRUE(window.Session().MonitorOpen());
   ASSERT_TRUE(WaitForDevice());
   EXPECT_EQ(window.Entries().DeviceEntries().size(), 1u) << "COM1 is held by the monitor";
@@ -165,7 +167,7 @@ TEST_F(MonitorActionsTest, TicksAreSkippedAndClicksWaitWhileAScanRuns) {
   // Nothing of the skipped tick reached the monitored controller: the first request it
   // ever receives is the one sent after reopening.
   ClickPort();
-  u.btnTest->click();
+  Find<QPushButton>(*u.tsSetting, "btnTest")->click();
   ASSERT_TRUE(monitored.WaitForRequests(1, kArrival));
   EXPECT_EQ(sim::DecodeRequest(monitored.RequestLog().front()).code, command::kMemoryRead);
 }
@@ -178,24 +180,27 @@ TEST_F(MonitorActionsTest, ReadingsOfAControllerThatStopsAnsweringAreCleared) {
   TFormLUM& window = Window();
   Ui::TFormLUM& u = window.ui();
   ClickPort();
-  const std::vector<QLineEdit*> shown = {u.lbledtRealTimer,  u.lbledtRealBattV, u.lbledtRealSolarV,
-                                         u.lbledtRealLoad1A, u.lbledtTemp,      u.lbledtBattV,
-                                         u.lbledtSolarV,     u.lbledtLoad1V,    u.lbledtLoad1A};
+  const std::vector<QLineEdit*> shown = {
+      Find<QLineEdit>(*u.tsReal, "lbledtRealTimer"),  Find<QLineEdit>(*u.tsReal, "lbledtRealBattV"),
+      Find<QLineEdit>(*u.tsReal, "lbledtRealSolarV"), Find<QLineEdit>(*u.tsReal, "lbledtRealLoad1A"),
+      Find<QLineEdit>(*u.tsTest, "lbledtTemp"),       Find<QLineEdit>(*u.tsTest, "lbledtBattV"),
+      Find<QLineEdit>(*u.tsTest, "lbledtSolarV"),     Find<QLineEdit>(*u.tsTest, "lbledtLoad1V"),
+      Find<QLineEdit>(*u.tsTest, "lbledtLoad1A")};
   Tick();
   for (QLineEdit* field : shown) EXPECT_FALSE(field->text().isEmpty()) << field->objectName().toStdString();
-  EXPECT_FALSE(u.txtTimer->text().isEmpty());
+  EXPECT_FALSE(Find<QLabel>(*u.tsTest, "txtTimer")->text().isEmpty());
 
   controller.Unplug();
   Tick();
   Tick();
   for (QLineEdit* field : shown) EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
-  EXPECT_TRUE(u.txtTimer->text().isEmpty());
+  EXPECT_TRUE(Find<QLabel>(*u.tsTest, "txtTimer")->text().isEmpty());
   EXPECT_EQ(CountInfo("Live monitor @COM1:: The controller stopped answering"), 1);
   EXPECT_EQ(window.StatusPanel(0).text(), "COM1 Connecting...");
 
   controller.Plug(setup);
   Tick();
-  EXPECT_FALSE(u.lbledtRealBattV->text().isEmpty());
+  EXPECT_FALSE(Find<QLineEdit>(*u.tsReal, "lbledtRealBattV")->text().isEmpty());
   EXPECT_EQ(CountInfo("Live monitor @COM1:: The controller answers again."), 1);
   EXPECT_EQ(CountInfo("stopped answering"), 1);
 }
@@ -228,7 +233,7 @@ TEST_F(MonitorActionsTest, AWriteToTheMonitoredControllerAsksToCloseTheMonitorFi
   ASSERT_TRUE(WaitForDevice());  // the port closes, then the change view and the write
   ASSERT_TRUE(WaitForDevice());
   EXPECT_FALSE(window.Session().MonitorOpen());
-  EXPECT_EQ(u.btnRealPort->text(), "打开通讯端口");
+  EXPECT_EQ(Find<QPushButton>(*u.tsReal, "btnRealPort")->text(), "打开通讯端口");
   EXPECT_EQ(dialogs_.ChangeViews().size(), 1u);
   EXPECT_EQ(controller.Config().BattFCV(), entry.Config.BattFCV());
   EXPECT_EQ(InfoLines().back(), "");  // the write's closing line
@@ -239,9 +244,10 @@ TEST_F(MonitorActionsTest, PollsSendNothingWithMonitoringSwitchedOff) {
   sim::Controller& controller = StartMonitored(sim::DefaultSetup(1));
   TFormLUM& window = Window();
   ClickPort();
-  window.ui().chkMonitor->setChecked(false);
+  Find<QCheckBox>(*window.ui().tsTest, "chkMonitor")->setChecked(false);
   Tick();
-  window.ui().btnTest->click();  // a request after the tick: the first one the controller sees
+  Find<QPushButton>(*window.ui().tsSetting, "btnTest")
+      ->click();  // a request after the tick: the first one the controller sees
   ASSERT_TRUE(controller.WaitForRequests(1, kArrival));
   EXPECT_EQ(sim::DecodeRequest(controller.RequestLog().front()).code, command::kMemoryRead);
   EXPECT_TRUE(window.Session().MonitorOpen());
@@ -252,10 +258,13 @@ TEST_F(MonitorActionsTest, SettingsReadEmptiesItsFieldsAndSendsTheFiveMemoryRead
   TFormLUM& window = Window();
   Ui::TFormLUM& u = window.ui();
   ClickPort();
-  for (QLineEdit* field : {u.lbledtPIDSet, u.lbledtModelSet, u.lbledtManuDateSet, u.lbledtInV}) field->setText("old");
-  u.lblFuncSetHex->setText("old");
+  for (QLineEdit* field :
+       {Find<QLineEdit>(*u.tsSetting, "lbledtPIDSet"), Find<QLineEdit>(*u.tsSetting, "lbledtModelSet"),
+        Find<QLineEdit>(*u.tsSetting, "lbledtManuDateSet"), Find<QLineEdit>(*u.tsSetting, "lbledtInV")})
+    field->setText("old");
+  Find<QLabel>(*u.tsSetting, "lblFuncSetHex")->setText("old");
 
-  u.btnReadSetting->click();
+  Find<QPushButton>(*u.tsSetting, "btnReadSetting")->click();
 
   ASSERT_TRUE(controller.WaitForRequests(5, kArrival));
   const std::vector<sim::Request> asked = Requests(controller);
@@ -267,22 +276,24 @@ TEST_F(MonitorActionsTest, SettingsReadEmptiesItsFieldsAndSendsTheFiveMemoryRead
     EXPECT_EQ(asked[i].byteArg, expected[i].first);
     EXPECT_EQ(asked[i].word, expected[i].second);
   }
-  for (QLineEdit* field : {u.lbledtPIDSet, u.lbledtModelSet, u.lbledtManuDateSet, u.lbledtInV})
+  for (QLineEdit* field :
+       {Find<QLineEdit>(*u.tsSetting, "lbledtPIDSet"), Find<QLineEdit>(*u.tsSetting, "lbledtModelSet"),
+        Find<QLineEdit>(*u.tsSetting, "lbledtManuDateSet"), Find<QLineEdit>(*u.tsSetting, "lbledtInV")})
     EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
-  EXPECT_TRUE(u.lblFuncSetHex->text().isEmpty());
+  EXPECT_TRUE(Find<QLabel>(*u.tsSetting, "lblFuncSetHex")->text().isEmpty());
 }
 
 TEST_F(MonitorActionsTest, TestSendsItsReadOnlyOnAnOpenMonitorPort) {
   sim::Controller& controller = StartMonitored(sim::DefaultSetup(1));
   TFormLUM& window = Window();
   Ui::TFormLUM& u = window.ui();
-  ASSERT_TRUE(u.btnTest->isEnabled());
-  u.btnTest->click();
+  ASSERT_TRUE(Find<QPushButton>(*u.tsSetting, "btnTest")->isEnabled());
+  Find<QPushButton>(*u.tsSetting, "btnTest")->click();
   ASSERT_TRUE(WaitForDevice());
   EXPECT_TRUE(controller.RequestLog().empty()) << "nothing is sent with the port closed";
 
   ClickPort();
-  u.btnTest->click();
+  Find<QPushButton>(*u.tsSetting, "btnTest")->click();
   ASSERT_TRUE(controller.WaitForRequests(1, kArrival));
   ASSERT_EQ(controller.RequestLog().size(), 1u);
   const sim::Request read = sim::DecodeRequest(controller.RequestLog().front());

@@ -92,34 +92,34 @@ TEST_F(NightProfileWindowTest, OpensWhollyOnTheScreen) {
 }
 
 TEST_F(NightProfileWindowTest, FollowsEveryEditOfTheLoadPageAtOnce) {
-  SetGridText(*u().StringGrid, timing_grid::kMinutesColumn, 3, QStringLiteral("60"));
-  SetGridText(*u().StringGrid, timing_grid::kPowerColumn, 3, QStringLiteral("50"));
+  SetGridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), timing_grid::kMinutesColumn, 3, QStringLiteral("60"));
+  SetGridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), timing_grid::kPowerColumn, 3, QStringLiteral("50"));
   EXPECT_EQ(Outputs()[0].profile.segments[2].minutes, 60u);
   EXPECT_EQ(Summary(0), QStringLiteral("每夜亮灯 7:30 小时，约 7.80 Ah"));
 
   // Always on: no morning segment any more, the fifth follows the third.
-  u().cbbWorkMode->setCurrentIndex(0);
+  Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->setCurrentIndex(0);
   EXPECT_FALSE(Outputs()[0].profile.hasMorning);
   EXPECT_EQ(Outputs()[0].profile.segments[4].start, 360u);
   EXPECT_EQ(Outputs()[0].caption, QStringLiteral("第 1 路 · 一直亮灯"));
 
   // The rated current counts only while its field is enabled (here by PWM dimming); one
   // being typed counts as soon as it is a number, until then the stored one stands in.
-  u().lbledtCC->setText(QStringLiteral("3"));
+  Find<QLineEdit>(*u().tsLoad, "lbledtCC")->setText(QStringLiteral("3"));
   EXPECT_EQ(Outputs()[0].profile.ratedCurrentMa, 1500);
-  u().chkPWMDIM->click();
-  ASSERT_TRUE(u().lbledtCC->isEnabled());
+  Find<QCheckBox>(*u().tsLoad, "chkPWMDIM")->click();
+  ASSERT_TRUE(Find<QLineEdit>(*u().tsLoad, "lbledtCC")->isEnabled());
   EXPECT_EQ(Outputs()[0].profile.ratedCurrentMa, 3000);
-  u().lbledtCC->setText(QStringLiteral("1.x"));
+  Find<QLineEdit>(*u().tsLoad, "lbledtCC")->setText(QStringLiteral("1.x"));
   EXPECT_EQ(Outputs()[0].profile.ratedCurrentMa, 1500);
-  u().lbledtCC->setText(QStringLiteral("3"));
+  Find<QLineEdit>(*u().tsLoad, "lbledtCC")->setText(QStringLiteral("3"));
   EXPECT_EQ(Outputs()[0].profile.ratedCurrentMa, 3000);
 
   // Showing output 2 keeps output 1's edits (the page stored them) and shows output 2's.
-  u().rgChannel->SetItemIndex(1);
+  Find<RadioGroup>(*u().tsLoad, "rgChannel")->SetItemIndex(1);
   EXPECT_EQ(Outputs()[0].profile.segments[2].minutes, 60u);
   EXPECT_EQ(Outputs()[0].profile.ratedCurrentMa, 3000);
-  SetGridText(*u().StringGrid, timing_grid::kPowerColumn, 1, QStringLiteral("100"));
+  SetGridText(*Find<QTableWidget>(*u().tsLoad, "StringGrid"), timing_grid::kPowerColumn, 1, QStringLiteral("100"));
   EXPECT_EQ(Summary(1), QStringLiteral("每夜亮灯 2:00 小时，约 4.00 Ah"));
 }
 

@@ -94,7 +94,7 @@ TEST_F(OptionsDialogTest, OkKeepsTheSettingsInLumIniAndTheWindowTakesThemCancelC
   EXPECT_EQ(settings.MonitorPort(), "COM2");
   EXPECT_EQ(Window().DataDir(), PathIn("data"));  // beside LUM.INI, made at once
   EXPECT_TRUE(fs::is_directory(PathIn("data")));
-  EXPECT_EQ(Window().ui().cbbRealComPort->currentText(), "COM2");
+  EXPECT_EQ(Find<QComboBox>(*Window().ui().tsReal, "cbbRealComPort")->currentText(), "COM2");
   EXPECT_TRUE(Ini().find("[Ports]") != std::string::npos);  // the rest of LUM.INI stays
 }
 

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
@@ -31,7 +32,7 @@ class PageBehaviourTest : public WindowFixture {
     SelectNode("a.LUM");
   }
   Ui::TFormLUM& u() { return Window().ui(); }
-  QTableWidget& grid() { return *u().StringGrid; }
+  QTableWidget& grid() { return *Find<QTableWidget>(*u().tsLoad, "StringGrid"); }
   // Selects a cell of the grid, as a click does, and types into the editor laid over it.
   void TypeIntoCell(int column, int row, const QString& keys) {
     u().PageControl->setCurrentWidget(u().tsLoad);
@@ -73,7 +74,7 @@ TEST_F(PageBehaviourTest, EditorTakesTheCellValueAndLeavingItHidesIt) {
   EXPECT_EQ(editor.value(), 180);
   EXPECT_EQ(editor.maximum(), 1000);
   ASSERT_TRUE(editor.hasFocus());
-  u().chkMI->setFocus();
+  Find<QCheckBox>(*u().tsOther, "chkMI")->setFocus();
   EXPECT_FALSE(editor.isVisible());
   // Setting the editor from code while it has no focus never writes the cell.
   editor.setValue(500);
@@ -153,33 +154,33 @@ TEST_F(PageBehaviourTest, DelayUnitToggledTwiceKeepsTheDelayButMarksTheEntry) {
 }
 
 TEST_F(PageBehaviourTest, PwmDimmingEnablesTheRatedCurrentEvenWhenSetByProgram) {
-  ASSERT_FALSE(u().lbledtCC->isEnabled());
-  u().chkPWMDIM->setChecked(true);
-  EXPECT_TRUE(u().lblCC->isEnabled());
-  EXPECT_TRUE(u().lbledtCC->isEnabled());
-  EXPECT_TRUE(u().chkEnergySaving->isEnabled());
-  u().chkPWMDIM->setChecked(false);
-  EXPECT_FALSE(u().lbledtCC->isEnabled());
+  ASSERT_FALSE(Find<QLineEdit>(*u().tsLoad, "lbledtCC")->isEnabled());
+  Find<QCheckBox>(*u().tsLoad, "chkPWMDIM")->setChecked(true);
+  EXPECT_TRUE(Find<QLabel>(*u().tsLoad, "lblCC")->isEnabled());
+  EXPECT_TRUE(Find<QLineEdit>(*u().tsLoad, "lbledtCC")->isEnabled());
+  EXPECT_TRUE(Find<QCheckBox>(*u().tsLoad, "chkEnergySaving")->isEnabled());
+  Find<QCheckBox>(*u().tsLoad, "chkPWMDIM")->setChecked(false);
+  EXPECT_FALSE(Find<QLineEdit>(*u().tsLoad, "lbledtCC")->isEnabled());
 }
 
 TEST_F(PageBehaviourTest, MiExtensionEnablesItsDetectorChoices) {
-  u().chkMI->setChecked(false);
-  EXPECT_FALSE(u().rbRainDetect->isEnabled());
-  EXPECT_FALSE(u().rbPIR->isEnabled());
-  u().chkMI->setChecked(true);
-  EXPECT_TRUE(u().rbPIR->isEnabled());
+  Find<QCheckBox>(*u().tsOther, "chkMI")->setChecked(false);
+  EXPECT_FALSE(Find<QRadioButton>(*u().tsOther, "rbRainDetect")->isEnabled());
+  EXPECT_FALSE(Find<QRadioButton>(*u().tsOther, "rbPIR")->isEnabled());
+  Find<QCheckBox>(*u().tsOther, "chkMI")->setChecked(true);
+  EXPECT_TRUE(Find<QRadioButton>(*u().tsOther, "rbPIR")->isEnabled());
 }
 
 TEST_F(PageBehaviourTest, UserWorkModeChoiceRenamesTheFifthSegment) {
-  u().cbbWorkMode->setCurrentIndex(1);
-  emit u().cbbWorkMode->activated(1);
+  Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->setCurrentIndex(1);
+  emit Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->activated(1);
   EXPECT_EQ(GridText(grid(), 0, 5), QStringLiteral("晨亮段"));
-  u().cbbWorkMode->setCurrentIndex(0);
-  emit u().cbbWorkMode->activated(0);
+  Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->setCurrentIndex(0);
+  emit Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->activated(0);
   EXPECT_EQ(GridText(grid(), 0, 5), QStringLiteral("第五段"));
   // Showing a channel with another mode names its row 5 for the mode shown.
-  u().rgChannel->SetItemIndex(1);
-  EXPECT_EQ(u().cbbWorkMode->currentIndex(), 1);
+  Find<RadioGroup>(*u().tsLoad, "rgChannel")->SetItemIndex(1);
+  EXPECT_EQ(Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->currentIndex(), 1);
   EXPECT_EQ(GridText(grid(), 0, 5), QStringLiteral("晨亮段"));
 }
 
@@ -188,7 +189,7 @@ TEST_F(PageBehaviourTest, OverTemperatureAndTemperatureCompensationDoNotMarkTheE
   Find<QSpinBox>(*u().PageControl, "seOTP")->setValue(70);
   Find<QCheckBox>(*u().PageControl, "chkATC")->setChecked(!Find<QCheckBox>(*u().PageControl, "chkATC")->isChecked());
   EXPECT_FALSE(entry_->Modified);
-  u().seAddress->setValue(9);
+  Find<QSpinBox>(*u().tsOther, "seAddress")->setValue(9);
   EXPECT_TRUE(entry_->Modified);
 }
 

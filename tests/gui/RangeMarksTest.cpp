@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QtTest/QTest>
 
 #include "LanguageTestFixture.h"
+#include "RadioGroup.h"
 #include "TimingGrid.h"
 #include "data/ConfigFile.h"
 #include "ui_FormLUM.h"
@@ -32,7 +34,9 @@ class RangeMarksTest : public LanguageFixture {
     SaveConfigFile(FilePath("tame.LUM"), SampleBlock(1));
   }
   Ui::TFormLUM& u() { return Window().ui(); }
-  QString CellTip(int column, int row) { return u().StringGrid->item(row, column)->toolTip(); }
+  QString CellTip(int column, int row) {
+    return Find<QTableWidget>(*u().tsLoad, "StringGrid")->item(row, column)->toolTip();
+  }
   bool Framed(const QWidget& control) { return control.styleSheet().contains(QStringLiteral("red")); }
 };
 
@@ -45,19 +49,21 @@ TEST_F(RangeMarksTest, OpeningSaysWhatIsOutOfRangeAndTheEditorMarksItInEitherLan
   EXPECT_TRUE(info.contains(QStringLiteral("第 2 路 第一段 时间(分钟) 1440 min 超出范围 0 min 到 1000 min。")))
       << info.toStdString();
 
-  EXPECT_TRUE(Framed(*u().cbbWorkMode));
-  EXPECT_EQ(u().cbbWorkMode->toolTip(), QStringLiteral("第 1 路 工作模式 127 超出范围 0 到 2。"));
+  EXPECT_TRUE(Framed(*Find<QComboBox>(*u().tsLoad, "cbbWorkMode")));
+  EXPECT_EQ(Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->toolTip(),
+            QStringLiteral("第 1 路 工作模式 127 超出范围 0 到 2。"));
   EXPECT_EQ(CellTip(timing_grid::kPowerColumn, 2),
             QStringLiteral("第 1 路 第二段 功率0-100% 255 % 超出范围 0 % 到 100 %。"));
   EXPECT_TRUE(CellTip(timing_grid::kPowerColumn, 1).isEmpty());
-  EXPECT_FALSE(Framed(*u().lbledtCC));
+  EXPECT_FALSE(Framed(*Find<QLineEdit>(*u().tsLoad, "lbledtCC")));
 
   Choose(QStringLiteral("English"));
   Window().RebuildEntryTree(Window().CurrentEntry());
-  EXPECT_EQ(u().cbbWorkMode->toolTip(), QStringLiteral("Output 1 Work mode 127 is outside its range 0 to 2."));
+  EXPECT_EQ(Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->toolTip(),
+            QStringLiteral("Output 1 Work mode 127 is outside its range 0 to 2."));
   // The second output shows its own: the minutes of its first segment, not the first output's mode.
-  u().rgChannel->SetItemIndex(1);
-  EXPECT_FALSE(Framed(*u().cbbWorkMode));
+  Find<RadioGroup>(*u().tsLoad, "rgChannel")->SetItemIndex(1);
+  EXPECT_FALSE(Framed(*Find<QComboBox>(*u().tsLoad, "cbbWorkMode")));
   EXPECT_EQ(CellTip(timing_grid::kMinutesColumn, 1),
             QStringLiteral("Output 2 Segment 1 Minutes 1440 min is outside its range 0 min to 1000 min."));
   EXPECT_TRUE(CellTip(timing_grid::kPowerColumn, 2).isEmpty());
@@ -65,8 +71,8 @@ TEST_F(RangeMarksTest, OpeningSaysWhatIsOutOfRangeAndTheEditorMarksItInEitherLan
   // An entry whose values are all in range shows no mark.
   dialogs_.AnswerYesNo(false);  // the pages of the second output were stored when it was chosen
   Window().OpenConfigFileAt(FilePath("tame.LUM"));
-  EXPECT_FALSE(Framed(*u().cbbWorkMode));
-  EXPECT_TRUE(u().cbbWorkMode->toolTip().isEmpty());
+  EXPECT_FALSE(Framed(*Find<QComboBox>(*u().tsLoad, "cbbWorkMode")));
+  EXPECT_TRUE(Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->toolTip().isEmpty());
   EXPECT_TRUE(CellTip(timing_grid::kMinutesColumn, 1).isEmpty());
 }
 

@@ -1,6 +1,7 @@
 // File → Restore from backup: a controller's backups with their time and what writing each
 // back would change; the chosen one is written back through the change view.
 #include <QAction>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <fstream>
 

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextBlock>
@@ -55,7 +57,7 @@ TEST_F(StartUpTest, WindowStartsAtItsSizeOnTheDevicePageWithThreePagesHidden) {
   EXPECT_EQ(window.RememberedWidth(), 640);
   EXPECT_EQ(u.PageControl->currentWidget(), u.tsBase);
   // The monitor and settings pages are out of the tab widget, their controls kept but unseen.
-  for (QWidget* page : {u.tsTest, u.tsSetting}) {
+  for (QWidget* page : std::initializer_list<QWidget*>{u.tsTest, u.tsSetting}) {
     EXPECT_EQ(u.PageControl->indexOf(page), -1) << page->objectName().toStdString();
     EXPECT_FALSE(page->isVisible()) << page->objectName().toStdString();
   }
@@ -64,7 +66,8 @@ TEST_F(StartUpTest, WindowStartsAtItsSizeOnTheDevicePageWithThreePagesHidden) {
     EXPECT_TRUE(u.PageControl->isTabVisible(u.PageControl->indexOf(page))) << page->objectName().toStdString();
   for (QWidget* control : std::initializer_list<QWidget*>{
            Find<QLineEdit>(*u.PageControl, "lbledtSCV"), Find<QSpinBox>(*u.PageControl, "seSCDelay"),
-           Find<QPushButton>(*u.PageControl, "btnSCDelayUnit"), u.cbbWorkMode, u.chkLoopMode})
+           Find<QPushButton>(*u.PageControl, "btnSCDelayUnit"), Find<QComboBox>(*u.tsLoad, "cbbWorkMode"),
+           Find<QCheckBox>(*u.tsLoad, "chkLoopMode")})
     EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
   EXPECT_FALSE(u.actWriteToDevice->isEnabled());
   EXPECT_FALSE(u.actSaveConfigToFile->isEnabled());
@@ -129,22 +132,26 @@ TEST_F(StartUpTest, DeviceTypesAreListedWithoutSelectionAndGridIsSizedWhenShown)
   EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->itemText(0), QStringLiteral("单路普通型太阳能控制器"));
   EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->itemText(3), QStringLiteral("红外手持遥控器"));
   EXPECT_EQ(Find<QComboBox>(*u.PageControl, "cbbDeviceTypes")->currentIndex(), -1);
-  EXPECT_EQ(u.StringGrid->size(), QSize(225, 159));
+  EXPECT_EQ(Find<QTableWidget>(*u.tsLoad, "StringGrid")->size(), QSize(225, 159));
   // The columns share the 219 pixels inside the grid lines by what their texts need.
-  EXPECT_EQ(u.StringGrid->columnWidth(0) + u.StringGrid->columnWidth(1) + u.StringGrid->columnWidth(2), 219);
-  EXPECT_GE(u.StringGrid->columnWidth(2), u.StringGrid->fontMetrics().horizontalAdvance(QStringLiteral("功率0-100%")));
-  EXPECT_EQ(u.StringGrid->rowHeight(5), 25);
-  EXPECT_EQ(GridText(*u.StringGrid, 0, 0), QStringLiteral("时控设置"));
-  EXPECT_EQ(GridText(*u.StringGrid, 0, 5), QStringLiteral("第五段"));
-  EXPECT_EQ(GridText(*u.StringGrid, 2, 0), QStringLiteral("功率0-100%"));
+  EXPECT_EQ(Find<QTableWidget>(*u.tsLoad, "StringGrid")->columnWidth(0) +
+                Find<QTableWidget>(*u.tsLoad, "StringGrid")->columnWidth(1) +
+                Find<QTableWidget>(*u.tsLoad, "StringGrid")->columnWidth(2),
+            219);
+  EXPECT_GE(Find<QTableWidget>(*u.tsLoad, "StringGrid")->columnWidth(2),
+            Find<QTableWidget>(*u.tsLoad, "StringGrid")->fontMetrics().horizontalAdvance(QStringLiteral("功率0-100%")));
+  EXPECT_EQ(Find<QTableWidget>(*u.tsLoad, "StringGrid")->rowHeight(5), 25);
+  EXPECT_EQ(GridText(*Find<QTableWidget>(*u.tsLoad, "StringGrid"), 0, 0), QStringLiteral("时控设置"));
+  EXPECT_EQ(GridText(*Find<QTableWidget>(*u.tsLoad, "StringGrid"), 0, 5), QStringLiteral("第五段"));
+  EXPECT_EQ(GridText(*Find<QTableWidget>(*u.tsLoad, "StringGrid"), 2, 0), QStringLiteral("功率0-100%"));
 }
 
 TEST_F(StartUpTest, WithoutOpenablePortsTheMonitorButtonStaysDisabled) {
   WritePorts({{"COM3", Dir() + "/no-such-device"}});
   TFormLUM& window = Create();
-  EXPECT_EQ(window.ui().cbbRealComPort->count(), 0);
-  EXPECT_EQ(window.ui().cbbRealComPort->currentIndex(), -1);
-  EXPECT_FALSE(window.ui().btnRealPort->isEnabled());
+  EXPECT_EQ(Find<QComboBox>(*window.ui().tsReal, "cbbRealComPort")->count(), 0);
+  EXPECT_EQ(Find<QComboBox>(*window.ui().tsReal, "cbbRealComPort")->currentIndex(), -1);
+  EXPECT_FALSE(Find<QPushButton>(*window.ui().tsReal, "btnRealPort")->isEnabled());
 }
 
 TEST_F(StartUpTest, OpenablePortsAreListedAndTheFirstIsSelected) {
@@ -152,12 +159,12 @@ TEST_F(StartUpTest, OpenablePortsAreListedAndTheFirstIsSelected) {
   PtyPair fifth;
   WritePorts({{"COM5", fifth.SlavePath()}, {"COM4", Dir() + "/no-such-device"}, {"COM2", second.SlavePath()}});
   TFormLUM& window = Create();
-  QComboBox& ports = *window.ui().cbbRealComPort;
+  QComboBox& ports = *Find<QComboBox>(*window.ui().tsReal, "cbbRealComPort");
   ASSERT_EQ(ports.count(), 2);
   EXPECT_EQ(ports.itemText(0), QStringLiteral("COM2"));
   EXPECT_EQ(ports.itemText(1), QStringLiteral("COM5"));
   EXPECT_EQ(ports.currentIndex(), 0);
-  EXPECT_TRUE(window.ui().btnRealPort->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>(*window.ui().tsReal, "btnRealPort")->isEnabled());
 }
 
 TEST_F(StartUpTest, ShowingSelectsTheNewFileNodeAndReportsIt) {

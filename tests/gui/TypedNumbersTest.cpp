@@ -79,7 +79,7 @@ TEST_F(TypedNumbersTest, TheLanguagesDecimalSeparatorAndThePointAreBothTaken) {
 TEST_F(TypedNumbersTest, AKeyTheGridRefusesLeavesTheCellAsItWasAndSaysWhy) {
   Choose(QStringLiteral("English"));
   u().PageControl->setCurrentWidget(u().tsLoad);
-  QTableWidget& grid = *u().StringGrid;
+  QTableWidget& grid = *Find<QTableWidget>(*u().tsLoad, "StringGrid");
   const QString before = GridText(grid, timing_grid::kMinutesColumn, 2);
   grid.setCurrentCell(2, timing_grid::kMinutesColumn);
   QTest::keyClicks(&Window().Load().seInput(), QStringLiteral("1e3"));

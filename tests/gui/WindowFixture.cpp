@@ -45,9 +45,9 @@ void WindowFixture::FillTypeLists() {
   Ui::TFormLUM& u = window_->ui();
   for (const TBATTERY_TYPES& type : BatteryTypes())
     Find<QComboBox>(*u.PageControl, "cbbBatteryType")->addItem(QString::fromUtf8(type.DefaultName));
-  for (const char* name : WorkModeNames()) u.cbbWorkMode->addItem(QString::fromUtf8(name));
+  for (const char* name : WorkModeNames()) Find<QComboBox>(*u.tsLoad, "cbbWorkMode")->addItem(QString::fromUtf8(name));
   Find<QComboBox>(*u.PageControl, "cbbBatteryType")->setCurrentIndex(-1);
-  u.cbbWorkMode->setCurrentIndex(-1);
+  Find<QComboBox>(*u.tsLoad, "cbbWorkMode")->setCurrentIndex(-1);
 }
 
 TDEVICE_CONFIG& WindowFixture::AddFileEntry(const std::string& name, const TCONFIG_BLOCK& block) {

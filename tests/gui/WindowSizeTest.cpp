@@ -58,7 +58,7 @@ TEST_F(WindowSizeTest, AutoScaleFollowsTheWidthAndKeepsTheStatusBar) {
   u.PageControl->setCurrentWidget(u.tsLoad);
   const int treeFont = u.tvDevices->font().pixelSize();
   u.actAutoScale->trigger();  // at the start width: the designed sizes
-  const QSize startGrid = u.StringGrid->maximumSize();
+  const QSize startGrid = Find<QTableWidget>(*u.tsLoad, "StringGrid")->maximumSize();
   const int startTree = u.tvDevices->minimumWidth();
   window.resize(960, 816);  // one and a half times the start width
   u.actAutoScale->trigger();
@@ -66,18 +66,18 @@ TEST_F(WindowSizeTest, AutoScaleFollowsTheWidthAndKeepsTheStatusBar) {
 
   EXPECT_EQ(window.RememberedWidth(), 960);
   ExpectStatusBarShown(window);
-  const QSize grid = u.StringGrid->maximumSize();
+  const QSize grid = Find<QTableWidget>(*u.tsLoad, "StringGrid")->maximumSize();
   EXPECT_NEAR(grid.width(), startGrid.width() * 1.5, 1.0);
   EXPECT_NEAR(grid.height(), startGrid.height() * 1.5, 1.0);
   EXPECT_NEAR(u.tvDevices->minimumWidth(), startTree * 1.5, 1.0);
   EXPECT_EQ(u.tvDevices->font().pixelSize(), qRound(treeFont * 1.5));
-  ExpectEveryCellShown(*u.StringGrid);
+  ExpectEveryCellShown(*Find<QTableWidget>(*u.tsLoad, "StringGrid"));
 
   // Pressed again at the same width: the scale stays, only the cells are sized again.
   u.actAutoScale->trigger();
-  EXPECT_EQ(u.StringGrid->maximumSize(), grid);
+  EXPECT_EQ(Find<QTableWidget>(*u.tsLoad, "StringGrid")->maximumSize(), grid);
   EXPECT_EQ(u.tvDevices->font().pixelSize(), qRound(treeFont * 1.5));
-  ExpectEveryCellShown(*u.StringGrid);
+  ExpectEveryCellShown(*Find<QTableWidget>(*u.tsLoad, "StringGrid"));
 }
 
 TEST_F(WindowSizeTest, AutoScaleAtTheStartWidthScalesByOne) {
@@ -90,7 +90,7 @@ TEST_F(WindowSizeTest, AutoScaleAtTheStartWidthScalesByOne) {
   // The grid was hidden on its page: its cells are sized when it is shown.
   u.PageControl->setCurrentWidget(u.tsLoad);
   QApplication::processEvents();
-  ExpectEveryCellShown(*u.StringGrid);
+  ExpectEveryCellShown(*Find<QTableWidget>(*u.tsLoad, "StringGrid"));
 }
 
 // Scaled for a wide window and then made narrower, the contents follow it down: the bottom
@@ -146,8 +146,9 @@ TEST_F(WindowSizeTest, NumericFieldsAreFixedPitchAndScaleWithTheWindow) {
   window.resize(960, 816);
   u.actAutoScale->trigger();
   u.PageControl->setCurrentWidget(u.tsLoad);
-  for (QWidget* field : std::initializer_list<QWidget*>{Find<QLineEdit>(*u.PageControl, "lbledtBattOVP"), u.lbledtCC,
-                                                        &window.Load().seInput()}) {
+  for (QWidget* field :
+       std::initializer_list<QWidget*>{Find<QLineEdit>(*u.PageControl, "lbledtBattOVP"),
+                                       Find<QLineEdit>(*u.tsLoad, "lbledtCC"), &window.Load().seInput()}) {
     EXPECT_EQ(field->font().family(), fixedPitch) << field->objectName().toStdString();
     EXPECT_EQ(field->font().pixelSize(), qRound(pixels * 1.5)) << field->objectName().toStdString();
   }

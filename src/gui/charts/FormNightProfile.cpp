@@ -10,6 +10,7 @@
 
 #include "DevicePage.h"
 #include "FormLUM.h"
+#include "LoadPage.h"
 #include "NightProfileView.h"
 #include "RadioGroup.h"
 #include "TimingGrid.h"
@@ -32,16 +33,10 @@ TFormNightProfile::TFormNightProfile(TFormLUM& mainWindow)
   ui_->setupUi(this);
   View().SetMessages(&main_.Messages());
 
-  Ui::TFormLUM& u = main_.ui();
-  connect(u.actNightProfile, &QAction::triggered, this, [this] { actNightProfileExecute(); });
+  connect(main_.ui().actNightProfile, &QAction::triggered, this, [this] { actNightProfileExecute(); });
   auto refresh = [this] { Refresh(); };
-  connect(u.StringGrid, &QTableWidget::itemChanged, this, refresh);
-  connect(u.cbbWorkMode, &QComboBox::currentIndexChanged, this, refresh);
+  connect(&main_.Load(), &LoadPage::scheduleChanged, this, refresh);
   connect(&main_.Device(), &DevicePage::selectedTypeChanged, this, refresh);
-  connect(u.chkLoopMode, &QCheckBox::toggled, this, refresh);
-  connect(u.chkPWMDIM, &QCheckBox::toggled, this, refresh);
-  connect(u.lbledtCC, &QLineEdit::textChanged, this, refresh);
-  connect(u.rgChannel, &RadioGroup::itemIndexChanged, this, refresh);
   connect(&main_, &TFormLUM::LanguageApplied, this, refresh);
   Refresh();
 }
@@ -73,27 +68,7 @@ void TFormNightProfile::showEvent(QShowEvent* event) {
   }
 }
 
-// Unlike storing the page, a rated current that is not (yet) a number does not stop the
-// picture: the channel's stored current stands in for it.
-ChannelSchedule TFormNightProfile::PageSchedule(ConstChannel stored) const {
-  Ui::TFormLUM& u = main_.ui();
-  ChannelSchedule schedule = ScheduleOf(stored);
-  schedule.mode = PackMode(u.cbbWorkMode->currentIndex(), u.chkLoopMode->isChecked());
-  if (!u.lbledtCC->testAttribute(Qt::WA_ForceDisabled)) {
-    try {
-      schedule.ratedCurrentMa = ParseScaled(u.lbledtCC->text().toStdString(), kScaleMilli);
-    } catch (const ConversionError&) {
-    }
-  }
-  for (int r = 1; r <= block_layout::kSegments; ++r)
-    schedule.segments[static_cast<size_t>(r - 1)] = {
-        static_cast<uint16_t>(GridInteger(*u.StringGrid, timing_grid::kMinutesColumn, r)),
-        static_cast<uint8_t>(GridInteger(*u.StringGrid, timing_grid::kPowerColumn, r))};
-  return schedule;
-}
-
 void TFormNightProfile::Refresh() {
-  Ui::TFormLUM& u = main_.ui();
   std::vector<NightProfileView::Output> outputs;
   const int row = main_.Device().SelectedRow();
   const TDEVICE_CONFIG* entry = main_.CurrentEntry();
@@ -101,10 +76,11 @@ void TFormNightProfile::Refresh() {
     const int channels = ChannelsOfRow(row);
     for (int c = 0; c < channels; ++c) {
       const ConstChannel stored = entry->Config.Channel(kPageGroup, c);
-      const ChannelSchedule schedule = c == main_.Load().ShownChannel() ? PageSchedule(stored) : ScheduleOf(stored);
+      const ChannelSchedule schedule =
+          c == main_.Load().ShownChannel() ? main_.Load().ShownSchedule(stored) : ScheduleOf(stored);
       const QString output =
           QString::fromStdString(FormatText(main_.Messages().Text(msg::kChannelItem), {int64_t{c + 1}}));
-      const QString mode = u.cbbWorkMode->itemText(schedule.mode & block_bits::kWorkModeMask);
+      const QString mode = main_.Load().WorkModeName(schedule.mode & block_bits::kWorkModeMask);
       outputs.push_back(
           {mode.isEmpty() ? output : QStringLiteral("%1 · %2").arg(output, mode), ComputeNightProfile(schedule)});
     }

@@ -34,8 +34,6 @@ class TFormNightProfile : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
-  ChannelSchedule PageSchedule(ConstChannel stored) const;
-
   std::unique_ptr<Ui::TFormNightProfile> ui_;
   TFormLUM& main_;
   bool placed_ = false;

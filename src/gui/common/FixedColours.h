@@ -18,6 +18,9 @@ void SetFixedFieldColours(QWidget& widget, const QColor& base, const QColor& tex
 /// The light background of the editor pages' panels.
 inline constexpr QColor kPanelColour(224, 232, 240);
 
+/// The background of the entry tree and of the live values.
+inline constexpr QColor kSkyBlue(166, 202, 240);
+
 /// The dark text that goes with the design's light fixed colours.
 inline constexpr QColor kFixedText(0, 0, 0);
 

@@ -174,11 +174,11 @@ void ApplyLanguageFile(const std::string& path, const std::vector<QWidget*>& win
   for (QWidget* window : windows) pass.Window(window);
   pass.Messages(mainWindow.Messages());
   mainWindow.Load().WriteGridCaptions();
-  Ui::TFormLUM& u = mainWindow.ui();
   // The pages keep their lists to themselves; the language reaches them by their names.
   if (auto* types = mainWindow.findChild<QComboBox*>(QStringLiteral("cbbDeviceTypes")))
     pass.List(*types, keys::kDeviceDescription, DeviceItems());
-  pass.List(*u.cbbWorkMode, keys::kWorkMode, WorkModeItems());
+  if (auto* modes = mainWindow.findChild<QComboBox*>(QStringLiteral("cbbWorkMode")))
+    pass.List(*modes, keys::kWorkMode, WorkModeItems());
   if (auto* batteries = mainWindow.findChild<QComboBox*>(QStringLiteral("cbbBatteryType")))
     pass.List(*batteries, keys::kBatteryDescription, BatteryItems());
   mainWindow.RefreshShownTexts();

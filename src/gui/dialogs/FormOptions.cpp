@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "FormLUM.h"
+#include "RealTimePage.h"
 #include "base/SafeFormat.h"
 #include "language/MessageSlots.h"
 #include "language/Settings.h"

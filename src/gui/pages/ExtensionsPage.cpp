@@ -4,22 +4,30 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
-#include "FormLUM.h"
-#include "ui_FormLUM.h"
+#include "FixedColours.h"
+#include "ui_ExtensionsPage.h"
 
 namespace lum {
 
-void ExtensionsPage::ConnectHandlers() {
-  Ui::TFormLUM& u = window_.ui();
+ExtensionsPage::ExtensionsPage(QWidget* parent) : FormPage(parent), ui_(std::make_unique<Ui::ExtensionsPage>()) {
+  ui_->setupUi(this);
+  // The design's fixed colours come with fixed texts on them, readable under any theme.
+  SetFixedPageColours(*ui_->Panel6, kPanelColour);
+  Ui::ExtensionsPage& u = *ui_;
   // The check box runs its behaviour on every change of state, by program or by click.
-  window_.Bind(u.chkMI, &QCheckBox::toggled, [this] { chkMIClick(); });
+  connect(u.chkMI, &QCheckBox::toggled, this, [this] {
+    EnableMiModes();
+    emit modified();
+  });
   for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{u.rbRainDetect, u.rbPIR, u.chkIRReceiver})
-    window_.Bind(box, &QAbstractButton::toggled, [this] { window_.MarkModified(); });
-  window_.Bind(u.seAddress, &QSpinBox::valueChanged, [this] { window_.MarkModified(); });
+    connect(box, &QAbstractButton::toggled, this, &ExtensionsPage::modified);
+  connect(u.seAddress, &QSpinBox::valueChanged, this, &ExtensionsPage::modified);
 }
 
+ExtensionsPage::~ExtensionsPage() = default;
+
 void ExtensionsPage::Show(const TCONFIG_BLOCK& block, const PageFlags& flags) {
-  Ui::TFormLUM& u = window_.ui();
+  Ui::ExtensionsPage& u = *ui_;
   u.chkMI->setChecked(flags.mi);
   // MI modes 2 and 3 are not the page's to show.
   if (flags.rainDetect) u.rbRainDetect->setChecked(true);
@@ -29,7 +37,7 @@ void ExtensionsPage::Show(const TCONFIG_BLOCK& block, const PageFlags& flags) {
 }
 
 void ExtensionsPage::Store(TCONFIG_BLOCK& block, PageFlags& flags) const {
-  const Ui::TFormLUM& u = window_.ui();
+  const Ui::ExtensionsPage& u = *ui_;
   block.SetAddress(static_cast<uint8_t>(u.seAddress->value()));
   flags.mi = u.chkMI->isChecked();
   flags.rainDetect = u.rbRainDetect->isChecked();
@@ -37,11 +45,9 @@ void ExtensionsPage::Store(TCONFIG_BLOCK& block, PageFlags& flags) const {
   flags.irReceiver = u.chkIRReceiver->isChecked();
 }
 
-void ExtensionsPage::chkMIClick() {
-  window_.MarkModified();
-  Ui::TFormLUM& u = window_.ui();
-  u.rbRainDetect->setEnabled(u.chkMI->isChecked());
-  u.rbPIR->setEnabled(u.chkMI->isChecked());
+void ExtensionsPage::EnableMiModes() {
+  ui_->rbRainDetect->setEnabled(ui_->chkMI->isChecked());
+  ui_->rbPIR->setEnabled(ui_->chkMI->isChecked());
 }
 
 }  // namespace lum

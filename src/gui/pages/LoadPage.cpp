@@ -8,16 +8,18 @@
 #include <array>
 #include <string>
 
-#include "FormLUM.h"
+#include "Dialogs.h"
+#include "FixedColours.h"
 #include "KeyFilter.h"
 #include "PageFields.h"
 #include "RadioGroup.h"
-#include "RangeMarks.h"
 #include "TimingGrid.h"
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
+#include "data/NumberFormats.h"
 #include "language/MessageSlots.h"
-#include "ui_FormLUM.h"
+#include "language/MessageTable.h"
+#include "ui_LoadPage.h"
 
 namespace lum {
 
@@ -31,20 +33,41 @@ struct ChannelText {
   FieldId field;
 };
 
-std::array<ChannelText, 2> ChannelTexts(const Ui::TFormLUM& u) {
+std::array<ChannelText, 2> ChannelTexts(const Ui::LoadPage& u) {
   return {{{u.lbledtCC, FieldId::CC}, {u.lbledtCV, FieldId::CV}}};
 }
 }  // namespace
 
+LoadPage::LoadPage(QWidget* parent) : FormPage(parent), ui_(std::make_unique<Ui::LoadPage>()) {
+  ui_->setupUi(this);
+  // The design's fixed colours come with fixed texts on them, readable under any theme.
+  SetFixedPageColours(*ui_->Panel5, kPanelColour);
+  BuildGrid();
+  ConnectHandlers();
+  // Until a device type with outputs gives them, there is no work mode to choose.
+  ui_->cbbWorkMode->setEnabled(false);
+  ui_->chkLoopMode->setEnabled(false);
+}
+
+LoadPage::~LoadPage() = default;
+
+void LoadPage::Attach(const MessageTable& messages, LinkObserver& observer, Dialogs& dialogs) {
+  messages_ = &messages;
+  observer_ = &observer;
+  dialogs_ = &dialogs;
+}
+
+QString LoadPage::Message(int slot) const { return QString::fromStdString(messages_->Text(slot)); }
+
 void LoadPage::BuildGrid() {
-  QTableWidget& grid = *window_.ui().StringGrid;
+  QTableWidget& grid = *ui_->StringGrid;
   grid.setItemDelegate(new CentredCellDelegate(&grid));
   SizeGridCellsWhenShown(grid);
   for (int r = 0; r < timing_grid::kRows; ++r)
     for (int c = 0; c < timing_grid::kColumns; ++c) SetGridText(grid, c, r, {});
 
   // The in-place editor lies over a cell, outside the page's layout.
-  seInput_ = new GridSpinEdit(window_.ui().Panel5);
+  seInput_ = new GridSpinEdit(ui_->Panel5);
   seInput_->setObjectName(QStringLiteral("seInput"));
   seInput_->setProperty(names::kTagProperty, kEditorTag);
   seInput_->setRange(0, 0);
@@ -53,33 +76,46 @@ void LoadPage::BuildGrid() {
   seInput_->installEventFilter(new KeyFilter(
       AcceptsDigitKey, [this] { return seInput_->EditText(); }, [this](QChar typed) { seInputKeyRefused(typed); },
       seInput_));
-  seInput_->SetExitHandler([this] { seInputExit(); });
+  seInput_->SetExitHandler([this] { LeaveEditor(); });
   seInput_->SetCancelHandler([this] { CancelEditing(); });  // Escape
 }
 
 void LoadPage::ConnectHandlers() {
-  Ui::TFormLUM& u = window_.ui();
-  window_.Bind(u.rgChannel, &RadioGroup::itemIndexChanged, [this] { rgChannelClick(); });
+  Ui::LoadPage& u = *ui_;
+  connect(u.rgChannel, &RadioGroup::itemIndexChanged, this, &LoadPage::channelChosen);
   // The list reacts to the user's choice only; showing an output sets it without the handler.
-  window_.Bind(u.cbbWorkMode, &QComboBox::activated, [this] { cbbWorkModeChange(); });
+  connect(u.cbbWorkMode, &QComboBox::activated, this, [this] {
+    RefreshShownTexts();
+    emit modified();
+  });
   // Check boxes run their behaviour on every change of state, by program or by click.
-  window_.Bind(u.chkPWMDIM, &QCheckBox::toggled, [this] { chkPWMDIMClick(); });
+  connect(u.chkPWMDIM, &QCheckBox::toggled, this, [this] {
+    EnableRatedCurrent();
+    emit modified();
+  });
   for (QCheckBox* box : {u.chkLoopMode, u.chkEnergySaving})
-    window_.Bind(box, &QCheckBox::toggled, [this] { window_.chkLoopModeClick(); });
+    connect(box, &QCheckBox::toggled, this, &LoadPage::modified);
   for (const ChannelText& text : ChannelTexts(u))
-    window_.Bind(text.edit, &QLineEdit::textChanged, [this, edit = text.edit] { window_.lbledtSCVChange(*edit); });
+    connect(text.edit, &QLineEdit::textChanged, this, [this, edit = text.edit] {
+      CompleteLeadingPoint(*edit);
+      emit modified();
+    });
+  connect(u.StringGrid, &QTableWidget::currentCellChanged, this,
+          [this](int row, int column) { StringGridSelectCell(column, row); });
+  connect(u.StringGrid, &QTableWidget::cellPressed, this,
+          [this](int row, int column) { StringGridSelectCell(column, row); });
+  connect(seInput_->Editor(), &QLineEdit::textChanged, this, [this] { seInputChange(); });
 
-  QObject::connect(u.StringGrid, &QTableWidget::currentCellChanged, &window_, [this](int row, int column) {
-    window_.RunGuarded([=, this] { StringGridSelectCell(column, row); });
-  });
-  QObject::connect(u.StringGrid, &QTableWidget::cellPressed, &window_, [this](int row, int column) {
-    window_.RunGuarded([=, this] { StringGridSelectCell(column, row); });
-  });
-  window_.Bind(seInput_->Editor(), &QLineEdit::textChanged, [this] { seInputChange(); });
+  connect(u.StringGrid, &QTableWidget::itemChanged, this, &LoadPage::scheduleChanged);
+  connect(u.cbbWorkMode, &QComboBox::currentIndexChanged, this, &LoadPage::scheduleChanged);
+  connect(u.chkLoopMode, &QCheckBox::toggled, this, &LoadPage::scheduleChanged);
+  connect(u.chkPWMDIM, &QCheckBox::toggled, this, &LoadPage::scheduleChanged);
+  connect(u.lbledtCC, &QLineEdit::textChanged, this, &LoadPage::scheduleChanged);
+  connect(u.rgChannel, &RadioGroup::itemIndexChanged, this, &LoadPage::scheduleChanged);
 }
 
 void LoadPage::ApplyCapabilities(const Capabilities& caps, int channels) {
-  Ui::TFormLUM& u = window_.ui();
+  Ui::LoadPage& u = *ui_;
   u.chkPWMDIM->setEnabled(caps.HasPWMDimming);
   u.chkPWMDIM->setChecked(false);
 
@@ -101,7 +137,7 @@ void LoadPage::ApplyCapabilities(const Capabilities& caps, int channels) {
 }
 
 void LoadPage::Show(const TCONFIG_BLOCK& block, const PageFlags& flags) {
-  Ui::TFormLUM& u = window_.ui();
+  Ui::LoadPage& u = *ui_;
   // Only ever checked here; ApplyCapabilities has unchecked them.
   if (OwnEnabled(u.chkPWMDIM) && flags.pwmDimming) u.chkPWMDIM->setChecked(true);
   if (OwnEnabled(u.chkEnergySaving) && flags.energySaving) u.chkEnergySaving->setChecked(true);
@@ -109,18 +145,34 @@ void LoadPage::Show(const TCONFIG_BLOCK& block, const PageFlags& flags) {
 }
 
 void LoadPage::StoreFlags(PageFlags& flags) const {
-  const Ui::TFormLUM& u = window_.ui();
-  flags.pwmDimming = u.chkPWMDIM->isChecked();
-  flags.energySaving = u.chkEnergySaving->isChecked();
+  flags.pwmDimming = ui_->chkPWMDIM->isChecked();
+  flags.energySaving = ui_->chkEnergySaving->isChecked();
 }
 
 void LoadPage::Store(TCONFIG_BLOCK& block) {
-  const int channel = window_.ui().rgChannel->ItemIndex();
+  const int channel = ui_->rgChannel->ItemIndex();
   if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, channel)) StoreChannel(block, channel);
 }
 
+void LoadPage::SwitchChannel(TCONFIG_BLOCK& block) {
+  RadioGroup& group = *ui_->rgChannel;
+  const int selected = group.ItemIndex();
+  if (selected == shown_channel_) return;
+  if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, shown_channel_)) {
+    try {
+      StoreChannel(block, shown_channel_);
+    } catch (...) {
+      // The page still shows the old channel, so the selector does too.
+      group.SetItemIndexQuietly(shown_channel_);
+      throw;
+    }
+  }
+  shown_channel_ = selected;
+  if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, selected)) ShowChannel(block, selected);
+}
+
 void LoadPage::ShowChannel(const TCONFIG_BLOCK& block, int channel) {
-  Ui::TFormLUM& u = window_.ui();
+  Ui::LoadPage& u = *ui_;
   const ConstChannel record = block.Channel(kPageGroup, channel);
   const int mode = record.Mode() & block_bits::kWorkModeMask;
   u.cbbWorkMode->setCurrentIndex(mode < u.cbbWorkMode->count() ? mode : -1);
@@ -132,16 +184,16 @@ void LoadPage::ShowChannel(const TCONFIG_BLOCK& block, int channel) {
     SetGridText(*u.StringGrid, timing_grid::kPowerColumn, r, QString::number(segment.Power()));
   }
   RefreshShownTexts();
-  MarkValuesOutOfRange(window_, block, channel);
+  emit channelShown(block, channel);
 }
 
 void LoadPage::StoreChannel(TCONFIG_BLOCK& block, int channel) {
-  Ui::TFormLUM& u = window_.ui();
+  Ui::LoadPage& u = *ui_;
   TCHANNEL_CONFIG record = block.Channel(kPageGroup, channel);
   record.SetMode(PackMode(u.cbbWorkMode->currentIndex(), u.chkLoopMode->isChecked()));
   for (const ChannelText& text : ChannelTexts(u))
     if (OwnEnabled(text.edit))
-      StoreFieldText(*text.edit, text.field, block, {kPageGroup, channel}, window_.Messages(), window_.Observer());
+      StoreFieldText(*text.edit, text.field, block, {kPageGroup, channel}, *messages_, *observer_);
   for (int r = 1; r <= block_layout::kSegments; ++r) {
     TTIME_SEGMENT segment = record.Timing(r - 1);
     segment.SetMinutes(static_cast<uint16_t>(GridInteger(*u.StringGrid, timing_grid::kMinutesColumn, r)));
@@ -149,25 +201,43 @@ void LoadPage::StoreChannel(TCONFIG_BLOCK& block, int channel) {
   }
 }
 
+ChannelSchedule LoadPage::ShownSchedule(ConstChannel stored) const {
+  const Ui::LoadPage& u = *ui_;
+  ChannelSchedule schedule = ScheduleOf(stored);
+  schedule.mode = PackMode(u.cbbWorkMode->currentIndex(), u.chkLoopMode->isChecked());
+  if (!u.lbledtCC->testAttribute(Qt::WA_ForceDisabled)) {
+    try {
+      schedule.ratedCurrentMa = ParseScaled(u.lbledtCC->text().toStdString(), kScaleMilli);
+    } catch (const ConversionError&) {
+    }
+  }
+  for (int r = 1; r <= block_layout::kSegments; ++r)
+    schedule.segments[static_cast<size_t>(r - 1)] = {
+        static_cast<uint16_t>(GridInteger(*u.StringGrid, timing_grid::kMinutesColumn, r)),
+        static_cast<uint8_t>(GridInteger(*u.StringGrid, timing_grid::kPowerColumn, r))};
+  return schedule;
+}
+
+QString LoadPage::WorkModeName(int mode) const { return ui_->cbbWorkMode->itemText(mode); }
+
 QString LoadPage::ChannelCaption(int k) const {
-  return QString::fromStdString(FormatText(window_.Messages().Text(msg::kChannelItem), {int64_t{k + 1}}));
+  return QString::fromStdString(FormatText(messages_->Text(msg::kChannelItem), {int64_t{k + 1}}));
 }
 
 void LoadPage::WriteGridCaptions() {
-  QTableWidget& grid = *window_.ui().StringGrid;
-  SetGridText(grid, 0, 0, window_.Message(msg::kGridTitle));
-  for (int r = 1; r <= block_layout::kSegments; ++r)
-    SetGridText(grid, 0, r, window_.Message(msg::kFirstSegment + r - 1));
-  SetGridText(grid, timing_grid::kMinutesColumn, 0, window_.Message(msg::kMinutesColumn));
-  SetGridText(grid, timing_grid::kPowerColumn, 0, window_.Message(msg::kPowerColumn));
+  QTableWidget& grid = *ui_->StringGrid;
+  SetGridText(grid, 0, 0, Message(msg::kGridTitle));
+  for (int r = 1; r <= block_layout::kSegments; ++r) SetGridText(grid, 0, r, Message(msg::kFirstSegment + r - 1));
+  SetGridText(grid, timing_grid::kMinutesColumn, 0, Message(msg::kMinutesColumn));
+  SetGridText(grid, timing_grid::kPowerColumn, 0, Message(msg::kPowerColumn));
   SizeGrid();
 }
 
 void LoadPage::RefreshShownTexts() {
-  Ui::TFormLUM& u = window_.ui();
+  Ui::LoadPage& u = *ui_;
   const int mode = u.cbbWorkMode->currentIndex();
   SetGridText(*u.StringGrid, 0, timing_grid::kMorningRow,
-              window_.Message(mode > 0 ? msg::kMorningSegment : msg::kFifthSegment));
+              Message(mode > 0 ? msg::kMorningSegment : msg::kFifthSegment));
   SizeGrid();
   for (int k = 0; k < u.rgChannel->Count(); ++k) u.rgChannel->SetItemText(k, ChannelCaption(k));
 }
@@ -175,45 +245,21 @@ void LoadPage::RefreshShownTexts() {
 // A hidden grid is sized when shown: measuring its captions earlier would load the fonts of
 // texts that a language file replaces unseen.
 void LoadPage::SizeGrid() {
-  QTableWidget& grid = *window_.ui().StringGrid;
+  QTableWidget& grid = *ui_->StringGrid;
   if (grid.isVisible()) SizeGridCells(grid);
 }
 
-void LoadPage::rgChannelClick() {
-  RadioGroup& group = *window_.ui().rgChannel;
-  const int selected = group.ItemIndex();
-  TDEVICE_CONFIG* entry = window_.CurrentEntry();
-  if (selected == shown_channel_ || entry == nullptr) return;
-  if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, shown_channel_)) {
-    try {
-      StoreChannel(entry->Config, shown_channel_);
-    } catch (...) {
-      // The page still shows the old channel, so the selector does too.
-      group.SetItemIndexQuietly(shown_channel_);
-      throw;
-    }
-  }
-  shown_channel_ = selected;
-  if (TCONFIG_BLOCK::ChannelInRange(kPageGroup, selected)) ShowChannel(entry->Config, selected);
-}
-
-void LoadPage::cbbWorkModeChange() {
-  RefreshShownTexts();
-  window_.MarkModified();
-}
-
-void LoadPage::chkPWMDIMClick() {
-  Ui::TFormLUM& u = window_.ui();
+void LoadPage::EnableRatedCurrent() {
+  Ui::LoadPage& u = *ui_;
   u.lblCC->setEnabled(u.chkPWMDIM->isChecked());
   u.lbledtCC->setEnabled(u.chkPWMDIM->isChecked());
   u.chkEnergySaving->setEnabled(u.chkPWMDIM->isChecked());
-  window_.MarkModified();
 }
 
 void LoadPage::StringGridSelectCell(int column, int row) {
   seInput_->hide();
   if (row < 1 || (column != timing_grid::kMinutesColumn && column != timing_grid::kPowerColumn)) return;
-  QTableWidget& grid = *window_.ui().StringGrid;
+  QTableWidget& grid = *ui_->StringGrid;
   // The cell's field gives the editor its range and as many digits as its maximum has.
   const ConfigField& field = Field(column == timing_grid::kPowerColumn ? FieldId::Power : FieldId::Minutes);
   seInput_->SetMaxLength(static_cast<int>(std::to_string(field.maximum).size()));
@@ -232,29 +278,29 @@ void LoadPage::StringGridSelectCell(int column, int row) {
 
 void LoadPage::seInputChange() {
   if (!seInput_->hasFocus() || seInput_->EditText().isEmpty()) return;
-  QTableWidget& grid = *window_.ui().StringGrid;
+  QTableWidget& grid = *ui_->StringGrid;
   SetGridText(grid, grid.currentColumn(), grid.currentRow(), QString::number(seInput_->LimitedValue()));
-  window_.MarkModified();
+  emit modified();
 }
 
-void LoadPage::seInputExit() { seInput_->hide(); }
+void LoadPage::LeaveEditor() { seInput_->hide(); }
 
 void LoadPage::CancelEditing() {
-  QTableWidget& grid = *window_.ui().StringGrid;
+  QTableWidget& grid = *ui_->StringGrid;
   SetGridText(grid, grid.currentColumn(), grid.currentRow(), QString::number(seInput_->ValueAtStart()));
   grid.setFocus();
-  seInputExit();
+  LeaveEditor();
 }
 
 void LoadPage::seInputKeyRefused(QChar typed) {
-  const QTableWidget& grid = *window_.ui().StringGrid;
+  const QTableWidget& grid = *ui_->StringGrid;
   const QString field =
       GridText(grid, 0, grid.currentRow()) + QLatin1Char(' ') + GridText(grid, grid.currentColumn(), 0);
-  const std::string text = FormatText(window_.Messages().Text(msg::kGridKeyRefused),
+  const std::string text = FormatText(messages_->Text(msg::kGridKeyRefused),
                                       {field.toStdString(), std::to_string(seInput_->minimum()),
                                        std::to_string(seInput_->maximum()), QString(typed).toStdString()});
   CancelEditing();
-  window_.dialogs().ShowError(QString::fromStdString(text));
+  dialogs_->ShowError(QString::fromStdString(text));
 }
 
 }  // namespace lum

@@ -10,7 +10,6 @@
 #include "WriteReview.h"
 #include "device/FieldLabels.h"
 #include "device/WritePlan.h"
-#include "ui_FormLUM.h"
 
 namespace lum {
 
@@ -69,12 +68,13 @@ void MarkCell(QTableWidget& grid, int column, int row, const QString& tip) {
 }  // namespace
 
 void MarkValuesOutOfRange(TFormLUM& window, const TCONFIG_BLOCK& block, int channel) {
-  Ui::TFormLUM& u = window.ui();
+  // The segments are cells of the load page's grid.
+  auto* grid = window.findChild<QTableWidget*>(QStringLiteral("StringGrid"));
+  if (grid == nullptr) return;
   for (const FieldControl& entry : kControls)
     if (auto* control = window.findChild<QWidget*>(QString::fromLatin1(entry.control))) Unmark(*control);
   for (int row = 1; row <= block_layout::kSegments; ++row)
-    for (int column : {timing_grid::kMinutesColumn, timing_grid::kPowerColumn})
-      MarkCell(*u.StringGrid, column, row, QString());
+    for (int column : {timing_grid::kMinutesColumn, timing_grid::kPowerColumn}) MarkCell(*grid, column, row, QString());
 
   const FieldLabels labels = WindowFieldLabels(window);
   for (const ValueOutOfRange& outside : ValuesOutOfRange(block)) {
@@ -83,8 +83,8 @@ void MarkValuesOutOfRange(TFormLUM& window, const TCONFIG_BLOCK& block, int chan
     const QString tip = QString::fromStdString(OutOfRangeText(outside, block, labels, window.Messages()));
     if (field.scope == FieldScope::Timing) {
       const bool minutes = field.id == FieldId::Minutes;
-      MarkCell(*u.StringGrid, minutes ? timing_grid::kMinutesColumn : timing_grid::kPowerColumn,
-               outside.field.segment + 1, tip);
+      MarkCell(*grid, minutes ? timing_grid::kMinutesColumn : timing_grid::kPowerColumn, outside.field.segment + 1,
+               tip);
       continue;
     }
     for (const FieldControl& entry : kControls)

@@ -1,48 +1,47 @@
 #pragma once
 
-#include <functional>
+#include <QString>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "data/PollSample.h"
+#include "FormPage.h"
+
+namespace Ui {
+class RealTimePage;
+}
 
 namespace lum {
 
-class TFormLUM;
+/// The real-time page: the live values of the controller monitored and the monitor's port,
+/// opened and closed by its button. The window's monitor does what the page asks for.
+class RealTimePage : public FormPage {
+  Q_OBJECT
 
-/// The real-time page: the live monitor's port, opened and closed by its button, and the
-/// timer's polls while it is open. The measurements reach its fields through the window's
-/// link observer.
-class RealTimePage {
  public:
-  explicit RealTimePage(TFormLUM& window) : window_(window) {}
+  explicit RealTimePage(QWidget* parent = nullptr);
+  ~RealTimePage() override;
 
-  void ConnectHandlers();
-  /// Lists the ports the monitor can open; its button is usable once one is listed.
-  /// The options' default port is chosen when nothing else is.
-  void ShowPorts(const std::vector<std::string>& names);
-  /// The port button's caption for the monitor's state, after a language file set the one of
-  /// the closed port.
-  void RefreshShownTexts();
-  /// Chooses this port when it is listed and the monitor is closed.
+  /// Lists the ports the monitor can open, keeping the chosen one, else `preferred`; the button
+  /// is usable once one is listed.
+  void ShowPorts(const std::vector<std::string>& names, const std::string& preferred);
+  /// Chooses this port when it is listed and the list may be changed.
   void ChoosePort(const std::string& name);
-  void btnRealPortClick();
-  void TimerTimer();
-  /// The port the live monitor holds (COMn), empty while it holds none.
-  std::string MonitoredPort() const;
-  /// Closes the live monitor's port; `then` runs once the page shows it closed.
-  void CloseMonitor(std::function<void()> then = {});
+  /// The port chosen in the list (COMn), empty for none.
+  std::string ChosenPort() const;
+  /// While the monitor holds a port, its list is locked.
+  void ShowMonitorOpen(bool open);
+  /// The button's caption names what it does next.
+  void SetPortButtonCaption(const QString& caption);
+
+ signals:
+  /// The user pressed the port button.
+  void portButtonClicked();
+  /// The port list is about to open: the ports are listed again.
+  void portListOpening();
 
  private:
-  /// What a poll brought: values that did not come are cleared, and the information panel
-  /// says when the controller stops answering and when it answers again.
-  void ShowPoll(const PollSample& sample);
-  /// The page, the monitor page's groups, the settings buttons and the timer follow the port.
-  void ShowMonitorState(bool open, const std::string& portText);
-
-  TFormLUM& window_;
-  std::string monitored_port_;
-  bool silent_ = false;  // the last poll of the open port brought nothing
+  std::unique_ptr<Ui::RealTimePage> ui_;
 };
 
 }  // namespace lum

@@ -4,24 +4,26 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "FormLUM.h"
-#include "ui_FormLUM.h"
+#include "ui_SettingsPage.h"
 
 namespace lum {
 
-void SettingsPage::ConnectHandlers() {
-  Ui::TFormLUM& u = window_.ui();
-  window_.Bind(u.btnReadSetting, &QPushButton::clicked, [this] { btnReadSettingClick(); });
-  window_.Bind(u.btnTest, &QPushButton::clicked, [this] { btnTestClick(); });
+SettingsPage::SettingsPage(QWidget* parent) : FormPage(parent), ui_(std::make_unique<Ui::SettingsPage>()) {
+  ui_->setupUi(this);
+  connect(ui_->btnReadSetting, &QPushButton::clicked, this, [this] {
+    Ui::SettingsPage& u = *ui_;
+    for (QLineEdit* field : {u.lbledtPIDSet, u.lbledtModelSet, u.lbledtManuDateSet, u.lbledtInV}) field->clear();
+    u.lblFuncSetHex->clear();
+    emit readRequested();
+  });
+  connect(ui_->btnTest, &QPushButton::clicked, this, &SettingsPage::testRequested);
 }
 
-void SettingsPage::btnReadSettingClick() {
-  Ui::TFormLUM& u = window_.ui();
-  for (QLineEdit* field : {u.lbledtPIDSet, u.lbledtModelSet, u.lbledtManuDateSet, u.lbledtInV}) field->clear();
-  u.lblFuncSetHex->clear();
-  window_.PreparedSession().ReadSettingsMemory();
-}
+SettingsPage::~SettingsPage() = default;
 
-void SettingsPage::btnTestClick() { window_.PreparedSession().TestMemoryRead(); }
+void SettingsPage::FollowMonitor(bool open) {
+  ui_->btnReadSetting->setEnabled(open);
+  ui_->btnWriteSetting->setEnabled(open);
+}
 
 }  // namespace lum

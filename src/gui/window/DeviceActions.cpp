@@ -2,11 +2,12 @@
 // session: the window asks, the session works on its own thread, and what it reports is shown
 // as the window's event loop drains it.
 #include <QAction>
-#include <QCheckBox>
 #include <QMetaObject>
 
 #include "DevicePage.h"
 #include "FormLUM.h"
+#include "MonitorPage.h"
+#include "SettingsPage.h"
 #include "WriteReview.h"
 #include "base/SafeFormat.h"
 #include "data/Backups.h"
@@ -25,13 +26,15 @@ void TFormLUM::ConnectDeviceActions() {
   });
   Bind(ui_->actConnectDevice, &QAction::triggered, [this] { actConnectDeviceExecute(); });
   Bind(ui_->actWriteToDevice, &QAction::triggered, [this] { actWriteToDeviceExecute(); });
+  Bind(ui_->tsSetting, &SettingsPage::readRequested, [this] { PreparedSession().ReadSettingsMemory(); });
+  Bind(ui_->tsSetting, &SettingsPage::testRequested, [this] { PreparedSession().TestMemoryRead(); });
 }
 
 DeviceSession& TFormLUM::PreparedSession() {
   session_->SetMessages(messages_);
   session_->SetDeviceTypeNames(Device().ListedTypes());
   session_->SetFieldLabels(WindowFieldLabels(*this));
-  session_->SetShowErrorDetails(ui_->CheckBoxError->isChecked());
+  session_->SetShowErrorDetails(ui_->tsTest->ShowsErrorDetails());
   return *session_;
 }
 
@@ -63,7 +66,7 @@ void TFormLUM::actConnectDeviceExecute() {
 // write goes to, or, when no controller of the product was read, possibly the one it is
 // looking for. The user is asked to close it before anything else.
 bool TFormLUM::MonitorKeepsWriteFromTarget(const TDEVICE_CONFIG& entry) const {
-  const std::string held = realtime_page_.MonitoredPort();
+  const std::string held = monitor_.MonitoredPort();
   // A write without a known device type is refused before any port is tried.
   if (held.empty() || LookupProductID(entry.Config.ProductID()) < 0) return false;
   for (const auto& device : session_->Entries().DeviceEntries())
@@ -76,9 +79,9 @@ void TFormLUM::actWriteToDeviceExecute() {
   if (ConfirmApply() == ApplyOutcome::Cancelled) return;
   const TDEVICE_CONFIG* shown = CurrentEntry();
   if (shown != nullptr && MonitorKeepsWriteFromTarget(*shown)) {
-    const std::string question = FormatText(messages_.Text(msg::kMonitorHoldsPort), {realtime_page_.MonitoredPort()});
+    const std::string question = FormatText(messages_.Text(msg::kMonitorHoldsPort), {monitor_.MonitoredPort()});
     if (!dialogs().AskYesNo(Message(msg::kChangesTitle), QString::fromStdString(question))) return;
-    realtime_page_.CloseMonitor([this] { ReviewAndWrite(); });
+    monitor_.CloseMonitor([this] { ReviewAndWrite(); });
     return;
   }
   ReviewAndWrite();

@@ -1,5 +1,6 @@
 // The mapping between a configuration entry and the editor pages, both directions: the window
 // asks each page for its part.
+#include <QLabel>
 #include <QToolBar>
 #include <QToolButton>
 #include <array>
@@ -7,7 +8,10 @@
 #include "BatteryPage.h"
 #include "DevicePage.h"
 #include "EmptyPage.h"
+#include "ExtensionsPage.h"
 #include "FormLUM.h"
+#include "LoadPage.h"
+#include "RealTimePage.h"
 #include "WindowNames.h"
 #include "data/PageRules.h"
 #include "data/TypeTables.h"
@@ -31,13 +35,17 @@ DevicePage& TFormLUM::Device() { return *ui_->tsBase; }
 
 BatteryPage& TFormLUM::Battery() { return *ui_->tsPower; }
 
+LoadPage& TFormLUM::Load() { return *ui_->tsLoad; }
+
+RealTimePage& TFormLUM::RealTime() { return *ui_->tsReal; }
+
 std::array<QWidget*, 3> TFormLUM::EditorPages() const { return {ui_->tsPower, ui_->tsLoad, ui_->tsOther}; }
 
 void TFormLUM::ShowNoDeviceType() {
   ShowDeviceTypeInStatusBar();
-  load_page_.seInputExit();
+  Load().LeaveEditor();
   for (QWidget* page : EditorPages()) EmptyPage(*page);
-  load_page_.ForgetShownChannel();
+  Load().ForgetShownChannel();
   pages_empty_ = true;
   RefreshShownTexts();
 }
@@ -47,9 +55,9 @@ void TFormLUM::ShowPages(const TCONFIG_BLOCK& block) {
   for (QWidget* page : EditorPages()) page->setEnabled(true);
   ApplyCapabilities();
   const PageFlags flags = UnpackFuncFlags(block.FuncFlags());
-  extensions_page_.Show(block, flags);
+  ui_->tsOther->Show(block, flags);
   Battery().Show(block, flags);
-  load_page_.Show(block, flags);
+  Load().Show(block, flags);
   ShowDeviceTypeInStatusBar();
 }
 
@@ -58,7 +66,7 @@ void TFormLUM::ApplyCapabilities() {
   const uint8_t capFlags = CurrentEntry() != nullptr ? CurrentEntry()->Config.CapFlags() : 0;
   const Capabilities caps = ResolveCapabilities(capFlags, row);
 
-  load_page_.ApplyCapabilities(caps, ChannelsOfRow(row));
+  Load().ApplyCapabilities(caps, ChannelsOfRow(row));
   Battery().ApplyCapabilities(caps);
 }
 
@@ -67,12 +75,12 @@ void TFormLUM::StorePages(TCONFIG_BLOCK& block) {
   if (pages_empty_) return;
   block.SetProductID(ProductCodeOfRow(Device().SelectedRow()));
   PageFlags flags;
-  extensions_page_.Store(block, flags);
-  load_page_.StoreFlags(flags);
+  ui_->tsOther->Store(block, flags);
+  Load().StoreFlags(flags);
   Battery().StoreFlags(flags);
   block.SetFuncFlags(PackFuncFlags(block.FuncFlags(), flags));
   Battery().Store(block);
-  load_page_.Store(block);
+  Load().Store(block);
 }
 
 ApplyOutcome TFormLUM::ConfirmApply() {
@@ -85,7 +93,7 @@ ApplyOutcome TFormLUM::ConfirmApply() {
       return ApplyOutcome::Proceed;
     case Answer::No:
       // Nothing shown for the edits may be stored afterwards, not even the shown channel.
-      load_page_.ForgetShownChannel();
+      Load().ForgetShownChannel();
       ShowEntry();
       return ApplyOutcome::Proceed;
     case Answer::Cancel:
@@ -96,8 +104,8 @@ ApplyOutcome TFormLUM::ConfirmApply() {
 
 void TFormLUM::RefreshShownTexts() {
   Battery().RefreshShownTexts();
-  load_page_.RefreshShownTexts();
-  realtime_page_.RefreshShownTexts();
+  Load().RefreshShownTexts();
+  monitor_.RefreshShownTexts();
   ShowDeviceTypeInStatusBar();
   if (auto* scale = ui_->ToolBar->findChild<QToolButton*>(QStringLiteral("ToolButton1")))
     scale->setToolTip(Message(msg::kScaleTip));

@@ -16,6 +16,7 @@
 #include "DevicePage.h"
 #include "FixedPitchFields.h"
 #include "InputGuards.h"
+#include "LoadPage.h"
 #include "LumLog.h"
 #include "StartLine.h"
 #include "WindowNames.h"
@@ -68,6 +69,7 @@ TFormLUM::TFormLUM(const FormLUMOptions& options, QWidget* parent)
     dialogs_ = own_dialogs_.get();
   }
   ui_->tsPower->Attach(messages_, observer_, *dialogs_);
+  ui_->tsLoad->Attach(messages_, observer_, *dialogs_);
   timer_ = new QTimer(this);
   timer_->setObjectName(QStringLiteral("Timer"));
   timer_->setInterval(kTimerIntervalMs);
@@ -76,15 +78,13 @@ TFormLUM::TFormLUM(const FormLUMOptions& options, QWidget* parent)
 
   BuildToolBar();
   BuildStatusBar();
-  load_page_.BuildGrid();
   NameMenuSeparators();
   BindActions();
   ApplyLook();
   ConnectPageHandlers();
   ConnectDeviceActions();
   ConnectFileActions();
-  realtime_page_.ConnectHandlers();
-  settings_page_.ConnectHandlers();
+  monitor_.ConnectHandlers();
   ConnectRestoreActions();
   WheelOnlyWithFocus(*this);
   FlatButtonsShowFocus(*this);
@@ -128,11 +128,11 @@ void TFormLUM::InitMainWindow() {
 
   Device().ListDeviceTypes();
 
-  load_page_.SizeGrid();
+  Load().SizeGrid();
   CreateNewFileEntry();
 
   messages_.FillBuiltIn();
-  load_page_.WriteGridCaptions();
+  Load().WriteGridCaptions();
 
   ListPorts();
   ui_->PageControl->setCurrentWidget(ui_->tsBase);
@@ -164,7 +164,7 @@ std::vector<std::string> TFormLUM::ListPorts() {
   std::vector<std::string> names;
   for (const auto& [name, path] : ports_.ListComPorts()) names.push_back(name);
   if (session_->MonitorOpen()) return names;
-  realtime_page_.ShowPorts(names);
+  monitor_.ShowPorts(names);
   return names;
 }
 
@@ -173,8 +173,6 @@ void TFormLUM::FormCreate() {
     InitMainWindow();
     ui_->PageControl->setTabVisible(ui_->PageControl->indexOf(ui_->tsBlackBox), false);
     ui_->tsPower->DisableLightControl();
-    for (QWidget* control : std::initializer_list<QWidget*>{ui_->cbbWorkMode, ui_->chkLoopMode})
-      control->setEnabled(false);
   });
 }
 
@@ -216,8 +214,8 @@ void TFormLUM::resizeEvent(QResizeEvent* event) {
 void TFormLUM::actAutoScaleExecute() {
   if (width() >= kStartWidth) ScaleToWidth();
   // The cells move, so the in-place editor would no longer lie over its cell.
-  load_page_.seInputExit();
-  load_page_.SizeGrid();
+  Load().LeaveEditor();
+  Load().SizeGrid();
 }
 
 // The status bar stays: it shows the node, the device type and the monitor's state.

@@ -11,11 +11,8 @@
 #include <vector>
 
 #include "Dialogs.h"
-#include "ExtensionsPage.h"
-#include "LoadPage.h"
+#include "MonitorControl.h"
 #include "PollFeed.h"
-#include "RealTimePage.h"
-#include "SettingsPage.h"
 #include "WindowLinkObserver.h"
 #include "base/Clock.h"
 #include "data/ConfigFields.h"
@@ -38,6 +35,8 @@ namespace lum {
 
 class BatteryPage;
 class DevicePage;
+class LoadPage;
+class RealTimePage;
 class FixedPitchFields;
 
 /// What the user made of the apply question: the operation that asked goes on, or, on Cancel,
@@ -107,10 +106,11 @@ class TFormLUM : public QMainWindow {
   /// The session with the window's current texts, device type names and error-details
   /// choice, ready for an operation to be asked for.
   DeviceSession& PreparedSession();
-  RealTimePage& RealTime() { return realtime_page_; }
+  RealTimePage& RealTime();
+  MonitorControl& Monitor() { return monitor_; }
   DevicePage& Device();
   BatteryPage& Battery();
-  LoadPage& Load() { return load_page_; }
+  LoadPage& Load();
   const std::string& WorkDir() const { return work_dir_; }
   const std::string& LogDir() const { return log_dir_; }
   /// The data folder: LUM.INI's, else the default one.
@@ -166,8 +166,6 @@ class TFormLUM : public QMainWindow {
 
   void tvDevicesChange(QTreeWidgetItem* node);
   void cbbDeviceTypesChange();
-  void chkLoopModeClick();
-  void lbledtSCVChange(QLineEdit& edit);
 
   // --- Device operations (DeviceActions.cpp).
   void actConnectDeviceExecute();
@@ -240,10 +238,7 @@ class TFormLUM : public QMainWindow {
   std::array<QWidget*, 3> EditorPages() const;
 
   std::unique_ptr<Ui::TFormLUM> ui_;
-  LoadPage load_page_{*this};
-  ExtensionsPage extensions_page_{*this};
-  RealTimePage realtime_page_{*this};
-  SettingsPage settings_page_{*this};
+  MonitorControl monitor_{*this};
   QTimer* timer_ = nullptr;
   PollFeed* feed_ = nullptr;
   std::unique_ptr<QtDialogs> own_dialogs_;

@@ -1,5 +1,6 @@
 // How the window reacts to the user around its pages: the entry tree, the modified flag, the
 // device type chosen and the numeric fields' common behaviour.
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -9,9 +10,12 @@
 
 #include "BatteryPage.h"
 #include "DevicePage.h"
+#include "ExtensionsPage.h"
 #include "FormLUM.h"
 #include "ImageLists.h"
+#include "LoadPage.h"
 #include "PageFields.h"
+#include "RangeMarks.h"
 #include "WindowNames.h"
 #include "base/SafeFormat.h"
 #include "base/TimeStamp.h"
@@ -50,8 +54,13 @@ void TFormLUM::ConnectPageHandlers() {
   });
   Bind(u.tsBase, &DevicePage::typeTaken, [this] { cbbDeviceTypesChange(); });
   connect(u.tsPower, &BatteryPage::modified, this, &TFormLUM::MarkModified);
-  load_page_.ConnectHandlers();
-  extensions_page_.ConnectHandlers();
+  connect(u.tsOther, &ExtensionsPage::modified, this, &TFormLUM::MarkModified);
+  connect(u.tsLoad, &LoadPage::modified, this, &TFormLUM::MarkModified);
+  Bind(u.tsLoad, &LoadPage::channelChosen, [this] {
+    if (TDEVICE_CONFIG* entry = CurrentEntry()) Load().SwitchChannel(entry->Config);
+  });
+  connect(u.tsLoad, &LoadPage::channelShown, this,
+          [this](const TCONFIG_BLOCK& block, int channel) { MarkValuesOutOfRange(*this, block, channel); });
 }
 
 void TFormLUM::MarkModified() {
@@ -130,7 +139,7 @@ void TFormLUM::tvDevicesChange(QTreeWidgetItem* node) {
   }
   TDEVICE_CONFIG* entry = found->second;
   Entries().SetCurrentEntry(entry);
-  load_page_.ForgetShownChannel();  // nothing shown for the previous entry is ever stored into this one
+  Load().ForgetShownChannel();  // nothing shown for the previous entry is ever stored into this one
   ShowEntry();
   const auto identity = static_cast<int64_t>(reinterpret_cast<uintptr_t>(entry) & kIdentityMask);
   observer_.InfoLine(FormatText(kSelectedLine, {NowStamp(), node->text(0).toStdString(), identity}));
@@ -143,13 +152,6 @@ void TFormLUM::cbbDeviceTypesChange() {
   else
     ApplyCapabilities();
   ShowDeviceTypeInStatusBar();
-  MarkModified();
-}
-
-void TFormLUM::chkLoopModeClick() { MarkModified(); }
-
-void TFormLUM::lbledtSCVChange(QLineEdit& edit) {
-  CompleteLeadingPoint(edit);
   MarkModified();
 }
 

@@ -35,7 +35,6 @@ constexpr QSize kToolPictureSize(32, 32);
 constexpr QSize kTreePictureSize(16, 16);
 constexpr int kStatusBarHeight = 25;
 constexpr std::array<int, names::kStatusPanels> kStatusPanelWidths = {128, 208, 50, 50};
-constexpr QColor kSkyBlue(166, 202, 240);
 constexpr QColor kDesktopColour(0, 64, 96);
 constexpr QColor kInfoTextColour(255, 255, 0);
 constexpr char kMaxLengthProperty[] = "maxLength";  // "at most n characters" of a spin box in the form
@@ -206,15 +205,13 @@ void TFormLUM::ApplyWindowFont() {
 // stay): there their untranslated texts would be measured for its size, loading a CJK font in
 // every language.
 void TFormLUM::TakeOutNeverShownPages() {
-  for (QWidget* page : {ui_->tsTest, ui_->tsSetting}) ui_->PageControl->removeTab(ui_->PageControl->indexOf(page));
+  for (QWidget* page : std::initializer_list<QWidget*>{ui_->tsTest, ui_->tsSetting})
+    ui_->PageControl->removeTab(ui_->PageControl->indexOf(page));
 }
 
 void TFormLUM::ApplyLook() {
   Ui::TFormLUM& u = *ui_;
   setMinimumSize(kStartWidth, kStartHeight);
-
-  // The design's fixed colours come with fixed texts on them, readable under any theme.
-  for (QWidget* panel : {u.Panel5, u.Panel6, u.Panel7}) SetFixedPageColours(*panel, kPanelColour);
 
   SetFixedFieldColours(*u.mmoInfo, kDesktopColour, kInfoTextColour);
   SetPixelFont(*u.mmoInfo, font(), kInfoFontPixels);
@@ -222,9 +219,6 @@ void TFormLUM::ApplyLook() {
   SetPixelFont(*u.tvDevices, font(), kTreeFontPixels);
   u.tvDevices->setIconSize(kTreePictureSize);
   u.tvDevices->sortByColumn(0, Qt::AscendingOrder);
-  // Their group stays disabled, yet the live values must stay readable.
-  for (QLineEdit* edit : {u.lbledtRealTimer, u.lbledtRealBattV, u.lbledtRealSolarV, u.lbledtRealLoad1A})
-    SetFixedFieldColours(*edit, kSkyBlue, kFixedText);
 
   fixed_pitch_fields_ = new FixedPitchFields(*u.PageControl, kFontPixels);
   for (QAbstractSpinBox* spin : findChildren<QAbstractSpinBox*>()) {
