@@ -9,11 +9,14 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QtTest/QTest>
+#include <map>
 
 #include "LanguageTestFixture.h"
 #include "RadioGroup.h"
+#include "RangeMarks.h"
 #include "TimingGrid.h"
 #include "data/ConfigFile.h"
+#include "language/FieldCaptions.h"
 #include "ui_FormLUM.h"
 
 namespace lum::test {
@@ -74,6 +77,24 @@ TEST_F(RangeMarksTest, OpeningSaysWhatIsOutOfRangeAndTheEditorMarksItInEitherLan
   EXPECT_FALSE(Framed(*Find<QComboBox>(*u().tsLoad, "cbbWorkMode")));
   EXPECT_TRUE(Find<QComboBox>(*u().tsLoad, "cbbWorkMode")->toolTip().isEmpty());
   EXPECT_TRUE(CellTip(timing_grid::kMinutesColumn, 1).isEmpty());
+}
+
+// A field control is known by the field its form names: a misspelt name or a field the pages
+// show without a control would leave its out-of-range value unmarked.
+TEST_F(RangeMarksTest, EveryFieldThePagesShowHasOneControlNamingIt) {
+  std::map<FieldId, int> controls;
+  for (const QWidget* control : Window().findChildren<QWidget*>()) {
+    if (!control->property(kFieldProperty).isValid()) continue;
+    const ConfigField* field = FieldOf(*control);
+    ASSERT_NE(field, nullptr) << control->objectName().toStdString() << " names no field";
+    ++controls[field->id];
+  }
+  for (const ConfigField& field : ConfigFields()) {
+    // Segments are grid cells, and the product code is shown as its device type, not a value.
+    const bool shown =
+        !ComponentOf(field.id).empty() && field.scope != FieldScope::Timing && field.id != FieldId::ProductID;
+    EXPECT_EQ(controls[field.id], shown ? 1 : 0) << field.name;
+  }
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <QBrush>
 #include <QTableWidget>
 #include <QVariant>
-#include <array>
 
 #include "FormLUM.h"
 #include "TimingGrid.h"
@@ -20,25 +19,6 @@ constexpr char kMarked[] = "outOfRangeMark";
 constexpr char kStyleUnderMark[] = "styleUnderMark";  // the control's own style and tip, while marked
 constexpr char kTipUnderMark[] = "tipUnderMark";
 const QColor kMarkColour(Qt::red);
-
-// The control that shows each field of the pages, but the segments, which are grid cells.
-struct FieldControl {
-  FieldId field;
-  const char* control;
-};
-constexpr std::array<FieldControl, 11> kControls{{
-    {FieldId::OTP, "seOTP"},
-    {FieldId::SCDelay, "seSCDelay"},
-    {FieldId::SCV, "lbledtSCV"},
-    {FieldId::BattOVP, "lbledtBattOVP"},
-    {FieldId::BattFCV, "lbledtBattFCV"},
-    {FieldId::BattUVP, "lbledtBattUVP"},
-    {FieldId::BattUVR, "lbledtBattUVR"},
-    {FieldId::CV, "lbledtCV"},
-    {FieldId::CC, "lbledtCC"},
-    {FieldId::Mode, "cbbWorkMode"},
-    {FieldId::Address, "seAddress"},
-}};
 
 void Mark(QWidget& control, const QString& tip) {
   if (!control.property(kMarked).toBool()) {
@@ -67,12 +47,21 @@ void MarkCell(QTableWidget& grid, int column, int row, const QString& tip) {
 
 }  // namespace
 
+const ConfigField* FieldOf(const QWidget& control) {
+  const QVariant name = control.property(kFieldProperty);
+  if (!name.isValid()) return nullptr;
+  const std::string wanted = name.toString().toStdString();
+  for (const ConfigField& field : ConfigFields())
+    if (field.name == wanted) return &field;
+  return nullptr;
+}
+
 void MarkValuesOutOfRange(TFormLUM& window, const TCONFIG_BLOCK& block, int channel) {
   // The segments are cells of the load page's grid.
   auto* grid = window.findChild<QTableWidget*>(QStringLiteral("StringGrid"));
   if (grid == nullptr) return;
-  for (const FieldControl& entry : kControls)
-    if (auto* control = window.findChild<QWidget*>(QString::fromLatin1(entry.control))) Unmark(*control);
+  const QList<QWidget*> controls = window.findChildren<QWidget*>();
+  for (QWidget* control : controls) Unmark(*control);
   for (int row = 1; row <= block_layout::kSegments; ++row)
     for (int column : {timing_grid::kMinutesColumn, timing_grid::kPowerColumn}) MarkCell(*grid, column, row, QString());
 
@@ -87,9 +76,8 @@ void MarkValuesOutOfRange(TFormLUM& window, const TCONFIG_BLOCK& block, int chan
                tip);
       continue;
     }
-    for (const FieldControl& entry : kControls)
-      if (entry.field == field.id)
-        if (auto* control = window.findChild<QWidget*>(QString::fromLatin1(entry.control))) Mark(*control, tip);
+    for (QWidget* control : controls)
+      if (FieldOf(*control) == &field) Mark(*control, tip);
   }
 }
 
