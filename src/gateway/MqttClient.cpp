@@ -61,7 +61,7 @@ void MqttClient::Configure(const BrokerSettings& broker, const LastWill& will) {
   });
   mosquitto_message_callback_set(client_, [](mosquitto*, void* self, const mosquitto_message* message) {
     auto* me = static_cast<MqttClient*>(self);
-    if (!me->handlers_.message || message->payloadlen > kMaxIncomingPayload) return;
+    if (!me->handlers_.message) return;
     me->handlers_.message(message->topic, std::string(static_cast<const char*>(message->payload),
                                                       static_cast<size_t>(message->payloadlen)));
   });

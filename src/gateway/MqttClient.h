@@ -36,8 +36,6 @@ struct LastWill {
 class MqttClient {
  public:
   static constexpr int kAtLeastOnce = 1;
-  /// Payloads larger than this are dropped by the broker connection before any handler.
-  static constexpr int kMaxIncomingPayload = 64 * 1024;
 
   MqttClient(const BrokerSettings& broker, const LastWill& will, MqttHandlers handlers);
   ~MqttClient();

@@ -9,6 +9,7 @@ class Topics {
  public:
   static constexpr char kOnline[] = "online";
   static constexpr char kOffline[] = "offline";
+  static constexpr char kCommandLeaf[] = "set";
 
   explicit Topics(std::string prefix) : prefix_(std::move(prefix)) {}
   const std::string& Prefix() const { return prefix_; }
@@ -22,10 +23,10 @@ class Topics {
   /// A controller's configuration as the JSON format with its version, retained.
   std::string Config(const std::string& serial) const { return Of(serial, "config"); }
   /// Remote changes to a controller, and their results.
-  std::string Command(const std::string& serial) const { return Of(serial, "set"); }
+  std::string Command(const std::string& serial) const { return Of(serial, kCommandLeaf); }
   std::string Result(const std::string& serial) const { return Of(serial, "result"); }
   /// Every command topic of this gateway, to subscribe to.
-  std::string AnyCommand() const { return prefix_ + "/+/set"; }
+  std::string AnyCommand() const { return Of("+", kCommandLeaf); }
 
  private:
   std::string Of(const std::string& serial, const char* leaf) const { return prefix_ + "/" + serial + "/" + leaf; }
