@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "gateway/GatewaySettings.h"
+
+namespace lum::gateway {
+namespace {
+
+GatewaySettings Parse(const std::string& text, std::vector<std::string>& errors) {
+  return ParseGatewaySettings(ProfileFile::Parse(text), errors);
+}
+
+TEST(GatewaySettingsTest, ReadsEveryKeyOfBothSections) {
+  std::vector<std::string> errors;
+  const auto s = Parse(
+      "[Broker]\nHost=broker.example\nPort=8883\nUsername=gw\nPassword=pw\nCaFile=/etc/ca.crt\n"
+      "CertFile=/etc/c.crt\nKeyFile=/etc/c.key\nKeepAlive=10\n"
+      "[Gateway]\nPrefix=site/north\nDiscoveryPrefix=ha\nIntervalMs=250\nRemoteChanges=1\nBacklogLimit=42\n"
+      "Database=/var/lib/lum/gw.db\n",
+      errors);
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(s.broker.host, "broker.example");
+  EXPECT_EQ(s.broker.port, 8883);
+  EXPECT_EQ(s.broker.username, "gw");
+  EXPECT_EQ(s.broker.password, "pw");
+  EXPECT_TRUE(s.broker.Tls());
+  EXPECT_EQ(s.broker.certFile, "/etc/c.crt");
+  EXPECT_EQ(s.broker.keyFile, "/etc/c.key");
+  EXPECT_EQ(s.broker.keepAliveSeconds, 10);
+  EXPECT_EQ(s.broker.clientId, "lum-gateway-site/north");
+  EXPECT_EQ(s.prefix, "site/north");
+  EXPECT_EQ(s.discoveryPrefix, "ha");
+  EXPECT_EQ(s.intervalMs, 250);
+  EXPECT_TRUE(s.remoteChanges);
+  EXPECT_EQ(s.backlogLimit, 42);
+  EXPECT_EQ(s.database, "/var/lib/lum/gw.db");
+}
+
+TEST(GatewaySettingsTest, DefaultsAreSafeWithoutAFile) {
+  std::vector<std::string> errors;
+  const auto s = Parse("", errors);
+  EXPECT_TRUE(errors.empty());
+  EXPECT_FALSE(s.remoteChanges);
+  EXPECT_FALSE(s.broker.Tls());
+  EXPECT_EQ(s.broker.port, BrokerSettings::kDefaultPort);
+  EXPECT_EQ(s.backlogLimit, GatewaySettings::kDefaultBacklogLimit);
+}
+
+TEST(GatewaySettingsTest, NamesEachValueItCannotTakeAndKeepsTheDefault) {
+  std::vector<std::string> errors;
+  const auto s = Parse(
+      "[Broker]\nPort=70000\nCertFile=/c.crt\n[Gateway]\nPrefix=lum/#\nIntervalMs=5\nRemoteChanges=yes\n"
+      "BacklogLimit=0\nDiscoveryPrefix=a//b\n",
+      errors);
+  ASSERT_EQ(errors.size(), 7U);
+  EXPECT_NE(errors[0].find("Port=70000"), std::string::npos);
+  EXPECT_NE(errors.back().find("CertFile and KeyFile"), std::string::npos);
+  EXPECT_EQ(s.broker.port, BrokerSettings::kDefaultPort);
+  EXPECT_TRUE(s.broker.certFile.empty());
+  EXPECT_EQ(s.prefix, "lum");
+  EXPECT_EQ(s.discoveryPrefix, "homeassistant");
+  EXPECT_EQ(s.intervalMs, GatewaySettings::kDefaultIntervalMs);
+  EXPECT_FALSE(s.remoteChanges);
+  EXPECT_EQ(s.backlogLimit, GatewaySettings::kDefaultBacklogLimit);
+}
+
+TEST(GatewaySettingsTest, PlainTopicsHaveNoWildcardsOrEmptyLevels) {
+  EXPECT_TRUE(IsPlainTopic("lum"));
+  EXPECT_TRUE(IsPlainTopic("site-1/lum"));
+  for (const char* bad : {"", "/lum", "lum/", "a//b", "lum/+", "#"}) EXPECT_FALSE(IsPlainTopic(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace lum::gateway
