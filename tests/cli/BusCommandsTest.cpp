@@ -158,6 +158,28 @@ TEST_F(LumctlBus, TheMonitorOfAWholeBusGoesRoundEveryControllerFound) {
   EXPECT_TRUE(line["battery_v"].is_number()) << json.out;
 }
 
+// A controller that falls silent after the scan found it: its lines show its values missing,
+// the others' go on, and the run is a success since polls were answered.
+TEST_F(LumctlBus, AControllerVanishingFromTheBusShowsMissingValuesWhileTheOthersGoOn) {
+  sim::Controller& counted = Bus({Unit(2, 0x02)});
+  ASSERT_EQ(Run("--bus COM3:2 scan").status, 0);
+  sim::ControllerSetup fading = Unit(2, 0x02);
+  fading.answerLimit = static_cast<uint32_t>(counted.UnitLog(0).size());  // the scan's answers, then silence
+  sim::Simulator line;
+  sim::Controller& bus = line.AddBus(fading, {fading, Unit(4, 0x04)});
+  line.Start();
+  MapPorts({{"COM3", bus.Path()}});
+
+  const Outcome csv = Run("--bus COM3:2,4 monitor COM3 --count 1 --csv");
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  std::istringstream rows(csv.out);
+  std::vector<std::string> lines;
+  for (std::string row; std::getline(rows, row);) lines.push_back(row);
+  ASSERT_EQ(lines.size(), 3u) << csv.out;
+  EXPECT_TRUE(lines[1].ends_with(",COM3,2,,,,,,,")) << lines[1];
+  EXPECT_TRUE(Contains(lines[2], ",COM3,4,") && !lines[2].ends_with(",,")) << lines[2];
+}
+
 TEST_F(LumctlBus, AWholeBusIsNotRecordedAndAnEmptyBusIsNotWatched) {
   sim::Controller& bus = Bus({Unit(2, 0x02)});
   const Outcome recorded = Run("--bus COM3:2 monitor COM3 --count 1 --db polls.db");
