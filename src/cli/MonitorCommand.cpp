@@ -255,6 +255,12 @@ BusAddresses FoundOnBus(CliSession& session, int n, const std::string& path) {
   BusAddresses found;
   for (const auto& entry : scanner->Entries().DeviceEntries())
     if (entry->Port == n && entry->BusAddress != 0) found.push_back(entry->BusAddress);
+  // A port closed to the scan says why, as the monitor's own open would.
+  int failure = 0;
+  if (found.empty() && !session.context.Ports().Open(n, kDeviceBaud, nullptr, &failure)) {
+    std::cerr << "Cannot open " << path << ": " << PortOpenReason(path, failure) << std::endl;
+    throw CLI::RuntimeError(kExitFailed);
+  }
   if (found.empty()) {
     std::cerr << "No controller answered on the bus " << ComName(n) << ": nothing to watch." << std::endl;
     throw CLI::RuntimeError(kExitFailed);
