@@ -1,5 +1,6 @@
 // lumctl monitor: the live monitor on one port, one line per poll until a count or Ctrl+C;
-// with --db each poll is also recorded, as the window records its monitor.
+// on a bus, each controller found there in turn, every line naming it. With --db each poll
+// is also recorded, as the window records its monitor.
 #include <fmt/format.h>
 #include <sys/stat.h>
 
@@ -21,6 +22,7 @@
 #include "data/NumberFormats.h"
 #include "data/PollSample.h"
 #include "device/Monitor.h"
+#include "link/BusAddresses.h"
 #include "link/PortTrouble.h"
 #include "store/RecordStore.h"
 #include "store/Recordings.h"
@@ -73,8 +75,14 @@ bool AnyValue(const std::vector<std::string>& values) {
   return std::any_of(values.begin(), values.end(), [](const std::string& value) { return !value.empty(); });
 }
 
-std::string PeopleLine(const std::vector<std::string>& values) {
-  std::string line;
+// The controller of a bus a line is about; none on a single-controller port.
+struct Watched {
+  std::string port;
+  uint8_t address;
+};
+
+std::string PeopleLine(const std::vector<std::string>& values, const std::optional<Watched>& watched) {
+  std::string line = watched ? BusEntryName(watched->port, watched->address) + ":" : "";
   for (size_t i = 0; i < values.size(); ++i) {
     if (!line.empty()) line += "  ";
     line += fmt::format("{} {}", kColumns[i].label, values[i].empty() ? kNotShown : values[i]);
@@ -87,8 +95,12 @@ std::string PeopleLine(const std::vector<std::string>& values) {
 constexpr char kSecondsKey[] = "power_on_s";
 constexpr char kClockFormat[] = "h:mm:ss";
 
-std::string CsvHeader() {
-  std::string header = fmt::format("time,{} (s)", kSecondsKey);
+constexpr char kPortKey[] = "port";
+constexpr char kAddressKey[] = "address";
+
+std::string CsvHeader(bool bus) {
+  std::string header = bus ? fmt::format("time,{},{},{} (s)", kPortKey, kAddressKey, kSecondsKey)
+                           : fmt::format("time,{} (s)", kSecondsKey);
   for (const Column& column : kColumns) {
     const Unit unit = UnitOf(column.id);
     const char* symbol = unit == Unit::Seconds ? kClockFormat : UnitSymbol(unit);
@@ -99,18 +111,24 @@ std::string CsvHeader() {
 
 const Measurement* PowerOnTime(const ConsoleObserver& observer) { return observer.Last(ValueId::PowerOnTime); }
 
-std::string CsvRow(const ConsoleObserver& observer) {
+std::string CsvRow(const ConsoleObserver& observer, const std::optional<Watched>& watched) {
   const Measurement* seconds = PowerOnTime(observer);
-  std::string row = IsoStamp() + "," + (seconds ? std::to_string(seconds->raw) : "");
+  std::string row = IsoStamp() + ",";
+  if (watched) row += fmt::format("{},{},", watched->port, watched->address);
+  row += seconds ? std::to_string(seconds->raw) : "";
   for (const std::string& value : Values(observer, FormatNumber)) row += "," + value;
   return row;
 }
 
 // One object per poll: numbers in the unit the key names (volts, amperes, °C, seconds), null
 // for a value not received.
-std::string JsonLine(const ConsoleObserver& observer) {
+std::string JsonLine(const ConsoleObserver& observer, const std::optional<Watched>& watched) {
   nlohmann::ordered_json line;
   line["time"] = IsoStamp();
+  if (watched) {
+    line[kPortKey] = watched->port;
+    line[kAddressKey] = watched->address;
+  }
   const Measurement* seconds = PowerOnTime(observer);
   line[kSecondsKey] = seconds ? nlohmann::ordered_json(seconds->raw) : nlohmann::ordered_json();
   for (const Column& column : kColumns) {
@@ -134,16 +152,16 @@ void WaitUntil(Clock& clock, uint64_t deadline) {
 
 enum class Output { People, Csv, Json };
 
-std::string Line(const ConsoleObserver& observer, Output output) {
+std::string Line(const ConsoleObserver& observer, Output output, const std::optional<Watched>& watched) {
   switch (output) {
     case Output::Csv:
-      return CsvRow(observer);
+      return CsvRow(observer, watched);
     case Output::Json:
-      return JsonLine(observer);
+      return JsonLine(observer, watched);
     case Output::People:
       break;
   }
-  return PeopleLine(Values(observer, FormatValue));
+  return PeopleLine(Values(observer, FormatValue), watched);
 }
 
 // The polls of one run as one recording, under the serial number of the controller read on
@@ -226,22 +244,89 @@ std::optional<PollSample> PollOf(const ConsoleObserver& observer) {
   return poll.Finish(NowMsSinceEpoch());
 }
 
-// On a bus the monitor watches the controller at `address`: the session looks at that
-// address alone. A bus without an address, or an address on a single-controller port, is refused.
-void ChooseBusController(CliSession& session, const std::string& port, const std::string& path, unsigned address) {
+// The controllers that answer a scan of bus COMn, for watching each in turn. A scan of
+// that port alone: the other ports of LUM.INI are none of the monitor's business.
+BusAddresses FoundOnBus(CliSession& session, int n, const std::string& path) {
+  auto scanner = DeviceSession::OnPort(ComName(n), path, session.observer);
+  scanner->SetPorts(session.context.Ports().Only(n));
+  scanner->SetMessages(session.context.Messages());
+  scanner->Scan();
+  scanner->WaitIdle();
+  BusAddresses found;
+  for (const auto& entry : scanner->Entries().DeviceEntries())
+    if (entry->Port == n && entry->BusAddress != 0) found.push_back(entry->BusAddress);
+  // A port closed to the scan says why, as the monitor's own open would.
+  int failure = 0;
+  if (found.empty() && !session.context.Ports().Open(n, kDeviceBaud, nullptr, &failure)) {
+    std::cerr << "Cannot open " << path << ": " << PortOpenReason(path, failure) << std::endl;
+    throw CLI::RuntimeError(kExitFailed);
+  }
+  if (found.empty()) {
+    std::cerr << "No controller answered on the bus " << ComName(n) << ": nothing to watch." << std::endl;
+    throw CLI::RuntimeError(kExitFailed);
+  }
+  return found;
+}
+
+// On a bus the monitor watches the controller at `address` (the session looks at that address
+// alone), or, without one, every controller found there in turn. An address on a
+// single-controller port is refused; so is recording a whole bus, as --db records one controller.
+BusAddresses ChooseBusControllers(CliSession& session, const std::string& port, const std::string& path,
+                                  unsigned address, bool recording) {
   const auto n = ComPortOf(session.context.Ports(), port, path);
   const bool bus = n && !session.context.Ports().BusOf(*n).empty();
-  if (bus && address == 0) {
-    std::cerr << port << " is a bus: name the controller to watch with --address" << std::endl;
+  if (bus && address == 0 && recording) {
+    std::cerr << port << " is a bus: --db records one controller, name it with --address" << std::endl;
     throw CLI::RuntimeError(kExitBadInput);
   }
   if (!bus && address != 0) {
     std::cerr << port << " is not a bus (see LUM.INI [Bus] and --bus): --address has nothing to choose" << std::endl;
     throw CLI::RuntimeError(kExitBadInput);
   }
-  if (!bus) return;
+  if (!bus) return {};
+  if (address == 0) return FoundOnBus(session, *n, path);
   session.context.NarrowBus(*n, static_cast<uint8_t>(address));
   session.device.SetPorts(session.context.Ports());
+  return {};
+}
+
+// One poll of one controller (`address` 0: the port's own, or the one the session was
+// narrowed to), shown and recorded. False when recording it failed.
+bool PollOnce(CliSession& session, Output output, const std::optional<Watched>& watched, PollRecorder* recorder,
+              bool& anyAnswered) {
+  session.observer.ForgetValues();
+  session.device.Poll(true, {}, watched ? watched->address : 0);
+  session.device.WaitIdle();
+  anyAnswered = anyAnswered || AnyValue(Values(session.observer, FormatNumber));
+  std::cout << Line(session.observer, output, watched) << std::endl;
+  if (!recorder) return true;
+  try {
+    if (const auto sample = PollOf(session.observer)) recorder->Add(*sample);
+  } catch (const store::DatabaseError& e) {
+    std::cerr << "Recording failed: " << e.what() << std::endl;
+    return false;
+  }
+  return true;
+}
+
+// Each round polls every watched controller (the port's one when `bus` is empty), a round a second.
+bool PollRounds(CliSession& session, unsigned count, Output output, const std::string& port, const BusAddresses& bus,
+                PollRecorder* recorder) {
+  std::vector<std::optional<Watched>> watched;
+  for (const uint8_t address : bus) watched.emplace_back(Watched{port, address});
+  if (watched.empty()) watched.emplace_back();
+  Clock& clock = SystemClock();
+  uint64_t next = clock.NowMs();
+  bool anyAnswered = false;
+  for (unsigned rounds = 0; !g_interrupted && (count == 0 || rounds < count); ++rounds) {
+    WaitUntil(clock, next);
+    if (g_interrupted) break;
+    next = clock.NowMs() + Monitor::kPollIntervalMs;
+    for (const auto& controller : watched)
+      if (!PollOnce(session, output, controller, recorder, anyAnswered)) return false;
+  }
+  if (!anyAnswered) std::cerr << "No poll was answered." << std::endl;
+  return anyAnswered;
 }
 
 void RunMonitor(const std::string& port, unsigned count, Output output, const std::string& db, unsigned address) {
@@ -252,9 +337,9 @@ void RunMonitor(const std::string& port, unsigned count, Output output, const st
     std::cerr << port << ": no such port (see LUM.INI [Ports] and lumctl ports)" << std::endl;
     throw CLI::RuntimeError(kExitBadInput);
   }
-  ChooseBusController(session, port, *path, address);
   // Scripts read only the polls on stdout.
   if (output != Output::People) session.observer.SendInfoTo(std::cerr);
+  const BusAddresses bus = ChooseBusControllers(session, port, *path, address, !db.empty());
   std::unique_ptr<PollRecorder> recorder;
   if (!db.empty()) {
     recorder = OpenRecorder(session.context.DataDir(), db);
@@ -267,34 +352,12 @@ void RunMonitor(const std::string& port, unsigned count, Output output, const st
     std::cerr << "Cannot open " << *path << ": " << PortOpenReason(*path, device.MonitorOpenFailure()) << std::endl;
     throw CLI::RuntimeError(kExitFailed);
   }
-
-  Clock& clock = SystemClock();
-  if (output == Output::Csv) std::cout << CsvHeader() << std::endl;
-  uint64_t next = clock.NowMs();
-  bool anyAnswered = false;
-  bool recordFailed = false;
-  for (unsigned polls = 0; !g_interrupted && (count == 0 || polls < count); ++polls) {
-    WaitUntil(clock, next);
-    if (g_interrupted) break;
-    next = clock.NowMs() + Monitor::kPollIntervalMs;
-    session.observer.ForgetValues();
-    device.Poll(true);
-    device.WaitIdle();
-    anyAnswered = anyAnswered || AnyValue(Values(session.observer, FormatNumber));
-    std::cout << Line(session.observer, output) << std::endl;
-    if (!recorder) continue;
-    try {
-      if (const auto sample = PollOf(session.observer)) recorder->Add(*sample);
-    } catch (const store::DatabaseError& e) {
-      std::cerr << "Recording failed: " << e.what() << std::endl;
-      recordFailed = true;
-      break;
-    }
-  }
+  if (output == Output::Csv) std::cout << CsvHeader(!bus.empty()) << std::endl;
+  const auto n = ComPortOf(session.context.Ports(), port, *path);
+  const bool polled = PollRounds(session, count, output, n ? ComName(*n) : port, bus, recorder.get());
   device.CloseMonitor();
   device.WaitIdle();
-  if (!anyAnswered) std::cerr << "No poll was answered." << std::endl;
-  if (!anyAnswered || recordFailed) throw CLI::RuntimeError(kExitFailed);
+  if (!polled) throw CLI::RuntimeError(kExitFailed);
 }
 
 const CommandRegistration kRegistration([](CLI::App& app) {
@@ -307,12 +370,15 @@ const CommandRegistration kRegistration([](CLI::App& app) {
   auto db = std::make_shared<std::string>();
   auto address = std::make_shared<unsigned>(0);
   command->add_option("port", *port, "COMn of LUM.INI, or a device path")->required();
-  command->add_option("--address", *address, "On a bus: the address of the controller to watch")
+  command
+      ->add_option("--address", *address,
+                   "On a bus: the address of the controller to watch (none: each one found, in turn)")
       ->check(CLI::Range(kFirstBusAddress, kLastBusAddress));
   command->add_option("--db", *db,
                       "Record every poll, under the serial number of the controller read first, in this SQLite "
                       "file or postgresql:// URL (the window's recordings: commissioning.db in the data folder)");
-  command->add_option("--count", *count, "Stop after N polls (0: until Ctrl+C)")->check(CLI::NonNegativeNumber);
+  command->add_option("--count", *count, "Stop after N polls (on a bus: N rounds of its controllers; 0: until Ctrl+C)")
+      ->check(CLI::NonNegativeNumber);
   auto* csvFlag = command->add_flag(
       "--csv", *csv, "Comma-separated values: a header row with units, then one row per poll (ISO 8601 time)");
   command->add_flag("--json", *json, "One JSON object per poll and line")->excludes(csvFlag);

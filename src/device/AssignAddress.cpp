@@ -42,7 +42,10 @@ AddressResult AssignAddress(Link& link, SerialPort* port, uint8_t from, uint8_t 
     if (Identify(link, port, current, kScanIdentifyTries) < 0 || !ReadFlags(link, port, current)) {
       result = AddressResult::NoController;
     } else {
-      link.SendFrame(current, port, link.RequestAddress(), command::kFuncFlags,
+      // The controller answers the write from its new address already.
+      const uint8_t request = link.RequestAddress();
+      link.SetBusAddress(to);
+      link.SendFrame(current, port, request, command::kFuncFlags,
                      static_cast<uint8_t>(frame::kWriteFlag | (current.FuncFlags() & frame::kFuncFlagsMask)), to, 0);
       result = Answers(link, port, to) ? AddressResult::Set : AddressResult::Unverified;
     }

@@ -172,9 +172,9 @@ void DeviceSession::MonitorJob(std::function<void(Monitor&)> exchanges, Done don
   });
 }
 
-bool DeviceSession::Poll(bool monitoringOn, Done done) {
+bool DeviceSession::Poll(bool monitoringOn, Done done, uint8_t busAddress) {
   if (Busy() || !monitor_open_) return false;
-  MonitorJob([monitoringOn](Monitor& monitor) { monitor.Poll(monitoringOn); }, std::move(done));
+  MonitorJob([monitoringOn, busAddress](Monitor& monitor) { monitor.Poll(monitoringOn, busAddress); }, std::move(done));
   return true;
 }
 

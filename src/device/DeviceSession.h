@@ -120,8 +120,9 @@ class DeviceSession {
   void CloseMonitor(Done done = {});
   /// One timer tick: the six measurement reads (none with `monitoringOn` false). Replies
   /// decode into CurrentEntry as it is now (its OTP follows the temperature reply). Returns
-  /// false, asking nothing, while the session is busy or the monitor port is closed.
-  bool Poll(bool monitoringOn, Done done = {});
+  /// false, asking nothing, while the session is busy or the monitor port is closed. On a bus,
+  /// `busAddress` (not 0) polls that controller alone.
+  bool Poll(bool monitoringOn, Done done = {}, uint8_t busAddress = 0);
   /// The settings page's five memory reads and "Test"'s one; nothing goes out while the
   /// monitor port is closed.
   void ReadSettingsMemory(Done done = {});

@@ -1,5 +1,7 @@
 #include "device/Monitor.h"
 
+#include <algorithm>
+
 #include "device/Identify.h"
 #include "device/PortOpener.h"
 
@@ -47,8 +49,9 @@ void Monitor::PollReads(TCONFIG_BLOCK& block) {
   for (uint8_t command : kPollReads) SendRead(link_, port_.get(), block, command);
 }
 
-bool Monitor::Poll(bool monitoringOn) {
+bool Monitor::Poll(bool monitoringOn, uint8_t busAddress) {
   if (!port_) return false;
+  if (busAddress != 0 && std::find(bus_.begin(), bus_.end(), busAddress) == bus_.end()) return false;
   link_.ClearReplyLog();  // nothing reads a poll's replies back: the log must not grow tick by tick
   if (!monitoringOn) return true;
   if (bus_.empty()) {
@@ -56,6 +59,7 @@ bool Monitor::Poll(bool monitoringOn) {
     return true;
   }
   for (const uint8_t address : bus_) {
+    if (busAddress != 0 && address != busAddress) continue;
     link_.SetBusAddress(address);
     PollReads(BlockOf(address));
   }

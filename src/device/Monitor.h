@@ -45,9 +45,10 @@ class Monitor {
   bool IsOpen() const { return port_ != nullptr; }
 
   /// One timer tick: with monitoring on, requests power-on time, temperature, battery,
-  /// solar, load 1 voltage and current (of each controller of a bus, in turn). Skipped (false) while the port is
-  /// closed; true when the tick ran.
-  bool Poll(bool monitoringOn);
+  /// solar, load 1 voltage and current (of each controller of a bus, in turn, or of the one at
+  /// `busAddress` alone). Skipped (false) while the port is closed, or when `busAddress` is not
+  /// one of the bus; true when the tick ran.
+  bool Poll(bool monitoringOn, uint8_t busAddress = 0);
 
   /// The five memory reads of the settings page ("Read"); replies are discarded. On a bus they
   /// go to CurrentEntry's address, and nowhere (false) when it is not one of the bus.

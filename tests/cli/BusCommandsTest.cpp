@@ -104,12 +104,6 @@ TEST_F(LumctlBus, AnAddressAlreadyAnsweringIsRefusedAndAFreeOneIsVerified) {
 
 TEST_F(LumctlBus, TheMonitorWatchesTheControllerAtTheGivenAddressOnly) {
   sim::Controller& bus = Bus({Unit(2, 0x02), Unit(4, 0x04)});
-  const Outcome unnamed = Run("--bus COM3:2,4 monitor COM3 --count 1");
-  EXPECT_EQ(unnamed.status, 2);
-  EXPECT_TRUE(Contains(unnamed.err, "COM3 is a bus: name the controller to watch with --address")) << unnamed.err;
-  EXPECT_TRUE(bus.UnitLog(0).empty());
-  EXPECT_TRUE(bus.UnitLog(1).empty());
-
   const Outcome watched = Run("--bus COM3:2,4 monitor COM3 --address 4 --count 2 --csv");
   ASSERT_EQ(watched.status, 0) << watched.err;
   std::istringstream rows(watched.out);
@@ -122,6 +116,80 @@ TEST_F(LumctlBus, TheMonitorWatchesTheControllerAtTheGivenAddressOnly) {
   const Outcome single = Run("monitor COM3 --address 4 --count 1");
   EXPECT_EQ(single.status, 2);
   EXPECT_TRUE(Contains(single.err, "COM3 is not a bus")) << single.err;
+}
+
+// Without --address the monitor goes round the controllers a scan of the bus found, each line
+// naming its controller and carrying its values (a link takes a reply only from the address
+// asked); an address of the range where none answers is not polled.
+TEST_F(LumctlBus, TheMonitorOfAWholeBusGoesRoundEveryControllerFound) {
+  Bus({Unit(2, 0x02), Unit(4, 0x04)});
+  const Outcome csv = Run("--bus COM3:1-4 monitor COM3 --count 2 --csv");
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  std::istringstream rows(csv.out);
+  std::vector<std::vector<std::string>> lines;
+  for (std::string line; std::getline(rows, line);) {
+    std::vector<std::string> fields;
+    std::istringstream cells(line);
+    for (std::string cell; std::getline(cells, cell, ',');) fields.push_back(cell);
+    lines.push_back(fields);
+  }
+  ASSERT_EQ(lines.size(), 5u) << csv.out;
+  EXPECT_EQ(lines[0], (std::vector<std::string>{"time", "port", "address", "power_on_s (s)", "power_on (h:mm:ss)",
+                                                "battery_v (V)", "solar_v (V)", "load1_v (V)", "load1_a (A)",
+                                                "temperature (°C)"}));
+  const char* addresses[] = {"2", "4", "2", "4"};
+  for (size_t row = 1; row < lines.size(); ++row) {
+    ASSERT_EQ(lines[row].size(), lines[0].size()) << csv.out;
+    EXPECT_EQ(lines[row][1], "COM3");
+    EXPECT_EQ(lines[row][2], addresses[row - 1]);
+    EXPECT_FALSE(lines[row][5].empty()) << "no battery value from " << addresses[row - 1];
+  }
+
+  const Outcome people = Run("--bus COM3:1-4 monitor COM3 --count 1");
+  ASSERT_EQ(people.status, 0) << people.err;
+  EXPECT_TRUE(Contains(people.out, "COM3 #2:  Power-on")) << people.out;
+  EXPECT_TRUE(Contains(people.out, "COM3 #4:  Power-on")) << people.out;
+
+  const Outcome json = Run("--bus COM3:4 monitor COM3 --count 1 --json");
+  ASSERT_EQ(json.status, 0) << json.err;
+  const auto line = nlohmann::json::parse(json.out);
+  EXPECT_EQ(line["port"], "COM3");
+  EXPECT_EQ(line["address"], 4);
+  EXPECT_TRUE(line["battery_v"].is_number()) << json.out;
+}
+
+// A controller that falls silent after the scan found it: its lines show its values missing,
+// the others' go on, and the run is a success since polls were answered.
+TEST_F(LumctlBus, AControllerVanishingFromTheBusShowsMissingValuesWhileTheOthersGoOn) {
+  sim::Controller& counted = Bus({Unit(2, 0x02)});
+  ASSERT_EQ(Run("--bus COM3:2 scan").status, 0);
+  sim::ControllerSetup fading = Unit(2, 0x02);
+  fading.answerLimit = static_cast<uint32_t>(counted.UnitLog(0).size());  // the scan's answers, then silence
+  sim::Simulator line;
+  sim::Controller& bus = line.AddBus(fading, {fading, Unit(4, 0x04)});
+  line.Start();
+  MapPorts({{"COM3", bus.Path()}});
+
+  const Outcome csv = Run("--bus COM3:2,4 monitor COM3 --count 1 --csv");
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  std::istringstream rows(csv.out);
+  std::vector<std::string> lines;
+  for (std::string row; std::getline(rows, row);) lines.push_back(row);
+  ASSERT_EQ(lines.size(), 3u) << csv.out;
+  EXPECT_TRUE(lines[1].ends_with(",COM3,2,,,,,,,")) << lines[1];
+  EXPECT_TRUE(Contains(lines[2], ",COM3,4,") && !lines[2].ends_with(",,")) << lines[2];
+}
+
+TEST_F(LumctlBus, AWholeBusIsNotRecordedAndAnEmptyBusIsNotWatched) {
+  sim::Controller& bus = Bus({Unit(2, 0x02)});
+  const Outcome recorded = Run("--bus COM3:2 monitor COM3 --count 1 --db polls.db");
+  EXPECT_EQ(recorded.status, 2);
+  EXPECT_TRUE(Contains(recorded.err, "--db records one controller, name it with --address")) << recorded.err;
+  EXPECT_TRUE(bus.UnitLog(0).empty());
+
+  const Outcome empty = Run("--bus COM3:5-6 monitor COM3 --count 1");
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_TRUE(Contains(empty.err, "No controller answered on the bus COM3: nothing to watch.")) << empty.err;
 }
 
 }  // namespace

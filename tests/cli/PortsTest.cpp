@@ -59,6 +59,7 @@ TEST_F(LumctlPorts, APortHeldByAnotherProgramIsNamedBusy) {
 
   const Outcome all = Run("ports --all");
   const Outcome monitor = Run("monitor COM1 --count 1");
+  const Outcome busMonitor = Run("--bus COM1:1-2 monitor COM1 --count 1");
 
   int stillExclusive = 0;
   ASSERT_EQ(ioctl(holder, TIOCGEXCL, &stillExclusive), 0);
@@ -69,6 +70,9 @@ TEST_F(LumctlPorts, APortHeldByAnotherProgramIsNamedBusy) {
   EXPECT_TRUE(Contains(all.out, "COM1\t" + pty.SlavePath() + "\tcannot be opened: " + busy)) << all.out;
   EXPECT_EQ(monitor.status, 1);
   EXPECT_TRUE(Contains(monitor.err, busy)) << monitor.err;
+  // On a bus the scan that looks for the controllers to watch says why the port is closed to it.
+  EXPECT_EQ(busMonitor.status, 1);
+  EXPECT_TRUE(Contains(busMonitor.out + busMonitor.err, busy)) << busMonitor.out << busMonitor.err;
   EXPECT_NE(stillExclusive, 0) << "lumctl cleared another program's exclusive flag";
 }
 

@@ -172,6 +172,17 @@ TEST_F(BusPtyTest, AnAddressIsGivenOnlyWhenFreeAndIsVerifiedWhereItWasSet) {
   EXPECT_EQ(bus.UnitConfig(0)->FuncFlags(), flags);
   EXPECT_EQ(bus.UnitConfig(1)->Address(), 7);
   EXPECT_FALSE(AnyToAddressZero(bus));
+  // The write's reply, from the new address already, is taken: the write goes out once.
+  const auto& writes = bus.UnitLog(0);
+  EXPECT_EQ(std::count_if(writes.begin(), writes.end(),
+                          [](const sim::RawFrame& frame) {
+                            return frame[frame::kCode] == command::kFuncFlags &&
+                                   (frame[frame::kIndex] & frame::kWriteFlag) != 0;
+                          }),
+            1);
+  const auto& traces = observer.TraceLines();
+  EXPECT_TRUE(std::none_of(traces.begin(), traces.end(),
+                           [](const std::string& line) { return line.find("not taken") != std::string::npos; }));
 }
 
 // Address and flags travel in one write: flags that could not be read are never written.
