@@ -7,16 +7,16 @@ void BacklogSender::OnConnection(bool connected) {
   connected_ = connected;
   // What was in flight is sent again from the oldest; acknowledgements of the lost
   // connection's message ids no longer name anything.
-  inFlight_.clear();
-  sentUpTo_ = 0;
+  in_flight_.clear();
+  sent_up_to_ = 0;
 }
 
 void BacklogSender::OnAcknowledged(int messageId) {
   const std::lock_guard lock(mutex_);
-  const auto found = inFlight_.find(messageId);
-  if (found == inFlight_.end()) return;
+  const auto found = in_flight_.find(messageId);
+  if (found == in_flight_.end()) return;
   acknowledged_.push_back(found->second);
-  inFlight_.erase(found);
+  in_flight_.erase(found);
 }
 
 bool BacklogSender::Connected() const {
@@ -31,18 +31,18 @@ void BacklogSender::Pump() {
   {
     const std::lock_guard lock(mutex_);
     done.swap(acknowledged_);
-    if (connected_ && inFlight_.size() < kInFlight) room = kInFlight - inFlight_.size();
-    after = sentUpTo_;
+    if (connected_ && in_flight_.size() < kInFlight) room = kInFlight - in_flight_.size();
+    after = sent_up_to_;
   }
   for (const int64_t sequence : done) backlog_.Remove(sequence);
   if (room == 0) return;
   for (const auto& entry : backlog_.After(after, room)) {
     const std::lock_guard lock(mutex_);
-    if (!connected_ || sentUpTo_ != after) return;  // the connection changed meanwhile
+    if (!connected_ || sent_up_to_ != after) return;  // the connection changed meanwhile
     const auto messageId = client_.Publish(entry.topic, entry.payload, MqttClient::kAtLeastOnce, false);
     if (!messageId) return;
-    inFlight_[*messageId] = entry.sequence;
-    sentUpTo_ = after = entry.sequence;
+    in_flight_[*messageId] = entry.sequence;
+    sent_up_to_ = after = entry.sequence;
   }
 }
 

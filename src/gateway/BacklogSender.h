@@ -33,9 +33,9 @@ class BacklogSender {
   MqttClient& client_;
   mutable std::mutex mutex_;
   bool connected_ = false;
-  std::map<int, int64_t> inFlight_;  // message id -> sequence
+  std::map<int, int64_t> in_flight_;  // message id -> sequence
   std::vector<int64_t> acknowledged_;
-  int64_t sentUpTo_ = 0;  // the last sequence handed to the client since the connection began
+  int64_t sent_up_to_ = 0;  // the last sequence handed to the client since the connection began
 };
 
 }  // namespace lum::gateway

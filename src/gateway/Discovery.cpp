@@ -1,5 +1,7 @@
 #include "gateway/Discovery.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -59,18 +61,19 @@ std::vector<DiscoveryDocument> DiscoveryDocuments(const std::string& discoveryPr
   for (const ValueId id : kPolledValues) {
     const std::string key = ValueKey(id);
     const Unit unit = UnitOf(id);
+    const std::string objectId = fmt::format("{}_{}", node, key);
     nlohmann::ordered_json payload{{"name", key},
-                                   {"unique_id", node + "_" + key},
-                                   {"object_id", node + "_" + key},
+                                   {"unique_id", objectId},
+                                   {"object_id", objectId},
                                    {"state_topic", topics.State(identity.serial)},
-                                   {"value_template", "{{ value_json." + key + " }}"},
+                                   {"value_template", fmt::format("{{{{ value_json.{} }}}}", key)},
                                    {"unit_of_measurement", UnitSymbol(unit)},
                                    {"state_class", "measurement"}};
     if (const char* deviceClass = DeviceClassOf(unit)) payload["device_class"] = deviceClass;
     payload["availability"] = Availability(topics, identity.serial);
     payload["availability_mode"] = "all";
     payload["device"] = DeviceBlock(identity);
-    documents.push_back({discoveryPrefix + "/sensor/" + node + "/" + key + "/config", std::move(payload)});
+    documents.push_back({fmt::format("{}/sensor/{}/{}/config", discoveryPrefix, node, key), std::move(payload)});
   }
   return documents;
 }
