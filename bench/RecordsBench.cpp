@@ -2,16 +2,12 @@
 // database of 100,000 records, and exporting them as CSV, measured on the real program (its
 // wall time and its peak resident memory).
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "LumctlRun.h"
 #include "data/ConfigBlock.h"
 #include "data/TempDir.h"
 #include "store/RecordSchema.h"
@@ -24,7 +20,6 @@ namespace {
 constexpr int kRecords = 100000;
 constexpr int kRecordsPerTransaction = 5000;
 constexpr int kRuns = 3;
-constexpr double kKibPerMib = 1024.0;
 
 // A bench's day: units on four ports, mostly done, some failed with a reason.
 store::CommissioningRecord RecordNumber(int n) {
@@ -67,39 +62,6 @@ const std::string& RecordsDatabase() {
     return file;
   }();
   return path;
-}
-
-struct RunFigures {
-  double wallMs = 0;
-  double peakMib = 0;
-  int status = -1;
-};
-
-// Runs lumctl with its output thrown away, in a folder of its own (without LUM.INI the data
-// folder is the user's; --db names the database).
-RunFigures RunLumctl(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  std::string program = LUMCTL_PATH;
-  argv.push_back(program.data());
-  std::vector<std::string> copies = args;
-  for (std::string& arg : copies) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t child = fork();
-  if (child == 0) {
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, STDOUT_FILENO);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  RunFigures figures;
-  int status = 0;
-  rusage usage{};
-  wait4(child, &status, 0, &usage);
-  figures.wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  figures.peakMib = static_cast<double>(usage.ru_maxrss) / kKibPerMib;
-  figures.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return figures;
 }
 
 void MeasureLumctl(benchmark::State& state, const std::vector<std::string>& args) {

@@ -47,9 +47,11 @@ void Run(const Options& options) {
   const nights::Severity chosen = kSeverities.at(options.severity);
   bool openAlarm = false;
   size_t count = 0;
+  const Settings settings(context.Locations().settingsDir);
   for (const auto& [serial, controller] : ReadNights(options.nights, rules)) {
+    const nights::Thresholds thresholds = ThresholdsFor(options.nights, settings, serial);
     for (const nights::Alarm& a :
-         nights::CheckNights(controller.nights, rules.profile, options.nights.thresholds, controller.lastPollMs, now)) {
+         nights::CheckNights(controller.nights, rules.profile, thresholds, controller.lastPollMs, now)) {
       ++count;
       openAlarm = openAlarm || (a.open && a.severity >= chosen);
       const auto kind = static_cast<int>(a.kind);

@@ -1,7 +1,10 @@
 #include "cli/NightsAnalysis.h"
 
+#include <fmt/format.h>
+
 #include <chrono>
 #include <iostream>
+#include <stdexcept>
 
 #include "base/TimeStamp.h"
 #include "cli/Command.h"
@@ -9,6 +12,7 @@
 #include "data/ConfigFile.h"
 #include "data/NewFileBlock.h"
 #include "nights/NightFinder.h"
+#include "nights/ThresholdSettings.h"
 #include "store/Recordings.h"
 
 namespace lum::cli {
@@ -33,24 +37,47 @@ void AddNightsOptions(CLI::App& command, NightsOptions& options) {
                   "The controller's configuration file: its switch voltage and delay, low-voltage cut and "
                   "programme (without it, those a new file starts with)")
       ->type_name("FILE");
-  nights::Thresholds& t = options.thresholds;
-  command.add_option("--cut-critical", t.cutShortCriticalRun, "Nights in a row cut short that are critical")
-      ->capture_default_str()
+  const nights::Thresholds defaults;
+  ThresholdOptions& t = options.thresholds;
+  command
+      .add_option("--cut-critical", t.cutShortCriticalRun,
+                  fmt::format("Nights in a row cut short that are critical [{}]", defaults.cutShortCriticalRun))
       ->check(CLI::PositiveNumber);
-  command.add_option("--lit-longer", t.litLongerMinutes, "Minutes beyond the programme that are lit too long")
-      ->capture_default_str()
+  command
+      .add_option("--lit-longer", t.litLongerMinutes,
+                  fmt::format("Minutes beyond the programme that are lit too long [{}]", defaults.litLongerMinutes))
       ->check(CLI::NonNegativeNumber);
-  command.add_option("--fading-nights", t.fadingNights, "Nights the battery's trend is taken over")
-      ->capture_default_str()
+  command
+      .add_option("--fading-nights", t.fadingNights,
+                  fmt::format("Nights the battery's trend is taken over [{}]", defaults.fadingNights))
       ->check(CLI::Range(2, 366));
   command
       .add_option("--fading-slope", t.fadingVoltsPerNight,
-                  "Fall of the end-of-night voltage (V per night) that is fading")
-      ->capture_default_str()
+                  fmt::format("Fall of the end-of-night voltage (V per night) that is fading [{}]",
+                              defaults.fadingVoltsPerNight))
       ->check(CLI::PositiveNumber);
-  command.add_option("--no-data-hours", t.noDataHours, "Hours without a poll that are an alarm")
-      ->capture_default_str()
+  command
+      .add_option("--no-data-hours", t.noDataHours,
+                  fmt::format("Hours without a poll that are an alarm [{}]", defaults.noDataHours))
       ->check(CLI::PositiveNumber);
+}
+
+nights::Thresholds ThresholdsFor(const NightsOptions& options, const Settings& settings, const std::string& serial) {
+  nights::Thresholds t;
+  try {
+    t = nights::ApplyThresholdEntries(t, settings.SectionEntries(nights::kThresholdSection), nights::kThresholdSection);
+    const std::string own = nights::ControllerThresholdSection(serial);
+    t = nights::ApplyThresholdEntries(t, settings.SectionEntries(own), own);
+  } catch (const std::invalid_argument& e) {
+    Refuse(settings.Path() + ": " + PrintableText(e.what()), kExitBadInput);
+  }
+  const ThresholdOptions& given = options.thresholds;
+  t.cutShortCriticalRun = given.cutShortCriticalRun.value_or(t.cutShortCriticalRun);
+  t.litLongerMinutes = given.litLongerMinutes.value_or(t.litLongerMinutes);
+  t.fadingNights = given.fadingNights.value_or(t.fadingNights);
+  t.fadingVoltsPerNight = given.fadingVoltsPerNight.value_or(t.fadingVoltsPerNight);
+  t.noDataHours = given.noDataHours.value_or(t.noDataHours);
+  return t;
 }
 
 nights::NightRules RulesOf(const NightsOptions& options) {

@@ -4,14 +4,25 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "language/Settings.h"
 #include "nights/Night.h"
 #include "nights/NightChecks.h"
 #include "nights/NightRules.h"
 
 namespace lum::cli {
+
+/// Thresholds given on the command line: they win over LUM.INI's.
+struct ThresholdOptions {
+  std::optional<int> cutShortCriticalRun;
+  std::optional<double> litLongerMinutes;
+  std::optional<int> fadingNights;
+  std::optional<double> fadingVoltsPerNight;
+  std::optional<double> noDataHours;
+};
 
 /// What lumctl nights and alarms read recordings with.
 struct NightsOptions {
@@ -19,7 +30,7 @@ struct NightsOptions {
   std::string serial;
   std::string since;
   std::string config;  // the controller's configuration file: switch, cut and programme
-  nights::Thresholds thresholds;
+  ThresholdOptions thresholds;
 };
 
 /// One controller's nights.
@@ -30,6 +41,9 @@ struct ControllerNights {
 
 /// Adds the options every nights command takes.
 void AddNightsOptions(CLI::App& command, NightsOptions& options);
+/// One controller's thresholds: the defaults, LUM.INI's [Nights], its [Nights <serial>], then
+/// the command line's. Throws CLI::RuntimeError after naming a bad LUM.INI key.
+nights::Thresholds ThresholdsFor(const NightsOptions& options, const Settings& settings, const std::string& serial);
 /// The rules of --config, else those a new file starts with.
 nights::NightRules RulesOf(const NightsOptions& options);
 /// Every controller's nights in the recordings, by serial. Throws CLI::RuntimeError after

@@ -64,8 +64,10 @@ std::optional<ProfileFile::Entries> Settings::PortsSection() const {
   return ProfileFile::Load(path_).SectionEntries(kPortsSection);
 }
 
-ProfileFile::Entries Settings::BusSection() const {
-  return ProfileFile::Load(path_).SectionEntries(kBusSection).value_or(ProfileFile::Entries{});
+ProfileFile::Entries Settings::BusSection() const { return SectionEntries(kBusSection); }
+
+ProfileFile::Entries Settings::SectionEntries(std::string_view section) const {
+  return ProfileFile::Load(path_).SectionEntries(section).value_or(ProfileFile::Entries{});
 }
 
 }  // namespace lum

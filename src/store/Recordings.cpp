@@ -113,7 +113,8 @@ void Recordings::Export(const RecordingFilter& filter,
   const std::string sql =
       fmt::format("SELECT r.serial, p.time_ms{} FROM {} r JOIN {} p ON p.recording = r.id{} ORDER BY p.time_ms, r.id",
                   ValueColumns("p."), kRecordingsTable, kPollsTable, Where(filter, params));
-  for (const Row& row : db_.Query(sql, params)) each(std::get<std::string>(row[0]), SampleOf(row, 1));
+  // Row by row: a year of polls at 1 Hz is never held in memory.
+  db_.ForEach(sql, params, [&each](const Row& row) { each(std::get<std::string>(row[0]), SampleOf(row, 1)); });
 }
 
 std::unique_ptr<Database> OpenRecordingsDatabase(const std::string& directory, const std::string& target) {

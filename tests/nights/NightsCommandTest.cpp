@@ -108,6 +108,27 @@ TEST_F(NightsCommandTest, AlarmsExitOneWhileAnAlarmOfTheChosenSeverityIsOpen) {
   EXPECT_TRUE(Contains(chinese.out, "更换灯具"));
 }
 
+TEST_F(NightsCommandTest, ThresholdsOfLumIniForAllAndOneControllerGiveWayToTheCommandLine) {
+  const std::string later = " --now " + TypedUtc(last_poll_ms_ + 5 * kHourMs);
+  const std::string alarms = "alarms --db lamps.db --config lamp.LUM --serial 0B00000077" + later;
+  WriteRaw("LUM.INI", "[Ports]\r\n[Nights]\r\nnodatahours = 6\r\n");
+  EXPECT_EQ(Run(alarms).status, 0) << "six hours for every controller";
+  WriteRaw("LUM.INI", "[Ports]\r\n[Nights]\r\nNoDataHours=6\r\n[Nights 0B00000077]\r\nNoDataHours=4\r\n");
+  EXPECT_EQ(Run(alarms).status, 1) << "four for this one";
+  EXPECT_EQ(Run(alarms + " --no-data-hours 6").status, 0) << "the command line wins";
+
+  WriteRaw("LUM.INI", "[Ports]\r\n[Nights 0B00000077]\r\nNoDataHours=six\r\n");
+  const Outcome garbled = Run(alarms);
+  EXPECT_EQ(garbled.status, 2);
+  EXPECT_TRUE(Contains(garbled.err, "[Nights 0B00000077] NoDataHours: 'six' is not a number above 0")) << garbled.err;
+  WriteRaw("LUM.INI", "[Ports]\r\n[Nights]\r\nFadingNights=1\r\n");
+  EXPECT_TRUE(Contains(Run(alarms).err, "FadingNights: '1' is not a whole number from 2 to 366"));
+  WriteRaw("LUM.INI", "[Ports]\r\n[Nights]\r\nNoData=3\r\n");
+  const Outcome unknown = Run(alarms);
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_TRUE(Contains(unknown.err, "NoData: not a threshold")) << unknown.err;
+}
+
 TEST_F(NightsCommandTest, HostileSerialIsNeutralisedForTerminalsAndSpreadsheets) {
   {
     store::SqliteDatabase db(Path("lamps.db"));
