@@ -40,9 +40,12 @@ MqttClient::MqttClient(const BrokerSettings& broker, const LastWill& will, MqttH
 
 void MqttClient::Configure(const BrokerSettings& broker, const LastWill& will) {
   Check(mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311), "protocol");
-  Check(mosquitto_will_set(client_, will.topic.c_str(), static_cast<int>(will.payload.size()), will.payload.data(),
-                           kAtLeastOnce, true),
-        "last will");
+  // A listener that publishes nothing leaves no will.
+  if (!will.topic.empty()) {
+    Check(mosquitto_will_set(client_, will.topic.c_str(), static_cast<int>(will.payload.size()),
+                             will.payload.data(), kAtLeastOnce, true),
+          "last will");
+  }
   if (!broker.username.empty()) {
     Check(mosquitto_username_pw_set(client_, broker.username.c_str(), OrNull(broker.password)), "login");
   }

@@ -25,7 +25,8 @@ struct MqttHandlers {
   std::function<void(const std::string& topic, const std::string& payload)> message;
 };
 
-/// The message the broker publishes for the client when its connection is lost.
+/// The message the broker publishes for the client when its connection is lost; an empty
+/// topic leaves none.
 struct LastWill {
   std::string topic;
   std::string payload;
