@@ -81,8 +81,7 @@ bool FleetRoster::Take(const std::string& topic, const std::string& payload, int
       pending_online_[topic] = online;
     return true;
   }
-  if (route->second.kind == RouteKind::State)
-    return Understood(TakeState(route->second.controller, payload, heardMs));
+  if (route->second.kind == RouteKind::State) return Understood(TakeState(route->second.controller, payload, heardMs));
   if (!availability) return Understood(false);
   SetOnline(route->second, online);
   return true;
@@ -164,7 +163,8 @@ bool FleetRoster::TakeState(const Key& key, const std::string& payload, int64_t 
     controller.lastSequence = number;
   }
   for (auto& [fault, on] : controller.faults) {
-    if (const auto value = document->find(fault); value != document->end()) on = IsOn(*value, payload_on_[{key, fault}]);
+    if (const auto value = document->find(fault); value != document->end())
+      on = IsOn(*value, payload_on_[{key, fault}]);
   }
   FleetPoint point;
   const auto time = document->find(kTimeKey);

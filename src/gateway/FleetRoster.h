@@ -28,12 +28,12 @@ struct FleetController {
   std::string serial;
   std::string model;
   std::string firmware;
-  std::vector<FleetSensor> sensors;         // in the order their documents came
-  std::map<std::string, bool> faults;       // a binary sensor's key: whether it is on
-  std::optional<bool> available;            // its availability topic, once heard
-  std::optional<int64_t> lastHeardMs;       // the listener's clock at its last poll
-  std::optional<int64_t> lastSequence;      // repeats of a poll (QoS 1 may resend) are dropped
-  std::deque<FleetPoint> history;           // the newest kHistoryLimit polls
+  std::vector<FleetSensor> sensors;     // in the order their documents came
+  std::map<std::string, bool> faults;   // a binary sensor's key: whether it is on
+  std::optional<bool> available;        // its availability topic, once heard
+  std::optional<int64_t> lastHeardMs;   // the listener's clock at its last poll
+  std::optional<int64_t> lastSequence;  // repeats of a poll (QoS 1 may resend) are dropped
+  std::deque<FleetPoint> history;       // the newest kHistoryLimit polls
 };
 
 /// What a listener to a broker learns of every LUM gateway on it: the controllers announced by
@@ -77,7 +77,7 @@ class FleetRoster {
 
   std::string discovery_prefix_;
   std::map<Key, FleetController> controllers_;
-  std::map<std::string, TopicRoute> routes_;  // by topic
+  std::map<std::string, TopicRoute> routes_;    // by topic
   std::map<std::string, bool> pending_online_;  // by topic, not routed yet
   std::map<std::string, bool> sites_online_;
   std::map<std::pair<Key, std::string>, std::string> payload_on_;  // a fault's "on" payload

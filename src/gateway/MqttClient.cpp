@@ -42,8 +42,8 @@ void MqttClient::Configure(const BrokerSettings& broker, const LastWill& will) {
   Check(mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311), "protocol");
   // A listener that publishes nothing leaves no will.
   if (!will.topic.empty()) {
-    Check(mosquitto_will_set(client_, will.topic.c_str(), static_cast<int>(will.payload.size()),
-                             will.payload.data(), kAtLeastOnce, true),
+    Check(mosquitto_will_set(client_, will.topic.c_str(), static_cast<int>(will.payload.size()), will.payload.data(),
+                             kAtLeastOnce, true),
           "last will");
   }
   if (!broker.username.empty()) {

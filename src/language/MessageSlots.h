@@ -110,6 +110,20 @@ inline constexpr int kReportPage = 304;         // "第 %d 页，共 %d 页"
 inline constexpr int kReportOutcomeDone = 305;  // the results, in the order of the records' ..
 inline constexpr int kReportOutcomeLast = 310;  // .. "无法读取"
 
+// The fleet a broker tells of (Tools → Fleet).
+inline constexpr int kFleetColumn = 311;         // the columns: "站点" .. slot 317 "状态"
+inline constexpr int kFleetOnline = 318;         // "在线"
+inline constexpr int kFleetOffline = 319;        // "离线"
+inline constexpr int kFleetConnecting = 390;     // "正在连接 %s ..."
+inline constexpr int kFleetConnected = 391;      // "已连接 %s"
+inline constexpr int kFleetRefused = 392;        // "%s 拒绝了登录：%s"
+inline constexpr int kFleetCannotConnect = 393;  // "无法连接：%s"
+inline constexpr int kFleetBadPort = 394;        // "端口应为 1 到 65535 之间的数字。"
+inline constexpr int kFleetAge = 395;            // "%d 秒前"
+inline constexpr int kFleetSummary = 396;        // "%d 台控制器，%d 条消息无法识别"
+inline constexpr int kFleetReconnecting = 397;   // "与 %s 的连接已断开，正在重连 ..."
+inline constexpr int kFleetPowerOnLine = 398;    // "开机时间", beside the chart's lines
+
 // Several controllers on one line.
 inline constexpr int kBusGarbled = 320;    // "... 地址 %d 回复混乱：可能有两台控制器共用此地址"
 inline constexpr int kAddressTaken = 321;  // "地址 %d 已有控制器回复：未作更改"

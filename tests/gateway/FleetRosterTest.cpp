@@ -1,11 +1,10 @@
-#include "gateway/FleetRoster.h"
-
 #include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <mutex>
 
 #include "gateway/Discovery.h"
+#include "gateway/FleetRoster.h"
 #include "gateway/MqttClient.h"
 #include "support/MosquittoBroker.h"
 
@@ -209,7 +208,8 @@ TEST(FleetRosterTest, ALateListenerLearnsTheFleetFromRetainedDocumentsOnARealBro
   heard.WaitFor("", kPolledValueCount + 2);
   publish(site.State(serial), Poll(3, 1000, 13100), false);
   FleetRoster roster(kDiscovery);
-  for (const auto& [topic, payload] : heard.WaitFor(site.State(serial), 1)) EXPECT_TRUE(roster.Take(topic, payload, 42));
+  for (const auto& [topic, payload] : heard.WaitFor(site.State(serial), 1))
+    EXPECT_TRUE(roster.Take(topic, payload, 42));
 
   const auto controllers = roster.Controllers();
   ASSERT_EQ(controllers.size(), 1U);

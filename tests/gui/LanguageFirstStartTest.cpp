@@ -50,7 +50,7 @@ TEST_F(LanguageFirstStartTest, EmptyDirectoryGetsTheCompleteDefaultFileButNoSett
   std::vector<std::string> expected = TaggedCaptionKeys(UiFile("FormLUM.ui"));
   const std::vector<std::string> upgrade = TaggedCaptionKeys(UiFile("FormFirmwareUpgrade.ui"));
   const std::vector<std::string> provisioning = TaggedCaptionKeys(UiFile("FormProvisioning.ui"));
-  ASSERT_EQ(expected.size(), 65u);
+  ASSERT_EQ(expected.size(), 66u);
   ASSERT_EQ(upgrade.size(), 7u);
   expected.insert(expected.end(), upgrade.begin(), upgrade.end());
   expected.push_back("FormNightProfile.Caption");
@@ -59,6 +59,9 @@ TEST_F(LanguageFirstStartTest, EmptyDirectoryGetsTheCompleteDefaultFileButNoSett
   const std::vector<std::string> chart = TaggedCaptionKeys(UiFile("FormChart.ui"));
   expected.push_back("FormChart.Caption");
   expected.insert(expected.end(), chart.begin(), chart.end());
+  const std::vector<std::string> fleet = TaggedCaptionKeys(UiFile("FormFleet.ui"));
+  expected.push_back("FormFleet.Caption");
+  expected.insert(expected.end(), fleet.begin(), fleet.end());
   const std::vector<std::string> options = TaggedCaptionKeys(UiFile("FormOptions.ui"));
   expected.push_back("FormOptions.Caption");
   expected.insert(expected.end(), options.begin(), options.end());
@@ -78,7 +81,7 @@ TEST_F(LanguageFirstStartTest, EmptyDirectoryGetsTheCompleteDefaultFileButNoSett
               builtIn.substr(0, builtIn.find_last_not_of(' ') + 1));
   }
   EXPECT_EQ(messageKeys.front(), "Msg_2");
-  EXPECT_EQ(messageKeys.back(), "Msg_359");
+  EXPECT_EQ(messageKeys.back(), "Msg_398");
   EXPECT_EQ(SectionKeys(file, keys::kMessages), messageKeys);
 
   EXPECT_EQ(SectionKeys(file, keys::kDeviceDescription),

@@ -35,6 +35,8 @@ void LanguageFixture::CreateWindows(const std::function<void()>& beforeAbout) {
   languages_->AddWindow(provisioning_.get());
   chart_ = std::make_unique<TFormChart>(main, *new WindowRecorder(main));
   languages_->AddWindow(chart_.get());
+  fleet_ = std::make_unique<TFormFleet>(main);
+  languages_->AddWindow(fleet_.get());
   options_ = std::make_unique<TFormOptions>(main);
   languages_->AddWindow(options_.get());
   if (beforeAbout) beforeAbout();
@@ -46,6 +48,7 @@ void LanguageFixture::DestroyWindows() {
   about_.reset();
   options_.reset();
   provisioning_.reset();
+  fleet_.reset();
   chart_.reset();
   night_profile_.reset();
   upgrade_.reset();
@@ -70,7 +73,8 @@ void LanguageFixture::WriteLanguageFile(const std::string& name, const std::vect
 }
 
 std::vector<QWidget*> LanguageFixture::OtherWindows() const {
-  return {upgrade_.get(), night_profile_.get(), provisioning_.get(), chart_.get(), options_.get(), about_.get()};
+  return {upgrade_.get(), night_profile_.get(), provisioning_.get(), chart_.get(),
+          fleet_.get(),   options_.get(),       about_.get()};
 }
 
 void EveryDeviceTypeFixture::CreateAll() {

@@ -11,6 +11,7 @@
 #include "FormAboutLUM.h"
 #include "FormChart.h"
 #include "FormFirmwareUpgrade.h"
+#include "FormFleet.h"
 #include "FormNightProfile.h"
 #include "FormOptions.h"
 #include "FormProvisioning.h"
@@ -59,6 +60,7 @@ class LanguageFixture : public WindowFixture {
   std::unique_ptr<TFormNightProfile> night_profile_;
   std::unique_ptr<TFormProvisioning> provisioning_;
   std::unique_ptr<TFormChart> chart_;
+  std::unique_ptr<TFormFleet> fleet_;
   std::unique_ptr<TFormOptions> options_;
   std::unique_ptr<TFormAboutLUM> about_;
   LanguageMenu* languages_ = nullptr;

@@ -22,9 +22,10 @@ ProgramWindows::ProgramWindows(const FormLUMOptions& options)
       night_profile_(main_),
       provisioning_(main_),
       chart_(main_, *new WindowRecorder(main_)),
+      fleet_(main_),
       options_(main_),
       about_(main_, Translating(*new LanguageMenu(main_),
-                                {&main_, &upgrade_, &night_profile_, &provisioning_, &chart_, &options_})) {
+                                {&main_, &upgrade_, &night_profile_, &provisioning_, &chart_, &fleet_, &options_})) {
   main_.SetUpgradeDialog(&upgrade_);
   main_.SetAboutDialog(&about_);
 }

@@ -3,6 +3,7 @@
 #include "FormAboutLUM.h"
 #include "FormChart.h"
 #include "FormFirmwareUpgrade.h"
+#include "FormFleet.h"
 #include "FormLUM.h"
 #include "FormNightProfile.h"
 #include "FormOptions.h"
@@ -27,6 +28,7 @@ class ProgramWindows {
   TFormNightProfile night_profile_;
   TFormProvisioning provisioning_;
   TFormChart chart_;
+  TFormFleet fleet_;
   TFormOptions options_;
   TFormAboutLUM about_;
 };
