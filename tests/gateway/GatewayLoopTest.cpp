@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <iostream>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <thread>
@@ -40,27 +42,33 @@ size_t WritesHeard(const sim::Controller& controller) {
 // messages of other tests on the shared broker are none of its business) on one controller.
 class GatewayLoopTest : public ::testing::Test {
  protected:
-  void StartWith(const sim::ControllerSetup& setup, bool remoteChanges) {
+  void StartWith(const sim::ControllerSetup& setup, bool remoteChanges,
+                 const std::function<void(GatewaySettings&)>& adjust = {}) {
     setup_ = setup;
     controller_ = &simulator_.AddController(setup);
     simulator_.Start();
     const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
     settings_.prefix = "lum/" + name;
     settings_.discoveryPrefix = "ha-" + name;
-    settings_.broker = MqttSubscriber::Plain(Broker().Port(), "gw-" + name);
+    settings_.broker = MqttSubscriber::Plain(broker_->Port(), "gw-" + name);
     settings_.intervalMs = GatewaySettings::kMinIntervalMs;
     settings_.retryMs = GatewaySettings::kMinIntervalMs;
     settings_.remoteChanges = remoteChanges;
     settings_.database = (dir_.path() / "gateway.db").string();
     settings_.dataFolder = dir_.path().string();
-    subscriber_ = std::make_unique<MqttSubscriber>("#", MqttSubscriber::Plain(Broker().Port(), "sub-" + name));
+    if (adjust) adjust(settings_);
+    subscriber_ = std::make_unique<MqttSubscriber>("#", MqttSubscriber::Plain(broker_->Port(), "sub-" + name));
     ASSERT_TRUE(subscriber_->WaitConnected(true));
     gateway_ = std::make_unique<Gateway>(settings_, PortMap::FromSection({{"COM1", controller_->Path()}}),
-                                         [this](const std::string& line) { log_.push_back(line); });
+                                         [this](const std::string& line) {
+                                           const std::lock_guard lock(log_mutex_);
+                                           log_.push_back(line);
+                                         });
     thread_ = std::thread([this] { gateway_->Run(stop_); });
   }
   void TearDown() override {
     Stop();
+    const std::lock_guard lock(log_mutex_);
     if (HasFailure())
       for (const auto& line : log_) std::cerr << line << '\n';
   }
@@ -86,6 +94,7 @@ class GatewayLoopTest : public ::testing::Test {
   }
 
   ScratchDir dir_;
+  MosquittoBroker* broker_ = &Broker();
   sim::Simulator simulator_;
   sim::ControllerSetup setup_;
   sim::Controller* controller_ = nullptr;
@@ -94,8 +103,20 @@ class GatewayLoopTest : public ::testing::Test {
   std::unique_ptr<Gateway> gateway_;
   std::atomic<bool> stop_{false};
   std::thread thread_;
-  std::vector<std::string> log_;  // the gateway thread's until it is joined
+  std::mutex log_mutex_;  // the gateway's thread and the client's network thread both log
+  std::vector<std::string> log_;
 };
+
+// Whether `holds` became true within the wait, looked at once a poll interval: the database
+// the gateway writes tells nobody when it does.
+bool Eventually(const std::function<bool()>& holds) {
+  const auto until = std::chrono::steady_clock::now() + MqttSubscriber::kWait;
+  while (!holds()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(GatewaySettings::kMinIntervalMs));
+  }
+  return true;
+}
 
 // The configuration as a scan reads it: the over-temperature limit comes with the monitor's
 // temperature reply, not with the read.
@@ -227,6 +248,70 @@ TEST_F(GatewayLoopTest, AControllerUnpluggedMidWriteIsNeverReportedOk) {
   ASSERT_EQ(records.size(), 1U);
   EXPECT_EQ(records[0].result, store::Outcome::Failed);
   EXPECT_TRUE(subscriber_->WaitFor(topics().Availability(Serial()), Topics::kOffline));
+}
+
+// Polls made while the broker is away wait in the backlog and arrive after it, each once (after
+// dropping repeats) and in order; the retained documents are there again for a broker that
+// lost them.
+TEST_F(GatewayLoopTest, ThroughABrokerRestartEveryPollArrivesOnceInOrder) {
+  MosquittoBroker own;
+  broker_ = &own;
+  StartWith(sim::DefaultSetup(0), false);
+  const Topics t = topics();
+  ASSERT_GE(subscriber_->WaitOn(t.State(Serial()), 3).size(), 3U);
+  own.Stop();
+  ASSERT_TRUE(subscriber_->WaitConnected(false));
+  // The polls go on meanwhile: the recordings grow.
+  const auto recordedPolls = [&] {
+    auto db = store::OpenDatabase(settings_.database);
+    int64_t polls = 0;
+    for (const auto& recording : store::Recordings(*db).List()) polls += recording.polls;
+    return polls;
+  };
+  const int64_t atStop = recordedPolls();
+  ASSERT_TRUE(Eventually([&] { return recordedPolls() >= atStop + 5; }));
+  own.Start();
+  ASSERT_TRUE(subscriber_->WaitConnected(true));
+  const int64_t target = recordedPolls() + 2;
+  std::vector<int64_t> taken;
+  for (size_t count = 1;; ++count) {
+    const auto states = subscriber_->WaitOn(t.State(Serial()), count);
+    if (states.size() < count) break;
+    const int64_t seq = Json(states[count - 1])["seq"].get<int64_t>();
+    if (!taken.empty() && seq <= taken.back()) continue;  // a repeat
+    taken.push_back(seq);
+    if (static_cast<int64_t>(taken.size()) >= target) break;
+  }
+  // No gap: every sequence number from the first, each once, in order.
+  ASSERT_GE(static_cast<int64_t>(taken.size()), target);
+  for (size_t i = 1; i < taken.size(); ++i) EXPECT_EQ(taken[i], taken[i - 1] + 1) << i;
+  // The restarted broker lost the retained documents; the gateway published them again.
+  auto late = MqttSubscriber("#", MqttSubscriber::Plain(own.Port(), "late"));
+  EXPECT_TRUE(late.WaitFor(t.Status(), Topics::kOnline));
+  EXPECT_FALSE(late.WaitOn(t.Config(Serial()), 1).empty());
+}
+
+// A broker that refuses the login is said, and nothing is lost meanwhile: the polls are
+// recorded and wait in the backlog.
+TEST_F(GatewayLoopTest, ARefusedLoginIsSaidAndThePollsWait) {
+  StartWith(sim::DefaultSetup(0), false, [](GatewaySettings& settings) {
+    settings.broker.port = Broker().TlsPort();
+    settings.broker.caFile = Broker().CaFile();
+    settings.broker.username = MosquittoBroker::kUser;
+    settings.broker.password = "wrong";
+  });
+  auto db = store::OpenDatabase(settings_.database);
+  Backlog backlog(*db, settings_.backlogLimit);
+  ASSERT_TRUE(Eventually([&] { return backlog.Size() >= 3; }));
+  Stop();
+  const std::lock_guard lock(log_mutex_);
+  bool said = false;
+  for (const auto& line : log_) said = said || line.find("refused the connection: ") != std::string::npos;
+  EXPECT_TRUE(said);
+  EXPECT_TRUE(subscriber_->WaitOn(topics().State(Serial()), 0).empty());
+  int64_t recorded = 0;
+  for (const auto& recording : store::Recordings(*db).List()) recorded += recording.polls;
+  EXPECT_EQ(backlog.Size(), recorded);
 }
 
 }  // namespace
