@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -105,12 +106,14 @@ void Gateway::Run(const std::atomic<bool>& stop) {
 }
 
 void Gateway::Tick(int64_t nowMs) {
+  std::vector<Port*> open;
   for (Port& port : ports_) {
     if (port.watch->MonitorOpen())
-      PollPort(port, nowMs);
+      open.push_back(&port);
     else if (nowMs >= port.nextLookMs)
       Look(port, nowMs);
   }
+  PollPorts(open, nowMs);
 }
 
 void Gateway::Look(Port& port, int64_t nowMs) {
@@ -137,19 +140,30 @@ void Gateway::Look(Port& port, int64_t nowMs) {
   if (!port.watch->OpenMonitor()) log_(port.watch->Name() + ": the port does not open for polling");
 }
 
-void Gateway::PollPort(Port& port, int64_t nowMs) {
-  bool anyAnswered = false;
-  for (Controller& controller : port.controllers) {
-    const auto sample = port.watch->Poll(controller.read.BusAddress);
-    SetOnline(controller, sample.has_value());
-    if (!sample) continue;
-    anyAnswered = true;
-    Keep(controller, *sample);
+void Gateway::PollPorts(const std::vector<Port*>& ports, int64_t nowMs) {
+  // Every port polls at once on its own thread, so that a round takes one poll's time, not
+  // one per port; the controllers of a bus take their turns.
+  std::vector<bool> anyAnswered(ports.size(), false);
+  size_t turns = 0;
+  for (const Port* port : ports) turns = std::max(turns, port->controllers.size());
+  for (size_t turn = 0; turn < turns; ++turn) {
+    for (Port* port : ports)
+      if (turn < port->controllers.size()) port->watch->StartPoll(port->controllers[turn].read.BusAddress);
+    for (size_t i = 0; i < ports.size(); ++i) {
+      if (turn >= ports[i]->controllers.size()) continue;
+      Controller& controller = ports[i]->controllers[turn];
+      const auto sample = ports[i]->watch->FinishPoll();
+      SetOnline(controller, sample.has_value());
+      if (!sample) continue;
+      anyAnswered[i] = true;
+      Keep(controller, *sample);
+    }
   }
   // A port where nothing answers is read afresh later: another controller may be there then.
-  if (!anyAnswered) {
-    port.watch->CloseMonitor();
-    port.nextLookMs = nowMs + settings_.retryMs;
+  for (size_t i = 0; i < ports.size(); ++i) {
+    if (anyAnswered[i]) continue;
+    ports[i]->watch->CloseMonitor();
+    ports[i]->nextLookMs = nowMs + settings_.retryMs;
   }
 }
 

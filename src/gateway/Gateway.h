@@ -64,7 +64,7 @@ class Gateway {
 
   void Tick(int64_t nowMs);
   void Look(Port& port, int64_t nowMs);
-  void PollPort(Port& port, int64_t nowMs);
+  void PollPorts(const std::vector<Port*>& ports, int64_t nowMs);
   void Keep(const Controller& controller, const PollSample& sample);
   void SetOnline(Controller& controller, bool online);
   void Announce(const Controller& controller);

@@ -50,9 +50,12 @@ void PortWatch::CloseMonitor() {
   session_->WaitIdle();
 }
 
-std::optional<PollSample> PortWatch::Poll(uint8_t busAddress) {
+void PortWatch::StartPoll(uint8_t busAddress) {
   observer_.FinishPoll();  // values heard outside a poll belong to none
   session_->Poll(true, {}, busAddress);
+}
+
+std::optional<PollSample> PortWatch::FinishPoll() {
   session_->WaitIdle();
   return observer_.FinishPoll();
 }

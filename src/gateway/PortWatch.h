@@ -39,9 +39,11 @@ class PortWatch {
   bool OpenMonitor();
   void CloseMonitor();
   bool MonitorOpen() const { return session_->MonitorOpen(); }
-  /// One poll of the controller at `busAddress` (0: the port's one); nullopt when nothing
-  /// answered.
-  std::optional<PollSample> Poll(uint8_t busAddress);
+  /// Starts one poll of the controller at `busAddress` (0: the port's one) on the port's own
+  /// thread, so that the ports of a gateway are polled side by side.
+  void StartPoll(uint8_t busAddress);
+  /// Waits for the poll started; nullopt when nothing answered.
+  std::optional<PollSample> FinishPoll();
   /// Writes `block` into the controller at `busAddress` with verification, as lumctl write
   /// does; the session's device entries must hold its last read.
   WriteResult Write(const TCONFIG_BLOCK& block, uint8_t busAddress);
