@@ -13,4 +13,8 @@ namespace lum {
 /// out, so that its port stays a single-controller port.
 PortMap PortsFromSettings(const Settings& settings, std::vector<std::string>& errors);
 
+/// The same from any profile that has [Ports] and [Bus] sections as LUM.INI has them
+/// (the gateway's settings file).
+PortMap PortsFromProfile(const ProfileFile& profile, std::vector<std::string>& errors);
+
 }  // namespace lum

@@ -91,6 +91,9 @@ GatewaySettings ParseGatewaySettings(const ProfileFile& profile, std::vector<std
   read.Flag(gateway, "RemoteChanges", settings.remoteChanges);
   read.Number(gateway, "BacklogLimit", settings.backlogLimit, 1, INT64_MAX);
   read.Text(gateway, "Database", settings.database);
+  read.Number(gateway, "RetryMs", settings.retryMs, GatewaySettings::kMinIntervalMs, kMaxIntervalMs);
+  read.Text(gateway, "Records", settings.records);
+  read.Text(gateway, "DataFolder", settings.dataFolder);
   if (b.clientId.empty()) b.clientId = "lum-gateway-" + settings.prefix;
   if (b.certFile.empty() != b.keyFile.empty()) {
     errors.emplace_back("[Broker] CertFile and KeyFile go together: the client certificate is not used");

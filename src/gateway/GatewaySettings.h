@@ -32,13 +32,17 @@ struct GatewaySettings {
   static constexpr int kDefaultIntervalMs = 1000;
   static constexpr int kMinIntervalMs = 100;
   static constexpr int64_t kDefaultBacklogLimit = 100000;
+  static constexpr int kDefaultRetryMs = 5000;
   BrokerSettings broker;
   std::string prefix = "lum";                     // every topic of this gateway lies below it
   std::string discoveryPrefix = "homeassistant";  // Home Assistant's discovery topics
   int intervalMs = kDefaultIntervalMs;            // between two polls of a controller
   bool remoteChanges = false;                     // the command topics are taken only when on
   int64_t backlogLimit = kDefaultBacklogLimit;    // unsent polls kept; older ones are dropped and counted
-  std::string database;                           // the recordings' and backlog's SQLite file
+  std::string database = "gateway.db";            // the recordings' and backlog's SQLite file
+  int retryMs = kDefaultRetryMs;                  // between two looks at a port without a controller
+  std::string records;           // remote changes' records: SQLite file or postgresql:// URL; empty: the database
+  std::string dataFolder = ".";  // backups/ of every configuration read, the records' spool
 };
 
 /// The settings a profile holds. A value that cannot be taken is named in `errors` and its

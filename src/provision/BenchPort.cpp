@@ -36,8 +36,6 @@ constexpr std::chrono::milliseconds kRestartWait{10000};
 // A result names at most this many fields, then how many more there are.
 constexpr size_t kNamedFields = 4;
 
-store::Blob BlockBytes(const TCONFIG_BLOCK& block) { return store::Blob(block.bytes().begin(), block.bytes().end()); }
-
 // A database's message may run over several lines; a result is one.
 std::string OneLine(std::string text) {
   for (char& c : text)
@@ -222,7 +220,7 @@ void BenchPort::Keep(const CommissioningRecord& record) {
 CommissioningRecord BenchPort::Attempt(const TDEVICE_CONFIG& before) {
   const auto started = std::chrono::steady_clock::now();
   CommissioningRecord record = NewRecord(before);
-  record.before = BlockBytes(before.Config);
+  record.before = store::BlockBytes(before.Config);
   Report(PortPhase::Reading, kReadProgress);
 
   try {
@@ -272,7 +270,7 @@ void BenchPort::WriteAndVerify(const TCONFIG_BLOCK& target, const TDEVICE_CONFIG
     record.reason = "the unit stopped answering while it was written";
     return;
   }
-  record.after = BlockBytes(after->Config);
+  record.after = store::BlockBytes(after->Config);
   if (after->SerialNumber != before.SerialNumber) {
     record.result = Outcome::Interrupted;
     record.reason = "another unit answered after the write (serial " + FormatSerial(after->SerialNumber) + ")";

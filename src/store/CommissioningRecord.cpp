@@ -20,6 +20,8 @@ std::optional<Outcome> OutcomeFromText(const std::string& text) {
   return std::nullopt;
 }
 
+Blob BlockBytes(const TCONFIG_BLOCK& block) { return Blob(block.bytes().begin(), block.bytes().end()); }
+
 std::string NewAttemptId() {
   static thread_local std::mt19937_64 random{std::random_device{}() ^ static_cast<uint64_t>(std::random_device{}())
                                                                           << 32};

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/ConfigBlock.h"
 #include "store/Database.h"
 
 namespace lum::store {
@@ -44,6 +45,9 @@ struct CommissioningRecord {
 
 /// A fresh attempt identifier (128 random bits in hex).
 std::string NewAttemptId();
+
+/// A configuration block as a record keeps it (before, after).
+Blob BlockBytes(const TCONFIG_BLOCK& block);
 
 /// What `records` lists: every given criterion must hold.
 struct RecordFilter {

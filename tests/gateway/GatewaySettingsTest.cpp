@@ -15,7 +15,7 @@ TEST(GatewaySettingsTest, ReadsEveryKeyOfBothSections) {
       "[Broker]\nHost=broker.example\nPort=8883\nUsername=gw\nPassword=pw\nCaFile=/etc/ca.crt\n"
       "CertFile=/etc/c.crt\nKeyFile=/etc/c.key\nKeepAlive=10\n"
       "[Gateway]\nPrefix=site/north\nDiscoveryPrefix=ha\nIntervalMs=250\nRemoteChanges=1\nBacklogLimit=42\n"
-      "Database=/var/lib/lum/gw.db\n",
+      "Database=/var/lib/lum/gw.db\nRetryMs=700\nRecords=postgresql://db/lum\nDataFolder=/var/lib/lum\n",
       errors);
   EXPECT_TRUE(errors.empty());
   EXPECT_EQ(s.broker.host, "broker.example");
@@ -33,6 +33,9 @@ TEST(GatewaySettingsTest, ReadsEveryKeyOfBothSections) {
   EXPECT_TRUE(s.remoteChanges);
   EXPECT_EQ(s.backlogLimit, 42);
   EXPECT_EQ(s.database, "/var/lib/lum/gw.db");
+  EXPECT_EQ(s.retryMs, 700);
+  EXPECT_EQ(s.records, "postgresql://db/lum");
+  EXPECT_EQ(s.dataFolder, "/var/lib/lum");
 }
 
 TEST(GatewaySettingsTest, DefaultsAreSafeWithoutAFile) {

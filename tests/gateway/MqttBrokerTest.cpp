@@ -1,71 +1,24 @@
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
-
 #include "data/TempDir.h"
 #include "gateway/BacklogSender.h"
 #include "support/MosquittoBroker.h"
+#include "support/MqttSubscriber.h"
 
 namespace lum::gateway {
 namespace {
-
-constexpr auto kWait = std::chrono::seconds(20);
 
 MosquittoBroker& Broker() {
   static MosquittoBroker broker;
   return broker;
 }
 
-/// A client that records what comes and whether it is connected.
-class Subscriber {
+/// A subscriber on the shared broker's plain listener, or as `settings` say.
+class Subscriber : public MqttSubscriber {
  public:
-  explicit Subscriber(const std::string& topic, BrokerSettings settings = PlainBroker("subscriber")) {
-    client_ = std::make_unique<MqttClient>(
-        settings, LastWill{"test/will", "gone"},
-        MqttHandlers{
-            [this](bool up) { Set([&] { connected_ = up; }); },
-            [this](const std::string& reason) { Set([&] { refusal_ = reason; }); }, nullptr,
-            [this](const std::string& t, const std::string& p) { Set([&] { messages_.emplace_back(t, p); }); }});
-    client_->Subscribe(topic);
-    client_->Start();
-  }
-  static BrokerSettings PlainBroker(const std::string& id) {
-    BrokerSettings settings;
-    settings.port = Broker().Port();
-    settings.clientId = id;
-    return settings;
-  }
-  bool WaitConnected(bool up) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, kWait, [&] { return connected_ == up; });
-  }
-  std::string WaitRefusal() {
-    std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, kWait, [&] { return !refusal_.empty(); });
-    return refusal_;
-  }
-  std::vector<std::pair<std::string, std::string>> WaitMessages(size_t count) {
-    std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, kWait, [&] { return messages_.size() >= count; });
-    return messages_;
-  }
-
- private:
-  template <typename F>
-  void Set(F change) {
-    {
-      const std::lock_guard lock(mutex_);
-      change();
-    }
-    changed_.notify_all();
-  }
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool connected_ = false;
-  std::string refusal_;
-  std::vector<std::pair<std::string, std::string>> messages_;
-  std::unique_ptr<MqttClient> client_;
+  explicit Subscriber(const std::string& topic, const BrokerSettings& settings = PlainBroker("subscriber"))
+      : MqttSubscriber(topic, settings) {}
+  static BrokerSettings PlainBroker(const std::string& id) { return Plain(Broker().Port(), id); }
 };
 
 TEST(MqttBrokerTest, TlsWithAPasswordConnectsAndAWrongPasswordDoesNot) {
