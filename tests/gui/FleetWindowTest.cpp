@@ -29,6 +29,10 @@ namespace {
 using gateway::Topics;
 
 constexpr int kWaitMs = 20000;
+constexpr int kStateColumn = 3;
+constexpr int kLastPollColumn = 4;
+constexpr int kFaultsColumn = 5;
+constexpr int kValuesColumn = 6;
 const gateway::ControllerIdentity kNorth{"0A00000001", "SL-20", "1.2.3.4", "Lumaris"};
 const gateway::ControllerIdentity kSouth{"0B00000002", "LS-2420D", "2.0.0.1", "Lumaris"};
 
@@ -125,32 +129,36 @@ TEST_F(FleetWindowTest, ListsTheControllersOfTwoGatewaysAndChartsTheChosenOnesPo
   EXPECT_EQ(Cell(1, 0), "fleet-b");
   EXPECT_EQ(Cell(1, 2), "LS-2420D");
   EXPECT_EQ(u.tblFleet->horizontalHeaderItem(0)->text(), Window().Message(msg::kFleetColumn));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Cell(0, 6) == Window().Message(msg::kFleetOnline); }, kWaitMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Cell(0, kStateColumn) == Window().Message(msg::kFleetOnline); }, kWaitMs));
 
   const int64_t now = QDateTime::currentMSecsSinceEpoch();
   siteA.Poll(kNorth.serial, 1, now - 2000, 12500);
   siteA.Poll(kNorth.serial, 2, now - 1000, 12600);
   siteB.Poll(kSouth.serial, 1, now - 1000, 25100);
   const QString battery = Window().Message(msg::kBatteryVoltageLine);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Cell(0, 3) == battery + " 12.60 V"; }, kWaitMs)) << Cell(0, 3).toStdString();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Cell(1, 3) == battery + " 25.10 V"; }, kWaitMs));
-  EXPECT_FALSE(Cell(0, 5).isEmpty()) << "the age of the last poll";
-  EXPECT_EQ(Cell(0, 4), "-");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Cell(0, kValuesColumn) == battery + " 12.60 V"; }, kWaitMs))
+      << Cell(0, kValuesColumn).toStdString();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Cell(1, kValuesColumn) == battery + " 25.10 V"; }, kWaitMs));
+  EXPECT_FALSE(Cell(0, kLastPollColumn).isEmpty()) << "the age of the last poll";
+  EXPECT_EQ(Cell(0, kFaultsColumn), "-");
 
   u.tblFleet->selectRow(0);
-  EXPECT_EQ(u.cbbValue->currentText(), Window().Message(msg::kFleetPowerOnLine)) << "the first value announced";
-  u.cbbValue->setCurrentIndex(u.cbbValue->findData(QStringLiteral("battery_v")));
-  emit u.cbbValue->activated(u.cbbValue->currentIndex());
+  EXPECT_EQ(u.cbbValue->currentText(), battery) << "the battery first";
+  EXPECT_EQ(u.cbbValue->count(), static_cast<int>(kPolledValueCount));
   const auto& series = *static_cast<QLineSeries*>(
       fleet.findChild<QChartView*>(QStringLiteral("FleetChartView"))->chart()->series().front());
   ASSERT_EQ(series.count(), 2);
   EXPECT_DOUBLE_EQ(series.at(0).y(), 12.5);
   EXPECT_DOUBLE_EQ(series.at(1).y(), 12.6);
+  u.cbbValue->setCurrentIndex(u.cbbValue->findData(QStringLiteral("power_on")));
+  emit u.cbbValue->activated(u.cbbValue->currentIndex());
+  EXPECT_EQ(u.cbbValue->currentText(), Window().Message(msg::kFleetPowerOnLine));
+  EXPECT_EQ(series.count(), 0) << "the polls held no power-on time";
 
   // The second gateway says it goes: its controller is out of reach, the first one is not.
   siteB.Leave();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Cell(1, 6) == Window().Message(msg::kFleetOffline); }, kWaitMs));
-  EXPECT_EQ(Cell(0, 6), Window().Message(msg::kFleetOnline));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Cell(1, kStateColumn) == Window().Message(msg::kFleetOffline); }, kWaitMs));
+  EXPECT_EQ(Cell(0, kStateColumn), Window().Message(msg::kFleetOnline));
 }
 
 TEST_F(FleetWindowTest, APortThatIsNoPortAndARefusedLoginAreSaid) {

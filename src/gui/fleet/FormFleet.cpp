@@ -26,7 +26,8 @@ namespace lum {
 
 namespace {
 
-enum Column { kSite, kSerial, kModel, kValues, kFaults, kLastPoll, kState, kColumns };
+// The last values take what room is left, after the short columns.
+enum Column { kSite, kSerial, kModel, kState, kLastPoll, kFaults, kValues, kColumns };
 constexpr int kRefreshMs = 1000;
 constexpr int kMsPerSecond = 1000;
 constexpr int kMaxPort = 65535;
@@ -206,9 +207,11 @@ QString TFormFleet::ValuesText(const gateway::FleetController& controller) const
   for (const gateway::FleetSensor& sensor : controller.sensors) {
     const auto value = controller.history.back().values.find(sensor.key);
     if (value == controller.history.back().values.end()) continue;
+    // Whole seconds and degrees, volts and amperes to the hundredth.
+    const bool whole = sensor.unit == UnitSymbol(Unit::Seconds) || sensor.unit == UnitSymbol(Unit::Celsius);
     parts << QStringLiteral("%1 %2 %3")
                  .arg(ValueName(sensor.key))
-                 .arg(value->second, 0, 'f', 2)
+                 .arg(value->second, 0, 'f', whole ? 0 : 2)
                  .arg(QString::fromStdString(sensor.unit));
   }
   return parts.join(QStringLiteral("  "));
@@ -268,8 +271,10 @@ void TFormFleet::RefreshChart() {
     for (const gateway::FleetSensor& sensor : controller->sensors)
       values.addItem(ValueName(sensor.key), QString::fromStdString(sensor.key));
   }
+  // The battery's voltage tells most of a controller at first sight.
   const int keep = values.findData(chosen);
-  values.setCurrentIndex(keep >= 0 ? keep : 0);
+  const int battery = values.findData(QString::fromLatin1(ValueKey(ValueId::BatteryVoltage)));
+  values.setCurrentIndex(keep >= 0 ? keep : std::max(battery, 0));
 
   QChart& chart = *view_->chart();
   auto& series = *static_cast<QLineSeries*>(chart.series().front());
