@@ -108,11 +108,20 @@ std::map<std::string, ControllerNights> ReadNights(const NightsOptions& options,
   try {
     const auto db = store::OpenDatabase(target, store::OpenCheck::None);
     store::Recordings recordings(*db);
+    // The controller of the poll before is looked up again only when the serial changes.
+    const std::string* current = nullptr;
+    nights::NightFinder* finder = nullptr;
+    ControllerNights* nights = nullptr;
     recordings.Export(filter, [&](const std::string& serial, const PollSample& sample) {
-      auto& finder = finders[serial];
-      if (!finder) finder = std::make_unique<nights::NightFinder>(rules);
+      if (current == nullptr || *current != serial) {
+        auto& made = finders[serial];
+        if (!made) made = std::make_unique<nights::NightFinder>(rules);
+        finder = made.get();
+        nights = &result[serial];
+        current = &finders.find(serial)->first;
+      }
       finder->Add(sample);
-      result[serial].lastPollMs = sample.timeMs;
+      nights->lastPollMs = sample.timeMs;
     });
   } catch (const store::DatabaseError& e) {
     Refuse(e.what(), kExitFailed);

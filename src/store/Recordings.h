@@ -26,6 +26,14 @@ struct RecordingInfo {
   bool operator==(const RecordingInfo&) const = default;
 };
 
+/// Where a recording's polls begin and end (within a filter).
+struct RecordingSpan {
+  int64_t id = 0;
+  std::string serial;
+  int64_t firstMs = 0;
+  int64_t lastMs = 0;
+};
+
 /// What is listed and exported: every given criterion must hold.
 struct RecordingFilter {
   std::optional<std::string> serial = std::nullopt;
@@ -53,6 +61,12 @@ class Recordings {
   void Export(const RecordingFilter& filter, const std::function<void(const std::string&, const PollSample&)>& each);
 
  private:
+  /// The recordings holding polls that match, by id.
+  std::vector<RecordingSpan> Spans(const RecordingFilter& filter);
+  /// The polls of a recording from `fromMs` up to `toMs`, in time order.
+  void Range(const RecordingSpan& span, int64_t fromMs, int64_t toMs,
+             const std::function<void(const PollSample&)>& each);
+
   Database& db_;
 };
 
