@@ -48,6 +48,10 @@ std::string Where(const RecordingFilter& filter, std::vector<Value>& params) {
     add("p.time_ms >= ?");
     params.emplace_back(*filter.sinceMs);
   }
+  if (filter.untilMs) {
+    add("p.time_ms < ?");
+    params.emplace_back(*filter.untilMs);
+  }
   return where;
 }
 
@@ -104,6 +108,15 @@ std::vector<RecordingInfo> Recordings::List(const RecordingFilter& filter) {
   return list;
 }
 
+std::vector<std::string> Recordings::Serials() {
+  std::vector<std::string> serials;
+  for (const Row& row : db_.Query(fmt::format("SELECT DISTINCT serial FROM {} r WHERE EXISTS (SELECT 1 FROM {} p WHERE "
+                                              "p.recording = r.id) ORDER BY serial",
+                                              kRecordingsTable, kPollsTable)))
+    serials.push_back(std::get<std::string>(row[0]));
+  return serials;
+}
+
 std::vector<PollSample> Recordings::Load(int64_t recording) {
   const Rows rows = db_.Query(
       fmt::format("SELECT time_ms{} FROM {} WHERE recording = ? ORDER BY time_ms", ValueColumns(), kPollsTable),
@@ -123,10 +136,12 @@ std::vector<RecordingSpan> Recordings::Spans(const RecordingFilter& filter) {
   }
   // The first and the last poll each through the key, so a long recording is not read.
   const auto edge = [this, &filter](int64_t id, const char* direction) -> std::optional<int64_t> {
-    const Rows rows = db_.Query(fmt::format("SELECT time_ms FROM {} WHERE recording = ? AND time_ms >= ? ORDER BY "
-                                            "time_ms {} LIMIT 1",
-                                            kPollsTable, direction),
-                                {id, filter.sinceMs.value_or(std::numeric_limits<int64_t>::min())});
+    const Rows rows =
+        db_.Query(fmt::format("SELECT time_ms FROM {} WHERE recording = ? AND time_ms >= ? AND time_ms < ? "
+                              "ORDER BY time_ms {} LIMIT 1",
+                              kPollsTable, direction),
+                  {id, filter.sinceMs.value_or(std::numeric_limits<int64_t>::min()),
+                   filter.untilMs.value_or(std::numeric_limits<int64_t>::max())});
     if (rows.empty()) return std::nullopt;
     return Integer(rows[0][0]);
   };

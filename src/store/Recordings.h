@@ -38,6 +38,7 @@ struct RecordingSpan {
 struct RecordingFilter {
   std::optional<std::string> serial = std::nullopt;
   std::optional<int64_t> sinceMs = std::nullopt;  // polls at or after this time
+  std::optional<int64_t> untilMs = std::nullopt;  // polls before this time
 };
 
 /// The recordings on any database of the store layer: one row per recording, one per poll
@@ -55,6 +56,9 @@ class Recordings {
 
   /// The recordings holding polls that match, oldest first.
   std::vector<RecordingInfo> List(const RecordingFilter& filter = {});
+  /// The serials of the recordings that hold polls, in order; read through the keys, so it is
+  /// quick however many polls there are.
+  std::vector<std::string> Serials();
   /// Every poll of a recording, in time order.
   std::vector<PollSample> Load(int64_t recording);
   /// Every poll that matches, in time order, to `each` with its controller's serial.

@@ -50,7 +50,7 @@ TEST_F(LanguageFirstStartTest, EmptyDirectoryGetsTheCompleteDefaultFileButNoSett
   std::vector<std::string> expected = TaggedCaptionKeys(UiFile("FormLUM.ui"));
   const std::vector<std::string> upgrade = TaggedCaptionKeys(UiFile("FormFirmwareUpgrade.ui"));
   const std::vector<std::string> provisioning = TaggedCaptionKeys(UiFile("FormProvisioning.ui"));
-  ASSERT_EQ(expected.size(), 65u);
+  ASSERT_EQ(expected.size(), 66u);
   ASSERT_EQ(upgrade.size(), 7u);
   expected.insert(expected.end(), upgrade.begin(), upgrade.end());
   expected.push_back("FormNightProfile.Caption");
@@ -78,7 +78,7 @@ TEST_F(LanguageFirstStartTest, EmptyDirectoryGetsTheCompleteDefaultFileButNoSett
               builtIn.substr(0, builtIn.find_last_not_of(' ') + 1));
   }
   EXPECT_EQ(messageKeys.front(), "Msg_2");
-  EXPECT_EQ(messageKeys.back(), "Msg_359");
+  EXPECT_EQ(messageKeys.back(), "Msg_379");
   EXPECT_EQ(SectionKeys(file, keys::kMessages), messageKeys);
 
   EXPECT_EQ(SectionKeys(file, keys::kDeviceDescription),

@@ -48,6 +48,8 @@ void CheckRecordings(Database& db) {
   EXPECT_EQ(all[1].serial, "0B00000077");
   EXPECT_EQ(recordings.List({.serial = "0B00000077"}).size(), 1u);
   EXPECT_TRUE(recordings.List({.serial = "0A00000066", .sinceMs = Poll(3).timeMs}).empty());
+  EXPECT_EQ(recordings.Serials(), (std::vector<std::string>{"0A00000066", "0B00000077"}))
+      << "a serial without polls is not listed";
 
   std::vector<std::pair<std::string, int64_t>> exported;
   recordings.Export({.sinceMs = Poll(2).timeMs},
@@ -104,6 +106,12 @@ void CheckOverlappingRecordingsExportInTimeOrder(Database& db) {
     if (s.serial == "0A00000066" && s.timeMs >= Poll(7000).timeMs) expected.push_back(s.timeMs);
   EXPECT_EQ(times, expected);
   EXPECT_TRUE(exported({.serial = "0C00000088"}).empty());
+  const auto night = exported({.serial = "0B00000077", .sinceMs = Poll(3200).timeMs, .untilMs = Poll(3600).timeMs});
+  ASSERT_EQ(night.size(), 2u) << "polls before the end only";
+  EXPECT_EQ(night[0].second, Poll(3200));
+  EXPECT_EQ(night[1].second, Poll(3400));
+  EXPECT_EQ(recordings.List({.serial = "0B00000077", .untilMs = Poll(3200).timeMs}).at(0).polls, 1)
+      << "3000 s only: the end is not included";
 }
 
 class RecordingsTest : public TempDir {};

@@ -5,10 +5,13 @@
 #include "FormFirmwareUpgrade.h"
 #include "FormLUM.h"
 #include "FormNightProfile.h"
+#include "FormNights.h"
 #include "FormOptions.h"
 #include "FormProvisioning.h"
 
 namespace lum {
+
+class WindowRecorder;
 
 /// The program's windows, made in their fixed order: main window, upgrade window, the tool
 /// windows, about box. Making the about box applies the remembered language to all of them;
@@ -23,10 +26,12 @@ class ProgramWindows {
 
  private:
   TFormLUM main_;
+  WindowRecorder& recorder_;  // the main window's child
   TFormFirmwareUpgrade upgrade_;
   TFormNightProfile night_profile_;
   TFormProvisioning provisioning_;
   TFormChart chart_;
+  TFormNights nights_;
   TFormOptions options_;
   TFormAboutLUM about_;
 };
