@@ -11,7 +11,7 @@
 #include "cli/DatabaseOption.h"
 #include "data/ConfigFile.h"
 #include "data/NewFileBlock.h"
-#include "nights/NightFinder.h"
+#include "nights/RecordedNights.h"
 #include "nights/ThresholdSettings.h"
 #include "store/Recordings.h"
 
@@ -65,9 +65,8 @@ void AddNightsOptions(CLI::App& command, NightsOptions& options) {
 nights::Thresholds ThresholdsFor(const NightsOptions& options, const Settings& settings, const std::string& serial) {
   nights::Thresholds t;
   try {
-    t = nights::ApplyThresholdEntries(t, settings.SectionEntries(nights::kThresholdSection), nights::kThresholdSection);
-    const std::string own = nights::ControllerThresholdSection(serial);
-    t = nights::ApplyThresholdEntries(t, settings.SectionEntries(own), own);
+    t = nights::ThresholdsOfSettings(
+        [&settings](const std::string& section) { return settings.SectionEntries(section); }, serial);
   } catch (const std::invalid_argument& e) {
     Refuse(settings.Path() + ": " + PrintableText(e.what()), kExitBadInput);
   }
@@ -93,7 +92,8 @@ nights::NightRules RulesOf(const NightsOptions& options) {
   return nights::RulesOfBlock(file.block);
 }
 
-std::map<std::string, ControllerNights> ReadNights(const NightsOptions& options, const nights::NightRules& rules) {
+std::map<std::string, nights::ControllerNights> ReadNights(const NightsOptions& options,
+                                                           const nights::NightRules& rules) {
   store::RecordingFilter filter;
   if (!options.serial.empty()) filter.serial = options.serial;
   if (!options.since.empty()) {
@@ -102,23 +102,13 @@ std::map<std::string, ControllerNights> ReadNights(const NightsOptions& options,
     filter.sinceMs = std::chrono::duration_cast<std::chrono::milliseconds>(since->time_since_epoch()).count();
   }
   const std::string target = ExistingDatabase(options.db);
-  // One finder per controller, fed as the polls stream out: a year of polls is never in memory.
-  std::map<std::string, std::unique_ptr<nights::NightFinder>> finders;
-  std::map<std::string, ControllerNights> result;
   try {
     const auto db = store::OpenDatabase(target, store::OpenCheck::None);
     store::Recordings recordings(*db);
-    recordings.Export(filter, [&](const std::string& serial, const PollSample& sample) {
-      auto& finder = finders[serial];
-      if (!finder) finder = std::make_unique<nights::NightFinder>(rules);
-      finder->Add(sample);
-      result[serial].lastPollMs = sample.timeMs;
-    });
+    return nights::NightsOfRecordings(recordings, filter, rules);
   } catch (const store::DatabaseError& e) {
     Refuse(e.what(), kExitFailed);
   }
-  for (auto& [serial, finder] : finders) result[serial].nights = finder->Finish();
-  return result;
 }
 
 std::string UtcText(int64_t ms) {

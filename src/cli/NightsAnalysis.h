@@ -12,6 +12,7 @@
 #include "nights/Night.h"
 #include "nights/NightChecks.h"
 #include "nights/NightRules.h"
+#include "nights/RecordedNights.h"
 
 namespace lum::cli {
 
@@ -33,12 +34,6 @@ struct NightsOptions {
   ThresholdOptions thresholds;
 };
 
-/// One controller's nights.
-struct ControllerNights {
-  std::vector<nights::Night> nights;
-  int64_t lastPollMs = 0;
-};
-
 /// Adds the options every nights command takes.
 void AddNightsOptions(CLI::App& command, NightsOptions& options);
 /// One controller's thresholds: the defaults, LUM.INI's [Nights], its [Nights <serial>], then
@@ -48,7 +43,8 @@ nights::Thresholds ThresholdsFor(const NightsOptions& options, const Settings& s
 nights::NightRules RulesOf(const NightsOptions& options);
 /// Every controller's nights in the recordings, by serial. Throws CLI::RuntimeError after
 /// saying what was wrong.
-std::map<std::string, ControllerNights> ReadNights(const NightsOptions& options, const nights::NightRules& rules);
+std::map<std::string, nights::ControllerNights> ReadNights(const NightsOptions& options,
+                                                           const nights::NightRules& rules);
 
 /// A UTC time for people and files.
 std::string UtcText(int64_t ms);

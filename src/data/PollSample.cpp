@@ -5,12 +5,6 @@
 
 namespace lum {
 
-std::optional<size_t> PolledIndex(ValueId id) {
-  const auto* found = std::find(kPolledValues.begin(), kPolledValues.end(), id);
-  if (found == kPolledValues.end()) return std::nullopt;
-  return static_cast<size_t>(found - kPolledValues.begin());
-}
-
 std::optional<int64_t> PollSample::Raw(ValueId id) const {
   const auto index = PolledIndex(id);
   return index ? raw[*index] : std::nullopt;

@@ -16,7 +16,12 @@ inline constexpr std::array<ValueId, 6> kPolledValues = {ValueId::PowerOnTime,  
 inline constexpr size_t kPolledValueCount = kPolledValues.size();
 
 /// Index of a value in kPolledValues, or nullopt for a value a poll does not ask for.
-std::optional<size_t> PolledIndex(ValueId id);
+/// Inline: analyses ask for it once per value per poll, millions of times.
+constexpr std::optional<size_t> PolledIndex(ValueId id) {
+  for (size_t i = 0; i < kPolledValueCount; ++i)
+    if (kPolledValues[i] == id) return i;
+  return std::nullopt;
+}
 
 /// What one poll brought: when it ended (milliseconds since the Unix epoch) and each polled
 /// value's raw number as it came, absent when its reply did not.

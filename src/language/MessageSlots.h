@@ -136,5 +136,26 @@ inline constexpr int kAlarmName = 345;     // an alarm, in the order of AlarmKin
 inline constexpr int kAlarmRemedy = 351;   // what to do about it, in the same order
 inline constexpr int kSeverityName = 357;  // "提示", "警告", "严重"
 inline constexpr int kNightsLast = 359;
+// The Nights window.
+inline constexpr int kNightsTitle = 360;       // the Nights window: "夜间与报警"
+inline constexpr int kNightsController = 361;  // "控制器："
+inline constexpr int kNightsAnalyse = 362;     // "分析"
+inline constexpr int kNightsTabs = 363;        // its pages, "|" between: "夜间|报警|能量规划"
+inline constexpr int kAlarmColumns = 364;      // the alarm list's columns, "|" between
+inline constexpr int kNightsAnalysing = 365;   // "正在分析 %s 的记录……"
+inline constexpr int kNightsSummary = 366;     // "%d 夜，%d 条报警，其中 %d 条未解除"
+inline constexpr int kNightTip = 367;          // a calendar cell's tip: dusk, dawn, result, minutes, Ah
+inline constexpr int kNightsClickHint = 368;   // "点击一夜查看其曲线。"
+inline constexpr int kPlanInputs = 369;        // the planner's fields, "|" between
+inline constexpr int kPlanCompute = 370;       // "计算"
+inline constexpr int kPlanSeries = 371;        // the planner's series, "|" between
+inline constexpr int kPlanOutOfRange = 372;    // "%s：“%s”不是 %s 到 %s 之间的数。"
+inline constexpr int kNightsNone = 373;        // "没有记录"
+inline constexpr int kNightsFailed = 374;      // "无法读取记录：%s"
+inline constexpr int kOpenAlarms = 375;        // the main window's status bar: "未解除报警：%d"
+inline constexpr int kNightAxes = 376;         // the night chart's axes, "|" between
+inline constexpr int kPlanMonths = 377;        // the planner's month axis: "月份"
+inline constexpr int kNightsNoNight = 378;     // "这一夜没有记录数据。"
+inline constexpr int kNightsWindowLast = 379;  // the night chart's time axis: "当地时间"
 
 }  // namespace lum::msg

@@ -2,6 +2,10 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+#include <limits>
+#include <set>
+
 #include "store/RecordStore.h"
 
 namespace lum::store {
@@ -17,6 +21,9 @@ std::string ValueColumns(const char* prefix = "") {
   for (ValueId id : kPolledValues) columns += fmt::format(", {}{}", prefix, ValueKey(id));
   return columns;
 }
+
+// How much of several recordings that overlap in time is merged at once.
+constexpr int64_t kMergeWindowMs = 3600LL * 1000;
 
 int64_t Integer(const Value& value) { return std::get<int64_t>(value); }
 
@@ -40,6 +47,10 @@ std::string Where(const RecordingFilter& filter, std::vector<Value>& params) {
   if (filter.sinceMs) {
     add("p.time_ms >= ?");
     params.emplace_back(*filter.sinceMs);
+  }
+  if (filter.untilMs) {
+    add("p.time_ms < ?");
+    params.emplace_back(*filter.untilMs);
   }
   return where;
 }
@@ -97,6 +108,15 @@ std::vector<RecordingInfo> Recordings::List(const RecordingFilter& filter) {
   return list;
 }
 
+std::vector<std::string> Recordings::Serials() {
+  std::vector<std::string> serials;
+  for (const Row& row : db_.Query(fmt::format("SELECT DISTINCT serial FROM {} r WHERE EXISTS (SELECT 1 FROM {} p WHERE "
+                                              "p.recording = r.id) ORDER BY serial",
+                                              kRecordingsTable, kPollsTable)))
+    serials.push_back(std::get<std::string>(row[0]));
+  return serials;
+}
+
 std::vector<PollSample> Recordings::Load(int64_t recording) {
   const Rows rows = db_.Query(
       fmt::format("SELECT time_ms{} FROM {} WHERE recording = ? ORDER BY time_ms", ValueColumns(), kPollsTable),
@@ -107,14 +127,73 @@ std::vector<PollSample> Recordings::Load(int64_t recording) {
   return samples;
 }
 
+std::vector<RecordingSpan> Recordings::Spans(const RecordingFilter& filter) {
+  std::vector<Value> params;
+  std::string sql = fmt::format("SELECT id, serial FROM {}", kRecordingsTable);
+  if (filter.serial) {
+    sql += " WHERE serial = ?";
+    params.emplace_back(*filter.serial);
+  }
+  // The first and the last poll each through the key, so a long recording is not read.
+  const auto edge = [this, &filter](int64_t id, const char* direction) -> std::optional<int64_t> {
+    const Rows rows =
+        db_.Query(fmt::format("SELECT time_ms FROM {} WHERE recording = ? AND time_ms >= ? AND time_ms < ? "
+                              "ORDER BY time_ms {} LIMIT 1",
+                              kPollsTable, direction),
+                  {id, filter.sinceMs.value_or(std::numeric_limits<int64_t>::min()),
+                   filter.untilMs.value_or(std::numeric_limits<int64_t>::max())});
+    if (rows.empty()) return std::nullopt;
+    return Integer(rows[0][0]);
+  };
+  std::vector<RecordingSpan> spans;
+  for (const Row& row : db_.Query(sql + " ORDER BY id", params)) {
+    const int64_t id = Integer(row[0]);
+    const auto first = edge(id, "ASC");
+    if (!first) continue;
+    spans.push_back({id, std::get<std::string>(row[1]), *first, *edge(id, "DESC")});
+  }
+  return spans;
+}
+
+void Recordings::Range(const RecordingSpan& span, int64_t fromMs, int64_t toMs,
+                       const std::function<void(const PollSample&)>& each) {
+  // In the key's order: the database does not sort.
+  const std::string sql =
+      fmt::format("SELECT time_ms{} FROM {} WHERE recording = ? AND time_ms >= ? AND time_ms < ? ORDER BY time_ms",
+                  ValueColumns(), kPollsTable);
+  db_.ForEach(sql, {span.id, fromMs, toMs}, [&each](const Row& row) { each(SampleOf(row, 0)); });
+}
+
 void Recordings::Export(const RecordingFilter& filter,
                         const std::function<void(const std::string&, const PollSample&)>& each) {
-  std::vector<Value> params;
-  const std::string sql =
-      fmt::format("SELECT r.serial, p.time_ms{} FROM {} r JOIN {} p ON p.recording = r.id{} ORDER BY p.time_ms, r.id",
-                  ValueColumns("p."), kRecordingsTable, kPollsTable, Where(filter, params));
-  // Row by row: a year of polls at 1 Hz is never held in memory.
-  db_.ForEach(sql, params, [&each](const Row& row) { each(std::get<std::string>(row[0]), SampleOf(row, 1)); });
+  const std::vector<RecordingSpan> spans = Spans(filter);
+  // Between two of these times the same recordings hold polls: one alone streams straight
+  // through, several are merged a window at a time. A year at 1 Hz is never held in memory.
+  std::set<int64_t> edges;
+  for (const RecordingSpan& span : spans) {
+    edges.insert(span.firstMs);
+    edges.insert(span.lastMs + 1);
+  }
+  for (auto from = edges.begin(); from != edges.end() && std::next(from) != edges.end(); ++from) {
+    const int64_t toMs = *std::next(from);
+    std::vector<const RecordingSpan*> open;
+    for (const RecordingSpan& span : spans)
+      if (span.firstMs < toMs && span.lastMs >= *from) open.push_back(&span);
+    if (open.size() == 1) {
+      Range(*open[0], *from, toMs, [&](const PollSample& sample) { each(open[0]->serial, sample); });
+      continue;
+    }
+    for (int64_t window = *from; window < toMs && !open.empty(); window += kMergeWindowMs) {
+      std::vector<std::pair<const RecordingSpan*, PollSample>> polls;
+      for (const RecordingSpan* span : open)
+        Range(*span, window, std::min(toMs, window + kMergeWindowMs),
+              [&](const PollSample& sample) { polls.emplace_back(span, sample); });
+      // Stable: polls at the same time stay in the order of their recordings.
+      std::stable_sort(polls.begin(), polls.end(),
+                       [](const auto& a, const auto& b) { return a.second.timeMs < b.second.timeMs; });
+      for (const auto& [span, sample] : polls) each(span->serial, sample);
+    }
+  }
 }
 
 std::unique_ptr<Database> OpenRecordingsDatabase(const std::string& directory, const std::string& target) {

@@ -9,6 +9,10 @@
 namespace lum::store {
 
 namespace {
+
+// A connection is used by one thread at a time, so SQLite need not lock it around every call
+// (a year of polls read column by column spent a fifth of its time there).
+constexpr int kThreading = SQLITE_OPEN_NOMUTEX;
 constexpr std::chrono::milliseconds kLockedRetry{10};
 // Extended result codes carry the primary code in their low byte.
 constexpr int kPrimaryCodeMask = 0xFF;
@@ -73,7 +77,8 @@ Value Column(sqlite3_stmt* statement, int column) {
 
 SqliteDatabase::SqliteDatabase(const std::string& path, OpenCheck check, std::chrono::milliseconds busyTimeout)
     : path_(path), busy_timeout_(busyTimeout) {
-  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kThreading, nullptr) !=
+      SQLITE_OK) {
     const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
     db_ = nullptr;

@@ -17,7 +17,6 @@ namespace lum::nights {
 namespace {
 
 constexpr char kHostileSerial[] = "=HYPERLINK(\"x\")\x1b[31m";
-constexpr uint32_t kSolarProduct = 0x515620;  // a known two-output type
 
 // As a person types it: to the second.
 std::string TypedUtc(int64_t ms) {
@@ -31,20 +30,7 @@ class NightsCommandTest : public Lumctl {
     std::filesystem::copy_file(LUM_SOURCE_DIR "/lang/LUM_en.lng", Path("LUM_en.lng"));
     // The controller as the simulated one is set: the configuration file lumctl is given.
     const sim::SunWorldSetup setup = ParisLamp();
-    TCONFIG_BLOCK block = NewFileStartBlock();
-    block.SetProductID(kSolarProduct);
-    block.SetSCV(500);
-    block.SetSCDelay(30 | block_bits::kSCDelayUnit);
-    block.SetBattUVP(10800);
-    block.SetBattUVR(12300);
-    auto channel = block.Channel(0, 0);
-    channel.SetMode(1);
-    channel.SetCC(1500);
-    const std::array<SegmentSetting, 5> segments{{{240, 100}, {120, 50}, {120, 30}, {0, 0}, {60, 100}}};
-    for (int k = 0; k < 5; ++k) {
-      channel.Timing(k).SetMinutes(segments[static_cast<size_t>(k)].minutes);
-      channel.Timing(k).SetPower(segments[static_cast<size_t>(k)].power);
-    }
+    const TCONFIG_BLOCK block = ParisLampBlock();
     SaveConfigFile(Path("lamp.LUM"), block);
     const NightRules rules = RulesOfBlock(block);
     ASSERT_EQ(rules.switchDelayMs, setup.switchDelayMs);

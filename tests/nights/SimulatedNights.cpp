@@ -1,7 +1,10 @@
 #include "nights/SimulatedNights.h"
 
+#include <array>
 #include <cstdlib>
 
+#include "data/NewFileBlock.h"
+#include "data/NightProfile.h"
 #include "store/Recordings.h"
 #include "store/SqliteDatabase.h"
 
@@ -17,6 +20,25 @@ sim::SunWorldSetup ParisLamp() {
   schedule.segments = {{{240, 100}, {120, 50}, {120, 30}, {0, 0}, {60, 100}}};
   setup.profile = ComputeNightProfile(schedule);
   return setup;
+}
+
+TCONFIG_BLOCK ParisLampBlock() {
+  constexpr uint32_t kSolarProduct = 0x515620;  // a known two-output type
+  TCONFIG_BLOCK block = NewFileStartBlock();
+  block.SetProductID(kSolarProduct);
+  block.SetSCV(500);
+  block.SetSCDelay(30 | block_bits::kSCDelayUnit);
+  block.SetBattUVP(10800);
+  block.SetBattUVR(12300);
+  auto channel = block.Channel(0, 0);
+  channel.SetMode(1);
+  channel.SetCC(1500);
+  const std::array<SegmentSetting, 5> segments{{{240, 100}, {120, 50}, {120, 30}, {0, 0}, {60, 100}}};
+  for (int k = 0; k < 5; ++k) {
+    channel.Timing(k).SetMinutes(segments[static_cast<size_t>(k)].minutes);
+    channel.Timing(k).SetPower(segments[static_cast<size_t>(k)].power);
+  }
+  return block;
 }
 
 NightRules RulesOf(const sim::SunWorldSetup& setup) {

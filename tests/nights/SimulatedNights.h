@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "data/ConfigBlock.h"
 #include "nights/Night.h"
 #include "nights/NightRules.h"
 #include "sim/SunWorld.h"
@@ -18,6 +19,8 @@ inline constexpr char kSerial[] = "0A00000066";
 
 /// A lamp in Paris: 1.5 A, four hours full, two at half, two at 30 %, an hour of morning light.
 sim::SunWorldSetup ParisLamp();
+/// The configuration of that lamp's controller: the same switch, cut and programme.
+TCONFIG_BLOCK ParisLampBlock();
 /// What the finder is told: the same switch, cut and programme the simulated controller has.
 NightRules RulesOf(const sim::SunWorldSetup& setup);
 

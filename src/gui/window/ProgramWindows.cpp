@@ -18,11 +18,13 @@ LanguageMenu& Translating(LanguageMenu& languages, std::initializer_list<QWidget
 // The recorder and the language menu belong to the main window (their Qt parent).
 ProgramWindows::ProgramWindows(const FormLUMOptions& options)
     : main_(options),
+      recorder_(*new WindowRecorder(main_)),
       upgrade_(main_),
       night_profile_(main_),
       provisioning_(main_),
-      chart_(main_, *new WindowRecorder(main_)),
+      chart_(main_, recorder_),
       fleet_(main_),
+      nights_(main_, recorder_),
       options_(main_),
       about_(main_, Translating(*new LanguageMenu(main_),
                                 {&main_, &upgrade_, &night_profile_, &provisioning_, &chart_, &fleet_, &options_})) {

@@ -6,10 +6,13 @@
 #include "FormFleet.h"
 #include "FormLUM.h"
 #include "FormNightProfile.h"
+#include "FormNights.h"
 #include "FormOptions.h"
 #include "FormProvisioning.h"
 
 namespace lum {
+
+class WindowRecorder;
 
 /// The program's windows, made in their fixed order: main window, upgrade window, the tool
 /// windows, about box. Making the about box applies the remembered language to all of them;
@@ -24,11 +27,13 @@ class ProgramWindows {
 
  private:
   TFormLUM main_;
+  WindowRecorder& recorder_;  // the main window's child
   TFormFirmwareUpgrade upgrade_;
   TFormNightProfile night_profile_;
   TFormProvisioning provisioning_;
   TFormChart chart_;
   TFormFleet fleet_;
+  TFormNights nights_;
   TFormOptions options_;
   TFormAboutLUM about_;
 };
