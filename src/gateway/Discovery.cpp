@@ -29,6 +29,8 @@ const char* DeviceClassOf(Unit unit) {
   }
 }
 
+}  // namespace
+
 nlohmann::ordered_json DeviceBlock(const ControllerIdentity& identity) {
   return {{"identifiers", {NodeId(identity.serial)}},
           {"serial_number", identity.serial},
@@ -38,15 +40,13 @@ nlohmann::ordered_json DeviceBlock(const ControllerIdentity& identity) {
           {"manufacturer", identity.manufacturer}};
 }
 
-nlohmann::ordered_json Availability(const Topics& topics, const std::string& serial) {
+nlohmann::ordered_json AvailabilityOf(const Topics& topics, const std::string& serial) {
   auto entry = [](const std::string& topic) {
     return nlohmann::ordered_json{
         {"topic", topic}, {"payload_available", Topics::kOnline}, {"payload_not_available", Topics::kOffline}};
   };
   return {entry(topics.Status()), entry(topics.Availability(serial))};
 }
-
-}  // namespace
 
 std::string NodeId(const std::string& serial) {
   std::string id = "lum_" + serial;
@@ -70,7 +70,7 @@ std::vector<DiscoveryDocument> DiscoveryDocuments(const std::string& discoveryPr
                                    {"unit_of_measurement", UnitSymbol(unit)},
                                    {"state_class", "measurement"}};
     if (const char* deviceClass = DeviceClassOf(unit)) payload["device_class"] = deviceClass;
-    payload["availability"] = Availability(topics, identity.serial);
+    payload["availability"] = AvailabilityOf(topics, identity.serial);
     payload["availability_mode"] = "all";
     payload["device"] = DeviceBlock(identity);
     documents.push_back({fmt::format("{}/sensor/{}/{}/config", discoveryPrefix, node, key), std::move(payload)});

@@ -27,6 +27,11 @@ struct DiscoveryDocument {
 /// Home Assistant's name for a controller: "lum_" and its serial, in lower case.
 std::string NodeId(const std::string& serial);
 
+/// The device block of every document of a controller: keyed by its serial number.
+nlohmann::ordered_json DeviceBlock(const ControllerIdentity& identity);
+/// Available while both the gateway and the controller say so.
+nlohmann::ordered_json AvailabilityOf(const Topics& topics, const std::string& serial);
+
 /// The discovery documents of a controller: one sensor per polled value (its unit, device and
 /// state class), reading the controller's state topic, available while both the gateway and
 /// the controller are.

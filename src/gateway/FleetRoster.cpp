@@ -15,7 +15,6 @@ using Json = nlohmann::json;
 constexpr char kSensor[] = "sensor";
 constexpr char kBinarySensor[] = "binary_sensor";
 constexpr char kConfigLeaf[] = "/config";
-constexpr char kStateLeaf[] = "/state";
 constexpr char kTemplateField[] = "value_json.";
 constexpr char kDefaultPayloadOn[] = "ON";
 // The poll document's own fields beside its values (see PollDocument).
@@ -115,10 +114,12 @@ bool FleetRoster::TakeDiscovery(const std::string& topic, const std::string& pay
       !device->is_object())
     return false;
   const std::string serial = StringField(*device, "serial_number");
-  const std::string stateTail = "/" + serial + kStateLeaf;
-  // The gateway's prefix is what precedes "<serial>/state".
-  if (serial.empty() || !EndsWith(stateTopic, stateTail) || stateTopic.size() == stateTail.size()) return false;
-  const Key controllerKey{stateTopic.substr(0, stateTopic.size() - stateTail.size()), serial};
+  // The gateway's prefix is what precedes "<serial>/<leaf>": the polls' "state", the alarms'...
+  const std::size_t serialAt = stateTopic.rfind("/" + serial + "/");
+  if (serial.empty() || serialAt == std::string::npos || serialAt == 0 ||
+      stateTopic.find('/', serialAt + serial.size() + 2) != std::string::npos)
+    return false;
+  const Key controllerKey{stateTopic.substr(0, serialAt), serial};
 
   FleetController& controller = controllers_[controllerKey];
   controller.site = controllerKey.first;

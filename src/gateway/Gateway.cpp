@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "data/ConfigJson.h"
+#include "data/PollSample.h"
 #include "gateway/RemoteChange.h"
 #include "gateway/RemoteWrite.h"
 
@@ -19,6 +20,7 @@ constexpr auto kSlice = std::chrono::milliseconds(20);
 // How long the last "offline" may take to reach the broker at a stop.
 constexpr auto kOfflineWait = std::chrono::seconds(3);
 constexpr char kSpoolFile[] = "records-spool.db";
+constexpr int64_t kMsPerSecond = 1000;
 
 int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -89,6 +91,7 @@ void Gateway::OnMessage(const std::string& topic, const std::string& payload) {
 void Gateway::Run(const std::atomic<bool>& stop) {
   client_->Start();
   int64_t nextTick = NowMs();
+  int64_t nextAlarmCheck = 0;
   while (!stop) {
     if (announce_.exchange(false)) AnnounceAll();
     HandleCommands();
@@ -96,6 +99,11 @@ void Gateway::Run(const std::atomic<bool>& stop) {
     if (now >= nextTick) {
       nextTick = now + settings_.intervalMs;
       Tick(now);
+    }
+    // The first check waits a whole period: a gateway just started has no nights to tell of.
+    if (now >= nextAlarmCheck) {
+      if (nextAlarmCheck != 0) CheckAlarms();
+      nextAlarmCheck = now + int64_t{settings_.alarmCheckSeconds} * kMsPerSecond;
     }
     sender_->Pump();
     std::unique_lock lock(mutex_);
@@ -201,9 +209,31 @@ std::optional<int> Gateway::PublishRetained(const std::string& topic, const std:
 void Gateway::Announce(const Controller& controller) {
   for (const auto& document : DiscoveryDocuments(settings_.discoveryPrefix, topics_, controller.identity))
     PublishRetained(document.topic, document.payload.dump());
+  for (const auto& document : AlarmDocuments(settings_.discoveryPrefix, topics_, controller.identity))
+    PublishRetained(document.topic, document.payload.dump());
   PublishRetained(topics_.Config(controller.identity.serial), BlockToJson(controller.read.Config).dump());
   PublishRetained(topics_.Availability(controller.identity.serial),
                   controller.online ? Topics::kOnline : Topics::kOffline);
+}
+
+void Gateway::CheckAlarms() {
+  const int64_t now = NowMsSinceEpoch();
+  for (const Port& port : ports_) {
+    for (const Controller& controller : port.controllers) {
+      const std::string& serial = controller.identity.serial;
+      try {
+        const AlarmCheck check =
+            alarms_.Check(recordings_, serial, controller.read.Config, ThresholdsOf(settings_, serial), now);
+        PublishRetained(topics_.Alarms(serial), check.state.dump());
+        for (const auto& event : check.events)
+          client_->Publish(topics_.Event(serial), event.dump(), MqttClient::kAtLeastOnce, false);
+      } catch (const store::DatabaseError& e) {
+        log_(fmt::format("{}: the nights were not checked: {}", serial, e.what()));
+      } catch (const std::invalid_argument& e) {
+        log_(fmt::format("{}: the nights were not checked: {}", serial, e.what()));
+      }
+    }
+  }
 }
 
 void Gateway::AnnounceAll() {

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "gateway/AlarmSensors.h"
 #include "gateway/Backlog.h"
 #include "gateway/BacklogSender.h"
 #include "gateway/GatewaySettings.h"
@@ -28,7 +29,8 @@ namespace lum::gateway {
 /// then polls it at the interval, keeps every poll in the recordings and sends it through the
 /// backlog. A controller that stops answering goes offline and its port is looked at again
 /// at the retry pace. With remote changes on, commands on the command topics are checked and
-/// written with verification (RemoteWrite). Everything but the MQTT client's network thread
+/// written with verification (RemoteWrite). Now and then the recorded nights of each
+/// controller are checked for alarms (AlarmWatch). Everything but the MQTT client's network thread
 /// runs on the thread that calls Run.
 class Gateway {
  public:
@@ -69,6 +71,8 @@ class Gateway {
   void SetOnline(Controller& controller, bool online);
   void Announce(const Controller& controller);
   void AnnounceAll();
+  /// Publishes each controller's open alarms from its recorded nights, and those newly open.
+  void CheckAlarms();
   std::optional<int> PublishRetained(const std::string& topic, const std::string& payload);
   void Send(const std::string& topic, nlohmann::ordered_json document);
   void HandleCommands();
@@ -85,6 +89,7 @@ class Gateway {
   store::RecordStore records_;
   std::vector<Port> ports_;
   std::atomic<bool> announce_{false};
+  AlarmWatch alarms_;
 
   std::mutex mutex_;  // guards what the network thread hands over
   std::condition_variable woken_;

@@ -4,6 +4,9 @@
 
 #include <charconv>
 #include <optional>
+#include <stdexcept>
+
+#include "nights/RecordedNights.h"
 
 namespace lum::gateway {
 
@@ -12,6 +15,7 @@ namespace {
 constexpr int kMaxPort = 65535;
 constexpr int kMaxIntervalMs = 24 * 60 * 60 * 1000;
 constexpr int kMaxKeepAliveSeconds = 65535;
+constexpr int kMsPerSecond = 1000;
 
 std::optional<int64_t> ParseInteger(const std::string& text) {
   int64_t value = 0;
@@ -64,6 +68,15 @@ class Reader {
 
 }  // namespace
 
+nights::SettingEntries NightsSection(const ProfileFile& profile, const std::string& section) {
+  return profile.SectionEntries(section).value_or(nights::SettingEntries{});
+}
+
+nights::Thresholds ThresholdsOf(const GatewaySettings& settings, const std::string& serial) {
+  return nights::ThresholdsOfSettings(
+      [&settings](const std::string& section) { return NightsSection(settings.file, section); }, serial);
+}
+
 bool IsPlainTopic(const std::string& topic) {
   if (topic.empty() || topic.front() == '/' || topic.back() == '/') return false;
   if (topic.find("//") != std::string::npos) return false;
@@ -94,6 +107,14 @@ GatewaySettings ParseGatewaySettings(const ProfileFile& profile, std::vector<std
   read.Number(gateway, "RetryMs", settings.retryMs, GatewaySettings::kMinIntervalMs, kMaxIntervalMs);
   read.Text(gateway, "Records", settings.records);
   read.Text(gateway, "DataFolder", settings.dataFolder);
+  read.Number(gateway, "AlarmCheckSeconds", settings.alarmCheckSeconds, 1, kMaxIntervalMs / kMsPerSecond);
+  settings.file = profile;
+  try {
+    nights::ApplyThresholdEntries({}, NightsSection(profile, nights::kThresholdSection), nights::kThresholdSection);
+  } catch (const std::invalid_argument& e) {
+    errors.emplace_back(e.what());
+    settings.file = ProfileFile();
+  }
   if (b.clientId.empty()) b.clientId = "lum-gateway-" + settings.prefix;
   if (b.certFile.empty() != b.keyFile.empty()) {
     errors.emplace_back("[Broker] CertFile and KeyFile go together: the client certificate is not used");

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "language/ProfileFile.h"
+#include "nights/ThresholdSettings.h"
 
 namespace lum::gateway {
 
@@ -33,6 +34,7 @@ struct GatewaySettings {
   static constexpr int kMinIntervalMs = 100;
   static constexpr int64_t kDefaultBacklogLimit = 100000;
   static constexpr int kDefaultRetryMs = 5000;
+  static constexpr int kDefaultAlarmCheckSeconds = 3600;
   BrokerSettings broker;
   std::string prefix = "lum";                     // every topic of this gateway lies below it
   std::string discoveryPrefix = "homeassistant";  // Home Assistant's discovery topics
@@ -43,11 +45,19 @@ struct GatewaySettings {
   int retryMs = kDefaultRetryMs;                  // between two looks at a port without a controller
   std::string records;           // remote changes' records: SQLite file or postgresql:// URL; empty: the database
   std::string dataFolder = ".";  // backups/ of every configuration read, the records' spool
+  int alarmCheckSeconds = kDefaultAlarmCheckSeconds;  // between two checks of the recorded nights
+  ProfileFile file;  // as read: its [Nights] and [Nights <serial>] sections hold the alarms' thresholds
 };
 
 /// The settings a profile holds. A value that cannot be taken is named in `errors` and its
-/// default stays; a prefix with MQTT wildcards or an empty one is such a value.
+/// default stays; a prefix with MQTT wildcards or an empty one is such a value, and so is a
+/// threshold of [Nights] (those of [Nights <serial>] are named when that controller is met).
 GatewaySettings ParseGatewaySettings(const ProfileFile& profile, std::vector<std::string>& errors);
+
+/// A section of a settings file as the thresholds read it: empty when missing.
+nights::SettingEntries NightsSection(const ProfileFile& profile, const std::string& section);
+/// The alarms' thresholds of one controller. Throws std::invalid_argument naming the bad key.
+nights::Thresholds ThresholdsOf(const GatewaySettings& settings, const std::string& serial);
 
 /// True for a topic level part that holds no MQTT wildcard or empty level: "lum/site-1".
 bool IsPlainTopic(const std::string& topic);

@@ -22,6 +22,10 @@ class Topics {
   std::string Availability(const std::string& serial) const { return Of(serial, "availability"); }
   /// A controller's configuration as the JSON format with its version, retained.
   std::string Config(const std::string& serial) const { return Of(serial, "config"); }
+  /// A controller's open alarms from its recorded nights, one ON/OFF per kind, retained.
+  std::string Alarms(const std::string& serial) const { return Of(serial, "alarms"); }
+  /// An alarm that opened, once.
+  std::string Event(const std::string& serial) const { return Of(serial, "event"); }
   /// Remote changes to a controller, and their results.
   std::string Command(const std::string& serial) const { return Of(serial, kCommandLeaf); }
   std::string Result(const std::string& serial) const { return Of(serial, "result"); }

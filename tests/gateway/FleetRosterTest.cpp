@@ -122,7 +122,9 @@ TEST(FleetRosterTest, HostileMessagesAreCountedAndChangeNothing) {
       {site.Availability(kNorth.serial), "maybe"},
       {sensorTopic, "not json"},
       {sensorTopic, R"({"state_topic":"lum/0C/state","value_template":"{{ value_json.battery_v }}"})"},
-      {sensorTopic, R"({"state_topic":"lum/0C/other","value_template":"{{ value_json.battery_v }}",)"
+      {sensorTopic, R"({"state_topic":"lum/0D/state","value_template":"{{ value_json.battery_v }}",)"
+                    R"("device":{"serial_number":"0C"}})"},
+      {sensorTopic, R"({"state_topic":"lum/0C/state/x","value_template":"{{ value_json.battery_v }}",)"
                     R"("device":{"serial_number":"0C"}})"},
       {sensorTopic, R"({"state_topic":"0C/state","value_template":"{{ value_json.battery_v }}",)"
                     R"("device":{"serial_number":"0C"}})"},

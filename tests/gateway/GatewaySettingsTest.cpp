@@ -66,6 +66,27 @@ TEST(GatewaySettingsTest, NamesEachValueItCannotTakeAndKeepsTheDefault) {
   EXPECT_EQ(s.backlogLimit, GatewaySettings::kDefaultBacklogLimit);
 }
 
+TEST(GatewaySettingsTest, AlarmThresholdsPerControllerAndTheirPace) {
+  std::vector<std::string> errors;
+  const auto s = Parse(
+      "[Gateway]\nAlarmCheckSeconds=60\n[Nights]\nNoDataHours=6\n[Nights 0A00000066]\nNoDataHours=1\n"
+      "[Nights 0B00000001]\nNoDataHours=many\n",
+      errors);
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(s.alarmCheckSeconds, 60);
+  EXPECT_DOUBLE_EQ(ThresholdsOf(s, "0A00000066").noDataHours, 1);
+  EXPECT_DOUBLE_EQ(ThresholdsOf(s, "0C00000000").noDataHours, 6);
+  // A controller's own section is named when that controller is met.
+  EXPECT_THROW(ThresholdsOf(s, "0B00000001"), std::invalid_argument);
+
+  const auto bad = Parse("[Gateway]\nAlarmCheckSeconds=0\n[Nights]\nFadingNights=-3\n", errors);
+  ASSERT_EQ(errors.size(), 2U);
+  EXPECT_NE(errors[0].find("AlarmCheckSeconds=0"), std::string::npos);
+  EXPECT_NE(errors[1].find("FadingNights"), std::string::npos);
+  EXPECT_EQ(bad.alarmCheckSeconds, GatewaySettings::kDefaultAlarmCheckSeconds);
+  EXPECT_EQ(ThresholdsOf(bad, "0A00000066").fadingNights, nights::Thresholds{}.fadingNights) << "the defaults stay";
+}
+
 TEST(GatewaySettingsTest, PlainTopicsHaveNoWildcardsOrEmptyLevels) {
   EXPECT_TRUE(IsPlainTopic("lum"));
   EXPECT_TRUE(IsPlainTopic("site-1/lum"));

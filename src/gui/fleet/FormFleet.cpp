@@ -15,6 +15,7 @@
 #include "base/SafeFormat.h"
 #include "data/Measurement.h"
 #include "data/PollSample.h"
+#include "gateway/AlarmSensors.h"
 #include "gateway/MqttClient.h"
 #include "language/MessageSlots.h"
 #include "language/ProfileFile.h"
@@ -201,6 +202,14 @@ QString TFormFleet::ValueName(const std::string& key) const {
   return QString::fromStdString(key);
 }
 
+QString TFormFleet::FaultName(const std::string& key) const {
+  // The gateways' faults are the alarms of the recorded nights, named as the Nights window names them.
+  for (int kind = 0; kind <= static_cast<int>(nights::AlarmKind::NoData); ++kind)
+    if (key == gateway::AlarmStateKey(static_cast<nights::AlarmKind>(kind)))
+      return main_.Message(msg::kAlarmName + kind);
+  return QString::fromStdString(key);
+}
+
 QString TFormFleet::ValuesText(const gateway::FleetController& controller) const {
   if (controller.history.empty()) return {};
   QStringList parts;
@@ -243,7 +252,7 @@ void TFormFleet::RefreshTable() {
     const gateway::FleetController& controller = *controllers[static_cast<size_t>(row)];
     QStringList faults;
     for (const auto& [fault, on] : controller.faults)
-      if (on) faults << QString::fromStdString(fault);
+      if (on) faults << FaultName(fault);
     set(row, kSite, QString::fromStdString(controller.site));
     set(row, kSerial, QString::fromStdString(controller.serial));
     set(row, kModel, QString::fromStdString(controller.model));

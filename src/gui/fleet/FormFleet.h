@@ -53,6 +53,7 @@ class TFormFleet : public QWidget {
   void RefreshChart();
   const gateway::FleetController* Selected() const;
   QString ValueName(const std::string& key) const;
+  QString FaultName(const std::string& key) const;
   QString ValuesText(const gateway::FleetController& controller) const;
 
   std::unique_ptr<Ui::TFormFleet> ui_;
