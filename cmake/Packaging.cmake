@@ -8,7 +8,7 @@ configure_file(dist/doc/changelog.in ${LUM_DIST_DIR}/changelog @ONLY)
 configure_file(dist/metainfo/example.lumaris.lum.metainfo.xml.in ${LUM_DIST_DIR}/example.lumaris.lum.metainfo.xml
                @ONLY)
 set(LUM_COMPRESSED)
-foreach(source dist/man/lumctl.1 dist/man/lum-sim.1 dist/man/lum.1 ${LUM_DIST_DIR}/changelog)
+foreach(source dist/man/lumctl.1 dist/man/lum-sim.1 dist/man/lum-gateway.1 dist/man/lum.1 ${LUM_DIST_DIR}/changelog)
   get_filename_component(name ${source} NAME)
   get_filename_component(absolute ${source} ABSOLUTE)
   add_custom_command(OUTPUT ${LUM_DIST_DIR}/${name}.gz
@@ -20,13 +20,18 @@ add_custom_target(lum_dist_files ALL DEPENDS ${LUM_COMPRESSED})
 
 set(LUM_DOC_FILES dist/doc/copyright ${LUM_DIST_DIR}/changelog.gz)
 
-install(TARGETS lumctl lum-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT lumctl)
+install(TARGETS lumctl lum-sim lum-gateway RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT lumctl)
 install(FILES ${LUM_LANGUAGE_FILES} DESTINATION ${LUM_LANGUAGE_INSTALL_DIR} COMPONENT lumctl)
-install(FILES ${LUM_DIST_DIR}/lumctl.1.gz ${LUM_DIST_DIR}/lum-sim.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+install(FILES ${LUM_DIST_DIR}/lumctl.1.gz ${LUM_DIST_DIR}/lum-sim.1.gz ${LUM_DIST_DIR}/lum-gateway.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
         COMPONENT lumctl)
 install(FILES dist/completion/lumctl DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         COMPONENT lumctl)
-install(FILES dist/systemd/lum-monitor@.service DESTINATION lib/systemd/system COMPONENT lumctl)
+install(FILES dist/systemd/lum-monitor@.service dist/systemd/lum-gateway.service DESTINATION lib/systemd/system
+        COMPONENT lumctl)
+# The gateway's settings hold the broker's password: root's alone (the unit hands them over).
+# A conffile: an upgrade keeps what the administrator made of it.
+install(FILES dist/gateway.ini DESTINATION /etc/lum PERMISSIONS OWNER_READ OWNER_WRITE COMPONENT lumctl)
+file(WRITE ${LUM_DIST_DIR}/conffiles "/etc/lum/gateway.ini\n")
 install(FILES ${LUM_DOC_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lumctl COMPONENT lumctl)
 
 if(LUM_GUI)
@@ -65,12 +70,14 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 
 set(CPACK_DEBIAN_LUMCTL_PACKAGE_NAME lumctl)
+set(CPACK_DEBIAN_LUMCTL_PACKAGE_CONTROL_EXTRA ${LUM_DIST_DIR}/conffiles)
 set(CPACK_DEBIAN_LUMCTL_DESCRIPTION "solar charge and street-light controllers from a terminal
 lumctl finds solar charge and street-light controllers on serial ports, reads
 and saves their configuration, writes configuration files back with
 verification, records their live values into SQLite or PostgreSQL, provisions
 benches of units and upgrades their firmware, from a terminal or a script.
-lum-monitor@.service records a controller unattended.
+lum-monitor@.service records a controller unattended; lum-gateway.service
+publishes the controllers to an MQTT broker with Home Assistant discovery.
 .
 lum-sim runs simulated controllers on pseudo-terminals, for trying everything
 without hardware.")

@@ -1,5 +1,7 @@
 // lum-gateway: the controllers on the serial ports of its settings file, published to an MQTT
 // broker for Home Assistant until SIGTERM (a service manager's stop) or Ctrl+C.
+#include <fmt/format.h>
+
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <csignal>
@@ -48,13 +50,12 @@ int Run(const std::string& config) {
   const lum::ProfileFile profile = lum::ProfileFile::Load(config);
   std::vector<std::string> errors;
   const lum::gateway::GatewaySettings settings = lum::gateway::ParseGatewaySettings(profile, errors);
-  for (const std::string& error : errors) Log(config + ": " + error);
+  for (const std::string& error : errors) Log(fmt::format("{}: {}", config, error));
   const lum::PortMap ports = lum::PortsFromProfile(profile, errors);
-  for (const std::string& error : errors) Log(config + ": [Bus] " + error);
+  for (const std::string& error : errors) Log(fmt::format("{}: [Bus] {}", config, error));
   StopOnInterruptAndTerminate();
   lum::gateway::Gateway gateway(settings, ports, Log);
-  Log("Publishing to " + settings.broker.host + ":" + std::to_string(settings.broker.port) + " below " +
-      settings.prefix);
+  Log(fmt::format("Publishing to {}:{} below {}", settings.broker.host, settings.broker.port, settings.prefix));
   gateway.Run(g_stop);
   return 0;
 }
@@ -62,19 +63,19 @@ int Run(const std::string& config) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{
-      "lum-gateway: the controllers on the serial ports of its settings file, published to an MQTT broker "
-      "with Home Assistant discovery. SIGTERM or Ctrl+C stops it."};
-  std::string config = kDefaultConfig;
-  app.add_option("--config", config, "Settings file: [Broker], [Gateway], [Ports], [Bus]")->capture_default_str();
-  app.set_version_flag("--version", std::string("lum-gateway ") + lum::version::kFileVersion);
   try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    const int status = app.exit(e);
-    return status == 0 ? 0 : kExitBadInput;
-  }
-  try {
+    CLI::App app{
+        "lum-gateway: the controllers on the serial ports of its settings file, published to an MQTT broker "
+        "with Home Assistant discovery. SIGTERM or Ctrl+C stops it."};
+    std::string config = kDefaultConfig;
+    app.add_option("--config", config, "Settings file: [Broker], [Gateway], [Ports], [Bus]")->capture_default_str();
+    app.set_version_flag("--version", std::string("lum-gateway ") + lum::version::kFileVersion);
+    try {
+      app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+      const int status = app.exit(e);
+      return status == 0 ? 0 : kExitBadInput;
+    }
     return Run(config);
   } catch (const std::exception& e) {
     // A database that does not open, a broker setting libmosquitto refuses, a port mapping

@@ -158,6 +158,7 @@ TEST_F(PackageTest, HoldsTheProgramsTheirDataMenuEntryIconAndManualPages) {
        {"usr/bin/lum", "usr/bin/lumctl", "usr/bin/lum-sim", "usr/share/lum/lang/LUM_en.lng",
         "usr/share/applications/lum.desktop", "usr/share/icons/hicolor/scalable/apps/lum.svg",
         "usr/share/man/man1/lum.1.gz", "usr/share/man/man1/lumctl.1.gz", "usr/share/man/man1/lum-sim.1.gz",
+        "usr/bin/lum-gateway", "usr/share/man/man1/lum-gateway.1.gz", "etc/lum/gateway.ini",
         "usr/share/bash-completion/completions/lumctl", "usr/share/doc/lumctl/copyright",
         "usr/share/doc/lumctl/changelog.gz", "usr/share/doc/lum/copyright", "usr/share/doc/lum/changelog.gz"})
     EXPECT_TRUE(fs::is_regular_file(Root() / path)) << path;
@@ -198,7 +199,7 @@ TEST_F(PackageTest, LumctlPullsNoQtAndNoX) {
   EXPECT_FALSE(Contains(depends, "qt")) << depends;
   EXPECT_FALSE(Contains(depends, "libx")) << depends;
   EXPECT_TRUE(Contains(depends, "libc6")) << depends;
-  for (const char* program : {"lumctl", "lum-sim"}) {
+  for (const char* program : {"lumctl", "lum-sim", "lum-gateway"}) {
     const Finished libraries = Shell("ldd " + Quoted(Installed(program)));
     ASSERT_EQ(libraries.status, 0) << libraries.out;
     EXPECT_TRUE(Contains(libraries.out, "libc.so")) << libraries.out;
@@ -242,6 +243,29 @@ TEST_F(PackageTest, RecordingServiceTemplateVerifies) {
   const Finished verify = Shell("systemd-analyze verify --man=no " + Quoted(units / "lum-monitor@ttyUSB0.service"));
   EXPECT_EQ(verify.status, 0) << verify.out;
   EXPECT_EQ(verify.out, "");
+}
+
+// The gateway's unit as systemd reads it, its settings a conffile only root reads (the
+// unit hands them over as a credential).
+TEST_F(PackageTest, GatewayServiceVerifiesAndItsSettingsAreAConffile) {
+  const fs::path unit = Root() / "usr/lib/systemd/system/lum-gateway.service";
+  ASSERT_TRUE(fs::is_regular_file(unit));
+  const std::string text = Slurp(unit);
+  EXPECT_TRUE(Contains(text, "\nLoadCredential=gateway.ini:/etc/lum/gateway.ini\n")) << text;
+  EXPECT_TRUE(Contains(text, "\nExecStart=/usr/bin/lum-gateway --config ${CREDENTIALS_DIRECTORY}/gateway.ini\n"))
+      << text;
+  const fs::path units = scratch_ / "gateway-units";
+  fs::create_directories(units);
+  std::string local = text;
+  const std::string program = "/usr/bin/lum-gateway";
+  local.replace(local.find(program), program.size(), Installed("lum-gateway").string());
+  WriteFileAtomically((units / unit.filename()).string(), local);
+  const Finished verify = Shell("systemd-analyze verify --man=no " + Quoted(units / unit.filename()));
+  EXPECT_EQ(verify.status, 0) << verify.out;
+  EXPECT_EQ(verify.out, "");
+  EXPECT_EQ(Shell("dpkg-deb -I " + Quoted(lumctl_) + " conffiles").out, "/etc/lum/gateway.ini\n");
+  const auto perms = fs::status(Root() / "etc/lum/gateway.ini").permissions();
+  EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
 }
 
 // The software centre's entry, the file type of .LUM files, and the window opening them.
@@ -300,7 +324,7 @@ TEST_F(PackageTest, BashCompletesLumctlsCommandsAndOptions) {
 }
 
 TEST_F(PackageTest, EveryInstalledProgramAnswersVersion) {
-  for (const char* program : {"lum", "lumctl", "lum-sim"}) {
+  for (const char* program : {"lum", "lumctl", "lum-sim", "lum-gateway"}) {
     const Finished run = Program(program, {"--version"});
     EXPECT_EQ(run.status, 0) << program << run.err;
     EXPECT_EQ(run.out, std::string(program) + " " + version::kFileVersion + "\n");
