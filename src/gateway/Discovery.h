@@ -13,9 +13,9 @@ namespace lum::gateway {
 /// What a controller says of itself, as its device block shows it.
 struct ControllerIdentity {
   std::string serial;        // FormatSerial of its serial number: the device's key
-  std::string model;         // the product's name
+  std::string model;         // the model text the controller holds ("LS-2420D"), else its product's name
   std::string firmware;      // FormatFirmware
-  std::string manufacturer;  // the controller's own text
+  std::string manufacturer;  // the product's name from the device type table
 };
 
 /// One retained discovery document and where it goes.

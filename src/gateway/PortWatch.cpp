@@ -12,8 +12,10 @@ namespace lum::gateway {
 ControllerIdentity IdentityOf(const TDEVICE_CONFIG& read) {
   const int row = LookupProductID(read.Config.ProductID());
   const std::string product = row >= 0 ? DeviceTypes()[static_cast<size_t>(row)].DefaultName : "";
-  return {FormatSerial(read.SerialNumber), product, FormatFirmware(read.FirmwareVersion, read.FirmwareBuild),
-          DecodeText(read.Model, TextEncoding::Gbk)};
+  // Installers know a controller by the model text it holds; the product's name says what kind it is.
+  const std::string model = DecodeText(read.Model, TextEncoding::Gbk);
+  return {FormatSerial(read.SerialNumber), model.empty() ? product : model,
+          FormatFirmware(read.FirmwareVersion, read.FirmwareBuild), product};
 }
 
 PortWatch::PortWatch(int n, const PortMap& ports, const GatewayLog& log)
