@@ -13,6 +13,7 @@
 #include "data/NewFileBlock.h"
 #include "nights/RecordedNights.h"
 #include "nights/ThresholdSettings.h"
+#include "provision/Job.h"
 #include "store/Recordings.h"
 
 namespace lum::cli {
@@ -36,6 +37,11 @@ void AddNightsOptions(CLI::App& command, NightsOptions& options) {
       .add_option("--config", options.config,
                   "The controller's configuration file: its switch voltage and delay, low-voltage cut and "
                   "programme (without it, those a new file starts with)")
+      ->type_name("FILE");
+  command
+      .add_option("--job", options.job,
+                  "The provisioning job of these controllers: its \"nights\" thresholds apply over LUM.INI's "
+                  "[Nights] (a controller's own [Nights <serial>] still wins)")
       ->type_name("FILE");
   const nights::Thresholds defaults;
   ThresholdOptions& t = options.thresholds;
@@ -63,10 +69,18 @@ void AddNightsOptions(CLI::App& command, NightsOptions& options) {
 }
 
 nights::Thresholds ThresholdsFor(const NightsOptions& options, const Settings& settings, const std::string& serial) {
+  nights::SettingEntries job;
+  if (!options.job.empty()) {
+    try {
+      job = LoadJob(options.job).nightThresholds;
+    } catch (const JobError& e) {
+      Refuse("--job: " + PrintableText(e.what()), kExitBadInput);
+    }
+  }
   nights::Thresholds t;
   try {
     t = nights::ThresholdsOfSettings(
-        [&settings](const std::string& section) { return settings.SectionEntries(section); }, serial);
+        [&settings](const std::string& section) { return settings.SectionEntries(section); }, serial, job);
   } catch (const std::invalid_argument& e) {
     Refuse(settings.Path() + ": " + PrintableText(e.what()), kExitBadInput);
   }

@@ -31,6 +31,7 @@ struct NightsOptions {
   std::string serial;
   std::string since;
   std::string config;  // the controller's configuration file: switch, cut and programme
+  std::string job;     // the provisioning job whose thresholds apply
   ThresholdOptions thresholds;
 };
 

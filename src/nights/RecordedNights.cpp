@@ -6,6 +6,11 @@
 
 namespace lum::nights {
 
+namespace {
+// How a bad job threshold is named: the job file's field.
+constexpr char kJobThresholds[] = "nights";
+}  // namespace
+
 std::map<std::string, ControllerNights> NightsOfRecordings(store::Recordings& recordings,
                                                            const store::RecordingFilter& filter,
                                                            const NightRules& rules) {
@@ -31,10 +36,11 @@ std::map<std::string, ControllerNights> NightsOfRecordings(store::Recordings& re
 }
 
 Thresholds ThresholdsOfSettings(const std::function<SettingEntries(const std::string&)>& section,
-                                const std::string& serial) {
+                                const std::string& serial, const SettingEntries& job) {
   const Thresholds all = ApplyThresholdEntries(Thresholds{}, section(kThresholdSection), kThresholdSection);
+  const Thresholds ofJob = ApplyThresholdEntries(all, job, kJobThresholds);
   const std::string own = ControllerThresholdSection(serial);
-  return ApplyThresholdEntries(all, section(own), own);
+  return ApplyThresholdEntries(ofJob, section(own), own);
 }
 
 }  // namespace lum::nights

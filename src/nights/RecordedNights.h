@@ -26,10 +26,10 @@ std::map<std::string, ControllerNights> NightsOfRecordings(store::Recordings& re
                                                            const store::RecordingFilter& filter,
                                                            const NightRules& rules);
 
-/// One controller's thresholds from a settings file: the defaults, its [Nights] section, then
-/// [Nights <serial>]. `section` gives a section's entries. Throws std::invalid_argument naming
-/// the bad key.
+/// One controller's thresholds from a settings file: the defaults, its [Nights] section, the
+/// thresholds of the provisioning job it belongs to, then [Nights <serial>]. `section` gives a
+/// section's entries. Throws std::invalid_argument naming the bad key.
 Thresholds ThresholdsOfSettings(const std::function<SettingEntries(const std::string&)>& section,
-                                const std::string& serial);
+                                const std::string& serial, const SettingEntries& job = {});
 
 }  // namespace lum::nights

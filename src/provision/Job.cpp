@@ -15,6 +15,7 @@
 #include "data/TypeTables.h"
 #include "device/WritePlan.h"
 #include "language/MessageTable.h"
+#include "nights/ThresholdSettings.h"
 #include "provision/JobFile.h"
 #include "provision/UnitChecks.h"
 #include "upgrade/EffFile.h"
@@ -32,7 +33,8 @@ constexpr const char* kOverrides = "overrides";
 constexpr const char* kProducts = "products";
 constexpr const char* kMinFirmware = "minFirmware";
 constexpr const char* kUpgrade = "upgrade";
-const std::set<std::string> kKnownKeys = {kName, kConfig, kOverrides, kProducts, kMinFirmware, kUpgrade};
+constexpr const char* kNights = "nights";
+const std::set<std::string> kKnownKeys = {kName, kConfig, kOverrides, kProducts, kMinFirmware, kUpgrade, kNights};
 constexpr const char* kLumExtension = ".lum";
 
 std::string Text(const json& document, const char* key, const std::string& jobPath) {
@@ -141,6 +143,29 @@ void RefuseValuesOutOfRange(const ProvisioningJob& job) {
     check(ApplyOverride(job.base, unit), fmt::format("{} line {}: ", job.overridesPath, unit.line));
   if (!problems.empty()) throw JobError(problems);
 }
+// The job's night thresholds, each a number (or its text), checked now as LUM.INI's are.
+nights::SettingEntries NightThresholds(const json& document, const std::string& path) {
+  nights::SettingEntries entries;
+  if (!document.contains(kNights)) return entries;
+  const json& thresholds = document[kNights];
+  if (!thresholds.is_object())
+    throw JobError(path + ": \"nights\" must be an object of thresholds like {\"CutCriticalNights\": 3}");
+  for (const auto& item : thresholds.items()) {
+    if (item.value().is_number())
+      entries.emplace_back(item.key(), item.value().dump());
+    else if (item.value().is_string())
+      entries.emplace_back(item.key(), item.value().get<std::string>());
+    else
+      throw JobError(fmt::format("{}: \"nights\": \"{}\" must be a number", path, item.key()));
+  }
+  try {
+    nights::ApplyThresholdEntries(nights::Thresholds{}, entries, kNights);
+  } catch (const std::invalid_argument& e) {
+    throw JobError(path + ": " + e.what());
+  }
+  return entries;
+}
+
 }  // namespace
 
 bool ProvisioningJob::Accepts(uint32_t productCode) const {
@@ -207,6 +232,7 @@ ProvisioningJob LoadJob(const std::string& path) {
                                  FormatFirmware(job.minFirmware->version, job.minFirmware->build)));
   }
 
+  job.nightThresholds = NightThresholds(document, path);
   job.overridesPath = Beside(path, Text(document, kOverrides, path));
   if (!job.overridesPath.empty()) {
     job.overrides = Overrides::Load(job.overridesPath);

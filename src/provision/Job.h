@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/ConfigBlock.h"
+#include "nights/ThresholdSettings.h"
 #include "provision/Firmware.h"
 #include "provision/JobError.h"
 #include "provision/Overrides.h"
@@ -22,7 +23,9 @@ namespace lum {
 ///     "overrides": "sites.csv",          optional, per-unit values by serial number
 ///     "products": ["0x123450"],          optional, default: the configuration's product code
 ///     "minFirmware": "1.2.3",            optional ("1.2.3" or "1.2.3.7")
-///     "upgrade": "firmware.eff" }        optional: installed first on units older than minFirmware
+///     "upgrade": "firmware.eff",         optional: installed first on units older than minFirmware
+///     "nights": {"CutCriticalNights": 2} } optional: the alarms' thresholds for the job's units,
+///                                        the keys of LUM.INI's [Nights]
 ///
 /// File names are relative to the job file's folder.
 struct ProvisioningJob {
@@ -35,6 +38,7 @@ struct ProvisioningJob {
   std::vector<uint32_t> products;
   std::optional<FirmwareLevel> minFirmware;
   Overrides overrides;
+  nights::SettingEntries nightThresholds;  // as a [Nights] section
 
   bool Accepts(uint32_t productCode) const;
   /// The unit's firmware is older than the job's minimum.

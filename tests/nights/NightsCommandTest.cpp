@@ -72,6 +72,24 @@ TEST_F(NightsCommandTest, NightsListEachControllersNightsWithTheDeadOnes) {
   EXPECT_EQ(Run("nights --db lamps.db --config lamps.db").status, 2) << "a database is no configuration file";
 }
 
+TEST_F(NightsCommandTest, AJobsThresholdsApplyOverLumIniButUnderTheControllersOwn) {
+  const std::string at = " --now " + TypedUtc(last_poll_ms_ + 3 * kHourMs);
+  const std::string fine = "alarms --db lamps.db --config lamp.LUM --serial 0B00000077 --severity info" + at;
+  EXPECT_TRUE(Contains(Run(fine).out, "no data")) << "three hours without a poll, two by default";
+  WriteRaw("job.json", R"({"config": "lamp.LUM", "nights": {"NoDataHours": 4}})");
+  const Outcome patient = Run(fine + " --job job.json");
+  EXPECT_EQ(patient.status, 0) << patient.out << patient.err;
+  EXPECT_FALSE(Contains(patient.out, "no data")) << patient.out;
+  WriteRaw("LUM.INI", "[Ports]\r\n[Nights 0B00000077]\r\nNoDataHours=2.5\r\n");
+  EXPECT_TRUE(Contains(Run(fine + " --job job.json").out, "no data")) << "the controller's own section wins";
+
+  WriteRaw("job.json", R"({"config": "lamp.LUM", "nights": {"NoDataHours": "soon"}})");
+  const Outcome garbled = Run(fine + " --job job.json");
+  EXPECT_EQ(garbled.status, 2);
+  EXPECT_TRUE(Contains(garbled.err, "NoDataHours")) << garbled.err;
+  EXPECT_TRUE(Contains(garbled.err, "job.json")) << garbled.err;
+}
+
 TEST_F(NightsCommandTest, AlarmsExitOneWhileAnAlarmOfTheChosenSeverityIsOpen) {
   const std::string at = " --now " + TypedUtc(last_poll_ms_ + kMinuteMs);
   const Outcome dead = Run("alarms --db lamps.db --config lamp.LUM --serial 0A00000066" + at);

@@ -151,6 +151,24 @@ TEST_F(JobTest, BadOverrideFilesNameTheLineAndField) {
   EXPECT_NE(range.find("SCV"), std::string::npos) << range;
 }
 
+TEST_F(JobTest, NightThresholdsAreCheckedAtLoadAndGarbledOnesNamed) {
+  const ProvisioningJob job =
+      LoadJob(WriteJob(R"({"config": "night.LUM", "nights": {"CutCriticalNights": 2, "NoDataHours": "5.5"}})"));
+  EXPECT_EQ(job.nightThresholds, (nights::SettingEntries{{"CutCriticalNights", "2"}, {"NoDataHours", "5.5"}}));
+  EXPECT_TRUE(LoadJob(WriteJob(R"({"config": "night.LUM"})")).nightThresholds.empty());
+
+  const std::string garbled = LoadError(R"({"config": "night.LUM", "nights": {"FadingNights": "seven"}})");
+  EXPECT_NE(garbled.find("FadingNights"), std::string::npos) << garbled;
+  EXPECT_NE(garbled.find("job.json"), std::string::npos) << garbled;
+  EXPECT_NE(LoadError(R"({"config": "night.LUM", "nights": {"Brightness": 3}})").find("Brightness"), std::string::npos);
+  EXPECT_NE(LoadError(R"({"config": "night.LUM", "nights": {"NoDataHours": -4}})").find("NoDataHours"),
+            std::string::npos)
+      << "out of range";
+  EXPECT_NE(LoadError(R"({"config": "night.LUM", "nights": {"NoDataHours": [1]}})").find("NoDataHours"),
+            std::string::npos);
+  EXPECT_NE(LoadError(R"({"config": "night.LUM", "nights": 3})").find("\"nights\""), std::string::npos);
+}
+
 TEST(SerialTextTest, ReadsWhatTheWindowShows) {
   for (uint32_t serial : {0u, 0x0100002Au, 0xAB00FFFFu, 0xFF98967Fu})
     EXPECT_EQ(ParseSerial(FormatSerial(serial)), serial) << FormatSerial(serial);

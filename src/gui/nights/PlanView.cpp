@@ -11,6 +11,7 @@ constexpr double kHoursScale = 24;
 constexpr double kAhHeadroom = 1.2;
 constexpr int kMargin = 8;
 constexpr int kScaleWidth = 44;
+constexpr int kLabelGap = kMargin / 2;  // between the plot and the months under it
 constexpr int kSwatch = 12;
 constexpr int kLegendGap = 16;
 constexpr int kHourTicks = 6;  // every 4 h
@@ -104,10 +105,10 @@ void PlanView::paintEvent(QPaintEvent* /*event*/) {
     painter.fillRect(QRectF(centre, yOfHours(litHours), bar, plot.bottom() - yOfHours(litHours)), kLitColour);
     ahLine << QPointF(centre, yOfAh(m.ampereHours));
     painter.setPen(palette().color(QPalette::Text));
-    painter.drawText(QRectF(left, plot.bottom() + kMargin / 2, monthWidth, line), Qt::AlignCenter,
+    painter.drawText(QRectF(left, plot.bottom() + kLabelGap, monthWidth, line), Qt::AlignCenter,
                      QString::number(m.month));
   }
-  painter.drawText(QRect(plot.left(), plot.bottom() + kMargin / 2 + line, plot.width(), line), Qt::AlignCenter,
+  painter.drawText(QRect(plot.left(), plot.bottom() + kLabelGap + line, plot.width(), line), Qt::AlignCenter,
                    month_axis_);
   painter.setPen(QPen(kAhColour, 2));
   painter.drawPolyline(ahLine);
