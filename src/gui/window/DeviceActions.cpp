@@ -54,6 +54,7 @@ void TFormLUM::actConnectDeviceExecute() {
     // Even a scan that read nothing replaced the earlier device entries, so the tree is
     // rebuilt either way: it must never refer to them.
     RebuildEntryTree();
+    TellSharedAddresses();
     if (found) {
       done.actWriteToDevice->setEnabled(true);
       done.actSaveConfigToFile->setEnabled(true);
