@@ -92,7 +92,7 @@ void TFormLUM::ReviewAndWrite() {
   TDEVICE_CONFIG* entry = CurrentEntry();
   // An entry without a known device type is refused by the write itself: nothing to review.
   if (entry != nullptr && LookupProductID(entry->Config.ProductID()) >= 0 &&
-      !dialogs().ConfirmChanges(WriteChangeList(*this, entry->Config)))
+      !dialogs().ConfirmChanges(WriteChangeList(*this, *entry)))
     return;
   // Once the controller holds them, the entry's values are no longer lost at the end.
   PreparedSession().Write(
