@@ -127,7 +127,7 @@ constexpr BuiltInText kBuiltIn[] = {
     {msg::kAssignNewAddress, "新地址（1 到 255）："},
     {msg::kAssignAddressRefused, "“%s” 不是地址：请输入 1 到 255 之间的数字。"},
     {msg::kAssignPortClosed, "%s 无法打开：未作更改。"},
-    {msg::kSharedAddress, "%s：地址 %d 回复混乱：可能有两台控制器共用此地址"},
+    {msg::kSharedAddress, "%s #%d：可能有两台控制器共用此地址"},
     {msg::kNoControllerToAssign, "尚未读取任何控制器：请先连接设备。"},
     {msg::kBusLookTitle, "总线：查找地址"},
     {msg::kAssignAddressTitle, "分配地址"},

@@ -171,7 +171,10 @@ void TFormLUM::TellSharedAddresses() {
   for (const SharedAddress& spot : session_->SharedAddresses())
     shared << QString::fromStdString(
         FormatText(messages_.Text(msg::kSharedAddress), {ComName(spot.port), int64_t{spot.address}}));
-  if (!shared.isEmpty()) StatusPanel(names::kNodePanel).setText(shared.join(QStringLiteral("; ")));
+  if (shared.isEmpty()) return;
+  QLabel& panel = StatusPanel(names::kNodePanel);
+  panel.setText(shared.join(QStringLiteral("; ")));
+  panel.setToolTip(panel.text());  // several may not fit the panel
 }
 
 }  // namespace lum
