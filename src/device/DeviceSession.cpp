@@ -81,11 +81,13 @@ void DeviceSession::Scan(ScanDone done) {
   RunOnWorker([this, workspace, ports = ports_, messages = messages_, names = type_names_, done = std::move(done)] {
     AttachOnWorker(*workspace);
     PortMapOpener opener(ports, &worker_observer_);
-    DeviceContext context{link_, worker_entries_, opener, messages};
+    auto shared = std::make_shared<std::vector<SharedAddress>>();
+    DeviceContext context{link_, worker_entries_, opener, messages, {}, shared.get()};
     const bool found = ScanPorts(context, names);
     auto read = std::make_shared<EntryStore::List>();
     for (const auto& entry : worker_entries_.DeviceEntries()) read->push_back(std::make_unique<TDEVICE_CONFIG>(*entry));
-    events_.Post([this, read, found, done] {
+    events_.Post([this, read, shared, found, done] {
+      shared_addresses_ = *shared;
       entries_.ClearDeviceEntries();
       for (auto& entry : *read) entries_.SetCurrentEntry(&entries_.AddDeviceEntry(std::move(entry)));
       if (done) done(found);

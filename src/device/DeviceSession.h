@@ -97,6 +97,8 @@ class DeviceSession {
   const EntryStore& Entries() const { return entries_; }
   /// The monitor port is open (as of the last result delivered).
   bool MonitorOpen() const { return monitor_open_; }
+  /// The bus addresses that answered garbled in the last scan delivered.
+  const std::vector<SharedAddress>& SharedAddresses() const { return shared_addresses_; }
   /// Why the last OpenMonitor failed (an errno value), 0 after one that opened.
   int MonitorOpenFailure() const { return monitor_failure_; }
 
@@ -153,6 +155,7 @@ class DeviceSession {
   EntryStore entries_;
   bool monitor_open_ = false;
   int monitor_failure_ = 0;
+  std::vector<SharedAddress> shared_addresses_;
 
   EventQueue events_;
   // Used on the worker only.

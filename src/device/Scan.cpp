@@ -63,7 +63,10 @@ bool ScanBus(DeviceContext& context, int n, SerialPort* port, const DeviceTypeNa
       continue;
     }
     // Bytes that never made a frame, while nobody answered cleanly: two controllers talking at once.
-    if (link.GarbledExchanges() > 0) link.observer().InfoLine(BusGarbledLine(context.messages, ComName(n), address));
+    if (link.GarbledExchanges() > 0) {
+      link.observer().InfoLine(BusGarbledLine(context.messages, ComName(n), address));
+      if (context.shared != nullptr) context.shared->push_back({n, address});
+    }
     context.entries.RemoveDeviceEntry(&added);
   }
   link.SetBusAddress(0);

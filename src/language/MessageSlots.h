@@ -130,6 +130,21 @@ inline constexpr int kAddressTaken = 321;  // "地址 %d 已有控制器回复�
 inline constexpr int kAddressSet = 322;    // "控制器现在在地址 %d 回复"
 inline constexpr int kAddressUnverified = 323;    // "更改后地址 %d 没有回复"
 inline constexpr int kAddressNoController = 324;  // "地址 %d 没有控制器回复"
+inline constexpr int kBusLookAction = 325;        // "总线：查找地址…"
+inline constexpr int kAssignAddressAction = 326;  // "分配地址…"
+inline constexpr int kBusPort = 327;              // "端口："
+inline constexpr int kBusAddressesPrompt = 328;   // "要查找的地址（1 到 255，例如 1-32）："
+inline constexpr int kBusAddressesRefused =
+    329;  // "“%s” 不是总线地址：请输入 1 到 255 之间的地址，例如 1-32 或 1,3,7-9。"
+inline constexpr int kAssignController = 330;      // "控制器："
+inline constexpr int kAssignNewAddress = 331;      // "新地址（1 到 255）："
+inline constexpr int kAssignAddressRefused = 332;  // "“%s” 不是地址：请输入 1 到 255 之间的数字。"
+inline constexpr int kAssignPortClosed = 333;      // "%s 无法打开：未作更改。"
+inline constexpr int kSharedAddress = 334;         // "%s #%d：可能有两台控制器共用此地址"
+inline constexpr int kNoControllerToAssign = 335;  // "尚未读取任何控制器：请先连接设备。"
+inline constexpr int kBusLookTitle = 336;          // "总线：查找地址"
+inline constexpr int kAssignAddressTitle = 337;    // "分配地址"
+inline constexpr int kAddressOf = 338;             // "%s：%s"
 // Nights and alarms read from recordings.
 inline constexpr int kNightResult = 340;   // a night's result: "正常亮灯" .. slot 344 "未知"
 inline constexpr int kAlarmName = 345;     // an alarm, in the order of AlarmKind: "未亮灯" ..

@@ -66,6 +66,10 @@ std::optional<ProfileFile::Entries> Settings::PortsSection() const {
 
 ProfileFile::Entries Settings::BusSection() const { return SectionEntries(kBusSection); }
 
+void Settings::SetBus(const std::string& port, const std::string& addresses) const {
+  WriteProfileString(path_, kBusSection, port, addresses);
+}
+
 ProfileFile::Entries Settings::SectionEntries(std::string_view section) const {
   return ProfileFile::Load(path_).SectionEntries(section).value_or(ProfileFile::Entries{});
 }

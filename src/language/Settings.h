@@ -61,6 +61,8 @@ class Settings {
   std::optional<ProfileFile::Entries> PortsSection() const;
   /// The entries of [Bus] (COM3=1-32: the ports that are buses), empty without the section.
   ProfileFile::Entries BusSection() const;
+  /// Makes `port` (COMn) a bus looked at on `addresses` ("1-32"). Throws as SetLanguageFile.
+  void SetBus(const std::string& port, const std::string& addresses) const;
   /// The entries of any section, empty without it.
   ProfileFile::Entries SectionEntries(std::string_view section) const;
 

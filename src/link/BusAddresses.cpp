@@ -71,6 +71,12 @@ std::optional<BusAddresses> ParseBusAddresses(std::string_view text, std::string
   return addresses;
 }
 
+std::optional<uint8_t> ParseBusAddress(std::string_view text, std::string* error) {
+  const auto address = ParseAddress(text, error);
+  if (!address) return std::nullopt;
+  return static_cast<uint8_t>(*address);
+}
+
 std::optional<BusChoice> ParseBusChoice(std::string_view text, std::string* error) {
   const size_t colon = text.find(kPortSeparator);
   if (colon == std::string_view::npos || Trimmed(text.substr(0, colon)).empty()) {

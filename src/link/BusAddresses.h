@@ -20,6 +20,9 @@ inline constexpr unsigned kLastBusAddress = 255;
 /// or above 255, a reversed range, anything that is not a number.
 std::optional<BusAddresses> ParseBusAddresses(std::string_view text, std::string* error);
 
+/// Parses one address 1..255 ("7", spaces allowed around it); nullopt with `*error` as above.
+std::optional<uint8_t> ParseBusAddress(std::string_view text, std::string* error);
+
 /// A port chosen as a bus: "COM3:1-32".
 struct BusChoice {
   std::string port;

@@ -106,10 +106,13 @@ TEST_F(BusPtyTest, TwoControllersOnOneAddressAreNamedAndGetNoEntry) {
   sim::Controller& bus = simulator.AddBus(Unit(5, 0x51), {Unit(5, 0x51), Unit(5, 0x52), Unit(7, 0x07)});
   simulator.Start();
   DeviceContext context = Context(bus, "5-7");
+  std::vector<SharedAddress> shared;
+  context.shared = &shared;
 
   ASSERT_TRUE(ScanPorts(context, {}));
 
   EXPECT_EQ(Names(), (std::vector<std::string>{"COM3 #7"}));
+  EXPECT_EQ(shared, (std::vector<SharedAddress>{{3, 5}}));
   EXPECT_EQ(CountLines("扫描总线 @COM3:: 地址 5 回复混乱：可能有两台控制器共用此地址"), 1);
   EXPECT_EQ(CountLines("回复混乱"), 1);  // the silent 6 and the clean 7 are not taken for collisions
 }

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "ActionsTestFixture.h"
+#include "data/NumberFormats.h"
 #include "link/Frame.h"
 
 namespace lum::test {
@@ -40,6 +41,35 @@ TEST_F(BusWindowTest, EachControllerOfABusIsItsOwnNodeAndNoRequestGoesToAddressZ
   EXPECT_EQ(devices[1]->SerialNumber, 0x15u);
   for (size_t slot = 0; slot < bus.Units(); ++slot)
     for (const sim::RawFrame& frame : bus.UnitLog(slot)) EXPECT_NE(frame[frame::kAddress], 0) << "unit " << slot;
+}
+
+// The change view compares with the controller the write goes to, and names it.
+TEST_F(BusWindowTest, TheChangeViewOfABusControllerIsItsOwnAndNamesIt) {
+  sim::ControllerSetup five = Unit(5, 0x15, "LS-FIVE");
+  five.config.SetBattOVP(static_cast<uint16_t>(five.config.BattOVP() + 100));
+  sim::Controller& bus = simulator.AddBus(Unit(1, 0x11, "LS-ONE"), {Unit(1, 0x11, "LS-ONE"), five});
+  simulator.Start();
+  WriteSettings(bus.Path(), "COM3=1,5\r\n");
+  TFormLUM& window = CreateShown();
+  window.ui().actConnectDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
+  SelectNode(QStringLiteral("COM3 #5,LS-FIVE"));
+  TDEVICE_CONFIG& entry = *window.CurrentEntry();
+  ASSERT_EQ(entry.BusAddress, 5);
+  entry.Config.SetBattOVP(static_cast<uint16_t>(five.config.BattOVP() + 300));
+  window.ShowEntry();
+
+  dialogs_.AnswerChanges(false);
+  window.ui().actWriteToDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
+
+  ASSERT_EQ(dialogs_.ChangeViews().size(), 1u);
+  const ChangeList& changes = dialogs_.ChangeViews()[0];
+  EXPECT_EQ(changes.title, QStringLiteral("写入前核对：COM3 #5"));
+  ASSERT_EQ(changes.rows.size(), 1u);
+  const auto volts = [](uint16_t mv) { return QString::fromStdString(FormatScaled(mv, kScaleMilli) + " V"); };
+  EXPECT_EQ(changes.rows[0].before, volts(five.config.BattOVP())) << "compared with address 5, not address 1";
+  EXPECT_EQ(changes.rows[0].after, volts(static_cast<uint16_t>(five.config.BattOVP() + 300)));
 }
 
 TEST_F(BusWindowTest, ABusLineThatCannotBeReadIsToldOnceAndItsPortStaysSingle) {

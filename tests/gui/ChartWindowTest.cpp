@@ -19,7 +19,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QValueAxis>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "ActionsTestFixture.h"
 #include "FormChart.h"
@@ -115,6 +117,38 @@ TEST_F(ChartWindowTest, LivePollsArePlottedInTheirUnitsOnTheirAxesAndRecordedUnd
   ASSERT_EQ(chart.ui().cbbSource->count(), 2);
   EXPECT_EQ(chart.ui().cbbSource->itemText(0), "实时数据");
   EXPECT_TRUE(chart.ui().cbbSource->itemText(1).startsWith(QString::fromStdString(list[0].serial)));
+}
+
+// On a bus the monitor polls the controller shown: each one's polls are recorded under its own
+// serial number.
+TEST_F(ChartWindowTest, OnABusEachControllerShownIsRecordedUnderItsOwnSerial) {
+  sim::Controller& bus =
+      simulator.AddBus(sim::BusUnit(1, 1, 0x11), {sim::BusUnit(1, 1, 0x11), sim::BusUnit(1, 5, 0x15)});
+  simulator.Start();
+  std::ofstream(std::filesystem::path(Dir()) / "LUM.INI", std::ios::binary)
+      << "[Ports]\r\nCOM3=" << bus.Path() << "\r\n[Bus]\r\nCOM3=1,5\r\n";
+  Create();
+  OpenChart();
+  Ui::TFormLUM& u = Window().ui();
+  u.actConnectDevice->trigger();
+  ASSERT_TRUE(WaitForDevice());
+  ASSERT_EQ(Window().Entries().DeviceEntries().size(), 2u);
+  Find<QPushButton>(*u.tsReal, "btnRealPort")->click();
+  ASSERT_TRUE(WaitForDevice());
+  Window().Timer().stop();
+  for (const char* node : {"COM3 #1", "COM3 #5"}) {
+    for (int i = 0; i < u.tvDevices->topLevelItemCount(); ++i)
+      if (u.tvDevices->topLevelItem(i)->text(0).startsWith(QString::fromLatin1(node)))
+        u.tvDevices->setCurrentItem(u.tvDevices->topLevelItem(i));
+    ASSERT_EQ(Window().CurrentEntry()->Name, node);
+    Window().Monitor().TimerTimer();
+    ASSERT_TRUE(WaitForDevice());
+  }
+
+  std::vector<std::string> serials;
+  for (const store::RecordingInfo& info : recorder_->Recordings()->List()) serials.push_back(info.serial);
+  std::sort(serials.begin(), serials.end());
+  EXPECT_EQ(serials, (std::vector<std::string>{FormatSerial(0x11), FormatSerial(0x15)}));
 }
 
 TEST_F(ChartWindowTest, ARecordedDayOpensWholeDrawnFromTwoPointsPerPixelColumnAndScrolls) {

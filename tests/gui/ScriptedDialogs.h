@@ -21,6 +21,10 @@ class ScriptedDialogs : public Dialogs {
   void AnswerChanges(bool confirm) { change_answers_.push_back(confirm); }
   /// The next restore list chooses this backup; nullopt cancels it.
   void AnswerBackup(std::optional<size_t> index) { backup_answers_.push_back(index); }
+  /// The next bus dialog gives this answer; nullopt cancels it.
+  void AnswerBus(std::optional<BusAnswer> answer) { bus_answers_.push_back(std::move(answer)); }
+  /// The next assign-address dialog gives this answer; nullopt cancels it.
+  void AnswerNewAddress(std::optional<AddressAnswer> answer) { address_answers_.push_back(std::move(answer)); }
 
   bool AskYesNo(const QString& title, const QString& text) override {
     return AskYesNoCancel(title, text) == Answer::Yes;
@@ -37,6 +41,15 @@ class ScriptedDialogs : public Dialogs {
   }
   void ShowError(const QString& text) override { errors_.push_back(text); }
   void ShowWarning(const QString& text) override { warnings_.push_back(text); }
+  void ShowInformation(const QString& text) override { informations_.push_back(text); }
+  std::optional<BusAnswer> AskBus(const BusQuestion& question) override {
+    bus_questions_.push_back(question);
+    return Next(bus_answers_, "bus dialog");
+  }
+  std::optional<AddressAnswer> AskNewAddress(const AddressQuestion& question) override {
+    address_questions_.push_back(question);
+    return Next(address_answers_, "assign-address dialog");
+  }
   std::optional<QString> OpenFileName(const QString& filter, const QString&, const QString&) override {
     return NextName(filter);
   }
@@ -70,6 +83,9 @@ class ScriptedDialogs : public Dialogs {
   const std::vector<BackupChoices>& BackupLists() const { return backup_lists_; }
   const std::vector<QString>& Errors() const { return errors_; }
   const std::vector<QString>& Warnings() const { return warnings_; }
+  const std::vector<QString>& Informations() const { return informations_; }
+  const std::vector<BusQuestion>& BusQuestions() const { return bus_questions_; }
+  const std::vector<AddressQuestion>& AddressQuestions() const { return address_questions_; }
   /// The filter of every file dialog shown, and the default suffix of every save dialog.
   const std::vector<QString>& Filters() const { return filters_; }
   const std::vector<QString>& Suffixes() const { return suffixes_; }
@@ -77,6 +93,16 @@ class ScriptedDialogs : public Dialogs {
   const std::vector<QString>& SaveOffers() const { return save_offers_; }
 
  private:
+  template <typename T>
+  static std::optional<T> Next(std::deque<std::optional<T>>& answers, const char* what) {
+    if (answers.empty()) {
+      ADD_FAILURE() << "unexpected " << what;
+      return std::nullopt;
+    }
+    std::optional<T> answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
   std::optional<QString> NextName(const QString& filter) {
     filters_.push_back(filter);
     if (file_names_.empty()) {
@@ -98,6 +124,11 @@ class ScriptedDialogs : public Dialogs {
   std::vector<std::pair<QString, QString>> questions_;
   std::vector<QString> errors_;
   std::vector<QString> warnings_;
+  std::vector<QString> informations_;
+  std::deque<std::optional<BusAnswer>> bus_answers_;
+  std::deque<std::optional<AddressAnswer>> address_answers_;
+  std::vector<BusQuestion> bus_questions_;
+  std::vector<AddressQuestion> address_questions_;
   std::vector<QString> filters_;
   std::vector<QString> save_offers_;
   std::vector<QString> suffixes_;

@@ -56,7 +56,7 @@ TEST_F(WriteReviewTest, TheChangesAreListedWithThePagesLabelsAndCancelWritesNoth
   ASSERT_TRUE(WaitForDevice());
   ASSERT_EQ(dialogs_.ChangeViews().size(), 1u);
   const ChangeList& changes = dialogs_.ChangeViews()[0];
-  EXPECT_EQ(changes.title, "写入前核对");
+  EXPECT_EQ(changes.title, "写入前核对：COM1") << "the controller written is named";
   EXPECT_EQ(changes.text, "以下设置将在控制器中改变（上次读取的值 → 将写入的值）：");
   EXPECT_EQ(changes.columns, (QStringList{"设置", "原值", "新值"}));
   const auto volts = [](uint16_t mv) { return QString::fromStdString(FormatScaled(mv, kScaleMilli) + " V"); };

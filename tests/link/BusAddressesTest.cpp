@@ -44,6 +44,16 @@ TEST(BusAddressesTest, BadInputIsRefusedNamingThePart) {
   EXPECT_EQ(Refusal("5\x01"), "\"5\x01\" is not a bus address");
 }
 
+TEST(BusAddressesTest, OneAddressIsANumberFrom1To255) {
+  std::string error;
+  EXPECT_EQ(ParseBusAddress(" 7 ", &error), std::optional<uint8_t>(7));
+  EXPECT_EQ(ParseBusAddress("255", &error), std::optional<uint8_t>(255));
+  for (const char* bad : {"0", "256", "7-8", "1,2", "seven", ""}) EXPECT_FALSE(ParseBusAddress(bad, &error)) << bad;
+  EXPECT_EQ(error, "\"\" is not a bus address");
+  ParseBusAddress("256", &error);
+  EXPECT_EQ(error, "bus address 256 is outside 1..255");
+}
+
 TEST(BusAddressesTest, APortChoiceNeedsAPortAndAddresses) {
   std::string error;
   const auto choice = ParseBusChoice("COM3:1-4", &error);

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "BackupChoice.h"
+#include "BusDialogs.h"
 #include "ChangeView.h"
 
 class QWidget;
@@ -26,6 +27,8 @@ class Dialogs {
   virtual void ShowError(const QString& text) = 0;
   /// A modal warning box: something was done that the user may not have meant.
   virtual void ShowWarning(const QString& text) = 0;
+  /// A modal information box: something asked for was done and verified.
+  virtual void ShowInformation(const QString& text) = 0;
   /// The open-file dialog; `filter` in Qt form ("LUM File (*.LUM)"); `defaultSuffix`, when
   /// given, is added to a name typed without one. nullopt when cancelled.
   virtual std::optional<QString> OpenFileName(const QString& filter, const QString& directory = {},
@@ -38,6 +41,10 @@ class Dialogs {
   virtual bool ConfirmChanges(const ChangeList& changes) = 0;
   /// The restore list: the index of the backup chosen, or nullopt.
   virtual std::optional<size_t> ChooseBackup(const BackupChoices& choices) = 0;
+  /// The bus dialog: a port and the addresses it is looked at on; nullopt when cancelled.
+  virtual std::optional<BusAnswer> AskBus(const BusQuestion& question) = 0;
+  /// The assign-address dialog: a controller and its new address; nullopt when cancelled.
+  virtual std::optional<AddressAnswer> AskNewAddress(const AddressQuestion& question) = 0;
 };
 
 /// The real dialogs: QMessageBox and QFileDialog, modal to `parent`.
@@ -48,6 +55,7 @@ class QtDialogs : public Dialogs {
   Answer AskYesNoCancel(const QString& title, const QString& text) override;
   void ShowError(const QString& text) override;
   void ShowWarning(const QString& text) override;
+  void ShowInformation(const QString& text) override;
   std::optional<QString> OpenFileName(const QString& filter, const QString& directory,
                                       const QString& defaultSuffix) override;
   std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
@@ -55,6 +63,10 @@ class QtDialogs : public Dialogs {
   bool ConfirmChanges(const ChangeList& changes) override { return ShowChangeDialog(parent_, changes); }
   std::optional<size_t> ChooseBackup(const BackupChoices& choices) override {
     return ShowBackupDialog(parent_, choices);
+  }
+  std::optional<BusAnswer> AskBus(const BusQuestion& question) override { return ShowBusDialog(parent_, question); }
+  std::optional<AddressAnswer> AskNewAddress(const AddressQuestion& question) override {
+    return ShowAddressDialog(parent_, question);
   }
 
  private:

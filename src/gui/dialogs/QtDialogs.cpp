@@ -47,6 +47,10 @@ void QtDialogs::ShowWarning(const QString& text) {
   ShowPlainBox(parent_, QMessageBox::Warning, ProgramTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
+void QtDialogs::ShowInformation(const QString& text) {
+  ShowPlainBox(parent_, QMessageBox::Information, ProgramTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
 std::optional<QString> QtDialogs::OpenFileName(const QString& filter, const QString& directory,
                                                const QString& defaultSuffix) {
   // The static helper cannot add a default suffix, so the dialog is built by hand.

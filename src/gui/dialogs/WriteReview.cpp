@@ -4,6 +4,7 @@
 
 #include "FormLUM.h"
 #include "LanguageComponents.h"
+#include "base/SafeFormat.h"
 #include "device/WriteChanges.h"
 #include "language/FieldCaptions.h"
 #include "language/MessageSlots.h"
@@ -30,18 +31,26 @@ FieldLabels WindowFieldLabels(TFormLUM& window) {
   return FieldLabels(std::move(captions));
 }
 
-const TCONFIG_BLOCK* LastReadTarget(const EntryStore& entries, uint32_t productId) {
+const TDEVICE_CONFIG* LastReadTarget(const EntryStore& entries, const TDEVICE_CONFIG& written) {
+  const auto read = [](const TDEVICE_CONFIG& entry) { return entry.FromDevice && entry.AsRead; };
+  if (written.BusAddress != 0) return read(written) ? &written : nullptr;
   for (const auto& entry : entries.DeviceEntries())
-    if (entry->FromDevice && entry->AsRead && entry->AsRead->ProductID() == productId) return &*entry->AsRead;
+    if (entry->BusAddress == 0 && read(*entry) && entry->AsRead->ProductID() == written.Config.ProductID())
+      return entry.get();
   return nullptr;
 }
 
-ChangeList WriteChangeList(TFormLUM& window, const TCONFIG_BLOCK& source) {
+ChangeList WriteChangeList(TFormLUM& window, const TDEVICE_CONFIG& written) {
+  const TCONFIG_BLOCK& source = written.Config;
   ChangeList list;
   list.title = window.Message(msg::kChangesTitle);
   list.columns = {window.Message(msg::kChangeField), window.Message(msg::kChangeBefore),
                   window.Message(msg::kChangeAfter)};
-  const TCONFIG_BLOCK* target = LastReadTarget(window.Entries(), source.ProductID());
+  const TDEVICE_CONFIG* const controller = LastReadTarget(window.Entries(), written);
+  const TCONFIG_BLOCK* const target = controller != nullptr ? &*controller->AsRead : nullptr;
+  if (controller != nullptr)
+    list.title = QString::fromStdString(
+        FormatText(window.Messages().Text(msg::kAddressOf), {list.title.toStdString(), controller->Name}));
   if (target == nullptr) {
     list.text = window.Message(msg::kTargetNotRead);
     list.acceptText = window.Message(msg::kWriteAnyway);

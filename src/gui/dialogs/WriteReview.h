@@ -9,16 +9,18 @@ namespace lum {
 
 class TFormLUM;
 
-/// The configuration a write of this product goes to, as last read: the first controller
-/// entry, in port order, read completely with that product code. Null when none was read.
-const TCONFIG_BLOCK* LastReadTarget(const EntryStore& entries, uint32_t productId);
+/// The controller a write of `written` goes to, as last read: a controller of a bus is
+/// written itself; any other entry goes to the first controller entry, in port order, alone on
+/// its port and read completely with its product code. Null when none was read.
+const TDEVICE_CONFIG* LastReadTarget(const EntryStore& entries, const TDEVICE_CONFIG& written);
 
 /// How the window names fields: its pages' captions in the language in use.
 FieldLabels WindowFieldLabels(TFormLUM& window);
 
-/// The change view for writing `source`: the fields that would change on the controller as
-/// last read, labelled with the pages' captions in the language in use; "no change" when
-/// none would, and a question when no controller of the product was read.
-ChangeList WriteChangeList(TFormLUM& window, const TCONFIG_BLOCK& source);
+/// The change view for writing the entry `written`: the fields that would change on the
+/// controller as last read, labelled with the pages' captions in the language in use, the
+/// title naming that controller (port and bus address); "no change" when none would, and a
+/// question when no controller of the product was read.
+ChangeList WriteChangeList(TFormLUM& window, const TDEVICE_CONFIG& written);
 
 }  // namespace lum

@@ -54,6 +54,7 @@ void TFormLUM::actConnectDeviceExecute() {
     // Even a scan that read nothing replaced the earlier device entries, so the tree is
     // rebuilt either way: it must never refer to them.
     RebuildEntryTree();
+    TellSharedAddresses();
     if (found) {
       done.actWriteToDevice->setEnabled(true);
       done.actSaveConfigToFile->setEnabled(true);
@@ -91,7 +92,7 @@ void TFormLUM::ReviewAndWrite() {
   TDEVICE_CONFIG* entry = CurrentEntry();
   // An entry without a known device type is refused by the write itself: nothing to review.
   if (entry != nullptr && LookupProductID(entry->Config.ProductID()) >= 0 &&
-      !dialogs().ConfirmChanges(WriteChangeList(*this, entry->Config)))
+      !dialogs().ConfirmChanges(WriteChangeList(*this, *entry)))
     return;
   // Once the controller holds them, the entry's values are no longer lost at the end.
   PreparedSession().Write(

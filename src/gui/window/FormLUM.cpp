@@ -86,6 +86,7 @@ TFormLUM::TFormLUM(const FormLUMOptions& options, QWidget* parent)
   ConnectFileActions();
   monitor_.ConnectHandlers();
   ConnectRestoreActions();
+  ConnectBusActions();
   WheelOnlyWithFocus(*this);
   FlatButtonsShowFocus(*this);
   KeepHiddenPagesAway(*ui_->PageControl);

@@ -24,6 +24,8 @@
 
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QPoint;
 class QTimer;
 class QTreeWidgetItem;
 
@@ -38,6 +40,9 @@ class DevicePage;
 class LoadPage;
 class RealTimePage;
 class FixedPitchFields;
+
+/// A controller's node in the device tree: "COM3 #5,LS-2420D" (port, bus address, model).
+std::string DeviceNodeText(const TDEVICE_CONFIG& entry);
 
 /// What the user made of the apply question: the operation that asked goes on, or, on Cancel,
 /// is abandoned silently.
@@ -73,7 +78,7 @@ class TFormLUM : public QMainWindow {
  public:
   static constexpr int kStartWidth = 640;
   static constexpr int kStartHeight = 544;
-  static constexpr int kTreeWidth = 161;   // the device tree at start
+  static constexpr int kTreeWidth = 204;   // the device tree at start: "COM3 #12,LS-2420D" uncut
   static constexpr int kInfoHeight = 118;  // the information panel at start
 
   explicit TFormLUM(const FormLUMOptions& options = {}, QWidget* parent = nullptr);
@@ -176,6 +181,16 @@ class TFormLUM : public QMainWindow {
   void actRestoreBackupExecute();
   BackupChoices RestoreChoices();
 
+  // --- Buses and bus addresses (BusActions.cpp).
+  /// The device tree's menu at `pos` (the tree's viewport): the bus dialog and the
+  /// assign-address dialog, offering first the port and controller of the node there.
+  void tvDevicesContextMenu(const QPoint& pos);
+  QMenu& TreeMenu() { return *tree_menu_; }
+  /// Asks for a port and its bus addresses, keeps them in LUM.INI and scans.
+  void actBusLookExecute();
+  /// Asks for a controller and its new address and gives it, verified, on the session's thread.
+  void actAssignAddressExecute();
+
   // --- Configuration files (FileActions.cpp).
   void actOpenConfigFileExecute();
   void actSaveConfigToFileExecute();
@@ -227,6 +242,10 @@ class TFormLUM : public QMainWindow {
   void ConnectDeviceActions();
   void ConnectFileActions();
   void ConnectRestoreActions();
+  void ConnectBusActions();
+  /// The bus addresses the last scan found garbled, in the status bar.
+  void TellSharedAddresses();
+  void TellAddressResult(int port, uint8_t from, uint8_t to, const std::string& name, AddressResult result);
   void CreateNewFileEntry();
   void RestoreTreeSelection();
   void AddNewFileEntry();
@@ -262,6 +281,10 @@ class TFormLUM : public QMainWindow {
   bool pages_empty_ = false;
   bool rebuilding_tree_ = false;
   std::map<const QTreeWidgetItem*, TDEVICE_CONFIG*> node_entries_;
+  QMenu* tree_menu_ = nullptr;
+  // The port and address of the node the tree's menu was opened on (port 0: none).
+  int menu_port_ = 0;
+  uint8_t menu_address_ = 0;
   bool shown_once_ = false;
   bool in_resize_ = false;
   bool log_written_ = false;

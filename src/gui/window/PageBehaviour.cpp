@@ -38,11 +38,11 @@ std::string FileNodeText(const TDEVICE_CONFIG& entry) {
   const std::string name = FileNamePart(entry.Name);
   return name.empty() ? names::kNewFileNode : name;
 }
+}  // namespace
 
 std::string DeviceNodeText(const TDEVICE_CONFIG& entry) {
   return entry.Model.empty() ? entry.Name : entry.Name + "," + DeviceText(entry.Model);
 }
-}  // namespace
 
 void TFormLUM::ConnectPageHandlers() {
   Ui::TFormLUM& u = *ui_;

@@ -44,8 +44,11 @@ BackupChoices TFormLUM::RestoreChoices() {
   for (const BackupFile& file : ListBackups(data_dir_, FormatSerial(controller->SerialNumber))) {
     const ConfigFileResult backup = OpenConfigFile(file.path);
     if (backup.status != ConfigFileStatus::Ok) continue;  // not written by this program: not offered
+    // The backup is written as the file entry it is opened as.
+    TDEVICE_CONFIG opened;
+    opened.Config = backup.block;
     choices.rows.push_back(
-        {QString::fromStdString(FormatBackupTime(file.time)), file.path, WriteChangeList(*this, backup.block)});
+        {QString::fromStdString(FormatBackupTime(file.time)), file.path, WriteChangeList(*this, opened)});
   }
   return choices;
 }

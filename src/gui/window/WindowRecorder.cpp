@@ -7,12 +7,29 @@
 #include "base/TimeStamp.h"
 #include "data/NumberFormats.h"
 #include "language/Settings.h"
+#include "link/PortNames.h"
 
 namespace lum {
+
+namespace {
+
+// The serial number of the controller the monitor polls on `port`: on a bus, the one shown;
+// alone on its port, the one read there.
+std::string PolledSerial(TFormLUM& main, const std::string& port) {
+  const TDEVICE_CONFIG* shown = main.CurrentEntry();
+  if (shown != nullptr && shown->FromDevice && shown->BusAddress != 0 && ComNumber(port) == shown->Port)
+    return FormatSerial(shown->SerialNumber);
+  for (const auto& entry : main.Entries().DeviceEntries())
+    if (entry->FromDevice && entry->Name == port) return FormatSerial(entry->SerialNumber);
+  return store::kUnknownSerial;
+}
+
+}  // namespace
 
 WindowRecorder::WindowRecorder(TFormLUM& mainWindow) : QObject(&mainWindow), main_(mainWindow) {
   connect(&main_.Feed(), &PollFeed::monitorOpened, this, &WindowRecorder::Opened);
   connect(&main_.Feed(), &PollFeed::monitorClosed, this, [this] {
+    port_.clear();
     serial_.clear();
     recording_.reset();
   });
@@ -42,9 +59,8 @@ store::Recordings* WindowRecorder::Recordings() {
 }
 
 void WindowRecorder::Opened(const QString& port) {
-  serial_ = store::kUnknownSerial;
-  for (const auto& entry : main_.Entries().DeviceEntries())
-    if (entry->FromDevice && entry->Name == port.toStdString()) serial_ = FormatSerial(entry->SerialNumber);
+  port_ = port.toStdString();
+  serial_ = PolledSerial(main_, port_);
   recording_.reset();
   reported_ = false;
   recording_on_ = Settings(main_.WorkDir()).Recording();
@@ -52,7 +68,12 @@ void WindowRecorder::Opened(const QString& port) {
 
 // Polls outside an opening (none should come) are not recorded.
 void WindowRecorder::Record(const PollSample& sample) {
-  if (serial_.empty() || !recording_on_) return;
+  if (port_.empty() || !recording_on_) return;
+  // Another controller of the bus shown: its polls are its own recording.
+  if (const std::string serial = PolledSerial(main_, port_); serial != serial_) {
+    serial_ = serial;
+    recording_.reset();
+  }
   store::Recordings* recordings = Recordings();
   if (recordings == nullptr) return;
   try {

@@ -29,7 +29,9 @@ class WindowRecorder : public QObject {
 
   /// The recordings, with the database opened when first needed; null when it cannot be.
   store::Recordings* Recordings();
-  /// The serial the current opening records under (empty while the monitor is closed).
+  /// The serial the current opening records under (empty while the monitor is closed); on a
+  /// bus, the shown controller's, which the monitor polls: another one shown starts another
+  /// recording.
   const std::string& Serial() const { return serial_; }
 
  signals:
@@ -44,6 +46,7 @@ class WindowRecorder : public QObject {
   TFormLUM& main_;
   std::unique_ptr<store::Database> db_;
   std::unique_ptr<store::Recordings> recordings_;
+  std::string port_;  // the monitor's, while it is open
   std::string serial_;
   std::optional<int64_t> recording_;
   bool reported_ = false;
