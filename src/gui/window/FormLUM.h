@@ -78,7 +78,7 @@ class TFormLUM : public QMainWindow {
  public:
   static constexpr int kStartWidth = 640;
   static constexpr int kStartHeight = 544;
-  static constexpr int kTreeWidth = 204;   // the device tree at start: "COM3 #12,LS-2420D" uncut
+  static constexpr int kTreeWidth = 161;   // the device tree at start
   static constexpr int kInfoHeight = 118;  // the information panel at start
 
   explicit TFormLUM(const FormLUMOptions& options = {}, QWidget* parent = nullptr);
