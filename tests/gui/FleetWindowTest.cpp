@@ -154,6 +154,13 @@ TEST_F(FleetWindowTest, ListsTheControllersOfTwoGatewaysAndChartsTheChosenOnesPo
   emit u.cbbValue->activated(u.cbbValue->currentIndex());
   EXPECT_EQ(u.cbbValue->currentText(), Window().Message(msg::kFleetPowerOnLine));
   EXPECT_EQ(series.count(), 0) << "the polls held no power-on time";
+  // The refresh each second leaves the list alone while its controller's values stay the same:
+  // a list the user has open would close.
+  int removals = 0;
+  QObject::connect(u.cbbValue->model(), &QAbstractItemModel::rowsRemoved, [&removals] { ++removals; });
+  QTest::qWait(1500);
+  EXPECT_EQ(removals, 0);
+  EXPECT_EQ(u.cbbValue->currentText(), Window().Message(msg::kFleetPowerOnLine));
 
   // The second gateway says it goes: its controller is out of reach, the first one is not.
   siteB.Leave();

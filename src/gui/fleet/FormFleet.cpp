@@ -274,16 +274,27 @@ void TFormFleet::RefreshTable() {
 void TFormFleet::RefreshChart() {
   const gateway::FleetController* controller = Selected();
   QComboBox& values = *ui_->cbbValue;
-  const QString chosen = values.currentData().toString();
-  values.clear();
+  QStringList names;
+  QStringList keys;
   if (controller != nullptr) {
-    for (const gateway::FleetSensor& sensor : controller->sensors)
-      values.addItem(ValueName(sensor.key), QString::fromStdString(sensor.key));
+    for (const gateway::FleetSensor& sensor : controller->sensors) {
+      names << ValueName(sensor.key);
+      keys << QString::fromStdString(sensor.key);
+    }
   }
-  // The battery's voltage tells most of a controller at first sight.
-  const int keep = values.findData(chosen);
-  const int battery = values.findData(QString::fromLatin1(ValueKey(ValueId::BatteryVoltage)));
-  values.setCurrentIndex(keep >= 0 ? keep : std::max(battery, 0));
+  // Refilled only when it changes: the table's refresh each second would close an open list.
+  bool same = values.count() == names.size();
+  for (int i = 0; same && i < names.size(); ++i)
+    same = values.itemText(i) == names[i] && values.itemData(i).toString() == keys[i];
+  if (!same) {
+    const QString chosen = values.currentData().toString();
+    values.clear();
+    for (int i = 0; i < names.size(); ++i) values.addItem(names[i], keys[i]);
+    // The battery's voltage tells most of a controller at first sight.
+    const int keep = values.findData(chosen);
+    const int battery = values.findData(QString::fromLatin1(ValueKey(ValueId::BatteryVoltage)));
+    values.setCurrentIndex(keep >= 0 ? keep : std::max(battery, 0));
+  }
 
   QChart& chart = *view_->chart();
   auto& series = *static_cast<QLineSeries*>(chart.series().front());
